@@ -1,0 +1,58 @@
+#include "common/code_page.h"
+
+#include <iconv.h>
+
+#include <string>
+
+namespace quorvex6::backend {
+
+bool IsAscii(std::string_view bytes) {
+    for (unsigned char c : bytes)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        size_t extra;
+        if (c < 0x80) extra = 0;
+        else if (c >= 0xC2 && c <= 0xDF) extra = 1;
+        else if ((c & 0xF0) == 0xE0) extra = 2;
+        else if (c >= 0xF0 && c <= 0xF4) extra = 3;
+        else return false;
+        if (bytes.size() - i <= extra) return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+bool ConvertToUtf8(std::string_view code_page, std::string_view bytes, std::string* out) {
+    std::string from(code_page);
+    iconv_t cd = iconv_open("UTF-8", from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::string input(bytes);
+    out->assign(bytes.size() * 4 + 4, '\0');
+    char* in_ptr = input.data();
+    size_t in_left = input.size();
+    char* out_ptr = out->data();
+    size_t out_left = out->size();
+    size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || in_left != 0) return false;
+    out->resize(out->size() - out_left);
+    return true;
+}
+
+std::string DecodeLegacyName(std::string_view bytes) {
+    if (IsAscii(bytes)) return std::string(bytes);
+    std::string out;
+    if (ConvertToUtf8("CP932", bytes, &out)) return out;
+    if (ConvertToUtf8("CP437", bytes, &out)) return out;
+    return std::string(bytes.size(), '_');
+}
+
+}  // namespace quorvex6::backend

@@ -1,0 +1,115 @@
+#include "common/extract_target.h"
+
+#include <algorithm>
+
+#include "common/safe_path.h"
+
+namespace quorvex6::backend {
+
+PendingFile::~PendingFile() {
+    if (!committed_ && !file_.path().empty()) RemoveFile(file_.path());
+}
+
+void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
+    file_.SetTimeAndMode(mtime, restore_mode_ ? mode : std::nullopt);
+    std::string temp = file_.path();
+    file_.Close();
+    RenameFile(temp, final_path_);
+    committed_ = true;
+}
+
+ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result)
+    : options_(std::move(options)), log_(log), result_(result) {
+    if (!options_.folder.empty() && options_.folder.back() != '/') options_.folder += '/';
+    if (!options_.folder.empty()) MakeTrustedFolder(options_.folder);
+}
+
+ExtractTarget::~ExtractTarget() {
+    // Deepest first, so that setting a folder's time is not undone by its subfolders.
+    std::sort(folder_times_.begin(), folder_times_.end(),
+              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    for (const auto& [path, mtime] : folder_times_) SetPathTime(path, mtime);
+}
+
+std::string ExtractTarget::Root() const { return options_.folder.empty() ? "." : options_.folder; }
+
+std::string ExtractTarget::Full(const std::string& relative) const { return options_.folder + relative; }
+
+void ExtractTarget::Refuse(const std::string& stored, const std::string& why) {
+    log_.Line("refused " + stored + ": " + why);
+    result_.Note(result::kAccessDenied);
+}
+
+void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failure) {
+    log_.Line("failed " + stored + ": " + failure.what());
+    result_.Note(failure.code());
+}
+
+std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime, bool folder) {
+    std::optional<std::string> safe = SafeRelativePath(stored);
+    if (!safe) {
+        Refuse(stored, "the name leads outside the destination");
+        return std::nullopt;
+    }
+    std::string relative = *safe;
+    if (options_.junk_paths) {
+        if (folder) return std::nullopt;
+        size_t slash = relative.rfind('/');
+        if (slash != std::string::npos) relative = relative.substr(slash + 1);
+    }
+    if (PassesThroughLink(Root(), relative)) {
+        Refuse(stored, "the path passes through a link");
+        return std::nullopt;
+    }
+    if (folder) return relative;
+    if (options_.only_newer || options_.never_overwrite) {
+        if (auto existing = StatPath(Full(relative))) {
+            if (options_.never_overwrite || existing->mtime >= mtime) {
+                log_.Line("skipped " + stored + ": not newer");
+                return std::nullopt;
+            }
+        }
+    }
+    return relative;
+}
+
+PendingFile ExtractTarget::BeginFile(const std::string& relative) {
+    size_t slash = relative.rfind('/');
+    if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
+    std::string full = Full(relative);
+    if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
+        throw Failure(result::kFileExists, "a folder of that name exists: " + full);
+    return PendingFile(OutputFile::CreateBeside(full), full, options_.restore_mode);
+}
+
+void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
+    MakeFoldersBelow(Root(), relative);
+    folder_times_.emplace_back(Full(relative), mtime);
+}
+
+void ExtractTarget::MakeLink(const std::string& relative, const std::string& target) {
+    if (!LinkTargetStaysInside(relative, target)) {
+        Refuse(relative, "the link points outside the destination: " + target);
+        return;
+    }
+    size_t slash = relative.rfind('/');
+    if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
+    MakeSymlink(target, Full(relative));
+}
+
+void ExtractTarget::MakeHardLink(const std::string& relative, const std::string& stored_target) {
+    std::optional<std::string> target = SafeRelativePath(stored_target);
+    if (!target || PassesThroughLink(Root(), *target)) {
+        Refuse(relative, "the hard link leads outside the destination: " + stored_target);
+        return;
+    }
+    if (auto st = StatPath(Full(*target)); !st || st->kind != FileKind::kRegular) {
+        Refuse(relative, "the hard link's target is not an extracted file: " + stored_target);
+        return;
+    }
+    size_t slash = relative.rfind('/');
+    if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
+    MakeHardLink(Full(*target), Full(relative));
+}
+
+}  // namespace quorvex6::backend

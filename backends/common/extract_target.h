@@ -1,0 +1,79 @@
+// Where extracted entries land. Every library writes through this class, so the rules hold for
+// all of them: unsafe names and links that lead out are refused (0x8030, one log line each)
+// while the other entries go on; a file is written beside its final name and renamed over it
+// only when its data checked out, so a bad entry never leaves a file cut short.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/file_system.h"
+#include "common/output_log.h"
+#include "common/result.h"
+
+namespace quorvex6::backend {
+
+struct ExtractOptions {
+    std::string folder;          // destination; "" is the current folder
+    bool junk_paths = false;     // store every file directly in the destination
+    bool only_newer = false;     // skip when the existing file is as new or newer
+    bool never_overwrite = false;
+    bool restore_mode = true;    // permission bits (never set-id bits)
+};
+
+class ExtractTarget;
+
+class PendingFile {
+public:
+    void Write(const void* data, size_t n) { file_.Write(data, n); }
+    // Renames the finished file over its final name.
+    void Commit(int64_t mtime, std::optional<uint32_t> mode);
+    ~PendingFile();
+    PendingFile(PendingFile&&) = default;
+    PendingFile& operator=(PendingFile&&) = delete;
+    PendingFile(const PendingFile&) = delete;
+
+private:
+    friend class ExtractTarget;
+    PendingFile(OutputFile file, std::string final_path, bool restore_mode)
+        : file_(std::move(file)), final_path_(std::move(final_path)), restore_mode_(restore_mode) {}
+    OutputFile file_;
+    std::string final_path_;
+    bool restore_mode_;
+    bool committed_ = false;
+};
+
+class ExtractTarget {
+public:
+    ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result);
+    ~ExtractTarget();  // sets folder times (late, as writing files changes them)
+    ExtractTarget(const ExtractTarget&) = delete;
+    ExtractTarget& operator=(const ExtractTarget&) = delete;
+
+    // The destination-relative path for a stored name, or nullopt when it is refused or
+    // skipped (already logged and noted).
+    std::optional<std::string> Place(const std::string& stored, int64_t mtime, bool folder);
+
+    // These take a path from Place.
+    PendingFile BeginFile(const std::string& relative);
+    void MakeFolder(const std::string& relative, int64_t mtime);
+    void MakeLink(const std::string& relative, const std::string& target);  // refuses escapes
+    void MakeHardLink(const std::string& relative, const std::string& stored_target);
+
+    // Reports one entry's failure and goes on.
+    void EntryFailed(const std::string& stored, const Failure& failure);
+    const ExtractOptions& options() const { return options_; }
+
+private:
+    std::string Root() const;
+    std::string Full(const std::string& relative) const;
+    void Refuse(const std::string& stored, const std::string& why);
+
+    ExtractOptions options_;
+    OutputLog& log_;
+    ResultKeeper& result_;
+    std::vector<std::pair<std::string, int64_t>> folder_times_;
+};
+
+}  // namespace quorvex6::backend

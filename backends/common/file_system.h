@@ -1,0 +1,99 @@
+// Files and folders as the libraries need them. This header and file_system_posix.cpp are the
+// only place that knows the operating system's file calls; a port replaces the .cpp.
+// Failures throw Failure with the closest result code (disk full is always 0x8005).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvex6::backend {
+
+enum class FileKind { kRegular, kFolder, kLink, kOther };
+
+struct FileStat {
+    FileKind kind = FileKind::kOther;
+    uint64_t size = 0;
+    int64_t mtime = 0;  // seconds since 1970, UTC
+    uint32_t mode = 0;  // permission bits (07777)
+};
+
+// Does not follow a final link: a link is reported as kLink.
+std::optional<FileStat> StatPath(const std::string& path);
+bool ReadSmallFile(const std::string& path, std::string* text);
+
+struct FolderItem {
+    std::string name;
+    FileKind kind;
+};
+// Sorted by name so that archives are reproducible. Throws 0x800D when it cannot be read.
+std::vector<FolderItem> ListFolder(const std::string& path);
+
+// Makes every missing folder of `path` (relative to `root`, which must exist) without passing
+// through links; throws 0x8030 when a component is a link, 0x8012 when it cannot be made.
+void MakeFoldersBelow(const std::string& root, const std::string& relative);
+// Makes a folder the caller named (trusted: links are followed), with its parents.
+void MakeTrustedFolder(const std::string& path);
+// Whether any existing component of `relative` below `root` is a link.
+bool PassesThroughLink(const std::string& root, const std::string& relative);
+
+void RemoveFile(const std::string& path);  // ignores a missing file
+void RenameFile(const std::string& from, const std::string& to);
+void MakeSymlink(const std::string& target, const std::string& path);
+void MakeHardLink(const std::string& existing, const std::string& path);
+std::string ReadLink(const std::string& path);
+
+class InputFile {
+public:
+    InputFile() = default;
+    explicit InputFile(const std::string& path);  // throws 0x800D
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    uint64_t Size() const;
+    // Reads up to `n` bytes at `offset`; fewer only at the end of the file. Throws 0x801A.
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n) const;
+    // Sequential read from the current position.
+    size_t Read(void* buffer, size_t n);
+    bool is_open() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    // Creates or truncates; never writes through an existing link at `path` (it is replaced).
+    static OutputFile Create(const std::string& path, uint32_t mode = 0644);
+    // A new file with a unique name beside `target`, for write-then-rename.
+    static OutputFile CreateBeside(const std::string& target);
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    void Write(const void* data, size_t n);  // throws 0x8005 on a full disk, else 0x8013
+    void WriteAt(uint64_t offset, const void* data, size_t n);
+    uint64_t position() const { return position_; }
+    void SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode);
+    void SetMode(uint32_t mode);
+    void Sync();
+    void Close();  // reports errors of delayed writes
+    const std::string& path() const { return path_; }
+
+private:
+    int fd_ = -1;
+    uint64_t position_ = 0;
+    std::string path_;
+};
+
+// Sets a folder's time after its contents are written (which would change it).
+void SetPathTime(const std::string& path, int64_t mtime);
+
+}  // namespace quorvex6::backend

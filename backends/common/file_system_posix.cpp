@@ -1,0 +1,290 @@
+#include "common/file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/result.h"
+
+namespace quorvex6::backend {
+
+namespace {
+
+FileKind KindOf(mode_t mode) {
+    if (S_ISREG(mode)) return FileKind::kRegular;
+    if (S_ISDIR(mode)) return FileKind::kFolder;
+    if (S_ISLNK(mode)) return FileKind::kLink;
+    return FileKind::kOther;
+}
+
+[[noreturn]] void ThrowWrite(int err, const std::string& path) {
+    int32_t code = (err == ENOSPC || err == EDQUOT) ? result::kDiskFull : result::kWriteError;
+    throw Failure(code, "cannot write " + path + ": " + std::strerror(err));
+}
+
+std::string Join(const std::string& root, const std::string& relative) {
+    if (root.empty()) return relative;
+    return root.back() == '/' ? root + relative : root + "/" + relative;
+}
+
+}  // namespace
+
+std::optional<FileStat> StatPath(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return std::nullopt;
+    FileStat out;
+    out.kind = KindOf(st.st_mode);
+    out.size = static_cast<uint64_t>(st.st_size);
+    out.mtime = st.st_mtim.tv_sec;
+    out.mode = st.st_mode & 07777;
+    return out;
+}
+
+bool ReadSmallFile(const std::string& path, std::string* text) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    text->clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            close(fd);
+            return n == 0;
+        }
+        text->append(buffer, static_cast<size_t>(n));
+    }
+}
+
+std::vector<FolderItem> ListFolder(const std::string& path) {
+    DIR* dir = opendir(path.empty() ? "." : path.c_str());
+    if (dir == nullptr) throw Failure(result::kCannotOpen, "cannot read folder " + path);
+    std::vector<FolderItem> items;
+    while (dirent* e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        FileKind kind = FileKind::kOther;
+        switch (e->d_type) {
+            case DT_REG: kind = FileKind::kRegular; break;
+            case DT_DIR: kind = FileKind::kFolder; break;
+            case DT_LNK: kind = FileKind::kLink; break;
+            case DT_UNKNOWN:
+                if (auto st = StatPath(Join(path, name))) kind = st->kind;
+                break;
+            default: break;
+        }
+        items.push_back({std::move(name), kind});
+    }
+    closedir(dir);
+    std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+    return items;
+}
+
+bool PassesThroughLink(const std::string& root, const std::string& relative) {
+    size_t pos = 0;
+    while ((pos = relative.find('/', pos)) != std::string::npos) {
+        struct stat st;
+        std::string part = Join(root, relative.substr(0, pos));
+        if (lstat(part.c_str(), &st) != 0) return false;  // nothing further exists
+        if (S_ISLNK(st.st_mode)) return true;
+        ++pos;
+    }
+    return false;
+}
+
+void MakeFoldersBelow(const std::string& root, const std::string& relative) {
+    size_t pos = 0;
+    while (pos <= relative.size()) {
+        size_t next = relative.find('/', pos);
+        if (next == std::string::npos) next = relative.size();
+        if (next > pos) {
+            std::string part = Join(root, relative.substr(0, next));
+            struct stat st;
+            if (lstat(part.c_str(), &st) == 0) {
+                if (S_ISLNK(st.st_mode)) throw Failure(result::kAccessDenied, "passes through a link: " + part);
+                if (!S_ISDIR(st.st_mode)) throw Failure(result::kCannotMakeFolder, "not a folder: " + part);
+            } else if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+                if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, part);
+                throw Failure(result::kCannotMakeFolder, "cannot make folder " + part + ": " + std::strerror(errno));
+            }
+        }
+        pos = next + 1;
+    }
+}
+
+void MakeTrustedFolder(const std::string& path) {
+    for (size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos != path.size() && path[pos] != '/') continue;
+        std::string part = path.substr(0, pos);
+        if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, part);
+            throw Failure(result::kCannotMakeFolder, "cannot make folder " + part + ": " + std::strerror(errno));
+        }
+    }
+}
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+void RenameFile(const std::string& from, const std::string& to) {
+    if (rename(from.c_str(), to.c_str()) != 0) ThrowWrite(errno, to);
+}
+
+void MakeSymlink(const std::string& target, const std::string& path) {
+    unlink(path.c_str());
+    if (symlink(target.c_str(), path.c_str()) != 0) ThrowWrite(errno, path);
+}
+
+void MakeHardLink(const std::string& existing, const std::string& path) {
+    unlink(path.c_str());
+    if (link(existing.c_str(), path.c_str()) != 0) ThrowWrite(errno, path);
+}
+
+std::string ReadLink(const std::string& path) {
+    char buffer[4096];
+    ssize_t n = readlink(path.c_str(), buffer, sizeof buffer);
+    if (n < 0) throw Failure(result::kCannotOpen, "cannot read link " + path);
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+InputFile::InputFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
+}
+InputFile::InputFile(InputFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+}
+InputFile::~InputFile() {
+    if (fd_ >= 0) close(fd_);
+}
+
+uint64_t InputFile::Size() const {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) throw Failure(result::kReadError, "cannot stat an open file");
+    return static_cast<uint64_t>(st.st_size);
+}
+
+size_t InputFile::ReadAt(uint64_t offset, void* buffer, size_t n) const {
+    size_t done = 0;
+    while (done < n) {
+        ssize_t got = pread(fd_, static_cast<char*>(buffer) + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw Failure(result::kReadError, std::string("read error: ") + std::strerror(errno));
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+size_t InputFile::Read(void* buffer, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        ssize_t got = read(fd_, static_cast<char*>(buffer) + done, n - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw Failure(result::kReadError, std::string("read error: ") + std::strerror(errno));
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
+    OutputFile file;
+    file.path_ = path;
+    int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW;
+    file.fd_ = open(path.c_str(), flags, mode);
+    if (file.fd_ < 0 && errno == ELOOP) {
+        unlink(path.c_str());
+        file.fd_ = open(path.c_str(), flags, mode);
+    }
+    if (file.fd_ < 0) {
+        if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, path);
+        int32_t code = errno == EACCES || errno == EROFS ? result::kReadOnlyTarget : result::kCannotOpen;
+        throw Failure(code, "cannot create " + path + ": " + std::strerror(errno));
+    }
+    return file;
+}
+
+OutputFile OutputFile::CreateBeside(const std::string& target) {
+    OutputFile file;
+    std::string name = target + ".qvXXXXXX";
+    std::vector<char> buffer(name.begin(), name.end());
+    buffer.push_back('\0');
+    file.fd_ = mkostemp(buffer.data(), O_CLOEXEC);
+    if (file.fd_ < 0) {
+        if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, target);
+        throw Failure(result::kCannotMakeWorkFile, "cannot make a work file beside " + target);
+    }
+    file.path_ = buffer.data();
+    return file;
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : fd_(other.fd_), position_(other.position_), path_(std::move(other.path_)) {
+    other.fd_ = -1;
+}
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    std::swap(position_, other.position_);
+    std::swap(path_, other.path_);
+    return *this;
+}
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) close(fd_);
+}
+
+void OutputFile::Write(const void* data, size_t n) {
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        ssize_t put = write(fd_, p, n);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) ThrowWrite(errno, path_);
+        if (put == 0) ThrowWrite(ENOSPC, path_);
+        p += put;
+        n -= static_cast<size_t>(put);
+        position_ += static_cast<uint64_t>(put);
+    }
+}
+
+void OutputFile::WriteAt(uint64_t offset, const void* data, size_t n) {
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        ssize_t put = pwrite(fd_, p, n, static_cast<off_t>(offset));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) ThrowWrite(put < 0 ? errno : ENOSPC, path_);
+        p += put;
+        n -= static_cast<size_t>(put);
+        offset += static_cast<uint64_t>(put);
+    }
+}
+
+void OutputFile::SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode) {
+    if (mode) fchmod(fd_, *mode & 0777);  // never set-id or sticky bits from an archive
+    timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(mtime), 0}};
+    futimens(fd_, times);
+}
+
+void OutputFile::SetMode(uint32_t mode) { fchmod(fd_, mode & 0777); }
+
+void OutputFile::Sync() {
+    if (fsync(fd_) != 0 && errno != EINVAL) ThrowWrite(errno, path_);
+}
+
+void OutputFile::Close() {
+    if (fd_ < 0) return;
+    int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) ThrowWrite(errno, path_);
+}
+
+void SetPathTime(const std::string& path, int64_t mtime) {
+    timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(mtime), 0}};
+    utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+}  // namespace quorvex6::backend

@@ -1,0 +1,26 @@
+#include "common/output_log.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorvex6::backend {
+
+void OutputLog::Line(std::string_view text) {
+    if (full_) return;
+    if (text_.size() + text.size() + 1 > kMaxBytes) {
+        text_ += "...\n";
+        full_ = true;
+        return;
+    }
+    text_.append(text);
+    text_ += '\n';
+}
+
+void OutputLog::CopyTo(char* out, uint32_t size) const {
+    if (out == nullptr || size == 0) return;
+    size_t n = std::min<size_t>(text_.size(), size - 1);
+    std::memcpy(out, text_.data(), n);
+    out[n] = '\0';
+}
+
+}  // namespace quorvex6::backend

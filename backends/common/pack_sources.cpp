@@ -1,0 +1,94 @@
+#include "common/pack_sources.h"
+
+#include <set>
+
+#include "common/wildcard.h"
+
+
+namespace quorvex6::backend {
+
+namespace {
+
+class Collector {
+public:
+    Collector(const SourceOptions& options, std::vector<SourceItem>& out) : options_(options), out_(out) {}
+
+    // Walks `folder` (relative, "" or ending in '/') and adds the files whose name matches
+    // `name_pattern`; `whole_tree` takes everything below it, folders included.
+    bool Walk(const std::string& folder, const std::string& name_pattern, bool whole_tree) {
+        bool found = false;
+        bool every = name_pattern == "*.*" || name_pattern == "*";
+        for (const FolderItem& item : ListFolder(options_.base + folder)) {
+            if (!options_.include_hidden && item.name[0] == '.') continue;
+            std::string relative = folder + item.name;
+            if (item.kind == FileKind::kFolder) {
+                if (!whole_tree && !options_.recursive) continue;
+                if (whole_tree || every) found |= Add(relative + "/", FileKind::kFolder);
+                found |= Walk(relative + "/", name_pattern, whole_tree);
+            } else if (whole_tree || MatchWildcard(name_pattern, item.name)) {
+                found |= Add(relative, item.kind);
+            }
+        }
+        return found;
+    }
+
+    bool Add(const std::string& relative, FileKind kind) {
+        if (kind == FileKind::kOther) return false;
+        if (kind == FileKind::kFolder && !options_.folder_entries) return true;
+        std::string stored = relative;
+        if (options_.junk_paths) {
+            if (kind == FileKind::kFolder) return true;
+            size_t slash = stored.rfind('/');
+            if (slash != std::string::npos) stored = stored.substr(slash + 1);
+        }
+        if (!seen_.insert(stored).second) return true;
+        SourceItem item;
+        item.stored = stored;
+        item.disk_path = options_.base + relative;
+        if (!item.disk_path.empty() && item.disk_path.back() == '/') item.disk_path.pop_back();
+        auto st = StatPath(item.disk_path);
+        if (!st) return false;
+        item.stat = *st;
+        if (st->kind == FileKind::kLink) item.link_target = ReadLink(item.disk_path);
+        out_.push_back(std::move(item));
+        return true;
+    }
+
+private:
+    const SourceOptions& options_;
+    std::vector<SourceItem>& out_;
+    std::set<std::string> seen_;
+};
+
+}  // namespace
+
+std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, const SourceOptions& options,
+                                       OutputLog& log, ResultKeeper& result) {
+    std::vector<SourceItem> out;
+    Collector collector(options, out);
+    for (const std::string& name : names) {
+        bool found = false;
+        if (HasWildcard(name)) {
+            size_t slash = name.rfind('/');
+            std::string folder = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+            if (auto st = StatPath(options.base + (folder.empty() ? "." : folder)); st && st->kind == FileKind::kFolder)
+                found = collector.Walk(folder, name.substr(folder.size()), false);
+        } else if (auto st = StatPath(options.base + name)) {
+            std::string relative = name;
+            while (relative.size() > 1 && relative.back() == '/') relative.pop_back();
+            if (st->kind == FileKind::kFolder) {
+                found = collector.Add(relative + "/", FileKind::kFolder);
+                found |= collector.Walk(relative + "/", "", true);
+            } else {
+                found = collector.Add(relative, st->kind);
+            }
+        }
+        if (!found) {
+            log.Line("no file matches " + name);
+            result.Note(result::kFileNotFound);
+        }
+    }
+    return out;
+}
+
+}  // namespace quorvex6::backend

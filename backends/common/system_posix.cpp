@@ -1,0 +1,28 @@
+#include "common/system.h"
+
+#include <thread>
+#include <unistd.h>
+
+namespace quorvex6::backend {
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+unsigned ProcessorCount() {
+    unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : n;
+}
+
+std::tm LocalTime(int64_t seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm;
+}
+
+int64_t FromLocalTime(const std::tm& tm) {
+    std::tm copy = tm;
+    copy.tm_isdst = -1;
+    return static_cast<int64_t>(mktime(&copy));
+}
+
+}  // namespace quorvex6::backend

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/extract_target.h"
+#include "common/pack_sources.h"
+#include "common/replacement_file.h"
+
+namespace fs = std::filesystem;
+
+namespace quorvex6::backend {
+namespace {
+
+class ExtractionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::path(::testing::TempDir()) / (std::string("qv_extract_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "dest");
+        fs::create_directories(root_ / "outside");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+    std::string Dest() const { return (root_ / "dest").string() + "/"; }
+    fs::path root_;
+};
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(ExtractionTest, RefusesEscapesAndKeepsGoing) {
+    OutputLog log;
+    ResultKeeper result;
+    {
+        ExtractTarget target({Dest()}, log, result);
+        fs::create_directory_symlink(root_ / "outside", root_ / "dest" / "evil");
+        for (const char* bad : {"../up.txt", "/abs.txt", "C:/drive.txt", "evil/through.txt"})
+            EXPECT_FALSE(target.Place(bad, 0, false)) << bad;
+        target.MakeLink("link", "../outside");
+        auto ok = target.Place("sub/good.txt", 0, false);
+        ASSERT_TRUE(ok);
+        PendingFile file = target.BeginFile(*ok);
+        file.Write("data", 4);
+        file.Commit(1704067200, 0644);
+    }
+    EXPECT_EQ(result.code(), result::kAccessDenied);
+    EXPECT_EQ(Slurp(root_ / "dest" / "sub" / "good.txt"), "data");
+    EXPECT_FALSE(fs::exists(root_ / "outside" / "through.txt"));
+    EXPECT_FALSE(fs::is_symlink(root_ / "dest" / "link"));
+    EXPECT_NE(log.text().find("refused ../up.txt"), std::string::npos);
+}
+
+TEST_F(ExtractionTest, UnfinishedFileLeavesTheOldOne) {
+    std::ofstream(root_ / "dest" / "keep.txt") << "old";
+    OutputLog log;
+    ResultKeeper result;
+    ExtractTarget target({Dest()}, log, result);
+    {
+        PendingFile file = target.BeginFile("keep.txt");
+        file.Write("partial", 7);
+    }
+    EXPECT_EQ(Slurp(root_ / "dest" / "keep.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "dest"), {}), 1);
+}
+
+TEST_F(ExtractionTest, ExistingLinkAtTheNameIsReplacedNotFollowed) {
+    std::ofstream(root_ / "outside" / "victim") << "safe";
+    fs::create_symlink(root_ / "outside" / "victim", root_ / "dest" / "name");
+    OutputLog log;
+    ResultKeeper result;
+    ExtractTarget target({Dest()}, log, result);
+    PendingFile file = target.BeginFile("name");
+    file.Write("new", 3);
+    file.Commit(0, std::nullopt);
+    EXPECT_EQ(Slurp(root_ / "outside" / "victim"), "safe");
+    EXPECT_FALSE(fs::is_symlink(root_ / "dest" / "name"));
+}
+
+TEST_F(ExtractionTest, ReplacementCommitsOnlyWhenComplete) {
+    fs::path arc = root_ / "a.zip";
+    std::ofstream(arc) << "old archive";
+    {
+        ReplacementFile replacement(arc.string());
+        replacement.file().Write("new", 3);
+    }
+    EXPECT_EQ(Slurp(arc), "old archive");
+    {
+        ReplacementFile replacement(arc.string());
+        replacement.file().Write("new", 3);
+        replacement.Commit();
+    }
+    EXPECT_EQ(Slurp(arc), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), {}), 3);  // dest, outside, a.zip
+}
+
+TEST_F(ExtractionTest, SourcesFromNamesAndPatterns) {
+    fs::path base = root_ / "base";
+    fs::create_directories(base / "docs" / "deep");
+    for (const char* f : {"a.txt", "b.c", ".hidden", "docs/d.txt", "docs/deep/e.txt"}) std::ofstream(base / f) << f;
+    auto names = [&](std::vector<std::string> patterns, SourceOptions options) {
+        options.base = base.string() + "/";
+        OutputLog log;
+        ResultKeeper result;
+        std::vector<std::string> out;
+        for (const SourceItem& item : CollectSources(patterns, options, log, result)) out.push_back(item.stored);
+        return out;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(names({"*.*"}, {}), (V{".hidden", "a.txt", "b.c"}));
+    EXPECT_EQ(names({"*.*"}, {.include_hidden = false}), (V{"a.txt", "b.c"}));
+    EXPECT_EQ(names({"*.*"}, {.recursive = true, .include_hidden = false}),
+              (V{"a.txt", "b.c", "docs/", "docs/d.txt", "docs/deep/", "docs/deep/e.txt"}));
+    EXPECT_EQ(names({"*.txt"}, {.recursive = true, .folder_entries = false}), (V{"a.txt", "docs/d.txt", "docs/deep/e.txt"}));
+    EXPECT_EQ(names({"docs/*.*", "a.txt", "a.txt"}, {}), (V{"docs/d.txt", "a.txt"}));
+    EXPECT_EQ(names({"docs"}, {.junk_paths = true}), (V{"d.txt", "e.txt"}));
+    OutputLog log;
+    ResultKeeper result;
+    CollectSources({"missing.txt"}, {.base = base.string() + "/"}, log, result);
+    EXPECT_EQ(result.code(), result::kFileNotFound);
+}
+
+}  // namespace
+}  // namespace quorvex6::backend
