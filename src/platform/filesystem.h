@@ -1,0 +1,35 @@
+// The file-system services the operations need. Paths are the control's UTF-16 strings.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace quorvex6::platform {
+
+// The separator a folder name gets when the control appends one.
+inline constexpr char16_t kFolderSeparator = u'/';
+
+enum class Match { FilesOnly, FoldersOnly };
+
+// The platform's directory search: `*` and `?` in the last component match as there; hidden
+// entries count. A failing search (missing parent, name too long, no permission) gives false.
+bool SearchFinds(std::u16string_view path, Match match);
+bool IsFolder(std::u16string_view path);
+
+// The short form of an existing path (on POSIX the path itself), "" when it does not exist.
+std::u16string ShortPath(std::u16string_view path);
+
+// The folder for work files, ending in its separator.
+std::u16string TempFolder();
+// A new empty file prefix + hexadecimal digits + ".TMP" in folder, created exclusively;
+// "" when it cannot be made.
+std::u16string CreateUniqueFile(std::u16string_view folder, std::u16string_view prefix);
+
+bool RemoveFile(std::u16string_view path);
+// Replaces the file's content; throws std::runtime_error on failure.
+void WriteFile(std::u16string_view path, std::string_view bytes);
+
+// The process's current directory; both throw std::runtime_error on failure.
+std::u16string CurrentDirectory();
+void ChangeDirectory(std::u16string_view path);
+
+}  // namespace quorvex6::platform
