@@ -18,7 +18,8 @@ constexpr std::string_view kWords[] = {"u", "e", "x"};
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
-        ParsedCommand plain = ParseCommand(text, {kSwitches, {}});
+        // No response prefix: the fuzzer must not open files its input names.
+        ParsedCommand plain = ParseCommand(text, {kSwitches, {}, "-", ""});
         for (const std::string& name : plain.names) {
             MatchPath(name, plain.archive, true);
             MatchWildcard(name, plain.archive);
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Failure&) {
     }
     try {
-        ParseCommand(text, {kSwitches, kWords, "-/", "@!"});
+        ParseCommand(text, {kSwitches, kWords, "-/", ""});
     } catch (const Failure&) {
     }
     for (const std::string& name : ParseResponseText(text)) {

@@ -21,6 +21,8 @@ struct FileStat {
 
 // Does not follow a final link: a link is reported as kLink.
 std::optional<FileStat> StatPath(const std::string& path);
+// Regular files of at most kMaxSmallFile bytes (response files), else false.
+inline constexpr size_t kMaxSmallFile = 64 << 20;
 bool ReadSmallFile(const std::string& path, std::string* text);
 
 struct FolderItem {

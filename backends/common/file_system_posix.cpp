@@ -48,6 +48,11 @@ std::optional<FileStat> StatPath(const std::string& path) {
 bool ReadSmallFile(const std::string& path, std::string* text) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxSmallFile) {
+        close(fd);
+        return false;
+    }
     text->clear();
     char buffer[65536];
     for (;;) {
@@ -58,6 +63,10 @@ bool ReadSmallFile(const std::string& path, std::string* text) {
             return n == 0;
         }
         text->append(buffer, static_cast<size_t>(n));
+        if (text->size() > kMaxSmallFile) {
+            close(fd);
+            return false;
+        }
     }
 }
 
