@@ -1,0 +1,51 @@
+// MSB-first bit writer into a Sink, buffered; counts what it has written so that an encoder can
+// give up once its output passes the caller's limit.
+#ifndef QV_CODECS_LH_BIT_WRITER_H
+#define QV_CODECS_LH_BIT_WRITER_H
+
+#include "codecs/codec.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace qv::codecs::lh {
+
+class BitWriter {
+public:
+    explicit BitWriter(Sink& out);
+
+    // n <= 32; value holds exactly n significant bits.
+    void put(int n, std::uint32_t value) {
+        if (n == 0) return;
+        bits_ |= static_cast<std::uint64_t>(value) << (64 - count_ - n);
+        count_ += n;
+        if (count_ >= 32) spill();
+    }
+    // Pads the last byte with zero bits and pushes everything to the Sink.
+    bool finish();
+    std::uint64_t written() const { return flushed_ + pos_ + static_cast<std::uint64_t>(count_ / 8); }
+    bool failed() const { return failed_; }
+
+private:
+    void spill() {
+        while (count_ >= 8) {
+            buffer_[pos_++] = static_cast<std::uint8_t>(bits_ >> 56);
+            bits_ <<= 8;
+            count_ -= 8;
+        }
+        if (pos_ >= buffer_.size() - 8) flush();
+    }
+    void flush();
+
+    Sink& out_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t pos_ = 0;
+    std::uint64_t bits_ = 0;
+    int count_ = 0;
+    std::uint64_t flushed_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace qv::codecs::lh
+
+#endif

@@ -1,0 +1,19 @@
+// Code lengths and canonical codes for the encoders: optimal lengths from symbol counts,
+// limited to a maximum length (the LH decoders accept 16 bits at most).
+#ifndef QV_CODECS_LH_HUFFMAN_ENCODER_H
+#define QV_CODECS_LH_HUFFMAN_ENCODER_H
+
+#include <cstdint>
+
+namespace qv::codecs::lh {
+
+// Fills lengths[0..count) (0 for unused symbols). Returns the number of used symbols; when
+// that is 1 the single used symbol gets length 0 and the caller writes it as a constant code.
+int build_lengths(const std::uint32_t* freq, int count, int max_bits, std::uint8_t* lengths);
+
+// Canonical codes for the lengths, as the decoders assign them.
+void assign_codes(const std::uint8_t* lengths, int count, std::uint16_t* codes);
+
+}  // namespace qv::codecs::lh
+
+#endif

@@ -1,0 +1,66 @@
+#include "codecs/lh/codecs.h"
+
+#include "codecs/lh/adaptive_huffman.h"
+#include "codecs/lh/bit_writer.h"
+#include "codecs/lh/huffman_encoder.h"
+#include "codecs/lh/lh1_position_code.h"
+#include "codecs/lh/lz_parser.h"
+
+namespace qv::codecs::lh {
+
+namespace {
+
+class Lh1Writer {
+public:
+    Lh1Writer(Sink& out, std::uint64_t limit) : bits_(out), limit_(limit) {
+        constexpr auto kLengths = lh1_position_lengths();
+        lengths_ = kLengths;
+        assign_codes(lengths_.data(), kLh1PositionCodes, codes_.data());
+    }
+
+    void literal(std::uint8_t b) { symbol(b); }
+    void match(int length, std::int32_t distance) {
+        symbol(kLiteralCodes + length - kMinMatch);
+        std::uint32_t v = static_cast<std::uint32_t>(distance - 1);
+        std::uint32_t upper = v >> kLh1LowBits;
+        bits_.put(lengths_[upper], codes_[upper]);
+        bits_.put(kLh1LowBits, v & ((1u << kLh1LowBits) - 1));
+    }
+    bool failed() const { return bits_.failed() || bits_.written() > limit_; }
+    Status finish() {
+        if (bits_.written() > limit_) return Status::expanded;
+        return bits_.finish() ? Status::ok : Status::write_failed;
+    }
+
+private:
+    void symbol(int s) {
+        int n = tree_.code(s, path_);
+        for (int i = 0; i < n; ++i) bits_.put(1, path_[static_cast<std::size_t>(i)]);
+        tree_.update(s);
+    }
+
+    BitWriter bits_;
+    std::uint64_t limit_;
+    AdaptiveHuffman tree_;
+    std::array<std::uint8_t, AdaptiveHuffman::kNodes> path_{};
+    std::array<std::uint8_t, kLh1PositionCodes> lengths_{};
+    std::array<std::uint16_t, kLh1PositionCodes> codes_{};
+};
+
+class Lh1Encoder final : public Encoder {
+public:
+    Status encode(Source& in, Sink& out, std::uint64_t limit) override {
+        LzParser parser({kLh1DictBits, kLh1MaxMatch, 64, kLh1MaxMatch, 24, 4096});
+        Lh1Writer writer(out, limit);
+        Status s = parser.run(in, writer);
+        if (s == Status::write_failed) return writer.finish() == Status::expanded ? Status::expanded : s;
+        if (s != Status::ok) return s;
+        return writer.finish();
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Encoder> make_lh1_encoder() { return std::make_unique<Lh1Encoder>(); }
+
+}  // namespace qv::codecs::lh

@@ -1,0 +1,85 @@
+#include "codecs/lh/lz_parser.h"
+
+#include <algorithm>
+
+namespace qv::codecs::lh {
+
+namespace {
+// Fresh bytes per refill; a multiple of every window so that positions keep their chain slots.
+constexpr std::int32_t kBlock = 1 << 18;
+constexpr std::int32_t kPad = 8;
+
+int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
+    int len = 0;
+    while (len + 8 <= limit) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + len, 8);
+        std::memcpy(&y, b + len, 8);
+        if (x != y) return len + (__builtin_ctzll(x ^ y) >> 3);
+        len += 8;
+    }
+    while (len < limit && a[len] == b[len]) ++len;
+    return len;
+}
+}  // namespace
+
+LzParser::LzParser(const ParseParams& p)
+    : p_(p),
+      window_(std::int32_t{1} << p.dict_bits),
+      mask_(window_ - 1),
+      buf_(static_cast<std::size_t>(window_ + kBlock + p.max_match + kPad), 0),
+      head_(std::size_t{1} << kHashBits, kNil),
+      prev_(static_cast<std::size_t>(window_), kNil) {}
+
+bool LzParser::fill(Source& in) {
+    if (pos_ > window_) {
+        std::int32_t shift = (pos_ - window_) & ~mask_;
+        if (shift > 0) {
+            std::memmove(buf_.data(), buf_.data() + shift, static_cast<std::size_t>(end_ - shift));
+            pos_ -= shift;
+            end_ -= shift;
+            auto rebase = [shift](std::int32_t& v) { v = v >= shift ? v - shift : kNil; };
+            std::for_each(head_.begin(), head_.end(), rebase);
+            std::for_each(prev_.begin(), prev_.end(), rebase);
+        }
+    }
+    const std::int32_t cap = static_cast<std::int32_t>(buf_.size()) - kPad;
+    while (!eof_ && end_ < cap) {
+        std::ptrdiff_t got = in.read(buf_.data() + end_, static_cast<std::size_t>(cap - end_));
+        if (got < 0) return false;
+        if (got == 0) {
+            eof_ = true;
+            break;
+        }
+        end_ += static_cast<std::int32_t>(got);
+    }
+    // Hashing and comparing read a few bytes past the end: keep them defined and unmatched.
+    std::memset(buf_.data() + end_, 0, static_cast<std::size_t>(kPad));
+    return true;
+}
+
+int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
+    const std::uint8_t* base = buf_.data();
+    const std::uint8_t* here = base + pos;
+    const int limit = std::min<int>(p_.max_match, end_ - pos);
+    if (best >= limit) return 0;
+    int chain = p_.max_chain;
+    int found = 0;
+    std::int32_t cur = head_[hash(pos)];
+    while (cur >= 0 && pos - cur < window_ && chain-- > 0) {
+        const std::uint8_t* there = base + cur;
+        if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
+            int len = common_prefix(here, there, limit);
+            if (len > best) {
+                best = len;
+                found = len;
+                dist = pos - cur;
+                if (len >= p_.nice_length || len >= limit) break;
+            }
+        }
+        cur = prev_[static_cast<std::size_t>(cur & mask_)];
+    }
+    return found;
+}
+
+}  // namespace qv::codecs::lh

@@ -1,0 +1,43 @@
+// Source and Sink over memory, for driving codecs in tests.
+#ifndef QV_TESTS_LH_CODECS_MEMORY_STREAMS_H
+#define QV_TESTS_LH_CODECS_MEMORY_STREAMS_H
+
+#include "codecs/codec.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace qv::codecs::test {
+
+class MemorySource final : public Source {
+public:
+    // `step` caps every read, to exercise callers against short reads.
+    explicit MemorySource(const std::vector<std::uint8_t>& data, std::size_t step = SIZE_MAX)
+        : data_(data), step_(step) {}
+    std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
+        std::size_t n = std::min({size, step_, data_.size() - pos_});
+        std::memcpy(out, data_.data() + pos_, n);
+        pos_ += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+    std::size_t consumed() const { return pos_; }
+
+private:
+    const std::vector<std::uint8_t>& data_;
+    std::size_t step_;
+    std::size_t pos_ = 0;
+};
+
+class MemorySink final : public Sink {
+public:
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+        return true;
+    }
+    std::vector<std::uint8_t> bytes;
+};
+
+}  // namespace qv::codecs::test
+
+#endif
