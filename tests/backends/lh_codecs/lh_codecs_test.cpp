@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-namespace qv::codecs {
+namespace quorvex6::codecs {
 namespace {
 
 using test::MemorySink;
@@ -157,4 +157,4 @@ TEST(Decoders, ReadLarcStreamsAgainstTheirPresetHistory) {
 }
 
 }  // namespace
-}  // namespace qv::codecs
+}  // namespace quorvex6::codecs

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-namespace qv::codecs::test {
+namespace quorvex6::codecs::test {
 
 class MemorySource final : public Source {
 public:
@@ -38,6 +38,6 @@ public:
     std::vector<std::uint8_t> bytes;
 };
 
-}  // namespace qv::codecs::test
+}  // namespace quorvex6::codecs::test
 
 #endif
