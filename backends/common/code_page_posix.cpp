@@ -30,9 +30,10 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-bool ConvertToUtf8(std::string_view code_page, std::string_view bytes, std::string* out) {
-    std::string from(code_page);
-    iconv_t cd = iconv_open("UTF-8", from.c_str());
+namespace {
+
+bool Convert(const char* to, const char* from, std::string_view bytes, std::string* out) {
+    iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     std::string input(bytes);
     out->assign(bytes.size() * 4 + 4, '\0');
@@ -45,6 +46,19 @@ bool ConvertToUtf8(std::string_view code_page, std::string_view bytes, std::stri
     if (rc == static_cast<size_t>(-1) || in_left != 0) return false;
     out->resize(out->size() - out_left);
     return true;
+}
+
+}  // namespace
+
+bool ConvertToUtf8(std::string_view code_page, std::string_view bytes, std::string* out) {
+    return Convert("UTF-8", std::string(code_page).c_str(), bytes, out);
+}
+
+bool ConvertFromUtf8(std::string_view code_page, std::string_view utf8, std::string* out) {
+    // Only conversions that come back unchanged count: iconv may substitute silently.
+    std::string back;
+    return Convert(std::string(code_page).c_str(), "UTF-8", utf8, out) &&
+           ConvertToUtf8(code_page, *out, &back) && back == utf8;
 }
 
 std::string DecodeLegacyName(std::string_view bytes) {
