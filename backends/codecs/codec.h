@@ -18,7 +18,7 @@
 #include <memory>
 #include <string_view>
 
-namespace qv::codecs {
+namespace quorvex6::codecs {
 
 enum class Status { ok, corrupt, truncated, read_failed, write_failed, expanded };
 
@@ -60,6 +60,6 @@ struct Method {
 // The row for `id`, or nullptr when no codec here knows it.
 const Method* find_method(std::string_view id);
 
-}  // namespace qv::codecs
+}  // namespace quorvex6::codecs
 
 #endif

@@ -5,7 +5,7 @@
 
 #include <array>
 
-namespace qv::codecs {
+namespace quorvex6::codecs {
 
 namespace {
 
@@ -35,4 +35,4 @@ const Method* find_method(std::string_view id) {
     return nullptr;
 }
 
-}  // namespace qv::codecs
+}  // namespace quorvex6::codecs

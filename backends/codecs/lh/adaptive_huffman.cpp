@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 constexpr std::uint32_t kMaxFreq = 0x8000;
@@ -87,4 +87,4 @@ int AdaptiveHuffman::code(int symbol, std::array<std::uint8_t, kNodes>& path) co
     return length;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

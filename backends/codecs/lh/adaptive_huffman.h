@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 class AdaptiveHuffman {
 public:
@@ -40,6 +40,6 @@ private:
     std::array<int, kNodes> son_{};
 };
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

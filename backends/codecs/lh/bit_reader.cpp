@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 constexpr std::size_t kInputBuffer = 64 * 1024;
@@ -56,4 +56,4 @@ int BitReader::byte() {
     return -1;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 class BitReader {
 public:
@@ -52,6 +52,6 @@ private:
     bool read_failed_ = false;
 };
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

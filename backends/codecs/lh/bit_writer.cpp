@@ -1,6 +1,6 @@
 #include "codecs/lh/bit_writer.h"
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 BitWriter::BitWriter(Sink& out) : out_(out), buffer_(64 * 1024) {}
 
@@ -20,4 +20,4 @@ bool BitWriter::finish() {
     return !failed_;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 class BitWriter {
 public:
@@ -46,6 +46,6 @@ private:
     bool failed_ = false;
 };
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

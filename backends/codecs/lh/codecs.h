@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 std::unique_ptr<Decoder> make_static_decoder(const StaticParams& params);
 std::unique_ptr<Encoder> make_static_encoder(const StaticParams& params);
@@ -18,6 +18,6 @@ std::unique_ptr<Decoder> make_lz5_decoder();
 std::unique_ptr<Decoder> make_stored_decoder();
 std::unique_ptr<Encoder> make_stored_encoder();
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

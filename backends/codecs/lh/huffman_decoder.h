@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 constexpr int kMaxCodeBits = 16;
 
@@ -48,6 +48,6 @@ private:
     std::vector<std::uint16_t> sorted_;
 };
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -106,4 +106,4 @@ void assign_codes(const std::uint8_t* lengths, int count, std::uint16_t* codes) 
     }
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

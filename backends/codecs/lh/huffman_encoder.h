@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 // Fills lengths[0..count) (0 for unused symbols). Returns the number of used symbols; when
 // that is 1 the single used symbol gets length 0 and the caller writes it as a constant code.
@@ -14,6 +14,6 @@ int build_lengths(const std::uint32_t* freq, int count, int max_bits, std::uint8
 // Canonical codes for the lengths, as the decoders assign them.
 void assign_codes(const std::uint8_t* lengths, int count, std::uint16_t* codes);
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

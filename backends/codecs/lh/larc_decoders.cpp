@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -138,4 +138,4 @@ private:
 std::unique_ptr<Decoder> make_lzs_decoder() { return std::make_unique<LzsDecoder>(); }
 std::unique_ptr<Decoder> make_lz5_decoder() { return std::make_unique<Lz5Decoder>(); }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -6,7 +6,7 @@
 #include "codecs/lh/lh1_position_code.h"
 #include "codecs/lh/output_window.h"
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -45,4 +45,4 @@ public:
 
 std::unique_ptr<Decoder> make_lh1_decoder() { return std::make_unique<Lh1Decoder>(); }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -6,7 +6,7 @@
 #include "codecs/lh/lh1_position_code.h"
 #include "codecs/lh/lz_parser.h"
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -63,4 +63,4 @@ public:
 
 std::unique_ptr<Encoder> make_lh1_encoder() { return std::make_unique<Lh1Encoder>(); }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 inline constexpr int kLh1PositionCodes = 64;
 inline constexpr int kLh1LowBits = 6;
@@ -21,6 +21,6 @@ constexpr std::array<std::uint8_t, kLh1PositionCodes> lh1_position_lengths() {
     return len;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

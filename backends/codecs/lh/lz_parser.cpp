@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 // Fresh bytes per refill; a multiple of every window so that positions keep their chain slots.
@@ -82,4 +82,4 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     return found;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

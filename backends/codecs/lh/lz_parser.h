@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 struct ParseParams {
     int dict_bits;
@@ -103,6 +103,6 @@ Status LzParser::run(Source& in, Out& out) {
     return Status::ok;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

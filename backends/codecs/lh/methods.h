@@ -3,7 +3,7 @@
 #ifndef QV_CODECS_LH_METHODS_H
 #define QV_CODECS_LH_METHODS_H
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 struct StaticParams {
     int dict_bits;    // history the encoder uses: 2^dict_bits bytes
@@ -31,6 +31,6 @@ inline constexpr int kLh1DictBits = 12;
 inline constexpr int kLh1MaxMatch = 60;
 inline constexpr int kLh1Codes = kLiteralCodes + kLh1MaxMatch - kMinMatch + 1;  // 314
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

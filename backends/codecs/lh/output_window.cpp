@@ -1,6 +1,6 @@
 #include "codecs/lh/output_window.h"
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 constexpr std::size_t kChunk = 256 * 1024;
@@ -32,4 +32,4 @@ bool OutputWindow::finish() {
     return !failed_;
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 class OutputWindow {
 public:
@@ -54,6 +54,6 @@ private:
     bool failed_ = false;
 };
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
 
 #endif

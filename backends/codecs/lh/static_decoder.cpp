@@ -8,7 +8,7 @@
 
 #include <array>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::unique_ptr<Decoder> make_static_decoder(const StaticParams& params) {
     return std::make_unique<StaticDecoder>(params);
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

@@ -10,7 +10,7 @@
 #include <array>
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -195,4 +195,4 @@ std::unique_ptr<Encoder> make_static_encoder(const StaticParams& params) {
     return std::make_unique<StaticEncoder>(params);
 }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh

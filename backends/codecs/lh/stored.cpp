@@ -3,7 +3,7 @@
 
 #include <vector>
 
-namespace qv::codecs::lh {
+namespace quorvex6::codecs::lh {
 
 namespace {
 
@@ -49,4 +49,4 @@ public:
 std::unique_ptr<Decoder> make_stored_decoder() { return std::make_unique<StoredDecoder>(); }
 std::unique_ptr<Encoder> make_stored_encoder() { return std::make_unique<StoredEncoder>(); }
 
-}  // namespace qv::codecs::lh
+}  // namespace quorvex6::codecs::lh
