@@ -1,5 +1,7 @@
 // The file-system services the operations need. Paths are the control's UTF-16 strings.
 #pragma once
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,14 @@ std::u16string CreateUniqueFile(std::u16string_view folder, std::u16string_view 
 bool RemoveFile(std::u16string_view path);
 // Replaces the file's content; throws std::runtime_error on failure.
 void WriteFile(std::u16string_view path, std::string_view bytes);
+
+// The whole content of a file; nullopt when it does not exist. Throws std::runtime_error when
+// it cannot be read or is larger than maxBytes.
+std::optional<std::string> ReadFile(std::u16string_view path, size_t maxBytes);
+// Writes bytes to a new file beside path and renames it over path, so that a failure at any
+// point leaves the previous file whole. An existing file's permissions carry over; a link at
+// path is replaced, not followed. Throws std::runtime_error on failure.
+void ReplaceFileAtomically(std::u16string_view path, std::string_view bytes);
 
 // The process's current directory; both throw std::runtime_error on failure.
 std::u16string CurrentDirectory();

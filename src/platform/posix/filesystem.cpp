@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/codepage.h"
 
@@ -135,6 +136,100 @@ void WriteFile(std::u16string_view path, std::string_view bytes) {
         done += static_cast<size_t>(wrote);
     }
     if (close(fd) != 0) throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
+}
+
+namespace {
+
+// Closes a descriptor on every way out.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) close(fd);
+    }
+    int Release() { return std::exchange(fd, -1); }
+};
+
+// Removes a temporary file on every way out but the one that renamed it.
+struct TemporaryFile {
+    std::string name;
+    bool kept = false;
+    ~TemporaryFile() {
+        if (!name.empty() && !kept) unlink(name.c_str());
+    }
+};
+
+[[noreturn]] void FailWith(const std::string& what, const std::string& name, int why) {
+    throw std::runtime_error(what + " " + name + ": " + std::strerror(why));
+}
+
+std::string FolderOfName(const std::string& name) {
+    const size_t slash = name.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : name.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFile(std::u16string_view path, size_t maxBytes) {
+    const std::string name = ToSystem(path);
+    const Descriptor file{open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (file.fd < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        FailWith("cannot open", name, errno);
+    }
+    struct stat info {};
+    // A pipe or a device could block or never end; only regular files are read.
+    if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw std::runtime_error("not a regular file: " + name);
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(file.fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) FailWith("cannot read", name, errno);
+        if (got == 0) return bytes;
+        if (bytes.size() + static_cast<size_t>(got) > maxBytes) {
+            throw std::runtime_error("file too large: " + name);
+        }
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+void ReplaceFileAtomically(std::u16string_view path, std::string_view bytes) {
+    const std::string name = ToSystem(path);
+    std::random_device entropy;
+    std::mt19937 numbers(entropy() ^ static_cast<unsigned>(getpid()));
+    TemporaryFile temp;
+    Descriptor file;
+    for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(numbers() & 0xFFFFFFu));
+        const std::string candidate = name + ".tmp" + digits;
+        file.fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file.fd >= 0) temp.name = candidate;
+        if (file.fd < 0 && errno != EEXIST) break;
+    }
+    if (file.fd < 0) FailWith("cannot create a file beside", name, errno);
+    struct stat previous {};
+    if (lstat(name.c_str(), &previous) == 0 && S_ISREG(previous.st_mode) &&
+        fchmod(file.fd, previous.st_mode & 07777) != 0) {
+        FailWith("cannot keep the permissions of", name, errno);
+    }
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote = write(file.fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) FailWith("cannot write", temp.name, wrote < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(wrote);
+    }
+    // On disk before the rename, so that a crash leaves either the old file or the new one.
+    if (fsync(file.fd) != 0) FailWith("cannot write", temp.name, errno);
+    if (close(file.Release()) != 0) FailWith("cannot write", temp.name, errno);
+    if (rename(temp.name.c_str(), name.c_str()) != 0) FailWith("cannot replace", name, errno);
+    temp.kept = true;
+    // The rename itself; best effort, since the new file is complete either way.
+    const Descriptor folder{open(FolderOfName(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd >= 0) fsync(folder.fd);
 }
 
 std::u16string CurrentDirectory() {
