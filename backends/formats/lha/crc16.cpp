@@ -1,0 +1,42 @@
+#include "formats/lha/crc16.h"
+
+#include <array>
+
+namespace quorvex6::formats::lha {
+
+namespace {
+
+// Slicing by four: table[k][b] is the CRC of byte b followed by k zero bytes.
+constexpr std::array<std::array<std::uint16_t, 256>, 4> make_tables() {
+    std::array<std::array<std::uint16_t, 256>, 4> t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        std::uint16_t c = static_cast<std::uint16_t>(b);
+        for (int k = 0; k < 8; ++k) c = static_cast<std::uint16_t>(c & 1 ? (c >> 1) ^ 0xA001 : c >> 1);
+        t[0][b] = c;
+    }
+    for (unsigned b = 0; b < 256; ++b) {
+        for (int k = 1; k < 4; ++k) {
+            std::uint16_t prev = t[k - 1][b];
+            t[k][b] = static_cast<std::uint16_t>((prev >> 8) ^ t[0][prev & 0xff]);
+        }
+    }
+    return t;
+}
+
+constexpr auto kTables = make_tables();
+
+}  // namespace
+
+std::uint16_t crc16_update(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
+    std::uint32_t c = crc;
+    while (n >= 4) {
+        c ^= static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8;
+        c = kTables[3][c & 0xff] ^ kTables[2][c >> 8] ^ kTables[1][data[2]] ^ kTables[0][data[3]];
+        data += 4;
+        n -= 4;
+    }
+    while (n-- > 0) c = (c >> 8) ^ kTables[0][(c ^ *data++) & 0xff];
+    return static_cast<std::uint16_t>(c);
+}
+
+}  // namespace quorvex6::formats::lha

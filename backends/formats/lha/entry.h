@@ -1,0 +1,53 @@
+// One member of an LHA archive, as its header describes it, and what the container reports.
+#ifndef QV_FORMATS_LHA_ENTRY_H
+#define QV_FORMATS_LHA_ENTRY_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorvex6::formats::lha {
+
+enum class Status {
+    ok,
+    end,            // the end marker, or the end of the file
+    broken_header,  // a header that cannot be what it claims
+    header_crc,     // header checksum or header CRC mismatch
+    truncated,      // the archive ends inside a header or member
+    unsupported,    // a method no codec here knows
+    broken_data,    // the member's compressed data is corrupt
+    crc_mismatch,   // the member decoded, but not to what was stored
+    read_failed,
+    write_failed,
+};
+
+struct Entry {
+    std::string name;        // UTF-8, '/' separated; folders end in '/'
+    std::string method;      // "lh5" for "-lh5-"
+    std::uint64_t packed_size = 0;
+    std::uint64_t original_size = 0;
+    std::int64_t mtime = 0;  // seconds since 1970, UTC
+    std::uint16_t crc = 0;
+    std::uint8_t dos_attributes = 0x20;
+    int level = 0;
+    char os_id = 0;          // 'M' MS-DOS, 'U' Unix, 'W' Windows NT, ...
+    std::optional<std::uint16_t> unix_mode;
+    std::uint16_t uid = 0;
+    std::uint16_t gid = 0;
+    std::uint64_t header_offset = 0;
+    std::uint64_t data_offset = 0;
+    bool folder = false;
+    bool utf8_name = false;  // the stored name was UTF-8 rather than a legacy code page
+
+    std::uint64_t next_offset() const { return data_offset + packed_size; }
+};
+
+inline constexpr std::uint8_t kDosReadOnly = 0x01;
+inline constexpr std::uint8_t kDosHidden = 0x02;
+inline constexpr std::uint8_t kDosSystem = 0x04;
+inline constexpr std::uint8_t kDosFolder = 0x10;
+inline constexpr std::uint8_t kDosArchive = 0x20;
+
+}  // namespace quorvex6::formats::lha
+
+#endif

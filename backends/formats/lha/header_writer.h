@@ -1,0 +1,31 @@
+// Writes level 2 headers: the base header, then extended headers for the header CRC, the name,
+// the folder, Unix permissions, owner and time, and 64-bit sizes when a member needs them.
+#ifndef QV_FORMATS_LHA_HEADER_WRITER_H
+#define QV_FORMATS_LHA_HEADER_WRITER_H
+
+#include "formats/lha/entry.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvex6::formats::lha {
+
+struct HeaderBytes {
+    std::vector<std::uint8_t> bytes;
+    // Where the fields fixed after compression live, for patch_header().
+    std::size_t crc_field = 0;
+    std::size_t sizes_field = 0;
+    bool wide_sizes = false;
+};
+
+// `entry.name` is UTF-8 with '/'; `wide_sizes` reserves the 64-bit size fields up front.
+HeaderBytes build_level2_header(const Entry& entry, bool wide_sizes);
+
+// Sets method, sizes and data CRC after the member's data is written, and the header CRC.
+// False when the sizes do not fit the header as built.
+bool patch_header(HeaderBytes& header, const std::string& method, std::uint64_t packed,
+                  std::uint64_t original, std::uint16_t crc);
+
+}  // namespace quorvex6::formats::lha
+
+#endif

@@ -1,0 +1,214 @@
+#include "backends/lha/memory_bytes.h"
+#include "formats/lha/crc16.h"
+#include "formats/lha/header_reader.h"
+#include "formats/lha/member_io.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+namespace quorvex6::formats::lha {
+namespace {
+
+using test::Bytes;
+using test::CollectSink;
+using test::MemoryInput;
+using test::MemoryOutput;
+
+std::string data_dir() { return std::string(std::getenv("QV_TEST_DATA")) + "/lha"; }
+
+const std::vector<std::string> kFiles = {"text.txt", "far-repeat.bin", "empty.txt", "sub/deep/nested.txt",
+                                         "日本語.txt"};
+
+std::vector<Entry> list(MemoryInput& in, Status* end_status = nullptr) {
+    std::vector<Entry> out;
+    std::uint64_t at = 0;
+    for (;;) {
+        Entry e;
+        Status s = read_header(in, at, e);
+        if (s != Status::ok) {
+            if (end_status) *end_status = s;
+            return out;
+        }
+        out.push_back(e);
+        at = e.next_offset();
+    }
+}
+
+Bytes extract(MemoryInput& in, const Entry& e, Status* status) {
+    CollectSink sink;
+    *status = extract_member(in, e, sink);
+    return sink.bytes;
+}
+
+TEST(Crc16, MatchesTheCheckValue) {
+    const std::string s = "123456789";
+    EXPECT_EQ(crc16_update(0, reinterpret_cast<const std::uint8_t*>(s.data()), s.size()), 0xBB3D);
+}
+
+class JlhaArchive : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(JlhaArchive, ListsAndExtractsEveryMemberByteForByte) {
+    MemoryInput in(test::read_file(data_dir() + "/" + GetParam() + "-jlha.lzh"));
+    Status end = Status::ok;
+    std::vector<Entry> entries = list(in, &end);
+    EXPECT_EQ(end, Status::end);
+    ASSERT_EQ(entries.size(), kFiles.size());
+    const std::string method = GetParam().substr(0, 3);
+    const int level = GetParam().back() - '0';
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        EXPECT_EQ(e.name, kFiles[i]);
+        EXPECT_EQ(e.level, level);
+        if (level == 2) {
+            EXPECT_EQ(e.mtime, 1623760496) << e.name;
+        }
+        Status s;
+        Bytes got = extract(in, e, &s);
+        EXPECT_EQ(s, Status::ok) << e.name;
+        EXPECT_EQ(got, test::read_file(data_dir() + "/files/" + kFiles[i])) << e.name;
+    }
+    EXPECT_EQ(entries[0].method, method);  // text compresses under every method
+    EXPECT_FALSE(entries[4].utf8_name);    // stored in Shift_JIS
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, JlhaArchive,
+                         ::testing::Values("lh0-level0", "lh0-level1", "lh0-level2", "lh5-level0",
+                                           "lh5-level1", "lh5-level2", "lh6-level0", "lh6-level1",
+                                           "lh6-level2", "lh7-level0", "lh7-level1", "lh7-level2"));
+
+Bytes pack(const std::vector<std::pair<Entry, Bytes>>& members, const std::string& method) {
+    MemoryOutput out;
+    for (auto [e, data] : members) {
+        MemoryInput in(data);
+        EXPECT_EQ(pack_member(out, e, e.folder ? nullptr : &in, method), Status::ok) << e.name;
+    }
+    EXPECT_TRUE(write_end(out));
+    return out.bytes;
+}
+
+Entry new_entry(const std::string& name, bool folder = false) {
+    Entry e;
+    e.name = name;
+    e.folder = folder;
+    e.mtime = 1700000000;
+    e.unix_mode = folder ? 0750 : 0640;
+    e.uid = 1000;
+    e.gid = 100;
+    return e;
+}
+
+TEST(Writer, Level2ArchivesReadBackWithEveryFact) {
+    std::vector<std::pair<Entry, Bytes>> members;
+    for (const std::string& f : kFiles) members.push_back({new_entry(f), test::read_file(data_dir() + "/files/" + f)});
+    members.push_back({new_entry("sub/deep/", true), {}});
+    members.push_back({new_entry("emoji-\xF0\x9F\x98\x80.txt"), {'x'}});
+    for (const std::string method : {"lh0", "lh1", "lh5", "lh6", "lh7"}) {
+        MemoryInput in(pack(members, method));
+        Status end = Status::ok;
+        std::vector<Entry> entries = list(in, &end);
+        EXPECT_EQ(end, Status::end) << method;
+        ASSERT_EQ(entries.size(), members.size()) << method;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const Entry& e = entries[i];
+            EXPECT_EQ(e.name, members[i].first.name) << method;
+            EXPECT_EQ(e.level, 2);
+            EXPECT_EQ(e.os_id, 'U');
+            EXPECT_EQ(e.mtime, 1700000000);
+            EXPECT_EQ(e.unix_mode, members[i].first.unix_mode);
+            EXPECT_EQ(e.uid, 1000);
+            EXPECT_EQ(e.gid, 100);
+            EXPECT_EQ(e.folder, members[i].first.folder);
+            Status s;
+            EXPECT_EQ(extract(in, e, &s), members[i].second) << e.name;
+            EXPECT_EQ(s, Status::ok);
+        }
+        // Incompressible and empty members are stored whatever the method.
+        EXPECT_EQ(entries[2].method, "lh0");
+        EXPECT_EQ(entries[0].method, method);
+        EXPECT_FALSE(entries[4].utf8_name);
+        EXPECT_TRUE(entries[6].utf8_name);
+    }
+}
+
+TEST(Writer, NamesInShiftJisWhenEveryCharacterFits) {
+    MemoryInput in(pack({{new_entry("フォルダ/日本語.txt"), {'a'}}}, "lh5"));
+    const Bytes& b = in.bytes();
+    const Bytes sjis_file = {0x93, 0xfa, 0x96, 0x7b, 0x8c, 0xea, '.', 't', 'x', 't'};
+    EXPECT_NE(std::search(b.begin(), b.end(), sjis_file.begin(), sjis_file.end()), b.end());
+    const Bytes sjis_folder = {0x83, 0x74, 0x83, 0x48, 0x83, 0x8b, 0x83, 0x5f, 0xff};
+    EXPECT_NE(std::search(b.begin(), b.end(), sjis_folder.begin(), sjis_folder.end()), b.end());
+}
+
+TEST(Reader, RefusesDamagedHeadersAndData) {
+    Bytes good = pack({{new_entry("a.txt"), Bytes(5000, 'q')}, {new_entry("b.txt"), Bytes(3000, 'r')}}, "lh5");
+    struct Case {
+        const char* what;
+        std::size_t at;
+        Status header;
+    };
+    // Offsets inside the first level 2 header: method, a name byte, the packed size.
+    for (const Case& c : {Case{"method", 2, Status::broken_header}, Case{"name", 33, Status::header_crc},
+                          Case{"packed size", 8, Status::header_crc}}) {
+        Bytes bad = good;
+        bad[c.at] ^= 0x55;
+        MemoryInput in(bad);
+        Entry e;
+        EXPECT_EQ(read_header(in, 0, e), c.header) << c.what;
+    }
+    MemoryInput whole(good);
+    std::vector<Entry> entries = list(whole);
+    ASSERT_EQ(entries.size(), 2u);
+    Bytes flipped = good;
+    flipped[entries[0].data_offset + entries[0].packed_size / 2] ^= 0x10;
+    MemoryInput damaged(flipped);
+    Status s;
+    extract(damaged, entries[0], &s);
+    EXPECT_TRUE(s == Status::crc_mismatch || s == Status::broken_data);
+    Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(entries[1].data_offset + 3));
+    MemoryInput short_in(cut);
+    Entry e;
+    EXPECT_EQ(read_header(short_in, entries[1].header_offset, e), Status::truncated);
+}
+
+// Level 3 headers (32-bit sizes throughout) as another tool would write them.
+TEST(Reader, ReadsLevel3Headers) {
+    Bytes h(32, 0);
+    auto put16 = [&](std::size_t at, unsigned v) { h[at] = v & 0xff; h[at + 1] = (v >> 8) & 0xff; };
+    auto put32 = [&](std::size_t at, unsigned v) { put16(at, v & 0xffff); put16(at + 2, v >> 16); };
+    put16(0, 4);
+    std::memcpy(h.data() + 2, "-lh0-", 5);
+    put32(7, 3);
+    put32(11, 3);
+    put32(15, 1600000000);
+    h[20] = 3;
+    const std::uint8_t data[] = {'a', 'b', 'c'};
+    put16(21, crc16_update(0, data, 3));
+    h[23] = 'U';
+    const std::string folder = "x\xFFy\xFF";
+    const std::string file = "z.txt";
+    put32(28, static_cast<unsigned>(1 + file.size() + 4));
+    h.push_back(0x01);
+    h.insert(h.end(), file.begin(), file.end());
+    for (unsigned v : {static_cast<unsigned>(1 + folder.size() + 4)}) {
+        for (int k = 0; k < 4; ++k) h.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+    }
+    h.push_back(0x02);
+    h.insert(h.end(), folder.begin(), folder.end());
+    for (int k = 0; k < 4; ++k) h.push_back(0);
+    put32(24, static_cast<unsigned>(h.size()));
+    h.insert(h.end(), data, data + 3);
+    h.push_back(0);
+    MemoryInput in(h);
+    std::vector<Entry> entries = list(in);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "x/y/z.txt");
+    EXPECT_EQ(entries[0].mtime, 1600000000);
+    Status s;
+    EXPECT_EQ(extract(in, entries[0], &s), Bytes(data, data + 3));
+    EXPECT_EQ(s, Status::ok);
+}
+
+}  // namespace
+}  // namespace quorvex6::formats::lha
