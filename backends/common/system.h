@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace quorvex6::backend {
 
@@ -9,5 +11,8 @@ bool StandardErrorIsTerminal();
 unsigned ProcessorCount();
 std::tm LocalTime(int64_t seconds);        // broken-down local time
 int64_t FromLocalTime(const std::tm& tm);  // -1 when not representable
+// Bytes an unprivileged writer may still put into the file system holding `folder`; nullopt
+// when that cannot be told (the folder does not exist yet, say).
+std::optional<uint64_t> FreeBytes(const std::string& folder);
 
 }  // namespace quorvex6::backend

@@ -1,5 +1,6 @@
 #include "common/system.h"
 
+#include <sys/statvfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -17,6 +18,12 @@ std::tm LocalTime(int64_t seconds) {
     std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
+}
+
+std::optional<uint64_t> FreeBytes(const std::string& folder) {
+    struct statvfs fs {};
+    if (statvfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return std::nullopt;
+    return static_cast<uint64_t>(fs.f_bavail) * static_cast<uint64_t>(fs.f_frsize);
 }
 
 int64_t FromLocalTime(const std::tm& tm) {
