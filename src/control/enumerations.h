@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "quorvex6/enums.h"
+
 namespace quorvex6 {
 
 struct EnumValue {
@@ -17,19 +19,19 @@ struct Enumeration {
     std::span<const EnumValue> values;
 };
 
-inline constexpr EnumValue kArcModeValues[] = {{u"LHA_", 0}, {u"ZIP_", 1}, {u"CAB_", 2}, {u"ARJ_", 3},
-                                               {u"ISH_", 4}, {u"TAR_", 5}, {u"RAR_", 6}};
+inline constexpr EnumValue kArcModeValues[] = {{u"LHA_", LHA_}, {u"ZIP_", ZIP_}, {u"CAB_", CAB_}, {u"ARJ_", ARJ_},
+                                               {u"ISH_", ISH_}, {u"TAR_", TAR_}, {u"RAR_", RAR_}};
 inline constexpr EnumValue kTypeOfArcValues[] = {
-    {u"Lh0", 0}, {u"Lh1", 1}, {u"Lh5", 2}, {u"Lh6", 3}, {u"Lh7", 4}};
-inline constexpr EnumValue kSfxTypeValues[] = {{u"DOS_SFX_Large", 0}, {u"DOS_SFX_Small", 1},
-                                               {u"WinSFX", 2},        {u"WinSFXM", 3},
-                                               {u"WinSFX32", 4},      {u"WinSFX32M", 5}};
+    {u"Lh0", Lh0}, {u"Lh1", Lh1}, {u"Lh5", Lh5}, {u"Lh6", Lh6}, {u"Lh7", Lh7}};
+inline constexpr EnumValue kSfxTypeValues[] = {{u"DOS_SFX_Large", DOS_SFX_Large}, {u"DOS_SFX_Small", DOS_SFX_Small},
+                                               {u"WinSFX", WinSFX},        {u"WinSFXM", WinSFXM},
+                                               {u"WinSFX32", WinSFX32},      {u"WinSFX32M", WinSFX32M}};
 inline constexpr EnumValue kTypeOfCabValues[] = {
-    {u"MSZIP", 0}, {u"LZX", 1}, {u"QUANTUM", 2}, {u"NOCOMPRESS", 3}};
+    {u"MSZIP", MSZIP}, {u"LZX", LZX}, {u"QUANTUM", QUANTUM}, {u"NOCOMPRESS", NOCOMPRESS}};
 inline constexpr EnumValue kTypeOfIshValues[] = {
-    {u"JIS8", 0}, {u"Shift_JIS", 1}, {u"JIS7", 2}, {u"Shift_JIS_non_kana", 3}};
-inline constexpr EnumValue kTypeOfIshOSValues[] = {{u"MS_DOS", 0}, {u"UNIX", 1}, {u"CP_M", 2},
-                                                   {u"OS_9", 3},   {u"Other", 4}, {u"All_OS", 5}};
+    {u"JIS8", JIS8}, {u"Shift_JIS", Shift_JIS}, {u"JIS7", JIS7}, {u"Shift_JIS_non_kana", Shift_JIS_non_kana}};
+inline constexpr EnumValue kTypeOfIshOSValues[] = {{u"MS_DOS", MS_DOS}, {u"UNIX", UNIX}, {u"CP_M", CP_M},
+                                                   {u"OS_9", OS_9},   {u"Other", Other}, {u"All_OS", All_OS}};
 
 inline constexpr std::array<Enumeration, 6> kEnumerations = {{
     {u"enmArcMode", kArcModeValues},
