@@ -1,13 +1,19 @@
 // The method table: every codec a container may ask for, by the container's method id.
 #include "codecs/codec.h"
 
+#include "codecs/bzip2/bzip2.h"
+#include "codecs/deflate/deflate.h"
 #include "codecs/lh/codecs.h"
+#include "codecs/lzma/lzma.h"
 
 #include <array>
 
 namespace quorvex6::codecs {
 
 namespace {
+
+template <int Level>
+std::unique_ptr<Encoder> deflate_encoder() { return deflate::make_encoder(Level); }
 
 template <const lh::StaticParams& P>
 std::unique_ptr<Decoder> static_decoder() { return lh::make_static_decoder(P); }
@@ -24,6 +30,19 @@ constexpr std::array kMethods = {
     Method{"lh7", static_decoder<lh::kLh7>, static_encoder<lh::kLh7>},
     Method{"lzs", lh::make_lzs_decoder, nullptr},
     Method{"lz5", lh::make_lz5_decoder, nullptr},
+    // Raw deflate at each level (ZIP method 8, gzip members); "deflate" is level 6.
+    Method{"deflate", deflate::make_decoder, deflate_encoder<6>},
+    Method{"deflate1", deflate::make_decoder, deflate_encoder<1>},
+    Method{"deflate2", deflate::make_decoder, deflate_encoder<2>},
+    Method{"deflate3", deflate::make_decoder, deflate_encoder<3>},
+    Method{"deflate4", deflate::make_decoder, deflate_encoder<4>},
+    Method{"deflate5", deflate::make_decoder, deflate_encoder<5>},
+    Method{"deflate6", deflate::make_decoder, deflate_encoder<6>},
+    Method{"deflate7", deflate::make_decoder, deflate_encoder<7>},
+    Method{"deflate8", deflate::make_decoder, deflate_encoder<8>},
+    Method{"deflate9", deflate::make_decoder, deflate_encoder<9>},
+    Method{"bzip2", bzip2::make_decoder, nullptr},
+    Method{"lzma-zip", lzma::make_zip_decoder, nullptr},
 };
 
 }  // namespace

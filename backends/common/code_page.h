@@ -12,7 +12,8 @@ bool IsValidUtf8(std::string_view bytes);
 bool ConvertToUtf8(std::string_view code_page, std::string_view bytes, std::string* out);
 // The reverse: false when some character of `utf8` has no form in that code page.
 bool ConvertFromUtf8(std::string_view code_page, std::string_view utf8, std::string* out);
-// Names without a UTF-8 mark: ASCII as is, Shift_JIS (CP932) when valid, else CP437.
+// Names without a UTF-8 mark: ASCII or valid UTF-8 as is, else Shift_JIS (CP932) when
+// valid, else CP437.
 std::string DecodeLegacyName(std::string_view bytes);
 
 }  // namespace quorvex6::backend

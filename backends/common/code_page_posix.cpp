@@ -62,7 +62,10 @@ bool ConvertFromUtf8(std::string_view code_page, std::string_view utf8, std::str
 }
 
 std::string DecodeLegacyName(std::string_view bytes) {
-    if (IsAscii(bytes)) return std::string(bytes);
+    // Valid UTF-8 first: tools on POSIX store UTF-8 names without the flag, and such names
+    // would often also pass as CP932 (as half-width kana), while real Shift_JIS names are
+    // rarely valid UTF-8.
+    if (IsAscii(bytes) || IsValidUtf8(bytes)) return std::string(bytes);
     std::string out;
     if (ConvertToUtf8("CP932", bytes, &out)) return out;
     if (ConvertToUtf8("CP437", bytes, &out)) return out;

@@ -17,6 +17,8 @@ struct FileStat {
     uint64_t size = 0;
     int64_t mtime = 0;  // seconds since 1970, UTC
     uint32_t mode = 0;  // permission bits (07777)
+    uint64_t device = 0;
+    uint64_t inode = 0;
 };
 
 // Does not follow a final link: a link is reported as kLink.
@@ -85,6 +87,8 @@ public:
     uint64_t position() const { return position_; }
     void SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode);
     void SetMode(uint32_t mode);
+    // Cuts the file back to `size` and continues writing there.
+    void Truncate(uint64_t size);
     void Sync();
     void Close();  // reports errors of delayed writes
     const std::string& path() const { return path_; }

@@ -42,6 +42,8 @@ std::optional<FileStat> StatPath(const std::string& path) {
     out.size = static_cast<uint64_t>(st.st_size);
     out.mtime = st.st_mtim.tv_sec;
     out.mode = st.st_mode & 07777;
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
     return out;
 }
 
@@ -279,6 +281,11 @@ void OutputFile::SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode) {
 }
 
 void OutputFile::SetMode(uint32_t mode) { fchmod(fd_, mode & 0777); }
+
+void OutputFile::Truncate(uint64_t size) {
+    if (ftruncate(fd_, static_cast<off_t>(size)) != 0 || lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) ThrowWrite(errno, path_);
+    position_ = size;
+}
 
 void OutputFile::Sync() {
     if (fsync(fd_) != 0 && errno != EINVAL) ThrowWrite(errno, path_);

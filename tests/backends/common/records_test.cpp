@@ -124,6 +124,7 @@ TEST_F(RecordsTest, LegacyNames) {
     EXPECT_EQ(DecodeLegacyName("\x93\xfa\x96\x7b\x8c\xea.txt"), "日本語.txt");  // Shift_JIS
     EXPECT_EQ(DecodeLegacyName("\x81"), "ü");                                   // not CP932: CP437
     EXPECT_EQ(DecodeLegacyName("caf\x82"), "café");
+    EXPECT_EQ(DecodeLegacyName("caf\xc3\xa9"), "café");  // UTF-8 without the flag, not kana
     EXPECT_TRUE(IsValidUtf8("日本"));
     EXPECT_FALSE(IsValidUtf8("\xc3"));
     EXPECT_FALSE(IsValidUtf8("\xc0\x80"));

@@ -1,0 +1,54 @@
+// ZIP record layouts (APPNOTE 6.3), as far as we read and write them. Limits enforced here:
+// names up to 65535 bytes (the field's width), a central directory of at most
+// kMaxCentralDirectory bytes, and ZIP64 records whenever a size, offset or count needs them.
+#pragma once
+#include <cstdint>
+
+namespace quorvex6::backend::zip {
+
+inline constexpr uint32_t kLocalSignature = 0x04034b50;
+inline constexpr uint32_t kCentralSignature = 0x02014b50;
+inline constexpr uint32_t kEndSignature = 0x06054b50;
+inline constexpr uint32_t kZip64EndSignature = 0x06064b50;
+inline constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
+
+inline constexpr uint16_t kMethodStored = 0;
+inline constexpr uint16_t kMethodDeflate = 8;
+inline constexpr uint16_t kMethodDeflate64 = 9;
+inline constexpr uint16_t kMethodBzip2 = 12;
+inline constexpr uint16_t kMethodLzma = 14;
+
+inline constexpr uint16_t kFlagEncrypted = 0x0001;
+inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
+inline constexpr uint16_t kFlagUtf8 = 0x0800;
+
+inline constexpr uint16_t kExtraZip64 = 0x0001;
+inline constexpr uint16_t kExtraTimestamp = 0x5455;
+inline constexpr uint16_t kExtraUnicodePath = 0x7075;
+
+inline constexpr uint16_t kMadeByUnix = 3 << 8;
+inline constexpr uint16_t kMadeByVersion = 63;
+
+inline constexpr uint32_t kLocalHeaderSize = 30;
+inline constexpr uint32_t kCentralHeaderSize = 46;
+inline constexpr uint32_t kEndSize = 22;
+inline constexpr uint32_t kZip64EndSize = 56;
+inline constexpr uint32_t kZip64LocatorSize = 20;
+inline constexpr uint32_t kMaxComment = 65535;
+inline constexpr uint64_t kMaxCentralDirectory = 256ull << 20;
+
+inline constexpr uint32_t k32Max = 0xFFFFFFFFu;
+inline constexpr uint16_t k16Max = 0xFFFFu;
+
+inline constexpr uint32_t kDosFolder = 0x10;
+inline constexpr uint32_t kDosReadOnly = 0x01;
+inline constexpr uint32_t kDosHidden = 0x02;
+inline constexpr uint32_t kDosSystem = 0x04;
+inline constexpr uint32_t kDosArchive = 0x20;
+
+inline constexpr uint32_t kUnixTypeMask = 0170000;
+inline constexpr uint32_t kUnixFile = 0100000;
+inline constexpr uint32_t kUnixFolder = 0040000;
+inline constexpr uint32_t kUnixLink = 0120000;
+
+}  // namespace quorvex6::backend::zip

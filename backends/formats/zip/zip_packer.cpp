@@ -1,0 +1,370 @@
+#include "formats/zip/zip_packer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "codecs/codec.h"
+#include "codecs/crc32.h"
+#include "common/replacement_file.h"
+#include "common/system.h"
+#include "formats/zip/zip_format.h"
+#include "formats/zip/zip_reader.h"
+#include "formats/zip/zip_writer.h"
+
+namespace quorvex6::backend::zip {
+
+namespace {
+
+using quorvex6::codecs::Status;
+
+constexpr size_t kSample = 1 << 20;
+constexpr size_t kCopyChunk = 1 << 20;
+// Files up to this size are read whole and compressed in batches; larger ones stream.
+constexpr uint64_t kSmallFile = 4 << 20;
+
+class MemorySource final : public quorvex6::codecs::Source {
+public:
+    MemorySource(const uint8_t* data, size_t size) : data_(data), left_(size) {}
+    std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
+        size_t n = std::min(size, left_);
+        std::copy(data_, data_ + n, out);
+        data_ += n;
+        left_ -= n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+private:
+    const uint8_t* data_;
+    size_t left_;
+};
+
+class VectorSink final : public quorvex6::codecs::Sink {
+public:
+    explicit VectorSink(std::vector<uint8_t>& out) : out_(out) { out_.clear(); }
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        out_.insert(out_.end(), data, data + size);
+        return true;
+    }
+
+private:
+    std::vector<uint8_t>& out_;
+};
+
+// Reads a file from disk for the codec, summing its check value on the way.
+class FileSource final : public quorvex6::codecs::Source {
+public:
+    explicit FileSource(InputFile& file) : file_(file) {}
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        size_t n = file_.Read(data, size);
+        crc_ = quorvex6::codecs::crc32(crc_, data, n);
+        bytes_ += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+    uint32_t crc() const { return crc_; }
+    uint64_t bytes() const { return bytes_; }
+
+private:
+    InputFile& file_;
+    uint32_t crc_ = 0;
+    uint64_t bytes_ = 0;
+};
+
+class FileSink final : public quorvex6::codecs::Sink {
+public:
+    explicit FileSink(OutputFile& out) : out_(out) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        try {
+            out_.Write(data, size);
+            return true;
+        } catch (const Failure& f) {
+            error_ = f;
+            return false;
+        }
+    }
+    const std::optional<Failure>& error() const { return error_; }
+
+private:
+    OutputFile& out_;
+    std::optional<Failure> error_;
+};
+
+std::unique_ptr<quorvex6::codecs::Encoder> MakeEncoder(int level) {
+    static constexpr std::string_view kIds[] = {"deflate1", "deflate2", "deflate3", "deflate4", "deflate5",
+                                                "deflate6", "deflate7", "deflate8", "deflate9"};
+    const quorvex6::codecs::Method* method = quorvex6::codecs::find_method(kIds[std::clamp(level, 1, 9) - 1]);
+    if (method == nullptr || method->make_encoder == nullptr) throw Failure(result::kMethod, "no deflate encoder");
+    return method->make_encoder();
+}
+
+WriteEntry MetaFor(const SourceItem& item) {
+    WriteEntry e;
+    e.name = item.stored;
+    e.mtime = item.stat.mtime;
+    uint32_t perms = item.stat.mode & 07777;
+    switch (item.stat.kind) {
+        case FileKind::kFolder:
+            e.unix_mode = kUnixFolder | perms;
+            e.dos_attributes = kDosFolder;
+            break;
+        case FileKind::kLink: e.unix_mode = kUnixLink | 0777; break;
+        default: e.unix_mode = kUnixFile | perms; e.dos_attributes = kDosArchive;
+    }
+    if ((perms & 0200) == 0) e.dos_attributes |= kDosReadOnly;
+    return e;
+}
+
+WriteEntry MetaFor(const ZipEntry& old) {
+    WriteEntry e;
+    e.name = old.name;
+    e.method = old.method;
+    e.flags = static_cast<uint16_t>(old.flags & ~(kFlagDataDescriptor | kFlagUtf8));
+    e.crc = old.crc;
+    e.compressed_size = old.compressed_size;
+    e.original_size = old.original_size;
+    e.mtime = old.mtime();
+    e.unix_mode = old.unix_mode().value_or(old.folder() ? (kUnixFolder | 0755) : (kUnixFile | 0644));
+    e.dos_attributes = old.external_attributes & 0xFF;
+    return e;
+}
+
+// One entry to write, in archive order.
+struct Job {
+    const SourceItem* source = nullptr;  // from disk
+    const ZipEntry* old = nullptr;       // copied from the existing archive
+    // Filled by the batch workers for small files:
+    std::vector<uint8_t> packed;
+    uint16_t method = kMethodStored;
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    std::optional<Failure> failure;
+};
+
+bool IsSmallFile(const Job& job) {
+    return job.source && job.source->stat.kind == FileKind::kRegular && job.source->stat.size <= kSmallFile;
+}
+
+class Packer {
+public:
+    Packer(OutputFile& out, const PackOptions& options, OutputLog& log, ResultKeeper& result, Progress& progress)
+        : writer_(out), out_(out), options_(options), log_(log), result_(result), progress_(progress) {}
+
+    void Run(std::vector<Job>& jobs, const ZipReader* old) {
+        workers_ = std::max(1u, std::min(ProcessorCount(), 4u));
+        for (unsigned i = 0; i < workers_; ++i) encoders_.push_back(options_.level > 0 ? MakeEncoder(options_.level) : nullptr);
+        size_t i = 0;
+        while (i < jobs.size()) {
+            if (!IsSmallFile(jobs[i])) {
+                WriteOne(jobs[i], old, i, jobs.size());
+                ++i;
+                continue;
+            }
+            size_t end = i, bytes = 0;
+            while (end < jobs.size() && IsSmallFile(jobs[end]) && (end == i || bytes + jobs[end].source->stat.size <= kBatchBytes)) {
+                bytes += jobs[end].source->stat.size;
+                ++end;
+            }
+            CompressBatch(jobs, i, end);
+            for (size_t k = i; k < end; ++k) WriteOne(jobs[k], old, k, jobs.size());
+            i = end;
+        }
+        writer_.Finish();
+    }
+
+private:
+    void CompressBatch(std::vector<Job>& jobs, size_t begin, size_t end) {
+        std::atomic<size_t> next{begin};
+        auto work = [&](unsigned worker) {
+            std::vector<uint8_t> raw;
+            while (true) {
+                size_t k = next.fetch_add(1);
+                if (k >= end) return;
+                Job& job = jobs[k];
+                try {
+                    InputFile file(job.source->disk_path);
+                    raw.resize(job.source->stat.size + 1);
+                    raw.resize(file.Read(raw.data(), raw.size()));
+                    job.size = raw.size();
+                    job.crc = quorvex6::codecs::crc32(0, raw.data(), raw.size());
+                    job.method = kMethodStored;
+                    if (encoders_[worker] && raw.size() > 0) {
+                        MemorySource source(raw.data(), raw.size());
+                        VectorSink sink(job.packed);
+                        if (encoders_[worker]->encode(source, sink, raw.size() - 1) == Status::ok) job.method = kMethodDeflate;
+                    }
+                    if (job.method == kMethodStored) job.packed = raw;
+                } catch (const Failure& f) {
+                    job.failure = f;
+                }
+            }
+        };
+        std::vector<std::future<void>> helpers;
+        for (unsigned w = 1; w < workers_; ++w) helpers.push_back(std::async(std::launch::async, work, w));
+        work(0);
+        for (auto& h : helpers) h.get();
+    }
+
+    void WriteOne(Job& job, const ZipReader* old, size_t index, size_t total) {
+        if (job.old) {
+            CopyOld(*job.old, *old);
+            return;
+        }
+        const SourceItem& item = *job.source;
+        progress_.Entry("adding", item.stored, index + 1, total);
+        WriteEntry meta = MetaFor(item);
+        if (job.failure) {
+            if (job.failure->code() == result::kDiskFull || job.failure->code() == result::kWriteError) throw *job.failure;
+            log_.Line("skipped " + item.stored + ": " + job.failure->what());
+            result_.Note(job.failure->code());
+            return;
+        }
+        switch (item.stat.kind) {
+            case FileKind::kFolder:
+                writer_.Add(meta, nullptr, 0);
+                break;
+            case FileKind::kLink: {
+                const auto* data = reinterpret_cast<const uint8_t*>(item.link_target.data());
+                meta.crc = quorvex6::codecs::crc32(0, data, item.link_target.size());
+                meta.original_size = meta.compressed_size = item.link_target.size();
+                writer_.Add(meta, data, item.link_target.size());
+                break;
+            }
+            default:
+                if (IsSmallFile(job)) {
+                    meta.method = job.method;
+                    meta.crc = job.crc;
+                    meta.original_size = job.size;
+                    meta.compressed_size = job.packed.size();
+                    writer_.Add(meta, job.packed.data(), job.packed.size());
+                    std::vector<uint8_t>().swap(job.packed);
+                } else {
+                    StreamLarge(item, meta);
+                }
+        }
+        log_.Line("added " + item.stored);
+    }
+
+    // Large files: decide from a sample whether deflate pays, then stream.
+    void StreamLarge(const SourceItem& item, WriteEntry meta) {
+        InputFile file;
+        try {
+            file = InputFile(item.disk_path);
+        } catch (const Failure& f) {
+            log_.Line("skipped " + item.stored + ": " + f.what());
+            result_.Note(f.code());
+            return;
+        }
+        uint64_t size = item.stat.size;
+        bool deflate = options_.level > 0 && SampleCompresses(file);
+        meta.original_size = size;
+        writer_.Begin(meta);
+        uint64_t start = writer_.data_start();
+        if (deflate) {
+            FileSource source(file);
+            FileSink sink(out_);
+            Status status = MakeEncoder(options_.level)->encode(source, sink, size > 0 ? size - 1 : 0);
+            if (sink.error()) throw *sink.error();
+            if (status == Status::ok && source.bytes() == size) {
+                writer_.End(source.crc(), kMethodDeflate, out_.position() - start);
+                return;
+            }
+            if (status != Status::expanded && status != Status::ok) throw Failure(result::kReadError, "cannot read " + item.disk_path);
+            out_.Truncate(start);
+        }
+        std::vector<uint8_t> buffer(kCopyChunk);
+        uint32_t crc = 0;
+        uint64_t done = 0;
+        while (done < size) {
+            size_t n = file.ReadAt(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
+            if (n == 0) throw Failure(result::kReadError, item.disk_path + " became shorter while it was read");
+            crc = quorvex6::codecs::crc32(crc, buffer.data(), n);
+            out_.Write(buffer.data(), n);
+            done += n;
+        }
+        writer_.End(crc, kMethodStored, size);
+    }
+
+    bool SampleCompresses(InputFile& file) {
+        std::vector<uint8_t> sample(kSample), packed;
+        sample.resize(file.ReadAt(0, sample.data(), sample.size()));
+        MemorySource source(sample.data(), sample.size());
+        VectorSink sink(packed);
+        // Worth it when the sample shrinks by 2 % or more.
+        bool pays = encoders_[0]->encode(source, sink, sample.size() - sample.size() / 50) == Status::ok;
+        return pays;
+    }
+
+    void CopyOld(const ZipEntry& entry, const ZipReader& old) {
+        uint64_t from = old.DataOffset(entry);
+        writer_.Begin(MetaFor(entry));
+        std::vector<uint8_t> buffer(std::min<uint64_t>(kCopyChunk, std::max<uint64_t>(entry.compressed_size, 1)));
+        uint64_t done = 0;
+        while (done < entry.compressed_size) {
+            size_t n = old.file().ReadAt(from + done, buffer.data(),
+                                         static_cast<size_t>(std::min<uint64_t>(buffer.size(), entry.compressed_size - done)));
+            if (n == 0) throw Failure(result::kBrokenData, "the old archive ends inside " + entry.name);
+            out_.Write(buffer.data(), n);
+            done += n;
+        }
+        writer_.End(entry.crc, entry.method, entry.compressed_size);
+    }
+
+    ZipWriter writer_;
+    OutputFile& out_;
+    const PackOptions& options_;
+    OutputLog& log_;
+    ResultKeeper& result_;
+    Progress& progress_;
+    unsigned workers_ = 1;
+    std::vector<std::unique_ptr<quorvex6::codecs::Encoder>> encoders_;
+};
+
+}  // namespace
+
+void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
+             OutputLog& log, ResultKeeper& result, Progress& progress) {
+    std::optional<ZipReader> old;
+    auto existing = StatPath(archive);
+    if (existing && existing->kind == FileKind::kRegular) old.emplace(archive);
+
+    std::map<std::string, const SourceItem*> by_name;
+    for (const SourceItem& item : sources) {
+        // Never pack the archive into itself.
+        if (existing && item.stat.device == existing->device && item.stat.inode == existing->inode) continue;
+        by_name.emplace(item.stored, &item);
+    }
+    std::vector<Job> jobs;
+    if (old) {
+        for (const ZipEntry& entry : old->entries()) {
+            Job job;
+            auto it = by_name.find(entry.name);
+            if (it != by_name.end()) {
+                // DOS times have two-second steps; a file is newer only beyond that.
+                bool newer = it->second->stat.mtime > entry.mtime() + 1;
+                if (!options.update_only || newer) job.source = it->second;
+                else log.Line("kept " + entry.name + ": not newer");
+                by_name.erase(it);
+            }
+            if (!job.source) job.old = &entry;
+            jobs.push_back(std::move(job));
+        }
+    }
+    for (const SourceItem& item : sources) {
+        auto it = by_name.find(item.stored);
+        if (it == by_name.end() || it->second != &item) continue;
+        Job job;
+        job.source = &item;
+        jobs.push_back(std::move(job));
+    }
+    if (jobs.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
+    ReplacementFile target(archive);
+    Packer packer(target.file(), options, log, result, progress);
+    packer.Run(jobs, old ? &*old : nullptr);
+    old.reset();
+    target.Commit();
+}
+
+}  // namespace quorvex6::backend::zip

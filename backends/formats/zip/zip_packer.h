@@ -1,0 +1,27 @@
+// Packing into a ZIP archive: new or replaced entries from disk, the rest of an existing
+// archive copied unchanged, all into a new file renamed over the old one when complete.
+// Small files are read and compressed in batches on every processor, then written in order;
+// large ones stream through the codec (which parallelises itself). Memory stays bounded by
+// kBatchBytes and the codec's buffers, whatever the sizes.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/output_log.h"
+#include "common/pack_sources.h"
+#include "common/progress.h"
+#include "common/result.h"
+
+namespace quorvex6::backend::zip {
+
+struct PackOptions {
+    int level = 6;             // 0 stores everything
+    bool update_only = false;  // replace stored entries only by newer files
+};
+
+inline constexpr size_t kBatchBytes = 16 << 20;
+
+void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
+             OutputLog& log, ResultKeeper& result, Progress& progress);
+
+}  // namespace quorvex6::backend::zip

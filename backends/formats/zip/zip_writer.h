@@ -1,0 +1,52 @@
+// Writes ZIP records: a local header before each entry's data, the central directory and end
+// records at Finish. ZIP64 fields appear only where a size, offset or count needs them.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/file_system.h"
+
+namespace quorvex6::backend::zip {
+
+struct WriteEntry {
+    std::string name;  // UTF-8, folders end in '/'
+    uint16_t method = 0;
+    uint16_t flags = 0;  // the UTF-8 flag is added for non-ASCII names
+    uint32_t crc = 0;
+    uint64_t compressed_size = 0;
+    uint64_t original_size = 0;
+    int64_t mtime = 0;
+    uint32_t unix_mode = 0;  // type and permission bits
+    uint32_t dos_attributes = 0;
+};
+
+class ZipWriter {
+public:
+    explicit ZipWriter(OutputFile& out) : out_(out) {}
+
+    // Sizes and check value known: header and data in one go.
+    void Add(WriteEntry entry, const uint8_t* data, size_t size);
+
+    // Sizes learnt while the data is written: Begin writes the header, the caller writes the
+    // data to the file, End patches sizes and check value into the header.
+    void Begin(WriteEntry entry);
+    void End(uint32_t crc, uint16_t method, uint64_t compressed_size);
+    uint64_t data_start() const { return data_start_; }
+
+    void Finish();
+
+private:
+    struct Written {
+        WriteEntry entry;
+        uint64_t offset;
+    };
+    std::string LocalHeader(const WriteEntry& entry, bool zip64) const;
+
+    OutputFile& out_;
+    std::vector<Written> written_;
+    uint64_t data_start_ = 0;
+    bool open_zip64_ = false;
+};
+
+}  // namespace quorvex6::backend::zip

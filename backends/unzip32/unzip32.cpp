@@ -1,0 +1,154 @@
+// libunzip32: UnZip and the enumeration set. Extracts, lists and tests ZIP archives.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/command_gate.h"
+#include "common/command_line.h"
+#include "common/entry_info.h"
+#include "common/export.h"
+#include "common/handle_table.h"
+#include "common/progress.h"
+#include "common/wildcard.h"
+#include "quorvex6/archiver_api.h"
+#include "unzip32/zip_extract.h"
+
+using namespace quorvex6::backend;
+
+namespace {
+
+constexpr uint16_t kVersion = 100;
+constexpr int32_t kNoMoreEntries = -1;
+constexpr int32_t kCheckEveryValue = 2;
+
+constexpr SwitchSpec kSwitches[] = {{"-x"}, {"-u"}, {"-j"}, {"--i"}, {"-o"}, {"-n"}, {"-l"}, {"-t"}};
+
+struct OpenArchive {
+    explicit OpenArchive(const std::string& path) : reader(path) {}
+    zip::ZipReader reader;
+    std::string pattern;
+    size_t next = 0;
+};
+
+CommandGate& Gate() {
+    static CommandGate gate;
+    return gate;
+}
+
+HandleTable<OpenArchive>& Handles() {
+    static HandleTable<OpenArchive> table;
+    return table;
+}
+
+// "-l name" comes with the name unquoted, blanks and all.
+std::optional<std::string> ListingTarget(const std::string& line) {
+    size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos || line.compare(start, 3, "-l ") != 0) return std::nullopt;
+    std::string rest = line.substr(start + 3);
+    size_t first = rest.find_first_not_of(' ');
+    if (first == std::string::npos || rest[first] == '"') return std::nullopt;
+    size_t last = rest.find_last_not_of(' ');
+    return rest.substr(first, last - first + 1);
+}
+
+int32_t RunUnZip(const std::string& line, OutputLog& log) {
+    std::optional<std::string> listed = ListingTarget(line);
+    ParsedCommand cmd;
+    if (listed) {
+        cmd.archive = *listed;
+        cmd.switches.push_back({"-l", ""});
+    } else {
+        cmd = ParseCommand(line, {kSwitches, {}});
+    }
+    if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
+    zip::ZipReader reader(cmd.archive);
+    if (cmd.Has("-l")) {
+        std::string text = unzip32::TextListing(reader);
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        log.Line(text);
+        return result::kSuccess;
+    }
+    if (cmd.Has("-t")) return unzip32::TestEntries(reader, log);
+    std::vector<std::string> patterns = cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    ResultKeeper result;
+    ExtractOptions options;
+    options.folder = cmd.folder;
+    options.junk_paths = cmd.Has("-j");
+    options.only_newer = cmd.Has("-u");
+    options.never_overwrite = cmd.Has("-n");
+    ExtractTarget target(options, log, result);
+    Progress progress(!cmd.Has("--i"));
+    unzip32::ExtractEntries(reader, patterns, target, log, result, progress);
+    return result.code();
+}
+
+int32_t FindFrom(OpenArchive& open, QvEntryInfo* info) {
+    const auto& entries = open.reader.entries();
+    while (open.next < entries.size()) {
+        const zip::ZipEntry& entry = entries[open.next++];
+        if (MatchPath(open.pattern, entry.name, true)) {
+            FillEntryInfo(entry.Facts(), info);
+            return result::kSuccess;
+        }
+    }
+    return kNoMoreEntries;
+}
+
+}  // namespace
+
+QV_EXPORT int32_t UnZip(QvWindow, const char* cmdline, char* output, uint32_t size) {
+    std::string line = cmdline ? cmdline : "";
+    return Gate().Run(output, size, [&](OutputLog& log) { return RunUnZip(line, log); });
+}
+
+QV_EXPORT uint16_t UnZipGetVersion() { return kVersion; }
+
+QV_EXPORT int32_t UnZipGetRunning() { return Gate().running() ? 1 : 0; }
+
+QV_EXPORT int32_t UnZipCheckArchive(const char* archive, int32_t mode) {
+    if (archive == nullptr) return 0;
+    std::string path = archive;
+    int32_t code = Guarded([&] {
+        zip::ZipReader reader(path);
+        if ((mode & 3) != kCheckEveryValue) return result::kSuccess;
+        OutputLog log;
+        return unzip32::TestEntries(reader, log);
+    });
+    return code == result::kSuccess ? 1 : 0;
+}
+
+QV_EXPORT QvArchive UnZipOpenArchive(QvWindow, const char* archive, uint32_t) {
+    if (archive == nullptr) return 0;
+    uint32_t handle = 0;
+    std::string path = archive;
+    Guarded([&] {
+        handle = Handles().Add(std::make_unique<OpenArchive>(path));
+        return result::kSuccess;
+    });
+    return handle;
+}
+
+QV_EXPORT int32_t UnZipFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
+    return Guarded([&] {
+        OpenArchive* open = Handles().Get(handle);
+        if (open == nullptr) return result::kNotOpened;
+        if (info == nullptr) return result::kBadCommand;
+        open->pattern = pattern && *pattern ? pattern : "*.*";
+        open->next = 0;
+        return FindFrom(*open, info);
+    });
+}
+
+QV_EXPORT int32_t UnZipFindNext(QvArchive handle, QvEntryInfo* info) {
+    return Guarded([&] {
+        OpenArchive* open = Handles().Get(handle);
+        if (open == nullptr) return result::kNotOpened;
+        if (info == nullptr) return result::kBadCommand;
+        if (open->pattern.empty()) return result::kFindNextBeforeFirst;
+        return FindFrom(*open, info);
+    });
+}
+
+QV_EXPORT int32_t UnZipCloseArchive(QvArchive handle) {
+    return Guarded([&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
+}

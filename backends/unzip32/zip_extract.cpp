@@ -1,0 +1,155 @@
+#include "unzip32/zip_extract.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "common/dos_time.h"
+#include "common/entry_info.h"
+#include "common/wildcard.h"
+
+namespace quorvex6::backend::unzip32 {
+
+namespace {
+
+constexpr size_t kMaxLinkTarget = 4096;
+
+class FileSink final : public quorvex6::codecs::Sink {
+public:
+    explicit FileSink(PendingFile& file) : file_(file) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        try {
+            file_.Write(data, size);
+            return true;
+        } catch (const Failure& f) {
+            error_ = f;
+            return false;
+        }
+    }
+    const std::optional<Failure>& error() const { return error_; }
+
+private:
+    PendingFile& file_;
+    std::optional<Failure> error_;
+};
+
+class StringSink final : public quorvex6::codecs::Sink {
+public:
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        if (text.size() + size > kMaxLinkTarget) return false;
+        text.append(reinterpret_cast<const char*>(data), size);
+        return true;
+    }
+    std::string text;
+};
+
+class NullSink final : public quorvex6::codecs::Sink {
+public:
+    bool write(const std::uint8_t*, std::size_t) override { return true; }
+};
+
+std::optional<uint32_t> ModeOf(const zip::ZipEntry& entry) {
+    if (auto mode = entry.unix_mode()) return *mode & 0777;
+    return (entry.external_attributes & 0x01) ? 0444u : 0644u;
+}
+
+void ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry, const std::string& relative, ExtractTarget& target) {
+    if (entry.folder()) {
+        target.MakeFolder(relative, entry.mtime());
+    } else if (entry.symlink()) {
+        StringSink sink;
+        reader.Extract(entry, sink);
+        target.MakeLink(relative, sink.text);
+    } else {
+        PendingFile file = target.BeginFile(relative);
+        FileSink sink(file);
+        try {
+            reader.Extract(entry, sink);
+        } catch (const Failure&) {
+            if (sink.error()) throw *sink.error();
+            throw;
+        }
+        file.Commit(entry.mtime(), ModeOf(entry));
+    }
+}
+
+std::string Printable(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return out;
+}
+
+}  // namespace
+
+bool Selected(const zip::ZipEntry& entry, const std::vector<std::string>& patterns) {
+    for (const std::string& pattern : patterns)
+        if (MatchPath(pattern, entry.name, true)) return true;
+    return false;
+}
+
+void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
+                    OutputLog& log, ResultKeeper& result, Progress& progress) {
+    uint64_t index = 0;
+    for (const zip::ZipEntry& entry : reader.entries()) {
+        ++index;
+        if (!Selected(entry, patterns)) continue;
+        progress.Entry("extracting", entry.name, index, reader.entries().size());
+        if (entry.encrypted()) {
+            log.Line("skipped " + entry.name + ": encrypted");
+            result.Note(result::kPasswordFile);
+            continue;
+        }
+        std::optional<std::string> relative = target.Place(entry.name, entry.mtime(), entry.folder());
+        if (!relative) continue;
+        try {
+            ExtractOne(reader, entry, *relative, target);
+            log.Line("extracted " + entry.name);
+        } catch (const Failure& f) {
+            if (f.code() == result::kDiskFull) throw;
+            target.EntryFailed(entry.name, f);
+        }
+    }
+}
+
+std::string TextListing(const zip::ZipReader& reader) {
+    std::string out;
+    out += "Name Original Packed Ratio Date Time Attr Method CRC\n";
+    out += "---- -------- ------ ----- ---- ---- ---- ------ ---\n";
+    uint64_t original = 0, packed = 0;
+    char line[128];
+    for (const zip::ZipEntry& entry : reader.entries()) {
+        EntryFacts facts = entry.Facts();
+        DosDateTime dos = ToDosDateTime(facts.mtime);
+        uint16_t ratio = RatioPerMille(facts.original_size, facts.compressed_size);
+        std::snprintf(line, sizeof line, " %llu %llu %u.%u%% %02u/%02u/%02u %02u:%02u:%02u %s %s %08X\n",
+                      static_cast<unsigned long long>(facts.original_size), static_cast<unsigned long long>(facts.compressed_size),
+                      ratio / 10u, ratio % 10u, ((dos.date >> 9) + 80u) % 100u, (dos.date >> 5) & 0xFu, dos.date & 0x1Fu,
+                      dos.time >> 11, (dos.time >> 5) & 0x3Fu, (dos.time & 0x1Fu) * 2u, AttributeText(facts).c_str(),
+                      facts.method.c_str(), facts.crc);
+        out += Printable(entry.name);
+        out += line;
+        original += facts.original_size;
+        packed += facts.compressed_size;
+    }
+    std::snprintf(line, sizeof line, "-------------- %zu entries %llu %llu\n", reader.entries().size(),
+                  static_cast<unsigned long long>(original), static_cast<unsigned long long>(packed));
+    out += line;
+    return out;
+}
+
+int32_t TestEntries(const zip::ZipReader& reader, OutputLog& log) {
+    ResultKeeper result;
+    for (const zip::ZipEntry& entry : reader.entries()) {
+        if (entry.folder()) continue;
+        try {
+            NullSink sink;
+            reader.Extract(entry, sink);
+        } catch (const Failure& f) {
+            log.Line(std::string("bad ") + entry.name + ": " + f.what());
+            result.Note(f.code());
+        }
+    }
+    return result.code();
+}
+
+}  // namespace quorvex6::backend::unzip32
