@@ -1,0 +1,69 @@
+#include "command_support.h"
+
+#include "settings.h"
+#include "text.h"
+#include "usage_error.h"
+
+namespace quorvex::cli {
+
+const OptionSpec kKindOption{"--kind", "KIND", "lha zip cab arj ish tar rar (default: from the name or content)"};
+const OptionSpec kPropsOption{"--props", "FILE", "load the control's settings from FILE first"};
+const OptionSpec kSavePropsOption{"--save-props", "FILE", "save the control's settings to FILE after"};
+const OptionSpec kHelpOption{"--help", "", "show this help"};
+
+std::u16string ControlText(const std::string& utf8, const std::string& what) {
+    const auto text = FromUtf8(utf8);
+    if (!text) throw UsageError(what + " is not UTF-8");
+    return *text;
+}
+
+std::u16string AbsoluteName(const std::string& name) {
+    return ControlText(std::filesystem::absolute(name).string(), name);
+}
+
+namespace {
+
+const Kind& KindFor(const Arguments& args, const std::string& archive, const quorvex6::Quorvex6& control) {
+    if (const auto name = args.Value(kKindOption.name)) {
+        if (const Kind* kind = KindNamed(*name)) return *kind;
+        throw UsageError("--kind takes lha, zip, cab, arj, ish, tar or rar");
+    }
+    if (const Kind* kind = KindFromName(archive)) return *kind;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(archive, error)) {
+        if (const Kind* kind = KindFromContent(archive)) return *kind;
+    }
+    if (args.Has(kPropsOption.name)) {
+        if (const Kind* kind = KindOfArcMode(control.get_ArcMode())) return *kind;
+    }
+    throw UsageError("cannot tell the kind of " + archive + "; give --kind");
+}
+
+}  // namespace
+
+std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args, const std::string& archive) {
+    auto control = quorvex6::Quorvex6::CreateNew();
+    if (const auto file = args.Value(kPropsOption.name)) {
+        try {
+            LoadSettings(*control, *file);
+        } catch (const SettingsError& e) {
+            throw UsageError(std::string("--props: ") + e.what());
+        }
+    }
+    control->put_ArcMode(KindFor(args, archive, *control).arcMode);
+    return control;
+}
+
+const std::string& ArchiveOperand(const Arguments& args, bool moreAllowed) {
+    if (args.operands().empty()) throw UsageError("no ARCHIVE given");
+    if (!moreAllowed && args.operands().size() > 1) {
+        throw UsageError("unexpected operand " + args.operands()[1]);
+    }
+    return args.operands().front();
+}
+
+void SaveRequestedSettings(const quorvex6::Quorvex6& control, const Arguments& args) {
+    if (const auto file = args.Value(kSavePropsOption.name)) SaveSettings(control, *file);
+}
+
+}  // namespace quorvex::cli

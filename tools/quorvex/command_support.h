@@ -1,0 +1,36 @@
+// What the operation subcommands share: the common options, the archive kind, names handed to
+// the control, and the settings file on the way in and out.
+#pragma once
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "kinds.h"
+#include "quorvex6/control.h"
+
+namespace quorvex::cli {
+
+extern const OptionSpec kKindOption;
+extern const OptionSpec kPropsOption;
+extern const OptionSpec kSavePropsOption;
+extern const OptionSpec kHelpOption;
+
+// The control's strings, from UTF-8; UsageError naming what when it is not UTF-8.
+std::u16string ControlText(const std::string& utf8, const std::string& what);
+// The name made absolute: operations change the current folder while they run.
+std::u16string AbsoluteName(const std::string& name);
+
+// A newly placed control with --props loaded, the kind set (--kind, the archive's name, its
+// first bytes, or the loaded settings) and the archive known to the user as `archive`.
+std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args, const std::string& archive);
+
+// The one operand every operation needs; UsageError when missing or when more were given
+// than allowed.
+const std::string& ArchiveOperand(const Arguments& args, bool moreAllowed);
+
+// Saves the settings when --save-props is given.
+void SaveRequestedSettings(const quorvex6::Quorvex6& control, const Arguments& args);
+
+}  // namespace quorvex::cli

@@ -1,0 +1,38 @@
+#include "command_support.h"
+#include "commands.h"
+#include "reporting.h"
+#include "switch_options.h"
+
+namespace quorvex::cli {
+namespace {
+
+const OptionSpec kTo{"--to", "DIR", "extract into DIR (default: the current folder)"};
+
+}  // namespace
+
+std::vector<const OptionSpec*> ExtractOptions() {
+    std::vector<const OptionSpec*> options = {&kTo, &kKindOption};
+    for (const OptionSpec* spec : SwitchSpecs(kForExtract)) options.push_back(spec);
+    options.insert(options.end(), {&kPropsOption, &kSavePropsOption, &kHelpOption});
+    return options;
+}
+
+int RunExtract(const Arguments& args) {
+    const std::string& archive = ArchiveOperand(args, true);
+    MessageCapture capture;
+    auto control = PrepareControl(args, archive);
+    control->put_eArcFileName(AbsoluteName(archive));
+    const auto to = args.Value(kTo.name);
+    control->put_eFolder(to ? AbsoluteName(*to)
+                            : ControlText(std::filesystem::current_path().string(), "the current folder"));
+    control->eFilesClear();
+    for (size_t i = 1; i < args.operands().size(); ++i) {
+        control->eAddFile(ControlText(args.operands()[i], args.operands()[i]));
+    }
+    ApplySwitches(*control, args, kForExtract);
+    control->Extract();
+    SaveRequestedSettings(*control, args);
+    return FinishOperation(*control, capture);
+}
+
+}  // namespace quorvex::cli

@@ -1,0 +1,105 @@
+#include "kinds.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace quorvex::cli {
+namespace {
+
+using Head = std::span<const unsigned char>;
+
+bool StartsWith(Head head, size_t at, std::string_view magic) {
+    if (head.size() < at + magic.size()) return false;
+    return std::equal(magic.begin(), magic.end(), head.begin() + static_cast<ptrdiff_t>(at),
+                      [](char m, unsigned char h) { return static_cast<unsigned char>(m) == h; });
+}
+
+// "-lh5-" and its relatives sit two bytes into the first header.
+bool LhaBid(Head head) {
+    return head.size() >= 7 && head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') &&
+           head[6] == '-';
+}
+bool ZipBid(Head head) {
+    return StartsWith(head, 0, "PK\x03\x04") || StartsWith(head, 0, "PK\x05\x06");
+}
+bool CabBid(Head head) { return StartsWith(head, 0, "MSCF"); }
+bool ArjBid(Head head) { return StartsWith(head, 0, "\x60\xEA"); }
+// An ISH text announces itself with "<<< NAME for OS ( use ... ish )" somewhere near its top.
+bool IshBid(Head head) {
+    const std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    const size_t open = text.find("<<< ");
+    return open != std::string_view::npos && text.find(" ish )", open) != std::string_view::npos;
+}
+// A plain ustar header, or one of the compressions tar archives come in.
+bool TarBid(Head head) {
+    return StartsWith(head, 257, "ustar") || StartsWith(head, 0, "\x1F\x8B") ||
+           StartsWith(head, 0, "BZh") || StartsWith(head, 0, "\xFD" "7zXZ") ||
+           StartsWith(head, 0, "\x1F\x9D");
+}
+bool RarBid(Head head) { return StartsWith(head, 0, "Rar!\x1A\x07"); }
+
+constexpr std::string_view kLha[] = {".lzh", ".lha"};
+constexpr std::string_view kZip[] = {".zip"};
+constexpr std::string_view kCab[] = {".cab"};
+constexpr std::string_view kArj[] = {".arj"};
+constexpr std::string_view kIsh[] = {".ish"};
+constexpr std::string_view kTar[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.z", ".tar",
+                                     ".tgz",    ".tbz",     ".tbz2",   ".txz",   ".taz"};
+constexpr std::string_view kRar[] = {".rar"};
+
+// Kept in ArcMode order.
+constexpr std::array kKinds = {
+    Kind{"lha", 0, kLha, LhaBid}, Kind{"zip", 1, kZip, ZipBid}, Kind{"cab", 2, kCab, CabBid},
+    Kind{"arj", 3, kArj, ArjBid}, Kind{"ish", 4, kIsh, IshBid}, Kind{"tar", 5, kTar, TarBid},
+    Kind{"rar", 6, kRar, RarBid},
+};
+
+// Enough for the tar header magic and an ISH banner after a few lines of mail.
+constexpr size_t kHeadBytes = 4096;
+
+}  // namespace
+
+std::span<const Kind> Kinds() { return kKinds; }
+
+const Kind* KindNamed(std::string_view name) {
+    for (const Kind& kind : kKinds) {
+        if (kind.name == name) return &kind;
+    }
+    return nullptr;
+}
+
+const Kind* KindOfArcMode(int32_t arcMode) {
+    for (const Kind& kind : kKinds) {
+        if (kind.arcMode == arcMode) return &kind;
+    }
+    return nullptr;
+}
+
+const Kind* KindFromName(const std::filesystem::path& archive) {
+    std::string name = archive.filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    for (const Kind& kind : kKinds) {
+        for (std::string_view suffix : kind.suffixes) {
+            if (name.size() > suffix.size() && name.ends_with(suffix)) return &kind;
+        }
+    }
+    return nullptr;
+}
+
+const Kind* KindFromContent(const std::filesystem::path& archive) {
+    std::ifstream in(archive, std::ios::binary);
+    if (!in) return nullptr;
+    std::vector<unsigned char> head(kHeadBytes);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    for (const Kind& kind : kKinds) {
+        if (kind.bid(head)) return &kind;
+    }
+    return nullptr;
+}
+
+}  // namespace quorvex::cli

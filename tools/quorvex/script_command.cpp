@@ -1,0 +1,23 @@
+#include <fstream>
+#include <iostream>
+
+#include "commands.h"
+#include "command_support.h"
+#include "script_host.h"
+#include "usage_error.h"
+
+namespace quorvex::cli {
+
+std::vector<const OptionSpec*> ScriptOptions() { return {&kHelpOption}; }
+
+int RunScriptCommand(const Arguments& args) {
+    if (args.operands().size() > 1) throw UsageError("unexpected operand " + args.operands()[1]);
+    if (args.operands().empty() || args.operands().front() == "-") {
+        return RunScript(std::cin, std::cout, std::cerr);
+    }
+    std::ifstream file(args.operands().front());
+    if (!file) throw UsageError("cannot read " + args.operands().front());
+    return RunScript(file, std::cout, std::cerr);
+}
+
+}  // namespace quorvex::cli
