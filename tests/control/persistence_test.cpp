@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "control/module_state.h"
+#include "control/persisted_properties.h"
+#include "control/state.h"
+#include "quorvex6/automation_error.h"
+#include "quorvex6/control.h"
+#include "quorvex6/memory_property_bag.h"
+#include "support/test_support.h"
+
+namespace quorvex6 {
+namespace {
+
+using testing::RecordingSite;
+
+// The persisted fields of a control, read straight from its record.
+std::vector<Variant> PersistedFields(const Quorvex6& c) {
+    std::vector<Variant> values;
+    for (const PersistedProperty& p : kPersisted) {
+        if (p.str != nullptr) values.emplace_back(c.state().*p.str);
+        if (p.i4 != nullptr) values.emplace_back(c.state().*p.i4);
+        if (p.i2 != nullptr) values.emplace_back(c.state().*p.i2);
+    }
+    return values;
+}
+
+// One persisted field as the record holds it (booleans as -1 or 0).
+Variant FieldOf(const Quorvex6& c, std::u16string_view key) {
+    for (const PersistedProperty& p : kPersisted) {
+        if (p.key != key) continue;
+        if (p.str != nullptr) return c.state().*p.str;
+        if (p.i4 != nullptr) return c.state().*p.i4;
+        return c.state().*p.i2;
+    }
+    return {};
+}
+
+// Every persisted field away from its default, the range-limited ones out of their setters' range.
+void GiveEveryFieldAnOddValue(ControlState& s) {
+    int32_t n = 100;
+    for (const PersistedProperty& p : kPersisted) {
+        ++n;
+        if (p.str != nullptr) s.*p.str = u"  value " + testing::U16(std::to_string(n)) + u"  ";
+        if (p.i4 != nullptr) s.*p.i4 = -n * 1000;
+        if (p.i2 != nullptr) s.*p.i2 = p.type == Saved::Bool ? int16_t(p.numericDefault ? 0 : -1) : int16_t(n);
+    }
+}
+
+int32_t NumberOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const AutomationError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// A bag that records each call and can fail at one key, as a container's bag may.
+class RecordingBag : public MemoryPropertyBag {
+public:
+    Variant Read(const std::u16string& key, const Variant& def) override {
+        reads.push_back({key, def});
+        if (key == failAt) throw std::runtime_error("bag failure");
+        return MemoryPropertyBag::Read(key, def);
+    }
+    void Write(const std::u16string& key, const Variant& value, const Variant& def) override {
+        if (key == failAt) throw std::runtime_error("bag failure");
+        writes.push_back({key, def});
+        MemoryPropertyBag::Write(key, value, def);
+    }
+    std::vector<std::pair<std::u16string, Variant>> reads, writes;
+    std::u16string failAt;
+};
+
+TEST(Persistence, TableDefaultsAreTheNewControlValues) {
+    auto fresh = Quorvex6::CreateNew();
+    size_t field = 0;
+    const std::vector<Variant> values = PersistedFields(*fresh);
+    for (const PersistedProperty& p : kPersisted) {
+        const Variant def = DefaultOf(p);
+        EXPECT_EQ(def.type(), p.type == Saved::String ? VarType::String
+                              : p.type == Saved::Bool ? VarType::Bool
+                                                      : VarType::I2);
+        EXPECT_TRUE(SameValue(def, values[field++])) << testing::U8(std::u16string(p.key));
+    }
+}
+
+TEST(Persistence, NewControlSavesNothingAndReloadsAsNew) {
+    auto original = Quorvex6::CreateNew();
+    MemoryPropertyBag bag;
+    original->Save(bag);
+    EXPECT_TRUE(bag.entries().empty());
+
+    Quorvex6 loaded;  // zeros, as created before the container initialises it
+    loaded.Load(bag);
+    EXPECT_EQ(PersistedFields(loaded), PersistedFields(*original));
+}
+
+TEST(Persistence, SavesOnlyChangedKeysAndLoadingSetsTheCurrentKind) {
+    auto c = Quorvex6::CreateNew();
+    c->put_ArcMode(3);
+    c->put_LevelLZX(21);
+    c->put_hwnd(77);
+    MemoryPropertyBag bag;
+    c->Save(bag);
+    ASSERT_EQ(bag.entries().size(), 2u);
+    EXPECT_EQ(bag.entries()[0].first, u"ArcMode");
+    EXPECT_EQ(bag.entries()[0].second, Variant(int32_t{3}));
+    EXPECT_EQ(bag.entries()[1].first, u"LevelLZX");
+    EXPECT_EQ(bag.entries()[1].second, Variant(int16_t{21}));
+
+    auto other = Quorvex6::CreateNew();  // resets the shared kind and window
+    Module().OwnerWindow = 55;
+    other->Load(bag);
+    EXPECT_EQ(Module().CurrentArcMode, 3);
+    EXPECT_EQ(other->get_ArcMode(), 3);
+    EXPECT_EQ(other->get_LevelLZX(), 21);
+    EXPECT_EQ(other->get_hwnd(), 55);  // loading leaves the shared window alone
+}
+
+TEST(Persistence, EveryKeyRoundTripsInTableOrderWithItsSavedType) {
+    auto c = Quorvex6::CreateNew();
+    GiveEveryFieldAnOddValue(c->state());
+    RecordingBag bag;
+    c->Save(bag);
+    ASSERT_EQ(bag.entries().size(), kPersisted.size());
+    for (size_t i = 0; i < kPersisted.size(); ++i) {
+        const PersistedProperty& p = kPersisted[i];
+        EXPECT_EQ(bag.writes[i].first, p.key);
+        EXPECT_EQ(bag.entries()[i].first, p.key);
+        const VarType saved = p.type == Saved::I4     ? VarType::I4
+                              : p.type == Saved::I2   ? VarType::I2
+                              : p.type == Saved::Bool ? VarType::Bool
+                                                      : VarType::String;
+        EXPECT_EQ(bag.entries()[i].second.type(), saved) << testing::U8(std::u16string(p.key));
+    }
+
+    RecordingSite site;
+    Quorvex6 loaded;
+    loaded.SetSite(&site);
+    loaded.Load(bag);
+    EXPECT_EQ(PersistedFields(loaded), PersistedFields(*c));
+    EXPECT_TRUE(site.notified.empty());
+    EXPECT_EQ(loaded.get_Error(), 0);
+}
+
+TEST(Persistence, LoadReadsInItsOwnOrderWithTheTableDefaults) {
+    RecordingBag bag;
+    Quorvex6 c;
+    c.Load(bag);
+    const std::vector<std::u16string> order = {
+        u"ArcMode",        u"pArcFileName",    u"pTypeOfArc",    u"pTypeOfCab",       u"pTypeOfIsh",
+        u"pBaseFolder",    u"eArcFileName",    u"eFolder",       u"swUnderFolder",    u"swDialog",
+        u"swGaugeProgress", u"swFolderName",   u"swAttribute",   u"swCheckTimeStamp", u"swDiskSpace",
+        u"swCommand",      u"sfxArcFileName",  u"sfxFolder",     u"sfxType",          u"sfxCommand",
+        u"oBaseFolder",    u"oArcFileName",    u"cabMultiVolume", u"LevelLZX",        u"LevelQUANTUM"};
+    ASSERT_EQ(bag.reads.size(), order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(bag.reads[i].first, order[i]);
+        for (const PersistedProperty& p : kPersisted) {
+            if (p.key == order[i]) {
+                EXPECT_EQ(bag.reads[i].second, DefaultOf(p));
+            }
+        }
+    }
+}
+
+TEST(Persistence, LoadingBypassesTheSetters) {
+    MemoryPropertyBag bag;
+    bag.Store(u"LevelLZX", int16_t{30});
+    bag.Store(u"LevelQUANTUM", int16_t{0});
+    bag.Store(u"cabMultiVolume", int32_t{-5});
+    bag.Store(u"swCommand", u"  -x  ");
+    bag.Store(u"ArcMode", int32_t{99});
+    Quorvex6 c;
+    c.Load(bag);
+    EXPECT_EQ(c.get_LevelLZX(), 30);
+    EXPECT_EQ(c.get_LevelQUANTUM(), 0);
+    EXPECT_EQ(c.get_cabMultiVolume(), -5);
+    EXPECT_EQ(c.get_swCommand(), u"  -x  ");
+    EXPECT_EQ(Module().CurrentArcMode, 99);
+}
+
+TEST(Persistence, StoredValuesConvertAsTheHostLanguageDoes) {
+    struct Case {
+        const char16_t* key;
+        Variant stored;
+        int32_t failure;  // 0, or the automation error
+        Variant loaded;   // the field afterwards, as its type
+    };
+    const Case cases[] = {
+        {u"ArcMode", Variant(u"3"), 0, Variant(int32_t{3})},
+        {u"ArcMode", Variant(u" -1 "), 0, Variant(int32_t{-1})},
+        {u"ArcMode", Variant(u"True"), 0, Variant(int32_t{-1})},
+        {u"pTypeOfArc", Variant(u"2.5"), 0, Variant(int32_t{2})},  // half to even
+        {u"pTypeOfArc", Variant(u"3.5"), 0, Variant(int32_t{4})},
+        {u"sfxType", Variant(int16_t{4}), 0, Variant(int32_t{4})},
+        {u"swDialog", Variant(u"False"), 0, Variant(int16_t{0})},
+        {u"swDialog", Variant(u"-1"), 0, Variant(int16_t{-1})},
+        {u"swDialog", Variant(int16_t{5}), 0, Variant(int16_t{-1})},
+        {u"swGaugeProgress", Variant(u"true"), 0, Variant(int16_t{-1})},
+        {u"LevelLZX", Variant(u"30"), 0, Variant(int16_t{30})},
+        {u"LevelLZX", Variant(int32_t{-32768}), 0, Variant(int16_t{-32768})},
+        {u"pArcFileName", Variant(int32_t{42}), 0, Variant(u"42")},
+        {u"swCommand", Variant(Boolean{true}), 0, Variant(u"True")},
+        {u"eFolder", Variant(), 0, Variant(u"")},
+        {u"ArcMode", Variant(u"LHA_"), automation::kTypeMismatch, {}},
+        {u"ArcMode", Variant(u""), automation::kTypeMismatch, {}},
+        {u"swDialog", Variant(u"yes"), automation::kTypeMismatch, {}},
+        {u"cabMultiVolume", Variant(u"1 2"), automation::kTypeMismatch, {}},
+        {u"cabMultiVolume", Variant(u"3000000000"), automation::kOverflow, {}},
+        {u"LevelLZX", Variant(int32_t{40000}), automation::kOverflow, {}},
+        {u"LevelQUANTUM", Variant(u"-32769"), automation::kOverflow, {}},
+        {u"LevelQUANTUM", Variant(u"abc"), automation::kTypeMismatch, {}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(testing::U8(t.key) + " = " + testing::U8(t.stored.ToStr()));
+        MemoryPropertyBag bag;
+        bag.Store(t.key, t.stored);
+        Quorvex6 c;
+        EXPECT_EQ(NumberOf([&] { c.Load(bag); }), t.failure);
+        if (t.failure != 0) continue;
+        EXPECT_EQ(FieldOf(c, t.key), t.loaded);
+    }
+}
+
+TEST(Persistence, AFailureStopsLoadingAtItsKey) {
+    // Text under a boolean key in the middle: the keys before it load, the rest keep their values.
+    auto c = Quorvex6::CreateNew();
+    c->state().Error = 7;
+    c->put_swCommand(u"before");
+    c->put_LevelLZX(16);
+    MemoryPropertyBag bag;
+    bag.Store(u"ArcMode", int32_t{2});
+    bag.Store(u"eFolder", u"loaded");
+    bag.Store(u"swGaugeProgress", u"not a boolean");
+    bag.Store(u"swDialog", Boolean{false});  // read before the failing key
+    bag.Store(u"swFolderName", Boolean{false});
+    bag.Store(u"swCommand", u"after");
+    bag.Store(u"LevelLZX", int16_t{20});
+    EXPECT_EQ(NumberOf([&] { c->Load(bag); }), automation::kTypeMismatch);
+    EXPECT_EQ(c->get_ArcMode(), 2);
+    EXPECT_EQ(Module().CurrentArcMode, 2);
+    EXPECT_EQ(c->get_eFolder(), u"loaded");
+    EXPECT_EQ(c->get_swDialog(), 0);
+    EXPECT_EQ(c->get_swGaugeProgress(), 0);
+    EXPECT_EQ(c->get_swFolderName(), -1);
+    EXPECT_EQ(c->get_swCommand(), u"before");
+    EXPECT_EQ(c->get_LevelLZX(), 16);
+    EXPECT_EQ(c->get_Error(), 7);
+    EXPECT_TRUE(c->get_Errorstring().empty());
+
+    // The bag itself failing, on reading and on writing.
+    RecordingBag failing;
+    failing.Store(u"sfxFolder", u"loaded");
+    failing.Store(u"sfxCommand", u"not reached");
+    failing.failAt = u"sfxType";
+    EXPECT_THROW(c->Load(failing), std::runtime_error);
+    EXPECT_EQ(c->get_sfxFolder(), u"loaded");
+    EXPECT_EQ(c->get_sfxCommand(), u"");
+    EXPECT_EQ(failing.reads.back().first, u"sfxType");
+
+    RecordingBag target;
+    target.failAt = u"pTypeOfArc";
+    EXPECT_THROW(c->Save(target), std::runtime_error);
+    ASSERT_EQ(target.writes.size(), 3u);
+    EXPECT_EQ(target.writes.back().first, u"pBaseFolder");
+}
+
+TEST(MemoryPropertyBag, AValueEqualToItsDefaultIsNotStored) {
+    struct Case {
+        Variant value, def;
+        bool stored;
+    };
+    const Case cases[] = {
+        {Variant(int32_t{0}), Variant(int16_t{0}), false},
+        {Variant(int32_t{70000}), Variant(int16_t{4464}), true},  // equal only in the low 16 bits
+        {Variant(Boolean{true}), Variant(Boolean{true}), false},
+        {Variant(Boolean{false}), Variant(int16_t{0}), false},
+        {Variant(u""), Variant(u""), false},
+        {Variant(u"0"), Variant(int16_t{0}), true},
+        {Variant(u""), Variant(), true},
+        {Variant(), Variant(int16_t{0}), true},
+        {Variant(), Variant(), false},
+        {Variant(u"a"), Variant(u"A"), true},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(testing::U8(t.value.ToStr()) + " against " + testing::U8(t.def.ToStr()));
+        MemoryPropertyBag bag;
+        bag.Write(u"k", t.value, t.def);
+        EXPECT_EQ(bag.Find(u"k") != nullptr, t.stored);
+    }
+
+    // Writing the default over a stored value removes it: reading gives the default again.
+    MemoryPropertyBag bag;
+    bag.Write(u"k", int32_t{3}, int16_t{0});
+    bag.Write(u"k", int32_t{0}, int16_t{0});
+    EXPECT_EQ(bag.Read(u"k", int16_t{9}), Variant(int16_t{9}));
+}
+
+}  // namespace
+}  // namespace quorvex6
