@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: setup build demo test test-asan fuzz-smoke install clean
+.PHONY: setup build demo test test-asan fuzz-smoke cross-windows install clean
 
 setup:
 	@scripts/setup.sh
@@ -26,9 +26,15 @@ test-asan: setup
 fuzz-smoke: setup
 	scripts/fuzz.sh smoke
 
+# The control alone, cross-compiled for Windows: proves it builds there as it grows.
+cross-windows: setup
+	cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DQV_BACKENDS=OFF -DQV_TESTS=OFF -DQV_BENCH=OFF
+	cmake --build build-mingw -j $(JOBS)
+
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz build-mingw

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libdeflate-dev zlib1g-dev libarchive-dev libbz2-dev liblzma-dev libzstd-dev
   zip unzip 7zip libarchive-tools lhasa jlha-utils arj gcab cabextract pigz python3
+  g++-mingw-w64-x86-64-posix
 )
 missing=()
 for p in "${packages[@]}"; do

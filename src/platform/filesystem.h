@@ -8,7 +8,11 @@
 namespace quorvex6::platform {
 
 // The separator a folder name gets when the control appends one.
+#if defined(_WIN32)
+inline constexpr char16_t kFolderSeparator = u'\\';
+#else
 inline constexpr char16_t kFolderSeparator = u'/';
+#endif
 
 enum class Match { FilesOnly, FoldersOnly };
 
