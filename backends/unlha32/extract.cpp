@@ -1,0 +1,126 @@
+#include "unlha32/extract.h"
+
+#include <cstdio>
+
+#include "common/dos_time.h"
+#include "common/extract_target.h"
+#include "common/progress.h"
+#include "common/system.h"
+#include "common/wildcard.h"
+#include "formats/lha/member_io.h"
+
+namespace quorvex6::unlha32 {
+
+using backend::Failure;
+using formats::lha::Entry;
+using formats::lha::Status;
+namespace result = backend::result;
+
+std::vector<const Entry*> Select(const Archive& archive, const std::vector<std::string>& names, bool recursive) {
+    std::vector<const Entry*> out;
+    for (const Entry& e : archive.entries()) {
+        if (names.empty()) {
+            out.push_back(&e);
+            continue;
+        }
+        for (const std::string& pattern : names) {
+            if (backend::MatchPath(pattern, e.name, recursive)) {
+                out.push_back(&e);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+namespace {
+
+std::optional<uint32_t> ModeOf(const Entry& e) {
+    if (e.unix_mode) return *e.unix_mode & 0777;
+    if (e.folder) return std::nullopt;
+    return (e.dos_attributes & formats::lha::kDosReadOnly) ? 0444 : 0644;
+}
+
+void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string& folder) {
+    uint64_t need = 0;
+    for (const Entry* e : selected) need += e->original_size;
+    std::optional<uint64_t> free = backend::FreeBytes(folder.empty() ? "." : folder);
+    if (free && *free < need) {
+        throw Failure(result::kDiskFull, "not enough free space: " + std::to_string(need) + " bytes needed");
+    }
+}
+
+}  // namespace
+
+int32_t Extract(Archive& archive, const std::vector<std::string>& names, const std::string& folder,
+                const Options& options, backend::OutputLog& log) {
+    backend::ResultKeeper keeper;
+    if (archive.end_status() != Status::ok) {
+        log.Line("archive damaged after " + std::to_string(archive.entries().size()) + " members");
+        keeper.Note(ResultFor(archive.end_status()));
+    }
+    std::vector<const Entry*> selected = Select(archive, names, options.recursive || !options.recursion_given);
+    if (options.check_space) CheckFreeSpace(selected, folder);
+    backend::ExtractOptions eo;
+    eo.folder = folder;
+    eo.junk_paths = !options.folder_parts;
+    eo.only_newer = options.check_time;
+    backend::ExtractTarget target(eo, log, keeper);
+    backend::Progress progress(options.progress);
+    uint64_t index = 0;
+    for (const Entry* e : selected) {
+        progress.Entry("extracting", e->name, ++index, selected.size());
+        if (e->folder && !options.folder_parts) continue;
+        try {
+            if (!formats::lha::can_decode(*e)) throw Failure(result::kMethod, "unknown method -" + e->method + "-");
+            std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
+            if (!rel) continue;
+            if (e->folder) {
+                target.MakeFolder(*rel, e->mtime);
+                continue;
+            }
+            backend::PendingFile file = target.BeginFile(*rel);
+            PendingSink sink(file);
+            Status s = formats::lha::extract_member(archive.input(), *e, sink);
+            sink.Rethrow();
+            archive.input().Rethrow();
+            if (s != Status::ok) throw Failure(ResultFor(s), e->name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
+            file.Commit(e->mtime, ModeOf(*e));
+            log.Line("extracted " + e->name);
+        } catch (const Failure& f) {
+            if (f.code() == result::kDiskFull) throw;
+            target.EntryFailed(e->name, f);
+        }
+    }
+    return keeper.code();
+}
+
+int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log) {
+    backend::ResultKeeper keeper;
+    for (const Entry* e : Select(archive, names, true)) {
+        NullSink sink;
+        Status s = formats::lha::extract_member(archive.input(), *e, sink);
+        archive.input().Rethrow();
+        log.Line((s == Status::ok ? "ok     " : "error  ") + e->name);
+        if (s != Status::ok) keeper.Note(ResultFor(s));
+    }
+    if (archive.end_status() != Status::ok) keeper.Note(ResultFor(archive.end_status()));
+    return keeper.code();
+}
+
+void List(const Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log) {
+    log.Line("   original   packed  ratio method   crc     date     time   name");
+    for (const Entry* e : Select(archive, names, true)) {
+        backend::EntryFacts f = FactsOf(*e);
+        backend::DosDateTime dos = backend::ToDosDateTime(e->mtime);
+        char line[160];
+        std::snprintf(line, sizeof line, "%11llu %8llu %5.1f%% %-7s %04x %04u-%02u-%02u %02u:%02u:%02u ",
+                      static_cast<unsigned long long>(e->original_size), static_cast<unsigned long long>(e->packed_size),
+                      backend::RatioPerMille(e->original_size, e->packed_size) / 10.0, f.method.c_str(), e->crc,
+                      1980u + (dos.date >> 9), (dos.date >> 5) & 15u, dos.date & 31u, dos.time >> 11u,
+                      (dos.time >> 5) & 63u, (dos.time & 31u) * 2);
+        log.Line(line + e->name);
+    }
+}
+
+}  // namespace quorvex6::unlha32

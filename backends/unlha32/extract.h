@@ -1,0 +1,22 @@
+// Commands that read members: e/x (extract), t (test), l (list).
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/output_log.h"
+#include "unlha32/archive.h"
+#include "unlha32/options.h"
+
+namespace quorvex6::unlha32 {
+
+// Members selected by the command's names (every member when there are none).
+std::vector<const formats::lha::Entry*> Select(const Archive& archive, const std::vector<std::string>& names,
+                                               bool recursive);
+
+int32_t Extract(Archive& archive, const std::vector<std::string>& names, const std::string& folder,
+                const Options& options, backend::OutputLog& log);
+// Decodes every selected member and checks its CRC; 0 when all are sound.
+int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log);
+void List(const Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log);
+
+}  // namespace quorvex6::unlha32

@@ -1,0 +1,148 @@
+#include "unlha32/parallel_pack.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/result.h"
+#include "common/system.h"
+#include "formats/lha/member_io.h"
+#include "unlha32/archive.h"
+
+namespace quorvex6::unlha32 {
+
+using formats::lha::Status;
+
+struct PackQueue::Job {
+    formats::lha::Entry entry;
+    std::string path;
+    std::vector<uint8_t> spool;
+    uint64_t size = 0;           // bytes of the member (header and data)
+    bool done = false;
+    bool wants_direct = false;   // outgrew the spool and waits for its turn
+    bool direct = false;         // writing straight into the archive from `base`
+    uint64_t base = 0;
+    std::exception_ptr failure;
+};
+
+// Where pack_member writes one member: the job's memory, then the archive once it is its turn.
+class SpoolOutput final : public formats::lha::ByteOutput {
+public:
+    SpoolOutput(PackQueue& queue, PackQueue::Job& job) : queue_(queue), job_(job) {}
+
+    bool write_at(uint64_t offset, const void* data, size_t n) override {
+        if (!job_.direct && offset + n > kSpoolLimit && !GoDirect()) return false;
+        if (job_.direct) {
+            job_.size = std::max<uint64_t>(job_.size, offset + n);
+            return queue_.out_->write_at(job_.base + offset, data, n);
+        }
+        if (job_.spool.size() < offset + n) job_.spool.resize(offset + n);
+        std::memcpy(job_.spool.data() + offset, data, n);
+        job_.size = std::max<uint64_t>(job_.size, offset + n);
+        return true;
+    }
+
+private:
+    bool GoDirect() {
+        std::unique_lock lock(queue_.mutex_);
+        job_.wants_direct = true;
+        queue_.changed_.notify_all();
+        queue_.changed_.wait(lock, [&] { return job_.direct || queue_.stopping_; });
+        if (queue_.stopping_) return false;
+        lock.unlock();
+        bool ok = queue_.out_->write_at(job_.base, job_.spool.data(), job_.spool.size());
+        std::vector<uint8_t>().swap(job_.spool);
+        return ok;
+    }
+
+    PackQueue& queue_;
+    PackQueue::Job& job_;
+};
+
+PackQueue::PackQueue(std::string method) : method_(std::move(method)) {}
+
+PackQueue::~PackQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : workers_) t.join();
+}
+
+void PackQueue::Add(formats::lha::Entry entry, std::string disk_path) {
+    jobs_.push_back(std::make_unique<Job>(Job{std::move(entry), std::move(disk_path)}));
+}
+
+void PackQueue::Start() {
+    unsigned n = std::min<unsigned>(backend::ProcessorCount(), static_cast<unsigned>(jobs_.size()));
+    window_ = std::max<size_t>(2, 2 * static_cast<size_t>(n));
+    for (unsigned i = 0; i < n; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+void PackQueue::Work() {
+    for (;;) {
+        Job* job = nullptr;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] {
+                return stopping_ || next_job_ >= jobs_.size() || next_job_ < committed_ + window_;
+            });
+            if (stopping_ || next_job_ >= jobs_.size()) return;
+            job = jobs_[next_job_++].get();
+        }
+        RunJob(*job);
+        std::lock_guard lock(mutex_);
+        job->done = true;
+        changed_.notify_all();
+    }
+}
+
+void PackQueue::RunJob(Job& job) {
+    try {
+        SpoolOutput spool(*this, job);
+        Status s;
+        if (job.entry.folder) {
+            s = formats::lha::pack_member(spool, job.entry, nullptr, method_);
+        } else {
+            FileInput input(job.path);
+            s = formats::lha::pack_member(spool, job.entry, &input, method_);
+            input.Rethrow();
+        }
+        if (s != Status::ok) throw backend::Failure(ResultFor(s), "cannot pack " + job.entry.name);
+    } catch (...) {
+        job.failure = std::current_exception();
+    }
+}
+
+void PackQueue::WriteNext(FileOutput& out) {
+    std::unique_lock lock(mutex_);
+    out_ = &out;
+    Job& job = *jobs_[committed_];
+    changed_.wait(lock, [&] { return job.done || job.wants_direct; });
+    if (!job.done) {
+        job.base = out.position();
+        job.direct = true;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return job.done; });
+    }
+    lock.unlock();
+    out.Rethrow();
+    if (job.failure) {
+        // Whatever a failed member wrote is overwritten by the next one.
+        ++committed_;
+        changed_.notify_all();
+        std::rethrow_exception(job.failure);
+    }
+    if (job.direct) {
+        out.seek(job.base + job.size);
+    } else {
+        out.write(job.spool.data(), job.spool.size());
+        out.Rethrow();
+        std::vector<uint8_t>().swap(job.spool);
+    }
+    lock.lock();
+    ++committed_;
+    changed_.notify_all();
+}
+
+}  // namespace quorvex6::unlha32

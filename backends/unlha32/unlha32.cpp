@@ -1,0 +1,141 @@
+// libunlha32: Unlha and the enumeration set. Packs, updates, extracts, tests and lists LHA
+// archives with our own LH codecs.
+#include <memory>
+#include <string>
+
+#include "common/command_gate.h"
+#include "common/command_line.h"
+#include "common/entry_info.h"
+#include "common/export.h"
+#include "common/handle_table.h"
+#include "common/wildcard.h"
+#include "formats/lha/member_io.h"
+#include "quorvex6/archiver_api.h"
+#include "unlha32/archive.h"
+#include "unlha32/extract.h"
+#include "unlha32/options.h"
+#include "unlha32/update.h"
+
+using namespace quorvex6::backend;
+using quorvex6::formats::lha::Status;
+namespace lha = quorvex6::unlha32;
+
+namespace {
+
+constexpr uint16_t kVersion = 100;
+constexpr int32_t kNoMoreEntries = -1;
+
+// CheckArchive's mode: the low bits say how deep, the flags what else to allow.
+constexpr int32_t kCheckDepthMask = 3;
+constexpr int32_t kCheckEveryHeader = 1;
+constexpr int32_t kCheckEveryValue = 2;
+constexpr int32_t kCheckSearchToEnd = 16;
+
+struct OpenArchive {
+    explicit OpenArchive(const std::string& path) : archive(path) {}
+    lha::Archive archive;
+    std::string pattern;
+    size_t next = 0;
+};
+
+CommandGate& Gate() {
+    static CommandGate gate;
+    return gate;
+}
+
+HandleTable<OpenArchive>& Handles() {
+    static HandleTable<OpenArchive> table;
+    return table;
+}
+
+int32_t RunUnlha(const std::string& line, OutputLog& log) {
+    ParsedCommand cmd = ParseCommand(line, {lha::Switches(), lha::CommandWords()});
+    lha::Options options = lha::ReadOptions(cmd);
+    if (cmd.command == "s") throw Failure(result::kNotSupportedApi, "self-extractors are not made by this library yet");
+    if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
+    if (cmd.command == "u" || cmd.command == "a") return lha::Update(cmd, options, log);
+    if (cmd.command == "d") return lha::Delete(cmd, log);
+    lha::Archive archive(cmd.archive);
+    if (cmd.command == "l") {
+        lha::List(archive, cmd.names, log);
+        return lha::ResultFor(archive.end_status());
+    }
+    if (cmd.command == "t") return lha::Test(archive, cmd.names, log);
+    return lha::Extract(archive, cmd.names, cmd.folder, options, log);
+}
+
+int32_t FindFrom(OpenArchive& open, QvEntryInfo* info) {
+    const auto& entries = open.archive.entries();
+    while (open.next < entries.size()) {
+        const auto& entry = entries[open.next++];
+        if (MatchPath(open.pattern, entry.name, true)) {
+            FillEntryInfo(lha::FactsOf(entry), info);
+            return result::kSuccess;
+        }
+    }
+    return kNoMoreEntries;
+}
+
+}  // namespace
+
+QV_EXPORT int32_t Unlha(QvWindow, const char* cmdline, char* output, uint32_t size) {
+    std::string line = cmdline ? cmdline : "";
+    return Gate().Run(output, size, [&](OutputLog& log) { return RunUnlha(line, log); });
+}
+
+QV_EXPORT uint16_t UnlhaGetVersion() { return kVersion; }
+
+QV_EXPORT int32_t UnlhaGetRunning() { return Gate().running() ? 1 : 0; }
+
+QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
+    if (archive == nullptr) return 0;
+    std::string path = archive;
+    int32_t code = Guarded([&] {
+        lha::Archive a(path, (mode & kCheckSearchToEnd) != 0);
+        if (a.entries().empty()) return result::kNotValidArchive;
+        int32_t depth = mode & kCheckDepthMask;
+        if (depth >= kCheckEveryHeader && a.end_status() != Status::ok) return lha::ResultFor(a.end_status());
+        if (depth == kCheckEveryValue) {
+            OutputLog log;
+            return lha::Test(a, {}, log);
+        }
+        return result::kSuccess;
+    });
+    return code == result::kSuccess ? 1 : 0;
+}
+
+QV_EXPORT QvArchive UnlhaOpenArchive(QvWindow, const char* archive, uint32_t) {
+    if (archive == nullptr) return 0;
+    uint32_t handle = 0;
+    std::string path = archive;
+    Guarded([&] {
+        handle = Handles().Add(std::make_unique<OpenArchive>(path));
+        return result::kSuccess;
+    });
+    return handle;
+}
+
+QV_EXPORT int32_t UnlhaFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
+    return Guarded([&] {
+        OpenArchive* open = Handles().Get(handle);
+        if (open == nullptr) return result::kNotOpened;
+        if (info == nullptr) return result::kBadCommand;
+        open->pattern = pattern && *pattern ? pattern : "*.*";
+        open->next = 0;
+        return FindFrom(*open, info);
+    });
+}
+
+QV_EXPORT int32_t UnlhaFindNext(QvArchive handle, QvEntryInfo* info) {
+    return Guarded([&] {
+        OpenArchive* open = Handles().Get(handle);
+        if (open == nullptr) return result::kNotOpened;
+        if (info == nullptr) return result::kBadCommand;
+        if (open->pattern.empty()) return result::kFindNextBeforeFirst;
+        return FindFrom(*open, info);
+    });
+}
+
+QV_EXPORT int32_t UnlhaCloseArchive(QvArchive handle) {
+    return Guarded([&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
+}

@@ -1,0 +1,155 @@
+#include "unlha32/update.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "common/file_system.h"
+#include "common/pack_sources.h"
+#include "common/progress.h"
+#include "common/replacement_file.h"
+#include "formats/lha/member_io.h"
+#include "unlha32/archive.h"
+#include "unlha32/extract.h"
+#include "unlha32/parallel_pack.h"
+
+namespace quorvex6::unlha32 {
+
+using backend::Failure;
+using formats::lha::Entry;
+using formats::lha::Status;
+namespace result = backend::result;
+
+namespace {
+
+std::unique_ptr<Archive> OpenExisting(const std::string& path) {
+    std::optional<backend::FileStat> st = backend::StatPath(path);
+    if (!st) return nullptr;
+    auto archive = std::make_unique<Archive>(path);
+    if (archive->end_status() != Status::ok) {
+        throw Failure(ResultFor(archive->end_status()), path + ": damaged archive, not updated");
+    }
+    return archive;
+}
+
+Entry NewEntry(const backend::SourceItem& item) {
+    Entry e;
+    e.name = item.stored;
+    e.folder = item.stat.kind == backend::FileKind::kFolder;
+    e.mtime = item.stat.mtime;
+    e.unix_mode = static_cast<uint16_t>(item.stat.mode & 07777);
+    if (e.folder && !e.name.empty() && e.name.back() != '/') e.name += '/';
+    return e;
+}
+
+// One member of the archive being written: kept from the old archive or packed anew.
+struct Planned {
+    const Entry* old = nullptr;
+    const backend::SourceItem* source = nullptr;
+};
+
+void Write(const std::string& path, Archive* old, const std::vector<Planned>& plan, const Options& options,
+           backend::OutputLog& log, backend::ResultKeeper& keeper) {
+    backend::ReplacementFile replacement(path);
+    FileOutput out(replacement.file());
+    backend::Progress progress(options.progress);
+    PackQueue packer(options.method);
+    for (const Planned& p : plan) {
+        if (p.source != nullptr) packer.Add(NewEntry(*p.source), p.source->disk_path);
+    }
+    packer.Start();
+    uint64_t index = 0;
+    for (const Planned& p : plan) {
+        if (p.old != nullptr) {
+            Status s = formats::lha::copy_member(old->input(), *p.old, out);
+            old->input().Rethrow();
+            out.Rethrow();
+            if (s != Status::ok) throw Failure(ResultFor(s), "cannot copy " + p.old->name);
+            continue;
+        }
+        progress.Entry("packing", p.source->stored, ++index, plan.size());
+        try {
+            packer.WriteNext(out);
+            log.Line("packed " + p.source->stored);
+        } catch (const Failure& f) {
+            if (f.code() == result::kDiskFull || f.code() == result::kWriteError) throw;
+            log.Line(std::string("not packed: ") + f.what());
+            keeper.Note(f.code());
+        }
+    }
+    if (!formats::lha::write_end(out)) out.Rethrow();
+    out.Rethrow();
+    replacement.Commit();
+}
+
+}  // namespace
+
+int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backend::OutputLog& log) {
+    backend::ResultKeeper keeper;
+    backend::SourceOptions so;
+    so.base = cmd.folder;
+    so.recursive = options.recursive;
+    so.folder_entries = options.recursive && options.folder_parts;
+    so.junk_paths = !options.folder_parts;
+    so.include_hidden = options.include_hidden;
+    std::vector<std::string> names = cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    std::vector<backend::SourceItem> sources = backend::CollectSources(names, so, log, keeper);
+
+    std::unique_ptr<Archive> old = OpenExisting(cmd.archive);
+    std::vector<Planned> plan;
+    std::map<std::string, size_t> position;
+    if (old) {
+        for (const Entry& e : old->entries()) {
+            position[e.name] = plan.size();
+            plan.push_back({&e, nullptr});
+        }
+    }
+    bool changed = !old;
+    for (const backend::SourceItem& item : sources) {
+        if (item.stat.kind == backend::FileKind::kLink || item.stat.kind == backend::FileKind::kOther) {
+            log.Line("skipped " + item.stored + ": not a regular file or folder");
+            continue;
+        }
+        std::string name = NewEntry(item).name;
+        auto it = position.find(name);
+        if (it == position.end()) {
+            position[name] = plan.size();
+            plan.push_back({nullptr, &item});
+            changed = true;
+            continue;
+        }
+        Planned& slot = plan[it->second];
+        const Entry* stored = slot.old;
+        bool newer = stored == nullptr || item.stat.mtime > stored->mtime;
+        if (cmd.command == "a" || !options.check_time || newer) {
+            slot = {nullptr, &item};
+            changed = true;
+        }
+    }
+    if (changed) Write(cmd.archive, old.get(), plan, options, log, keeper);
+    return keeper.code();
+}
+
+int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
+    if (cmd.names.empty()) throw Failure(result::kNeedFileName, "d needs the names to delete");
+    auto archive = std::make_unique<Archive>(cmd.archive);
+    if (archive->end_status() != Status::ok) {
+        throw Failure(ResultFor(archive->end_status()), cmd.archive + ": damaged archive, not changed");
+    }
+    std::vector<const Entry*> doomed = Select(*archive, cmd.names, true);
+    std::vector<Planned> plan;
+    for (const Entry& e : archive->entries()) {
+        bool drop = false;
+        for (const Entry* d : doomed) drop = drop || d == &e;
+        if (drop) {
+            log.Line("deleted " + e.name);
+        } else {
+            plan.push_back({&e, nullptr});
+        }
+    }
+    backend::ResultKeeper keeper;
+    if (!doomed.empty()) Write(cmd.archive, archive.get(), plan, Options{}, log, keeper);
+    return keeper.code();
+}
+
+}  // namespace quorvex6::unlha32
