@@ -60,10 +60,10 @@ public:
         } catch (const AutomationError& e) {
             out_ << "error " << e.number() << "\n";
         } catch (const SettingsError& e) {
-            err_ << "quorvex: line " << line << ": " << e.what() << "\n";
+            err_ << "quorvex: script line " << line << ": " << e.what() << "\n";
             out_ << "error " << e.number() << "\n";
         } catch (const std::exception& e) {
-            err_ << "quorvex: line " << line << ": " << e.what() << "\n";
+            err_ << "quorvex: script line " << line << ": " << e.what() << "\n";
             out_ << "error " << kOtherFailure << "\n";
         }
     }

@@ -32,7 +32,7 @@ void LoadSettings(quorvex6::Quorvex6& control, const std::string& path) {
         control.Load(bag);
     } catch (const quorvex6::PropertyFileError& e) {
         throw SettingsError(quorvex6::automation::kInvalidPropertyValue,
-                            path + " line " + std::to_string(e.line()) + ": " + e.what());
+                            path + ": " + e.what());
     } catch (const quorvex6::AutomationError& e) {
         throw SettingsError(e.number(), path + ": a value of the wrong type");
     } catch (const std::runtime_error& e) {
@@ -48,7 +48,7 @@ void SaveSettings(const quorvex6::Quorvex6& control, const std::string& path) {
         bag.Commit();
     } catch (const quorvex6::PropertyFileError& e) {
         throw SettingsError(quorvex6::automation::kInvalidPropertyValue,
-                            path + " line " + std::to_string(e.line()) + ": " + e.what());
+                            path + ": " + e.what());
     } catch (const std::runtime_error& e) {
         throw SettingsError(kFileAccess, path + ": " + e.what());
     }

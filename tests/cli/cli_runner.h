@@ -1,0 +1,22 @@
+// Runs the built quorvex program as a user would: in a folder, with arguments and standard
+// input, capturing its exit status and both output streams.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quorvex6::testing {
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                 const std::string& input = "");
+
+// Every file and folder under root, by relative name, with the content of files.
+std::vector<std::pair<std::string, std::string>> TreeOf(const std::filesystem::path& root);
+
+}  // namespace quorvex6::testing
