@@ -7,5 +7,4 @@ namespace quorvex6 {
 void Quorvex6::Pack() { SetError(*state_, result::kNotSupported); }
 void Quorvex6::Extract() { SetError(*state_, result::kNotSupported); }
 void Quorvex6::SFX() { SetError(*state_, result::kNotSupported); }
-void Quorvex6::OpenFile() { SetError(*state_, result::kNotSupported); }
 }  // namespace quorvex6
