@@ -42,7 +42,10 @@ const char* KeyProblem(std::u16string_view key) {
     if (key.front() == u'#') return "a key cannot start with '#'";
     for (size_t i = 0; i < key.size(); ++i) {
         const char16_t c = key[i];
-        if (IsBlank(c) || IsControl(c)) return "a key holds no blanks or control characters";
+        // A byte-order mark would vanish from the start of a file, taking a key's first letter.
+        if (IsBlank(c) || IsControl(c) || c == 0xFEFF) {
+            return "a key holds no blanks, control characters or byte-order marks";
+        }
         if (c == u'=' || c == u'"') return "a key holds no '=' or '\"'";
         if (IsHighSurrogate(c) && i + 1 < key.size() && IsLowSurrogate(key[i + 1])) {
             ++i;
