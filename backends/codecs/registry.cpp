@@ -3,6 +3,7 @@
 
 #include "codecs/bzip2/bzip2.h"
 #include "codecs/deflate/deflate.h"
+#include "codecs/deflate/gzip.h"
 #include "codecs/lh/codecs.h"
 #include "codecs/lzma/lzma.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 template <int Level>
 std::unique_ptr<Encoder> deflate_encoder() { return deflate::make_encoder(Level); }
+std::unique_ptr<Encoder> gzip_encoder() { return deflate::make_gzip_encoder(6); }
 
 template <const lh::StaticParams& P>
 std::unique_ptr<Decoder> static_decoder() { return lh::make_static_decoder(P); }
@@ -41,6 +43,7 @@ constexpr std::array kMethods = {
     Method{"deflate7", deflate::make_decoder, deflate_encoder<7>},
     Method{"deflate8", deflate::make_decoder, deflate_encoder<8>},
     Method{"deflate9", deflate::make_decoder, deflate_encoder<9>},
+    Method{"gzip", nullptr, gzip_encoder},
     Method{"bzip2", bzip2::make_decoder, nullptr},
     Method{"lzma-zip", lzma::make_zip_decoder, nullptr},
 };

@@ -1,0 +1,20 @@
+// gzip (RFC 1952) as a sequence of members of at most kGzipMember input bytes each, two
+// compressed at a time on two threads with libdeflate. Every gzip reader takes the members as
+// one stream; the size costs little (each member starts without the previous 32 KiB).
+#ifndef QV_CODECS_DEFLATE_GZIP_H
+#define QV_CODECS_DEFLATE_GZIP_H
+
+#include <cstddef>
+#include <memory>
+
+#include "codecs/codec.h"
+
+namespace quorvex6::codecs::deflate {
+
+inline constexpr std::size_t kGzipMember = 4 << 20;
+
+std::unique_ptr<Encoder> make_gzip_encoder(int level);
+
+}  // namespace quorvex6::codecs::deflate
+
+#endif

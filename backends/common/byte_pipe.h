@@ -1,0 +1,32 @@
+// A bounded byte queue between a producer that pushes (a library's write callback) and a codec
+// that pulls on another thread. Push blocks while kCapacity bytes wait; Close ends the stream;
+// Fail makes both sides give up.
+#pragma once
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace quorvex6::backend {
+
+class BytePipe {
+public:
+    static constexpr size_t kCapacity = 8 << 20;
+
+    bool Push(const uint8_t* data, size_t size);  // false once failed
+    // Up to `size` bytes; 0 when closed and drained, or failed.
+    size_t Pull(uint8_t* data, size_t size);
+    void Close();
+    void Fail();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<uint8_t> bytes_;
+    bool closed_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace quorvex6::backend

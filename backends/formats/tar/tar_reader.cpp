@@ -1,0 +1,116 @@
+#include "formats/tar/tar_reader.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <vector>
+
+#include "common/code_page.h"
+#include "common/result.h"
+#include "formats/tar/tar_compression.h"
+
+namespace quorvex6::backend::tar {
+
+namespace {
+
+constexpr size_t kBlock = 1 << 20;
+
+std::string ErrorText(archive* a) {
+    const char* text = archive_error_string(a);
+    return text ? text : "unknown error";
+}
+
+std::string NameOf(archive_entry* e) {
+    const char* utf8 = archive_entry_pathname_utf8(e);
+    if (utf8 && IsValidUtf8(utf8)) return utf8;
+    const char* raw = archive_entry_pathname(e);
+    return raw ? DecodeLegacyName(raw) : std::string();
+}
+
+}  // namespace
+
+TarReader::TarReader(const std::string& path) : archive_(archive_read_new()) {
+    if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
+    archive_read_support_filter_all(archive_);
+    archive_read_support_format_tar(archive_);
+    archive_read_support_format_gnutar(archive_);
+    if (archive_read_open_filename(archive_, path.c_str(), kBlock) != ARCHIVE_OK) {
+        std::string why = ErrorText(archive_);
+        archive_read_free(archive_);
+        archive_ = nullptr;
+        throw Failure(result::kCannotOpenArchive, "cannot open " + path + ": " + why);
+    }
+}
+
+TarReader::~TarReader() {
+    if (archive_) archive_read_free(archive_);
+}
+
+bool TarReader::Next(TarEntry& out) {
+    archive_entry* e = nullptr;
+    int rc = archive_read_next_header(archive_, &e);
+    if (rc == ARCHIVE_EOF) return false;
+    if (rc < ARCHIVE_WARN) {
+        int32_t code = first_ ? result::kNotValidArchive : result::kBrokenHeader;
+        throw Failure(code, "broken archive: " + ErrorText(archive_));
+    }
+    if (first_) method_ = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
+    first_ = false;
+    out = TarEntry{};
+    out.facts.name = NameOf(e);
+    out.facts.os_type = kOsUnix;
+    out.facts.mtime = archive_entry_mtime(e);
+    out.facts.method = method_;
+    out.mode = archive_entry_perm(e) & 07777;
+    out.facts.read_only = (out.mode & 0200) == 0;
+    size_ = archive_entry_size_is_set(e) && archive_entry_size(e) > 0 ? static_cast<uint64_t>(archive_entry_size(e)) : 0;
+    if (const char* hard = archive_entry_hardlink(e)) {
+        out.kind = EntryKind::kHardLink;
+        out.link_target = hard;
+        size_ = 0;
+    } else {
+        switch (archive_entry_filetype(e)) {
+            case AE_IFREG: out.kind = EntryKind::kFile; break;
+            case AE_IFDIR: out.kind = EntryKind::kFolder; break;
+            case AE_IFLNK:
+                out.kind = EntryKind::kSymlink;
+                if (const char* target = archive_entry_symlink(e)) out.link_target = target;
+                break;
+            default: out.kind = EntryKind::kOther;
+        }
+    }
+    out.facts.folder = out.kind == EntryKind::kFolder;
+    if (out.facts.folder && (out.facts.name.empty() || out.facts.name.back() != '/')) out.facts.name += '/';
+    out.facts.original_size = out.facts.compressed_size = size_;
+    return true;
+}
+
+void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
+    uint64_t done = 0;
+    std::vector<uint8_t> zeros;
+    for (;;) {
+        const void* block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        int rc = archive_read_data_block(archive_, &block, &size, &offset);
+        if (rc == ARCHIVE_EOF) break;
+        if (rc < ARCHIVE_WARN) throw Failure(result::kBrokenData, "broken data: " + ErrorText(archive_));
+        if (offset < 0 || static_cast<uint64_t>(offset) < done || static_cast<uint64_t>(offset) + size > size_)
+            throw Failure(result::kBrokenData, "data blocks out of order");
+        // Holes of sparse entries come back as gaps between blocks.
+        while (done < static_cast<uint64_t>(offset)) {
+            zeros.assign(std::min<uint64_t>(kBlock, static_cast<uint64_t>(offset) - done), 0);
+            if (!sink.write(zeros.data(), zeros.size())) throw Failure(result::kWriteError, "cannot write");
+            done += zeros.size();
+        }
+        if (size > 0 && !sink.write(static_cast<const uint8_t*>(block), size)) throw Failure(result::kWriteError, "cannot write");
+        done += size;
+    }
+    while (done < size_) {
+        zeros.assign(std::min<uint64_t>(kBlock, size_ - done), 0);
+        if (!sink.write(zeros.data(), zeros.size())) throw Failure(result::kWriteError, "cannot write");
+        done += zeros.size();
+    }
+}
+
+}  // namespace quorvex6::backend::tar

@@ -1,0 +1,178 @@
+// libtar32: Tar and the enumeration set. Creates and extracts TAR archives, plain or with
+// gzip, bzip2, xz or zstd as the archive's name says.
+#include <memory>
+#include <string>
+
+#include "common/command_gate.h"
+#include "common/command_line.h"
+#include "common/entry_info.h"
+#include "common/export.h"
+#include "common/handle_table.h"
+#include "common/pack_sources.h"
+#include "common/progress.h"
+#include "common/system.h"
+#include "common/wildcard.h"
+#include "formats/tar/tar_packer.h"
+#include "quorvex6/archiver_api.h"
+#include "tar32/tar_extract.h"
+
+using namespace quorvex6::backend;
+
+namespace {
+
+constexpr uint16_t kVersion = 100;
+constexpr int32_t kNoMoreEntries = -1;
+constexpr int32_t kCheckEveryValue = 2;
+
+constexpr SwitchSpec kSwitches[] = {
+    {"-c"}, {"-x"}, {"-t"}, {"-f"}, {"-AH"}, {"-AA"}, {"-I"},
+    {"--use-directory", SwitchArg::kEquals}, {"--display-dialog", SwitchArg::kEquals},
+};
+
+struct OpenArchive {
+    explicit OpenArchive(const std::string& archive) : path(archive), reader(std::make_unique<tar::TarReader>(archive)) {}
+    std::string path;
+    std::unique_ptr<tar::TarReader> reader;
+    std::string pattern;
+    bool started = false;
+};
+
+CommandGate& Gate() {
+    static CommandGate gate;
+    return gate;
+}
+
+HandleTable<OpenArchive>& Handles() {
+    static HandleTable<OpenArchive> table;
+    return table;
+}
+
+bool Off(const ParsedCommand& cmd, std::string_view name) { return cmd.Value(name) == std::optional<std::string>("0"); }
+
+class NullSink final : public quorvex6::codecs::Sink {
+public:
+    bool write(const std::uint8_t*, std::size_t) override { return true; }
+};
+
+// Reads every header (and, when asked, every byte): the first failure's code.
+int32_t TestArchive(const std::string& path, bool data) {
+    tar::TarReader reader(path);
+    tar::TarEntry entry;
+    NullSink sink;
+    while (reader.Next(entry))
+        if (data && entry.kind == tar::EntryKind::kFile) reader.ReadData(sink);
+    return result::kSuccess;
+}
+
+int32_t RunTar(const std::string& line, OutputLog& log) {
+    ParsedCommand cmd = ParseCommand(line, {kSwitches, {}});
+    if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
+    bool junk = Off(cmd, "--use-directory");
+    Progress progress(!Off(cmd, "--display-dialog"));
+    ResultKeeper result;
+    if (cmd.Has("-c")) {
+        if (cmd.names.empty()) throw Failure(result::kBadCommand, "no names to pack");
+        SourceOptions sources;
+        sources.base = cmd.folder;
+        sources.recursive = true;
+        sources.junk_paths = junk;
+        sources.folder_entries = !junk;
+        sources.include_hidden = !cmd.Has("-AA");
+        std::vector<SourceItem> items = CollectSources(cmd.names, sources, log, result);
+        tar::PackTar(cmd.archive, items, log, result, progress);
+        return result.code();
+    }
+    if (cmd.Has("-t")) return TestArchive(cmd.archive, true);
+    if (!cmd.Has("-x")) throw Failure(result::kBadCommand, "no command: -c, -x or -t");
+    tar::TarReader reader(cmd.archive);
+    ExtractOptions options;
+    options.folder = cmd.folder;
+    options.junk_paths = junk;
+    options.restore_mode = !cmd.Has("-I");
+    ExtractTarget target(options, log, result);
+    std::vector<std::string> patterns = cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    tar32::ExtractEntries(reader, patterns, target, log, progress);
+    return result.code();
+}
+
+int32_t FindFrom(OpenArchive& open, QvEntryInfo* info) {
+    tar::TarEntry entry;
+    while (open.reader->Next(entry)) {
+        if (MatchPath(open.pattern, entry.facts.name, true)) {
+            FillEntryInfo(entry.facts, info);
+            return result::kSuccess;
+        }
+    }
+    return kNoMoreEntries;
+}
+
+}  // namespace
+
+QV_EXPORT int32_t Tar(QvWindow, const char* cmdline, char* output, uint32_t size) {
+    std::string line = cmdline ? cmdline : "";
+    return Gate().Run(output, size, [&](OutputLog& log) {
+        Utf8LocaleScope utf8;
+        return RunTar(line, log);
+    });
+}
+
+QV_EXPORT uint16_t TarGetVersion() { return kVersion; }
+
+QV_EXPORT int32_t TarGetRunning() { return Gate().running() ? 1 : 0; }
+
+QV_EXPORT int32_t TarCheckArchive(const char* archive, int32_t mode) {
+    if (archive == nullptr) return 0;
+    std::string path = archive;
+    int32_t code = Guarded([&] {
+        Utf8LocaleScope utf8;
+        if ((mode & 3) == 0) {
+            tar::TarReader reader(path);
+            tar::TarEntry entry;
+            reader.Next(entry);
+            return result::kSuccess;
+        }
+        return TestArchive(path, (mode & 3) == kCheckEveryValue);
+    });
+    return code == result::kSuccess ? 1 : 0;
+}
+
+QV_EXPORT QvArchive TarOpenArchive(QvWindow, const char* archive, uint32_t) {
+    if (archive == nullptr) return 0;
+    uint32_t handle = 0;
+    std::string path = archive;
+    Guarded([&] {
+        Utf8LocaleScope utf8;
+        handle = Handles().Add(std::make_unique<OpenArchive>(path));
+        return result::kSuccess;
+    });
+    return handle;
+}
+
+QV_EXPORT int32_t TarFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
+    return Guarded([&] {
+        OpenArchive* open = Handles().Get(handle);
+        if (open == nullptr) return result::kNotOpened;
+        if (info == nullptr) return result::kBadCommand;
+        Utf8LocaleScope utf8;
+        // The stream reads forward only: a second FindFirst starts from a fresh reader.
+        if (open->started) open->reader = std::make_unique<tar::TarReader>(open->path);
+        open->started = true;
+        open->pattern = pattern && *pattern ? pattern : "*.*";
+        return FindFrom(*open, info);
+    });
+}
+
+QV_EXPORT int32_t TarFindNext(QvArchive handle, QvEntryInfo* info) {
+    return Guarded([&] {
+        OpenArchive* open = Handles().Get(handle);
+        if (open == nullptr) return result::kNotOpened;
+        if (info == nullptr) return result::kBadCommand;
+        if (!open->started) return result::kFindNextBeforeFirst;
+        Utf8LocaleScope utf8;
+        return FindFrom(*open, info);
+    });
+}
+
+QV_EXPORT int32_t TarCloseArchive(QvArchive handle) {
+    return Guarded([&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
+}

@@ -1,0 +1,78 @@
+#include "tar32/tar_extract.h"
+
+#include <optional>
+
+#include "common/wildcard.h"
+
+namespace quorvex6::backend::tar32 {
+
+namespace {
+
+class FileSink final : public quorvex6::codecs::Sink {
+public:
+    explicit FileSink(PendingFile& file) : file_(file) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        try {
+            file_.Write(data, size);
+            return true;
+        } catch (const Failure& f) {
+            error = f;
+            return false;
+        }
+    }
+    std::optional<Failure> error;
+
+private:
+    PendingFile& file_;
+};
+
+bool Selected(const std::string& name, const std::vector<std::string>& patterns) {
+    for (const std::string& pattern : patterns)
+        if (MatchPath(pattern, name, true)) return true;
+    return false;
+}
+
+}  // namespace
+
+void ExtractEntries(tar::TarReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
+                    OutputLog& log, Progress& progress) {
+    tar::TarEntry entry;
+    uint64_t index = 0;
+    while (reader.Next(entry)) {
+        const std::string& name = entry.facts.name;
+        ++index;
+        if (!Selected(name, patterns)) continue;
+        progress.Entry("extracting", name, index, 0);
+        if (entry.kind == tar::EntryKind::kOther) {
+            log.Line("skipped " + name + ": not a file, folder or link");
+            continue;
+        }
+        std::optional<std::string> relative = target.Place(name, entry.facts.mtime, entry.facts.folder);
+        if (!relative) continue;
+        try {
+            switch (entry.kind) {
+                case tar::EntryKind::kFolder: target.MakeFolder(*relative, entry.facts.mtime); break;
+                case tar::EntryKind::kSymlink: target.MakeLink(*relative, entry.link_target); break;
+                case tar::EntryKind::kHardLink: target.MakeHardLink(*relative, entry.link_target); break;
+                default: {
+                    PendingFile file = target.BeginFile(*relative);
+                    FileSink sink(file);
+                    try {
+                        reader.ReadData(sink);
+                    } catch (const Failure&) {
+                        if (sink.error) throw *sink.error;
+                        throw;
+                    }
+                    file.Commit(entry.facts.mtime, entry.mode);
+                }
+            }
+            log.Line("extracted " + name);
+        } catch (const Failure& f) {
+            // The stream cannot be resynchronised after broken data; a full disk ends everything.
+            if (f.code() == result::kDiskFull || f.code() == result::kBrokenData) throw;
+            target.EntryFailed(name, f);
+        }
+    }
+}
+
+}  // namespace quorvex6::backend::tar32
