@@ -46,6 +46,7 @@ void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failur
 }
 
 std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime, bool folder) {
+    if (folder && IsCurrentFolder(stored)) return std::nullopt;  // "./": the destination itself
     std::optional<std::string> safe = SafeRelativePath(stored);
     if (!safe) {
         Refuse(stored, "the name leads outside the destination");
@@ -87,29 +88,31 @@ void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
     folder_times_.emplace_back(Full(relative), mtime);
 }
 
-void ExtractTarget::MakeLink(const std::string& relative, const std::string& target) {
+bool ExtractTarget::MakeLink(const std::string& relative, const std::string& target) {
     if (!LinkTargetStaysInside(relative, target)) {
         Refuse(relative, "the link points outside the destination: " + target);
-        return;
+        return false;
     }
     size_t slash = relative.rfind('/');
     if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
     MakeSymlink(target, Full(relative));
+    return true;
 }
 
-void ExtractTarget::MakeHardLink(const std::string& relative, const std::string& stored_target) {
+bool ExtractTarget::MakeHardLink(const std::string& relative, const std::string& stored_target) {
     std::optional<std::string> target = SafeRelativePath(stored_target);
     if (!target || PassesThroughLink(Root(), *target)) {
         Refuse(relative, "the hard link leads outside the destination: " + stored_target);
-        return;
+        return false;
     }
     if (auto st = StatPath(Full(*target)); !st || st->kind != FileKind::kRegular) {
         Refuse(relative, "the hard link's target is not an extracted file: " + stored_target);
-        return;
+        return false;
     }
     size_t slash = relative.rfind('/');
     if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
-    MakeHardLink(Full(*target), Full(relative));
+    backend::MakeHardLink(Full(*target), Full(relative));
+    return true;
 }
 
 }  // namespace quorvex6::backend

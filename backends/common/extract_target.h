@@ -58,8 +58,9 @@ public:
     // These take a path from Place.
     PendingFile BeginFile(const std::string& relative);
     void MakeFolder(const std::string& relative, int64_t mtime);
-    void MakeLink(const std::string& relative, const std::string& target);  // refuses escapes
-    void MakeHardLink(const std::string& relative, const std::string& stored_target);
+    // False when refused (logged and noted).
+    bool MakeLink(const std::string& relative, const std::string& target);
+    bool MakeHardLink(const std::string& relative, const std::string& stored_target);
 
     // Reports one entry's failure and goes on.
     void EntryFailed(const std::string& stored, const Failure& failure);

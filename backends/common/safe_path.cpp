@@ -40,6 +40,13 @@ std::optional<std::string> SafeRelativePath(std::string_view stored) {
     return out;
 }
 
+bool IsCurrentFolder(std::string_view stored) {
+    if (stored.empty()) return false;
+    for (std::string_view part : Split(stored))
+        if (part != ".") return false;
+    return !IsSeparator(stored[0]);
+}
+
 bool LinkTargetStaysInside(std::string_view link_path, std::string_view target) {
     if (target.empty() || IsSeparator(target[0]) || HasDrive(target)) return false;
     std::vector<std::string_view> parts = Split(link_path);

@@ -52,8 +52,12 @@ void ExtractEntries(tar::TarReader& reader, const std::vector<std::string>& patt
         try {
             switch (entry.kind) {
                 case tar::EntryKind::kFolder: target.MakeFolder(*relative, entry.facts.mtime); break;
-                case tar::EntryKind::kSymlink: target.MakeLink(*relative, entry.link_target); break;
-                case tar::EntryKind::kHardLink: target.MakeHardLink(*relative, entry.link_target); break;
+                case tar::EntryKind::kSymlink:
+                    if (!target.MakeLink(*relative, entry.link_target)) continue;
+                    break;
+                case tar::EntryKind::kHardLink:
+                    if (!target.MakeHardLink(*relative, entry.link_target)) continue;
+                    break;
                 default: {
                     PendingFile file = target.BeginFile(*relative);
                     FileSink sink(file);

@@ -52,13 +52,14 @@ std::optional<uint32_t> ModeOf(const zip::ZipEntry& entry) {
     return (entry.external_attributes & 0x01) ? 0444u : 0644u;
 }
 
-void ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry, const std::string& relative, ExtractTarget& target) {
+// False when the entry was refused.
+bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry, const std::string& relative, ExtractTarget& target) {
     if (entry.folder()) {
         target.MakeFolder(relative, entry.mtime());
     } else if (entry.symlink()) {
         StringSink sink;
         reader.Extract(entry, sink);
-        target.MakeLink(relative, sink.text);
+        return target.MakeLink(relative, sink.text);
     } else {
         PendingFile file = target.BeginFile(relative);
         FileSink sink(file);
@@ -70,6 +71,7 @@ void ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry, const 
         }
         file.Commit(entry.mtime(), ModeOf(entry));
     }
+    return true;
 }
 
 std::string Printable(const std::string& name) {
@@ -102,8 +104,7 @@ void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>
         std::optional<std::string> relative = target.Place(entry.name, entry.mtime(), entry.folder());
         if (!relative) continue;
         try {
-            ExtractOne(reader, entry, *relative, target);
-            log.Line("extracted " + entry.name);
+            if (ExtractOne(reader, entry, *relative, target)) log.Line("extracted " + entry.name);
         } catch (const Failure& f) {
             if (f.code() == result::kDiskFull) throw;
             target.EntryFailed(entry.name, f);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/code_page.h"
+#include "common/file_system.h"
 #include "common/result.h"
 #include "formats/tar/tar_compression.h"
 
@@ -30,6 +31,13 @@ std::string NameOf(archive_entry* e) {
 }  // namespace
 
 TarReader::TarReader(const std::string& path) : archive_(archive_read_new()) {
+    try {
+        InputFile probe(path);
+    } catch (const Failure& f) {
+        archive_read_free(archive_);
+        archive_ = nullptr;
+        throw Failure(result::kCannotOpenArchive, f.what());
+    }
     if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
     archive_read_support_filter_all(archive_);
     archive_read_support_format_tar(archive_);
@@ -38,7 +46,7 @@ TarReader::TarReader(const std::string& path) : archive_(archive_read_new()) {
         std::string why = ErrorText(archive_);
         archive_read_free(archive_);
         archive_ = nullptr;
-        throw Failure(result::kCannotOpenArchive, "cannot open " + path + ": " + why);
+        throw Failure(result::kNotValidArchive, "not a TAR archive: " + path + ": " + why);
     }
 }
 
