@@ -1,7 +1,7 @@
 #include "listing/entry_record.h"
 
 #include <cstdint>
-#include <cstring>
+#include <algorithm>
 #include <string_view>
 
 #include "control/error_reporting.h"
@@ -33,24 +33,25 @@ uint32_t Read32(RecordBytes record, size_t at) {
            static_cast<uint32_t>(record[at + 2]) << 16 | static_cast<uint32_t>(record[at + 3]) << 24;
 }
 
-// A text field up to its first NUL, or all of it when it has none.
+// The bytes of a text field up to its first NUL, or all of them when it has none.
+std::string_view FieldAt(RecordBytes record, size_t at, size_t width) {
+    const auto field = record.subspan(at, width);
+    const auto nul = std::find(field.begin(), field.end(), 0);
+    return {reinterpret_cast<const char*>(field.data()), static_cast<size_t>(nul - field.begin())};
+}
+
 std::u16string TextAt(RecordBytes record, size_t at, size_t width) {
-    const auto* start = reinterpret_cast<const char*>(record.data() + at);
-    const void* nul = std::memchr(start, 0, width);
-    const size_t length = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start) : width;
-    return platform::FromSystem(std::string_view(start, length));
+    return platform::FromSystem(FieldAt(record, at, width));
 }
 
 }  // namespace
 
 std::u16string StoredNameOf(RecordBytes record) {
-    const auto* start = reinterpret_cast<const char*>(record.data() + kName);
-    const void* nul = std::memchr(start, 0, QV_ENTRY_NAME_SIZE);
-    if (nul == nullptr) {
+    const std::string_view name = FieldAt(record, kName, QV_ENTRY_NAME_SIZE);
+    if (name.size() == QV_ENTRY_NAME_SIZE) {
         throw TrappedFailure(u"The archiver reported a stored name without its terminating NUL.");
     }
-    return platform::FromSystem(
-        std::string_view(start, static_cast<size_t>(static_cast<const char*>(nul) - start)));
+    return platform::FromSystem(name);
 }
 
 void FormatColumns(RecordBytes record, ListingEntry& entry) {

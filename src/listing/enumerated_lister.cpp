@@ -81,12 +81,7 @@ int32_t Enumerate(const EnumeratedKind& kind, const std::u16string& archive, int
         handle, "*.*", &buffer.info);
     QvFindNextFn findNext = nullptr;
     while (found == 0) {
-        ListingEntry& entry = GrowTo(count);
-        SetStoredName(entry, StoredNameOf(BytesOf(buffer)));
-        if (!(kind.skipsFolderEntries && entry.FileName.empty())) {
-            FormatColumns(BytesOf(buffer), entry);
-            CountEntry(count);
-        }
+        AddEntry(BytesOf(buffer), kind.skipsFolderEntries, count);
         if (findNext == nullptr) {
             findNext = archivers::BindForKind<Shape::FindNext>(kind.kind, "FindNext");
         }
@@ -96,6 +91,14 @@ int32_t Enumerate(const EnumeratedKind& kind, const std::u16string& archive, int
 }
 
 }  // namespace
+
+void AddEntry(RecordBytes record, bool skipsFolderEntries, int16_t& count) {
+    ListingEntry& entry = GrowTo(count);
+    SetStoredName(entry, StoredNameOf(record));
+    if (skipsFolderEntries && entry.FileName.empty()) return;
+    FormatColumns(record, entry);
+    CountEntry(count);
+}
 
 bool IsEnumeratedKind(int32_t kind) { return Find(kind) != nullptr; }
 
