@@ -1,0 +1,243 @@
+// pack, extract, list and sfx of the built program against the recording fake libraries: what
+// the control hands the library for each command line, and what the user sees of the outcome.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli/cli_runner.h"
+#include "fakes/fake_archiver.h"
+#include "support/test_support.h"
+
+namespace quorvex6::testing {
+namespace {
+
+bool Contains(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+}
+
+class CliOperations : public ::testing::Test {
+protected:
+    FakeArchiver fake;
+    TempDir work;
+
+    std::string At(const std::string& relative) const { return (work.path() / relative).string(); }
+    FakeCall OnlyCall(const std::string& entry) const {
+        const auto calls = fake.Calls(entry);
+        EXPECT_EQ(calls.size(), 1u) << entry;
+        return calls.empty() ? FakeCall{} : calls.front();
+    }
+};
+
+TEST_F(CliOperations, PackNamesTheArchiveAndBaseAbsolutelyAndListsTheNames) {
+    work.Write("src/a.txt", "a");
+    work.Write("src/docs/b.txt", "b");
+    const CliResult run = RunCli({"pack", "out.lzh", "a.txt", "docs", "--base", "src"}, work.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out + run.err, "");
+    const FakeCall call = OnlyCall("Unlha");
+    EXPECT_TRUE(call.command.starts_with("u -+ ")) << call.command;
+    EXPECT_TRUE(Contains(call.command, "\"" + At("out.lzh") + "\" \"" + At("src") + "/\" \"@")) << call.command;
+    EXPECT_EQ(call.cwd, At("src"));
+    ASSERT_EQ(call.lists.size(), 1u);
+    EXPECT_TRUE(Contains(call.lists[0], "\"a.txt\"")) << call.lists[0];
+    EXPECT_TRUE(Contains(call.lists[0], "\"docs/*.*\"")) << call.lists[0];
+}
+
+TEST_F(CliOperations, PackWithoutNamesPacksEverythingOfTheCurrentFolder) {
+    const CliResult run = RunCli({"pack", "all.zip"}, work.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const FakeCall call = OnlyCall("Zip");
+    EXPECT_TRUE(call.command.ends_with("\"" + work.str() + "/\" *.*")) << call.command;
+}
+
+TEST_F(CliOperations, EverySwitchOptionReachesTheLibraryAsItsSwitch) {
+    struct SwitchCase {
+        std::vector<std::string> options;
+        std::string archive;
+        std::string entry;
+        std::string piece;
+    };
+    const SwitchCase cases[] = {
+        {{}, "a.lzh", "Unlha", "-r2 -x1 -a1 -jm2 "},
+        {{"--no-recurse"}, "a.lzh", "Unlha", "-r0 "},
+        {{"--no-folder-names"}, "a.lzh", "Unlha", " -x0 "},
+        {{"--no-hidden"}, "a.lzh", "Unlha", " -a0 "},
+        {{"--no-time-check"}, "a.lzh", "Unlha", " -c1 "},
+        {{"--no-space-check"}, "a.lzh", "Unlha", " -f1 "},
+        {{"--quiet"}, "a.lzh", "Unlha", " -n "},
+        {{"--gauge"}, "a.lzh", "Unlha", " -jp1 "},
+        {{"--switches", "-z9"}, "a.lzh", "Unlha", " -z9 -jm2 "},
+        {{"--method", "lh7"}, "a.lzh", "Unlha", " -jm4 "},
+        {{"--method", "lh0"}, "a.LHA", "Unlha", " -jm0 "},
+        {{"--no-folder-names", "--quiet"}, "a.zip", "Zip", " -j -S -q "},
+        {{"--method", "lzx", "--level", "18"}, "a.cab", "Cab", " -ml:18 "},
+        {{"--level", "5", "--method", "quantum"}, "a.cab", "Cab", " -mq:5 "},
+        {{"--method", "store", "--volume", "1440"}, "a.cab", "Cab", " -v:1440 -ms "},
+        {{"--no-folder-names"}, "a.tar.gz", "Tar", " --use-directory=0"},
+        {{"--kind", "tar"}, "a.bin", "Tar", "-c "},
+    };
+    for (const SwitchCase& c : cases) {
+        SCOPED_TRACE(c.archive + " " + c.piece);
+        fake.ClearCalls();
+        std::vector<std::string> args = {"pack", c.archive};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliResult run = RunCli(args, work.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        const FakeCall call = OnlyCall(c.entry);
+        EXPECT_TRUE(Contains(call.command, c.piece)) << call.command;
+    }
+}
+
+TEST_F(CliOperations, ALibraryErrorExitsOneWithTheControlsNumberAndText) {
+    fake.Return("Unlha", 0x8018);
+    const CliResult run = RunCli({"pack", "a.lzh"}, work.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "quorvex: error 32792: 書庫を開く事が出来ません。\n");
+
+    const CliResult missing = RunCli({"extract", "missing.lzh"}, work.path());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "quorvex: error 32817: ファイルが見つかりません｡\n");
+}
+
+TEST_F(CliOperations, ExtractHandsTheTargetFolderAndTheWantedNames) {
+    work.Write("a.zip", "PK\x03\x04");
+    work.Folder("out");
+    const CliResult run = RunCli({"extract", "a.zip", "x.txt", "日本/y.txt", "--to", "out", "--no-time-check"},
+                                 work.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const FakeCall call = OnlyCall("UnZip");
+    EXPECT_TRUE(call.command.starts_with("-x ")) << call.command;
+    EXPECT_TRUE(Contains(call.command, "\"" + At("a.zip") + "\" \"" + At("out") + "/\" \"@")) << call.command;
+    ASSERT_EQ(call.lists.size(), 1u);
+    EXPECT_TRUE(Contains(call.lists[0], "\"x.txt\"\r\n\"日本/y.txt\"\r\n")) << call.lists[0];
+
+    fake.ClearCalls();
+    const CliResult here = RunCli({"extract", "../a.zip"}, work.path() / "out");
+    EXPECT_EQ(here.status, 0) << here.err;
+    EXPECT_TRUE(OnlyCall("UnZip").command.ends_with("\"" + At("out") + "/\" *.*"));
+}
+
+TEST_F(CliOperations, KindComesFromTheFirstBytesWhenTheNameTellsNothing) {
+    struct ContentCase {
+        std::string bytes;
+        std::string check;
+    };
+    const ContentCase cases[] = {
+        {std::string("\x1f\x8b\x08", 3), "TarCheckArchive"},
+        {"MSCF", "CabCheckArchive"},
+        {std::string("\x60\xea", 2), "UnarjCheckArchive"},
+        {"Rar!\x1a\x07", "UnrarCheckArchive"},
+        {std::string("\x20\x00-lh5-", 7), "UnlhaCheckArchive"},
+        {"From: a@b\n\n<<< x.txt for MS-DOS ( use jis7 ish ) [ 3 lines ] >>>\n", "IshCheckArchive"},
+        {std::string(257, '\0') + "ustar", "TarCheckArchive"},
+    };
+    for (const ContentCase& c : cases) {
+        SCOPED_TRACE(c.check);
+        fake.ClearCalls();
+        work.Write("archive.bin", c.bytes);
+        RunCli({"list", "archive.bin"}, work.path());
+        EXPECT_EQ(fake.Calls(c.check).size(), 1u);
+    }
+    work.Write("plain.bin", "nothing in particular");
+    const CliResult unknown = RunCli({"list", "plain.bin"}, work.path());
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(Contains(unknown.err, "cannot tell the kind of plain.bin")) << unknown.err;
+}
+
+class CliListing : public CliOperations {
+protected:
+    void SetUp() override {
+        work.Write("a.lzh", "");
+        fake.Queue("Unlha", EntryRecord{"docs/readme.txt", 1234567, 617283, 0x1234ABCD, 500, 0x2AEF,
+                                        0x85AF, "-rw-", "-lh5-"});
+        fake.Queue("Unlha", EntryRecord{"日本語.txt", 0, 0, 0xA, 0, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
+        fake.Queue("Unlha", EntryRecord{"say \"hi\", then.txt", 10, 10, 0, 1000, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
+    }
+};
+
+TEST_F(CliListing, TableHasAHeaderAlignedRowsAndATotalLine) {
+    const CliResult run = RunCli({"list", "a.lzh"}, work.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "  OrgSize  PackedSize   Ratio  Date      Time      Attr  Type   CRC   Path   FileName\n"
+              "1,234,567     617,283   50.0%  01/07/15  16:45:30  -rw-  -lh5-  ABCD  docs/  readme.txt\n"
+              "                         0.0%  01/07/15  16:45:30  -rw-  -lh0-  000A         日本語.txt\n"
+              "       10          10  100.0%  01/07/15  16:45:30  -rw-  -lh0-  0000         say \"hi\", then.txt\n"
+              "---------  ----------  ------\n"
+              "1,234,577     617,293   50.0%  3 files\n");
+}
+
+TEST_F(CliListing, CsvAndJsonCarryTheTenFieldsByName) {
+    const CliResult csv = RunCli({"list", "a.lzh", "--format", "csv"}, work.path());
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out,
+              "FileName,Path,OrgSize,PackedSize,Ratio,Date,Time,Attr,Type,CRC\n"
+              "readme.txt,docs/,\"1,234,567\",\"617,283\",50.0%,01/07/15,16:45:30,-rw-,-lh5-,ABCD\n"
+              "日本語.txt,,,,0.0%,01/07/15,16:45:30,-rw-,-lh0-,000A\n"
+              "\"say \"\"hi\"\", then.txt\",,10,10,100.0%,01/07/15,16:45:30,-rw-,-lh0-,0000\n");
+    const CliResult json = RunCli({"list", "a.lzh", "--format=json"}, work.path());
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(json.out.starts_with(
+        "[\n  {\"FileName\": \"readme.txt\", \"Path\": \"docs/\", \"OrgSize\": \"1,234,567\", "
+        "\"PackedSize\": \"617,283\", \"Ratio\": \"50.0%\", \"Date\": \"01/07/15\", \"Time\": "
+        "\"16:45:30\", \"Attr\": \"-rw-\", \"Type\": \"-lh5-\", \"CRC\": \"ABCD\"},\n"))
+        << json.out;
+    EXPECT_TRUE(Contains(json.out, "\"FileName\": \"say \\\"hi\\\", then.txt\"")) << json.out;
+    EXPECT_TRUE(json.out.ends_with("}\n]\n"));
+}
+
+TEST_F(CliListing, AnEmptyArchiveAndAFailedListing) {
+    FakeArchiver empty;
+    work.Write("e.lzh", "");
+    const CliResult table = RunCli({"list", "e.lzh"}, work.path());
+    EXPECT_EQ(table.status, 0) << table.err;
+    EXPECT_TRUE(table.out.ends_with(" 0.0%  0 files\n")) << table.out;
+    EXPECT_EQ(RunCli({"list", "e.lzh", "--format", "json"}, work.path()).out, "[]\n");
+
+    empty.Return("UnlhaCheckArchive", 0);
+    const CliResult refused = RunCli({"list", "e.lzh"}, work.path());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "quorvex: error 32781: ファイルを開けませんでした。\n");
+}
+
+TEST_F(CliOperations, SfxHandsTheArchiveAndTheTargetFolder) {
+    work.Write("a.lzh", "");
+    work.Folder("bin");
+    const CliResult run = RunCli({"sfx", "a.lzh", "--to", "bin", "--type", "win32", "--command", "-gw"}, work.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const FakeCall call = OnlyCall("Unlha");
+    EXPECT_TRUE(call.command.starts_with("s ")) << call.command;
+    EXPECT_TRUE(call.command.ends_with("\"" + At("a.lzh") + "\" \"" + At("bin") + "/\"")) << call.command;
+
+    fake.ClearCalls();
+    const CliResult own = RunCli({"sfx", "a.lzh"}, work.path());
+    EXPECT_EQ(own.status, 0) << own.err;
+    EXPECT_TRUE(OnlyCall("Unlha").command.ends_with("\"" + work.str() + "/\""));
+
+    work.Write("a.tar", "");
+    const CliResult tar = RunCli({"sfx", "a.tar"}, work.path());
+    EXPECT_EQ(tar.status, 1);
+    EXPECT_EQ(tar.err, "quorvex: error 37121: サポートされていません。\n");
+}
+
+TEST_F(CliOperations, SettingsSavedByOneRunAreLoadedByTheNext) {
+    const CliResult saved =
+        RunCli({"pack", "a.cab", "--method", "lzx", "--level", "19", "--quiet", "--save-props", "job.txt"},
+               work.path());
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    fake.ClearCalls();
+    // The loaded kind is overridden by the archive's name; the switches stay.
+    const CliResult loaded = RunCli({"pack", "b.cab", "--props", "job.txt"}, work.path());
+    EXPECT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_TRUE(Contains(OnlyCall("Cab").command, " -i -ml:19 ")) << OnlyCall("Cab").command;
+
+    fake.ClearCalls();
+    const CliResult kindFromProps = RunCli({"pack", "noext", "--props", "job.txt"}, work.path());
+    EXPECT_EQ(kindFromProps.status, 0) << kindFromProps.err;
+    EXPECT_EQ(fake.Calls("Cab").size(), 1u);
+}
+
+}  // namespace
+}  // namespace quorvex6::testing
