@@ -173,6 +173,7 @@ TEST(FilePropertyBag, AMalformedLineIsReportedWithItsNumber) {
         {"a = \"lone\rcr\"\n", 1},
         {"a = \"nul\0\"\n", 1},
         {"a = 1\nb = 2\na = 3\n", 3},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF" "a = 1\n", 1},  // a second mark would start the key
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(t.text);
@@ -226,7 +227,7 @@ TEST(FilePropertyBag, MissingFilesInvalidKeysAndUnreadableFiles) {
     FilePropertyBag bag(PathOf(file));
     EXPECT_EQ(bag.Read(u"ArcMode", int16_t{0}), Variant(int16_t{0}));
     EXPECT_FALSE(std::filesystem::exists(file));
-    for (const char16_t* key : {u"", u"a b", u"a=b", u"#a", u"a\nb", u"a\"b", u"\xD800"}) {
+    for (const char16_t* key : {u"", u"a b", u"a=b", u"#a", u"a\nb", u"a\"b", u"\xD800", u"\xFEFF" u"a"}) {
         EXPECT_THROW(bag.Write(key, int16_t{1}, int16_t{0}), std::invalid_argument);
     }
     bag.Write(u"ok", int16_t{1}, int16_t{0});
