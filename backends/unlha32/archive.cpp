@@ -46,7 +46,8 @@ Archive::Archive(const std::string& path, bool search_all) {
     FileInput& in = *input_;
     const uint64_t size = in.size();
     uint64_t limit = search_all ? size : std::min<uint64_t>(size, kSfxSearchLimit);
-    bool found = false;
+    // A damaged first header still makes an archive, one that reports its damage.
+    bool found = formats::lha::looks_like_header(in, 0);
     std::vector<uint8_t> block(64 * 1024 + 8);
     for (uint64_t base = 0; base + 22 <= limit && !found; base += 64 * 1024) {
         std::ptrdiff_t got = in.read_at(base, block.data(), block.size());

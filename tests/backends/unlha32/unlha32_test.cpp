@@ -1,0 +1,327 @@
+// libunlha32 through the real loader, with the command lines the control builds, and the
+// archives it writes checked by tools nobody here wrote.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "formats/lha/header_reader.h"
+#include "formats/lha/member_io.h"
+#include "platform/loader.h"
+#include "quorvex6/archiver_api.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using quorvex6::testing::TempDir;
+
+class Unlha32 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lib_ = quorvex6::platform::DynamicLibrary::Open("unlha32");
+        command_ = reinterpret_cast<QvCommandFn>(lib_->Find("Unlha"));
+        version_ = reinterpret_cast<QvGetVersion16Fn>(lib_->Find("UnlhaGetVersion"));
+        running_ = reinterpret_cast<QvGetRunningFn>(lib_->Find("UnlhaGetRunning"));
+        check_ = reinterpret_cast<QvCheckArchiveFn>(lib_->Find("UnlhaCheckArchive"));
+        open_ = reinterpret_cast<QvOpenArchiveFn>(lib_->Find("UnlhaOpenArchive"));
+        first_ = reinterpret_cast<QvFindFirstFn>(lib_->Find("UnlhaFindFirst"));
+        next_ = reinterpret_cast<QvFindNextFn>(lib_->Find("UnlhaFindNext"));
+        close_ = reinterpret_cast<QvCloseArchiveFn>(lib_->Find("UnlhaCloseArchive"));
+    }
+
+    int32_t Run(const std::string& line) {
+        std::vector<char> out(20800, '\0');
+        int32_t code = command_(0, line.c_str(), out.data(), static_cast<uint32_t>(out.size()));
+        log_ = out.data();
+        return code;
+    }
+
+    std::string Arc(const std::string& name) const { return dir_.str() + "/" + name; }
+
+    // The control's pack line: "u -+ opts "arc" "base/" names".
+    int32_t Pack(const std::string& opts, const std::string& arc, const std::string& base,
+                 const std::string& names = "*.*") {
+        return Run("u -+ " + opts + " \"" + arc + "\" \"" + base + "/\" " + names);
+    }
+    int32_t Unpack(const std::string& opts, const std::string& arc, const std::string& dest,
+                   const std::string& names = "*.*") {
+        return Run("e -+ " + opts + " \"" + arc + "\" \"" + dest + "/\" " + names);
+    }
+
+    std::map<std::string, QvEntryInfo> Entries(const std::string& arc) {
+        std::map<std::string, QvEntryInfo> out;
+        QvArchive h = open_(0, arc.c_str(), 0);
+        EXPECT_NE(h, 0u);
+        alignas(4) char buf[QV_ENTRY_BUFFER_SIZE];
+        auto* info = reinterpret_cast<QvEntryInfo*>(buf);
+        for (int32_t r = first_(h, "*.*", info); r == 0; r = next_(h, info)) out[info->name] = *info;
+        EXPECT_EQ(close_(h), 0);
+        return out;
+    }
+
+    TempDir dir_;
+    std::string log_;
+    std::shared_ptr<quorvex6::platform::DynamicLibrary> lib_;
+    QvCommandFn command_ = nullptr;
+    QvGetVersion16Fn version_ = nullptr;
+    QvGetRunningFn running_ = nullptr;
+    QvCheckArchiveFn check_ = nullptr;
+    QvOpenArchiveFn open_ = nullptr;
+    QvFindFirstFn first_ = nullptr;
+    QvFindNextFn next_ = nullptr;
+    QvCloseArchiveFn close_ = nullptr;
+};
+
+std::string Read(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// Every regular file below root with its content, by relative path.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (e.is_regular_file()) out[fs::relative(e.path(), root).string()] = Read(e.path());
+    }
+    return out;
+}
+
+std::string Text(size_t n) {
+    std::string s;
+    unsigned v = 7;
+    while (s.size() < n) {
+        v = v * 1103515245 + 12345;
+        static const char* words[] = {"lha ", "header ", "level ", "method\n", "window ", "crc "};
+        s += words[(v >> 16) % 6];
+    }
+    s.resize(n);
+    return s;
+}
+
+void MakeTree(const TempDir& d, const std::string& base) {
+    d.Write(base + "/text.txt", Text(200000));
+    d.Write(base + "/empty.txt", "");
+    d.Write(base + "/.hidden", "dot file\n");
+    d.Write(base + "/日本語.txt", "名前\n");
+    d.Write(base + "/emoji-\xF0\x9F\x98\x80.txt", "not in Shift_JIS\n");
+    std::string deep = base;
+    for (int i = 0; i < 12; ++i) deep += "/level" + std::to_string(i);
+    d.Write(deep + "/bottom.txt", Text(3000));
+}
+
+struct MethodCase {
+    const char* jm;
+    const char* method;
+};
+
+class PackMethods : public Unlha32, public ::testing::WithParamInterface<MethodCase> {};
+
+TEST_P(PackMethods, RoundTripsAndOtherToolsAgree) {
+    MakeTree(dir_, "src");
+    const std::string arc = Arc("a.lzh");
+    ASSERT_EQ(Pack(std::string("-r2 -x1 -c1 -a1 -f1 -n ") + GetParam().jm, arc, dir_.str() + "/src"), 0) << log_;
+    ASSERT_EQ(Unpack("-x1 -c1 -a1 -f1 -n", arc, dir_.str() + "/out"), 0) << log_;
+    EXPECT_EQ(Tree(dir_.path() / "out"), Tree(dir_.path() / "src"));
+
+    auto entries = Entries(arc);
+    ASSERT_TRUE(entries.count("text.txt"));
+    EXPECT_STREQ(entries["text.txt"].method, GetParam().method);
+    EXPECT_EQ(entries["text.txt"].original_size, 200000u);
+    EXPECT_EQ(entries["text.txt"].os_type, 2u);
+    EXPECT_STREQ(entries["empty.txt"].method, "-lh0-");
+    ASSERT_TRUE(entries.count("level0/"));
+    EXPECT_EQ(entries["level0/"].attribute[0], 'd');
+    EXPECT_EQ(check_(arc.c_str(), 2), 1);
+
+    // Tools nobody here wrote must accept the archive. 7-Zip and bsdtar have no -lh1- decoder.
+    const bool lh1 = std::string(GetParam().jm) == "-jm1";
+    const std::string q = " \"" + arc + "\" >/dev/null 2>&1";
+    EXPECT_EQ(std::system(("lha t" + q).c_str()), 0);
+    EXPECT_EQ(std::system(("lhasa t" + q).c_str()), 0);
+    if (!lh1) {
+        EXPECT_EQ(std::system(("7zz t" + q).c_str()), 0);
+    }
+    // lhasa keeps names in the archive's bytes: compare the files whose names are ASCII.
+    const std::string out2 = dir_.str() + "/lhasa";
+    fs::create_directories(out2);
+    ASSERT_EQ(std::system(("cd \"" + out2 + "\" && lhasa xq" + q).c_str()), 0);
+    auto ours = Tree(dir_.path() / "src");
+    auto theirs = Tree(out2);
+    for (const auto& [name, data] : ours) {
+        if (name.find('\xE6') != std::string::npos || name.find('\xF0') != std::string::npos) continue;
+        EXPECT_EQ(theirs[name], data) << name;
+    }
+    if (lh1) return;
+    // bsdtar reads names in one code page per archive: give it one without Japanese names.
+    const std::string plain = Arc("plain.lzh");
+    ASSERT_EQ(Pack(std::string("-r2 -x1 -c1 -a1 -f1 -n ") + GetParam().jm, plain, dir_.str() + "/src",
+                   "text.txt empty.txt level0/*.*"), 0) << log_;
+    const std::string out3 = dir_.str() + "/bsdtar";
+    fs::create_directories(out3);
+    ASSERT_EQ(std::system(("bsdtar -xf \"" + plain + "\" -C \"" + out3 + "\" 2>/dev/null").c_str()), 0);
+    auto listed = Tree(out3);
+    EXPECT_EQ(listed["text.txt"], ours["text.txt"]);
+    EXPECT_EQ(listed.size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, PackMethods,
+                         ::testing::Values(MethodCase{"-jm0", "-lh0-"}, MethodCase{"-jm1", "-lh1-"},
+                                           MethodCase{"-jm2", "-lh5-"}, MethodCase{"-jm3", "-lh6-"},
+                                           MethodCase{"-jm4", "-lh7-"}));
+
+TEST_F(Unlha32, UpdateAddsOnlyWhatIsNewOrNewer) {
+    dir_.Write("src/a.txt", "first");
+    dir_.Write("src/b.txt", "second");
+    const std::string arc = Arc("u.lzh");
+    ASSERT_EQ(Pack("-r0 -x0 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0) << log_;
+    auto old_time = fs::last_write_time(dir_.path() / "src/a.txt");
+    dir_.Write("src/a.txt", "first, changed");
+    fs::last_write_time(dir_.path() / "src/a.txt", old_time + std::chrono::hours(1));
+    dir_.Write("src/b.txt", "second, changed but older");
+    fs::last_write_time(dir_.path() / "src/b.txt", old_time - std::chrono::hours(1));
+    dir_.Write("src/c.txt", "third");
+    ASSERT_EQ(Pack("-r0 -x0 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0) << log_;
+    EXPECT_NE(log_.find("packed a.txt"), std::string::npos);
+    EXPECT_EQ(log_.find("packed b.txt"), std::string::npos);
+    EXPECT_NE(log_.find("packed c.txt"), std::string::npos);
+    ASSERT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/out"), 0);
+    EXPECT_EQ(Read(dir_.path() / "out/a.txt"), "first, changed");
+    EXPECT_EQ(Read(dir_.path() / "out/b.txt"), "second");
+    EXPECT_EQ(Read(dir_.path() / "out/c.txt"), "third");
+    // -c1 drops the time check: b.txt is replaced although older.
+    ASSERT_EQ(Pack("-r0 -x0 -c1 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0);
+    ASSERT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/out2"), 0);
+    EXPECT_EQ(Read(dir_.path() / "out2/b.txt"), "second, changed but older");
+    // Hidden files only with -a1.
+    dir_.Write("src/.dot", "x");
+    ASSERT_EQ(Pack("-r0 -x0 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0);
+    EXPECT_EQ(Entries(arc).count(".dot"), 0u);
+    ASSERT_EQ(Pack("-r0 -x0 -a1 -f1 -n -jm2", arc, dir_.str() + "/src"), 0);
+    EXPECT_EQ(Entries(arc).count(".dot"), 1u);
+    // d removes members.
+    ASSERT_EQ(Run("d \"" + arc + "\" c.txt"), 0) << log_;
+    EXPECT_EQ(Entries(arc).count("c.txt"), 0u);
+    EXPECT_EQ(Entries(arc).size(), 3u);
+}
+
+TEST_F(Unlha32, ExtractionSwitches) {
+    dir_.Write("src/top.txt", "top");
+    dir_.Write("src/sub/inner.txt", "inner");
+    const std::string arc = Arc("x.lzh");
+    ASSERT_EQ(Pack("-r2 -x1 -c1 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0);
+    // -x0 drops folder parts.
+    ASSERT_EQ(Unpack("-x0 -c1 -f1 -n", arc, dir_.str() + "/flat"), 0) << log_;
+    EXPECT_EQ(Read(dir_.path() / "flat/inner.txt"), "inner");
+    EXPECT_FALSE(fs::exists(dir_.path() / "flat/sub"));
+    // Without -c1 an existing newer file stays; with it, it is replaced.
+    dir_.Write("keep/top.txt", "mine");
+    fs::last_write_time(dir_.path() / "keep/top.txt", fs::file_time_type::clock::now() + std::chrono::hours(24));
+    EXPECT_EQ(Unpack("-x1 -f1 -n", arc, dir_.str() + "/keep"), 0) << log_;
+    EXPECT_EQ(Read(dir_.path() / "keep/top.txt"), "mine");
+    EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/keep"), 0);
+    EXPECT_EQ(Read(dir_.path() / "keep/top.txt"), "top");
+    // A name selects what it names; "x" keeps folder parts as "e -x1" does.
+    ASSERT_EQ(Run("x \"" + arc + "\" \"" + dir_.str() + "/sel/\" sub/inner.txt"), 0) << log_;
+    EXPECT_TRUE(fs::exists(dir_.path() / "sel/sub/inner.txt"));
+    EXPECT_FALSE(fs::exists(dir_.path() / "sel/top.txt"));
+}
+
+TEST_F(Unlha32, ResultCodesForWhatCannotBeDone) {
+    dir_.Write("src/a.txt", Text(50000));
+    const std::string arc = Arc("r.lzh");
+    ASSERT_EQ(Pack("-r0 -x0 -c1 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0);
+    struct Case {
+        std::string line;
+        int32_t code;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"s -gw \"" + arc + "\" \"" + dir_.str() + "/\"", 0x8023},
+             {"e -zz \"" + arc + "\" \"" + dir_.str() + "/o/\"", 0x801C},
+             {"e -jm9 \"" + arc + "\" \"" + dir_.str() + "/o/\"", 0x801C},
+             {"q \"" + arc + "\"", 0x801C},
+             {"e \"" + dir_.str() + "/missing.lzh\" \"" + dir_.str() + "/o/\"", 0x8018},
+             {"e \"" + dir_.str() + "/src/a.txt\" \"" + dir_.str() + "/o/\"", 0x801B},
+         }) {
+        EXPECT_EQ(Run(c.line), c.code) << c.line;
+    }
+    EXPECT_GE(version_(), 100);
+    EXPECT_EQ(running_(), 0);
+    EXPECT_EQ(check_((dir_.str() + "/src/a.txt").c_str(), 0), 0);
+}
+
+TEST_F(Unlha32, DamagedArchivesGiveCodesAndLeaveNoFiles) {
+    dir_.Write("src/a.txt", Text(80000));
+    const std::string arc = Arc("d.lzh");
+    ASSERT_EQ(Pack("-r0 -x0 -c1 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0);
+    std::string good = Read(arc);
+    struct Case {
+        const char* what;
+        size_t at;
+        int32_t extract_code;
+        int check_every_header;
+        int check_every_value;
+    };
+    for (const Case& c : {Case{"data", good.size() / 2, 0, 1, 0}, Case{"name", 33, 0x8016, 0, 0}}) {
+        std::string bad = good;
+        bad[c.at] ^= 0x21;
+        dir_.Write("bad.lzh", bad);
+        const std::string b = Arc("bad.lzh");
+        EXPECT_EQ(check_(b.c_str(), 1), c.check_every_header) << c.what;
+        EXPECT_EQ(check_(b.c_str(), 2), c.check_every_value) << c.what;
+        int32_t code = Unpack("-x1 -c1 -f1 -n", b, dir_.str() + "/o");
+        if (c.extract_code != 0) {
+            EXPECT_EQ(code, c.extract_code) << c.what;
+        } else {
+            EXPECT_TRUE(code == 0x800C || code == 0x8014) << c.what << " " << code;
+        }
+        EXPECT_FALSE(fs::exists(dir_.path() / "o/a.txt")) << c.what;
+    }
+    dir_.Write("cut.lzh", good.substr(0, good.size() - 100));
+    EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", Arc("cut.lzh"), dir_.str() + "/o"), 0x8014);
+    EXPECT_FALSE(fs::exists(dir_.path() / "o/a.txt"));
+}
+
+TEST_F(Unlha32, NamesThatLeadOutAreRefused) {
+    using namespace quorvex6::formats::lha;
+    struct Output final : ByteOutput {
+        std::string bytes;
+        bool write_at(uint64_t offset, const void* data, size_t n) override {
+            if (bytes.size() < offset + n) bytes.resize(offset + n);
+            std::memcpy(bytes.data() + offset, data, n);
+            return true;
+        }
+    } out;
+    for (const char* name : {"../evil.txt", "/tmp/qv-evil-absolute.txt", "fine.txt"}) {
+        Entry e;
+        e.name = name;
+        e.mtime = 1700000000;
+        ASSERT_EQ(pack_member(out, e, nullptr, "lh5"), Status::ok);
+    }
+    write_end(out);
+    dir_.Write("evil.lzh", out.bytes);
+    EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", Arc("evil.lzh"), dir_.str() + "/in/o"), 0x8030) << log_;
+    EXPECT_FALSE(fs::exists(dir_.path() / "in/evil.txt"));
+    EXPECT_FALSE(fs::exists("/tmp/qv-evil-absolute.txt"));
+    EXPECT_TRUE(fs::exists(dir_.path() / "in/o/fine.txt"));
+}
+
+TEST_F(Unlha32, ReadsEveryArchiveJlhaWrote) {
+    const std::string data = std::string(QV_TEST_DATA_DIR) + "/lha/";
+    for (const char* m : {"lh0", "lh5", "lh6", "lh7"}) {
+        for (int level = 0; level <= 2; ++level) {
+            const std::string arc = data + m + "-level" + std::to_string(level) + "-jlha.lzh";
+            EXPECT_EQ(check_(arc.c_str(), 2), 1) << arc;
+            const std::string out = dir_.str() + "/" + m + std::to_string(level);
+            ASSERT_EQ(Unpack("-x1 -c1 -f1 -n", arc, out), 0) << arc << log_;
+            EXPECT_EQ(Tree(out), Tree(data + "files")) << arc;
+        }
+    }
+}
+
+}  // namespace
