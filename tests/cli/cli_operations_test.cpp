@@ -116,6 +116,13 @@ TEST_F(CliOperations, ExtractHandsTheTargetFolderAndTheWantedNames) {
     const CliResult here = RunCli({"extract", "../a.zip"}, work.path() / "out");
     EXPECT_EQ(here.status, 0) << here.err;
     EXPECT_TRUE(OnlyCall("UnZip").command.ends_with("\"" + At("out") + "/\" *.*"));
+
+    // A destination that does not exist yet is made, whatever the kind.
+    work.Write("a.cab", "MSCF");
+    const CliResult made = RunCli({"extract", "a.cab", "--to", "new/deep"}, work.path());
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(std::filesystem::is_directory(work.path() / "new/deep"));
+    EXPECT_EQ(fake.Calls("Cab").size(), 1u);
 }
 
 TEST_F(CliOperations, KindComesFromTheFirstBytesWhenTheNameTellsNothing) {

@@ -23,6 +23,8 @@ int RunExtract(const Arguments& args) {
     auto control = PrepareControl(args, archive);
     control->put_eArcFileName(AbsoluteName(archive));
     const auto to = args.Value(kTo.name);
+    // Some libraries refuse a destination that does not exist; every kind gets one made.
+    if (to) std::filesystem::create_directories(*to);
     control->put_eFolder(to ? AbsoluteName(*to)
                             : ControlText(std::filesystem::current_path().string(), "the current folder"));
     control->eFilesClear();

@@ -1,5 +1,6 @@
 // quorvex: the command-line host of the Quorvex6 archive control.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <string>
