@@ -50,7 +50,7 @@ private:
 class Lh1Encoder final : public Encoder {
 public:
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
-        LzParser parser({kLh1DictBits, kLh1MaxMatch, 64, kLh1MaxMatch, 24, 4096});
+        LzParser parser({kLh1DictBits, kLh1MaxMatch, 128, kLh1MaxMatch, kLh1MaxMatch, 16, 1024});
         Lh1Writer writer(out, limit);
         Status s = parser.run(in, writer);
         if (s == Status::write_failed) return writer.finish() == Status::expanded ? Status::expanded : s;

@@ -63,7 +63,7 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     const std::uint8_t* here = base + pos;
     const int limit = std::min<int>(p_.max_match, end_ - pos);
     if (best >= limit) return 0;
-    int chain = p_.max_chain;
+    int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
     int found = 0;
     std::int32_t cur = head_[hash(pos)];
     while (cur >= 0 && pos - cur < window_ && chain-- > 0) {

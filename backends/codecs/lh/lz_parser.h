@@ -17,6 +17,7 @@ struct ParseParams {
     int max_chain;    // candidates tried per position
     int nice_length;  // a match this long ends the search
     int lazy_length;  // a match this long is taken without looking one position ahead
+    int good_length;  // with a match this long in hand, a quarter of the chain is searched
     int far_three;    // length-3 matches farther than this cost more than three literals
 };
 

@@ -62,11 +62,6 @@ HeaderBytes build_level2_header(const Entry& e, bool wide_sizes) {
     }
     at = add_extended(b, next, 0x50, 2);
     put16(b, at, e.unix_mode.value_or(e.folder ? 0755 : 0644));
-    at = add_extended(b, next, 0x51, 4);
-    put16(b, at, e.gid);
-    put16(b, at + 2, e.uid);
-    at = add_extended(b, next, 0x54, 4);
-    put32(b, at, static_cast<std::uint32_t>(e.mtime < 0 ? 0 : e.mtime));
     if (wide_sizes) out.sizes_field = add_extended(b, next, 0x42, 16);
     // A header whose size ends in a zero byte would read as the end marker: pad it.
     if ((b.size() & 0xff) == 0) b.push_back(0);

@@ -1,5 +1,6 @@
-// Writes level 2 headers: the base header, then extended headers for the header CRC, the name,
-// the folder, Unix permissions, owner and time, and 64-bit sizes when a member needs them.
+// Writes level 2 headers: the base header (which holds the Unix time), then extended headers for
+// the header CRC, the name, the folder, Unix permissions, and 64-bit sizes when a member needs
+// them. Owner ids are not written: they mean nothing on another machine and cost 7 bytes a member.
 #ifndef QV_FORMATS_LHA_HEADER_WRITER_H
 #define QV_FORMATS_LHA_HEADER_WRITER_H
 
