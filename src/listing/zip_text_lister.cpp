@@ -35,9 +35,8 @@ int32_t ListZipText(const std::u16string& archive, int16_t& count) {
     return RunTrapped(
         [&] {
             RestartListing(count);
-            // A name with blanks is quoted, or the library would read its first word alone.
-            const bool quote = archive.find(u' ') != std::u16string::npos;
-            const std::u16string command = quote ? u"-l \"" + archive + u"\"" : u"-l " + archive;
+            // The name goes unquoted: the library takes everything after "-l " as the name.
+            const std::u16string command = u"-l " + archive;
             std::u16string output;
             const int32_t code = archivers::CallCommand(
                 archivers::Bind<archivers::Shape::Command>(archivers::Library::unzip32, "UnZip"),
