@@ -37,7 +37,7 @@ bool ValidAt(FileInput& in, uint64_t offset) {
 
 }  // namespace
 
-Archive::Archive(const std::string& path, bool search_all) {
+Archive::Archive(const std::string& path, bool search_all) : path_(path) {
     try {
         input_ = std::make_unique<FileInput>(path);
     } catch (const backend::Failure& f) {

@@ -24,12 +24,14 @@ public:
     explicit Archive(const std::string& path, bool search_all = false);
 
     FileInput& input() { return *input_; }
+    const std::string& path() const { return path_; }
     const std::vector<formats::lha::Entry>& entries() const { return entries_; }
     // ok when the members end in the end marker or at the end of the file; else what broke.
     formats::lha::Status end_status() const { return end_status_; }
     uint64_t start() const { return start_; }
 
 private:
+    std::string path_;
     std::unique_ptr<FileInput> input_;
     uint64_t start_ = 0;
     std::vector<formats::lha::Entry> entries_;

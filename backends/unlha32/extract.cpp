@@ -8,6 +8,7 @@
 #include "common/system.h"
 #include "common/wildcard.h"
 #include "formats/lha/member_io.h"
+#include "unlha32/extract_pool.h"
 
 namespace quorvex6::unlha32 {
 
@@ -35,12 +36,6 @@ std::vector<const Entry*> Select(const Archive& archive, const std::vector<std::
 
 namespace {
 
-std::optional<uint32_t> ModeOf(const Entry& e) {
-    if (e.unix_mode) return *e.unix_mode & 0777;
-    if (e.folder) return std::nullopt;
-    return (e.dos_attributes & formats::lha::kDosReadOnly) ? 0444 : 0644;
-}
-
 void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string& folder) {
     uint64_t need = 0;
     for (const Entry* e : selected) need += e->original_size;
@@ -67,31 +62,31 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
     eo.only_newer = options.check_time;
     backend::ExtractTarget target(eo, log, keeper);
     backend::Progress progress(options.progress);
+    ExtractPool pool(
+        archive.path(), [&](const Entry& e, const Failure& f) { target.EntryFailed(e.name, f); },
+        [&](const Entry& e) { log.Line("extracted " + e.name); });
     uint64_t index = 0;
     for (const Entry* e : selected) {
         progress.Entry("extracting", e->name, ++index, selected.size());
         if (e->folder && !options.folder_parts) continue;
         try {
             if (!formats::lha::can_decode(*e)) throw Failure(result::kMethod, "unknown method -" + e->method + "-");
-            std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
-            if (!rel) continue;
-            if (e->folder) {
-                target.MakeFolder(*rel, e->mtime);
-                continue;
-            }
-            backend::PendingFile file = target.BeginFile(*rel);
-            PendingSink sink(file);
-            Status s = formats::lha::extract_member(archive.input(), *e, sink);
-            sink.Rethrow();
-            archive.input().Rethrow();
-            if (s != Status::ok) throw Failure(ResultFor(s), e->name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
-            file.Commit(e->mtime, ModeOf(*e));
-            log.Line("extracted " + e->name);
+            std::optional<backend::PendingFile> file = pool.Locked([&]() -> std::optional<backend::PendingFile> {
+                std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
+                if (!rel) return std::nullopt;
+                if (e->folder) {
+                    target.MakeFolder(*rel, e->mtime);
+                    return std::nullopt;
+                }
+                return target.BeginFile(*rel);
+            });
+            if (file) pool.Submit(*e, std::move(*file));
         } catch (const Failure& f) {
             if (f.code() == result::kDiskFull) throw;
-            target.EntryFailed(e->name, f);
+            pool.Locked([&] { target.EntryFailed(e->name, f); });
         }
     }
+    pool.Finish();
     return keeper.code();
 }
 

@@ -1,0 +1,95 @@
+#include "unlha32/extract_pool.h"
+
+#include "common/system.h"
+#include "formats/lha/member_io.h"
+#include "unlha32/archive.h"
+#include "unlha32/file_bytes.h"
+
+namespace quorvex6::unlha32 {
+
+using backend::Failure;
+using formats::lha::Entry;
+using formats::lha::Status;
+namespace result = backend::result;
+
+namespace {
+
+std::optional<uint32_t> ModeOf(const Entry& e) {
+    if (e.unix_mode) return *e.unix_mode & 0777;
+    return (e.dos_attributes & formats::lha::kDosReadOnly) ? 0444 : 0644;
+}
+
+}  // namespace
+
+ExtractPool::ExtractPool(std::string archive_path, std::function<void(const Entry&, const Failure&)> failed,
+                         std::function<void(const Entry&)> done)
+    : path_(std::move(archive_path)), failed_(std::move(failed)), done_(std::move(done)) {
+    unsigned n = backend::ProcessorCount();
+    for (unsigned i = 0; i < n; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+ExtractPool::~ExtractPool() {
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : workers_) t.join();
+}
+
+void ExtractPool::Submit(const Entry& entry, backend::PendingFile file) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return queue_.size() < kQueued || fatal_; });
+    if (fatal_) std::rethrow_exception(fatal_);
+    queue_.push_back(Job{&entry, std::move(file)});
+    changed_.notify_all();
+}
+
+void ExtractPool::Finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return (queue_.empty() && busy_ == 0) || fatal_; });
+    if (fatal_) std::rethrow_exception(fatal_);
+}
+
+void ExtractPool::Work() {
+    std::unique_ptr<FileInput> input;
+    for (;;) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !queue_.empty() || closing_; });
+        if (queue_.empty()) return;
+        Job job = std::move(queue_.front());
+        queue_.pop_front();
+        ++busy_;
+        lock.unlock();
+        const Entry& e = *job.entry;
+        std::exception_ptr fatal;
+        try {
+            if (!input) input = std::make_unique<FileInput>(path_);
+            PendingSink sink(job.file);
+            Status s = formats::lha::extract_member(*input, e, sink);
+            sink.Rethrow();
+            input->Rethrow();
+            if (s != Status::ok) {
+                throw Failure(ResultFor(s), e.name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
+            }
+            job.file.Commit(e.mtime, ModeOf(e));
+            lock.lock();
+            done_(e);
+        } catch (const Failure& f) {
+            if (!lock.owns_lock()) lock.lock();
+            if (f.code() == result::kDiskFull) {
+                fatal = std::current_exception();
+            } else {
+                failed_(e, f);
+            }
+        } catch (...) {
+            if (!lock.owns_lock()) lock.lock();
+            fatal = std::current_exception();
+        }
+        if (fatal && !fatal_) fatal_ = fatal;
+        --busy_;
+        changed_.notify_all();
+    }
+}
+
+}  // namespace quorvex6::unlha32

@@ -1,0 +1,61 @@
+// Decodes extracted members on every core. The calling thread places each member (the path
+// checks and the file creation stay in archive order); workers decode into the pending file and
+// commit it. Each worker reads the archive through its own handle. At most kQueued members wait,
+// so open files and memory stay bounded.
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/extract_target.h"
+#include "common/result.h"
+#include "formats/lha/entry.h"
+
+namespace quorvex6::unlha32 {
+
+class ExtractPool {
+public:
+    static constexpr size_t kQueued = 8;
+    // `failed` runs on the calling thread's behalf, under the pool's lock; `done` likewise.
+    ExtractPool(std::string archive_path, std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed,
+                std::function<void(const formats::lha::Entry&)> done);
+    ~ExtractPool();  // waits for every member handed over
+    ExtractPool(const ExtractPool&) = delete;
+    ExtractPool& operator=(const ExtractPool&) = delete;
+
+    void Submit(const formats::lha::Entry& entry, backend::PendingFile file);
+    // Waits for everything handed over; rethrows a failure that must end the command.
+    void Finish();
+    // Runs `body` under the lock the callbacks run under, for the caller's own use of the
+    // shared log and result.
+    template <class F>
+    auto Locked(F&& body) {
+        std::lock_guard lock(mutex_);
+        return body();
+    }
+
+private:
+    struct Job {
+        const formats::lha::Entry* entry;
+        backend::PendingFile file;
+    };
+    void Work();
+
+    std::string path_;
+    std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed_;
+    std::function<void(const formats::lha::Entry&)> done_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Job> queue_;
+    size_t busy_ = 0;
+    bool closing_ = false;
+    std::exception_ptr fatal_;
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace quorvex6::unlha32
