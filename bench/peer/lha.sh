@@ -34,7 +34,7 @@ x_7zz() { fresh; 7zz x -y -o"$work/x" "$work/lha.lzh"; }
 x_bsdtar() { fresh; bsdtar -xf "$work/lha.lzh" -C "$work/x"; }
 
 verify() {
-    (cd "$work/x" && awk '{print $3 "  " $1}' "$corpus/MANIFEST-$1.txt" | sha256sum -c --quiet) ||
+    (cd "$work/x" && awk '{print $2 "  " $1}' "$corpus/MANIFEST-$1.txt" | sha256sum -c --quiet) ||
         { echo "bench: extraction of $1 differs from the manifest" >&2; exit 1; }
 }
 
