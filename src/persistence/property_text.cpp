@@ -18,6 +18,13 @@ struct Malformed {
 
 constexpr const char* kNotAValue = "a value is a number, True, False, Empty or a quoted string";
 
+// The escapes of a string other than \uXXXX: the letter after the backslash, the character.
+struct Escape {
+    char16_t letter, character;
+};
+constexpr Escape kEscapes[] = {
+    {u'"', u'"'}, {u'\\', u'\\'}, {u't', u'\t'}, {u'n', u'\n'}, {u'r', u'\r'}};
+
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -30,10 +37,13 @@ std::u16string_view Trim(std::u16string_view text) {
 }
 
 bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view word) {
-    return std::equal(text.begin(), text.end(), word.begin(), word.end(), [](char16_t a, char16_t b) {
-        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-        return lower(a) == lower(b);
-    });
+    return std::equal(text.begin(), text.end(), word.begin(), word.end(),
+                      [](char16_t a, char16_t b) {
+                          const auto lower = [](char16_t c) {
+                              return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+                          };
+                          return lower(a) == lower(b);
+                      });
 }
 
 // The key rule, shared by reading and writing so that every key written reads back.
@@ -75,25 +85,21 @@ Variant ParseString(std::u16string_view text) {
             continue;
         }
         if (++i == text.size()) throw Malformed{"the string has no closing quote"};
-        switch (text[i]) {
-            case u'"': value.push_back(u'"'); break;
-            case u'\\': value.push_back(u'\\'); break;
-            case u't': value.push_back(u'\t'); break;
-            case u'n': value.push_back(u'\n'); break;
-            case u'r': value.push_back(u'\r'); break;
-            case u'u': {
-                char16_t unit = 0;
-                for (int k = 0; k < 4; ++k) {
-                    const int digit = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
-                    if (digit < 0) throw Malformed{"\\u takes four hexadecimal digits"};
-                    unit = static_cast<char16_t>(unit * 16 + digit);
-                    ++i;
-                }
-                value.push_back(unit);
-                break;
+        if (text[i] == u'u') {
+            char16_t unit = 0;
+            for (int k = 0; k < 4; ++k) {
+                const int digit = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
+                if (digit < 0) throw Malformed{"\\u takes four hexadecimal digits"};
+                unit = static_cast<char16_t>(unit * 16 + digit);
+                ++i;
             }
-            default: throw Malformed{"unknown escape in the string"};
+            value.push_back(unit);
+            continue;
         }
+        const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                          [&](const Escape& e) { return e.letter == text[i]; });
+        if (escape == std::end(kEscapes)) throw Malformed{"unknown escape in the string"};
+        value.push_back(escape->character);
     }
     if (!Trim(text.substr(i + 1)).empty()) throw Malformed{"text after the closing quote"};
     return Variant(std::move(value));
@@ -135,11 +141,13 @@ PropertyLine ParseLine(std::string_view bytes) {
     const std::optional<std::u16string> decoded = DecodeUtf8(bytes);
     if (!decoded) throw Malformed{"the line is not UTF-8"};
     const std::u16string& line = *decoded;
-    if (std::any_of(line.begin(), line.end(), [](char16_t c) { return c != u'\t' && IsControl(c); })) {
+    if (std::any_of(line.begin(), line.end(),
+                    [](char16_t c) { return c != u'\t' && IsControl(c); })) {
         throw Malformed{"the line holds a control character"};
     }
     const std::u16string_view content = Trim(line);
-    if (content.empty() || content.front() == u'#') return {std::nullopt, Variant(), std::string(bytes)};
+    if (content.empty() || content.front() == u'#')
+        return {std::nullopt, Variant(), std::string(bytes)};
     const size_t equals = content.find(u'=');
     if (equals == std::u16string_view::npos) throw Malformed{"the line has no '='"};
     const std::u16string_view key = Trim(content.substr(0, equals));
@@ -157,13 +165,12 @@ void AppendUtf16(std::string& out, std::u16string_view text, bool escaping) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (escaping) {
-            switch (c) {
-                case u'"': out += "\\\""; continue;
-                case u'\\': out += "\\\\"; continue;
-                case u'\t': out += "\\t"; continue;
-                case u'\n': out += "\\n"; continue;
-                case u'\r': out += "\\r"; continue;
-                default: break;
+            const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                              [c](const Escape& e) { return e.character == c; });
+            if (escape != std::end(kEscapes)) {
+                out.push_back('\\');
+                out.push_back(static_cast<char>(escape->letter));
+                continue;
             }
             // Line separators too, so that no editor breaks the line.
             if (IsControl(c) || c == 0x2028 || c == 0x2029) {
@@ -186,10 +193,14 @@ void AppendUtf16(std::string& out, std::u16string_view text, bool escaping) {
 
 std::string FormatValue(const Variant& value) {
     switch (value.type()) {
-        case VarType::Empty: return "Empty";
-        case VarType::I2: return std::to_string(value.i2());
-        case VarType::I4: return std::to_string(value.i4()) + "&";
-        case VarType::Bool: return value.boolean() ? "True" : "False";
+        case VarType::Empty:
+            return "Empty";
+        case VarType::I2:
+            return std::to_string(value.i2());
+        case VarType::I4:
+            return std::to_string(value.i4()) + "&";
+        case VarType::Bool:
+            return value.boolean() ? "True" : "False";
         case VarType::String: {
             std::string out = "\"";
             AppendUtf16(out, value.str(), true);
@@ -216,7 +227,8 @@ PropertyText PropertyText::Parse(std::string_view bytes) {
         if (const auto& key = parsed.lines_.back().key) {
             const auto [earlier, added] = seen.emplace(*key, number);
             if (!added) {
-                throw PropertyFileError(number, "the key repeats line " + std::to_string(earlier->second));
+                throw PropertyFileError(number,
+                                        "the key repeats line " + std::to_string(earlier->second));
             }
         }
     }

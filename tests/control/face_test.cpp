@@ -17,7 +17,8 @@ TEST(Face, ResizeForcesTheSquareWidthFirst) {
     auto c = Quorvex6::CreateNew(&site);
     c->OnResize();
     c->OnResize();
-    const std::vector<std::pair<char, int32_t>> expected = {{'w', 495}, {'h', 495}, {'w', 495}, {'h', 495}};
+    const std::vector<std::pair<char, int32_t>> expected = {
+        {'w', 495}, {'h', 495}, {'w', 495}, {'h', 495}};
     EXPECT_EQ(site.sizes, expected);
     EXPECT_TRUE(site.notified.empty());
 }

@@ -1,3 +1,5 @@
+#include "quorvex6/file_property_bag.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,7 +12,6 @@
 #include "persistence/property_text.h"
 #include "platform/filesystem.h"
 #include "quorvex6/control.h"
-#include "quorvex6/file_property_bag.h"
 #include "support/test_support.h"
 
 namespace quorvex6 {
@@ -55,7 +56,8 @@ TEST(FilePropertyBag, RoundTripsEveryPersistedProperty) {
     for (const PersistedProperty& p : kPersisted) {
         if (p.str != nullptr) s.*p.str = awkward[n++ % std::size(awkward)];
         if (p.i4 != nullptr) s.*p.i4 = n % 2 ? INT32_MIN : INT32_MAX, ++n;
-        if (p.i2 != nullptr) s.*p.i2 = p.type == Saved::Bool ? int16_t(p.numericDefault ? 0 : -1) : INT16_MIN;
+        if (p.i2 != nullptr)
+            s.*p.i2 = p.type == Saved::Bool ? int16_t(p.numericDefault ? 0 : -1) : INT16_MIN;
     }
     s.swCommand = u"  -x  ";
     TempDir dir;
@@ -136,7 +138,8 @@ TEST(FilePropertyBag, ReadsTheValuesOfTheFormat) {
         EXPECT_EQ(text.lines()[0].value, t.value);
     }
     // Byte-order mark, CR LF line ends, blank and comment lines; a last line without its break.
-    const PropertyText text = PropertyText::Parse("\xEF\xBB\xBF# settings\r\n\r\n  \r\na = 1\r\nb = 2&");
+    const PropertyText text =
+        PropertyText::Parse("\xEF\xBB\xBF# settings\r\n\r\n  \r\na = 1\r\nb = 2&");
     ASSERT_EQ(text.lines().size(), 5u);
     EXPECT_EQ(*text.Find(u"a"), Variant(int16_t{1}));
     EXPECT_EQ(*text.Find(u"b"), Variant(int32_t{2}));
@@ -173,7 +176,9 @@ TEST(FilePropertyBag, AMalformedLineIsReportedWithItsNumber) {
         {"a = \"lone\rcr\"\n", 1},
         {"a = \"nul\0\"\n", 1},
         {"a = 1\nb = 2\na = 3\n", 3},
-        {"\xEF\xBB\xBF\xEF\xBB\xBF" "a = 1\n", 1},  // a second mark would start the key
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "a = 1\n",
+         1},  // a second mark would start the key
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(t.text);
@@ -227,7 +232,9 @@ TEST(FilePropertyBag, MissingFilesInvalidKeysAndUnreadableFiles) {
     FilePropertyBag bag(PathOf(file));
     EXPECT_EQ(bag.Read(u"ArcMode", int16_t{0}), Variant(int16_t{0}));
     EXPECT_FALSE(std::filesystem::exists(file));
-    for (const char16_t* key : {u"", u"a b", u"a=b", u"#a", u"a\nb", u"a\"b", u"\xD800", u"\xFEFF" u"a"}) {
+    for (const char16_t* key : {u"", u"a b", u"a=b", u"#a", u"a\nb", u"a\"b", u"\xD800",
+                                u"\xFEFF"
+                                u"a"}) {
         EXPECT_THROW(bag.Write(key, int16_t{1}, int16_t{0}), std::invalid_argument);
     }
     bag.Write(u"ok", int16_t{1}, int16_t{0});
@@ -244,7 +251,8 @@ TEST(FilePropertyBag, MissingFilesInvalidKeysAndUnreadableFiles) {
     } catch (const PropertyFileError& e) {
         EXPECT_EQ(e.line(), 2u);
     }
-    EXPECT_THROW(FilePropertyBag(PathOf(dir.path() / "no-folder" / "s.txt")).Commit(), std::runtime_error);
+    EXPECT_THROW(FilePropertyBag(PathOf(dir.path() / "no-folder" / "s.txt")).Commit(),
+                 std::runtime_error);
 }
 
 TEST(ReplaceFileAtomically, ReplacesWholeKeepsPermissionsAndLeavesNothingOnFailure) {
@@ -259,7 +267,8 @@ TEST(ReplaceFileAtomically, ReplacesWholeKeepsPermissionsAndLeavesNothingOnFailu
 
     // The rename fails over a folder that is not empty: the folder stays, no new file is left.
     dir.Write("busy/inside.txt", "kept");
-    EXPECT_THROW(platform::ReplaceFileAtomically(PathOf(dir.path() / "busy"), "x"), std::runtime_error);
+    EXPECT_THROW(platform::ReplaceFileAtomically(PathOf(dir.path() / "busy"), "x"),
+                 std::runtime_error);
     EXPECT_EQ(Slurp(dir.path() / "busy" / "inside.txt"), "kept");
     EXPECT_EQ(FolderListing(dir.path()), (std::vector<std::string>{"busy", "f.txt"}));
 

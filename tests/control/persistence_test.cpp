@@ -46,7 +46,8 @@ void GiveEveryFieldAnOddValue(ControlState& s) {
         ++n;
         if (p.str != nullptr) s.*p.str = u"  value " + testing::U16(std::to_string(n)) + u"  ";
         if (p.i4 != nullptr) s.*p.i4 = -n * 1000;
-        if (p.i2 != nullptr) s.*p.i2 = p.type == Saved::Bool ? int16_t(p.numericDefault ? 0 : -1) : int16_t(n);
+        if (p.i2 != nullptr)
+            s.*p.i2 = p.type == Saved::Bool ? int16_t(p.numericDefault ? 0 : -1) : int16_t(n);
     }
 }
 
@@ -141,14 +142,18 @@ TEST(Persistence, LoadReadsInItsOwnOrderWithTheTableDefaults) {
     c.Load(bag);
     const Variant none(u""), yes(Boolean{true}), no(Boolean{false});
     const std::vector<std::pair<std::u16string, Variant>> expected = {
-        {u"ArcMode", int16_t{0}},     {u"pArcFileName", none},      {u"pTypeOfArc", int16_t{2}},
-        {u"pTypeOfCab", int16_t{0}},  {u"pTypeOfIsh", int16_t{1}},  {u"pBaseFolder", none},
-        {u"eArcFileName", none},      {u"eFolder", none},           {u"swUnderFolder", yes},
-        {u"swDialog", yes},           {u"swGaugeProgress", no},     {u"swFolderName", yes},
-        {u"swAttribute", yes},        {u"swCheckTimeStamp", yes},   {u"swDiskSpace", yes},
-        {u"swCommand", none},         {u"sfxArcFileName", none},    {u"sfxFolder", none},
-        {u"sfxType", int16_t{2}},     {u"sfxCommand", none},        {u"oBaseFolder", none},
-        {u"oArcFileName", none},      {u"cabMultiVolume", int16_t{0}}, {u"LevelLZX", int16_t{15}},
+        {u"ArcMode", int16_t{0}},        {u"pArcFileName", none},
+        {u"pTypeOfArc", int16_t{2}},     {u"pTypeOfCab", int16_t{0}},
+        {u"pTypeOfIsh", int16_t{1}},     {u"pBaseFolder", none},
+        {u"eArcFileName", none},         {u"eFolder", none},
+        {u"swUnderFolder", yes},         {u"swDialog", yes},
+        {u"swGaugeProgress", no},        {u"swFolderName", yes},
+        {u"swAttribute", yes},           {u"swCheckTimeStamp", yes},
+        {u"swDiskSpace", yes},           {u"swCommand", none},
+        {u"sfxArcFileName", none},       {u"sfxFolder", none},
+        {u"sfxType", int16_t{2}},        {u"sfxCommand", none},
+        {u"oBaseFolder", none},          {u"oArcFileName", none},
+        {u"cabMultiVolume", int16_t{0}}, {u"LevelLZX", int16_t{15}},
         {u"LevelQUANTUM", int16_t{1}}};
     EXPECT_EQ(bag.reads, expected);
 }
