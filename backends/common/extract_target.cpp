@@ -11,7 +11,7 @@ PendingFile::~PendingFile() {
 }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
-    file_.SetTimeAndMode(mtime, restore_mode_ ? mode : std::nullopt);
+    file_.SetTimeAndMode(mtime, restore_mode_ && mode ? *mode : default_mode_);
     std::string temp = file_.path();
     file_.Close();
     RenameFile(temp, final_path_);
@@ -19,7 +19,7 @@ void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
 }
 
 ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result)
-    : options_(std::move(options)), log_(log), result_(result) {
+    : options_(std::move(options)), log_(log), result_(result), default_mode_(DefaultFileMode()) {
     if (!options_.folder.empty() && options_.folder.back() != '/') options_.folder += '/';
     if (!options_.folder.empty()) MakeTrustedFolder(options_.folder);
 }
@@ -80,7 +80,7 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative) {
     std::string full = Full(relative);
     if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
         throw Failure(result::kFileExists, "a folder of that name exists: " + full);
-    return PendingFile(OutputFile::CreateBeside(full), full, options_.restore_mode);
+    return PendingFile(OutputFile::CreateBeside(full), full, options_.restore_mode, default_mode_);
 }
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {

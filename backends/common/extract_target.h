@@ -27,7 +27,8 @@ class ExtractTarget;
 class PendingFile {
 public:
     void Write(const void* data, size_t n) { file_.Write(data, n); }
-    // Renames the finished file over its final name.
+    // Renames the finished file over its final name; without a mode (or when modes are not
+    // restored) it gets the default permissions.
     void Commit(int64_t mtime, std::optional<uint32_t> mode);
     ~PendingFile();
     PendingFile(PendingFile&&) = default;
@@ -36,11 +37,12 @@ public:
 
 private:
     friend class ExtractTarget;
-    PendingFile(OutputFile file, std::string final_path, bool restore_mode)
-        : file_(std::move(file)), final_path_(std::move(final_path)), restore_mode_(restore_mode) {}
+    PendingFile(OutputFile file, std::string final_path, bool restore_mode, uint32_t default_mode)
+        : file_(std::move(file)), final_path_(std::move(final_path)), restore_mode_(restore_mode), default_mode_(default_mode) {}
     OutputFile file_;
     std::string final_path_;
     bool restore_mode_;
+    uint32_t default_mode_;
     bool committed_ = false;
 };
 
@@ -74,6 +76,7 @@ private:
     ExtractOptions options_;
     OutputLog& log_;
     ResultKeeper& result_;
+    uint32_t default_mode_;
     std::vector<std::pair<std::string, int64_t>> folder_times_;
 };
 

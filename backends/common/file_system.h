@@ -99,6 +99,9 @@ private:
     std::string path_;
 };
 
+// Permissions for a new file when an archive gives none: 0666 less the process's umask.
+uint32_t DefaultFileMode();
+
 // Sets a folder's time after its contents are written (which would change it).
 void SetPathTime(const std::string& path, int64_t mtime);
 

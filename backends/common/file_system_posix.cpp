@@ -298,6 +298,17 @@ void OutputFile::Close() {
     if (close(fd) != 0) ThrowWrite(errno, path_);
 }
 
+uint32_t DefaultFileMode() {
+    // Read, not set: umask() would change it for every thread for a moment.
+    std::string status;
+    uint32_t mask = 022;
+    if (ReadSmallFile("/proc/self/status", &status)) {
+        size_t at = status.find("Umask:");
+        if (at != std::string::npos) mask = static_cast<uint32_t>(std::strtoul(status.c_str() + at + 6, nullptr, 8));
+    }
+    return 0666 & ~mask;
+}
+
 void SetPathTime(const std::string& path, int64_t mtime) {
     timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(mtime), 0}};
     utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);

@@ -11,8 +11,9 @@ ReplacementFile::~ReplacementFile() {
     if (!committed_) RemoveFile(file_.path());
 }
 
-void ReplacementFile::Commit(uint32_t mode) {
+void ReplacementFile::Commit() {
     std::string temp = file_.path();
+    uint32_t mode = DefaultFileMode();
     if (auto old = StatPath(target_); old && old->kind == FileKind::kRegular) mode = old->mode;
     file_.SetMode(mode);
     file_.Sync();

@@ -15,7 +15,8 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     OutputFile& file() { return file_; }
-    void Commit(uint32_t mode = 0644);
+    // A new archive gets the default permissions, a replaced one keeps the old one's.
+    void Commit();
 
 private:
     std::string target_;

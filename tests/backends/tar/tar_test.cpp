@@ -1,0 +1,139 @@
+// tar32 through the real loader: archives of GNU tar and bsdtar, round trips in every
+// compression checked by both, hostile and broken archives, and the listing calls.
+#include "backends/support/backend_library.h"
+#include "quorvex6/result_codes.h"
+
+namespace quorvex6::testing {
+namespace {
+
+namespace result = quorvex6::result;
+
+class TarLibrary : public ScratchTest {
+protected:
+    int32_t Extract(const fs::path& archive, const std::string& opts = "--display-dialog=0", std::string* log = nullptr) {
+        return tar_.Command("Tar", " -x " + opts + " -f " + Quote(archive) + " " + QuoteFolder(dest()) + " *.*", log);
+    }
+    fs::path dest() const { return root_ / "dest"; }
+    std::map<std::string, QvEntryInfo> List(const fs::path& archive) {
+        std::map<std::string, QvEntryInfo> seen;
+        QvArchive h = tar_.Get<QvOpenArchiveFn>("TarOpenArchive")(0, archive.c_str(), 0);
+        EXPECT_NE(h, 0u) << archive;
+        alignas(4) char buffer[QV_ENTRY_BUFFER_SIZE];
+        auto* info = reinterpret_cast<QvEntryInfo*>(buffer);
+        auto next = tar_.Get<QvFindNextFn>("TarFindNext");
+        for (int32_t rc = tar_.Get<QvFindFirstFn>("TarFindFirst")(h, "*.*", info); rc == 0; rc = next(h, info))
+            seen[info->name] = *info;
+        EXPECT_EQ(tar_.Get<QvCloseArchiveFn>("TarCloseArchive")(h), 0);
+        return seen;
+    }
+    BackendLibrary tar_{"tar32"};
+};
+
+TEST_F(TarLibrary, ArchivesOfOtherToolsExtractByteForByteAndList) {
+    auto expected = ReadTree(TestData("tar/files"));
+    struct Case { const char* archive; const char* method; };
+    const Case cases[] = {
+        {"tree-pax-gnutar.tar", "-tar-"},    {"tree-gnu-gnutar.tar", "-tar-"},   {"tree-gnutar.tar.gz", "-tgz-"},
+        {"tree-gnutar.tar.bz2", "-tbz-"},    {"tree-gnutar.tar.xz", "-txz-"},    {"tree-gnutar.tar.zst", "-tzs-"},
+        {"tree-bsdtar.tgz", "-tgz-"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(TestData("tar/" + std::string(c.archive))), 0) << c.archive;
+        EXPECT_EQ(ReadTree(dest()), expected) << c.archive;
+        auto listed = List(TestData("tar/" + std::string(c.archive)));
+        ASSERT_TRUE(listed.count("./hello.txt")) << c.archive;
+        EXPECT_STREQ(listed["./hello.txt"].method, c.method);
+        EXPECT_EQ(listed["./hello.txt"].original_size, 6u);
+        EXPECT_EQ(listed["./hello.txt"].dos_date, (41 << 9) | (6 << 5) | 15);
+        EXPECT_TRUE(listed.count("./empty-folder/")) << c.archive;  // folders keep their "/"
+        EXPECT_STREQ(listed["./empty-folder/"].attribute, "d--w");
+        EXPECT_TRUE(listed.count("./日本語.txt")) << c.archive;
+    }
+}
+
+TEST_F(TarLibrary, WhatWeWriteOtherToolsReadInEveryCompression) {
+    fs::path base = TestData("tar/files");
+    auto expected = ReadTree(base);
+    for (const char* name : {"a.tar", "a.tar.gz", "a.tgz", "a.tar.bz2", "a.tbz", "a.tar.xz", "a.tar.zst"}) {
+        fs::path archive = root_ / name;
+        ASSERT_EQ(tar_.Command("Tar", "-c -AH --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), 0) << name;
+        for (const char* tool : {"tar", "bsdtar"}) {
+            fs::path out = root_ / (std::string(tool) + "-" + name);
+            fs::create_directories(out);
+            EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(archive) + " -C " + Quote(out)), 0) << tool << " " << name;
+            EXPECT_EQ(ReadTree(out), expected) << tool << " " << name;
+        }
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(archive), 0) << name;
+        EXPECT_EQ(ReadTree(dest()), expected) << name;
+    }
+    EXPECT_EQ(RunTool("7zz t " + Quote(root_ / "a.tar.gz")), 0);
+}
+
+TEST_F(TarLibrary, SwitchesForFoldersHiddenFilesAndAttributes) {
+    fs::path base = root_ / "base";
+    WriteAll(base / "top.txt", "top\n");
+    WriteAll(base / ".hidden", "hidden\n");
+    WriteAll(base / "sub/inner.txt", "inner\n");
+    fs::permissions(base / "top.txt", fs::perms(0600));
+    fs::path archive = root_ / "s.tar";
+    ASSERT_EQ(tar_.Command("Tar", "-c -AA --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), 0);
+    auto listed = List(archive);
+    EXPECT_EQ(listed.size(), 3u);
+    EXPECT_FALSE(listed.count(".hidden"));
+    EXPECT_TRUE(listed.count("sub/"));
+    EXPECT_EQ(Extract(archive, "--use-directory=0 -I --display-dialog=0"), 0);
+    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"top.txt", "top\n"}, {"inner.txt", "inner\n"}}));
+    EXPECT_NE(fs::status(dest() / "top.txt").permissions(), fs::perms(0600));  // -I: not restored
+    fs::remove_all(dest());
+    EXPECT_EQ(Extract(archive), 0);
+    EXPECT_EQ(fs::status(dest() / "top.txt").permissions(), fs::perms(0600));
+    EXPECT_EQ(tar_.Command("Tar", "-c -Q -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), result::kBadCommand);
+}
+
+TEST_F(TarLibrary, HostileAndBrokenArchives) {
+    struct Case {
+        const char* archive;
+        int32_t code;
+        std::map<std::string, std::string> files;
+    };
+    const Case cases[] = {
+        {"hostile-names.tar", result::kAccessDenied, {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}}},
+        {"hostile-links.tar", result::kAccessDenied,
+         {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}, {"ok/hard-good", "good\n"}, {"out", "<folder>"}, {"out/through.txt", "through\n"}}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "outside");
+        WriteAll(root_ / "outside/victim", "victim\n");
+        EXPECT_EQ(Extract(TestData("tar/" + std::string(c.archive))), c.code) << c.archive;
+        auto tree = ReadTree(dest());
+        for (auto& [name, content] : tree) EXPECT_TRUE(c.files.count(name) || content == "<folder>") << c.archive << " " << name;
+        for (auto& [name, content] : c.files) EXPECT_EQ(tree[name], content) << c.archive << " " << name;
+        EXPECT_EQ(ReadTree(root_ / "outside"), (std::map<std::string, std::string>{{"victim", "victim\n"}})) << c.archive;
+    }
+    // Cut inside a header or the compressed data: an error, the entries before the cut are
+    // whole, and no file cut short is left behind.
+    auto expected = ReadTree(TestData("tar/files"));
+    for (const char* archive : {"truncated.tar", "truncated.tar.gz"}) {
+        fs::remove_all(dest());
+        int32_t code = Extract(TestData("tar/" + std::string(archive)));
+        EXPECT_TRUE(code == result::kBrokenData || code == result::kBrokenHeader || code == result::kNotValidArchive)
+            << archive << " " << code;
+        for (auto& [name, content] : ReadTree(dest())) EXPECT_EQ(content, expected[name]) << archive << " " << name;
+        if (std::string(archive) == "truncated.tar") EXPECT_EQ(ReadAll(dest() / "hello.txt"), "hello\n");
+    }
+    auto check = tar_.Get<QvCheckArchiveFn>("TarCheckArchive");
+    EXPECT_NE(check(TestData("tar/tree-gnutar.tar.xz").c_str(), 2), 0);
+    EXPECT_EQ(check(TestData("tar/truncated.tar.gz").c_str(), 2), 0);
+    EXPECT_EQ(check(TestData("zip/tree-7zip.zip").c_str(), 0), 0);
+}
+
+TEST_F(TarLibrary, VersionAndRunningFlag) {
+    EXPECT_GE(tar_.Get<QvGetVersion16Fn>("TarGetVersion")(), 100);
+    EXPECT_EQ(tar_.Get<QvGetRunningFn>("TarGetRunning")(), 0);
+}
+
+}  // namespace
+}  // namespace quorvex6::testing
