@@ -20,10 +20,16 @@ seq 1 5000 > "$sample/nested/numbers.txt"
 for i in $(seq 0 255); do printf "\\$(printf %03o $(( (i * 37 + 11) % 256 )))"; done > "$sample/nested/deeper/bytes.bin"
 printf 'こんにちは\n' > "$sample/日本語のファイル.txt"
 : > "$sample/empty.txt"
-files=$(cd "$sample" && find . -type f | wc -l)
+wanted=$(cd "$sample" && find . -type f | sed 's|^\./||' | sort)
+files=$(printf '%s\n' "$wanted" | wc -l)
 
-# The error line the program printed, or its first line of complaint.
-error_of() { grep -m1 '^quorvex: error' "$1" || head -n1 "$1"; }
+# The error the program printed, with the control's message about its cause when there is one.
+error_of() {
+  local line cause
+  line=$(grep -m1 '^quorvex: error' "$1") || { head -n1 "$1"; return; }
+  cause=$(grep -v '^quorvex: error' "$1" | grep -m1 '^quorvex: ' | sed 's/^quorvex: //')
+  echo "${line#quorvex: }${cause:+ (${cause})}"
+}
 
 # Waits until a file has kept its size for a second (a packing program runs on its own).
 settle() {
@@ -37,13 +43,18 @@ settle() {
   return 1
 }
 
-# Lists the archive in all three formats; prints the entry count, or fails.
+# Lists the archive in all three formats; prints "N entries, F of M files" where F counts the
+# files of the original (given by their paths, one a line) that the listing names.
 listed() {
-  local archive=$1 kind=$2 log=$3 csv
+  local archive=$1 kind=$2 log=$3 wanted=$4 csv names found total
   csv=$("$quorvex" list "$archive" --kind "$kind" --format csv 2>"$log") || return 1
   "$quorvex" list "$archive" --kind "$kind" --format json >/dev/null 2>>"$log" || return 1
   "$quorvex" list "$archive" --kind "$kind" >/dev/null 2>>"$log" || return 1
-  echo $(( $(printf '%s\n' "$csv" | wc -l) - 1 ))
+  # FileName and Path are the first two columns; the sample's names hold no commas or quotes.
+  names=$(printf '%s\n' "$csv" | tail -n +2 | awk -F, '{ p = $2; gsub(/\\/, "/", p); print p $1 }')
+  found=$(printf '%s\n' "$wanted" | grep -cxF -f <(printf '%s\n' "$names"))
+  total=$(printf '%s\n' "$wanted" | wc -l)
+  echo "$(( $(printf '%s\n' "$csv" | wc -l) - 1 )) entries listed, $found of $total files among them"
 }
 
 compare() {
@@ -64,15 +75,15 @@ for kind in lha zip cab arj tar rar; do
   fi
   [ -f "$archive" ] || { report "$kind" "pack reported success but wrote no archive"; continue; }
   size=$(stat -c %s "$archive")
-  if ! entries=$(listed "$archive" "$kind" "$log"); then
+  if ! entries=$(listed "$archive" "$kind" "$log" "$wanted"); then
     report "$kind" "packed $size bytes; list failed: $(error_of "$log")"; continue
   fi
   mkdir -p "$out"
   if ! "$quorvex" extract "$archive" --to "$out" --quiet >"$log" 2>&1; then
-    report "$kind" "packed $size bytes, $entries of $files entries listed; extract failed: $(error_of "$log")"
+    report "$kind" "packed $size bytes, $entries; extract failed: $(error_of "$log")"
     continue
   fi
-  report "$kind" "packed $size bytes, $entries of $files entries listed, extracted: $(compare "$sample" "$out")"
+  report "$kind" "packed $size bytes, $entries, extracted: $(compare "$sample" "$out")"
 done
 
 # ISH encodes one file into a folder; the encoded file is named by the library.
@@ -84,15 +95,15 @@ else
   encoded=$(find "$work/ish" -type f | head -n1)
   if [ -z "$encoded" ]; then
     report ish "pack reported success but wrote no file"
-  elif ! entries=$(listed "$encoded" ish "$log"); then
+  elif ! entries=$(listed "$encoded" ish "$log" numbers.txt); then
     report ish "encoded $(stat -c %s "$encoded") bytes; list failed: $(error_of "$log")"
   elif ! "$quorvex" extract "$encoded" --kind ish --to "$work/ish-out" >"$log" 2>&1; then
-    report ish "encoded $(stat -c %s "$encoded") bytes, $entries of 1 entries listed; decode failed: $(error_of "$log")"
+    report ish "encoded $(stat -c %s "$encoded") bytes, $entries; decode failed: $(error_of "$log")"
   else
     decoded=$(find "$work/ish-out" -type f | head -n1)
     if [ -n "$decoded" ] && cmp -s "$decoded" "$sample/nested/numbers.txt"; then verdict=identical
     else verdict="DIFFERENT from the original"; fi
-    report ish "encoded $(stat -c %s "$encoded") bytes, $entries of 1 entries listed, decoded: $verdict"
+    report ish "encoded $(stat -c %s "$encoded") bytes, $entries, decoded: $verdict"
   fi
 fi
 echo "Logs and results: $work"

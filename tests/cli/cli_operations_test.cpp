@@ -172,7 +172,7 @@ TEST_F(CliListing, TableHasAHeaderAlignedRowsAndATotalLine) {
               "                         0.0%  01/07/15  16:45:30  -rw-  -lh0-  000A         日本語.txt\n"
               "       10          10  100.0%  01/07/15  16:45:30  -rw-  -lh0-  0000         say \"hi\", then.txt\n"
               "---------  ----------  ------\n"
-              "1,234,577     617,293   50.0%  3 files\n");
+              "1,234,577     617,293   50.0%  3 entries\n");
 }
 
 TEST_F(CliListing, CsvAndJsonCarryTheTenFieldsByName) {
@@ -199,7 +199,7 @@ TEST_F(CliListing, AnEmptyArchiveAndAFailedListing) {
     work.Write("e.lzh", "");
     const CliResult table = RunCli({"list", "e.lzh"}, work.path());
     EXPECT_EQ(table.status, 0) << table.err;
-    EXPECT_TRUE(table.out.ends_with(" 0.0%  0 files\n")) << table.out;
+    EXPECT_TRUE(table.out.ends_with(" 0.0%  0 entries\n")) << table.out;
     EXPECT_EQ(RunCli({"list", "e.lzh", "--format", "json"}, work.path()).out, "[]\n");
 
     empty.Return("UnlhaCheckArchive", 0);

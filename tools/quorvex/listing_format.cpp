@@ -109,7 +109,7 @@ std::string FormatTable(const std::vector<ListingRow>& rows) {
     char ratio[32];
     std::snprintf(ratio, sizeof ratio, "%.1f%%", original == 0 ? 0.0 : 100.0 * static_cast<double>(packed) / static_cast<double>(original));
     total[kRatio] = ratio;
-    total[kDate] = std::to_string(rows.size()) + (rows.size() == 1 ? " file" : " files");
+    total[kDate] = std::to_string(rows.size()) + (rows.size() == 1 ? " entry" : " entries");
 
     std::array<size_t, 10> width{};
     for (Column c : kTableOrder) {
