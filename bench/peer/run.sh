@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# ZIP and TAR side by side: zip32j, unzip32 and tar32 (through qvdrive, with the control's
+# command lines) against Info-ZIP zip/unzip, 7zz, bsdtar and GNU tar (plain, and with pigz -p2
+# for .tar.gz) on the three corpora of make_corpus.sh. Runs alternate after a warm-up; the
+# table gives medians, the ratio ours/peer of the medians, and the archive sizes. Every
+# extraction is checked against the corpus manifest. Extraction goes to /dev/shm.
+# Usage: bench/peer/run.sh BUILD [CORPUS] [RUNS]   (CORPUS is made when missing)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+corpus=${2:-/dev/shm/qv-corpus}
+runs=${3:-5}
+[ -f "$corpus/SUMMARY.txt" ] || bash "$here/make_corpus.sh" "$corpus" >/dev/null
+corpus=$(cd "$corpus" && pwd)
+drive="$build/bin/qvdrive"
+export LD_LIBRARY_PATH="$build/lib"
+work=$(mktemp -d /dev/shm/qv-zip-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+now() { date +%s.%N; }
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+time_one() {
+    local name=$1; shift
+    local t0 t1
+    t0=$(now); "$@" >/dev/null 2>&1 || { echo "bench: $name failed" >&2; exit 1; }; t1=$(now)
+    echo "$t1 - $t0" | bc >> "$work/$name.times"
+}
+fresh() { rm -rf "$work/x"; mkdir "$work/x"; }
+verify() {
+    (cd "$work/x" && awk '{print $2 "  " $1}' "$corpus/MANIFEST-$1.txt" | sha256sum -c --quiet) ||
+        { echo "bench: extraction of $1 differs from the manifest" >&2; exit 1; }
+}
+
+# Packing (c = corpus)
+zip_ours() { rm -f "$work/ours.zip"; "$drive" zip32j Zip "-r -D -q \"$work/ours.zip\" \"$corpus/$c/\" *.*"; }
+zip_infozip() { rm -f "$work/infozip.zip"; (cd "$corpus/$c" && zip -r -6 -q -D "$work/infozip.zip" .); }
+tar_ours() { rm -f "$work/ours.tar"; "$drive" tar32 Tar "-c --display-dialog=0 -f \"$work/ours.tar\" \"$corpus/$c/\" *.*"; }
+tar_gnu() { rm -f "$work/gnu.tar"; tar -cf "$work/gnu.tar" -C "$corpus/$c" .; }
+tgz_ours() { rm -f "$work/ours.tar.gz"; "$drive" tar32 Tar "-c --display-dialog=0 -f \"$work/ours.tar.gz\" \"$corpus/$c/\" *.*"; }
+tgz_pigz() { rm -f "$work/pigz.tar.gz"; tar -I 'pigz -p2' -cf "$work/pigz.tar.gz" -C "$corpus/$c" .; }
+# Extraction, all from the peer's archive
+unzip_ours() { fresh; "$drive" unzip32 UnZip "-x --i \"$work/infozip.zip\" \"$work/x/\" *.*"; }
+unzip_infozip() { fresh; unzip -q "$work/infozip.zip" -d "$work/x"; }
+unzip_7zz() { fresh; 7zz x -y -bso0 "$work/infozip.zip" -o"$work/x"; }
+unzip_bsdtar() { fresh; bsdtar -xf "$work/infozip.zip" -C "$work/x"; }
+untar_ours() { fresh; "$drive" tar32 Tar " -x --display-dialog=0 -f \"$work/gnu.tar\" \"$work/x/\" *.*"; }
+untar_gnu() { fresh; tar -xf "$work/gnu.tar" -C "$work/x"; }
+untgz_ours() { fresh; "$drive" tar32 Tar " -x --display-dialog=0 -f \"$work/pigz.tar.gz\" \"$work/x/\" *.*"; }
+untgz_gnu() { fresh; tar -xzf "$work/pigz.tar.gz" -C "$work/x"; }
+
+jobs=(zip_ours zip_infozip tar_ours tar_gnu tgz_ours tgz_pigz
+      unzip_ours unzip_infozip unzip_7zz unzip_bsdtar untar_ours untar_gnu untgz_ours untgz_gnu)
+size() { stat -c %s "$work/$1" | awk '{printf "%.2f MB", $1 / 1e6}'; }
+ratio() { echo "scale=3; $(median < "$work/$1.times") / $(median < "$work/$2.times")" | bc; }
+
+printf '%-7s %-26s %8s %8s %7s  %s\n' corpus job ours peer ratio sizes
+for c in text many binary; do
+    rm -f "$work"/*.times
+    for job in "${jobs[@]}"; do "$job"; done  # warm-up, and the peer archives to extract
+    for x in unzip_ours untar_ours untgz_ours; do "$x" >/dev/null; verify "$c"; done
+    for ((r = 0; r < runs; r++)); do
+        for job in "${jobs[@]}"; do time_one "$job" "$job"; done
+    done
+    row() { printf '%-7s %-26s %8.3f %8.3f %7s  %s\n' "$c" "$1" "$(median < "$work/$2.times")" "$(median < "$work/$3.times")" "$(ratio "$2" "$3")" "${4:-}"; }
+    row "zip pack vs zip -r -6" zip_ours zip_infozip "$(size ours.zip) / $(size infozip.zip)"
+    row "zip extract vs unzip" unzip_ours unzip_infozip
+    row "zip extract vs 7zz x" unzip_ours unzip_7zz
+    row "zip extract vs bsdtar -x" unzip_ours unzip_bsdtar
+    row "tar pack vs tar cf" tar_ours tar_gnu "$(size ours.tar) / $(size gnu.tar)"
+    row "tar extract vs tar xf" untar_ours untar_gnu
+    row "tgz pack vs tar+pigz -p2" tgz_ours tgz_pigz "$(size ours.tar.gz) / $(size pigz.tar.gz)"
+    row "tgz extract vs tar xzf" untgz_ours untgz_gnu
+done
