@@ -311,6 +311,27 @@ TEST_F(Unlha32, NamesThatLeadOutAreRefused) {
     EXPECT_TRUE(fs::exists(dir_.path() / "in/o/fine.txt"));
 }
 
+// Members larger than a packing worker's memory stream into the archive in their turn.
+TEST_F(Unlha32, LargeMembersStreamIntoTheArchive) {
+    std::string noise(12 << 20, '\0');
+    unsigned v = 1;
+    for (char& c : noise) {
+        v = v * 1103515245 + 12345;
+        c = static_cast<char>(v >> 23);
+    }
+    dir_.Write("src/a-noise.bin", noise);
+    dir_.Write("src/b-text.txt", Text(1 << 20));
+    dir_.Write("src/c-small.txt", "small");
+    const std::string arc = Arc("big.lzh");
+    ASSERT_EQ(Pack("-r0 -x0 -c1 -a0 -f1 -n -jm4", arc, dir_.str() + "/src"), 0) << log_;
+    auto entries = Entries(arc);
+    EXPECT_STREQ(entries["a-noise.bin"].method, "-lh0-");
+    EXPECT_STREQ(entries["b-text.txt"].method, "-lh7-");
+    EXPECT_EQ(std::system(("lhasa t \"" + arc + "\" >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/out"), 0) << log_;
+    EXPECT_TRUE(Tree(dir_.path() / "out") == Tree(dir_.path() / "src"));
+}
+
 TEST_F(Unlha32, ReadsEveryArchiveJlhaWrote) {
     const std::string data = std::string(QV_TEST_DATA_DIR) + "/lha/";
     for (const char* m : {"lh0", "lh5", "lh6", "lh7"}) {
