@@ -30,7 +30,7 @@ struct SwitchSpec {
 };
 
 struct Switch {
-    std::string name;   // the spec's name
+    std::string name;   // the name as the switch table spells it
     std::string value;  // for kEquals and kSuffix
 };
 
