@@ -9,7 +9,7 @@ export LD_LIBRARY_PATH="$build/lib"
 work=$(mktemp -d /dev/shm/qv-mem-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/base" "$work/x"
-{ yes 'a line of text that deflates well, again and again' | head -c 1073741824; head -c 1073741824 /dev/urandom; } > "$work/base/big.bin"
+{ (set +o pipefail; yes 'a line of text that deflates well, again and again' | head -c 1073741824); head -c 1073741824 /dev/urandom; } > "$work/base/big.bin"
 peak() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1 | awk '{printf "%.1f MiB", $1 / 1024}'; }
 echo "zip pack:     $(peak "$drive" zip32j Zip "-q \"$work/a.zip\" \"$work/base/\" big.bin")"
 echo "zip extract:  $(peak "$drive" unzip32 UnZip "-x --i \"$work/a.zip\" \"$work/x/\" *.*")"
