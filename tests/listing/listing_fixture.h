@@ -2,6 +2,7 @@
 // exists, for driving OpenFile end to end.
 #pragma once
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@ namespace quorvex6::testing {
 class ListingFixture : public ::testing::Test {
 protected:
     ListingFixture() {
+        // The C locale's separators, whatever the caller's environment says.
+        setenv("LC_ALL", "C", 1);
         Module() = ModuleState{};
         control = Quorvex6::CreateNew();
         archivePath = dir.Write("archive.arc", "bytes").string();

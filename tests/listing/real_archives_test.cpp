@@ -2,7 +2,9 @@
 // real loader: the listers meet real records and a real printed listing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <stdlib.h>
+#include <time.h>
+
 #include <map>
 #include <string>
 
@@ -15,10 +17,7 @@
 namespace quorvex6::testing {
 namespace {
 
-std::string DataFile(const std::string& relative) {
-    const char* root = std::getenv("QV_TEST_DATA");
-    return std::string(root != nullptr ? root : "tests/data") + "/" + relative;
-}
+std::string DataFile(const std::string& relative) { return std::string(QV_TEST_DATA_DIR) + "/" + relative; }
 
 // Path + FileName of every counted element, mapped to its row.
 std::map<std::u16string, ListingEntry> Listed(int16_t count) {
@@ -32,7 +31,14 @@ std::map<std::u16string, ListingEntry> Listed(int16_t count) {
 
 class RealArchives : public ::testing::Test {
 protected:
-    RealArchives() { Module() = ModuleState{}; }
+    RealArchives() {
+        Module() = ModuleState{};
+        // Stored times are UTC for tar and the library gives local DOS times; sizes in the C
+        // locale's grouping.
+        setenv("TZ", "UTC", 1);
+        setenv("LC_ALL", "C", 1);
+        tzset();
+    }
     int32_t Open(int32_t kind, const std::string& file) {
         control->put_ArcMode(kind);
         control->put_oArcFileName(U16(DataFile(file)));
