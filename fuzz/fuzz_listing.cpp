@@ -27,12 +27,14 @@ void CheckTable(int16_t count, int16_t limit) {
     const auto& table = Module().ListingArrays;
     Check(table.has_value() && !table->empty());
     Check(count >= 0 && count <= limit);
-    Check(static_cast<size_t>(count) <= table->size() && table->size() <= static_cast<size_t>(count) + 1);
+    Check(static_cast<size_t>(count) <= table->size() &&
+          table->size() <= static_cast<size_t>(count) + 1);
 }
 
 void Text(uint8_t selector, std::string_view bytes) {
     std::u16string buffer = platform::FromSystem(bytes);
-    if (selector & 2) buffer.resize(std::max<size_t>(buffer.size(), listing::text::kBufferSize), u'\0');
+    if (selector & 2)
+        buffer.resize(std::max<size_t>(buffer.size(), listing::text::kBufferSize), u'\0');
     int16_t count = 0;
     listing::RestartListing(count);
     try {
@@ -67,7 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const uint8_t selector = data[0];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    if (selector & 4) Records(selector, bytes);
-    else Text(selector, bytes);
+    if (selector & 4)
+        Records(selector, bytes);
+    else
+        Text(selector, bytes);
     return 0;
 }

@@ -38,9 +38,9 @@ listing::EntryBuffer Record(int i) {
 
 void SetPerEntry(benchmark::State& run, int64_t entries) {
     run.SetItemsProcessed(run.iterations() * entries);
-    run.counters["per_entry"] = benchmark::Counter(
-        static_cast<double>(run.iterations() * entries),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    run.counters["per_entry"] =
+        benchmark::Counter(static_cast<double>(run.iterations() * entries),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     run.SetComplexityN(entries);
 }
 
@@ -52,12 +52,16 @@ void BM_FormatAndGrow(benchmark::State& run) {
     for (auto _ : run) {
         int16_t count = 0;
         listing::RestartListing(count);
-        for (const auto& record : records) listing::AddEntry(listing::BytesOf(record), false, count);
+        for (const auto& record : records)
+            listing::AddEntry(listing::BytesOf(record), false, count);
         benchmark::DoNotOptimize(count);
     }
     SetPerEntry(run, n);
 }
-BENCHMARK(BM_FormatAndGrow)->RangeMultiplier(4)->Range(512, kLargest)->Arg(kLargest)
+BENCHMARK(BM_FormatAndGrow)
+    ->RangeMultiplier(4)
+    ->Range(512, kLargest)
+    ->Arg(kLargest)
     ->Complexity(benchmark::oN);
 
 // A fake library loaded with a 32767-entry archive, and an archive file for OpenFile to find.
@@ -74,8 +78,10 @@ struct FakeArchive {
 // What the fake itself costs per entry: its find calls alone.
 void BM_FakeWalkOnly(benchmark::State& run) {
     FakeArchive archive;
-    const auto first = archivers::Bind<archivers::Shape::FindFirst>(archivers::Library::unlha32, "UnlhaFindFirst");
-    const auto next = archivers::Bind<archivers::Shape::FindNext>(archivers::Library::unlha32, "UnlhaFindNext");
+    const auto first =
+        archivers::Bind<archivers::Shape::FindFirst>(archivers::Library::unlha32, "UnlhaFindFirst");
+    const auto next =
+        archivers::Bind<archivers::Shape::FindNext>(archivers::Library::unlha32, "UnlhaFindNext");
     listing::EntryBuffer buffer;
     for (auto _ : run) {
         int found = first(1, "*.*", &buffer.info);

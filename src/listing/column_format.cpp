@@ -41,7 +41,8 @@ std::u16string FormatDigits(std::u16string_view digits, bool negative,
 
 std::u16string FormatSize(int64_t value, const platform::NumberSeparators& separators) {
     // The magnitude as unsigned, so that the most negative value has one too.
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     char16_t digits[20];
     size_t start = std::size(digits);
     do {
@@ -54,7 +55,8 @@ std::u16string FormatSize(int64_t value, const platform::NumberSeparators& separ
 std::u16string FormatRatio(int16_t perMille, const platform::NumberSeparators& separators) {
     const int magnitude = perMille < 0 ? -perMille : perMille;
     std::u16string out = perMille < 0 ? u"-" : u"";
-    for (const char digit : std::to_string(magnitude / 10)) out.push_back(static_cast<char16_t>(digit));
+    for (const char digit : std::to_string(magnitude / 10))
+        out.push_back(static_cast<char16_t>(digit));
     out += separators.decimal;
     out.push_back(static_cast<char16_t>(u'0' + magnitude % 10));
     out.push_back(u'%');

@@ -1,7 +1,7 @@
 #include "listing/entry_record.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "control/error_reporting.h"
@@ -30,7 +30,8 @@ uint16_t Read16(RecordBytes record, size_t at) {
 
 uint32_t Read32(RecordBytes record, size_t at) {
     return static_cast<uint32_t>(record[at]) | static_cast<uint32_t>(record[at + 1]) << 8 |
-           static_cast<uint32_t>(record[at + 2]) << 16 | static_cast<uint32_t>(record[at + 3]) << 24;
+           static_cast<uint32_t>(record[at + 2]) << 16 |
+           static_cast<uint32_t>(record[at + 3]) << 24;
 }
 
 // The bytes of a text field up to its first NUL, or all of them when it has none.

@@ -42,7 +42,7 @@ const EnumeratedKind* Find(int32_t kind) {
 // Closes the archive handle when the listing leaves early. The normal end closes through
 // Close() and takes its result.
 class OpenArchive {
-public:
+  public:
     OpenArchive(int32_t kind, QvArchive handle) : kind_(kind), handle_(handle) {}
     ~OpenArchive() {
         if (open_) {
@@ -62,7 +62,7 @@ public:
         return archivers::BindForKind<Shape::Close>(kind_, "CloseArchive")(handle_);
     }
 
-private:
+  private:
     int32_t kind_;
     QvArchive handle_;
     bool open_ = true;
@@ -77,8 +77,8 @@ int32_t Enumerate(const EnumeratedKind& kind, const std::u16string& archive, int
     OpenArchive opened(kind.kind, handle);
 
     EntryBuffer buffer;
-    int32_t found = archivers::BindForKind<Shape::FindFirst>(kind.kind, "FindFirst")(
-        handle, "*.*", &buffer.info);
+    int32_t found = archivers::BindForKind<Shape::FindFirst>(kind.kind, "FindFirst")(handle, "*.*",
+                                                                                     &buffer.info);
     QvFindNextFn findNext = nullptr;
     while (found == 0) {
         AddEntry(BytesOf(buffer), kind.skipsFolderEntries, count);

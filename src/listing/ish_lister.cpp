@@ -28,7 +28,8 @@ std::u16string LeadingSize(std::u16string_view text) {
     bool negative = false;
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
     std::u16string digits = u"0";  // room for a carry
-    for (skipSpaces(); i < text.size() && IsDigit(text[i]); skipSpaces()) digits.push_back(text[i++]);
+    for (skipSpaces(); i < text.size() && IsDigit(text[i]); skipSpaces())
+        digits.push_back(text[i++]);
     if (i < text.size() && text[i] == u'.') {
         ++i;
         skipSpaces();
@@ -77,8 +78,8 @@ int32_t ListIsh(const std::u16string& archive, int16_t& count) {
     return RunTrapped(
         [&] {
             RestartListing(count);
-            const auto list =
-                archivers::Bind<archivers::Shape::IshFileList>(archivers::Library::ish32, "IshFileList");
+            const auto list = archivers::Bind<archivers::Shape::IshFileList>(
+                archivers::Library::ish32, "IshFileList");
             const std::string name = platform::ToSystem(archive);
             std::string output(text::kBufferSize, '\0');
             const int32_t code =

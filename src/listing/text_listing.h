@@ -17,7 +17,7 @@ std::u16string PreparedText(std::u16string_view buffer);
 
 // The text still to be read, one line at a time.
 class Lines {
-public:
+  public:
     explicit Lines(std::u16string_view text) : rest_(text) {}
     // The text before the next line feed. Running out of line feeds where a line must be taken
     // is a trapped failure: the listing was cut short.
@@ -25,7 +25,7 @@ public:
     // Take, trimmed; the rest of the text is trimmed too.
     std::u16string_view TakeTrimmed();
 
-private:
+  private:
     std::u16string_view rest_;
 };
 

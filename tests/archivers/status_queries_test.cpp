@@ -23,7 +23,7 @@ const KindEntries kKinds[] = {
 };
 
 class StatusQueries : public ::testing::Test {
-protected:
+  protected:
     StatusQueries() { Module() = ModuleState{}; }
     std::unique_ptr<Quorvex6> control = Quorvex6::CreateNew();
 };

@@ -48,7 +48,7 @@ TEST(ColumnFormat, RatiosHaveOneDecimal) {
         int16_t perMille;
         std::u16string text;
     } const cases[] = {
-        {523, u"52.3%"}, {0, u"0.0%"}, {1000, u"100.0%"}, {5, u"0.5%"},
+        {523, u"52.3%"}, {0, u"0.0%"},        {1000, u"100.0%"},   {5, u"0.5%"},
         {-5, u"-0.5%"},  {-1234, u"-123.4%"}, {32767, u"3276.7%"}, {-32768, u"-3276.8%"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatRatio(c.perMille, kC), c.text) << c.perMille;
@@ -62,7 +62,7 @@ TEST(ColumnFormat, DosDatesAndTimes) {
         {0x2AEF, u"01/07/15", u"05:23:30"},
         {(19 << 9) | (12 << 5) | 31, u"99/12/31", u"04:60:62"},  // 1999
         {(64 << 9) | (1 << 5) | 1, u"44/01/01", u"16:01:02"},    // 2044: top bit set
-        {0xFFFF, u"07/15/31", u"31:63:62"},                      // 2107, out-of-range fields as given
+        {0xFFFF, u"07/15/31", u"31:63:62"},  // 2107, out-of-range fields as given
         {0, u"80/00/00", u"00:00:00"},
         {0x85AF, u"46/13/15", u"16:45:30"},
     };

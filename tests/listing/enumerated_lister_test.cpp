@@ -43,7 +43,8 @@ TEST_F(EnumeratedListing, EveryKindOpensFindsAndClosesThroughItsOwnLibrary) {
         EXPECT_EQ(open.mode, 0);
         EXPECT_EQ(scripted.Calls(k.prefix + "FindFirst").at(0).pattern, "*.*");
         for (const auto& call : scripted.Calls()) {
-            if (call.entry.find("Find") != std::string::npos || call.entry.ends_with("CloseArchive")) {
+            if (call.entry.find("Find") != std::string::npos ||
+                call.entry.ends_with("CloseArchive")) {
                 EXPECT_EQ(call.hwnd, 77u) << call.entry;
             }
         }
@@ -51,21 +52,28 @@ TEST_F(EnumeratedListing, EveryKindOpensFindsAndClosesThroughItsOwnLibrary) {
 }
 
 TEST_F(EnumeratedListing, ColumnsAreFormattedFromTheRecord) {
-    fake.Queue("Unlha", EntryRecord{.name = "docs/readme.txt", .originalSize = 1234567,
-                                    .compressedSize = 0, .crc = 0x1234ABCD, .ratio = 523,
-                                    .date = 0x2AEF, .time = 0x85AF, .attribute = "-RWAX",
+    fake.Queue("Unlha", EntryRecord{.name = "docs/readme.txt",
+                                    .originalSize = 1234567,
+                                    .compressedSize = 0,
+                                    .crc = 0x1234ABCD,
+                                    .ratio = 523,
+                                    .date = 0x2AEF,
+                                    .time = 0x85AF,
+                                    .attribute = "-RWAX",
                                     .method = "-lh5-xy"});
     // Sizes of 2 GiB and more are positive, not wrapped to negative.
-    fake.Queue("Unlha", EntryRecord{.name = "big.iso", .originalSize = 0xFFFFFFFF,
-                                    .compressedSize = 0x80000000, .crc = 0xA, .ratio = 1000});
+    fake.Queue("Unlha", EntryRecord{.name = "big.iso",
+                                    .originalSize = 0xFFFFFFFF,
+                                    .compressedSize = 0x80000000,
+                                    .crc = 0xA,
+                                    .ratio = 1000});
     ASSERT_EQ(Open(LHA_), 0);
     EXPECT_EQ(Row(*control, 0),
               (std::vector<std::u16string>{u"readme.txt", u"docs/", u"1,234,567", u"", u"52.3%",
                                            u"01/07/15", u"16:45:30", u"-rwa", u"-lh5-", u"ABCD"}));
-    EXPECT_EQ(Row(*control, 1),
-              (std::vector<std::u16string>{u"big.iso", u"", u"4,294,967,295", u"2,147,483,648",
-                                           u"100.0%", u"80/00/00", u"00:00:00", u"----", u"-lh5-",
-                                           u"000A"}));
+    EXPECT_EQ(Row(*control, 1), (std::vector<std::u16string>{
+                                    u"big.iso", u"", u"4,294,967,295", u"2,147,483,648", u"100.0%",
+                                    u"80/00/00", u"00:00:00", u"----", u"-lh5-", u"000A"}));
 }
 
 TEST_F(EnumeratedListing, EmptyArchiveLeavesOneEmptyElement) {
@@ -113,9 +121,18 @@ TEST_F(EnumeratedListing, FailuresAfterTheStartKeepTheCountAndRecordTheCode) {
         size_t rows;
         std::vector<std::string> lastCalls;
     } const cases[] = {
-        {"open fails", "UnrarOpenArchive", 0, result::kCannotOpen, 1,
+        {"open fails",
+         "UnrarOpenArchive",
+         0,
+         result::kCannotOpen,
+         1,
          {"UnrarCheckArchive", "UnrarOpenArchive"}},
-        {"close fails", "UnrarCloseArchive", 0x8017, 0x8017, 3, {"UnrarFindNext", "UnrarCloseArchive"}},
+        {"close fails",
+         "UnrarCloseArchive",
+         0x8017,
+         0x8017,
+         3,
+         {"UnrarFindNext", "UnrarCloseArchive"}},
         {"find fails", "UnrarFindFirst", 0x8017, 0, 1, {"UnrarFindFirst", "UnrarCloseArchive"}},
     };
     for (const auto& c : cases) {
@@ -133,7 +150,8 @@ TEST_F(EnumeratedListing, FailuresAfterTheStartKeepTheCountAndRecordTheCode) {
         EXPECT_EQ(TableSize(), c.rows);
         const auto calls = EntriesCalled(scripted);
         ASSERT_GE(calls.size(), c.lastCalls.size());
-        EXPECT_EQ(std::vector<std::string>(calls.end() - static_cast<long>(c.lastCalls.size()), calls.end()),
+        EXPECT_EQ(std::vector<std::string>(calls.end() - static_cast<long>(c.lastCalls.size()),
+                                           calls.end()),
                   c.lastCalls);
     }
 }

@@ -15,7 +15,7 @@
 namespace quorvex6::testing {
 
 class ListingFixture : public ::testing::Test {
-protected:
+  protected:
     ListingFixture() {
         // The C locale's separators, whatever the caller's environment says.
         setenv("LC_ALL", "C", 1);
@@ -47,8 +47,8 @@ protected:
 
 // The ten columns of one row, in the order of ListingEntry.
 inline std::vector<std::u16string> Row(const Quorvex6& c, int16_t i) {
-    return {c.get_oFilesList(i), c.get_oPath(i),  c.get_oOrgSize(i), c.get_oPackedSize(i),
-            c.get_oRatio(i),     c.get_oDate(i),  c.get_oTime(i),    c.get_oAttr(i),
+    return {c.get_oFilesList(i), c.get_oPath(i), c.get_oOrgSize(i), c.get_oPackedSize(i),
+            c.get_oRatio(i),     c.get_oDate(i), c.get_oTime(i),    c.get_oAttr(i),
             c.get_oType(i),      c.get_oCRC(i)};
 }
 

@@ -9,7 +9,7 @@ namespace quorvex6::testing {
 namespace {
 
 class OpenFile : public ListingFixture {
-protected:
+  protected:
     // Lists two entries, so that the checks below can show what a failure keeps.
     void ListTwo(FakeArchiver& with) {
         with.Queue("Unlha", EntryRecord{.name = "one"});
@@ -38,12 +38,21 @@ TEST_F(OpenFile, ChecksComeBeforeAnyListing) {
         int32_t error;
         std::vector<std::string> calls;
     } const cases[] = {
-        {"missing file", [this](FakeArchiver&) { control->put_oArcFileName(U16(dir.str() + "/gone.lzh")); },
-         LHA_, result::kFileNotFound, {}},
-        {"a folder is no file", [this](FakeArchiver&) { control->put_oArcFileName(U16(dir.Folder("f.lzh").string())); },
-         LHA_, result::kFileNotFound, {}},
-        {"not an archive", [](FakeArchiver& f) { f.Return("CabCheckArchive", 0); }, CAB_,
-         result::kCannotOpen, {"CabCheckArchive"}},
+        {"missing file",
+         [this](FakeArchiver&) { control->put_oArcFileName(U16(dir.str() + "/gone.lzh")); },
+         LHA_,
+         result::kFileNotFound,
+         {}},
+        {"a folder is no file",
+         [this](FakeArchiver&) { control->put_oArcFileName(U16(dir.Folder("f.lzh").string())); },
+         LHA_,
+         result::kFileNotFound,
+         {}},
+        {"not an archive",
+         [](FakeArchiver& f) { f.Return("CabCheckArchive", 0); },
+         CAB_,
+         result::kCannotOpen,
+         {"CabCheckArchive"}},
         {"unknown kind", [](FakeArchiver&) {}, 7, result::kCannotOpen, {}},
     };
     for (const auto& c : cases) {
@@ -83,13 +92,15 @@ TEST_F(OpenFile, ListingPropertiesReadWithinTheTableBoundsOnly) {
                               &Quorvex6::get_oDate,      &Quorvex6::get_oTime,
                               &Quorvex6::get_oCRC,       &Quorvex6::get_oAttr};
     for (const Getter get : getters) {
-        EXPECT_EQ(AutomationNumber([&] { (control.get()->*get)(0); }), automation::kSubscriptOutOfRange);
+        EXPECT_EQ(AutomationNumber([&] { (control.get()->*get)(0); }),
+                  automation::kSubscriptOutOfRange);
     }
     ListTwo();
     for (const Getter get : getters) {
         EXPECT_EQ(AutomationNumber([&] { (control.get()->*get)(1); }), 0);
         for (const int16_t i : {int16_t{2}, int16_t{-1}, int16_t{32767}}) {
-            EXPECT_EQ(AutomationNumber([&] { (control.get()->*get)(i); }), automation::kSubscriptOutOfRange);
+            EXPECT_EQ(AutomationNumber([&] { (control.get()->*get)(i); }),
+                      automation::kSubscriptOutOfRange);
         }
     }
 }
@@ -116,7 +127,8 @@ TEST_F(OpenFile, InstancesShareTheTableButKeepTheirCounts) {
     EXPECT_EQ(control->get_oFilesCount(), 5);
     EXPECT_EQ(other->get_oFilesCount(), 2);
     EXPECT_EQ(control->get_oFilesList(0), u"b0");
-    EXPECT_EQ(AutomationNumber([&] { control->get_oFilesList(2); }), automation::kSubscriptOutOfRange);
+    EXPECT_EQ(AutomationNumber([&] { control->get_oFilesList(2); }),
+              automation::kSubscriptOutOfRange);
 }
 
 }  // namespace

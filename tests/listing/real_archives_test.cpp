@@ -1,7 +1,6 @@
 // OpenFile over archives that other tools made, through our own archiver libraries and the
 // real loader: the listers meet real records and a real printed listing.
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 #include <time.h>
 
@@ -17,7 +16,9 @@
 namespace quorvex6::testing {
 namespace {
 
-std::string DataFile(const std::string& relative) { return std::string(QV_TEST_DATA_DIR) + "/" + relative; }
+std::string DataFile(const std::string& relative) {
+    return std::string(QV_TEST_DATA_DIR) + "/" + relative;
+}
 
 // Path + FileName of every counted element, mapped to its row.
 std::map<std::u16string, ListingEntry> Listed(int16_t count) {
@@ -30,7 +31,7 @@ std::map<std::u16string, ListingEntry> Listed(int16_t count) {
 }
 
 class RealArchives : public ::testing::Test {
-protected:
+  protected:
     RealArchives() {
         Module() = ModuleState{};
         // Stored times are UTC for tar and the library gives local DOS times; sizes in the C
@@ -99,7 +100,8 @@ TEST_F(RealArchives, GnuTarFoldersAreLeftOut) {
 }
 
 TEST_F(RealArchives, JlhaArchiveOfEveryHeaderLevel) {
-    for (const char* file : {"lha/lh5-level0-jlha.lzh", "lha/lh5-level1-jlha.lzh", "lha/lh5-level2-jlha.lzh"}) {
+    for (const char* file :
+         {"lha/lh5-level0-jlha.lzh", "lha/lh5-level1-jlha.lzh", "lha/lh5-level2-jlha.lzh"}) {
         SCOPED_TRACE(file);
         ASSERT_EQ(Open(LHA_, file), 0) << U8(control->get_Errorstring());
         ASSERT_EQ(control->get_oFilesCount(), 5);
@@ -109,8 +111,8 @@ TEST_F(RealArchives, JlhaArchiveOfEveryHeaderLevel) {
         EXPECT_EQ(text.Type, u"-lh5-");
         EXPECT_EQ(text.Date, u"21/06/15");
         EXPECT_EQ(rows.at(u"empty.txt").OrgSize, u"");
-        const std::u16string nested = rows.count(u"sub/deep/nested.txt") ? u"sub/deep/nested.txt"
-                                                                           : u"sub\\deep\\nested.txt";
+        const std::u16string nested =
+            rows.count(u"sub/deep/nested.txt") ? u"sub/deep/nested.txt" : u"sub\\deep\\nested.txt";
         EXPECT_EQ(rows.at(nested).FileName, u"nested.txt");
     }
 }

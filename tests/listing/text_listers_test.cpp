@@ -17,7 +17,8 @@ using listing::ParseZipTextListing;
 using Columns = std::vector<std::u16string>;
 namespace text = listing::text;
 
-const std::u16string kHeading = u"Archive:  a.zip\n Length  Size  Ratio  Date  Time  Attr  Method  CRC\n";
+const std::u16string kHeading =
+    u"Archive:  a.zip\n Length  Size  Ratio  Date  Time  Attr  Method  CRC\n";
 const std::u16string kSeparator = u"--------------\n";
 
 // The table as a host reads it, row by row (FileName, Path, OrgSize, PackedSize, Ratio, Date,
@@ -25,14 +26,14 @@ const std::u16string kSeparator = u"--------------\n";
 std::vector<Columns> Table() {
     std::vector<Columns> rows;
     for (const auto& e : *Module().ListingArrays) {
-        rows.push_back({e.FileName, e.Path, e.OrgSize, e.PackedSize, e.Ratio, e.Date, e.Time, e.Attr,
-                        e.Type, e.CRC});
+        rows.push_back({e.FileName, e.Path, e.OrgSize, e.PackedSize, e.Ratio, e.Date, e.Time,
+                        e.Attr, e.Type, e.CRC});
     }
     return rows;
 }
 
 class TextParsing : public ::testing::Test {
-protected:
+  protected:
     TextParsing() { Module() = ModuleState{}; }
     // text as the library leaves it in the output buffer: NULs after it.
     static std::u16string Buffer(std::u16string text) {
@@ -56,14 +57,20 @@ TEST_F(TextParsing, ZipEntryLinesArePeeledFromTheRight) {
         std::u16string line;
         Columns row;
     } const cases[] = {
-        {"two-space columns", u"docs/my file.txt  s1  s2  r  d  t  a  m  c",
+        {"two-space columns",
+         u"docs/my file.txt  s1  s2  r  d  t  a  m  c",
          {u"my file.txt", u"docs/", u"s1", u"s2", u"r", u"d", u"t", u"a", u"m", u"c"}},
         {"five words", u"name t a m c", {u"name", u"", u"", u"", u"", u"", u"t", u"a", u"m", u"c"}},
         {"one word", u"alone", {u"alone", u"", u"", u"", u"", u"", u"", u"", u"", u""}},
-        {"trailing blank", u"n 1 2 3 4 5 6 7 ", {u"n", u"", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u""}},
-        {"carriage return stays", u"n 1 2 3 4 5 6 7 c\r",
+        {"trailing blank",
+         u"n 1 2 3 4 5 6 7 ",
+         {u"n", u"", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u""}},
+        {"carriage return stays",
+         u"n 1 2 3 4 5 6 7 c\r",
          {u"n", u"", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"c\r"}},
-        {"back slash folder", u"  a\\b.c 1 2 3 4 5 6 7 8", {u"b.c", u"a\\", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8"}},
+        {"back slash folder",
+         u"  a\\b.c 1 2 3 4 5 6 7 8",
+         {u"b.c", u"a\\", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,7 +90,8 @@ TEST_F(TextParsing, ZipListingEndsAtTheSeparatorOrAfter257Entries) {
     EXPECT_EQ(count, 1);
 
     std::u16string many = kHeading;
-    for (int i = 0; i < 300; ++i) many += u"f" + std::u16string(1, u'a' + i % 26) + u" 1 2 3 4 5 6 7 8\n";
+    for (int i = 0; i < 300; ++i)
+        many += u"f" + std::u16string(1, u'a' + i % 26) + u" 1 2 3 4 5 6 7 8\n";
     EXPECT_EQ(Zip(many), 0);  // no separator needed after the 257th
     EXPECT_EQ(count, 257);
     EXPECT_EQ(Module().ListingArrays->size(), 257u);
@@ -144,12 +152,18 @@ TEST_F(TextParsing, IshSizeIsTheLeadingNumber) {
     struct Case {
         std::u16string detail, size;
     } const cases[] = {
-        {u"12345 d t m", u"12,345"},    {u"1 234 567 d t m", u"1,234,567"},
-        {u"007 d t m", u"7"},           {u"0 d t m", u""},
-        {u"abc d t m", u""},            {u"12x d t m", u"12"},
-        {u"12.5 d t m", u"13"},         {u"99.4 d t m", u"99"},
-        {u"999.5 d t m", u"1,000"},     {u"-1234 d t m", u"-1,234"},
-        {u"+12 d t m", u"12"},          {u"d t m", u""},
+        {u"12345 d t m", u"12,345"},
+        {u"1 234 567 d t m", u"1,234,567"},
+        {u"007 d t m", u"7"},
+        {u"0 d t m", u""},
+        {u"abc d t m", u""},
+        {u"12x d t m", u"12"},
+        {u"12.5 d t m", u"13"},
+        {u"99.4 d t m", u"99"},
+        {u"999.5 d t m", u"1,000"},
+        {u"-1234 d t m", u"-1,234"},
+        {u"+12 d t m", u"12"},
+        {u"d t m", u""},
         {u"123456789012345678901234 d t m", u"123,456,789,012,345,678,901,234"},
     };
     for (const auto& c : cases) {
@@ -200,7 +214,7 @@ TEST_F(TextParsing, IshStopsAfter257Entries) {
 
 // Through OpenFile and the fake libraries.
 class TextListing : public ListingFixture {
-protected:
+  protected:
     static std::string Bytes(const std::u16string& text) { return U8(text); }
 };
 
@@ -240,11 +254,13 @@ TEST_F(TextListing, ZipNameWithBlanksGoesUnquoted) {
 }
 
 TEST_F(TextListing, IshListsThroughIshFileList) {
-    fake.Print("IshFileList", Bytes(kIshHeading + kSeparator + u"日本.txt\n2048 98/01/02 03:04 jis7\n" + kSeparator));
+    fake.Print("IshFileList", Bytes(kIshHeading + kSeparator +
+                                    u"日本.txt\n2048 98/01/02 03:04 jis7\n" + kSeparator));
     ASSERT_EQ(Open(ISH_), 0);
     EXPECT_EQ(control->get_oFilesCount(), 1);
-    EXPECT_EQ(Row(*control, 0), (std::vector<std::u16string>{u"日本.txt", u"", u"2,048", u"", u"", u"98/01/02",
-                                                             u"03:04", u"", u"jis7", u""}));
+    EXPECT_EQ(Row(*control, 0),
+              (std::vector<std::u16string>{u"日本.txt", u"", u"2,048", u"", u"", u"98/01/02",
+                                           u"03:04", u"", u"jis7", u""}));
     const auto call = fake.Calls("IshFileList").at(0);
     EXPECT_EQ(call.command, archivePath);
     EXPECT_EQ(call.size, 21060u);
@@ -267,8 +283,10 @@ TEST_F(TextListing, LibraryErrorsAndTrappedFailuresKeepTheCount) {
         SCOPED_TRACE(c.entry + " " + std::to_string(c.error));
         FakeArchiver scripted;
         scripted.Return("UnZipGetVersion", 10);
-        scripted.Print(c.entry, Bytes(kHeading + u"a 1 2 3 4 5 6 7 8\n" + u"b 1 2 3 4 5 6 7 8\n" + kSeparator));
-        scripted.Print("IshFileList", Bytes(kIshHeading + kSeparator + u"a\n1 d t m\nb\n1 d t m\n" + kSeparator));
+        scripted.Print(c.entry, Bytes(kHeading + u"a 1 2 3 4 5 6 7 8\n" + u"b 1 2 3 4 5 6 7 8\n" +
+                                      kSeparator));
+        scripted.Print("IshFileList",
+                       Bytes(kIshHeading + kSeparator + u"a\n1 d t m\nb\n1 d t m\n" + kSeparator));
         ASSERT_EQ(Open(c.kind), 0);
         ASSERT_EQ(control->get_oFilesCount(), 2);
         const size_t shown = messages.messages().size();
