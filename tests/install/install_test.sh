@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and builds the small host against it twice, with
 # pkg-config and with find_package(Quorvex6), then runs the host and the installed program.
-# Arguments: the build folder, this test's source folder.
+# Arguments: the build folder, this test's source folder, and the compiler flags the build was
+# made with that a host must share (the sanitizers' runtime must come first).
 set -euo pipefail
 build=$1
 here=$2
+flags=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -15,7 +17,7 @@ unset LD_LIBRARY_PATH
 pc=$(find "$prefix" -name quorvex6.pc)
 [ -n "$pc" ] || { echo "no quorvex6.pc installed"; exit 1; }
 export PKG_CONFIG_PATH=$(dirname "$pc")
-c++ -std=c++20 "$here/host.cpp" $(pkg-config --cflags --libs quorvex6) -o "$work/host-pc"
+c++ -std=c++20 $flags "$here/host.cpp" $(pkg-config --cflags --libs quorvex6) -o "$work/host-pc"
 expected_prefix="ArcMode 1 LevelLZX 15 Version "
 out=$("$work/host-pc" 2>/dev/null)
 case "$out" in "$expected_prefix"*) ;; *) echo "pkg-config host printed: $out"; exit 1;; esac
@@ -23,7 +25,8 @@ case "$out" in "$expected_prefix"*) ;; *) echo "pkg-config host printed: $out"; 
 mkdir "$work/cmake-host"
 cp "$here/host.cpp" "$work/cmake-host/"
 cp "$here/CMakeLists.txt.in" "$work/cmake-host/CMakeLists.txt"
-cmake -S "$work/cmake-host" -B "$work/cmake-host/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake -S "$work/cmake-host" -B "$work/cmake-host/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$work/cmake-host/build" >/dev/null
 out_cmake=$("$work/cmake-host/build/host" 2>/dev/null)
 [ "$out_cmake" = "$out" ] || { echo "CMake host printed: $out_cmake, pkg-config host: $out"; exit 1; }
