@@ -2,6 +2,7 @@
 // the control hands the library for each command line, and what the user sees of the outcome.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "cli/cli_runner.h"
@@ -86,6 +87,15 @@ TEST_F(CliOperations, EverySwitchOptionReachesTheLibraryAsItsSwitch) {
         const FakeCall call = OnlyCall(c.entry);
         EXPECT_TRUE(Contains(call.command, c.piece)) << call.command;
     }
+}
+
+TEST_F(CliOperations, ArjPackingSaysThatItsOutcomeIsNotKnown) {
+    work.Write("bin/arj", "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(work.path() / "bin/arj", std::filesystem::perms::owner_all);
+    const CliResult run =
+        RunCli({"pack", "a.arj"}, work.path(), "", {"PATH=" + At("bin") + ":" + std::getenv("PATH")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "quorvex: the arj program was started and packs on its own; its outcome is not known here\n");
 }
 
 TEST_F(CliOperations, ALibraryErrorExitsOneWithTheControlsNumberAndText) {

@@ -31,12 +31,14 @@ std::string Slurp(const std::filesystem::path& file) {
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                 const std::string& input) {
+                 const std::string& input, const std::vector<std::string>& env) {
     std::string pattern = (std::filesystem::temp_directory_path() / "qvcli-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder for the run");
     const std::filesystem::path io = pattern;
     std::ofstream(io / "in", std::ios::binary) << input;
-    std::string command = "cd " + Quoted(cwd.string()) + " && " + Quoted(QV_CLI);
+    std::string command = "cd " + Quoted(cwd.string()) + " && env";
+    for (const std::string& setting : env) command += " " + Quoted(setting);
+    command += " " + Quoted(QV_CLI);
     for (const std::string& arg : args) command += " " + Quoted(arg);
     command += " <" + Quoted((io / "in").string()) + " >" + Quoted((io / "out").string()) + " 2>" +
                Quoted((io / "err").string());

@@ -13,8 +13,9 @@ struct CliResult {
     std::string err;
 };
 
+// env: NAME=VALUE settings for this run only.
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                 const std::string& input = "");
+                 const std::string& input = "", const std::vector<std::string>& env = {});
 
 // Every file and folder under root, by relative name, with the content of files.
 std::vector<std::pair<std::string, std::string>> TreeOf(const std::filesystem::path& root);

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "command_support.h"
 #include "commands.h"
 #include "quorvex6/enums.h"
@@ -47,7 +49,14 @@ int RunPack(const Arguments& args) {
     ApplySwitches(*control, args, kForPack);
     control->Pack();
     SaveRequestedSettings(*control, args);
-    return FinishOperation(*control, capture);
+    const int status = FinishOperation(*control, capture);
+    const int32_t kind = control->get_ArcMode();
+    if (status == kExitSuccess && (kind == quorvex6::ARJ_ || kind == quorvex6::RAR_)) {
+        // The control starts these programs and does not wait for them.
+        std::fprintf(stderr, "quorvex: the %s program was started and packs on its own; its outcome is not known here\n",
+                     kind == quorvex6::ARJ_ ? "arj" : "rar");
+    }
+    return status;
 }
 
 }  // namespace quorvex::cli
