@@ -12,9 +12,9 @@ PendingFile::~PendingFile() {
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
     file_.SetTimeAndMode(mtime, restore_mode_ && mode ? *mode : default_mode_);
-    std::string temp = file_.path();
+    std::string written = file_.path();
     file_.Close();
-    RenameFile(temp, final_path_);
+    if (written != final_path_) RenameFile(written, final_path_);
     committed_ = true;
 }
 
@@ -29,6 +29,20 @@ ExtractTarget::~ExtractTarget() {
     std::sort(folder_times_.begin(), folder_times_.end(),
               [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
     for (const auto& [path, mtime] : folder_times_) SetPathTime(path, mtime);
+}
+
+bool ExtractTarget::IsVerified(const std::string& relative) const {
+    size_t slash = relative.rfind('/');
+    return slash == std::string::npos || verified_.count(relative.substr(0, slash)) > 0;
+}
+
+void ExtractTarget::MakeFolders(const std::string& folder) {
+    if (verified_.count(folder)) return;
+    MakeFoldersBelow(Root(), folder);
+    // Every component is now a real folder; one of ours cannot turn into a link later, as
+    // making a link never replaces a folder.
+    for (size_t pos = folder.find('/'); pos != std::string::npos; pos = folder.find('/', pos + 1)) verified_.insert(folder.substr(0, pos));
+    verified_.insert(folder);
 }
 
 std::string ExtractTarget::Root() const { return options_.folder.empty() ? "." : options_.folder; }
@@ -58,7 +72,7 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
         size_t slash = relative.rfind('/');
         if (slash != std::string::npos) relative = relative.substr(slash + 1);
     }
-    if (PassesThroughLink(Root(), relative)) {
+    if (!IsVerified(relative) && PassesThroughLink(Root(), relative)) {
         Refuse(stored, "the path passes through a link");
         return std::nullopt;
     }
@@ -76,15 +90,18 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
 
 PendingFile ExtractTarget::BeginFile(const std::string& relative) {
     size_t slash = relative.rfind('/');
-    if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
+    if (slash != std::string::npos) MakeFolders(relative.substr(0, slash));
     std::string full = Full(relative);
+    // Nothing there yet: write in place (removed again unless committed), else beside it.
+    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusive(full))
+        return PendingFile(std::move(*fresh), full, options_.restore_mode, default_mode_);
     if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
         throw Failure(result::kFileExists, "a folder of that name exists: " + full);
     return PendingFile(OutputFile::CreateBeside(full), full, options_.restore_mode, default_mode_);
 }
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
-    MakeFoldersBelow(Root(), relative);
+    MakeFolders(relative);
     folder_times_.emplace_back(Full(relative), mtime);
 }
 

@@ -1,11 +1,13 @@
 // Where extracted entries land. Every library writes through this class, so the rules hold for
 // all of them: unsafe names and links that lead out are refused (0x8030, one log line each)
-// while the other entries go on; a file is written beside its final name and renamed over it
-// only when its data checked out, so a bad entry never leaves a file cut short.
+// while the other entries go on; a file is written in place when nothing was there (and removed
+// unless it checked out), else beside its final name and renamed over it only when its data
+// checked out, so a bad entry never leaves a file cut short nor damages an old one.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "common/file_system.h"
@@ -70,6 +72,8 @@ public:
 
 private:
     std::string Root() const;
+    bool IsVerified(const std::string& relative) const;  // its folder was made or checked here
+    void MakeFolders(const std::string& folder);
     std::string Full(const std::string& relative) const;
     void Refuse(const std::string& stored, const std::string& why);
 
@@ -78,6 +82,7 @@ private:
     ResultKeeper& result_;
     uint32_t default_mode_;
     std::vector<std::pair<std::string, int64_t>> folder_times_;
+    std::unordered_set<std::string> verified_;
 };
 
 }  // namespace quorvex6::backend

@@ -74,6 +74,8 @@ public:
     OutputFile() = default;
     // Creates or truncates; never writes through an existing link at `path` (it is replaced).
     static OutputFile Create(const std::string& path, uint32_t mode = 0644);
+    // A file that did not exist (nullopt when something is at `path` already).
+    static std::optional<OutputFile> CreateExclusive(const std::string& path);
     // A new file with a unique name beside `target`, for write-then-rename.
     static OutputFile CreateBeside(const std::string& target);
     OutputFile(OutputFile&& other) noexcept;

@@ -221,6 +221,17 @@ OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
     return file;
 }
 
+std::optional<OutputFile> OutputFile::CreateExclusive(const std::string& path) {
+    OutputFile file;
+    file.path_ = path;
+    file.fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (file.fd_ >= 0) return file;
+    if (errno == EEXIST) return std::nullopt;
+    if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, path);
+    int32_t code = errno == EACCES || errno == EROFS ? result::kReadOnlyTarget : result::kCannotOpen;
+    throw Failure(code, "cannot create " + path + ": " + std::strerror(errno));
+}
+
 OutputFile OutputFile::CreateBeside(const std::string& target) {
     OutputFile file;
     std::string name = target + ".qvXXXXXX";

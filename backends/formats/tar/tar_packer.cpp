@@ -72,13 +72,16 @@ public:
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
+    // libarchive hands over one 10240-byte record at a time; they go on in 1 MiB pieces.
     bool Write(const void* data, size_t size) {
-        if (!encoder_) return sink_.write(static_cast<const uint8_t*>(data), size);
-        return pipe_.Push(static_cast<const uint8_t*>(data), size);
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        buffer_.insert(buffer_.end(), bytes, bytes + size);
+        return buffer_.size() < kChunk || Flush();
     }
 
     // Waits for the codec; throws what went wrong on either side.
     void Finish() {
+        if (!Flush() && !sink_.error) throw Failure(result::kWriteError, "gzip failed");
         if (job_.valid()) {
             pipe_.Close();
             auto status = job_.get();
@@ -90,6 +93,13 @@ public:
     const std::optional<Failure>& error() const { return sink_.error; }
 
 private:
+    bool Flush() {
+        bool ok = encoder_ ? pipe_.Push(buffer_.data(), buffer_.size()) : sink_.write(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok;
+    }
+
+    std::vector<uint8_t> buffer_;
     FileSink sink_;
     BytePipe pipe_;
     std::unique_ptr<quorvex6::codecs::Encoder> encoder_;
