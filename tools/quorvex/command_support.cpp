@@ -18,7 +18,7 @@ std::u16string ControlText(const std::string& utf8, const std::string& what) {
 }
 
 std::u16string AbsoluteName(const std::string& name) {
-    return ControlText(std::filesystem::absolute(name).string(), name);
+    return ControlText(std::filesystem::absolute(name).lexically_normal().string(), name);
 }
 
 namespace {
