@@ -51,7 +51,7 @@ struct PackJob {
     }
 };
 
-// Step 7 of a pack: the call by kind. Runs trapped.
+// The library call or program start by kind; runs trapped.
 int32_t PackByKind(ControlState& state, const PackJob& job) {
     SwitchSet& options = state.switches;
     const std::u16string& archive = state.pArcFileName;

@@ -111,7 +111,7 @@ TEST(ComposeSwitches, EachSwitchOnAndOffInEveryString) {
     }
 }
 
-TEST(ComposeSwitches, WorkedExamples) {
+TEST(ComposeSwitches, KnownCompositions) {
     struct Example {
         const char* what;
         void (*setUp)(ControlState&);

@@ -30,7 +30,7 @@ protected:
     }
     ~OperationTest() override { std::filesystem::current_path(work_.path().parent_path()); }
 
-    // Every Boolean switch off and LH5, so that the options are those of the worked examples.
+    // Every Boolean switch off (the compression choices keep their defaults).
     void SwitchesOff() {
         ControlState& s = state();
         s.swUnderFolder = s.swFolderName = s.swAttribute = s.swCheckTimeStamp = s.swDiskSpace =
