@@ -43,7 +43,7 @@ constexpr std::array kMethods = {
     Method{"deflate7", deflate::make_decoder, deflate_encoder<7>},
     Method{"deflate8", deflate::make_decoder, deflate_encoder<8>},
     Method{"deflate9", deflate::make_decoder, deflate_encoder<9>},
-    Method{"gzip", nullptr, gzip_encoder},
+    Method{"gzip", deflate::make_gzip_decoder, gzip_encoder},
     Method{"bzip2", bzip2::make_decoder, nullptr},
     Method{"lzma-zip", lzma::make_zip_decoder, nullptr},
 };

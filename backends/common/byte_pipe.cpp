@@ -5,28 +5,35 @@
 namespace quorvex6::backend {
 
 bool BytePipe::Push(const uint8_t* data, size_t size) {
-    while (size > 0) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return failed_ || bytes_.size() < kCapacity; });
-        if (failed_) return false;
-        size_t n = std::min(size, kCapacity - bytes_.size());
-        bytes_.insert(bytes_.end(), data, data + n);
-        data += n;
-        size -= n;
-        changed_.notify_all();
-    }
+    if (size == 0) return true;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return failed_ || waiting_ < kCapacity; });
+    if (failed_) return false;
+    chunks_.emplace_back(data, data + size);
+    waiting_ += size;
+    changed_.notify_all();
     return true;
 }
 
 size_t BytePipe::Pull(uint8_t* data, size_t size) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return failed_ || closed_ || !bytes_.empty(); });
+    changed_.wait(lock, [&] { return failed_ || closed_ || waiting_ > 0; });
     if (failed_) return 0;
-    size_t n = std::min(size, bytes_.size());
-    std::copy_n(bytes_.begin(), n, data);
-    bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(n));
+    size_t done = 0;
+    while (done < size && !chunks_.empty()) {
+        const std::vector<uint8_t>& front = chunks_.front();
+        size_t n = std::min(size - done, front.size() - front_used_);
+        std::copy_n(front.data() + front_used_, n, data + done);
+        done += n;
+        front_used_ += n;
+        if (front_used_ == front.size()) {
+            chunks_.pop_front();
+            front_used_ = 0;
+        }
+    }
+    waiting_ -= done;
     changed_.notify_all();
-    return n;
+    return done;
 }
 
 void BytePipe::Close() {

@@ -1,5 +1,6 @@
 // A bounded byte queue between a producer that pushes (a library's write callback) and a codec
-// that pulls on another thread. Push blocks while kCapacity bytes wait; Close ends the stream;
+// that pulls on another thread. Push blocks while kCapacity bytes wait (one push may pass it,
+// so memory stays below kCapacity plus one piece); Close ends the stream;
 // Fail makes both sides give up.
 #pragma once
 #include <condition_variable>
@@ -24,7 +25,9 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<uint8_t> bytes_;
+    std::deque<std::vector<uint8_t>> chunks_;  // pushed pieces, whole
+    size_t front_used_ = 0;                    // bytes of chunks_.front() already pulled
+    size_t waiting_ = 0;                       // bytes not yet pulled
     bool closed_ = false;
     bool failed_ = false;
 };

@@ -14,6 +14,10 @@ namespace quorvex6::codecs::deflate {
 inline constexpr std::size_t kGzipMember = 4 << 20;
 
 std::unique_ptr<Encoder> make_gzip_encoder(int level);
+// Decodes every member until the input ends. gzip does not record the whole stream's size up
+// front, so this decoder ignores `unpacked_size` (callers pass any value) and `packed_size`
+// bounds the input only.
+std::unique_ptr<Decoder> make_gzip_decoder();
 
 }  // namespace quorvex6::codecs::deflate
 

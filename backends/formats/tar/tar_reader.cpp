@@ -3,8 +3,10 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <thread>
 #include <vector>
 
+#include "common/byte_pipe.h"
 #include "common/code_page.h"
 #include "common/file_system.h"
 #include "common/result.h"
@@ -28,21 +30,88 @@ std::string NameOf(archive_entry* e) {
     return raw ? DecodeLegacyName(raw) : std::string();
 }
 
+class FileSource final : public quorvex6::codecs::Source {
+public:
+    explicit FileSource(InputFile& file) : file_(file) {}
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        try {
+            return static_cast<std::ptrdiff_t>(file_.Read(data, size));
+        } catch (const Failure&) {
+            return -1;
+        }
+    }
+
+private:
+    InputFile& file_;
+};
+
+class PipeSink final : public quorvex6::codecs::Sink {
+public:
+    explicit PipeSink(BytePipe& pipe) : pipe_(pipe) {}
+    bool write(const std::uint8_t* data, std::size_t size) override { return pipe_.Push(data, size); }
+
+private:
+    BytePipe& pipe_;
+};
+
 }  // namespace
 
+struct TarReader::GzipFeed {
+    explicit GzipFeed(InputFile input) : file(std::move(input)), buffer(kBlock) {
+        const quorvex6::codecs::Method* method = quorvex6::codecs::find_method("gzip");
+        if (method == nullptr || method->make_decoder == nullptr) throw Failure(result::kMethod, "no gzip decoder");
+        decoder = method->make_decoder();
+        worker = std::thread([this] {
+            FileSource source(file);
+            PipeSink sink(pipe);
+            quorvex6::codecs::Status status = decoder->decode(source, UINT64_MAX, 0, sink);
+            if (status == quorvex6::codecs::Status::ok) pipe.Close();
+            else pipe.Fail();
+        });
+    }
+    ~GzipFeed() {
+        pipe.Fail();
+        worker.join();
+    }
+    GzipFeed(const GzipFeed&) = delete;
+    GzipFeed& operator=(const GzipFeed&) = delete;
+
+    static la_ssize_t Read(archive*, void* client, const void** block) {
+        auto* feed = static_cast<GzipFeed*>(client);
+        *block = feed->buffer.data();
+        return static_cast<la_ssize_t>(feed->pipe.Pull(feed->buffer.data(), feed->buffer.size()));
+    }
+
+    InputFile file;
+    std::vector<uint8_t> buffer;
+    BytePipe pipe;
+    std::unique_ptr<quorvex6::codecs::Decoder> decoder;
+    std::thread worker;
+};
+
 TarReader::TarReader(const std::string& path) : archive_(archive_read_new()) {
+    if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
+    InputFile probe;
     try {
-        InputFile probe(path);
+        probe = InputFile(path);
     } catch (const Failure& f) {
         archive_read_free(archive_);
         archive_ = nullptr;
         throw Failure(result::kCannotOpenArchive, f.what());
     }
-    if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
     archive_read_support_filter_all(archive_);
     archive_read_support_format_tar(archive_);
     archive_read_support_format_gnutar(archive_);
-    if (archive_read_open_filename(archive_, path.c_str(), kBlock) != ARCHIVE_OK) {
+    uint8_t magic[2] = {0, 0};
+    int rc;
+    if (probe.ReadAt(0, magic, 2) == 2 && magic[0] == 0x1f && magic[1] == 0x8b) {
+        method_ = std::string(CompressionForFilter(ARCHIVE_FILTER_GZIP).method_text);
+        feed_ = std::make_unique<GzipFeed>(std::move(probe));
+        rc = archive_read_open(archive_, feed_.get(), nullptr, GzipFeed::Read, nullptr);
+    } else {
+        rc = archive_read_open_filename(archive_, path.c_str(), kBlock);
+    }
+    if (rc != ARCHIVE_OK) {
         std::string why = ErrorText(archive_);
         archive_read_free(archive_);
         archive_ = nullptr;
@@ -52,6 +121,7 @@ TarReader::TarReader(const std::string& path) : archive_(archive_read_new()) {
 
 TarReader::~TarReader() {
     if (archive_) archive_read_free(archive_);
+    feed_.reset();
 }
 
 bool TarReader::Next(TarEntry& out) {
@@ -62,7 +132,7 @@ bool TarReader::Next(TarEntry& out) {
         int32_t code = first_ ? result::kNotValidArchive : result::kBrokenHeader;
         throw Failure(code, "broken archive: " + ErrorText(archive_));
     }
-    if (first_) method_ = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
+    if (first_ && !feed_) method_ = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
     first_ = false;
     out = TarEntry{};
     out.facts.name = NameOf(e);

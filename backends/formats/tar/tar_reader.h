@@ -1,7 +1,9 @@
 // Reads TAR archives (ustar, pax, GNU; plain or compressed, detected from the content) through
-// libarchive, one entry at a time, in bounded memory.
+// libarchive, one entry at a time, in bounded memory. gzip is decoded by our codec on a second
+// thread while libarchive and the caller work on the first.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "codecs/codec.h"
@@ -35,7 +37,10 @@ public:
     void ReadData(quorvex6::codecs::Sink& sink);
 
 private:
+    struct GzipFeed;
+
     archive* archive_ = nullptr;
+    std::unique_ptr<GzipFeed> feed_;  // gzip is decoded on a thread of its own
     std::string method_;
     uint64_t size_ = 0;
     bool first_ = true;
