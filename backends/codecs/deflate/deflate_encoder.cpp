@@ -49,17 +49,18 @@ public:
     explicit DeflateEncoder(int level) : level_(level), whole_(level) {}
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
-        // Two chunk buffers plus the 32 KiB before the first of them.
-        std::vector<std::uint8_t> buffer(kDictionary + 2 * kParallelChunk);
+        // Two chunk buffers plus the 32 KiB before the first of them, kept across calls: an
+        // encoder packs many small members in a row.
+        std::vector<std::uint8_t>& buffer = buffer_;
+        if (buffer.empty()) buffer.resize(kDictionary + 2 * kParallelChunk);
         std::size_t have = 0;
         Status status = fill(in, buffer.data() + kDictionary, 2 * kParallelChunk, have);
         if (status != Status::ok) return status;
         bool at_end = have < 2 * kParallelChunk;
         if (at_end) {
-            std::vector<std::uint8_t> packed;
-            whole_.compress(buffer.data() + kDictionary, have, packed);
-            if (packed.size() > limit) return Status::expanded;
-            return out.write(packed.data(), packed.size()) ? Status::ok : Status::write_failed;
+            whole_.compress(buffer.data() + kDictionary, have, packed_);
+            if (packed_.size() > limit) return Status::expanded;
+            return out.write(packed_.data(), packed_.size()) ? Status::ok : Status::write_failed;
         }
         return parallel(in, out, limit, buffer, have);
     }
@@ -111,6 +112,7 @@ private:
 
     int level_;
     BufferCompressor whole_;
+    std::vector<std::uint8_t> buffer_, packed_;
 };
 
 }  // namespace

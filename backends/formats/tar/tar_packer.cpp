@@ -160,6 +160,7 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
             archive_write_set_bytes_in_last_block(a, 1);
         if (archive_write_open2(a, &output, nullptr, WriteCallback, nullptr, nullptr) != ARCHIVE_OK) Fail(a, output, "cannot start the archive");
         std::vector<uint8_t> buffer(kChunk);
+        Entry entry;  // one record, cleared for each file: making one costs more than filling it
         uint64_t index = 0;
         for (const SourceItem& item : sources) {
             ++index;
@@ -175,7 +176,7 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
                     continue;
                 }
             }
-            Entry entry;
+            archive_entry_clear(entry.e);
             archive_entry_set_pathname_utf8(entry.e, item.stored.c_str());
             archive_entry_set_mtime(entry.e, item.stat.mtime, 0);
             archive_entry_set_perm(entry.e, item.stat.mode & 07777);

@@ -195,7 +195,7 @@ private:
                         VectorSink sink(job.packed);
                         if (encoders_[worker]->encode(source, sink, raw.size() - 1) == Status::ok) job.method = kMethodDeflate;
                     }
-                    if (job.method == kMethodStored) job.packed = raw;
+                    if (job.method == kMethodStored) job.packed.swap(raw);
                 } catch (const Failure& f) {
                     job.failure = f;
                 }
