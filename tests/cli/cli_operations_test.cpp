@@ -135,6 +135,20 @@ TEST_F(CliOperations, ExtractHandsTheTargetFolderAndTheWantedNames) {
     EXPECT_EQ(fake.Calls("Cab").size(), 1u);
 }
 
+TEST_F(CliOperations, KindComesFromTheArchivesNameWhateverItsCase) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"}, {"a.zip", "Zip"},   {"a.Cab", "Cab"},
+        {"a.tar", "Tar"},   {"a.tgz", "Tar"},   {"a.tar.bz2", "Tar"}, {"a.tbz2", "Tar"},
+        {"a.txz", "Tar"},   {"a.tar.xz", "Tar"}, {"a.taz", "Tar"},  {"a.tar.Z", "Tar"},
+    };
+    for (const auto& [archive, entry] : cases) {
+        SCOPED_TRACE(archive);
+        fake.ClearCalls();
+        EXPECT_EQ(RunCli({"pack", archive}, work.path()).status, 0);
+        EXPECT_EQ(fake.Calls(entry).size(), 1u);
+    }
+}
+
 TEST_F(CliOperations, KindComesFromTheFirstBytesWhenTheNameTellsNothing) {
     struct ContentCase {
         std::string bytes;
