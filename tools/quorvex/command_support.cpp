@@ -21,13 +21,24 @@ std::u16string AbsoluteName(const std::string& name) {
     return ControlText(std::filesystem::absolute(name).lexically_normal().string(), name);
 }
 
+std::u16string CurrentFolder() {
+    return ControlText(std::filesystem::current_path().string(), "the current folder");
+}
+
+const Kind& KindOption(const std::string& value) {
+    if (const Kind* kind = KindNamed(value)) return *kind;
+    std::string names;
+    for (const Kind& kind : Kinds()) {
+        names += names.empty() ? "" : (kind.arcMode == Kinds().back().arcMode ? " or " : ", ");
+        names += kind.name;
+    }
+    throw UsageError("--kind takes " + names);
+}
+
 namespace {
 
 const Kind& KindFor(const Arguments& args, const std::string& archive, const quorvex6::Quorvex6& control) {
-    if (const auto name = args.Value(kKindOption.name)) {
-        if (const Kind* kind = KindNamed(*name)) return *kind;
-        throw UsageError("--kind takes lha, zip, cab, arj, ish, tar or rar");
-    }
+    if (const auto name = args.Value(kKindOption.name)) return KindOption(*name);
     if (const Kind* kind = KindFromName(archive)) return *kind;
     std::error_code error;
     if (std::filesystem::is_regular_file(archive, error)) {

@@ -21,6 +21,10 @@ extern const OptionSpec kHelpOption;
 std::u16string ControlText(const std::string& utf8, const std::string& what);
 // The name made absolute: operations change the current folder while they run.
 std::u16string AbsoluteName(const std::string& name);
+std::u16string CurrentFolder();
+
+// The kind a --kind value names; UsageError when it names none.
+const Kind& KindOption(const std::string& value);
 
 // A newly placed control with --props loaded, the kind set (--kind, the archive's name, its
 // first bytes, or the loaded settings) and the archive known to the user as `archive`.

@@ -25,8 +25,7 @@ int RunExtract(const Arguments& args) {
     const auto to = args.Value(kTo.name);
     // Some libraries refuse a destination that does not exist; every kind gets one made.
     if (to) std::filesystem::create_directories(*to);
-    control->put_eFolder(to ? AbsoluteName(*to)
-                            : ControlText(std::filesystem::current_path().string(), "the current folder"));
+    control->put_eFolder(to ? AbsoluteName(*to) : CurrentFolder());
     control->eFilesClear();
     for (size_t i = 1; i < args.operands().size(); ++i) {
         control->eAddFile(ControlText(args.operands()[i], args.operands()[i]));

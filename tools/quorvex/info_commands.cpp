@@ -31,9 +31,7 @@ std::vector<const OptionSpec*> VersionOptions() { return {&kKindOption, &kHelpOp
 int RunVersion(const Arguments& args) {
     std::vector<const Kind*> kinds;
     if (const auto name = args.Value(kKindOption.name)) {
-        const Kind* kind = KindNamed(*name);
-        if (kind == nullptr) throw UsageError("--kind takes lha, zip, cab, arj, ish, tar or rar");
-        kinds.push_back(kind);
+        kinds.push_back(&KindOption(*name));
     } else {
         for (const Kind& kind : Kinds()) kinds.push_back(&kind);
     }

@@ -14,7 +14,7 @@ const OptionSpec kBase{"--base", "DIR", "names are relative to DIR (default: the
 
 std::u16string BaseFolder(const Arguments& args) {
     if (const auto base = args.Value(kBase.name)) return AbsoluteName(*base);
-    return ControlText(std::filesystem::current_path().string(), "the current folder");
+    return CurrentFolder();
 }
 
 // The ish library encodes one file into a folder it is given, naming the result itself.
