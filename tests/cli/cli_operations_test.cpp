@@ -17,7 +17,7 @@ bool Contains(const std::string& text, const std::string& piece) {
 }
 
 class CliOperations : public ::testing::Test {
-protected:
+  protected:
     FakeArchiver fake;
     TempDir work;
 
@@ -32,12 +32,14 @@ protected:
 TEST_F(CliOperations, PackNamesTheArchiveAndBaseAbsolutelyAndListsTheNames) {
     work.Write("src/a.txt", "a");
     work.Write("src/docs/b.txt", "b");
-    const CliResult run = RunCli({"pack", "out.lzh", "a.txt", "docs", "--base", "src"}, work.path());
+    const CliResult run =
+        RunCli({"pack", "out.lzh", "a.txt", "docs", "--base", "src"}, work.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
     const FakeCall call = OnlyCall("Unlha");
     EXPECT_TRUE(call.command.starts_with("u -+ ")) << call.command;
-    EXPECT_TRUE(Contains(call.command, "\"" + At("out.lzh") + "\" \"" + At("src") + "/\" \"@")) << call.command;
+    EXPECT_TRUE(Contains(call.command, "\"" + At("out.lzh") + "\" \"" + At("src") + "/\" \"@"))
+        << call.command;
     EXPECT_EQ(call.cwd, At("src"));
     ASSERT_EQ(call.lists.size(), 1u);
     EXPECT_TRUE(Contains(call.lists[0], "\"a.txt\"")) << call.lists[0];
@@ -92,10 +94,12 @@ TEST_F(CliOperations, EverySwitchOptionReachesTheLibraryAsItsSwitch) {
 TEST_F(CliOperations, ArjPackingSaysThatItsOutcomeIsNotKnown) {
     work.Write("bin/arj", "#!/bin/sh\nexit 0\n");
     std::filesystem::permissions(work.path() / "bin/arj", std::filesystem::perms::owner_all);
-    const CliResult run =
-        RunCli({"pack", "a.arj"}, work.path(), "", {"PATH=" + At("bin") + ":" + std::getenv("PATH")});
+    const CliResult run = RunCli({"pack", "a.arj"}, work.path(), "",
+                                 {"PATH=" + At("bin") + ":" + std::getenv("PATH")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "quorvex: the arj program was started and packs on its own; its outcome is not known here\n");
+    EXPECT_EQ(run.err,
+              "quorvex: the arj program was started and packs on its own; its outcome is not known "
+              "here\n");
 }
 
 TEST_F(CliOperations, ALibraryErrorExitsOneWithTheControlsNumberAndText) {
@@ -113,12 +117,13 @@ TEST_F(CliOperations, ALibraryErrorExitsOneWithTheControlsNumberAndText) {
 TEST_F(CliOperations, ExtractHandsTheTargetFolderAndTheWantedNames) {
     work.Write("a.zip", "PK\x03\x04");
     work.Folder("out");
-    const CliResult run = RunCli({"extract", "a.zip", "x.txt", "日本/y.txt", "--to", "out", "--no-time-check"},
-                                 work.path());
+    const CliResult run = RunCli(
+        {"extract", "a.zip", "x.txt", "日本/y.txt", "--to", "out", "--no-time-check"}, work.path());
     EXPECT_EQ(run.status, 0) << run.err;
     const FakeCall call = OnlyCall("UnZip");
     EXPECT_TRUE(call.command.starts_with("-x ")) << call.command;
-    EXPECT_TRUE(Contains(call.command, "\"" + At("a.zip") + "\" \"" + At("out") + "/\" \"@")) << call.command;
+    EXPECT_TRUE(Contains(call.command, "\"" + At("a.zip") + "\" \"" + At("out") + "/\" \"@"))
+        << call.command;
     ASSERT_EQ(call.lists.size(), 1u);
     EXPECT_TRUE(Contains(call.lists[0], "\"x.txt\"\r\n\"日本/y.txt\"\r\n")) << call.lists[0];
 
@@ -137,9 +142,9 @@ TEST_F(CliOperations, ExtractHandsTheTargetFolderAndTheWantedNames) {
 
 TEST_F(CliOperations, KindComesFromTheArchivesNameWhateverItsCase) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"}, {"a.zip", "Zip"},   {"a.Cab", "Cab"},
-        {"a.tar", "Tar"},   {"a.tgz", "Tar"},   {"a.tar.bz2", "Tar"}, {"a.tbz2", "Tar"},
-        {"a.txz", "Tar"},   {"a.tar.xz", "Tar"}, {"a.taz", "Tar"},  {"a.tar.Z", "Tar"},
+        {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"},  {"a.zip", "Zip"},     {"a.Cab", "Cab"},
+        {"a.tar", "Tar"},   {"a.tgz", "Tar"},    {"a.tar.bz2", "Tar"}, {"a.tbz2", "Tar"},
+        {"a.txz", "Tar"},   {"a.tar.xz", "Tar"}, {"a.taz", "Tar"},     {"a.tar.Z", "Tar"},
     };
     for (const auto& [archive, entry] : cases) {
         SCOPED_TRACE(archive);
@@ -177,26 +182,30 @@ TEST_F(CliOperations, KindComesFromTheFirstBytesWhenTheNameTellsNothing) {
 }
 
 class CliListing : public CliOperations {
-protected:
+  protected:
     void SetUp() override {
         work.Write("a.lzh", "");
         fake.Queue("Unlha", EntryRecord{"docs/readme.txt", 1234567, 617283, 0x1234ABCD, 500, 0x2AEF,
                                         0x85AF, "-rw-", "-lh5-"});
-        fake.Queue("Unlha", EntryRecord{"日本語.txt", 0, 0, 0xA, 0, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
-        fake.Queue("Unlha", EntryRecord{"say \"hi\", then.txt", 10, 10, 0, 1000, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
+        fake.Queue("Unlha",
+                   EntryRecord{"日本語.txt", 0, 0, 0xA, 0, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
+        fake.Queue("Unlha", EntryRecord{"say \"hi\", then.txt", 10, 10, 0, 1000, 0x2AEF, 0x85AF,
+                                        "-rw-", "-lh0-"});
     }
 };
 
 TEST_F(CliListing, TableHasAHeaderAlignedRowsAndATotalLine) {
     const CliResult run = RunCli({"list", "a.lzh"}, work.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "  OrgSize  PackedSize   Ratio  Date      Time      Attr  Type   CRC   Path   FileName\n"
-              "1,234,567     617,283   50.0%  01/07/15  16:45:30  -rw-  -lh5-  ABCD  docs/  readme.txt\n"
-              "                         0.0%  01/07/15  16:45:30  -rw-  -lh0-  000A         日本語.txt\n"
-              "       10          10  100.0%  01/07/15  16:45:30  -rw-  -lh0-  0000         say \"hi\", then.txt\n"
-              "---------  ----------  ------\n"
-              "1,234,577     617,293   50.0%  3 entries\n");
+    EXPECT_EQ(
+        run.out,
+        "  OrgSize  PackedSize   Ratio  Date      Time      Attr  Type   CRC   Path   FileName\n"
+        "1,234,567     617,283   50.0%  01/07/15  16:45:30  -rw-  -lh5-  ABCD  docs/  readme.txt\n"
+        "                         0.0%  01/07/15  16:45:30  -rw-  -lh0-  000A         日本語.txt\n"
+        "       10          10  100.0%  01/07/15  16:45:30  -rw-  -lh0-  0000         say \"hi\", "
+        "then.txt\n"
+        "---------  ----------  ------\n"
+        "1,234,577     617,293   50.0%  3 entries\n");
 }
 
 TEST_F(CliListing, CsvAndJsonCarryTheTenFieldsByName) {
@@ -236,11 +245,13 @@ TEST_F(CliListing, AnEmptyArchiveAndAFailedListing) {
 TEST_F(CliOperations, SfxHandsTheArchiveAndTheTargetFolder) {
     work.Write("a.lzh", "");
     work.Folder("bin");
-    const CliResult run = RunCli({"sfx", "a.lzh", "--to", "bin", "--type", "win32", "--command", "-gw"}, work.path());
+    const CliResult run =
+        RunCli({"sfx", "a.lzh", "--to", "bin", "--type", "win32", "--command", "-gw"}, work.path());
     EXPECT_EQ(run.status, 0) << run.err;
     const FakeCall call = OnlyCall("Unlha");
     EXPECT_TRUE(call.command.starts_with("s ")) << call.command;
-    EXPECT_TRUE(call.command.ends_with("\"" + At("a.lzh") + "\" \"" + At("bin") + "/\"")) << call.command;
+    EXPECT_TRUE(call.command.ends_with("\"" + At("a.lzh") + "\" \"" + At("bin") + "/\""))
+        << call.command;
 
     fake.ClearCalls();
     const CliResult own = RunCli({"sfx", "a.lzh"}, work.path());
@@ -254,9 +265,9 @@ TEST_F(CliOperations, SfxHandsTheArchiveAndTheTargetFolder) {
 }
 
 TEST_F(CliOperations, SettingsSavedByOneRunAreLoadedByTheNext) {
-    const CliResult saved =
-        RunCli({"pack", "a.cab", "--method", "lzx", "--level", "19", "--quiet", "--save-props", "job.txt"},
-               work.path());
+    const CliResult saved = RunCli(
+        {"pack", "a.cab", "--method", "lzx", "--level", "19", "--quiet", "--save-props", "job.txt"},
+        work.path());
     ASSERT_EQ(saved.status, 0) << saved.err;
     fake.ClearCalls();
     // The loaded kind is overridden by the archive's name; the switches stay.

@@ -41,7 +41,7 @@ void AwaitArchive(const std::string& kind, const std::filesystem::path& archive)
 }
 
 class CliRealKind : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override {
         work.Write("sample/readme.txt", "Quorvex6\nline two\n");
         std::string numbers;
@@ -65,7 +65,8 @@ TEST_P(CliRealKind, PacksListsAndExtractsTheSameTree) {
 
     const CliResult csv = RunCli({"list", archive, "--format", "csv"}, work.path());
     ASSERT_EQ(csv.status, 0) << csv.err;
-    for (const std::string name : {"readme.txt", "numbers.txt", "bytes.bin", "日本語.txt", "empty.txt"}) {
+    for (const std::string name :
+         {"readme.txt", "numbers.txt", "bytes.bin", "日本語.txt", "empty.txt"}) {
         EXPECT_NE(csv.out.find("\n" + name + ","), std::string::npos) << name << "\n" << csv.out;
     }
     const CliResult json = RunCli({"list", archive, "--format", "json"}, work.path());
@@ -80,13 +81,15 @@ TEST_P(CliRealKind, PacksListsAndExtractsTheSameTree) {
     EXPECT_EQ(TreeOf(work.path() / "out"), TreeOf(work.path() / "sample"));
 
     // Extracting one name gives that file alone.
-    const CliResult one = RunCli({"extract", archive, "nested/numbers.txt", "--to", "one", "--quiet"}, work.path());
+    const CliResult one =
+        RunCli({"extract", archive, "nested/numbers.txt", "--to", "one", "--quiet"}, work.path());
     ASSERT_EQ(one.status, 0) << one.err;
     const auto tree = TreeOf(work.path() / "one");
     ASSERT_EQ(tree.size(), 2u);
     EXPECT_EQ(tree[0].first, "nested/");
     const auto original = TreeOf(work.path() / "sample");
-    EXPECT_NE(std::find(original.begin(), original.end(), tree[1]), original.end()) << tree[1].first;
+    EXPECT_NE(std::find(original.begin(), original.end(), tree[1]), original.end())
+        << tree[1].first;
 }
 
 TEST_P(CliRealKind, ABrokenArchiveIsAnErrorOfTheControl) {
@@ -103,7 +106,9 @@ TEST_P(CliRealKind, ABrokenArchiveIsAnErrorOfTheControl) {
 
 TEST_P(CliRealKind, SfxEitherWritesAProgramOrSaysWhyNot) {
     const std::string archive = ArchiveName(GetParam());
-    ASSERT_EQ(RunCli({"pack", archive, "readme.txt", "--base", "sample", "--quiet"}, work.path()).status, 0);
+    ASSERT_EQ(
+        RunCli({"pack", archive, "readme.txt", "--base", "sample", "--quiet"}, work.path()).status,
+        0);
     AwaitArchive(GetParam(), work.path() / archive);
     work.Folder("bin");
     const CliResult sfx = RunCli({"sfx", archive, "--to", "bin"}, work.path());

@@ -15,8 +15,10 @@ namespace {
 std::string Quoted(const std::string& text) {
     std::string out = "'";
     for (char c : text) {
-        if (c == '\'') out += "'\\''";
-        else out.push_back(c);
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out.push_back(c);
     }
     return out + "'";
 }
@@ -33,7 +35,8 @@ std::string Slurp(const std::filesystem::path& file) {
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                  const std::string& input, const std::vector<std::string>& env) {
     std::string pattern = (std::filesystem::temp_directory_path() / "qvcli-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder for the run");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a folder for the run");
     const std::filesystem::path io = pattern;
     std::ofstream(io / "in", std::ios::binary) << input;
     std::string command = "cd " + Quoted(cwd.string()) + " && env";

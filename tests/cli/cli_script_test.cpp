@@ -17,17 +17,22 @@ struct ScriptCase {
 
 TEST(CliScript, LinesDispatchByNameAndPrintValuesOrErrorNumbers) {
     const ScriptCase cases[] = {
-        {"get ArcMode\nget pTypeOfArc\nget swDialog\nget swGaugeProgress\nget swCommand\n", "0\n2\nTrue\nFalse\n\n"},
+        {"get ArcMode\nget pTypeOfArc\nget swDialog\nget swGaugeProgress\nget swCommand\n",
+         "0\n2\nTrue\nFalse\n\n"},
         {"set ArcMode 5\nget arcmode\n", "5\n"},
         {"set swDialog False\nget swDialog\nset swDialog True\nget swDialog\n", "False\nTrue\n"},
         {"set swCommand \"  say \"\"hi\"\"  \"\nget swCommand\n", "say \"hi\"\n"},
         {"set pArcFileName \"書庫.lzh\"\nget pArcFileName\n", "書庫.lzh\n"},
-        {"set cabMultiVolume -1\nset LevelLZX 22\nset LevelLZX 21\nget LevelLZX\n", "error 380\nerror 380\n21\n"},
+        {"set cabMultiVolume -1\nset LevelLZX 22\nset LevelLZX 21\nget LevelLZX\n",
+         "error 380\nerror 380\n21\n"},
         {"set cabMultiVolume 100000\nget cabMultiVolume\n", "100000\n"},
         {"set LevelLZX 99999999999\n", "error 6\n"},
-        {"set Errorstring \"x\"\nset pFilesCount 1\nset oFilesList(0) \"x\"\n", "error 383\nerror 383\nerror 383\n"},
-        {"get pFilesList(0)\ncall pFilesClear\nget pFilesList(0)\nget pFilesList(1)\n", "error 9\n\nerror 9\n"},
-        {"call pAddFile \"  a.txt  \"\ncall pAddFile \"b\"\nset pFilesList(1) \"c\"\nget pFilesList(1)\nget pFilesCount\n",
+        {"set Errorstring \"x\"\nset pFilesCount 1\nset oFilesList(0) \"x\"\n",
+         "error 383\nerror 383\nerror 383\n"},
+        {"get pFilesList(0)\ncall pFilesClear\nget pFilesList(0)\nget pFilesList(1)\n",
+         "error 9\n\nerror 9\n"},
+        {"call pAddFile \"  a.txt  \"\ncall pAddFile \"b\"\nset pFilesList(1) \"c\"\nget "
+         "pFilesList(1)\nget pFilesCount\n",
          "c\n2\n"},
         {"call eAddFile \"  \"\nget eFilesCount\nget eFilesList(0)\n", "1\n  \n"},
         {"get NoSuchMember\ncall pAddFile\nget Error\n", "error 438\nerror 450\n0\n"},
@@ -35,7 +40,8 @@ TEST(CliScript, LinesDispatchByNameAndPrintValuesOrErrorNumbers) {
         {"   # a comment\n\n\t\nget Error   \r\n", "0\n"},
         {"use 0\nuse 2\nuse 1\nget Error\n", "error 9\nerror 9\n0\n"},
         // A new instance is a newly placed control: it resets the shared kind, keeps its own field.
-        {"set ArcMode 3\nnew\nget ArcMode\nset ArcMode 2\nuse 1\nget ArcMode\nuse 2\nget ArcMode\n", "0\n3\n2\n"},
+        {"set ArcMode 3\nnew\nget ArcMode\nset ArcMode 2\nuse 1\nget ArcMode\nuse 2\nget ArcMode\n",
+         "0\n3\n2\n"},
         {"set hwnd 77\nnew\nget hwnd\nset hwnd 5\nuse 1\nget hwnd\n", "0\n5\n"},
     };
     TempDir work;
@@ -49,15 +55,28 @@ TEST(CliScript, LinesDispatchByNameAndPrintValuesOrErrorNumbers) {
 
 TEST(CliScript, AMalformedLineStopsTheScriptWithItsLineNumber) {
     const std::string malformed[] = {
-        "set ArcMode",  "set ArcMode 1 2", "set ArcMode true", "set ArcMode \"open",
-        "get",          "get pFilesList (0)", "get pFilesList(x)", "get pFilesList(0",
-        "call",         "use",             "use one",          "load",
-        "frob ArcMode", "set ArcMode --1",  "new 2",           "set swCommand \"\xff\"",
+        "set ArcMode",
+        "set ArcMode 1 2",
+        "set ArcMode true",
+        "set ArcMode \"open",
+        "get",
+        "get pFilesList (0)",
+        "get pFilesList(x)",
+        "get pFilesList(0",
+        "call",
+        "use",
+        "use one",
+        "load",
+        "frob ArcMode",
+        "set ArcMode --1",
+        "new 2",
+        "set swCommand \"\xff\"",
     };
     TempDir work;
     for (const std::string& line : malformed) {
         SCOPED_TRACE(line);
-        const CliResult run = RunCli({"script"}, work.path(), "get ArcMode\n# note\n" + line + "\nget ArcMode\n");
+        const CliResult run =
+            RunCli({"script"}, work.path(), "get ArcMode\n# note\n" + line + "\nget ArcMode\n");
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "0\n");
         EXPECT_EQ(run.err, "syntax error at line 3\n");
@@ -67,9 +86,9 @@ TEST(CliScript, AMalformedLineStopsTheScriptWithItsLineNumber) {
 TEST(CliScript, ReadsAFileAndOperationsRecordInError) {
     FakeArchiver fake;
     TempDir work;
-    work.Write("job.txt",
-               "set ArcMode 0\nset oArcFileName \"" + work.str() + "/missing.lzh\"\ncall OpenFile\n"
-               "get Error\nget Errorstring\n");
+    work.Write("job.txt", "set ArcMode 0\nset oArcFileName \"" + work.str() +
+                              "/missing.lzh\"\ncall OpenFile\n"
+                              "get Error\nget Errorstring\n");
     const CliResult run = RunCli({"script", "job.txt"}, work.path());
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "32817\nファイルが見つかりません｡\n");
@@ -82,9 +101,10 @@ TEST(CliScript, SavesAndLoadsSettingsThroughAFile) {
                                    "set hwnd 9\nsave settings.txt\n");
     ASSERT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out, "");
-    const CliResult loaded = RunCli({"script"}, work.path(),
-                                    "load settings.txt\nget ArcMode\nget LevelLZX\nget swCommand\n"
-                                    "get LevelQUANTUM\nnew\nget LevelLZX\nload \"settings.txt\"\nget LevelLZX\n");
+    const CliResult loaded =
+        RunCli({"script"}, work.path(),
+               "load settings.txt\nget ArcMode\nget LevelLZX\nget swCommand\n"
+               "get LevelQUANTUM\nnew\nget LevelLZX\nload \"settings.txt\"\nget LevelLZX\n");
     EXPECT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_EQ(loaded.out, "2\n19\n-z\n1\n15\n19\n");
 
@@ -94,8 +114,11 @@ TEST(CliScript, SavesAndLoadsSettingsThroughAFile) {
                                         "/no/such/folder/s.txt\nget Error\n");
     EXPECT_EQ(broken.status, 0);
     EXPECT_EQ(broken.out, "error 53\nerror 380\nerror 75\n0\n");
-    EXPECT_NE(broken.err.find("script line 1: missing.txt: no such settings file"), std::string::npos) << broken.err;
-    EXPECT_NE(broken.err.find("script line 2: broken.txt: line 1:"), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("script line 1: missing.txt: no such settings file"),
+              std::string::npos)
+        << broken.err;
+    EXPECT_NE(broken.err.find("script line 2: broken.txt: line 1:"), std::string::npos)
+        << broken.err;
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ TEST(CliUsage, WrongCommandLinesExitTwoWithAOneLineHint) {
         {{"pack", "a.cab", "--volume", "-1"}, "--volume takes a size"},
         {{"pack", "a.ish", "--kind", "ish"}, "for ish, ARCHIVE is the existing folder"},
         {{"pack", "a.lzh", "--ish", "euc"}, "--ish takes"},
-        {{"pack", "a.lzh", "--props", "missing.txt"}, "--props: missing.txt: no such settings file"},
+        {{"pack", "a.lzh", "--props", "missing.txt"},
+         "--props: missing.txt: no such settings file"},
         {{"list", "a.zip", "--format", "xml"}, "--format takes table, csv or json"},
         {{"list", "a.zip", "b.zip"}, "unexpected operand b.zip"},
         {{"sfx", "a.lzh", "--type", "win64"}, "--type takes"},
@@ -71,15 +72,18 @@ TEST(CliUsage, EveryHelpFitsOneScreenAndNamesTheOptionsThatWork) {
         std::vector<std::string> required;
     };
     const std::vector<std::string> switches = {
-        "--kind", "--no-recurse", "--no-folder-names", "--no-hidden", "--no-time-check",
-        "--no-space-check", "--quiet", "--gauge", "--switches", "--method", "--level",
-        "--volume", "--ish", "--props", "--save-props", "--help"};
+        "--kind",          "--no-recurse",     "--no-folder-names", "--no-hidden",
+        "--no-time-check", "--no-space-check", "--quiet",           "--gauge",
+        "--switches",      "--method",         "--level",           "--volume",
+        "--ish",           "--props",          "--save-props",      "--help"};
     std::vector<std::string> pack = switches;
     pack.push_back("--base");
     const HelpCase cases[] = {
         {"", {"--help", "--version"}},
         {"pack", pack},
-        {"extract", {"--to", "--kind", "--no-folder-names", "--quiet", "--switches", "--props", "--save-props"}},
+        {"extract",
+         {"--to", "--kind", "--no-folder-names", "--quiet", "--switches", "--props",
+          "--save-props"}},
         {"list", {"--format", "--kind", "--props", "--save-props"}},
         {"sfx", {"--to", "--type", "--command", "--kind", "--props", "--save-props"}},
         {"version", {"--kind"}},
@@ -89,9 +93,10 @@ TEST(CliUsage, EveryHelpFitsOneScreenAndNamesTheOptionsThatWork) {
     TempDir work;
     for (const HelpCase& c : cases) {
         SCOPED_TRACE(c.command);
-        const CliResult run = RunCli(c.command.empty() ? std::vector<std::string>{"--help"}
-                                                       : std::vector<std::string>{c.command, "--help"},
-                                     work.path());
+        const CliResult run =
+            RunCli(c.command.empty() ? std::vector<std::string>{"--help"}
+                                     : std::vector<std::string>{c.command, "--help"},
+                   work.path());
         ASSERT_EQ(run.status, 0);
         EXPECT_LE(std::count(run.out.begin(), run.out.end(), '\n'), 24);
         std::istringstream lines(run.out);
@@ -113,7 +118,8 @@ TEST(CliUsage, VersionAndAboutNeedNoArchive) {
     TempDir work;
     const CliResult version = RunCli({"version", "--kind", "zip"}, work.path());
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "zip Version 100\nzip Running False\nVersionZipJ 100\nRunningZipJ False\n");
+    EXPECT_EQ(version.out,
+              "zip Version 100\nzip Running False\nVersionZipJ 100\nRunningZipJ False\n");
 
     fake.Return("UnlhaGetVersion", 251);
     fake.Return("TarGetRunning", 1);

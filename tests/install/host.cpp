@@ -1,7 +1,8 @@
 // A host as small as a host can be: place the control, set and read properties by member and
 // by name, ask the ZIP library for its version.
-#include <cstdio>
 #include <quorvex6/control.h>
+
+#include <cstdio>
 
 int main() {
     auto control = quorvex6::Quorvex6::CreateNew();

@@ -69,7 +69,8 @@ std::string OptionHelp(std::span<const OptionSpec* const> options) {
     std::string text;
     for (const OptionSpec* option : options) {
         const std::string lead = Lead(*option);
-        text += "  " + lead + std::string(width - lead.size() + 2, ' ') + std::string(option->help) + "\n";
+        text += "  " + lead + std::string(width - lead.size() + 2, ' ') +
+                std::string(option->help) + "\n";
     }
     return text;
 }

@@ -18,7 +18,7 @@ struct OptionSpec {
 };
 
 class Arguments {
-public:
+  public:
     // A repeated option keeps its last value.
     static Arguments Parse(std::span<const std::string_view> args,
                            std::span<const OptionSpec* const> options);
@@ -27,7 +27,7 @@ public:
     std::optional<std::string> Value(std::string_view option) const;
     const std::vector<std::string>& operands() const { return operands_; }
 
-private:
+  private:
     std::map<std::string, std::string> values_;
     std::vector<std::string> operands_;
 };

@@ -6,9 +6,11 @@
 
 namespace quorvex::cli {
 
-const OptionSpec kKindOption{"--kind", "KIND", "lha zip cab arj ish tar rar (default: from the name or content)"};
+const OptionSpec kKindOption{"--kind", "KIND",
+                             "lha zip cab arj ish tar rar (default: from the name or content)"};
 const OptionSpec kPropsOption{"--props", "FILE", "load the control's settings from FILE first"};
-const OptionSpec kSavePropsOption{"--save-props", "FILE", "save the control's settings to FILE after"};
+const OptionSpec kSavePropsOption{"--save-props", "FILE",
+                                  "save the control's settings to FILE after"};
 const OptionSpec kHelpOption{"--help", "", "show this help"};
 
 std::u16string ControlText(const std::string& utf8, const std::string& what) {
@@ -37,7 +39,8 @@ const Kind& KindOption(const std::string& value) {
 
 namespace {
 
-const Kind& KindFor(const Arguments& args, const std::string& archive, const quorvex6::Quorvex6& control) {
+const Kind& KindFor(const Arguments& args, const std::string& archive,
+                    const quorvex6::Quorvex6& control) {
     if (const auto name = args.Value(kKindOption.name)) return KindOption(*name);
     if (const Kind* kind = KindFromName(archive)) return *kind;
     std::error_code error;
@@ -52,7 +55,8 @@ const Kind& KindFor(const Arguments& args, const std::string& archive, const quo
 
 }  // namespace
 
-std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args, const std::string& archive) {
+std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args,
+                                                   const std::string& archive) {
     auto control = quorvex6::Quorvex6::CreateNew();
     if (const auto file = args.Value(kPropsOption.name)) {
         try {

@@ -28,7 +28,8 @@ const Kind& KindOption(const std::string& value);
 
 // A newly placed control with --props loaded, the kind set (--kind, the archive's name, its
 // first bytes, or the loaded settings) and the archive known to the user as `archive`.
-std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args, const std::string& archive);
+std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args,
+                                                   const std::string& archive);
 
 // The one operand every operation needs; UsageError when missing or when more were given
 // than allowed.

@@ -44,8 +44,8 @@ int RunVersion(const Arguments& args) {
         const int32_t version = control->get_Version();
         const int16_t running = control->get_Running();
         std::printf("%.*s Version %d\n%.*s Running %s\n", static_cast<int>(kind->name.size()),
-                    kind->name.data(), static_cast<int>(version), static_cast<int>(kind->name.size()),
-                    kind->name.data(), Shown(running));
+                    kind->name.data(), static_cast<int>(version),
+                    static_cast<int>(kind->name.size()), kind->name.data(), Shown(running));
         std::fflush(stdout);
         PrintMessages(capture.messages());
     }

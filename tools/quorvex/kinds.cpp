@@ -19,8 +19,8 @@ bool StartsWith(Head head, size_t at, std::string_view magic) {
 
 // "-lh5-" and its relatives sit two bytes into the first header.
 bool LhaBid(Head head) {
-    return head.size() >= 7 && head[2] == '-' && head[3] == 'l' && (head[4] == 'h' || head[4] == 'z') &&
-           head[6] == '-';
+    return head.size() >= 7 && head[2] == '-' && head[3] == 'l' &&
+           (head[4] == 'h' || head[4] == 'z') && head[6] == '-';
 }
 bool ZipBid(Head head) {
     return StartsWith(head, 0, "PK\x03\x04") || StartsWith(head, 0, "PK\x05\x06");
@@ -36,7 +36,10 @@ bool IshBid(Head head) {
 // A plain ustar header, or one of the compressions tar archives come in.
 bool TarBid(Head head) {
     return StartsWith(head, 257, "ustar") || StartsWith(head, 0, "\x1F\x8B") ||
-           StartsWith(head, 0, "BZh") || StartsWith(head, 0, "\xFD" "7zXZ") ||
+           StartsWith(head, 0, "BZh") ||
+           StartsWith(head, 0,
+                      "\xFD"
+                      "7zXZ") ||
            StartsWith(head, 0, "\x1F\x9D");
 }
 bool RarBid(Head head) { return StartsWith(head, 0, "Rar!\x1A\x07"); }
@@ -80,8 +83,9 @@ const Kind* KindOfArcMode(int32_t arcMode) {
 
 const Kind* KindFromName(const std::filesystem::path& archive) {
     std::string name = archive.filename().string();
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
     for (const Kind& kind : kKinds) {
         for (std::string_view suffix : kind.suffixes) {
             if (name.size() > suffix.size() && name.ends_with(suffix)) return &kind;

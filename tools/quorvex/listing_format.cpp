@@ -30,10 +30,13 @@ std::string SeparatorOf(const std::vector<ListingRow>& rows) {
     for (const ListingRow& row : rows) {
         for (Column column : {kOrgSize, kPackedSize}) {
             const std::string& text = row[column];
-            const auto digit = std::find_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-            const auto other = std::find_if(digit, text.end(), [](char c) { return c < '0' || c > '9'; });
+            const auto digit =
+                std::find_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+            const auto other =
+                std::find_if(digit, text.end(), [](char c) { return c < '0' || c > '9'; });
             if (other != text.end()) {
-                const auto next = std::find_if(other, text.end(), [](char c) { return c >= '0' && c <= '9'; });
+                const auto next =
+                    std::find_if(other, text.end(), [](char c) { return c >= '0' && c <= '9'; });
                 return std::string(other, next);
             }
         }
@@ -66,8 +69,10 @@ std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
     for (char c : text) {
-        if (c == '"') out += "\"\"";
-        else out.push_back(c);
+        if (c == '"')
+            out += "\"\"";
+        else
+            out.push_back(c);
     }
     return out + "\"";
 }
@@ -107,7 +112,9 @@ std::string FormatTable(const std::vector<ListingRow>& rows) {
     total[kOrgSize] = Grouped(original, separator);
     total[kPackedSize] = Grouped(packed, separator);
     char ratio[32];
-    std::snprintf(ratio, sizeof ratio, "%.1f%%", original == 0 ? 0.0 : 100.0 * static_cast<double>(packed) / static_cast<double>(original));
+    std::snprintf(
+        ratio, sizeof ratio, "%.1f%%",
+        original == 0 ? 0.0 : 100.0 * static_cast<double>(packed) / static_cast<double>(original));
     total[kRatio] = ratio;
     total[kDate] = std::to_string(rows.size()) + (rows.size() == 1 ? " entry" : " entries");
 
@@ -140,7 +147,8 @@ std::string FormatTable(const std::vector<ListingRow>& rows) {
 
 std::string FormatCsv(const std::vector<ListingRow>& rows) {
     std::string out;
-    for (size_t c = 0; c < kColumnNames.size(); ++c) out += (c ? "," : "") + std::string(kColumnNames[c]);
+    for (size_t c = 0; c < kColumnNames.size(); ++c)
+        out += (c ? "," : "") + std::string(kColumnNames[c]);
     out += "\n";
     for (const ListingRow& row : rows) {
         for (size_t c = 0; c < row.size(); ++c) out += (c ? "," : "") + CsvField(row[c]);
@@ -155,7 +163,8 @@ std::string FormatJson(const std::vector<ListingRow>& rows) {
     for (size_t r = 0; r < rows.size(); ++r) {
         out += "  {";
         for (size_t c = 0; c < kColumnNames.size(); ++c) {
-            out += (c ? ", " : "") + JsonString(std::string(kColumnNames[c])) + ": " + JsonString(rows[r][c]);
+            out += (c ? ", " : "") + JsonString(std::string(kColumnNames[c])) + ": " +
+                   JsonString(rows[r][c]);
         }
         out += r + 1 < rows.size() ? "},\n" : "}\n";
     }

@@ -20,9 +20,10 @@ constexpr std::string_view kScriptGrammar =
     "A failing line prints \"error N\"; a malformed one ends the script with status 2.\n";
 
 void PrintProgramHelp() {
-    std::printf("usage: quorvex COMMAND [ARGS] [options]\n"
-                "Drives the Quorvex6 archive control: LHA, ZIP, CAB, ARJ, ISH, TAR and RAR.\n\n"
-                "Commands:\n");
+    std::printf(
+        "usage: quorvex COMMAND [ARGS] [options]\n"
+        "Drives the Quorvex6 archive control: LHA, ZIP, CAB, ARJ, ISH, TAR and RAR.\n\n"
+        "Commands:\n");
     size_t width = 0;
     for (const Command& command : Commands()) {
         width = std::max(width, command.name.size() + 1 + command.synopsis.size());
@@ -33,10 +34,11 @@ void PrintProgramHelp() {
         std::printf("  %s  %.*s\n", lead.c_str(), static_cast<int>(command.summary.size()),
                     command.summary.data());
     }
-    std::printf("\nOptions:\n"
-                "  --help     this help; quorvex COMMAND --help for a command's options\n"
-                "  --version  the program's version\n\n"
-                "Exit status: 0 done, 1 the control recorded an error, 2 a usage error.\n");
+    std::printf(
+        "\nOptions:\n"
+        "  --help     this help; quorvex COMMAND --help for a command's options\n"
+        "  --version  the program's version\n\n"
+        "Exit status: 0 done, 1 the control recorded an error, 2 a usage error.\n");
 }
 
 void PrintCommandHelp(const Command& command) {
@@ -46,7 +48,8 @@ void PrintCommandHelp(const Command& command) {
                 command.synopsis.empty() ? "" : " ", std::toupper(command.summary.front()),
                 static_cast<int>(command.summary.size() - 1), command.summary.data() + 1,
                 OptionHelp(command.options()).c_str());
-    if (command.name == "script") std::printf("\n%.*s", static_cast<int>(kScriptGrammar.size()), kScriptGrammar.data());
+    if (command.name == "script")
+        std::printf("\n%.*s", static_cast<int>(kScriptGrammar.size()), kScriptGrammar.data());
 }
 
 int UsageFailure(const std::string& hint, std::string_view command) {

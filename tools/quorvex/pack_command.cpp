@@ -53,7 +53,9 @@ int RunPack(const Arguments& args) {
     const int32_t kind = control->get_ArcMode();
     if (status == kExitSuccess && (kind == quorvex6::ARJ_ || kind == quorvex6::RAR_)) {
         // The control starts these programs and does not wait for them.
-        std::fprintf(stderr, "quorvex: the %s program was started and packs on its own; its outcome is not known here\n",
+        std::fprintf(stderr,
+                     "quorvex: the %s program was started and packs on its own; its outcome is not "
+                     "known here\n",
                      kind == quorvex6::ARJ_ ? "arj" : "rar");
     }
     return status;

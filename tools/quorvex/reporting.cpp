@@ -14,7 +14,9 @@ struct MessageCapture::Sink : quorvex6::MessageSink {
     std::vector<std::u16string> messages;
 };
 
-MessageCapture::MessageCapture() : sink_(std::make_shared<Sink>()) { quorvex6::SetMessageSink(sink_); }
+MessageCapture::MessageCapture() : sink_(std::make_shared<Sink>()) {
+    quorvex6::SetMessageSink(sink_);
+}
 MessageCapture::~MessageCapture() { quorvex6::SetMessageSink(nullptr); }
 const std::vector<std::u16string>& MessageCapture::messages() const { return sink_->messages; }
 
@@ -35,7 +37,9 @@ void PrintMessages(const std::vector<std::u16string>& messages, const std::u16st
     std::vector<std::u16string> shown;
     for (const std::u16string& text : messages) {
         // Two queries of one missing library give the same message twice.
-        if ((!skip.empty() && text == skip) || std::find(shown.begin(), shown.end(), text) != shown.end()) continue;
+        if ((!skip.empty() && text == skip) ||
+            std::find(shown.begin(), shown.end(), text) != shown.end())
+            continue;
         shown.push_back(text);
         std::fprintf(stderr, "quorvex: %s\n", Lines(text).c_str());
     }
@@ -45,7 +49,8 @@ int FinishOperation(const quorvex6::Quorvex6& control, const MessageCapture& cap
     const int32_t error = control.get_Error();
     const std::u16string text = control.get_Errorstring();
     // A trapped failure's message is the error text itself; showing it twice tells nothing.
-    PrintMessages(capture.messages(), error == quorvex6::result::kTrapped ? text : std::u16string());
+    PrintMessages(capture.messages(),
+                  error == quorvex6::result::kTrapped ? text : std::u16string());
     if (error == 0) return kExitSuccess;
     std::fprintf(stderr, "quorvex: error %d: %s\n", static_cast<int>(error), Lines(text).c_str());
     return kExitFailure;

@@ -13,14 +13,14 @@ namespace quorvex::cli {
 // Holds the control's modal messages while it lives, so that they can be shown without
 // repeating the error line.
 class MessageCapture {
-public:
+  public:
     MessageCapture();
     ~MessageCapture();
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
     const std::vector<std::u16string>& messages() const;
 
-private:
+  private:
     struct Sink;
     std::shared_ptr<Sink> sink_;
 };

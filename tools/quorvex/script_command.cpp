@@ -1,8 +1,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "commands.h"
 #include "command_support.h"
+#include "commands.h"
 #include "script_host.h"
 #include "usage_error.h"
 

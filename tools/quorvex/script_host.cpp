@@ -39,17 +39,22 @@ Variant ToVariant(const ScriptValue& value) {
 
 std::string Shown(const Variant& value) {
     switch (value.type()) {
-        case quorvex6::VarType::Empty: return "";
-        case quorvex6::VarType::I2: return std::to_string(value.i2());
-        case quorvex6::VarType::I4: return std::to_string(value.i4());
-        case quorvex6::VarType::Bool: return value.boolean() ? "True" : "False";
-        case quorvex6::VarType::String: return ToUtf8(value.str());
+        case quorvex6::VarType::Empty:
+            return "";
+        case quorvex6::VarType::I2:
+            return std::to_string(value.i2());
+        case quorvex6::VarType::I4:
+            return std::to_string(value.i4());
+        case quorvex6::VarType::Bool:
+            return value.boolean() ? "True" : "False";
+        case quorvex6::VarType::String:
+            return ToUtf8(value.str());
     }
     return "";
 }
 
 class Host {
-public:
+  public:
     Host(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
         instances_.push_back(Quorvex6::CreateNew());
     }
@@ -68,7 +73,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<Variant> Arguments(const Statement& statement) const {
         std::vector<Variant> args;
         if (statement.index) args.push_back(IntegerVariant(*statement.index));
@@ -80,24 +85,35 @@ private:
         using Verb = Statement::Verb;
         Quorvex6& control = *instances_[current_];
         switch (statement.verb) {
-            case Verb::Nothing: return;
-            case Verb::Set: control.Invoke(statement.name, InvokeKind::Put, Arguments(statement)); return;
-            case Verb::Get:
-                out_ << Shown(control.Invoke(statement.name, InvokeKind::Get, Arguments(statement))) << "\n";
+            case Verb::Nothing:
                 return;
-            case Verb::Call: control.Invoke(statement.name, InvokeKind::Method, Arguments(statement)); return;
+            case Verb::Set:
+                control.Invoke(statement.name, InvokeKind::Put, Arguments(statement));
+                return;
+            case Verb::Get:
+                out_ << Shown(control.Invoke(statement.name, InvokeKind::Get, Arguments(statement)))
+                     << "\n";
+                return;
+            case Verb::Call:
+                control.Invoke(statement.name, InvokeKind::Method, Arguments(statement));
+                return;
             case Verb::New:
                 instances_.push_back(Quorvex6::CreateNew());
                 current_ = instances_.size() - 1;
                 return;
             case Verb::Use:
-                if (statement.instance < 1 || statement.instance > static_cast<long long>(instances_.size())) {
+                if (statement.instance < 1 ||
+                    statement.instance > static_cast<long long>(instances_.size())) {
                     throw AutomationError(quorvex6::automation::kSubscriptOutOfRange);
                 }
                 current_ = static_cast<size_t>(statement.instance - 1);
                 return;
-            case Verb::Load: LoadSettings(control, statement.file); return;
-            case Verb::Save: SaveSettings(control, statement.file); return;
+            case Verb::Load:
+                LoadSettings(control, statement.file);
+                return;
+            case Verb::Save:
+                SaveSettings(control, statement.file);
+                return;
         }
     }
 

@@ -11,7 +11,7 @@ bool Blank(char c) { return c == ' ' || c == '\t'; }
 
 // A cursor over one line; every reader skips the blanks before what it reads.
 class Cursor {
-public:
+  public:
     explicit Cursor(std::string_view line) : rest_(line) {}
 
     void SkipBlanks() {
@@ -32,7 +32,9 @@ public:
     std::string_view Word() {
         SkipBlanks();
         size_t n = 0;
-        while (n < rest_.size() && (std::isalnum(static_cast<unsigned char>(rest_[n])) || rest_[n] == '_')) ++n;
+        while (n < rest_.size() &&
+               (std::isalnum(static_cast<unsigned char>(rest_[n])) || rest_[n] == '_'))
+            ++n;
         return Take(n);
     }
     bool NextIs(char c) {
@@ -74,7 +76,8 @@ public:
             if (!text) return std::nullopt;
             return ScriptValue(std::move(*text));
         }
-        if (rest_.starts_with('-') || (!rest_.empty() && rest_.front() >= '0' && rest_.front() <= '9')) {
+        if (rest_.starts_with('-') ||
+            (!rest_.empty() && rest_.front() >= '0' && rest_.front() <= '9')) {
             const auto number = Integer();
             if (!number) return std::nullopt;
             return ScriptValue(*number);
@@ -85,7 +88,7 @@ public:
         return std::nullopt;
     }
 
-private:
+  private:
     std::string_view Take(size_t n) {
         const std::string_view taken = rest_.substr(0, n);
         rest_.remove_prefix(n);

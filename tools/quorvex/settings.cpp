@@ -31,8 +31,7 @@ void LoadSettings(quorvex6::Quorvex6& control, const std::string& path) {
         quorvex6::FilePropertyBag bag(name);
         control.Load(bag);
     } catch (const quorvex6::PropertyFileError& e) {
-        throw SettingsError(quorvex6::automation::kInvalidPropertyValue,
-                            path + ": " + e.what());
+        throw SettingsError(quorvex6::automation::kInvalidPropertyValue, path + ": " + e.what());
     } catch (const quorvex6::AutomationError& e) {
         throw SettingsError(e.number(), path + ": a value of the wrong type");
     } catch (const std::runtime_error& e) {
@@ -47,8 +46,7 @@ void SaveSettings(const quorvex6::Quorvex6& control, const std::string& path) {
         control.Save(bag);
         bag.Commit();
     } catch (const quorvex6::PropertyFileError& e) {
-        throw SettingsError(quorvex6::automation::kInvalidPropertyValue,
-                            path + ": " + e.what());
+        throw SettingsError(quorvex6::automation::kInvalidPropertyValue, path + ": " + e.what());
     } catch (const std::runtime_error& e) {
         throw SettingsError(kFileAccess, path + ": " + e.what());
     }

@@ -11,11 +11,12 @@ namespace quorvex::cli {
 // Why a settings file could not be used; number() is the automation error a script sees
 // (53 file not found, 75 file access error, 380 a malformed file).
 class SettingsError : public std::runtime_error {
-public:
-    SettingsError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+  public:
+    SettingsError(int number, const std::string& what)
+        : std::runtime_error(what), number_(number) {}
     int number() const { return number_; }
 
-private:
+  private:
     int number_;
 };
 

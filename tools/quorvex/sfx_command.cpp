@@ -10,7 +10,8 @@ namespace quorvex::cli {
 namespace {
 
 const OptionSpec kTo{"--to", "DIR", "write the program into DIR (default: the archive's folder)"};
-const OptionSpec kType{"--type", "T", "dos-large dos-small win16 win16m win32 win32m (default: win16)"};
+const OptionSpec kType{"--type", "T",
+                       "dos-large dos-small win16 win16m win32 win32m (default: win16)"};
 const OptionSpec kCommandText{"--command", "TEXT", "extra text for the self-extractor's creation"};
 
 struct SfxType {
@@ -18,9 +19,12 @@ struct SfxType {
     int32_t value;
 };
 constexpr std::array kSfxTypes = {
-    SfxType{"dos-large", quorvex6::DOS_SFX_Large}, SfxType{"dos-small", quorvex6::DOS_SFX_Small},
-    SfxType{"win16", quorvex6::WinSFX},            SfxType{"win16m", quorvex6::WinSFXM},
-    SfxType{"win32", quorvex6::WinSFX32},          SfxType{"win32m", quorvex6::WinSFX32M},
+    SfxType{"dos-large", quorvex6::DOS_SFX_Large},
+    SfxType{"dos-small", quorvex6::DOS_SFX_Small},
+    SfxType{"win16", quorvex6::WinSFX},
+    SfxType{"win16m", quorvex6::WinSFXM},
+    SfxType{"win32", quorvex6::WinSFX32},
+    SfxType{"win32m", quorvex6::WinSFX32M},
 };
 
 int32_t SfxTypeNamed(const std::string& word) {
@@ -33,7 +37,8 @@ int32_t SfxTypeNamed(const std::string& word) {
 }  // namespace
 
 std::vector<const OptionSpec*> SfxOptions() {
-    return {&kTo, &kType, &kCommandText, &kKindOption, &kPropsOption, &kSavePropsOption, &kHelpOption};
+    return {&kTo,        &kType, &kCommandText, &kKindOption, &kPropsOption, &kSavePropsOption,
+            &kHelpOption};
 }
 
 int RunSfx(const Arguments& args) {

@@ -18,8 +18,11 @@ struct Choice {
     int32_t value;
 };
 
-constexpr Choice kLhaMethods[] = {{"lh0", quorvex6::Lh0}, {"lh1", quorvex6::Lh1}, {"lh5", quorvex6::Lh5},
-                                  {"lh6", quorvex6::Lh6}, {"lh7", quorvex6::Lh7}};
+constexpr Choice kLhaMethods[] = {{"lh0", quorvex6::Lh0},
+                                  {"lh1", quorvex6::Lh1},
+                                  {"lh5", quorvex6::Lh5},
+                                  {"lh6", quorvex6::Lh6},
+                                  {"lh7", quorvex6::Lh7}};
 constexpr Choice kCabMethods[] = {{"mszip", quorvex6::MSZIP},
                                   {"lzx", quorvex6::LZX},
                                   {"quantum", quorvex6::QUANTUM},
@@ -48,7 +51,8 @@ void Method(Quorvex6& control, const std::string& value) {
         RequireKind(control, quorvex6::CAB_, "--method " + value + " is a cab method");
         control.put_pTypeOfCab(cab->value);
     } else {
-        throw UsageError("--method takes lh0, lh1, lh5, lh6, lh7 (lha) or mszip, lzx, quantum, store (cab)");
+        throw UsageError(
+            "--method takes lh0, lh1, lh5, lh6, lh7 (lha) or mszip, lzx, quantum, store (cab)");
     }
 }
 
@@ -63,8 +67,10 @@ void Level(Quorvex6& control, const std::string& value) {
     if (!number || *number < (lzx ? 15 : 1) || *number > (lzx ? 21 : 7)) {
         throw UsageError("--level " + value + ": " + (lzx ? "lzx" : "quantum") + " takes " + range);
     }
-    if (lzx) control.put_LevelLZX(static_cast<int16_t>(*number));
-    else control.put_LevelQUANTUM(static_cast<int16_t>(*number));
+    if (lzx)
+        control.put_LevelLZX(static_cast<int16_t>(*number));
+    else
+        control.put_LevelQUANTUM(static_cast<int16_t>(*number));
 }
 
 void Volume(Quorvex6& control, const std::string& value) {
@@ -93,27 +99,36 @@ constexpr int16_t kOn = quorvex6::kTrue;
 constexpr uint8_t kBoth = kForPack | kForExtract;
 
 constexpr std::array kSwitchOptions = {
-    SwitchOption{{"--no-recurse", "", "do not descend into folders"}, kForPack,
+    SwitchOption{{"--no-recurse", "", "do not descend into folders"},
+                 kForPack,
                  [](Quorvex6& c, const std::string&) { c.put_swUnderFolder(kOff); }},
-    SwitchOption{{"--no-folder-names", "", "store or restore names without their folders"}, kBoth,
+    SwitchOption{{"--no-folder-names", "", "store or restore names without their folders"},
+                 kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swFolderName(kOff); }},
-    SwitchOption{{"--no-hidden", "", "leave hidden and system files out"}, kBoth,
+    SwitchOption{{"--no-hidden", "", "leave hidden and system files out"},
+                 kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swAttribute(kOff); }},
-    SwitchOption{{"--no-time-check", "", "replace files whatever their time stamps"}, kBoth,
+    SwitchOption{{"--no-time-check", "", "replace files whatever their time stamps"},
+                 kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swCheckTimeStamp(kOff); }},
-    SwitchOption{{"--no-space-check", "", "skip the free-space check"}, kBoth,
+    SwitchOption{{"--no-space-check", "", "skip the free-space check"},
+                 kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swDiskSpace(kOff); }},
-    SwitchOption{{"--quiet", "", "no progress display"}, kBoth,
+    SwitchOption{{"--quiet", "", "no progress display"},
+                 kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swDialog(kOff); }},
-    SwitchOption{{"--gauge", "", "show progress as a gauge"}, kBoth,
+    SwitchOption{{"--gauge", "", "show progress as a gauge"},
+                 kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swGaugeProgress(kOn); }},
-    SwitchOption{{"--switches", "TEXT", "extra switches for the library, appended as given"}, kBoth,
+    SwitchOption{{"--switches", "TEXT", "extra switches for the library, appended as given"},
+                 kBoth,
                  Switches},
     SwitchOption{{"--method", "M", "lh0 lh1 lh5 lh6 lh7 (lha); mszip lzx quantum store (cab)"},
-                 kForPack, Method},
+                 kForPack,
+                 Method},
     SwitchOption{{"--level", "N", "lzx window 15..21 or quantum level 1..7"}, kForPack, Level},
-    SwitchOption{{"--volume", "KB", "split a cabinet into volumes of KB kilobytes"}, kForPack,
-                 Volume},
+    SwitchOption{
+        {"--volume", "KB", "split a cabinet into volumes of KB kilobytes"}, kForPack, Volume},
     SwitchOption{{"--ish", "V", "ish variant: jis8, sjis, jis7 or sjis-nokana"}, kForPack, Ish},
 };
 

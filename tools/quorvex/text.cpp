@@ -10,11 +10,16 @@ std::optional<char32_t> Decode(std::string_view bytes, size_t& i) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     size_t length = 0;
     char32_t cp = 0;
-    if (lead < 0x80) length = 1, cp = lead;
-    else if ((lead & 0xE0) == 0xC0) length = 2, cp = lead & 0x1F;
-    else if ((lead & 0xF0) == 0xE0) length = 3, cp = lead & 0x0F;
-    else if ((lead & 0xF8) == 0xF0) length = 4, cp = lead & 0x07;
-    else return std::nullopt;
+    if (lead < 0x80)
+        length = 1, cp = lead;
+    else if ((lead & 0xE0) == 0xC0)
+        length = 2, cp = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0)
+        length = 3, cp = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0)
+        length = 4, cp = lead & 0x07;
+    else
+        return std::nullopt;
     if (i + length > bytes.size()) return std::nullopt;
     for (size_t k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(bytes[i + k]);
@@ -22,17 +27,20 @@ std::optional<char32_t> Decode(std::string_view bytes, size_t& i) {
         cp = (cp << 6) | (next & 0x3F);
     }
     static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return std::nullopt;
     i += length;
     return cp;
 }
 
 bool Wide(char32_t cp) {
-    struct Range { char32_t first, last; };
+    struct Range {
+        char32_t first, last;
+    };
     static constexpr Range kWide[] = {
-        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-        {0x4E00, 0x9FFF}, {0xA000, 0xA4CF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-        {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
+        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
         {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD},
     };
     for (const Range& r : kWide) {

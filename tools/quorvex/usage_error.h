@@ -12,7 +12,7 @@ inline constexpr int kExitUsage = 2;
 
 // A command line the program cannot carry out as written; the text is a one-line hint.
 class UsageError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
