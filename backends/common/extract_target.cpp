@@ -31,12 +31,14 @@ ExtractTarget::~ExtractTarget() {
     for (const auto& [path, mtime] : folder_times_) SetPathTime(path, mtime);
 }
 
-bool ExtractTarget::IsVerified(const std::string& relative) const {
+bool ExtractTarget::IsVerified(const std::string& relative) {
+    std::lock_guard lock(mutex_);
     size_t slash = relative.rfind('/');
     return slash == std::string::npos || verified_.count(relative.substr(0, slash)) > 0;
 }
 
 void ExtractTarget::MakeFolders(const std::string& folder) {
+    std::lock_guard lock(mutex_);
     if (verified_.count(folder)) return;
     MakeFoldersBelow(Root(), folder);
     // Every component is now a real folder; one of ours cannot turn into a link later, as
@@ -50,11 +52,13 @@ std::string ExtractTarget::Root() const { return options_.folder.empty() ? "." :
 std::string ExtractTarget::Full(const std::string& relative) const { return options_.folder + relative; }
 
 void ExtractTarget::Refuse(const std::string& stored, const std::string& why) {
+    std::lock_guard lock(mutex_);
     log_.Line("refused " + stored + ": " + why);
     result_.Note(result::kAccessDenied);
 }
 
 void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failure) {
+    std::lock_guard lock(mutex_);
     log_.Line("failed " + stored + ": " + failure.what());
     result_.Note(failure.code());
 }
@@ -102,6 +106,7 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative) {
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
     MakeFolders(relative);
+    std::lock_guard lock(mutex_);
     folder_times_.emplace_back(Full(relative), mtime);
 }
 

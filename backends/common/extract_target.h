@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -48,6 +49,9 @@ private:
     bool committed_ = false;
 };
 
+// Place, MakeFolder, MakeLink and MakeHardLink are for one thread, in archive order. BeginFile,
+// PendingFile and EntryFailed may then run on several threads at once, once every link of the
+// archive exists (so no check can be overtaken by a link made later).
 class ExtractTarget {
 public:
     ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result);
@@ -72,7 +76,7 @@ public:
 
 private:
     std::string Root() const;
-    bool IsVerified(const std::string& relative) const;  // its folder was made or checked here
+    bool IsVerified(const std::string& relative);  // its folder was made or checked here
     void MakeFolders(const std::string& folder);
     std::string Full(const std::string& relative) const;
     void Refuse(const std::string& stored, const std::string& why);
@@ -81,6 +85,7 @@ private:
     OutputLog& log_;
     ResultKeeper& result_;
     uint32_t default_mode_;
+    std::mutex mutex_;  // guards the log, the result, the folder lists
     std::vector<std::pair<std::string, int64_t>> folder_times_;
     std::unordered_set<std::string> verified_;
 };

@@ -1,10 +1,14 @@
 #include "unzip32/zip_extract.h"
 
+#include <atomic>
 #include <cstdio>
+#include <future>
 #include <optional>
+#include <unordered_map>
 
 #include "common/dos_time.h"
 #include "common/entry_info.h"
+#include "common/system.h"
 #include "common/wildcard.h"
 
 namespace quorvex6::backend::unzip32 {
@@ -91,6 +95,15 @@ bool Selected(const zip::ZipEntry& entry, const std::vector<std::string>& patter
 
 void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
                     OutputLog& log, ResultKeeper& result, Progress& progress) {
+    // First, in archive order: checks, folders and links; the files wait. Then the files on
+    // every processor: each one is independent once every link exists.
+    struct FileJob {
+        const zip::ZipEntry* entry;
+        std::string relative;
+        std::optional<Failure> failure;
+    };
+    std::vector<FileJob> files;
+    std::unordered_map<std::string, size_t> by_path;  // a name stored twice: the last one wins
     uint64_t index = 0;
     for (const zip::ZipEntry& entry : reader.entries()) {
         ++index;
@@ -103,11 +116,47 @@ void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>
         }
         std::optional<std::string> relative = target.Place(entry.name, entry.mtime(), entry.folder());
         if (!relative) continue;
+        if (!entry.folder() && !entry.symlink()) {
+            auto [it, fresh] = by_path.emplace(*relative, files.size());
+            if (!fresh) files[it->second].entry = nullptr;
+            it->second = files.size();
+            files.push_back({&entry, *relative, std::nullopt});
+            continue;
+        }
         try {
             if (ExtractOne(reader, entry, *relative, target)) log.Line("extracted " + entry.name);
         } catch (const Failure& f) {
             if (f.code() == result::kDiskFull) throw;
             target.EntryFailed(entry.name, f);
+        }
+    }
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stop{false};
+    auto work = [&] {
+        for (size_t k = next++; k < files.size() && !stop; k = next++) {
+            FileJob& job = files[k];
+            if (job.entry == nullptr) continue;
+            try {
+                ExtractOne(reader, *job.entry, job.relative, target);
+            } catch (const Failure& f) {
+                job.failure = f;
+                if (f.code() == result::kDiskFull) stop = true;
+            }
+        }
+    };
+    unsigned workers = std::min<unsigned>(ProcessorCount(), 4);
+    std::vector<std::future<void>> helpers;
+    for (unsigned w = 1; w < workers && files.size() > 1; ++w) helpers.push_back(std::async(std::launch::async, work));
+    work();
+    for (auto& h : helpers) h.get();
+    for (const FileJob& job : files) {
+        if (job.entry == nullptr) continue;
+        if (!job.failure) {
+            log.Line("extracted " + job.entry->name);
+        } else if (job.failure->code() == result::kDiskFull) {
+            throw *job.failure;
+        } else {
+            target.EntryFailed(job.entry->name, *job.failure);
         }
     }
 }

@@ -132,6 +132,30 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
     EXPECT_EQ(check(TestData("zip/tree-7zip.zip").c_str(), 0), 0);
 }
 
+// More than two 4 MiB gzip members: every reader must take them as one stream.
+TEST_F(TarLibrary, LargeGzipInMembersReadsBackEverywhere) {
+    fs::path base = root_ / "base";
+    std::string text;
+    for (uint64_t i = 0; text.size() < (11u << 20); ++i) text += std::to_string(i * 2654435761u % 1000003) + " words\n";
+    WriteAll(base / "big.txt", text);
+    WriteAll(base / "small.txt", "small\n");
+    fs::path archive = root_ / "big.tar.gz";
+    ASSERT_EQ(tar_.Command("Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), 0);
+    EXPECT_EQ(RunTool("gzip -t " + Quote(archive)), 0);
+    auto expected = ReadTree(base);
+    for (const char* tool : {"tar -xzf", "bsdtar -xf"}) {
+        fs::path out = root_ / std::string(tool).substr(0, 3);
+        fs::create_directories(out);
+        EXPECT_EQ(RunTool(std::string(tool) + " " + Quote(archive) + " -C " + Quote(out)), 0) << tool;
+        EXPECT_EQ(ReadTree(out), expected) << tool;
+    }
+    fs::path seven = root_ / "7zz";
+    EXPECT_EQ(RunTool("7zz x -y " + Quote(archive) + " -o" + Quote(seven)), 0);
+    EXPECT_EQ(RunTool("gzip -dc " + Quote(archive) + " | cmp - " + Quote(seven / "big.tar")), 0);
+    EXPECT_EQ(Extract(archive), 0);
+    EXPECT_EQ(ReadTree(dest()), expected);
+}
+
 TEST_F(TarLibrary, VersionAndRunningFlag) {
     EXPECT_GE(tar_.Get<QvGetVersion16Fn>("TarGetVersion")(), 100);
     EXPECT_EQ(tar_.Get<QvGetRunningFn>("TarGetRunning")(), 0);

@@ -84,6 +84,14 @@ TEST_F(UnzipRead, HostileEntriesAreRefusedAndTheOthersExtracted) {
     }
 }
 
+TEST_F(UnzipRead, ANameStoredTwiceEndsAsTheLastOne) {
+    for (int run = 0; run < 3; ++run) {  // files are written on several threads: no race may win
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract("duplicate-names.zip"), 0);
+        EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"dup.txt", "second\n"}, {"other.txt", "other\n"}}));
+    }
+}
+
 TEST_F(UnzipRead, BrokenArchivesGiveCodesAndNoCutFiles) {
     EXPECT_EQ(Extract("badcrc.zip"), result::kCrcMismatch);
     EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"ok.txt", "fine\n"}}));

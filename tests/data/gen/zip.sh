@@ -62,6 +62,12 @@ with zipfile.ZipFile(os.path.join(out, "hostile-links.zip"), "w") as zf:
     link(zf, "abs", "/tmp")
     link(zf, "fine", "ok/good.txt")
     plain(zf, "ok/good.txt", b"good\n")
+import warnings
+warnings.simplefilter("ignore")
+with zipfile.ZipFile(os.path.join(out, "duplicate-names.zip"), "w") as zf:
+    plain(zf, "dup.txt", b"first\n")
+    plain(zf, "other.txt", b"other\n")
+    plain(zf, "dup.txt", b"second\n")
 good = open(os.path.join(out, "stored-infozip.zip"), "rb").read()
 open(os.path.join(out, "truncated.zip"), "wb").write(good[: len(good) // 2])
 with zipfile.ZipFile(os.path.join(out, "badcrc.zip"), "w", zipfile.ZIP_STORED) as zf:
