@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <atomic>
 #include <future>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "common/byte_pipe.h"
 #include "common/file_system.h"
 #include "common/replacement_file.h"
+#include "common/system.h"
 #include "formats/tar/tar_compression.h"
 
 namespace quorvex6::backend::tar {
@@ -127,6 +129,40 @@ struct Entry {
     Entry& operator=(const Entry&) = delete;
 };
 
+// Small files are read ahead in batches on every processor: opening and reading many small
+// files is most of the work of a plain tar.
+constexpr uint64_t kSmallFile = 1 << 20;
+constexpr uint64_t kBatchBytes = 16 << 20;
+
+struct Loaded {
+    std::vector<uint8_t> data;
+    std::optional<Failure> failure;
+};
+
+bool IsSmall(const SourceItem& item) { return item.stat.kind == FileKind::kRegular && item.stat.size <= kSmallFile; }
+
+void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t end, std::vector<Loaded>& out) {
+    out.resize(end - begin);
+    std::atomic<size_t> next{begin};
+    auto work = [&] {
+        for (size_t k = next++; k < end; k = next++) {
+            Loaded& loaded = out[k - begin];
+            loaded.failure.reset();
+            try {
+                InputFile file(items[k]->disk_path);
+                loaded.data.resize(items[k]->stat.size + 1);
+                loaded.data.resize(file.Read(loaded.data.data(), loaded.data.size()));
+            } catch (const Failure& f) {
+                loaded.failure = f;
+            }
+        }
+    };
+    std::vector<std::future<void>> helpers;
+    for (unsigned w = 1; w < std::min(ProcessorCount(), 4u); ++w) helpers.push_back(std::async(std::launch::async, work));
+    work();
+    for (auto& h : helpers) h.get();
+}
+
 [[noreturn]] void Fail(archive* a, const Output& out, const std::string& what) {
     if (out.error()) throw *out.error();
     const char* text = archive_error_string(a);
@@ -161,19 +197,21 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
         if (archive_write_open2(a, &output, nullptr, WriteCallback, nullptr, nullptr) != ARCHIVE_OK) Fail(a, output, "cannot start the archive");
         std::vector<uint8_t> buffer(kChunk);
         Entry entry;  // one record, cleared for each file: making one costs more than filling it
-        uint64_t index = 0;
-        for (const SourceItem& item : sources) {
-            ++index;
-            if (existing && item.stat.device == existing->device && item.stat.inode == existing->inode) continue;
-            progress.Entry("adding", item.stored, index, sources.size());
+        // `loaded`: the file's bytes when a batch read them ahead, else null (read here).
+        auto write_item = [&](const SourceItem& item, const Loaded* loaded) {
             std::optional<InputFile> file;
-            if (item.stat.kind == FileKind::kRegular) {
+            if (loaded && loaded->failure) {
+                log.Line("skipped " + item.stored + ": " + loaded->failure->what());
+                result.Note(loaded->failure->code());
+                return;
+            }
+            if (!loaded && item.stat.kind == FileKind::kRegular) {
                 try {
                     file.emplace(item.disk_path);
                 } catch (const Failure& f) {
                     log.Line("skipped " + item.stored + ": " + f.what());
                     result.Note(f.code());
-                    continue;
+                    return;
                 }
             }
             archive_entry_clear(entry.e);
@@ -191,7 +229,11 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
                     archive_entry_set_size(entry.e, static_cast<la_int64_t>(item.stat.size));
             }
             if (archive_write_header(a, entry.e) < ARCHIVE_WARN) Fail(a, output, "cannot write " + item.stored);
-            if (file) {
+            if (loaded) {
+                if (loaded->data.size() != item.stat.size) throw Failure(result::kReadError, item.disk_path + " changed size while it was read");
+                if (!loaded->data.empty() && archive_write_data(a, loaded->data.data(), loaded->data.size()) < 0)
+                    Fail(a, output, "cannot write " + item.stored);
+            } else if (file) {
                 uint64_t done = 0;
                 while (done < item.stat.size) {
                     size_t n = file->ReadAt(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), item.stat.size - done)));
@@ -201,6 +243,26 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
                 }
             }
             log.Line("added " + item.stored);
+        };
+        std::vector<const SourceItem*> items;
+        for (const SourceItem& item : sources)
+            if (!existing || item.stat.device != existing->device || item.stat.inode != existing->inode) items.push_back(&item);
+        std::vector<Loaded> batch;
+        size_t i = 0;
+        while (i < items.size()) {
+            if (!IsSmall(*items[i])) {
+                progress.Entry("adding", items[i]->stored, i + 1, items.size());
+                write_item(*items[i++], nullptr);
+                continue;
+            }
+            size_t end = i, bytes = 0;
+            while (end < items.size() && IsSmall(*items[end]) && bytes + items[end]->stat.size <= kBatchBytes) bytes += items[end++]->stat.size;
+            ReadAhead(items, i, end, batch);
+            for (size_t k = i; k < end; ++k) {
+                progress.Entry("adding", items[k]->stored, k + 1, items.size());
+                write_item(*items[k], &batch[k - i]);
+            }
+            i = end;
         }
         if (archive_write_close(a) != ARCHIVE_OK) Fail(a, output, "cannot finish the archive");
         output.Finish();
