@@ -135,7 +135,9 @@ constexpr uint64_t kSmallFile = 1 << 20;
 constexpr uint64_t kBatchBytes = 16 << 20;
 
 struct Loaded {
-    std::vector<uint8_t> data;
+    std::unique_ptr<uint8_t[]> data;  // not zero-filled: it is read over at once
+    size_t capacity = 0;
+    size_t size = 0;
     std::optional<Failure> failure;
 };
 
@@ -150,8 +152,12 @@ void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t
             loaded.failure.reset();
             try {
                 InputFile file(items[k]->disk_path);
-                loaded.data.resize(items[k]->stat.size + 1);
-                loaded.data.resize(file.Read(loaded.data.data(), loaded.data.size()));
+                size_t want = static_cast<size_t>(items[k]->stat.size) + 1;  // one more tells "it grew"
+                if (loaded.capacity < want) {
+                    loaded.data.reset(new uint8_t[want]);
+                    loaded.capacity = want;
+                }
+                loaded.size = file.Read(loaded.data.get(), want);
             } catch (const Failure& f) {
                 loaded.failure = f;
             }
@@ -230,8 +236,8 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
             }
             if (archive_write_header(a, entry.e) < ARCHIVE_WARN) Fail(a, output, "cannot write " + item.stored);
             if (loaded) {
-                if (loaded->data.size() != item.stat.size) throw Failure(result::kReadError, item.disk_path + " changed size while it was read");
-                if (!loaded->data.empty() && archive_write_data(a, loaded->data.data(), loaded->data.size()) < 0)
+                if (loaded->size != item.stat.size) throw Failure(result::kReadError, item.disk_path + " changed size while it was read");
+                if (loaded->size > 0 && archive_write_data(a, loaded->data.get(), loaded->size) < 0)
                     Fail(a, output, "cannot write " + item.stored);
             } else if (file) {
                 uint64_t done = 0;

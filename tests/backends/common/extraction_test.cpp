@@ -95,6 +95,19 @@ TEST_F(ExtractionTest, ReplacementCommitsOnlyWhenComplete) {
     EXPECT_EQ(std::distance(fs::directory_iterator(root_), {}), 3);  // dest, outside, a.zip
 }
 
+TEST_F(ExtractionTest, AFullDiskIsReportedAsSuch) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    OutputFile full = OutputFile::Create("/dev/full");
+    try {
+        std::string block(1 << 16, 'x');
+        full.Write(block.data(), block.size());
+        full.Close();
+        ADD_FAILURE() << "writing to /dev/full succeeded";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.code(), result::kDiskFull);
+    }
+}
+
 TEST_F(ExtractionTest, SourcesFromNamesAndPatterns) {
     fs::path base = root_ / "base";
     fs::create_directories(base / "docs" / "deep");
