@@ -14,15 +14,24 @@ namespace result = backend::result;
 int32_t ResultFor(Status status) {
     switch (status) {
         case Status::ok:
-        case Status::end: return result::kSuccess;
-        case Status::broken_header: return result::kBrokenHeader;
-        case Status::header_crc: return result::kHeaderCrc;
-        case Status::truncated: return result::kBrokenData;
-        case Status::unsupported: return result::kMethod;
-        case Status::broken_data: return result::kBrokenData;
-        case Status::crc_mismatch: return result::kCrcMismatch;
-        case Status::read_failed: return result::kReadError;
-        case Status::write_failed: return result::kWriteError;
+        case Status::end:
+            return result::kSuccess;
+        case Status::broken_header:
+            return result::kBrokenHeader;
+        case Status::header_crc:
+            return result::kHeaderCrc;
+        case Status::truncated:
+            return result::kBrokenData;
+        case Status::unsupported:
+            return result::kMethod;
+        case Status::broken_data:
+            return result::kBrokenData;
+        case Status::crc_mismatch:
+            return result::kCrcMismatch;
+        case Status::read_failed:
+            return result::kReadError;
+        case Status::write_failed:
+            return result::kWriteError;
     }
     return result::kBrokenData;
 }
@@ -41,20 +50,26 @@ Archive::Archive(const std::string& path, bool search_all) : path_(path) {
     try {
         input_ = std::make_unique<FileInput>(path);
     } catch (const backend::Failure& f) {
-        throw backend::Failure(result::kCannotOpenArchive, std::string("cannot open archive ") + path);
+        throw backend::Failure(result::kCannotOpenArchive,
+                               std::string("cannot open archive ") + path);
     }
     FileInput& in = *input_;
     const uint64_t size = in.size();
     uint64_t limit = search_all ? size : std::min<uint64_t>(size, kSfxSearchLimit);
-    // A damaged first header still makes an archive, one that reports its damage.
-    bool found = formats::lha::looks_like_header(in, 0);
+    // A damaged first header still makes an archive, one that reports its damage; a lone end
+    // marker is the archive whose members were all deleted.
+    uint8_t first = 1;
+    bool found = formats::lha::looks_like_header(in, 0) ||
+                 (size == 1 && in.read_at(0, &first, 1) == 1 && first == 0);
     std::vector<uint8_t> block(64 * 1024 + 8);
     for (uint64_t base = 0; base + 22 <= limit && !found; base += 64 * 1024) {
         std::ptrdiff_t got = in.read_at(base, block.data(), block.size());
         if (got < 7) break;
         // A header's method field "-??-" sits two bytes in; test only where that can start.
         for (std::ptrdiff_t i = 0; i + 7 <= got && i < 64 * 1024 && !found; ++i) {
-            if (block[static_cast<size_t>(i) + 2] != '-' || block[static_cast<size_t>(i) + 6] != '-') continue;
+            if (block[static_cast<size_t>(i) + 2] != '-' ||
+                block[static_cast<size_t>(i) + 6] != '-')
+                continue;
             if (ValidAt(in, base + static_cast<uint64_t>(i))) {
                 start_ = base + static_cast<uint64_t>(i);
                 found = true;
@@ -84,14 +99,21 @@ backend::EntryFacts FactsOf(const Entry& e) {
     f.compressed_size = e.packed_size;
     f.crc = e.crc;
     switch (e.os_id) {
-        case 'U': f.os_type = backend::kOsUnix; break;
+        case 'U':
+            f.os_type = backend::kOsUnix;
+            break;
         case 'W':
-        case 'w': f.os_type = backend::kOsWindowsNt; break;
-        default: f.os_type = backend::kOsDos; break;
+        case 'w':
+            f.os_type = backend::kOsWindowsNt;
+            break;
+        default:
+            f.os_type = backend::kOsDos;
+            break;
     }
     f.mtime = e.mtime;
     f.folder = e.folder;
-    f.read_only = e.unix_mode ? (*e.unix_mode & 0200) == 0 : (e.dos_attributes & formats::lha::kDosReadOnly) != 0;
+    f.read_only = e.unix_mode ? (*e.unix_mode & 0200) == 0
+                              : (e.dos_attributes & formats::lha::kDosReadOnly) != 0;
     f.hidden = (e.dos_attributes & formats::lha::kDosHidden) != 0;
     f.system = (e.dos_attributes & formats::lha::kDosSystem) != 0;
     f.archive_bit = (e.dos_attributes & formats::lha::kDosArchive) != 0;

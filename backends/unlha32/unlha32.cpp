@@ -49,9 +49,13 @@ HandleTable<OpenArchive>& Handles() {
 }
 
 int32_t RunUnlha(const std::string& line, OutputLog& log) {
+    // Whatever a self-extractor's options say, there is no self-extractor to make yet.
+    std::vector<Token> tokens = Tokenize(line);
+    if (!tokens.empty() && !tokens[0].quoted && tokens[0].text == "s") {
+        throw Failure(result::kNotSupportedApi, "self-extractors are not made by this library yet");
+    }
     ParsedCommand cmd = ParseCommand(line, {lha::Switches(), lha::CommandWords()});
     lha::Options options = lha::ReadOptions(cmd);
-    if (cmd.command == "s") throw Failure(result::kNotSupportedApi, "self-extractors are not made by this library yet");
     if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
     if (cmd.command == "u" || cmd.command == "a") return lha::Update(cmd, options, log);
     if (cmd.command == "d") return lha::Delete(cmd, log);
@@ -94,7 +98,8 @@ QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
         lha::Archive a(path, (mode & kCheckSearchToEnd) != 0);
         if (a.entries().empty()) return result::kNotValidArchive;
         int32_t depth = mode & kCheckDepthMask;
-        if (depth >= kCheckEveryHeader && a.end_status() != Status::ok) return lha::ResultFor(a.end_status());
+        if (depth >= kCheckEveryHeader && a.end_status() != Status::ok)
+            return lha::ResultFor(a.end_status());
         if (depth == kCheckEveryValue) {
             OutputLog log;
             return lha::Test(a, {}, log);
@@ -137,5 +142,6 @@ QV_EXPORT int32_t UnlhaFindNext(QvArchive handle, QvEntryInfo* info) {
 }
 
 QV_EXPORT int32_t UnlhaCloseArchive(QvArchive handle) {
-    return Guarded([&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
+    return Guarded(
+        [&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
 }

@@ -1,10 +1,10 @@
 #include "formats/lha/header_writer.h"
 
-#include "formats/lha/crc16.h"
-#include "formats/lha/names.h"
-
 #include <cstring>
 #include <string>
+
+#include "formats/lha/crc16.h"
+#include "formats/lha/names.h"
 
 namespace quorvex6::formats::lha {
 
@@ -60,16 +60,21 @@ HeaderBytes build_level2_header(const Entry& e, bool wide_sizes) {
         at = add_extended(b, next, 0x02, folder.size());
         std::memcpy(b.data() + at, folder.data(), folder.size());
     }
-    at = add_extended(b, next, 0x50, 2);
-    put16(b, at, e.unix_mode.value_or(e.folder ? 0755 : 0644));
+    // The usual modes go without: readers give files and folders these when no mode is stored,
+    // and five bytes a member are felt in archives of many small files.
+    const std::uint16_t usual = e.folder ? 0755 : 0644;
+    if (e.unix_mode && *e.unix_mode != usual) {
+        at = add_extended(b, next, 0x50, 2);
+        put16(b, at, *e.unix_mode);
+    }
     if (wide_sizes) out.sizes_field = add_extended(b, next, 0x42, 16);
     // A header whose size ends in a zero byte would read as the end marker: pad it.
     if ((b.size() & 0xff) == 0) b.push_back(0);
     return out;
 }
 
-bool patch_header(HeaderBytes& h, const std::string& method, std::uint64_t packed, std::uint64_t original,
-                  std::uint16_t crc) {
+bool patch_header(HeaderBytes& h, const std::string& method, std::uint64_t packed,
+                  std::uint64_t original, std::uint16_t crc) {
     std::vector<std::uint8_t>& b = h.bytes;
     if (b.size() > 0xffff) return false;
     bool narrow = packed <= 0xffffffffu && original <= 0xffffffffu;

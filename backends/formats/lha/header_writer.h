@@ -1,13 +1,14 @@
 // Writes level 2 headers: the base header (which holds the Unix time), then extended headers for
-// the header CRC, the name, the folder, Unix permissions, and 64-bit sizes when a member needs
-// them. Owner ids are not written: they mean nothing on another machine and cost 7 bytes a member.
+// the header CRC, the name, the folder, Unix permissions (unless 0644 for a file or 0755 for a
+// folder), and 64-bit sizes when a member needs them. Owner ids are not written: they mean nothing
+// on another machine and cost 7 bytes a member.
 #ifndef QV_FORMATS_LHA_HEADER_WRITER_H
 #define QV_FORMATS_LHA_HEADER_WRITER_H
 
-#include "formats/lha/entry.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "formats/lha/entry.h"
 
 namespace quorvex6::formats::lha {
 

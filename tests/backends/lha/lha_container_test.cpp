@@ -1,12 +1,12 @@
-#include "backends/lha/memory_bytes.h"
-#include "formats/lha/crc16.h"
-#include "formats/lha/header_reader.h"
-#include "formats/lha/member_io.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
+
+#include "backends/lha/memory_bytes.h"
+#include "formats/lha/crc16.h"
+#include "formats/lha/header_reader.h"
+#include "formats/lha/member_io.h"
 
 namespace quorvex6::formats::lha {
 namespace {
@@ -18,8 +18,8 @@ using test::MemoryOutput;
 
 std::string data_dir() { return std::string(std::getenv("QV_TEST_DATA")) + "/lha"; }
 
-const std::vector<std::string> kFiles = {"text.txt", "far-repeat.bin", "empty.txt", "sub/deep/nested.txt",
-                                         "日本語.txt"};
+const std::vector<std::string> kFiles = {"text.txt", "far-repeat.bin", "empty.txt",
+                                         "sub/deep/nested.txt", "日本語.txt"};
 
 std::vector<Entry> list(MemoryInput& in, Status* end_status = nullptr) {
     std::vector<Entry> out;
@@ -99,7 +99,8 @@ Entry new_entry(const std::string& name, bool folder = false) {
 
 TEST(Writer, Level2ArchivesReadBackWithEveryFact) {
     std::vector<std::pair<Entry, Bytes>> members;
-    for (const std::string& f : kFiles) members.push_back({new_entry(f), test::read_file(data_dir() + "/files/" + f)});
+    for (const std::string& f : kFiles)
+        members.push_back({new_entry(f), test::read_file(data_dir() + "/files/" + f)});
     members.push_back({new_entry("sub/deep/", true), {}});
     members.push_back({new_entry("emoji-\xF0\x9F\x98\x80.txt"), {'x'}});
     for (const std::string method : {"lh0", "lh1", "lh5", "lh6", "lh7"}) {
@@ -128,6 +129,18 @@ TEST(Writer, Level2ArchivesReadBackWithEveryFact) {
     }
 }
 
+TEST(Writer, UsualModesAreLeftToTheReaderDefault) {
+    Entry usual = new_entry("plain.txt");
+    usual.unix_mode = 0644;
+    Entry odd = new_entry("script.sh");
+    odd.unix_mode = 0755;
+    MemoryInput in(pack({{usual, {'a'}}, {odd, {'b'}}}, "lh5"));
+    std::vector<Entry> entries = list(in);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_FALSE(entries[0].unix_mode.has_value());
+    EXPECT_EQ(entries[1].unix_mode, 0755);
+}
+
 TEST(Writer, NamesInShiftJisWhenEveryCharacterFits) {
     MemoryInput in(pack({{new_entry("フォルダ/日本語.txt"), {'a'}}}, "lh5"));
     const Bytes& b = in.bytes();
@@ -138,15 +151,17 @@ TEST(Writer, NamesInShiftJisWhenEveryCharacterFits) {
 }
 
 TEST(Reader, RefusesDamagedHeadersAndData) {
-    Bytes good = pack({{new_entry("a.txt"), Bytes(5000, 'q')}, {new_entry("b.txt"), Bytes(3000, 'r')}}, "lh5");
+    Bytes good = pack(
+        {{new_entry("a.txt"), Bytes(5000, 'q')}, {new_entry("b.txt"), Bytes(3000, 'r')}}, "lh5");
     struct Case {
         const char* what;
         std::size_t at;
         Status header;
     };
     // Offsets inside the first level 2 header: method, a name byte, the packed size.
-    for (const Case& c : {Case{"method", 2, Status::broken_header}, Case{"name", 33, Status::header_crc},
-                          Case{"packed size", 8, Status::header_crc}}) {
+    for (const Case& c :
+         {Case{"method", 2, Status::broken_header}, Case{"name", 33, Status::header_crc},
+          Case{"packed size", 8, Status::header_crc}}) {
         Bytes bad = good;
         bad[c.at] ^= 0x55;
         MemoryInput in(bad);
@@ -171,8 +186,14 @@ TEST(Reader, RefusesDamagedHeadersAndData) {
 // Level 3 headers (32-bit sizes throughout) as another tool would write them.
 TEST(Reader, ReadsLevel3Headers) {
     Bytes h(32, 0);
-    auto put16 = [&](std::size_t at, unsigned v) { h[at] = v & 0xff; h[at + 1] = (v >> 8) & 0xff; };
-    auto put32 = [&](std::size_t at, unsigned v) { put16(at, v & 0xffff); put16(at + 2, v >> 16); };
+    auto put16 = [&](std::size_t at, unsigned v) {
+        h[at] = v & 0xff;
+        h[at + 1] = (v >> 8) & 0xff;
+    };
+    auto put32 = [&](std::size_t at, unsigned v) {
+        put16(at, v & 0xffff);
+        put16(at + 2, v >> 16);
+    };
     put16(0, 4);
     std::memcpy(h.data() + 2, "-lh0-", 5);
     put32(7, 3);

@@ -22,7 +22,7 @@ namespace {
 using quorvex6::testing::TempDir;
 
 class Unlha32 : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         lib_ = quorvex6::platform::DynamicLibrary::Open("unlha32");
         command_ = reinterpret_cast<QvCommandFn>(lib_->Find("Unlha"));
@@ -60,7 +60,8 @@ protected:
         EXPECT_NE(h, 0u);
         alignas(4) char buf[QV_ENTRY_BUFFER_SIZE];
         auto* info = reinterpret_cast<QvEntryInfo*>(buf);
-        for (int32_t r = first_(h, "*.*", info); r == 0; r = next_(h, info)) out[info->name] = *info;
+        for (int32_t r = first_(h, "*.*", info); r == 0; r = next_(h, info))
+            out[info->name] = *info;
         EXPECT_EQ(close_(h), 0);
         return out;
     }
@@ -125,7 +126,9 @@ class PackMethods : public Unlha32, public ::testing::WithParamInterface<MethodC
 TEST_P(PackMethods, RoundTripsAndOtherToolsAgree) {
     MakeTree(dir_, "src");
     const std::string arc = Arc("a.lzh");
-    ASSERT_EQ(Pack(std::string("-r2 -x1 -c1 -a1 -f1 -n ") + GetParam().jm, arc, dir_.str() + "/src"), 0) << log_;
+    ASSERT_EQ(
+        Pack(std::string("-r2 -x1 -c1 -a1 -f1 -n ") + GetParam().jm, arc, dir_.str() + "/src"), 0)
+        << log_;
     ASSERT_EQ(Unpack("-x1 -c1 -a1 -f1 -n", arc, dir_.str() + "/out"), 0) << log_;
     EXPECT_EQ(Tree(dir_.path() / "out"), Tree(dir_.path() / "src"));
 
@@ -154,17 +157,21 @@ TEST_P(PackMethods, RoundTripsAndOtherToolsAgree) {
     auto ours = Tree(dir_.path() / "src");
     auto theirs = Tree(out2);
     for (const auto& [name, data] : ours) {
-        if (name.find('\xE6') != std::string::npos || name.find('\xF0') != std::string::npos) continue;
+        if (name.find('\xE6') != std::string::npos || name.find('\xF0') != std::string::npos)
+            continue;
         EXPECT_EQ(theirs[name], data) << name;
     }
     if (lh1) return;
     // bsdtar reads names in one code page per archive: give it one without Japanese names.
     const std::string plain = Arc("plain.lzh");
-    ASSERT_EQ(Pack(std::string("-r2 -x1 -c1 -a1 -f1 -n ") + GetParam().jm, plain, dir_.str() + "/src",
-                   "text.txt empty.txt level0/*.*"), 0) << log_;
+    ASSERT_EQ(Pack(std::string("-r2 -x1 -c1 -a1 -f1 -n ") + GetParam().jm, plain,
+                   dir_.str() + "/src", "text.txt empty.txt level0/*.*"),
+              0)
+        << log_;
     const std::string out3 = dir_.str() + "/bsdtar";
     fs::create_directories(out3);
-    ASSERT_EQ(std::system(("bsdtar -xf \"" + plain + "\" -C \"" + out3 + "\" 2>/dev/null").c_str()), 0);
+    ASSERT_EQ(std::system(("bsdtar -xf \"" + plain + "\" -C \"" + out3 + "\" 2>/dev/null").c_str()),
+              0);
     auto listed = Tree(out3);
     EXPECT_EQ(listed["text.txt"], ours["text.txt"]);
     EXPECT_EQ(listed.size(), 3u);
@@ -208,6 +215,11 @@ TEST_F(Unlha32, UpdateAddsOnlyWhatIsNewOrNewer) {
     ASSERT_EQ(Run("d \"" + arc + "\" c.txt"), 0) << log_;
     EXPECT_EQ(Entries(arc).count("c.txt"), 0u);
     EXPECT_EQ(Entries(arc).size(), 3u);
+    // Deleting every member leaves an empty archive that takes new members again.
+    ASSERT_EQ(Run("d \"" + arc + "\" *.*"), 0) << log_;
+    EXPECT_EQ(Entries(arc).size(), 0u);
+    ASSERT_EQ(Pack("-r0 -x0 -a0 -f1 -n -jm2", arc, dir_.str() + "/src", "a.txt"), 0) << log_;
+    EXPECT_EQ(Entries(arc).size(), 1u);
 }
 
 TEST_F(Unlha32, ExtractionSwitches) {
@@ -221,7 +233,8 @@ TEST_F(Unlha32, ExtractionSwitches) {
     EXPECT_FALSE(fs::exists(dir_.path() / "flat/sub"));
     // Without -c1 an existing newer file stays; with it, it is replaced.
     dir_.Write("keep/top.txt", "mine");
-    fs::last_write_time(dir_.path() / "keep/top.txt", fs::file_time_type::clock::now() + std::chrono::hours(24));
+    fs::last_write_time(dir_.path() / "keep/top.txt",
+                        fs::file_time_type::clock::now() + std::chrono::hours(24));
     EXPECT_EQ(Unpack("-x1 -f1 -n", arc, dir_.str() + "/keep"), 0) << log_;
     EXPECT_EQ(Read(dir_.path() / "keep/top.txt"), "mine");
     EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/keep"), 0);
@@ -242,6 +255,7 @@ TEST_F(Unlha32, ResultCodesForWhatCannotBeDone) {
     };
     for (const Case& c : std::vector<Case>{
              {"s -gw \"" + arc + "\" \"" + dir_.str() + "/\"", 0x8023},
+             {"s -gw3 -o \"" + arc + "\" \"" + dir_.str() + "/\"", 0x8023},
              {"e -zz \"" + arc + "\" \"" + dir_.str() + "/o/\"", 0x801C},
              {"e -jm9 \"" + arc + "\" \"" + dir_.str() + "/o/\"", 0x801C},
              {"q \"" + arc + "\"", 0x801C},
