@@ -1,24 +1,66 @@
 #include "platform/loader.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+#include <vector>
 
 namespace quorvex6::platform {
+namespace {
+
+// The folder of the object that holds this code: libquorvex6, or a program linking the control
+// statically.
+std::string OwnFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    const std::string_view path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
+
+// The search is made here rather than left to dlopen's own use of the run path: that run path is
+// the calling object's, and a sanitizer runtime that intercepts dlopen becomes the caller.
+std::vector<std::string> Candidates(const std::string& file) {
+    std::vector<std::string> found;
+    auto add_if_present = [&](std::string_view folder) {
+        if (folder.empty()) return;
+        std::string path = std::string(folder) + "/" + file;
+        if (access(path.c_str(), F_OK) == 0) found.push_back(std::move(path));
+    };
+    if (const char* env = std::getenv("LD_LIBRARY_PATH")) {
+        std::string_view rest = env;
+        while (!rest.empty()) {
+            const size_t colon = rest.find(':');
+            add_if_present(rest.substr(0, colon));
+            rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        }
+    }
+    add_if_present(OwnFolder());
+    found.push_back(file);  // the system's folders, and the calling program's run path
+    return found;
+}
+
+}  // namespace
 
 std::string DynamicLibrary::FileNameOf(const std::string& name) { return "lib" + name + ".so"; }
 
 std::shared_ptr<DynamicLibrary> DynamicLibrary::Open(const std::string& name) {
-    // Called from inside libquorvex6, so the loader also searches its $ORIGIN run path, after
-    // LD_LIBRARY_PATH and before the system's folders.
     const std::string file = FileNameOf(name);
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* why = dlerror();
-        throw LoadError("cannot load the archiver library " + file + " (" + name +
-                        "), looked for on LD_LIBRARY_PATH, beside libquorvex6 and in the "
-                        "system's library folders: " +
-                        (why != nullptr ? why : "unknown reason"));
+    std::string why;  // the first failure says most: a file found but refused
+    for (const std::string& candidate : Candidates(file)) {
+        if (void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            return std::shared_ptr<DynamicLibrary>(new DynamicLibrary(handle, file));
+        }
+        const char* error = dlerror();
+        if (why.empty() && error != nullptr) why = error;
     }
-    return std::shared_ptr<DynamicLibrary>(new DynamicLibrary(handle, file));
+    throw LoadError("cannot load the archiver library " + file + " (" + name +
+                    "), looked for on LD_LIBRARY_PATH, beside libquorvex6 and in the "
+                    "system's library folders: " +
+                    (why.empty() ? "unknown reason" : why));
 }
 
 DynamicLibrary::~DynamicLibrary() { dlclose(handle_); }

@@ -17,7 +17,7 @@ public:
         : data_(data), step_(step) {}
     std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
         std::size_t n = std::min({size, step_, data_.size() - pos_});
-        std::memcpy(out, data_.data() + pos_, n);
+        if (n > 0) std::memcpy(out, data_.data() + pos_, n);
         pos_ += n;
         return static_cast<std::ptrdiff_t>(n);
     }
