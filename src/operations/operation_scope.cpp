@@ -11,14 +11,14 @@
 
 namespace quorvex6::operations {
 
-OperationScope::OperationScope() : saved_(platform::CurrentDirectory()) {}
+OperationScope::OperationScope() = default;
 
 OperationScope::~OperationScope() {
     if (finished_) return;
     if (!workFile_.empty()) platform::RemoveFile(workFile_);
     if (entered_) {
         try {
-            platform::ChangeDirectory(saved_);
+            saved_.Restore();
         } catch (const std::exception&) {
             // The failure already leaving the operation is the one the host should see.
         }
@@ -43,7 +43,7 @@ void OperationScope::CleanUp() {
     if (entered_) {
         entered_ = false;
         try {
-            platform::ChangeDirectory(saved_);
+            saved_.Restore();
         } catch (const std::exception& error) {
             if (!failure) failure = error.what();
         }

@@ -6,11 +6,12 @@
 #include <string_view>
 
 #include "control/state.h"
+#include "platform/filesystem.h"
 
 namespace quorvex6::operations {
 
 class OperationScope {
-public:
+  public:
     // Remembers the current directory; throws when it cannot be read.
     OperationScope();
     // A way out that skipped Finish (an untrapped failure on its way to the host): clean up as
@@ -29,10 +30,10 @@ public:
     // failure and the code becomes 37120; it is never started again.
     void Finish(ControlState& state, int32_t code);
 
-private:
+  private:
     void CleanUp();
 
-    std::u16string saved_;
+    platform::SavedDirectory saved_;
     std::u16string workFile_;
     bool entered_ = false;
     bool finished_ = false;

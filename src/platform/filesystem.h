@@ -1,6 +1,7 @@
 // The file-system services the operations need. Paths are the control's UTF-16 strings.
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,23 @@ std::optional<std::string> ReadFile(std::u16string_view path, size_t maxBytes);
 // path is replaced, not followed. Throws std::runtime_error on failure.
 void ReplaceFileAtomically(std::u16string_view path, std::string_view bytes);
 
-// The process's current directory; both throw std::runtime_error on failure.
-std::u16string CurrentDirectory();
+// Makes path the process's current directory; throws std::runtime_error on failure.
 void ChangeDirectory(std::u16string_view path);
+
+// The current directory at construction, held so that Restore makes that same directory current
+// again: on POSIX by an open descriptor, so that a name the code page cannot carry, or a rename
+// meanwhile, does not matter. Both throw std::runtime_error on failure.
+class SavedDirectory {
+  public:
+    SavedDirectory();
+    ~SavedDirectory();
+    SavedDirectory(const SavedDirectory&) = delete;
+    SavedDirectory& operator=(const SavedDirectory&) = delete;
+    void Restore() const;
+
+  private:
+    struct Held;
+    std::unique_ptr<Held> held_;
+};
 
 }  // namespace quorvex6::platform

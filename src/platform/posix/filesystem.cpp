@@ -17,7 +17,9 @@
 namespace quorvex6::platform {
 namespace {
 
-bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcard(std::string_view name) {
+    return name.find_first_of("*?") != std::string_view::npos;
+}
 
 bool MatchPattern(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
@@ -135,7 +137,8 @@ void WriteFile(std::u16string_view path, std::string_view bytes) {
         }
         done += static_cast<size_t>(wrote);
     }
-    if (close(fd) != 0) throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
+    if (close(fd) != 0)
+        throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
 }
 
 namespace {
@@ -232,20 +235,34 @@ void ReplaceFileAtomically(std::u16string_view path, std::string_view bytes) {
     if (folder.fd >= 0) fsync(folder.fd);
 }
 
-std::u16string CurrentDirectory() {
-    std::string buffer(4096, '\0');
-    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) throw std::runtime_error(std::string("cannot read the current directory: ") + std::strerror(errno));
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    return FromSystem(buffer);
-}
-
 void ChangeDirectory(std::u16string_view path) {
     const std::string name = ToSystem(path);
     if (chdir(name.c_str()) != 0) {
-        throw std::runtime_error("cannot change to the directory " + name + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot change to the directory " + name + ": " +
+                                 std::strerror(errno));
+    }
+}
+
+struct SavedDirectory::Held {
+    int fd;
+};
+
+SavedDirectory::SavedDirectory() {
+    // O_PATH: a folder one may enter but not read is still held.
+    const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error(std::string("cannot hold the current directory: ") +
+                                 std::strerror(errno));
+    held_ = std::make_unique<Held>(Held{fd});
+}
+
+SavedDirectory::~SavedDirectory() { close(held_->fd); }
+
+void SavedDirectory::Restore() const {
+    if (fchdir(held_->fd) != 0) {
+        throw std::runtime_error(
+            std::string("cannot change back to the directory the operation started in: ") +
+            std::strerror(errno));
     }
 }
 

@@ -9,14 +9,18 @@
 namespace quorvex6::platform {
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 std::runtime_error Failure(const std::string& what, std::u16string_view path) {
-    return std::runtime_error(what + " " + ToSystem(path) + " (error " + std::to_string(GetLastError()) + ")");
+    return std::runtime_error(what + " " + ToSystem(path) + " (error " +
+                              std::to_string(GetLastError()) + ")");
 }
 
 HANDLE OpenForWriting(const std::u16string& path) {
-    return CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 void WriteAll(HANDLE file, std::string_view bytes, std::u16string_view path) {
@@ -87,7 +91,8 @@ std::optional<std::string> ReadFile(std::u16string_view path, size_t maxBytes) {
     HANDLE file = CreateFileW(Wide(std::u16string(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) return std::nullopt;
+        if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
         throw Failure("cannot open", path);
     }
     LARGE_INTEGER size{};
@@ -97,7 +102,8 @@ std::optional<std::string> ReadFile(std::u16string_view path, size_t maxBytes) {
     }
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD got = 0;
-    const bool ok = bytes.empty() || ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    const bool ok = bytes.empty() ||
+                    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(file);
     if (!ok || got != bytes.size()) throw Failure("cannot read", path);
     return bytes;
@@ -111,24 +117,33 @@ void ReplaceFileAtomically(std::u16string_view path, std::string_view bytes) {
     WriteAll(file, bytes, fresh);
     FlushFileBuffers(file);
     CloseHandle(file);
-    if (!MoveFileExW(Wide(fresh), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(Wide(fresh), Wide(target),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(Wide(fresh));
         throw Failure("cannot replace", path);
     }
-}
-
-std::u16string CurrentDirectory() {
-    const DWORD length = GetCurrentDirectoryW(0, nullptr);
-    std::u16string buffer(length, u'\0');
-    const DWORD got = GetCurrentDirectoryW(length, reinterpret_cast<wchar_t*>(buffer.data()));
-    if (got == 0) throw Failure("cannot read the current directory", u"");
-    buffer.resize(got);
-    return buffer;
 }
 
 void ChangeDirectory(std::u16string_view path) {
     // The path carries its drive, so this also makes the drive current.
     if (!SetCurrentDirectoryW(Wide(std::u16string(path)))) throw Failure("cannot change to", path);
 }
+
+struct SavedDirectory::Held {
+    std::u16string path;
+};
+
+SavedDirectory::SavedDirectory() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::u16string buffer(length, u'\0');
+    const DWORD got = GetCurrentDirectoryW(length, reinterpret_cast<wchar_t*>(buffer.data()));
+    if (got == 0) throw Failure("cannot read the current directory", u"");
+    buffer.resize(got);
+    held_ = std::make_unique<Held>(Held{std::move(buffer)});
+}
+
+SavedDirectory::~SavedDirectory() = default;
+
+void SavedDirectory::Restore() const { ChangeDirectory(held_->path); }
 
 }  // namespace quorvex6::platform
