@@ -11,7 +11,8 @@
 using namespace quorvex6::backend;
 
 namespace {
-constexpr SwitchSpec kSwitches[] = {{"-r"}, {"-x"}, {"--i"}, {"--use-directory", SwitchArg::kEquals}, {"-jm", SwitchArg::kSuffix}};
+constexpr SwitchRule kSwitches[] = {
+    {"-r"}, {"-x"}, {"--i"}, {"--use-directory", SwitchArg::kEquals}, {"-jm", SwitchArg::kSuffix}};
 constexpr std::string_view kWords[] = {"u", "e", "x"};
 }  // namespace
 

@@ -11,30 +11,34 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool EndsInSeparator(std::string_view s) { return !s.empty() && (s.back() == '/' || s.back() == '\\'); }
+bool EndsInSeparator(std::string_view s) {
+    return !s.empty() && (s.back() == '/' || s.back() == '\\');
+}
 
 std::string Slashes(std::string text) {
     std::replace(text.begin(), text.end(), '\\', '/');
     return text;
 }
 
-const SwitchSpec* FindSwitch(std::span<const SwitchSpec> table, std::string_view token, std::string* value) {
-    for (const SwitchSpec& spec : table) {
-        switch (spec.arg) {
+const SwitchRule* FindSwitch(std::span<const SwitchRule> table, std::string_view token,
+                             std::string* value) {
+    for (const SwitchRule& rule : table) {
+        switch (rule.arg) {
             case SwitchArg::kNone:
-                if (token == spec.name) return &spec;
+                if (token == rule.name) return &rule;
                 break;
             case SwitchArg::kEquals:
-                if (token.size() > spec.name.size() && token.substr(0, spec.name.size()) == spec.name &&
-                    token[spec.name.size()] == '=') {
-                    *value = std::string(token.substr(spec.name.size() + 1));
-                    return &spec;
+                if (token.size() > rule.name.size() &&
+                    token.substr(0, rule.name.size()) == rule.name &&
+                    token[rule.name.size()] == '=') {
+                    *value = std::string(token.substr(rule.name.size() + 1));
+                    return &rule;
                 }
                 break;
             case SwitchArg::kSuffix:
-                if (token.substr(0, spec.name.size()) == spec.name) {
-                    *value = std::string(token.substr(spec.name.size()));
-                    return &spec;
+                if (token.substr(0, rule.name.size()) == rule.name) {
+                    *value = std::string(token.substr(rule.name.size()));
+                    return &rule;
                 }
                 break;
         }
@@ -75,7 +79,8 @@ std::vector<std::string> ParseResponseText(std::string_view text) {
         std::string_view line = text.substr(start, end - start);
         while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
         while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-        if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+            line = line.substr(1, line.size() - 2);
         if (!line.empty()) names.emplace_back(line);
         start = end + 1;
     }
@@ -83,7 +88,8 @@ std::vector<std::string> ParseResponseText(std::string_view text) {
 }
 
 bool ParsedCommand::Has(std::string_view name) const {
-    return std::any_of(switches.begin(), switches.end(), [&](const Switch& s) { return s.name == name; });
+    return std::any_of(switches.begin(), switches.end(),
+                       [&](const Switch& s) { return s.name == name; });
 }
 
 std::optional<std::string> ParsedCommand::Value(std::string_view name) const {
@@ -107,11 +113,12 @@ ParsedCommand ParseCommand(std::string_view line, const CommandSyntax& syntax) {
     int positional = 0;
     for (size_t i = first; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
-        if (!token.quoted && token.text.size() > 1 && syntax.switch_chars.find(token.text[0]) != std::string_view::npos) {
+        if (!token.quoted && token.text.size() > 1 &&
+            syntax.switch_chars.find(token.text[0]) != std::string_view::npos) {
             std::string value;
-            const SwitchSpec* spec = FindSwitch(syntax.switches, token.text, &value);
-            if (spec == nullptr) throw Failure(result::kBadCommand, "unknown switch " + token.text);
-            parsed.switches.push_back({std::string(spec->name), std::move(value)});
+            const SwitchRule* rule = FindSwitch(syntax.switches, token.text, &value);
+            if (rule == nullptr) throw Failure(result::kBadCommand, "unknown switch " + token.text);
+            parsed.switches.push_back({std::string(rule->name), std::move(value)});
             continue;
         }
         if (token.text.empty()) continue;
@@ -119,11 +126,14 @@ ParsedCommand ParseCommand(std::string_view line, const CommandSyntax& syntax) {
             parsed.archive = token.text;
         } else if (positional == 1 && EndsInSeparator(token.text)) {
             parsed.folder = Slashes(token.text);
-        } else if (token.text.size() > 1 && syntax.response_chars.find(token.text[0]) != std::string_view::npos) {
+        } else if (token.text.size() > 1 &&
+                   syntax.response_chars.find(token.text[0]) != std::string_view::npos) {
             std::string text;
             if (!ReadSmallFile(token.text.substr(1), &text))
-                throw Failure(result::kResponseFile, "cannot read response file " + token.text.substr(1));
-            for (std::string& name : ParseResponseText(text)) parsed.names.push_back(Slashes(std::move(name)));
+                throw Failure(result::kResponseFile,
+                              "cannot read response file " + token.text.substr(1));
+            for (std::string& name : ParseResponseText(text))
+                parsed.names.push_back(Slashes(std::move(name)));
         } else {
             parsed.names.push_back(Slashes(token.text));
         }

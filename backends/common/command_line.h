@@ -1,7 +1,7 @@
 // The command line every library receives: tokens split at blanks, double quotes group (and
 // vanish), switches anywhere after the command word, then archive, an optional base or
 // destination folder (the token after the archive when it ends in a separator) and names.
-// Each library declares its switches as data (SwitchSpec); anything else is a bad command.
+// Each library declares its switches as data (SwitchRule); anything else is a bad command.
 #pragma once
 #include <optional>
 #include <span>
@@ -24,7 +24,7 @@ enum class SwitchArg {
     kSuffix,  // name followed directly by a value, possibly empty: "-jm2", "-v:1440"
 };
 
-struct SwitchSpec {
+struct SwitchRule {
     std::string_view name;
     SwitchArg arg = SwitchArg::kNone;
 };
@@ -35,18 +35,18 @@ struct Switch {
 };
 
 struct CommandSyntax {
-    std::span<const SwitchSpec> switches;
+    std::span<const SwitchRule> switches;
     std::span<const std::string_view> command_words;  // e.g. "u", "e"; empty when none
-    std::string_view switch_chars = "-";               // ish32 adds '/'
-    std::string_view response_chars = "@";             // unarj32j adds '!'
+    std::string_view switch_chars = "-";              // ish32 adds '/'
+    std::string_view response_chars = "@";            // unarj32j adds '!'
 };
 
 struct ParsedCommand {
     std::string command;  // the command word, "" when the library has none
     std::vector<Switch> switches;
     std::string archive;
-    std::string folder;               // "" when none was given; else ends in '/'
-    std::vector<std::string> names;   // response files already expanded; '\' turned into '/'
+    std::string folder;              // "" when none was given; else ends in '/'
+    std::vector<std::string> names;  // response files already expanded; '\' turned into '/'
 
     bool Has(std::string_view name) const;
     std::optional<std::string> Value(std::string_view name) const;  // last occurrence wins

@@ -24,13 +24,21 @@ constexpr uint16_t kVersion = 100;
 constexpr int32_t kNoMoreEntries = -1;
 constexpr int32_t kCheckEveryValue = 2;
 
-constexpr SwitchSpec kSwitches[] = {
-    {"-c"}, {"-x"}, {"-t"}, {"-f"}, {"-AH"}, {"-AA"}, {"-I"},
-    {"--use-directory", SwitchArg::kEquals}, {"--display-dialog", SwitchArg::kEquals},
+constexpr SwitchRule kSwitches[] = {
+    {"-c"},
+    {"-x"},
+    {"-t"},
+    {"-f"},
+    {"-AH"},
+    {"-AA"},
+    {"-I"},
+    {"--use-directory", SwitchArg::kEquals},
+    {"--display-dialog", SwitchArg::kEquals},
 };
 
 struct OpenArchive {
-    explicit OpenArchive(const std::string& archive) : path(archive), reader(std::make_unique<tar::TarReader>(archive)) {}
+    explicit OpenArchive(const std::string& archive)
+        : path(archive), reader(std::make_unique<tar::TarReader>(archive)) {}
     std::string path;
     std::unique_ptr<tar::TarReader> reader;
     std::string pattern;
@@ -47,10 +55,12 @@ HandleTable<OpenArchive>& Handles() {
     return table;
 }
 
-bool Off(const ParsedCommand& cmd, std::string_view name) { return cmd.Value(name) == std::optional<std::string>("0"); }
+bool Off(const ParsedCommand& cmd, std::string_view name) {
+    return cmd.Value(name) == std::optional<std::string>("0");
+}
 
 class NullSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     bool write(const std::uint8_t*, std::size_t) override { return true; }
 };
 
@@ -90,7 +100,8 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     options.junk_paths = junk;
     options.restore_mode = !cmd.Has("-I");
     ExtractTarget target(options, log, result);
-    std::vector<std::string> patterns = cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    std::vector<std::string> patterns =
+        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
     tar32::ExtractEntries(reader, patterns, target, log, progress);
     return result.code();
 }
@@ -174,5 +185,6 @@ QV_EXPORT int32_t TarFindNext(QvArchive handle, QvEntryInfo* info) {
 }
 
 QV_EXPORT int32_t TarCloseArchive(QvArchive handle) {
-    return Guarded([&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
+    return Guarded(
+        [&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
 }

@@ -7,12 +7,12 @@
 namespace quorvex6::unlha32 {
 
 using backend::SwitchArg;
-using backend::SwitchSpec;
+using backend::SwitchRule;
 
 namespace {
 
 // Longer names first: matching is by prefix.
-constexpr std::array<SwitchSpec, 12> kSwitches = {{
+constexpr std::array<SwitchRule, 12> kSwitches = {{
     {"-jm", SwitchArg::kSuffix},
     {"-jp", SwitchArg::kSuffix},
     {"-jw", SwitchArg::kSuffix},
@@ -45,7 +45,7 @@ bool OnOff(const std::string& name, const std::string& value) {
 
 }  // namespace
 
-std::span<const SwitchSpec> Switches() { return kSwitches; }
+std::span<const SwitchRule> Switches() { return kSwitches; }
 std::span<const std::string_view> CommandWords() { return kCommands; }
 
 Options ReadOptions(const backend::ParsedCommand& cmd) {

@@ -21,7 +21,8 @@ constexpr uint16_t kVersion = 100;
 constexpr int32_t kNoMoreEntries = -1;
 constexpr int32_t kCheckEveryValue = 2;
 
-constexpr SwitchSpec kSwitches[] = {{"-x"}, {"-u"}, {"-j"}, {"--i"}, {"-o"}, {"-n"}, {"-l"}, {"-t"}};
+constexpr SwitchRule kSwitches[] = {{"-x"}, {"-u"}, {"-j"}, {"--i"},
+                                    {"-o"}, {"-n"}, {"-l"}, {"-t"}};
 
 struct OpenArchive {
     explicit OpenArchive(const std::string& path) : reader(path) {}
@@ -69,7 +70,8 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
         return result::kSuccess;
     }
     if (cmd.Has("-t")) return unzip32::TestEntries(reader, log);
-    std::vector<std::string> patterns = cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    std::vector<std::string> patterns =
+        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
     ResultKeeper result;
     ExtractOptions options;
     options.folder = cmd.folder;
@@ -150,5 +152,6 @@ QV_EXPORT int32_t UnZipFindNext(QvArchive handle, QvEntryInfo* info) {
 }
 
 QV_EXPORT int32_t UnZipCloseArchive(QvArchive handle) {
-    return Guarded([&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
+    return Guarded(
+        [&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
 }

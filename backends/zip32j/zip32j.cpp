@@ -15,9 +15,9 @@ namespace {
 
 constexpr uint16_t kVersion = 100;
 
-constexpr SwitchSpec kSwitches[] = {
-    {"-r"}, {"-D"}, {"-j"}, {"-S"}, {"-q"}, {"-u"}, {"--sfx"},
-    {"-0"}, {"-1"}, {"-2"}, {"-3"}, {"-4"}, {"-5"}, {"-6"}, {"-7"}, {"-8"}, {"-9"},
+constexpr SwitchRule kSwitches[] = {
+    {"-r"}, {"-D"}, {"-j"}, {"-S"}, {"-q"}, {"-u"}, {"--sfx"}, {"-0"}, {"-1"},
+    {"-2"}, {"-3"}, {"-4"}, {"-5"}, {"-6"}, {"-7"}, {"-8"},    {"-9"},
 };
 
 CommandGate& Gate() {
@@ -34,7 +34,8 @@ int Level(const ParsedCommand& cmd) {
 
 int32_t RunZip(const std::string& line, OutputLog& log) {
     ParsedCommand cmd = ParseCommand(line, {kSwitches, {}});
-    if (cmd.Has("--sfx")) throw Failure(result::kNotSupportedApi, "self-extracting archives are not supported");
+    if (cmd.Has("--sfx"))
+        throw Failure(result::kNotSupportedApi, "self-extracting archives are not supported");
     if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
     if (cmd.names.empty()) throw Failure(result::kBadCommand, "no names to pack");
     SourceOptions sources;

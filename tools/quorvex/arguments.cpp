@@ -7,14 +7,14 @@
 namespace quorvex::cli {
 namespace {
 
-const OptionSpec* Find(std::span<const OptionSpec* const> options, std::string_view name) {
-    for (const OptionSpec* option : options) {
+const OptionRule* Find(std::span<const OptionRule* const> options, std::string_view name) {
+    for (const OptionRule* option : options) {
         if (option->name == name) return option;
     }
     return nullptr;
 }
 
-std::string Lead(const OptionSpec& option) {
+std::string Lead(const OptionRule& option) {
     std::string lead(option.name);
     if (!option.placeholder.empty()) lead.append(" ").append(option.placeholder);
     return lead;
@@ -23,7 +23,7 @@ std::string Lead(const OptionSpec& option) {
 }  // namespace
 
 Arguments Arguments::Parse(std::span<const std::string_view> args,
-                           std::span<const OptionSpec* const> options) {
+                           std::span<const OptionRule* const> options) {
     Arguments parsed;
     bool operandsOnly = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -38,7 +38,7 @@ Arguments Arguments::Parse(std::span<const std::string_view> args,
         }
         const size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const OptionSpec* option = Find(options, name);
+        const OptionRule* option = Find(options, name);
         if (option == nullptr) throw UsageError("unknown option " + std::string(name));
         std::string value;
         if (option->placeholder.empty()) {
@@ -63,11 +63,11 @@ std::optional<std::string> Arguments::Value(std::string_view option) const {
     return found->second;
 }
 
-std::string OptionHelp(std::span<const OptionSpec* const> options) {
+std::string OptionHelp(std::span<const OptionRule* const> options) {
     size_t width = 0;
-    for (const OptionSpec* option : options) width = std::max(width, Lead(*option).size());
+    for (const OptionRule* option : options) width = std::max(width, Lead(*option).size());
     std::string text;
-    for (const OptionSpec* option : options) {
+    for (const OptionRule* option : options) {
         const std::string lead = Lead(*option);
         text += "  " + lead + std::string(width - lead.size() + 2, ' ') +
                 std::string(option->help) + "\n";

@@ -11,7 +11,7 @@
 
 namespace quorvex::cli {
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;         // with its dashes: "--base"
     std::string_view placeholder;  // "DIR"; empty for a flag
     std::string_view help;
@@ -21,7 +21,7 @@ class Arguments {
   public:
     // A repeated option keeps its last value.
     static Arguments Parse(std::span<const std::string_view> args,
-                           std::span<const OptionSpec* const> options);
+                           std::span<const OptionRule* const> options);
 
     bool Has(std::string_view option) const { return values_.contains(std::string(option)); }
     std::optional<std::string> Value(std::string_view option) const;
@@ -33,6 +33,6 @@ class Arguments {
 };
 
 // One aligned help line per option: "  --name PLACEHOLDER  help".
-std::string OptionHelp(std::span<const OptionSpec* const> options);
+std::string OptionHelp(std::span<const OptionRule* const> options);
 
 }  // namespace quorvex::cli

@@ -6,12 +6,12 @@
 
 namespace quorvex::cli {
 
-const OptionSpec kKindOption{"--kind", "KIND",
+const OptionRule kKindOption{"--kind", "KIND",
                              "lha zip cab arj ish tar rar (default: from the name or content)"};
-const OptionSpec kPropsOption{"--props", "FILE", "load the control's settings from FILE first"};
-const OptionSpec kSavePropsOption{"--save-props", "FILE",
+const OptionRule kPropsOption{"--props", "FILE", "load the control's settings from FILE first"};
+const OptionRule kSavePropsOption{"--save-props", "FILE",
                                   "save the control's settings to FILE after"};
-const OptionSpec kHelpOption{"--help", "", "show this help"};
+const OptionRule kHelpOption{"--help", "", "show this help"};
 
 std::u16string ControlText(const std::string& utf8, const std::string& what) {
     const auto text = FromUtf8(utf8);

@@ -12,10 +12,10 @@
 
 namespace quorvex::cli {
 
-extern const OptionSpec kKindOption;
-extern const OptionSpec kPropsOption;
-extern const OptionSpec kSavePropsOption;
-extern const OptionSpec kHelpOption;
+extern const OptionRule kKindOption;
+extern const OptionRule kPropsOption;
+extern const OptionRule kSavePropsOption;
+extern const OptionRule kHelpOption;
 
 // The control's strings, from UTF-8; UsageError naming what when it is not UTF-8.
 std::u16string ControlText(const std::string& utf8, const std::string& what);

@@ -14,26 +14,26 @@ struct Command {
     std::string_view name;
     std::string_view synopsis;  // what follows "quorvex NAME"
     std::string_view summary;
-    std::vector<const OptionSpec*> (*options)();
+    std::vector<const OptionRule*> (*options)();
     int (*run)(const Arguments& args);  // the exit status
 };
 
 std::span<const Command> Commands();
 const Command* CommandNamed(std::string_view name);
 
-std::vector<const OptionSpec*> PackOptions();
+std::vector<const OptionRule*> PackOptions();
 int RunPack(const Arguments& args);
-std::vector<const OptionSpec*> ExtractOptions();
+std::vector<const OptionRule*> ExtractOptions();
 int RunExtract(const Arguments& args);
-std::vector<const OptionSpec*> ListOptions();
+std::vector<const OptionRule*> ListOptions();
 int RunList(const Arguments& args);
-std::vector<const OptionSpec*> SfxOptions();
+std::vector<const OptionRule*> SfxOptions();
 int RunSfx(const Arguments& args);
-std::vector<const OptionSpec*> VersionOptions();
+std::vector<const OptionRule*> VersionOptions();
 int RunVersion(const Arguments& args);
-std::vector<const OptionSpec*> AboutOptions();
+std::vector<const OptionRule*> AboutOptions();
 int RunAbout(const Arguments& args);
-std::vector<const OptionSpec*> ScriptOptions();
+std::vector<const OptionRule*> ScriptOptions();
 int RunScriptCommand(const Arguments& args);
 
 }  // namespace quorvex::cli

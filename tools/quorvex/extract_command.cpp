@@ -6,13 +6,13 @@
 namespace quorvex::cli {
 namespace {
 
-const OptionSpec kTo{"--to", "DIR", "extract into DIR (default: the current folder)"};
+const OptionRule kTo{"--to", "DIR", "extract into DIR (default: the current folder)"};
 
 }  // namespace
 
-std::vector<const OptionSpec*> ExtractOptions() {
-    std::vector<const OptionSpec*> options = {&kTo, &kKindOption};
-    for (const OptionSpec* spec : SwitchSpecs(kForExtract)) options.push_back(spec);
+std::vector<const OptionRule*> ExtractOptions() {
+    std::vector<const OptionRule*> options = {&kTo, &kKindOption};
+    for (const OptionRule* rule : SwitchOptionRules(kForExtract)) options.push_back(rule);
     options.insert(options.end(), {&kPropsOption, &kSavePropsOption, &kHelpOption});
     return options;
 }

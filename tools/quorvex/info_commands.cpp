@@ -26,7 +26,7 @@ struct StandardOutputSink : quorvex6::MessageSink {
 
 }  // namespace
 
-std::vector<const OptionSpec*> VersionOptions() { return {&kKindOption, &kHelpOption}; }
+std::vector<const OptionRule*> VersionOptions() { return {&kKindOption, &kHelpOption}; }
 
 int RunVersion(const Arguments& args) {
     std::vector<const Kind*> kinds;
@@ -57,7 +57,7 @@ int RunVersion(const Arguments& args) {
     return kExitSuccess;
 }
 
-std::vector<const OptionSpec*> AboutOptions() { return {&kHelpOption}; }
+std::vector<const OptionRule*> AboutOptions() { return {&kHelpOption}; }
 
 int RunAbout(const Arguments& args) {
     if (!args.operands().empty()) throw UsageError("unexpected operand " + args.operands().front());

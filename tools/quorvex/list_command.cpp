@@ -10,7 +10,7 @@
 namespace quorvex::cli {
 namespace {
 
-const OptionSpec kFormat{"--format", "F", "table (default), csv or json"};
+const OptionRule kFormat{"--format", "F", "table (default), csv or json"};
 
 using Formatter = std::string (*)(const std::vector<ListingRow>&);
 
@@ -44,7 +44,7 @@ std::vector<ListingRow> Rows(quorvex6::Quorvex6& control) {
 
 }  // namespace
 
-std::vector<const OptionSpec*> ListOptions() {
+std::vector<const OptionRule*> ListOptions() {
     return {&kFormat, &kKindOption, &kPropsOption, &kSavePropsOption, &kHelpOption};
 }
 

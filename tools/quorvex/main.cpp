@@ -72,7 +72,7 @@ int Main(const std::vector<std::string_view>& args) {
     const Command* command = CommandNamed(args.front());
     if (command == nullptr) return UsageFailure("unknown command " + std::string(args.front()), "");
     try {
-        const std::vector<const OptionSpec*> options = command->options();
+        const std::vector<const OptionRule*> options = command->options();
         const Arguments parsed = Arguments::Parse(std::span(args).subspan(1), options);
         if (parsed.Has("--help")) {
             PrintCommandHelp(*command);

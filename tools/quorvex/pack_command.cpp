@@ -10,7 +10,7 @@
 namespace quorvex::cli {
 namespace {
 
-const OptionSpec kBase{"--base", "DIR", "names are relative to DIR (default: the current folder)"};
+const OptionRule kBase{"--base", "DIR", "names are relative to DIR (default: the current folder)"};
 
 std::u16string BaseFolder(const Arguments& args) {
     if (const auto base = args.Value(kBase.name)) return AbsoluteName(*base);
@@ -28,9 +28,9 @@ void CheckIsh(const Arguments& args, const std::string& archive) {
 
 }  // namespace
 
-std::vector<const OptionSpec*> PackOptions() {
-    std::vector<const OptionSpec*> options = {&kBase, &kKindOption};
-    for (const OptionSpec* spec : SwitchSpecs(kForPack)) options.push_back(spec);
+std::vector<const OptionRule*> PackOptions() {
+    std::vector<const OptionRule*> options = {&kBase, &kKindOption};
+    for (const OptionRule* rule : SwitchOptionRules(kForPack)) options.push_back(rule);
     options.insert(options.end(), {&kPropsOption, &kSavePropsOption, &kHelpOption});
     return options;
 }

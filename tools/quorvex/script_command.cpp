@@ -8,7 +8,7 @@
 
 namespace quorvex::cli {
 
-std::vector<const OptionSpec*> ScriptOptions() { return {&kHelpOption}; }
+std::vector<const OptionRule*> ScriptOptions() { return {&kHelpOption}; }
 
 int RunScriptCommand(const Arguments& args) {
     if (args.operands().size() > 1) throw UsageError("unexpected operand " + args.operands()[1]);

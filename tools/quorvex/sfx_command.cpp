@@ -9,10 +9,10 @@
 namespace quorvex::cli {
 namespace {
 
-const OptionSpec kTo{"--to", "DIR", "write the program into DIR (default: the archive's folder)"};
-const OptionSpec kType{"--type", "T",
+const OptionRule kTo{"--to", "DIR", "write the program into DIR (default: the archive's folder)"};
+const OptionRule kType{"--type", "T",
                        "dos-large dos-small win16 win16m win32 win32m (default: win16)"};
-const OptionSpec kCommandText{"--command", "TEXT", "extra text for the self-extractor's creation"};
+const OptionRule kCommandText{"--command", "TEXT", "extra text for the self-extractor's creation"};
 
 struct SfxType {
     std::string_view word;
@@ -36,7 +36,7 @@ int32_t SfxTypeNamed(const std::string& word) {
 
 }  // namespace
 
-std::vector<const OptionSpec*> SfxOptions() {
+std::vector<const OptionRule*> SfxOptions() {
     return {&kTo,        &kType, &kCommandText, &kKindOption, &kPropsOption, &kSavePropsOption,
             &kHelpOption};
 }

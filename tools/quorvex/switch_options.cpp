@@ -136,18 +136,18 @@ constexpr std::array kSwitchOptions = {
 
 std::span<const SwitchOption> SwitchOptions() { return kSwitchOptions; }
 
-std::vector<const OptionSpec*> SwitchSpecs(Use use) {
-    std::vector<const OptionSpec*> specs;
+std::vector<const OptionRule*> SwitchOptionRules(Use use) {
+    std::vector<const OptionRule*> rules;
     for (const SwitchOption& option : kSwitchOptions) {
-        if (option.uses & use) specs.push_back(&option.spec);
+        if (option.uses & use) rules.push_back(&option.rule);
     }
-    return specs;
+    return rules;
 }
 
 void ApplySwitches(Quorvex6& control, const Arguments& args, Use use) {
     for (const SwitchOption& option : kSwitchOptions) {
         if (!(option.uses & use)) continue;
-        if (const auto value = args.Value(option.spec.name)) {
+        if (const auto value = args.Value(option.rule.name)) {
             option.apply(control, *value);
         }
     }

@@ -16,7 +16,7 @@ namespace quorvex::cli {
 enum Use : uint8_t { kForPack = 1, kForExtract = 2 };
 
 struct SwitchOption {
-    OptionSpec spec;
+    OptionRule rule;
     uint8_t uses;
     // Sets the property from the option's value; UsageError when the value is wrong.
     void (*apply)(quorvex6::Quorvex6& control, const std::string& value);
@@ -24,8 +24,8 @@ struct SwitchOption {
 
 std::span<const SwitchOption> SwitchOptions();
 
-// The specs of the switch options one subcommand takes, in table order.
-std::vector<const OptionSpec*> SwitchSpecs(Use use);
+// The rules of the switch options one subcommand takes, in table order.
+std::vector<const OptionRule*> SwitchOptionRules(Use use);
 
 // Applies every switch option present in args that the subcommand takes.
 void ApplySwitches(quorvex6::Quorvex6& control, const Arguments& args, Use use);

@@ -17,7 +17,10 @@ std::vector<std::string> Texts(std::string_view line) {
 }
 
 TEST(Tokenize, BlanksAndQuotes) {
-    struct Case { const char* line; std::vector<std::string> tokens; };
+    struct Case {
+        const char* line;
+        std::vector<std::string> tokens;
+    };
     const Case cases[] = {
         {"", {}},
         {"   ", {}},
@@ -32,13 +35,13 @@ TEST(Tokenize, BlanksAndQuotes) {
     for (const Case& c : cases) EXPECT_EQ(Texts(c.line), c.tokens) << c.line;
 }
 
-constexpr SwitchSpec kSwitches[] = {
+constexpr SwitchRule kSwitches[] = {
     {"-r"}, {"-q"}, {"--i"}, {"--use-directory", SwitchArg::kEquals}, {"-jm", SwitchArg::kSuffix}};
 constexpr std::string_view kWords[] = {"u", "e"};
 
 TEST(ParseCommand, PositionsAndSwitchesAnywhere) {
-    ParsedCommand cmd = ParseCommand("-r \"a.zip\" -q \"base/\" one.txt --use-directory=0 \"two words\" -jm2",
-                                     {kSwitches, {}});
+    ParsedCommand cmd = ParseCommand(
+        "-r \"a.zip\" -q \"base/\" one.txt --use-directory=0 \"two words\" -jm2", {kSwitches, {}});
     EXPECT_EQ(cmd.archive, "a.zip");
     EXPECT_EQ(cmd.folder, "base/");
     EXPECT_EQ(cmd.names, (std::vector<std::string>{"one.txt", "two words"}));
@@ -57,7 +60,10 @@ TEST(ParseCommand, SecondTokenWithoutSeparatorIsAName) {
 }
 
 TEST(ParseCommand, RejectsWhatItDoesNotKnow) {
-    struct Case { const char* line; int32_t code; };
+    struct Case {
+        const char* line;
+        int32_t code;
+    };
     const Case cases[] = {
         {"-z a.zip", result::kBadCommand},
         {"-rq a.zip", result::kBadCommand},
@@ -84,7 +90,8 @@ TEST(ParseCommand, CommandWordsAndQuotedSwitchLookalikes) {
 
 TEST(ParseCommand, ResponseFilesInQuotesWithCrLfAndBlankLines) {
     std::string path = ::testing::TempDir() + "qv_list.txt";
-    std::ofstream(path, std::ios::binary) << "\"docs/*.*\"\r\nreadme.txt\r\n\r\n  \"with space.txt\"  \r\n\r\n";
+    std::ofstream(path, std::ios::binary)
+        << "\"docs/*.*\"\r\nreadme.txt\r\n\r\n  \"with space.txt\"  \r\n\r\n";
     ParsedCommand cmd = ParseCommand("-r \"a.zip\" \"base/\" \"@" + path + "\"", {kSwitches, {}});
     EXPECT_EQ(cmd.names, (std::vector<std::string>{"docs/*.*", "readme.txt", "with space.txt"}));
     constexpr std::string_view kBang = "@!";
