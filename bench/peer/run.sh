@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# ZIP and TAR side by side: zip32j, unzip32 and tar32 (through qvdrive, with the control's
-# command lines) against Info-ZIP zip/unzip, 7zz, bsdtar and GNU tar (plain, and with pigz -p2
+# ZIP and TAR side by side: zip32j, unzip32 and tar32 (through the quorvex program, with the
+# control's default switches) against Info-ZIP zip/unzip, 7zz, bsdtar and GNU tar (plain, and with pigz -p2
 # for .tar.gz) on the three corpora of make_corpus.sh. Runs alternate after a warm-up; the
 # table gives medians, the ratio ours/peer of the medians, and the archive sizes. Every
 # extraction is checked against the corpus manifest. Extraction goes to /dev/shm.
@@ -12,40 +12,27 @@ corpus=${2:-/dev/shm/qv-corpus}
 runs=${3:-5}
 [ -f "$corpus/SUMMARY.txt" ] || bash "$here/make_corpus.sh" "$corpus" >/dev/null
 corpus=$(cd "$corpus" && pwd)
-drive="$build/bin/qvdrive"
-export LD_LIBRARY_PATH="$build/lib"
+qv="$build/bin/quorvex"
 work=$(mktemp -d /dev/shm/qv-zip-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-now() { date +%s.%N; }
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-time_one() {
-    local name=$1; shift
-    local t0 t1
-    t0=$(now); "$@" >/dev/null 2>&1 || { echo "bench: $name failed" >&2; exit 1; }; t1=$(now)
-    echo "$t1 - $t0" | bc >> "$work/$name.times"
-}
-fresh() { rm -rf "$work/x"; mkdir "$work/x"; }
-verify() {
-    (cd "$work/x" && awk '{print $2 "  " $1}' "$corpus/MANIFEST-$1.txt" | sha256sum -c --quiet) ||
-        { echo "bench: extraction of $1 differs from the manifest" >&2; exit 1; }
-}
+. "$here/common.sh"
 
 # Packing (c = corpus)
-zip_ours() { rm -f "$work/ours.zip"; "$drive" zip32j Zip "-r -D -q \"$work/ours.zip\" \"$corpus/$c/\" *.*"; }
+zip_ours() { rm -f "$work/ours.zip"; "$qv" pack "$work/ours.zip" --base "$corpus/$c" --quiet; }
 zip_infozip() { rm -f "$work/infozip.zip"; (cd "$corpus/$c" && zip -r -6 -q -D "$work/infozip.zip" .); }
-tar_ours() { rm -f "$work/ours.tar"; "$drive" tar32 Tar "-c --display-dialog=0 -f \"$work/ours.tar\" \"$corpus/$c/\" *.*"; }
+tar_ours() { rm -f "$work/ours.tar"; "$qv" pack "$work/ours.tar" --base "$corpus/$c" --quiet; }
 tar_gnu() { rm -f "$work/gnu.tar"; tar -cf "$work/gnu.tar" -C "$corpus/$c" .; }
-tgz_ours() { rm -f "$work/ours.tar.gz"; "$drive" tar32 Tar "-c --display-dialog=0 -f \"$work/ours.tar.gz\" \"$corpus/$c/\" *.*"; }
+tgz_ours() { rm -f "$work/ours.tar.gz"; "$qv" pack "$work/ours.tar.gz" --base "$corpus/$c" --quiet; }
 tgz_pigz() { rm -f "$work/pigz.tar.gz"; tar -I 'pigz -p2' -cf "$work/pigz.tar.gz" -C "$corpus/$c" .; }
 # Extraction, all from the peer's archive
-unzip_ours() { fresh; "$drive" unzip32 UnZip "-x --i \"$work/infozip.zip\" \"$work/x/\" *.*"; }
+unzip_ours() { fresh; "$qv" extract "$work/infozip.zip" --to "$work/x" --quiet; }
 unzip_infozip() { fresh; unzip -q "$work/infozip.zip" -d "$work/x"; }
 unzip_7zz() { fresh; 7zz x -y -bso0 "$work/infozip.zip" -o"$work/x"; }
 unzip_bsdtar() { fresh; bsdtar -xf "$work/infozip.zip" -C "$work/x"; }
-untar_ours() { fresh; "$drive" tar32 Tar " -x --display-dialog=0 -f \"$work/gnu.tar\" \"$work/x/\" *.*"; }
+untar_ours() { fresh; "$qv" extract "$work/gnu.tar" --to "$work/x" --quiet; }
 untar_gnu() { fresh; tar -xf "$work/gnu.tar" -C "$work/x"; }
-untgz_ours() { fresh; "$drive" tar32 Tar " -x --display-dialog=0 -f \"$work/pigz.tar.gz\" \"$work/x/\" *.*"; }
+untgz_ours() { fresh; "$qv" extract "$work/pigz.tar.gz" --to "$work/x" --quiet; }
 untgz_gnu() { fresh; tar -xzf "$work/pigz.tar.gz" -C "$work/x"; }
 
 jobs=(zip_ours zip_infozip tar_ours tar_gnu tgz_ours tgz_pigz
@@ -58,6 +45,9 @@ for c in text many binary; do
     rm -f "$work"/*.times
     for job in "${jobs[@]}"; do "$job"; done  # warm-up, and the peer archives to extract
     for x in unzip_ours untar_ours untgz_ours; do "$x" >/dev/null; verify "$c"; done
+    # Our archives, read back by the peers, hold the corpus too.
+    fresh; unzip -q "$work/ours.zip" -d "$work/x"; verify "$c"
+    fresh; tar -xzf "$work/ours.tar.gz" -C "$work/x"; verify "$c"
     for ((r = 0; r < runs; r++)); do
         for job in "${jobs[@]}"; do time_one "$job" "$job"; done
     done
