@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "persistence/utf8.h"
+#include "platform/utf8.h"
 #include "quorvex6/file_property_bag.h"
 
 namespace quorvex6::persistence {
@@ -179,12 +180,13 @@ void AppendUtf16(std::string& out, std::u16string_view text, bool escaping) {
             }
         }
         if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            platform::AppendUtf8(out,
+                                 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             AppendUnit(out, c);  // only strings get here: keys hold no unpaired surrogates
         } else {
-            AppendUtf8(out, c);
+            platform::AppendUtf8(out, c);
         }
     }
 }

@@ -10,7 +10,4 @@ namespace quorvex6::persistence {
 // nullopt for bytes that are not well-formed UTF-8 (overlong forms, surrogates, truncation).
 std::optional<std::u16string> DecodeUtf8(std::string_view bytes);
 
-// Appends the code point; callers never pass a surrogate.
-void AppendUtf8(std::string& out, char32_t c);
-
 }  // namespace quorvex6::persistence
