@@ -13,7 +13,7 @@
 namespace quorvex6::backend {
 
 class BytePipe {
-public:
+  public:
     static constexpr size_t kCapacity = 8 << 20;
 
     bool Push(const uint8_t* data, size_t size);  // false once failed
@@ -22,7 +22,7 @@ public:
     void Close();
     void Fail();
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::vector<uint8_t>> chunks_;  // pushed pieces, whole

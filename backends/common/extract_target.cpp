@@ -43,13 +43,16 @@ void ExtractTarget::MakeFolders(const std::string& folder) {
     MakeFoldersBelow(Root(), folder);
     // Every component is now a real folder; one of ours cannot turn into a link later, as
     // making a link never replaces a folder.
-    for (size_t pos = folder.find('/'); pos != std::string::npos; pos = folder.find('/', pos + 1)) verified_.insert(folder.substr(0, pos));
+    for (size_t pos = folder.find('/'); pos != std::string::npos; pos = folder.find('/', pos + 1))
+        verified_.insert(folder.substr(0, pos));
     verified_.insert(folder);
 }
 
 std::string ExtractTarget::Root() const { return options_.folder.empty() ? "." : options_.folder; }
 
-std::string ExtractTarget::Full(const std::string& relative) const { return options_.folder + relative; }
+std::string ExtractTarget::Full(const std::string& relative) const {
+    return options_.folder + relative;
+}
 
 void ExtractTarget::Refuse(const std::string& stored, const std::string& why) {
     std::lock_guard lock(mutex_);
@@ -63,7 +66,8 @@ void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failur
     result_.Note(failure.code());
 }
 
-std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime, bool folder) {
+std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime,
+                                                bool folder) {
     if (folder && IsCurrentFolder(stored)) return std::nullopt;  // "./": the destination itself
     std::optional<std::string> safe = SafeRelativePath(stored);
     if (!safe) {

@@ -5,8 +5,8 @@
 // checked out, so a bad entry never leaves a file cut short nor damages an old one.
 #pragma once
 #include <cstdint>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -18,17 +18,17 @@
 namespace quorvex6::backend {
 
 struct ExtractOptions {
-    std::string folder;          // destination; "" is the current folder
-    bool junk_paths = false;     // store every file directly in the destination
-    bool only_newer = false;     // skip when the existing file is as new or newer
+    std::string folder;       // destination; "" is the current folder
+    bool junk_paths = false;  // store every file directly in the destination
+    bool only_newer = false;  // skip when the existing file is as new or newer
     bool never_overwrite = false;
-    bool restore_mode = true;    // permission bits (never set-id bits)
+    bool restore_mode = true;  // permission bits (never set-id bits)
 };
 
 class ExtractTarget;
 
 class PendingFile {
-public:
+  public:
     void Write(const void* data, size_t n) { file_.Write(data, n); }
     // Renames the finished file over its final name; without a mode (or when modes are not
     // restored) it gets the default permissions.
@@ -38,10 +38,13 @@ public:
     PendingFile& operator=(PendingFile&&) = delete;
     PendingFile(const PendingFile&) = delete;
 
-private:
+  private:
     friend class ExtractTarget;
     PendingFile(OutputFile file, std::string final_path, bool restore_mode, uint32_t default_mode)
-        : file_(std::move(file)), final_path_(std::move(final_path)), restore_mode_(restore_mode), default_mode_(default_mode) {}
+        : file_(std::move(file)),
+          final_path_(std::move(final_path)),
+          restore_mode_(restore_mode),
+          default_mode_(default_mode) {}
     OutputFile file_;
     std::string final_path_;
     bool restore_mode_;
@@ -53,7 +56,7 @@ private:
 // PendingFile and EntryFailed may then run on several threads at once, once every link of the
 // archive exists (so no check can be overtaken by a link made later).
 class ExtractTarget {
-public:
+  public:
     ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result);
     ~ExtractTarget();  // sets folder times (late, as writing files changes them)
     ExtractTarget(const ExtractTarget&) = delete;
@@ -74,7 +77,7 @@ public:
     void EntryFailed(const std::string& stored, const Failure& failure);
     const ExtractOptions& options() const { return options_; }
 
-private:
+  private:
     std::string Root() const;
     bool IsVerified(const std::string& relative);  // its folder was made or checked here
     void MakeFolders(const std::string& folder);

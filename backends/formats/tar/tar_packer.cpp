@@ -22,18 +22,18 @@ namespace {
 constexpr size_t kChunk = 1 << 20;
 
 class PipeSource final : public quorvex6::codecs::Source {
-public:
+  public:
     explicit PipeSource(BytePipe& pipe) : pipe_(pipe) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
         return static_cast<std::ptrdiff_t>(pipe_.Pull(data, size));
     }
 
-private:
+  private:
     BytePipe& pipe_;
 };
 
 class FileSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     explicit FileSink(OutputFile& out) : out_(out) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         try {
@@ -46,17 +46,18 @@ public:
     }
     std::optional<Failure> error;
 
-private:
+  private:
     OutputFile& out_;
 };
 
 // Where libarchive's output goes: straight to the file, or into the gzip codec on its thread.
 class Output {
-public:
+  public:
     Output(OutputFile& file, bool gzip) : sink_(file) {
         if (!gzip) return;
         const quorvex6::codecs::Method* method = quorvex6::codecs::find_method("gzip");
-        if (method == nullptr || method->make_encoder == nullptr) throw Failure(result::kMethod, "no gzip encoder");
+        if (method == nullptr || method->make_encoder == nullptr)
+            throw Failure(result::kMethod, "no gzip encoder");
         encoder_ = method->make_encoder();
         source_ = std::make_unique<PipeSource>(pipe_);
         job_ = std::async(std::launch::async, [this] {
@@ -88,15 +89,17 @@ public:
             pipe_.Close();
             auto status = job_.get();
             if (sink_.error) throw *sink_.error;
-            if (status != quorvex6::codecs::Status::ok) throw Failure(result::kWriteError, "gzip failed");
+            if (status != quorvex6::codecs::Status::ok)
+                throw Failure(result::kWriteError, "gzip failed");
         }
         if (sink_.error) throw *sink_.error;
     }
     const std::optional<Failure>& error() const { return sink_.error; }
 
-private:
+  private:
     bool Flush() {
-        bool ok = encoder_ ? pipe_.Push(buffer_.data(), buffer_.size()) : sink_.write(buffer_.data(), buffer_.size());
+        bool ok = encoder_ ? pipe_.Push(buffer_.data(), buffer_.size())
+                           : sink_.write(buffer_.data(), buffer_.size());
         buffer_.clear();
         return ok;
     }
@@ -110,7 +113,8 @@ private:
 };
 
 la_ssize_t WriteCallback(archive*, void* client, const void* buffer, size_t length) {
-    return static_cast<Output*>(client)->Write(buffer, length) ? static_cast<la_ssize_t>(length) : -1;
+    return static_cast<Output*>(client)->Write(buffer, length) ? static_cast<la_ssize_t>(length)
+                                                               : -1;
 }
 
 struct ArchiveWriter {
@@ -141,9 +145,12 @@ struct Loaded {
     std::optional<Failure> failure;
 };
 
-bool IsSmall(const SourceItem& item) { return item.stat.kind == FileKind::kRegular && item.stat.size <= kSmallFile; }
+bool IsSmall(const SourceItem& item) {
+    return item.stat.kind == FileKind::kRegular && item.stat.size <= kSmallFile;
+}
 
-void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t end, std::vector<Loaded>& out) {
+void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t end,
+               std::vector<Loaded>& out) {
     out.resize(end - begin);
     std::atomic<size_t> next{begin};
     auto work = [&] {
@@ -152,7 +159,8 @@ void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t
             loaded.failure.reset();
             try {
                 InputFile file(items[k]->disk_path);
-                size_t want = static_cast<size_t>(items[k]->stat.size) + 1;  // one more tells "it grew"
+                size_t want =
+                    static_cast<size_t>(items[k]->stat.size) + 1;  // one more tells "it grew"
                 if (loaded.capacity < want) {
                     loaded.data.reset(new uint8_t[want]);
                     loaded.capacity = want;
@@ -164,7 +172,8 @@ void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t
         }
     };
     std::vector<std::future<void>> helpers;
-    for (unsigned w = 1; w < std::min(ProcessorCount(), 4u); ++w) helpers.push_back(std::async(std::launch::async, work));
+    for (unsigned w = 1; w < std::min(ProcessorCount(), 4u); ++w)
+        helpers.push_back(std::async(std::launch::async, work));
     work();
     for (auto& h : helpers) h.get();
 }
@@ -177,8 +186,8 @@ void ReadAhead(const std::vector<const SourceItem*>& items, size_t begin, size_t
 
 }  // namespace
 
-void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sources, OutputLog& log, ResultKeeper& result,
-             Progress& progress) {
+void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sources,
+             OutputLog& log, ResultKeeper& result, Progress& progress) {
     if (sources.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
     auto existing = StatPath(archive_path);
     CompressionInfo compression = CompressionForName(archive_path);
@@ -189,18 +198,25 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
         archive* a = writer.a;
         archive_write_set_format_pax_restricted(a);
         switch (compression.compression) {
-            case Compression::kBzip2: archive_write_add_filter_bzip2(a); break;
+            case Compression::kBzip2:
+                archive_write_add_filter_bzip2(a);
+                break;
             case Compression::kXz:
                 archive_write_add_filter_xz(a);
                 archive_write_set_filter_option(a, "xz", "threads", "2");
                 break;
-            case Compression::kZstd: archive_write_add_filter_zstd(a); break;
-            default: archive_write_add_filter_none(a);
+            case Compression::kZstd:
+                archive_write_add_filter_zstd(a);
+                break;
+            default:
+                archive_write_add_filter_none(a);
         }
         // Padding after a compressed stream is trailing garbage to bzip2, xz and zstd.
-        if (compression.compression != Compression::kNone && compression.compression != Compression::kGzip)
+        if (compression.compression != Compression::kNone &&
+            compression.compression != Compression::kGzip)
             archive_write_set_bytes_in_last_block(a, 1);
-        if (archive_write_open2(a, &output, nullptr, WriteCallback, nullptr, nullptr) != ARCHIVE_OK) Fail(a, output, "cannot start the archive");
+        if (archive_write_open2(a, &output, nullptr, WriteCallback, nullptr, nullptr) != ARCHIVE_OK)
+            Fail(a, output, "cannot start the archive");
         std::vector<uint8_t> buffer(kChunk);
         Entry entry;  // one record, cleared for each file: making one costs more than filling it
         // `loaded`: the file's bytes when a batch read them ahead, else null (read here).
@@ -225,7 +241,9 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
             archive_entry_set_mtime(entry.e, item.stat.mtime, 0);
             archive_entry_set_perm(entry.e, item.stat.mode & 07777);
             switch (item.stat.kind) {
-                case FileKind::kFolder: archive_entry_set_filetype(entry.e, AE_IFDIR); break;
+                case FileKind::kFolder:
+                    archive_entry_set_filetype(entry.e, AE_IFDIR);
+                    break;
                 case FileKind::kLink:
                     archive_entry_set_filetype(entry.e, AE_IFLNK);
                     archive_entry_set_symlink_utf8(entry.e, item.link_target.c_str());
@@ -234,17 +252,25 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
                     archive_entry_set_filetype(entry.e, AE_IFREG);
                     archive_entry_set_size(entry.e, static_cast<la_int64_t>(item.stat.size));
             }
-            if (archive_write_header(a, entry.e) < ARCHIVE_WARN) Fail(a, output, "cannot write " + item.stored);
+            if (archive_write_header(a, entry.e) < ARCHIVE_WARN)
+                Fail(a, output, "cannot write " + item.stored);
             if (loaded) {
-                if (loaded->size != item.stat.size) throw Failure(result::kReadError, item.disk_path + " changed size while it was read");
+                if (loaded->size != item.stat.size)
+                    throw Failure(result::kReadError,
+                                  item.disk_path + " changed size while it was read");
                 if (loaded->size > 0 && archive_write_data(a, loaded->data.get(), loaded->size) < 0)
                     Fail(a, output, "cannot write " + item.stored);
             } else if (file) {
                 uint64_t done = 0;
                 while (done < item.stat.size) {
-                    size_t n = file->ReadAt(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), item.stat.size - done)));
-                    if (n == 0) throw Failure(result::kReadError, item.disk_path + " became shorter while it was read");
-                    if (archive_write_data(a, buffer.data(), n) < 0) Fail(a, output, "cannot write " + item.stored);
+                    size_t n = file->ReadAt(done, buffer.data(),
+                                            static_cast<size_t>(std::min<uint64_t>(
+                                                buffer.size(), item.stat.size - done)));
+                    if (n == 0)
+                        throw Failure(result::kReadError,
+                                      item.disk_path + " became shorter while it was read");
+                    if (archive_write_data(a, buffer.data(), n) < 0)
+                        Fail(a, output, "cannot write " + item.stored);
                     done += n;
                 }
             }
@@ -252,7 +278,9 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
         };
         std::vector<const SourceItem*> items;
         for (const SourceItem& item : sources)
-            if (!existing || item.stat.device != existing->device || item.stat.inode != existing->inode) items.push_back(&item);
+            if (!existing || item.stat.device != existing->device ||
+                item.stat.inode != existing->inode)
+                items.push_back(&item);
         std::vector<Loaded> batch;
         size_t i = 0;
         while (i < items.size()) {
@@ -262,7 +290,9 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
                 continue;
             }
             size_t end = i, bytes = 0;
-            while (end < items.size() && IsSmall(*items[end]) && bytes + items[end]->stat.size <= kBatchBytes) bytes += items[end++]->stat.size;
+            while (end < items.size() && IsSmall(*items[end]) &&
+                   bytes + items[end]->stat.size <= kBatchBytes)
+                bytes += items[end++]->stat.size;
             ReadAhead(items, i, end, batch);
             for (size_t k = i; k < end; ++k) {
                 progress.Entry("adding", items[k]->stored, k + 1, items.size());

@@ -31,7 +31,7 @@ std::string NameOf(archive_entry* e) {
 }
 
 class FileSource final : public quorvex6::codecs::Source {
-public:
+  public:
     explicit FileSource(InputFile& file) : file_(file) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
         try {
@@ -41,16 +41,18 @@ public:
         }
     }
 
-private:
+  private:
     InputFile& file_;
 };
 
 class PipeSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     explicit PipeSink(BytePipe& pipe) : pipe_(pipe) {}
-    bool write(const std::uint8_t* data, std::size_t size) override { return pipe_.Push(data, size); }
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        return pipe_.Push(data, size);
+    }
 
-private:
+  private:
     BytePipe& pipe_;
 };
 
@@ -59,14 +61,17 @@ private:
 struct TarReader::GzipFeed {
     explicit GzipFeed(InputFile input) : file(std::move(input)), buffer(kBlock) {
         const quorvex6::codecs::Method* method = quorvex6::codecs::find_method("gzip");
-        if (method == nullptr || method->make_decoder == nullptr) throw Failure(result::kMethod, "no gzip decoder");
+        if (method == nullptr || method->make_decoder == nullptr)
+            throw Failure(result::kMethod, "no gzip decoder");
         decoder = method->make_decoder();
         worker = std::thread([this] {
             FileSource source(file);
             PipeSink sink(pipe);
             quorvex6::codecs::Status status = decoder->decode(source, UINT64_MAX, 0, sink);
-            if (status == quorvex6::codecs::Status::ok) pipe.Close();
-            else pipe.Fail();
+            if (status == quorvex6::codecs::Status::ok)
+                pipe.Close();
+            else
+                pipe.Fail();
         });
     }
     ~GzipFeed() {
@@ -132,7 +137,8 @@ bool TarReader::Next(TarEntry& out) {
         int32_t code = first_ ? result::kNotValidArchive : result::kBrokenHeader;
         throw Failure(code, "broken archive: " + ErrorText(archive_));
     }
-    if (first_ && !feed_) method_ = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
+    if (first_ && !feed_)
+        method_ = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
     first_ = false;
     out = TarEntry{};
     out.facts.name = NameOf(e);
@@ -141,24 +147,32 @@ bool TarReader::Next(TarEntry& out) {
     out.facts.method = method_;
     out.mode = archive_entry_perm(e) & 07777;
     out.facts.read_only = (out.mode & 0200) == 0;
-    size_ = archive_entry_size_is_set(e) && archive_entry_size(e) > 0 ? static_cast<uint64_t>(archive_entry_size(e)) : 0;
+    size_ = archive_entry_size_is_set(e) && archive_entry_size(e) > 0
+                ? static_cast<uint64_t>(archive_entry_size(e))
+                : 0;
     if (const char* hard = archive_entry_hardlink(e)) {
         out.kind = EntryKind::kHardLink;
         out.link_target = hard;
         size_ = 0;
     } else {
         switch (archive_entry_filetype(e)) {
-            case AE_IFREG: out.kind = EntryKind::kFile; break;
-            case AE_IFDIR: out.kind = EntryKind::kFolder; break;
+            case AE_IFREG:
+                out.kind = EntryKind::kFile;
+                break;
+            case AE_IFDIR:
+                out.kind = EntryKind::kFolder;
+                break;
             case AE_IFLNK:
                 out.kind = EntryKind::kSymlink;
                 if (const char* target = archive_entry_symlink(e)) out.link_target = target;
                 break;
-            default: out.kind = EntryKind::kOther;
+            default:
+                out.kind = EntryKind::kOther;
         }
     }
     out.facts.folder = out.kind == EntryKind::kFolder;
-    if (out.facts.folder && (out.facts.name.empty() || out.facts.name.back() != '/')) out.facts.name += '/';
+    if (out.facts.folder && (out.facts.name.empty() || out.facts.name.back() != '/'))
+        out.facts.name += '/';
     out.facts.original_size = out.facts.compressed_size = size_;
     return true;
 }
@@ -172,21 +186,26 @@ void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
         la_int64_t offset = 0;
         int rc = archive_read_data_block(archive_, &block, &size, &offset);
         if (rc == ARCHIVE_EOF) break;
-        if (rc < ARCHIVE_WARN) throw Failure(result::kBrokenData, "broken data: " + ErrorText(archive_));
-        if (offset < 0 || static_cast<uint64_t>(offset) < done || static_cast<uint64_t>(offset) + size > size_)
+        if (rc < ARCHIVE_WARN)
+            throw Failure(result::kBrokenData, "broken data: " + ErrorText(archive_));
+        if (offset < 0 || static_cast<uint64_t>(offset) < done ||
+            static_cast<uint64_t>(offset) + size > size_)
             throw Failure(result::kBrokenData, "data blocks out of order");
         // Holes of sparse entries come back as gaps between blocks.
         while (done < static_cast<uint64_t>(offset)) {
             zeros.assign(std::min<uint64_t>(kBlock, static_cast<uint64_t>(offset) - done), 0);
-            if (!sink.write(zeros.data(), zeros.size())) throw Failure(result::kWriteError, "cannot write");
+            if (!sink.write(zeros.data(), zeros.size()))
+                throw Failure(result::kWriteError, "cannot write");
             done += zeros.size();
         }
-        if (size > 0 && !sink.write(static_cast<const uint8_t*>(block), size)) throw Failure(result::kWriteError, "cannot write");
+        if (size > 0 && !sink.write(static_cast<const uint8_t*>(block), size))
+            throw Failure(result::kWriteError, "cannot write");
         done += size;
     }
     while (done < size_) {
         zeros.assign(std::min<uint64_t>(kBlock, size_ - done), 0);
-        if (!sink.write(zeros.data(), zeros.size())) throw Failure(result::kWriteError, "cannot write");
+        if (!sink.write(zeros.data(), zeros.size()))
+            throw Failure(result::kWriteError, "cannot write");
         done += zeros.size();
     }
 }
