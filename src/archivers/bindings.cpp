@@ -23,24 +23,31 @@ std::map<Library, Bound>& Cache() {
 }  // namespace
 
 void* BindAddress(Library library, const std::string& entry) {
+    Bound& bound = Cache()[library];
     try {
-        Bound& bound = Cache()[library];
-        if (!bound.library) bound.library = platform::DynamicLibrary::Open(std::string(NameOf(library)));
-        if (const auto found = bound.entries.find(entry); found != bound.entries.end()) {
-            return found->second;
-        }
+        if (!bound.library)
+            bound.library = platform::DynamicLibrary::Open(std::string(NameOf(library)));
+    } catch (const platform::LoadError& failure) {
+        // Not cached: the library may be put in place before the next call.
+        Cache().erase(library);
+        throw TrappedFailure(platform::FromSystem(failure.what()));
+    }
+    if (const auto found = bound.entries.find(entry); found != bound.entries.end()) {
+        return found->second;
+    }
+    try {
         void* address = bound.library->Find(entry);
         bound.entries.emplace(entry, address);
         return address;
     } catch (const platform::LoadError& failure) {
-        // Failures are not cached: the library may be put in place before the next call.
-        Cache().erase(library);
+        // Only this look-up fails: the library stays loaded, since archive handles it gave out
+        // may still be open.
         throw TrappedFailure(platform::FromSystem(failure.what()));
     }
 }
 
-int32_t CallCommand(QvCommandFn fn, int32_t hwnd, const std::u16string& commandLine,
-                    uint32_t size, std::u16string* output) {
+int32_t CallCommand(QvCommandFn fn, int32_t hwnd, const std::u16string& commandLine, uint32_t size,
+                    std::u16string* output) {
     const std::string line = platform::ToSystem(commandLine);
     std::string buffer(size, '\0');
     const int32_t code = fn(static_cast<QvWindow>(hwnd), line.c_str(), buffer.data(), size);
