@@ -9,16 +9,26 @@
 
 namespace quorvex6 {
 
+// A 16-bit boolean, True -1 and False 0. A host may hand any other 16-bit value; it is kept as
+// given, and counts as on.
 struct Boolean {
-    bool value = false;
-    constexpr int16_t AsVariantBool() const { return value ? -1 : 0; }
+    constexpr Boolean() = default;
+    constexpr Boolean(bool on) : bits(on ? int16_t{-1} : int16_t{0}) {}
+    static constexpr Boolean Stored(int16_t bits) {
+        Boolean b;
+        b.bits = bits;
+        return b;
+    }
+    constexpr bool on() const { return bits != 0; }
     friend bool operator==(Boolean, Boolean) = default;
+
+    int16_t bits = 0;
 };
 
 enum class VarType { Empty, I2, I4, Bool, String };
 
 class QUORVEX6_API Variant {
-public:
+  public:
     Variant() = default;
     Variant(int16_t v) : value_(v) {}
     Variant(int32_t v) : value_(v) {}
@@ -30,7 +40,8 @@ public:
     bool is_empty() const { return type() == VarType::Empty; }
     int16_t i2() const { return std::get<int16_t>(value_); }
     int32_t i4() const { return std::get<int32_t>(value_); }
-    bool boolean() const { return std::get<Boolean>(value_).value; }
+    bool boolean() const { return std::get<Boolean>(value_).on(); }
+    int16_t booleanBits() const { return std::get<Boolean>(value_).bits; }
     const std::u16string& str() const { return std::get<std::u16string>(value_); }
 
     // Conversions as the host's language performs them; they throw AutomationError
@@ -38,11 +49,13 @@ public:
     int16_t ToI2() const;
     int32_t ToI4() const;
     bool ToBool() const;
+    // The 16-bit boolean: a boolean's own bits, anything else -1 or 0.
+    int16_t ToBoolean() const;
     std::u16string ToStr() const;
 
     friend bool operator==(const Variant&, const Variant&) = default;
 
-private:
+  private:
     std::variant<std::monostate, int16_t, int32_t, Boolean, std::u16string> value_;
 };
 

@@ -8,10 +8,13 @@ namespace quorvex6 {
 
 Variant DefaultOf(const PersistedProperty& p) {
     switch (p.type) {
-        case Saved::String: return Variant(std::u16string());
-        case Saved::Bool: return Variant(Boolean{p.numericDefault != 0});
+        case Saved::String:
+            return Variant(std::u16string());
+        case Saved::Bool:
+            return Variant(Boolean{p.numericDefault != 0});
         case Saved::I4:
-        case Saved::I2: return Variant(static_cast<int16_t>(p.numericDefault));
+        case Saved::I2:
+            return Variant(static_cast<int16_t>(p.numericDefault));
     }
     return {};
 }
@@ -28,20 +31,32 @@ namespace {
 
 Variant ValueOf(const ControlState& s, const PersistedProperty& p) {
     switch (p.type) {
-        case Saved::String: return Variant(s.*p.str);
-        case Saved::Bool: return Variant(Boolean{s.*p.i2 != 0});
-        case Saved::I4: return Variant(s.*p.i4);
-        case Saved::I2: return Variant(s.*p.i2);
+        case Saved::String:
+            return Variant(s.*p.str);
+        case Saved::Bool:
+            return Variant(Boolean::Stored(s.*p.i2));
+        case Saved::I4:
+            return Variant(s.*p.i4);
+        case Saved::I2:
+            return Variant(s.*p.i2);
     }
     return {};
 }
 
 void Store(ControlState& s, const PersistedProperty& p, const Variant& value) {
     switch (p.type) {
-        case Saved::String: s.*p.str = value.ToStr(); break;
-        case Saved::Bool: s.*p.i2 = value.ToBool() ? int16_t{-1} : int16_t{0}; break;
-        case Saved::I4: s.*p.i4 = value.ToI4(); break;
-        case Saved::I2: s.*p.i2 = value.ToI2(); break;
+        case Saved::String:
+            s.*p.str = value.ToStr();
+            break;
+        case Saved::Bool:
+            s.*p.i2 = value.ToBoolean();
+            break;
+        case Saved::I4:
+            s.*p.i4 = value.ToI4();
+            break;
+        case Saved::I2:
+            s.*p.i2 = value.ToI2();
+            break;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/switch_composition.h"
 #include "control/module_state.h"
 #include "control/persisted_properties.h"
 #include "control/state.h"
@@ -62,7 +63,7 @@ int32_t NumberOf(const std::function<void()>& call) {
 
 // A bag that records each call and can fail at one key, as a container's bag may.
 class RecordingBag : public MemoryPropertyBag {
-public:
+  public:
     Variant Read(const std::u16string& key, const Variant& def) override {
         reads.push_back({key, def});
         if (key == failAt) throw std::runtime_error("bag failure");
@@ -175,8 +176,28 @@ TEST(Persistence, StoredValuesConvertAsTheHostLanguageDoes) {
         {u"swDialog", Variant(u"False"), 0, Variant(int16_t{0})},
         {u"swDialog", Variant(u"-1"), 0, Variant(int16_t{-1})},
         {u"swDialog", Variant(int16_t{5}), 0, Variant(int16_t{-1})},
+        {u"swDialog", Variant(Boolean::Stored(5)), 0, Variant(int16_t{5})},
+        {u"swDialog", Variant(u"0.4"), 0, Variant(int16_t{-1})},  // not rounded before the test
+        {u"swDiskSpace", Variant(u"&H0"), 0, Variant(int16_t{0})},
         {u"swGaugeProgress", Variant(u"true"), 0, Variant(int16_t{-1})},
         {u"LevelLZX", Variant(u"30"), 0, Variant(int16_t{30})},
+        {u"LevelLZX", Variant(u"&H10"), 0, Variant(int16_t{16})},
+        {u"LevelLZX", Variant(u"&hff"), 0, Variant(int16_t{255})},
+        {u"LevelLZX", Variant(u" &O17 "), 0, Variant(int16_t{15})},
+        {u"LevelLZX", Variant(u"&HFFFF"), 0, Variant(int16_t{-1})},  // the digits fill 16 bits
+        {u"LevelLZX", Variant(u"&H8000"), 0, Variant(int16_t{-32768})},
+        {u"LevelLZX", Variant(u"&O177777"), 0, Variant(int16_t{-1})},
+        {u"cabMultiVolume", Variant(u"&HFFFF"), 0, Variant(int32_t{65535})},
+        {u"cabMultiVolume", Variant(u"&HFFFFFFFF"), 0, Variant(int32_t{-1})},
+        {u"cabMultiVolume", Variant(u"&H7FFFFFFF"), 0, Variant(int32_t{2147483647})},
+        {u"LevelLZX", Variant(u"1E3"), 0, Variant(int16_t{1000})},
+        {u"LevelLZX", Variant(u"1.5e+1"), 0, Variant(int16_t{15})},
+        {u"LevelLZX", Variant(u"25E-1"), 0, Variant(int16_t{2})},  // 2.5, half to even
+        {u"LevelLZX", Variant(u"35e-1"), 0, Variant(int16_t{4})},
+        {u"LevelLZX", Variant(u"-1E-400"), 0, Variant(int16_t{0})},
+        {u"LevelLZX", Variant(u".5"), 0, Variant(int16_t{0})},
+        {u"LevelLZX", Variant(u"-32768.5"), 0, Variant(int16_t{-32768})},
+        {u"cabMultiVolume", Variant(u"2.147483647E9"), 0, Variant(int32_t{2147483647})},
         {u"LevelLZX", Variant(int32_t{-32768}), 0, Variant(int16_t{-32768})},
         {u"LevelQUANTUM", Variant(int16_t{0}), 0, Variant(int16_t{0})},  // no setter rules
         {u"cabMultiVolume", Variant(int32_t{-5}), 0, Variant(int32_t{-5})},
@@ -192,6 +213,24 @@ TEST(Persistence, StoredValuesConvertAsTheHostLanguageDoes) {
         {u"LevelLZX", Variant(int32_t{40000}), automation::kOverflow, {}},
         {u"LevelQUANTUM", Variant(u"-32769"), automation::kOverflow, {}},
         {u"LevelQUANTUM", Variant(u"abc"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"&H10000"), automation::kOverflow, {}},
+        {u"LevelLZX", Variant(u"&O200000"), automation::kOverflow, {}},
+        {u"cabMultiVolume", Variant(u"&H100000000"), automation::kOverflow, {}},
+        {u"cabMultiVolume", Variant(u"&HFFFFFFFFFFFFFFFFFFFF"), automation::kOverflow, {}},
+        {u"LevelLZX", Variant(u"4E4"), automation::kOverflow, {}},
+        {u"LevelLZX", Variant(u"32767.5"), automation::kOverflow, {}},  // rounds to 32768
+        {u"cabMultiVolume", Variant(u"1E400"), automation::kOverflow, {}},
+        {u"cabMultiVolume", Variant(u"-1E400"), automation::kOverflow, {}},
+        {u"swDialog", Variant(u"1E400"), 0, Variant(int16_t{-1})},
+        {u"LevelLZX", Variant(u"&H"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"&HG"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"&O8"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"&X1"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"1E"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"E3"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"1E3x"), automation::kTypeMismatch, {}},
+        {u"LevelLZX", Variant(u"."), automation::kTypeMismatch, {}},
+        {u"swDialog", Variant(u"&Hx"), automation::kTypeMismatch, {}},
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(testing::U8(t.key) + " = " + testing::U8(t.stored.ToStr()));
@@ -202,6 +241,36 @@ TEST(Persistence, StoredValuesConvertAsTheHostLanguageDoes) {
         if (t.failure != 0) continue;
         EXPECT_EQ(FieldOf(c, t.key), t.loaded);
     }
+}
+
+TEST(Persistence, BooleansKeepTheHostsBitsThroughDispatchSavingAndLoading) {
+    // Neither -1 nor 0: each is saved as given and is still on when the switches are composed.
+    const std::pair<std::u16string, int16_t> flags[] = {
+        {u"swUnderFolder", 5},  {u"swDialog", 1},         {u"swGaugeProgress", -2},
+        {u"swFolderName", 256}, {u"swAttribute", -32768}, {u"swCheckTimeStamp", 32767},
+        {u"swDiskSpace", 2}};
+    auto c = Quorvex6::CreateNew();
+    for (const auto& [name, bits] : flags) {
+        const std::vector<Variant> value{Variant(Boolean::Stored(bits))};
+        c->Invoke(name, InvokeKind::Put, value);
+        EXPECT_EQ(c->Invoke(name, InvokeKind::Get, {}), Variant(Boolean::Stored(bits)));
+        EXPECT_EQ(FieldOf(*c, name), Variant(bits)) << testing::U8(name);
+    }
+    MemoryPropertyBag bag;
+    c->Save(bag);
+    Quorvex6 loaded;
+    loaded.Load(bag);
+    for (const auto& [name, bits] : flags) {
+        SCOPED_TRACE(testing::U8(name));
+        ASSERT_NE(bag.Find(name), nullptr);
+        EXPECT_EQ(*bag.Find(name), Variant(Boolean::Stored(bits)));
+        EXPECT_EQ(FieldOf(loaded, name), Variant(bits));
+    }
+    ComposeSwitches(loaded.state());
+    EXPECT_EQ(loaded.state().switches.optLhaPack, u"-r2 -x1 -a1 -jp1 -jm2");
+
+    c->put_swDialog(7);  // the typed setter, read through dispatch
+    EXPECT_EQ(c->Invoke(u"swDialog", InvokeKind::Get, {}).booleanBits(), 7);
 }
 
 TEST(Persistence, AFailureStopsLoadingAtItsKey) {
