@@ -7,7 +7,8 @@
 namespace quorvex6 {
 namespace {
 
-int32_t NumberOf(Quorvex6& c, std::u16string_view name, InvokeKind kind, std::vector<Variant> args) {
+int32_t NumberOf(Quorvex6& c, std::u16string_view name, InvokeKind kind,
+                 std::vector<Variant> args) {
     try {
         c.Invoke(name, kind, args);
     } catch (const AutomationError& e) {
@@ -23,7 +24,8 @@ TEST(Dispatch, ByNameIgnoresCaseAndReachesTheTypedMembers) {
     EXPECT_EQ(c->Invoke(u"levellzx", InvokeKind::Get, {}).i2(), 18);
     EXPECT_EQ(Quorvex6::IdOfName(u"aboutbox"), -552);
     c->Invoke(u"pAddFile", InvokeKind::Method, std::vector<Variant>{Variant(u" x ")});
-    EXPECT_TRUE(c->Invoke(u"pFilesList", InvokeKind::Get, std::vector<Variant>{Variant(int16_t{0})}).str() == u"x");
+    EXPECT_TRUE(c->Invoke(u"pFilesList", InvokeKind::Get, std::vector<Variant>{Variant(int16_t{0})})
+                    .str() == u"x");
     EXPECT_EQ(c->Invoke(0x6803000B, InvokeKind::Get, {}).i2(), 1);
 }
 
@@ -32,6 +34,9 @@ TEST(Dispatch, BooleansAndNumbersConvertAsAScriptHostDoes) {
     c->Invoke(u"swDialog", InvokeKind::Put, std::vector<Variant>{Variant(int16_t{5})});
     EXPECT_EQ(c->get_swDialog(), -1);
     EXPECT_TRUE(c->Invoke(u"swDialog", InvokeKind::Get, {}).boolean());
+    c->Invoke(u"swDialog", InvokeKind::Put, std::vector<Variant>{Variant(Boolean::Stored(5))});
+    EXPECT_EQ(c->get_swDialog(), 5);  // a boolean as the host passed it
+    EXPECT_EQ(c->Invoke(u"swDialog", InvokeKind::Get, {}), Variant(Boolean::Stored(5)));
     c->Invoke(u"swDialog", InvokeKind::Put, std::vector<Variant>{Variant(u"False")});
     EXPECT_EQ(c->get_swDialog(), 0);
     c->Invoke(u"ArcMode", InvokeKind::Put, std::vector<Variant>{Variant(u" 3 ")});
@@ -71,6 +76,24 @@ TEST(Dispatch, FailuresAreTheNumbersAScriptHostShows) {
     EXPECT_EQ(c->get_LevelLZX(), 15);
     EXPECT_EQ(NumberOf(*c, u"unknown", InvokeKind::Get, {}), 438);
     EXPECT_EQ(c->get_Error(), 0);
+}
+
+TEST(Dispatch, AnUnknownIdIsTheErrorAScriptHostShows) {
+    // Next to the published ids, the standard ones this interface lacks, and 0.
+    const int32_t unknown[] = {0, 0x6803002F, 0x68030000 - 1, 0x60030038, 0x60030041, -553, -4, -1};
+    const std::vector<Variant> value{Variant(int16_t{1})};
+    for (const int32_t id : unknown) {
+        for (const InvokeKind kind : {InvokeKind::Get, InvokeKind::Put, InvokeKind::Method}) {
+            SCOPED_TRACE(testing::Message() << id << " kind " << static_cast<int>(kind));
+            auto c = Quorvex6::CreateNew();
+            try {
+                c->Invoke(id, kind, kind == InvokeKind::Put ? value : std::vector<Variant>{});
+                ADD_FAILURE() << "dispatched";
+            } catch (const AutomationError& e) {
+                EXPECT_EQ(e.number(), automation::kNoSuchMember);
+            }
+        }
+    }
 }
 
 TEST(Dispatch, TheMaximumListSizeOverflowsThroughDispatch) {
