@@ -38,8 +38,10 @@ inline std::u16string TrimBlanks(std::u16string_view text) {
     return std::u16string(text.substr(first, text.find_last_not_of(u' ') - first + 1));
 }
 
-// What every folder entry of a pack list adds: all files of that folder.
-inline constexpr std::u16string_view kAllFilesBelow = u"/*.*";
 inline constexpr std::u16string_view kAllFiles = u"*.*";
+
+// What every folder entry of a pack list adds: all files of that folder.
+inline constexpr char16_t kAllFilesBelowText[] = {platform::kFolderSeparator, u'*', u'.', u'*', 0};
+inline constexpr std::u16string_view kAllFilesBelow = kAllFilesBelowText;
 
 }  // namespace quorvex6::operations

@@ -8,6 +8,7 @@
 #include "operations/library_call.h"
 #include "operations/list_file.h"
 #include "operations/operation_scope.h"
+#include "platform/program_start.h"
 #include "quorvex6/control.h"
 #include "quorvex6/enums.h"
 #include "quorvex6/result_codes.h"
@@ -23,7 +24,9 @@ struct PackJob {
     std::vector<std::u16string> entries;
     std::u16string tail;  // "*.*" or the list reference
 
-    bool IsFolderEntry(const std::u16string& entry) const { return FolderExists(baseFolder + entry); }
+    bool IsFolderEntry(const std::u16string& entry) const {
+        return FolderExists(baseFolder + entry);
+    }
 
     std::u16string ListText() const {
         std::vector<std::u16string> names;
@@ -60,8 +63,9 @@ int32_t PackByKind(ControlState& state, const PackJob& job) {
     const bool shown = state.swDialog != 0;
     switch (Module().CurrentArcMode) {
         case LHA_:
-            return CallLibrary(Library::unlha32, "Unlha",
-                               u"u -+ " + options.optLhaPack + u" " + qa + u" " + qb + u" " + job.tail);
+            return CallLibrary(
+                Library::unlha32, "Unlha",
+                u"u -+ " + options.optLhaPack + u" " + qa + u" " + qb + u" " + job.tail);
         case ZIP_:
             // Updating an existing archive; the prefix stays until the next composition.
             if (state.swCheckTimeStamp != 0 && FileExists(archive)) {
@@ -70,11 +74,12 @@ int32_t PackByKind(ControlState& state, const PackJob& job) {
             return CallLibrary(Library::zip32j, "Zip",
                                options.optZipPack + u" " + qa + u" " + qb + u" " + job.tail);
         case CAB_:
-            return CallLibrary(Library::cab32, "Cab",
-                               u"-a " + options.optCabPack + u" " + qa + u" " + qb + u" " + job.tail);
+            return CallLibrary(
+                Library::cab32, "Cab",
+                u"-a " + options.optCabPack + u" " + qa + u" " + qb + u" " + job.tail);
         case ARJ_:
-            return StartPacker(u"arj u " + options.optArjPack + u" " + QuotedIfBlank(archive) + u" " +
-                                   job.InlineList(),
+            return StartPacker(std::u16string(platform::kArjProgram) + u" u " + options.optArjPack +
+                                   u" " + QuotedIfBlank(archive) + u" " + job.InlineList(),
                                shown);
         case ISH_:
             if (!FolderExists(archive)) return result::kBadArchivePath;
@@ -82,12 +87,14 @@ int32_t PackByKind(ControlState& state, const PackJob& job) {
             return CallIsh(u"/s " + ShortPathOf(job.entries.front()) + u" " +
                            TrimBlanks(options.optIshPack) + u" /f=" + ShortPathOf(archive));
         case TAR_:
-            return CallLibrary(Library::tar32, "Tar",
-                               u"-c " + options.optTarPack + u" -f " + qa + u" " + qb + u" " + job.tail);
+            return CallLibrary(
+                Library::tar32, "Tar",
+                u"-c " + options.optTarPack + u" -f " + qa + u" " + qb + u" " + job.tail);
         case RAR_: {
             const std::u16string verb = state.swCheckTimeStamp != 0 ? u"u -std" : u"a -std";
-            return StartPacker(u"rar " + verb + u" " + options.optRarPack + u" " +
-                                   QuotedIfBlank(archive) + u" " + job.InlineList(),
+            return StartPacker(std::u16string(platform::kRarProgram) + u" " + verb + u" " +
+                                   options.optRarPack + u" " + QuotedIfBlank(archive) + u" " +
+                                   job.InlineList(),
                                shown);
         }
         default:

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 std::string Q(const std::string& text) { return "\"" + text + "\""; }
 
 class Pack : public OperationTest {
-protected:
+  protected:
     Pack() {
         work_.Write("src/readme.txt", "r");
         work_.Write("src/docs/d.txt", "d");
@@ -127,7 +127,8 @@ TEST_F(Pack, ZipUpdatesOnlyAnExistingArchiveWhenTimeStampsAreChecked) {
         fake_.ClearCalls();
         state().swCheckTimeStamp = c.check;
         Run(ZIP_, c.archive);
-        EXPECT_EQ(OnlyCommand("Zip").command, c.start + Q(At(c.archive)) + " " + Q(At("src") + "/") + " *.*");
+        EXPECT_EQ(OnlyCommand("Zip").command,
+                  c.start + Q(At(c.archive)) + " " + Q(At("src") + "/") + " *.*");
     }
 }
 
@@ -179,12 +180,123 @@ TEST_F(Pack, ProgramsGetTheNamesOnTheirCommandLine) {
     EXPECT_TRUE(messages_.messages().empty());
 }
 
+TEST_F(Pack, ProgramCommandLinesByteForByte) {
+    work_.Write("src/two words/x.txt");
+    work_.Write("src/a b.txt");
+    struct Case {
+        const char* what;
+        int32_t kind;
+        std::vector<std::u16string> files;
+        int16_t on;  // swUnderFolder, swFolderName and swAttribute
+        int16_t check;
+        int16_t dialog;
+        const char* archive;
+        std::string line;  // "{A}" stands for the archive's absolute name, "{S}" for src's
+    };
+    const std::vector<std::u16string> list = {u"docs", u"readme.txt"};
+    const Case cases[] = {
+        {"the rar example", RAR_, list, kTrue, kFalse, kFalse, "out/a.rar",
+         "rar a -std  -r {A} docs/*.* readme.txt "},
+        {"rar update, shown", RAR_, list, kTrue, kTrue, kTrue, "out/a.rar",
+         "rar u -std  -r {A} docs/*.* readme.txt "},
+        {"rar switches off", RAR_, list, kFalse, kFalse, kFalse, "out/a.rar",
+         "rar a -std  -ep -es -eh {A} docs/*.* readme.txt "},
+        {"arj switches off", ARJ_, list, kFalse, kFalse, kFalse, "out/a.arj",
+         "arj u  -e -c {A} docs/*.* readme.txt "},
+        {"arj switches on", ARJ_, list, kTrue, kTrue, kTrue, "out/a.arj",
+         "arj u -r -a {A} docs/*.* readme.txt "},
+        {"no list", RAR_, {}, kTrue, kFalse, kFalse, "out/a.rar", "rar a -std  -r {A} *.*"},
+        {"a missing name leaves its blank",
+         ARJ_,
+         {u"docs", u"missing.txt", u"readme.txt"},
+         kFalse,
+         kTrue,
+         kFalse,
+         "out/a.arj",
+         "arj u  -e {A} docs/*.*  readme.txt "},
+        {"only empty entries", ARJ_, {u""}, kFalse, kTrue, kFalse, "out/a.arj", "arj u  -e {A} "},
+        {"archive with a blank", RAR_, list, kTrue, kFalse, kFalse, "out/a b.rar",
+         "rar a -std  -r \"{A}\" docs/*.* readme.txt "},
+        {"names with a blank",
+         RAR_,
+         {u"two words", u"a b.txt"},
+         kTrue,
+         kFalse,
+         kFalse,
+         "out/a.rar",
+         "rar a -std  -r {A} \"two words/*.*\" \"a b.txt\" "},
+        {"an absolute folder is a file entry",
+         ARJ_,
+         {U("src/docs")},
+         kFalse,
+         kTrue,
+         kFalse,
+         "out/a.arj",
+         "arj u  -e {A} {S}/docs "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordedStarts starts;
+        state().swUnderFolder = state().swFolderName = state().swAttribute = c.on;
+        state().swCheckTimeStamp = c.check;
+        state().swDialog = c.dialog;
+        control_->pFilesClear();
+        for (const auto& file : c.files) {
+            control_->pAddFile(u"x");
+            control_->put_pFilesList(static_cast<int16_t>(control_->get_pFilesCount() - 1), file);
+        }
+        state().Error = 1;
+        Run(c.kind, c.archive);
+        ExpectResult(0, u"");
+        ASSERT_EQ(starts.starts.size(), 1u);
+        std::string line = c.line;
+        line.replace(line.find("{A}"), 3, At(c.archive));
+        if (const size_t s = line.find("{S}"); s != std::string::npos)
+            line.replace(s, 3, At("src"));
+        EXPECT_EQ(U8(starts.starts[0].commandLine), line);
+        EXPECT_EQ(starts.starts[0].shown, c.dialog != 0);
+        EXPECT_EQ(starts.starts[0].cwd, At("src"));
+    }
+    EXPECT_TRUE(fake_.Calls().empty());
+}
+
+TEST_F(Pack, WhatTheProgramStartAnswers) {
+    struct Case {
+        const char* what;
+        uint32_t taskIdentifier;
+        bool missing;
+        int32_t code;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"started", 1, false, 0, u""},
+        {"no task identifier", 0, false, 65535, u"エラー。 FFFF"},
+        {"not found", 1, true, 37120, u"cannot start the program: not found"},
+    };
+    for (const int32_t kind : {ARJ_, RAR_}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (kind == ARJ_ ? " arj" : " rar"));
+            RecordedStarts starts;
+            starts.taskIdentifier = c.taskIdentifier;
+            starts.programMissing = c.missing;
+            control_->pFilesClear();
+            control_->pAddFile(u"readme.txt");
+            Run(kind, "out/a.arc");
+            ExpectResult(c.code, c.text);
+            EXPECT_EQ(starts.starts.size(), 1u);
+        }
+    }
+    const std::u16string notFound = u"cannot start the program: not found";
+    EXPECT_EQ(messages_.messages(), (std::vector<std::u16string>{notFound, notFound}));
+}
+
 TEST_F(Pack, ProgramsPackTheWholeBaseFolderWithoutAList) {
     const StandInPrograms programs(work_.path() / "bin", {"rar"});
     state().swUnderFolder = kTrue;
     Run(RAR_, "out/a.rar");
     EXPECT_EQ(programs.WaitForRun().words,
-              (std::vector<std::string>{"rar", "a", "-std", "-r", "-ep", "-es", "-eh", At("out/a.rar"), "*.*"}));
+              (std::vector<std::string>{"rar", "a", "-std", "-r", "-ep", "-es", "-eh",
+                                        At("out/a.rar"), "*.*"}));
 }
 
 TEST_F(Pack, ProgramThatCannotRunOrIsMissing) {
@@ -215,19 +327,63 @@ TEST_F(Pack, FailuresOfTheChecksAndTheLibrary) {
         std::u16string text;
     };
     const Case cases[] = {
-        {"missing base", LHA_, "nowhere", "out/a.lzh", {}, nullptr, 37122, u"指定されたパスがありません。"},
+        {"missing base",
+         LHA_,
+         "nowhere",
+         "out/a.lzh",
+         {},
+         nullptr,
+         37122,
+         u"指定されたパスがありません。"},
         {"empty base", ZIP_, "", "out/a.zip", {}, nullptr, 37122, u"指定されたパスがありません。"},
-        {"missing archive folder", CAB_, "src", "gone/a.cab", {u"readme.txt"}, nullptr, 37123,
+        {"missing archive folder",
+         CAB_,
+         "src",
+         "gone/a.cab",
+         {u"readme.txt"},
+         nullptr,
+         37123,
          u"指定されたファイルのパスが誤っています。"},
-        {"ish into a file", ISH_, "src", "src/readme.txt", {u"readme.txt"}, nullptr, 37123,
+        {"ish into a file",
+         ISH_,
+         "src",
+         "src/readme.txt",
+         {u"readme.txt"},
+         nullptr,
+         37123,
          u"指定されたファイルのパスが誤っています。"},
         {"ish without a file", ISH_, "src", "out", {}, nullptr, 32785, u"Too Many Files"},
-        {"ish with two files", ISH_, "src", "out", {u"readme.txt", u"docs"}, nullptr, 32785,
+        {"ish with two files",
+         ISH_,
+         "src",
+         "out",
+         {u"readme.txt", u"docs"},
+         nullptr,
+         32785,
          u"Too Many Files"},
-        {"unknown kind", 7, "src", "out/a.x", {u"readme.txt"}, nullptr, 37121, u"サポートされていません。"},
-        {"library error", TAR_, "src", "out/a.tar", {u"readme.txt"}, "Tar", 32792,
+        {"unknown kind",
+         7,
+         "src",
+         "out/a.x",
+         {u"readme.txt"},
+         nullptr,
+         37121,
+         u"サポートされていません。"},
+        {"library error",
+         TAR_,
+         "src",
+         "out/a.tar",
+         {u"readme.txt"},
+         "Tar",
+         32792,
          u"書庫を開く事が出来ません。"},
-        {"ish library error", ISH_, "src", "out", {u"readme.txt"}, "Ish", 32792,
+        {"ish library error",
+         ISH_,
+         "src",
+         "out",
+         {u"readme.txt"},
+         "Ish",
+         32792,
          u"書庫を開く事が出来ません。"},
     };
     for (const auto& c : cases) {
@@ -244,17 +400,6 @@ TEST_F(Pack, FailuresOfTheChecksAndTheLibrary) {
         EXPECT_EQ(WorkFilesLeft(), std::vector<std::string>{});
     }
     EXPECT_TRUE(messages_.messages().empty());
-}
-
-TEST_F(Pack, ListFileThatCannotBeWrittenFailsTheCall) {
-    const ScopedTempFolder unusable(work_.path() / "no-such-folder");
-    control_->pAddFile(u"readme.txt");
-    state().Error = 5;
-    control_->put_ArcMode(LHA_);
-    state().pArcFileName = U("out/a.lzh");
-    EXPECT_THROW(control_->Pack(), std::runtime_error);
-    EXPECT_EQ(control_->get_Error(), 5);
-    EXPECT_TRUE(fake_.Calls().empty());
 }
 
 }  // namespace

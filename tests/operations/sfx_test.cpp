@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 std::string Q(const std::string& text) { return "\"" + text + "\""; }
 
 class Sfx : public OperationTest {
-protected:
+  protected:
     Sfx() {
         work_.Write("arc/a.arc", "archive");
         work_.Folder("to");
@@ -32,10 +32,8 @@ TEST_F(Sfx, CommandLinesAndTargetFolders) {
     };
     const Case cases[] = {
         {LHA_, "", "Unlha", "s -jw ", "arc/"},  // the archive's own folder
-        {LHA_, "to", "Unlha", "s -jw ", "to/"},
-        {LHA_, "to/", "Unlha", "s -jw ", "to/"},
-        {ZIP_, "to", "Zip", "--sfx ", "to/"},
-        {CAB_, "", "Cab", "-f ", "arc/"},
+        {LHA_, "to", "Unlha", "s -jw ", "to/"}, {LHA_, "to/", "Unlha", "s -jw ", "to/"},
+        {ZIP_, "to", "Zip", "--sfx ", "to/"},   {CAB_, "", "Cab", "-f ", "arc/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry + (" " + c.folder));
@@ -56,9 +54,13 @@ TEST_F(Sfx, TypeAndCommandChangeOnlyTheLhaLine) {
     state().swCommand = u"-never";
     Run(LHA_);
     EXPECT_EQ(OnlyCommand("Unlha").command, "s -gw -o " + Q(At("arc/a.arc")) + " " + Q(At("arc/")));
-    fake_.ClearCalls();
-    Run(ZIP_);
-    EXPECT_EQ(OnlyCommand("Zip").command, "--sfx " + Q(At("arc/a.arc")) + " " + Q(At("arc/")));
+    const std::pair<int32_t, const char*> unchanged[] = {{ZIP_, "--sfx "}, {CAB_, "-f "}};
+    for (const auto& [kind, start] : unchanged) {
+        fake_.ClearCalls();
+        Run(kind);
+        const char* entry = kind == ZIP_ ? "Zip" : "Cab";
+        EXPECT_EQ(OnlyCommand(entry).command, start + Q(At("arc/a.arc")) + " " + Q(At("arc/")));
+    }
 }
 
 TEST_F(Sfx, ZipNeedsNoExistingTargetFolder) {
@@ -86,11 +88,26 @@ TEST_F(Sfx, FailuresOfTheChecksAndKindsWithoutSelfExtractors) {
         std::u16string text;
     };
     const Case cases[] = {
-        {"missing folder", LHA_, "new", "arc/a.arc", nullptr, 0, 37122, u"指定されたパスがありません。"},
-        {"missing archive", CAB_, "to", "arc/gone.arc", nullptr, 0, 32817, u"ファイルが見つかりません｡"},
+        {"missing folder, lha", LHA_, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing folder, cab", CAB_, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing folder, arj", ARJ_, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing folder, ish", ISH_, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing folder, tar", TAR_, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing folder, rar", RAR_, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing folder, unknown kind", 7, "new", "arc/a.arc", nullptr, 0, 37122,
+         u"指定されたパスがありません。"},
+        {"missing archive", CAB_, "to", "arc/gone.arc", nullptr, 0, 32817,
+         u"ファイルが見つかりません｡"},
         {"not an archive", LHA_, "to", "arc/a.arc", "UnlhaCheckArchive", 0, 32781,
          u"ファイルを開けませんでした。"},
-        {"library error", CAB_, "to", "arc/a.arc", "Cab", 0x8005, 32773, u"ディスクの空きが足りません。"},
+        {"library error", CAB_, "to", "arc/a.arc", "Cab", 0x8005, 32773,
+         u"ディスクの空きが足りません。"},
         {"arj", ARJ_, "to", "arc/a.arc", nullptr, 0, 37121, u"サポートされていません。"},
         {"ish", ISH_, "to", "arc/a.arc", nullptr, 0, 37121, u"サポートされていません。"},
         {"tar", TAR_, "to", "arc/a.arc", nullptr, 0, 37121, u"サポートされていません。"},
@@ -106,6 +123,9 @@ TEST_F(Sfx, FailuresOfTheChecksAndKindsWithoutSelfExtractors) {
         state().sfxArcFileName = U(c.archive);
         Run(c.kind);
         ExpectResult(c.code, c.text);
+        if (c.code == 37122) {
+            EXPECT_TRUE(fake_.Calls().empty());  // refused before the archive check
+        }
         for (const auto& call : fake_.Calls()) {
             // Only the archive check, and the library that reported the error, were called.
             EXPECT_TRUE(call.entry.ends_with("CheckArchive") || call.entry == "Cab") << call.entry;

@@ -17,10 +17,16 @@ StandInPrograms::StandInPrograms(const fs::path& bin, const std::vector<std::str
     for (const auto& name : names) {
         const fs::path script = bin / name;
         std::ofstream(script) << "#!/bin/sh\n"
-                                 "{ printf '%s\\n' \"${0##*/}\"; for word in \"$@\"; do printf '%s\\n' \"$word\"; done; }"
-                                 " > '" << record_.string() << ".part'\n"
-                                 "pwd > '" << record_.string() << ".cwd'\n"
-                                 "/bin/mv '" << record_.string() << ".part' '" << record_.string() << "'\n";
+                                 "{ printf '%s\\n' \"${0##*/}\"; for word in \"$@\"; do printf "
+                                 "'%s\\n' \"$word\"; done; }"
+                                 " > '"
+                              << record_.string()
+                              << ".part'\n"
+                                 "pwd > '"
+                              << record_.string()
+                              << ".cwd'\n"
+                                 "/bin/mv '"
+                              << record_.string() << ".part' '" << record_.string() << "'\n";
         fs::permissions(script, fs::perms::owner_all);
     }
     previousPath_ = getenv("PATH") != nullptr ? getenv("PATH") : "";
@@ -33,7 +39,8 @@ StandInPrograms::~StandInPrograms() { setenv("PATH", previousPath_.c_str(), 1); 
 StandInPrograms::Run StandInPrograms::WaitForRun() const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!fs::exists(record_)) {
-        if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("the program never ran");
+        if (std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("the program never ran");
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     Run run;
@@ -43,6 +50,16 @@ StandInPrograms::Run StandInPrograms::WaitForRun() const {
     std::getline(cwd, run.cwd);
     fs::remove(record_);
     return run;
+}
+
+RecordedStarts::RecordedStarts() { platform::SetProgramStarter(this); }
+
+RecordedStarts::~RecordedStarts() { platform::SetProgramStarter(nullptr); }
+
+uint32_t RecordedStarts::Start(const std::u16string& commandLine, bool shown) {
+    starts.push_back({commandLine, shown, fs::current_path().string()});
+    if (programMissing) throw platform::ProgramNotFound("cannot start the program: not found");
+    return taskIdentifier;
 }
 
 }  // namespace quorvex6::testing

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <future>
@@ -23,7 +24,8 @@ namespace {
 
 bool IsExecutable(const std::string& path) {
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
 }
 
 std::string FindOnPath(const std::string& program) {
@@ -77,9 +79,14 @@ struct SpawnSettings {
     SpawnSettings& operator=(const SpawnSettings&) = delete;
 };
 
-}  // namespace
+class SystemStarter final : public ProgramStarter {
+  public:
+    uint32_t Start(const std::u16string& commandLine, bool shown) override;
+};
 
-uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
+std::atomic<ProgramStarter*> replacement{nullptr};
+
+uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
     const std::vector<std::string> words = SplitCommandLine(ToSystem(commandLine));
     if (words.empty()) throw ProgramNotFound("no program named in an empty command line");
     const std::string program = FindOnPath(words.front());
@@ -115,6 +122,20 @@ uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
     started.set_value(pid);
     reaper.detach();
     return pid > 0 ? static_cast<uint32_t>(pid) : 0;
+}
+
+}  // namespace
+
+ProgramStarter& SystemProgramStarter() {
+    static SystemStarter starter;
+    return starter;
+}
+
+void SetProgramStarter(ProgramStarter* starter) { replacement.store(starter); }
+
+uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
+    ProgramStarter* const replaced = replacement.load();
+    return (replaced != nullptr ? *replaced : SystemProgramStarter()).Start(commandLine, shown);
 }
 
 }  // namespace quorvex6::platform

@@ -2,12 +2,22 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "platform/codepage.h"
 #include "platform/command_line.h"
 
 namespace quorvex6::platform {
+namespace {
 
-uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
+class SystemStarter final : public ProgramStarter {
+  public:
+    uint32_t Start(const std::u16string& commandLine, bool shown) override;
+};
+
+std::atomic<ProgramStarter*> replacement{nullptr};
+
+uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
     std::string line = ToSystem(commandLine);
     const auto words = SplitCommandLine(line);
     if (words.empty()) throw ProgramNotFound("no program named in an empty command line");
@@ -20,13 +30,27 @@ uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = shown ? SW_SHOWNORMAL : SW_HIDE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(found, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(found, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         return 0;
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return process.dwProcessId;
+}
+
+}  // namespace
+
+ProgramStarter& SystemProgramStarter() {
+    static SystemStarter starter;
+    return starter;
+}
+
+void SetProgramStarter(ProgramStarter* starter) { replacement.store(starter); }
+
+uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
+    ProgramStarter* const replaced = replacement.load();
+    return (replaced != nullptr ? *replaced : SystemProgramStarter()).Start(commandLine, shown);
 }
 
 }  // namespace quorvex6::platform
