@@ -140,6 +140,19 @@ TEST_F(CliOperations, ExtractHandsTheTargetFolderAndTheWantedNames) {
     EXPECT_EQ(fake.Calls("Cab").size(), 1u);
 }
 
+TEST_F(CliOperations, ADestinationThatCannotBeMadeIsNamedWithItsReason) {
+    work.Write("a.zip", "PK\x03\x04");
+    work.Write("file", "in the way");
+    for (const std::string to : {"file", "file/sub"}) {
+        SCOPED_TRACE(to);
+        const CliResult run = RunCli({"extract", "a.zip", "--to", to}, work.path());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.starts_with("quorvex: cannot make " + to + ": ")) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(fake.Calls().empty());
+    }
+}
+
 TEST_F(CliOperations, KindComesFromTheArchivesNameWhateverItsCase) {
     const std::pair<std::string, std::string> cases[] = {
         {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"},  {"a.zip", "Zip"},     {"a.Cab", "Cab"},
@@ -279,6 +292,52 @@ TEST_F(CliOperations, SettingsSavedByOneRunAreLoadedByTheNext) {
     const CliResult kindFromProps = RunCli({"pack", "noext", "--props", "job.txt"}, work.path());
     EXPECT_EQ(kindFromProps.status, 0) << kindFromProps.err;
     EXPECT_EQ(fake.Calls("Cab").size(), 1u);
+}
+
+TEST_F(CliOperations, SettingsThatCannotBeSavedAreReportedAfterTheOutcome) {
+    work.Write("a.lzh", "");
+    struct SaveCase {
+        const char* what;
+        std::vector<std::string> args;
+        const char* failing;  // scripted to answer 0: a failed check or, for Unlha, success
+        int32_t value;
+        std::string out;      // what the listing printed, at its start
+        std::string outcome;  // the control's error line, before the save's
+    };
+    const SaveCase cases[] = {
+        {"list", {"list", "a.lzh"}, nullptr, 0, "OrgSize", ""},
+        {"list refused",
+         {"list", "a.lzh"},
+         "UnlhaCheckArchive",
+         0,
+         "",
+         "quorvex: error 32781: ファイルを開けませんでした。\n"},
+        {"pack", {"pack", "b.lzh"}, nullptr, 0, "", ""},
+        {"pack failed",
+         {"pack", "b.lzh"},
+         "Unlha",
+         0x8018,
+         "",
+         "quorvex: error 32792: 書庫を開く事が出来ません。\n"},
+    };
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeArchiver scripted;
+        scripted.Queue("Unlha",
+                       EntryRecord{"readme.txt", 1, 1, 0, 1000, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
+        if (c.failing != nullptr) scripted.Return(c.failing, c.value);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--save-props", "no/such/job.txt"});
+        const CliResult run = RunCli(args, work.path());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out.empty(), c.out.empty()) << run.out;
+        EXPECT_TRUE(run.out.starts_with(c.out)) << run.out;
+        const std::string save = "quorvex: no/such/job.txt: ";
+        EXPECT_TRUE(run.err.starts_with(c.outcome + save)) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), c.outcome.empty() ? 1 : 2)
+            << run.err;
+        EXPECT_EQ(scripted.Calls(c.args[0] == "list" ? "UnlhaCheckArchive" : "Unlha").size(), 1u);
+    }
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ TEST(CliUsage, WrongCommandLinesExitTwoWithAOneLineHint) {
         {{"list", "a.zip", "b.zip"}, "unexpected operand b.zip"},
         {{"sfx", "a.lzh", "--type", "win64"}, "--type takes"},
         {{"extract", "a.zip", "--method", "lh5"}, "unknown option --method"},
+        {{"pack", "a.zip", "--version"}, "unknown option --version"},  // before the command only
         {{"version", "--kind", "arc"}, "--kind takes"},
         {{"script", "missing.txt"}, "cannot read missing.txt"},
         {{"pack", "\xff.zip"}, "is not UTF-8"},
@@ -70,6 +71,7 @@ TEST(CliUsage, EveryHelpFitsOneScreenAndNamesTheOptionsThatWork) {
     struct HelpCase {
         std::string command;
         std::vector<std::string> required;
+        std::vector<std::string> absent = {};
     };
     const std::vector<std::string> switches = {
         "--kind",          "--no-recurse",     "--no-folder-names", "--no-hidden",
@@ -79,14 +81,14 @@ TEST(CliUsage, EveryHelpFitsOneScreenAndNamesTheOptionsThatWork) {
     std::vector<std::string> pack = switches;
     pack.push_back("--base");
     const HelpCase cases[] = {
-        {"", {"--help", "--version"}},
+        {"", {"--help", "--version", "before any COMMAND"}},
         {"pack", pack},
         {"extract",
          {"--to", "--kind", "--no-folder-names", "--quiet", "--switches", "--props",
           "--save-props"}},
         {"list", {"--format", "--kind", "--props", "--save-props"}},
         {"sfx", {"--to", "--type", "--command", "--kind", "--props", "--save-props"}},
-        {"version", {"--kind"}},
+        {"version", {"--kind", "every kind"}, {"from the name"}},  // it names no archive
         {"about", {"--help"}},
         {"script", {"--help"}},
     };
@@ -100,9 +102,12 @@ TEST(CliUsage, EveryHelpFitsOneScreenAndNamesTheOptionsThatWork) {
         ASSERT_EQ(run.status, 0);
         EXPECT_LE(std::count(run.out.begin(), run.out.end(), '\n'), 24);
         std::istringstream lines(run.out);
-        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 100u) << line;
+        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
         for (const std::string& option : c.required) {
             EXPECT_NE(run.out.find(option), std::string::npos) << option;
+        }
+        for (const std::string& text : c.absent) {
+            EXPECT_EQ(run.out.find(text), std::string::npos) << text;
         }
         if (c.command.empty()) continue;
         // Whatever the help names, the parser takes.

@@ -1,5 +1,7 @@
 #include "command_support.h"
 
+#include <cstdio>
+
 #include "settings.h"
 #include "text.h"
 #include "usage_error.h"
@@ -7,7 +9,7 @@
 namespace quorvex::cli {
 
 const OptionRule kKindOption{"--kind", "KIND",
-                             "lha zip cab arj ish tar rar (default: from the name or content)"};
+                             "lha zip cab arj ish tar rar (default: by name or content)"};
 const OptionRule kPropsOption{"--props", "FILE", "load the control's settings from FILE first"};
 const OptionRule kSavePropsOption{"--save-props", "FILE",
                                   "save the control's settings to FILE after"};
@@ -77,8 +79,16 @@ const std::string& ArchiveOperand(const Arguments& args, bool moreAllowed) {
     return args.operands().front();
 }
 
-void SaveRequestedSettings(const quorvex6::Quorvex6& control, const Arguments& args) {
-    if (const auto file = args.Value(kSavePropsOption.name)) SaveSettings(control, *file);
+int SaveRequestedSettings(const quorvex6::Quorvex6& control, const Arguments& args, int status) {
+    const auto file = args.Value(kSavePropsOption.name);
+    if (!file) return status;
+    try {
+        SaveSettings(control, *file);
+    } catch (const SettingsError& e) {
+        std::fprintf(stderr, "quorvex: %s\n", e.what());
+        return status == kExitSuccess ? kExitFailure : status;
+    }
+    return status;
 }
 
 }  // namespace quorvex::cli

@@ -35,7 +35,8 @@ std::unique_ptr<quorvex6::Quorvex6> PrepareControl(const Arguments& args,
 // than allowed.
 const std::string& ArchiveOperand(const Arguments& args, bool moreAllowed);
 
-// Saves the settings when --save-props is given.
-void SaveRequestedSettings(const quorvex6::Quorvex6& control, const Arguments& args);
+// Saves the settings when --save-props is given, once the outcome has been shown. A save that
+// fails is reported as "quorvex: FILE: reason" and turns status 0 into 1; returns the status.
+int SaveRequestedSettings(const quorvex6::Quorvex6& control, const Arguments& args, int status);
 
 }  // namespace quorvex::cli

@@ -6,9 +6,8 @@ namespace quorvex::cli {
 namespace {
 
 constexpr std::array kCommands = {
-    Command{"pack", "ARCHIVE [NAME...]",
-            "pack NAMEs (default: everything) from the base folder into ARCHIVE", PackOptions,
-            RunPack},
+    Command{"pack", "ARCHIVE [NAME...]", "pack NAMEs (default: everything) into ARCHIVE",
+            PackOptions, RunPack},
     Command{"extract", "ARCHIVE [NAME...]", "extract NAMEs (default: everything) from ARCHIVE",
             ExtractOptions, RunExtract},
     Command{"list", "ARCHIVE", "list the entries of ARCHIVE", ListOptions, RunList},

@@ -1,7 +1,10 @@
+#include <cstdio>
+
 #include "command_support.h"
 #include "commands.h"
 #include "reporting.h"
 #include "switch_options.h"
+#include "usage_error.h"
 
 namespace quorvex::cli {
 namespace {
@@ -24,7 +27,15 @@ int RunExtract(const Arguments& args) {
     control->put_eArcFileName(AbsoluteName(archive));
     const auto to = args.Value(kTo.name);
     // Some libraries refuse a destination that does not exist; every kind gets one made.
-    if (to) std::filesystem::create_directories(*to);
+    if (to) {
+        std::error_code error;
+        std::filesystem::create_directories(*to, error);
+        if (error) {
+            std::fprintf(stderr, "quorvex: cannot make %s: %s\n", to->c_str(),
+                         error.message().c_str());
+            return kExitFailure;
+        }
+    }
     control->put_eFolder(to ? AbsoluteName(*to) : CurrentFolder());
     control->eFilesClear();
     for (size_t i = 1; i < args.operands().size(); ++i) {
@@ -32,8 +43,7 @@ int RunExtract(const Arguments& args) {
     }
     ApplySwitches(*control, args, kForExtract);
     control->Extract();
-    SaveRequestedSettings(*control, args);
-    return FinishOperation(*control, capture);
+    return SaveRequestedSettings(*control, args, FinishOperation(*control, capture));
 }
 
 }  // namespace quorvex::cli

@@ -11,6 +11,10 @@
 namespace quorvex::cli {
 namespace {
 
+// The same option as the operations', but version names no archive to take the kind from.
+const OptionRule kVersionKind{"--kind", "KIND",
+                              "lha zip cab arj ish tar rar: that kind only (default: every kind)"};
+
 const char* Shown(int16_t flag) { return flag != 0 ? "True" : "False"; }
 
 // The about box is the output of `about`, so its text goes to standard output.
@@ -26,11 +30,11 @@ struct StandardOutputSink : quorvex6::MessageSink {
 
 }  // namespace
 
-std::vector<const OptionRule*> VersionOptions() { return {&kKindOption, &kHelpOption}; }
+std::vector<const OptionRule*> VersionOptions() { return {&kVersionKind, &kHelpOption}; }
 
 int RunVersion(const Arguments& args) {
     std::vector<const Kind*> kinds;
-    if (const auto name = args.Value(kKindOption.name)) {
+    if (const auto name = args.Value(kVersionKind.name)) {
         kinds.push_back(&KindOption(*name));
     } else {
         for (const Kind& kind : Kinds()) kinds.push_back(&kind);

@@ -55,12 +55,12 @@ int RunList(const Arguments& args) {
     auto control = PrepareControl(args, archive);
     control->put_oArcFileName(AbsoluteName(archive));
     control->OpenFile();
-    SaveRequestedSettings(*control, args);
     if (control->get_Error() == 0) {
         const std::string text = format(Rows(*control));
         std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
     }
-    return FinishOperation(*control, capture);
+    return SaveRequestedSettings(*control, args, FinishOperation(*control, capture));
 }
 
 }  // namespace quorvex::cli

@@ -15,8 +15,9 @@ namespace quorvex::cli {
 namespace {
 
 constexpr std::string_view kScriptGrammar =
-    "Lines: set NAME VALUE, set NAME(I) VALUE, get NAME, get NAME(I), call NAME [VALUE],\n"
-    "new, use N, load FILE, save FILE; # comments. VALUE: 12, -3, True, False, \"text\".\n"
+    "Lines: set NAME VALUE, set NAME(I) VALUE, get NAME, get NAME(I),\n"
+    "call NAME [VALUE], new, use N, load FILE, save FILE; # comments.\n"
+    "VALUE: 12, -3, True, False, \"text\".\n"
     "A failing line prints \"error N\"; a malformed one ends the script with status 2.\n";
 
 void PrintProgramHelp() {
@@ -37,7 +38,7 @@ void PrintProgramHelp() {
     std::printf(
         "\nOptions:\n"
         "  --help     this help; quorvex COMMAND --help for a command's options\n"
-        "  --version  the program's version\n\n"
+        "  --version  the program's version (only here, before any COMMAND)\n\n"
         "Exit status: 0 done, 1 the control recorded an error, 2 a usage error.\n");
 }
 

@@ -48,7 +48,6 @@ int RunPack(const Arguments& args) {
     }
     ApplySwitches(*control, args, kForPack);
     control->Pack();
-    SaveRequestedSettings(*control, args);
     const int status = FinishOperation(*control, capture);
     const int32_t kind = control->get_ArcMode();
     if (status == kExitSuccess && (kind == quorvex6::ARJ_ || kind == quorvex6::RAR_)) {
@@ -58,7 +57,7 @@ int RunPack(const Arguments& args) {
                      "known here\n",
                      kind == quorvex6::ARJ_ ? "arj" : "rar");
     }
-    return status;
+    return SaveRequestedSettings(*control, args, status);
 }
 
 }  // namespace quorvex::cli

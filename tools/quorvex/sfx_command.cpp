@@ -10,8 +10,7 @@ namespace quorvex::cli {
 namespace {
 
 const OptionRule kTo{"--to", "DIR", "write the program into DIR (default: the archive's folder)"};
-const OptionRule kType{"--type", "T",
-                       "dos-large dos-small win16 win16m win32 win32m (default: win16)"};
+const OptionRule kType{"--type", "T", "win16 (default) win16m win32 win32m dos-large dos-small"};
 const OptionRule kCommandText{"--command", "TEXT", "extra text for the self-extractor's creation"};
 
 struct SfxType {
@@ -52,8 +51,7 @@ int RunSfx(const Arguments& args) {
         control->put_sfxCommand(ControlText(*text, "--command"));
     }
     control->SFX();
-    SaveRequestedSettings(*control, args);
-    return FinishOperation(*control, capture);
+    return SaveRequestedSettings(*control, args, FinishOperation(*control, capture));
 }
 
 }  // namespace quorvex::cli
