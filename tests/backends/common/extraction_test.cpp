@@ -13,9 +13,11 @@ namespace quorvex6::backend {
 namespace {
 
 class ExtractionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        root_ = fs::path(::testing::TempDir()) / (std::string("qv_extract_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = fs::path(::testing::TempDir()) /
+                (std::string("qv_extract_") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         fs::create_directories(root_ / "dest");
         fs::create_directories(root_ / "outside");
@@ -111,13 +113,15 @@ TEST_F(ExtractionTest, AFullDiskIsReportedAsSuch) {
 TEST_F(ExtractionTest, SourcesFromNamesAndPatterns) {
     fs::path base = root_ / "base";
     fs::create_directories(base / "docs" / "deep");
-    for (const char* f : {"a.txt", "b.c", ".hidden", "docs/d.txt", "docs/deep/e.txt"}) std::ofstream(base / f) << f;
+    for (const char* f : {"a.txt", "b.c", ".hidden", "docs/d.txt", "docs/deep/e.txt"})
+        std::ofstream(base / f) << f;
     auto names = [&](std::vector<std::string> patterns, SourceOptions options) {
         options.base = base.string() + "/";
         OutputLog log;
         ResultKeeper result;
         std::vector<std::string> out;
-        for (const SourceItem& item : CollectSources(patterns, options, log, result)) out.push_back(item.stored);
+        for (const SourceItem& item : CollectSources(patterns, options, log, result))
+            out.push_back(item.stored);
         return out;
     };
     using V = std::vector<std::string>;
@@ -125,7 +129,8 @@ TEST_F(ExtractionTest, SourcesFromNamesAndPatterns) {
     EXPECT_EQ(names({"*.*"}, {.include_hidden = false}), (V{"a.txt", "b.c"}));
     EXPECT_EQ(names({"*.*"}, {.recursive = true, .include_hidden = false}),
               (V{"a.txt", "b.c", "docs/", "docs/d.txt", "docs/deep/", "docs/deep/e.txt"}));
-    EXPECT_EQ(names({"*.txt"}, {.recursive = true, .folder_entries = false}), (V{"a.txt", "docs/d.txt", "docs/deep/e.txt"}));
+    EXPECT_EQ(names({"*.txt"}, {.recursive = true, .folder_entries = false}),
+              (V{"a.txt", "docs/d.txt", "docs/deep/e.txt"}));
     EXPECT_EQ(names({"docs/*.*", "a.txt", "a.txt"}, {}), (V{"docs/d.txt", "a.txt"}));
     EXPECT_EQ(names({"docs"}, {.junk_paths = true}), (V{"d.txt", "e.txt"}));
     OutputLog log;

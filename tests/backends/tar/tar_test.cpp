@@ -9,9 +9,12 @@ namespace {
 namespace result = quorvex6::result;
 
 class TarLibrary : public ScratchTest {
-protected:
-    int32_t Extract(const fs::path& archive, const std::string& opts = "--display-dialog=0", std::string* log = nullptr) {
-        return tar_.Command("Tar", " -x " + opts + " -f " + Quote(archive) + " " + QuoteFolder(dest()) + " *.*", log);
+  protected:
+    int32_t Extract(const fs::path& archive, const std::string& opts = "--display-dialog=0",
+                    std::string* log = nullptr) {
+        return tar_.Command(
+            "Tar", " -x " + opts + " -f " + Quote(archive) + " " + QuoteFolder(dest()) + " *.*",
+            log);
     }
     fs::path dest() const { return root_ / "dest"; }
     std::map<std::string, QvEntryInfo> List(const fs::path& archive) {
@@ -21,7 +24,8 @@ protected:
         alignas(4) char buffer[QV_ENTRY_BUFFER_SIZE];
         auto* info = reinterpret_cast<QvEntryInfo*>(buffer);
         auto next = tar_.Get<QvFindNextFn>("TarFindNext");
-        for (int32_t rc = tar_.Get<QvFindFirstFn>("TarFindFirst")(h, "*.*", info); rc == 0; rc = next(h, info))
+        for (int32_t rc = tar_.Get<QvFindFirstFn>("TarFindFirst")(h, "*.*", info); rc == 0;
+             rc = next(h, info))
             seen[info->name] = *info;
         EXPECT_EQ(tar_.Get<QvCloseArchiveFn>("TarCloseArchive")(h), 0);
         return seen;
@@ -31,10 +35,14 @@ protected:
 
 TEST_F(TarLibrary, ArchivesOfOtherToolsExtractByteForByteAndList) {
     auto expected = ReadPackedTree(TestData("tar/files"));
-    struct Case { const char* archive; const char* method; };
+    struct Case {
+        const char* archive;
+        const char* method;
+    };
     const Case cases[] = {
-        {"tree-pax-gnutar.tar", "-tar-"},    {"tree-gnu-gnutar.tar", "-tar-"},   {"tree-gnutar.tar.gz", "-tgz-"},
-        {"tree-gnutar.tar.bz2", "-tbz-"},    {"tree-gnutar.tar.xz", "-txz-"},    {"tree-gnutar.tar.zst", "-tzs-"},
+        {"tree-pax-gnutar.tar", "-tar-"}, {"tree-gnu-gnutar.tar", "-tar-"},
+        {"tree-gnutar.tar.gz", "-tgz-"},  {"tree-gnutar.tar.bz2", "-tbz-"},
+        {"tree-gnutar.tar.xz", "-txz-"},  {"tree-gnutar.tar.zst", "-tzs-"},
         {"tree-bsdtar.tgz", "-tgz-"},
     };
     for (const Case& c : cases) {
@@ -55,13 +63,19 @@ TEST_F(TarLibrary, ArchivesOfOtherToolsExtractByteForByteAndList) {
 TEST_F(TarLibrary, WhatWeWriteOtherToolsReadInEveryCompression) {
     fs::path base = TestData("tar/files");
     auto expected = ReadTree(base);
-    for (const char* name : {"a.tar", "a.tar.gz", "a.tgz", "a.tar.bz2", "a.tbz", "a.tar.xz", "a.tar.zst"}) {
+    for (const char* name :
+         {"a.tar", "a.tar.gz", "a.tgz", "a.tar.bz2", "a.tbz", "a.tar.xz", "a.tar.zst"}) {
         fs::path archive = root_ / name;
-        ASSERT_EQ(tar_.Command("Tar", "-c -AH --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), 0) << name;
+        ASSERT_EQ(tar_.Command("Tar", "-c -AH --display-dialog=0 -f " + Quote(archive) + " " +
+                                          QuoteFolder(base) + " *.*"),
+                  0)
+            << name;
         for (const char* tool : {"tar", "bsdtar"}) {
             fs::path out = root_ / (std::string(tool) + "-" + name);
             fs::create_directories(out);
-            EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(archive) + " -C " + Quote(out)), 0) << tool << " " << name;
+            EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(archive) + " -C " + Quote(out)),
+                      0)
+                << tool << " " << name;
             EXPECT_EQ(ReadTree(out), expected) << tool << " " << name;
         }
         fs::remove_all(dest());
@@ -78,18 +92,22 @@ TEST_F(TarLibrary, SwitchesForFoldersHiddenFilesAndAttributes) {
     WriteAll(base / "sub/inner.txt", "inner\n");
     fs::permissions(base / "top.txt", fs::perms(0600));
     fs::path archive = root_ / "s.tar";
-    ASSERT_EQ(tar_.Command("Tar", "-c -AA --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), 0);
+    ASSERT_EQ(tar_.Command("Tar", "-c -AA --display-dialog=0 -f " + Quote(archive) + " " +
+                                      QuoteFolder(base) + " *.*"),
+              0);
     auto listed = List(archive);
     EXPECT_EQ(listed.size(), 3u);
     EXPECT_FALSE(listed.count(".hidden"));
     EXPECT_TRUE(listed.count("sub/"));
     EXPECT_EQ(Extract(archive, "--use-directory=0 -I --display-dialog=0"), 0);
-    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"top.txt", "top\n"}, {"inner.txt", "inner\n"}}));
+    EXPECT_EQ(ReadTree(dest()),
+              (std::map<std::string, std::string>{{"top.txt", "top\n"}, {"inner.txt", "inner\n"}}));
     EXPECT_NE(fs::status(dest() / "top.txt").permissions(), fs::perms(0600));  // -I: not restored
     fs::remove_all(dest());
     EXPECT_EQ(Extract(archive), 0);
     EXPECT_EQ(fs::status(dest() / "top.txt").permissions(), fs::perms(0600));
-    EXPECT_EQ(tar_.Command("Tar", "-c -Q -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), result::kBadCommand);
+    EXPECT_EQ(tar_.Command("Tar", "-c -Q -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"),
+              result::kBadCommand);
 }
 
 TEST_F(TarLibrary, HostileAndBrokenArchives) {
@@ -99,9 +117,16 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
         std::map<std::string, std::string> files;
     };
     const Case cases[] = {
-        {"hostile-names.tar", result::kAccessDenied, {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}}},
-        {"hostile-links.tar", result::kAccessDenied,
-         {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}, {"ok/hard-good", "good\n"}, {"out", "<folder>"}, {"out/through.txt", "through\n"}}},
+        {"hostile-names.tar",
+         result::kAccessDenied,
+         {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}}},
+        {"hostile-links.tar",
+         result::kAccessDenied,
+         {{"ok", "<folder>"},
+          {"ok/good.txt", "good\n"},
+          {"ok/hard-good", "good\n"},
+          {"out", "<folder>"},
+          {"out/through.txt", "through\n"}}},
     };
     for (const Case& c : cases) {
         fs::remove_all(root_);
@@ -109,9 +134,13 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
         WriteAll(root_ / "outside/victim", "victim\n");
         EXPECT_EQ(Extract(TestData("tar/" + std::string(c.archive))), c.code) << c.archive;
         auto tree = ReadTree(dest());
-        for (auto& [name, content] : tree) EXPECT_TRUE(c.files.count(name) || content == "<folder>") << c.archive << " " << name;
-        for (auto& [name, content] : c.files) EXPECT_EQ(tree[name], content) << c.archive << " " << name;
-        EXPECT_EQ(ReadTree(root_ / "outside"), (std::map<std::string, std::string>{{"victim", "victim\n"}})) << c.archive;
+        for (auto& [name, content] : tree)
+            EXPECT_TRUE(c.files.count(name) || content == "<folder>") << c.archive << " " << name;
+        for (auto& [name, content] : c.files)
+            EXPECT_EQ(tree[name], content) << c.archive << " " << name;
+        EXPECT_EQ(ReadTree(root_ / "outside"),
+                  (std::map<std::string, std::string>{{"victim", "victim\n"}}))
+            << c.archive;
     }
     // Cut inside a header or the compressed data: an error, the entries before the cut are
     // whole, and no file cut short is left behind.
@@ -119,9 +148,11 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
     for (const char* archive : {"truncated.tar", "truncated.tar.gz"}) {
         fs::remove_all(dest());
         int32_t code = Extract(TestData("tar/" + std::string(archive)));
-        EXPECT_TRUE(code == result::kBrokenData || code == result::kBrokenHeader || code == result::kNotValidArchive)
+        EXPECT_TRUE(code == result::kBrokenData || code == result::kBrokenHeader ||
+                    code == result::kNotValidArchive)
             << archive << " " << code;
-        for (auto& [name, content] : ReadTree(dest())) EXPECT_EQ(content, expected[name]) << archive << " " << name;
+        for (auto& [name, content] : ReadTree(dest()))
+            EXPECT_EQ(content, expected[name]) << archive << " " << name;
         if (std::string(archive) == "truncated.tar") {
             EXPECT_EQ(ReadAll(dest() / "hello.txt"), "hello\n");
         }
@@ -136,17 +167,21 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
 TEST_F(TarLibrary, LargeGzipInMembersReadsBackEverywhere) {
     fs::path base = root_ / "base";
     std::string text;
-    for (uint64_t i = 0; text.size() < (11u << 20); ++i) text += std::to_string(i * 2654435761u % 1000003) + " words\n";
+    for (uint64_t i = 0; text.size() < (11u << 20); ++i)
+        text += std::to_string(i * 2654435761u % 1000003) + " words\n";
     WriteAll(base / "big.txt", text);
     WriteAll(base / "small.txt", "small\n");
     fs::path archive = root_ / "big.tar.gz";
-    ASSERT_EQ(tar_.Command("Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*"), 0);
+    ASSERT_EQ(tar_.Command("Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " +
+                                      QuoteFolder(base) + " *.*"),
+              0);
     EXPECT_EQ(RunTool("gzip -t " + Quote(archive)), 0);
     auto expected = ReadTree(base);
     for (const char* tool : {"tar -xzf", "bsdtar -xf"}) {
         fs::path out = root_ / std::string(tool).substr(0, 3);
         fs::create_directories(out);
-        EXPECT_EQ(RunTool(std::string(tool) + " " + Quote(archive) + " -C " + Quote(out)), 0) << tool;
+        EXPECT_EQ(RunTool(std::string(tool) + " " + Quote(archive) + " -C " + Quote(out)), 0)
+            << tool;
         EXPECT_EQ(ReadTree(out), expected) << tool;
     }
     fs::path seven = root_ / "7zz";

@@ -1,6 +1,5 @@
 // unzip32 against archives written by other tools, and against hostile ones.
 #include "backends/support/backend_library.h"
-
 #include "quorvex6/result_codes.h"
 
 namespace quorvex6::testing {
@@ -9,9 +8,13 @@ namespace {
 namespace result = quorvex6::result;
 
 class UnzipRead : public ScratchTest {
-protected:
-    int32_t Extract(const std::string& archive, const std::string& opts = "-x --i", std::string* log = nullptr) {
-        return unzip_.Command("UnZip", opts + " " + Quote(TestData("zip/" + archive)) + " " + QuoteFolder(dest()) + " *.*", log);
+  protected:
+    int32_t Extract(const std::string& archive, const std::string& opts = "-x --i",
+                    std::string* log = nullptr) {
+        return unzip_.Command(
+            "UnZip",
+            opts + " " + Quote(TestData("zip/" + archive)) + " " + QuoteFolder(dest()) + " *.*",
+            log);
     }
     fs::path dest() const { return root_ / "dest"; }
     BackendLibrary unzip_{"unzip32"};
@@ -25,7 +28,8 @@ TEST_F(UnzipRead, TreesFromOtherToolsExtractByteForByte) {
         EXPECT_EQ(ReadTree(dest()), expected) << archive;
         auto mtime = fs::last_write_time(dest() / "hello.txt");
         auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-            std::chrono::file_clock::to_sys(mtime).time_since_epoch()).count();
+                           std::chrono::file_clock::to_sys(mtime).time_since_epoch())
+                           .count();
         EXPECT_EQ(seconds, 1623760496) << archive;  // 2021-06-15 12:34:56 UTC
     }
 }
@@ -38,11 +42,19 @@ TEST_F(UnzipRead, MethodsEncryptionAndLegacyNames) {
     };
     const std::string numbers = ReadAll(TestData("zip/files/sub/numbers.txt"));
     const Case cases[] = {
-        {"stored-infozip.zip", 0, {{"hello.txt", "hello\n"}, {"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
-        {"bzip2-infozip.zip", 0, {{"hello.txt", "hello\n"}, {"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
-        {"lzma-7zip.zip", 0, {{"hello.txt", "hello\n"}, {"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
+        {"stored-infozip.zip",
+         0,
+         {{"hello.txt", "hello\n"}, {"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
+        {"bzip2-infozip.zip",
+         0,
+         {{"hello.txt", "hello\n"}, {"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
+        {"lzma-7zip.zip",
+         0,
+         {{"hello.txt", "hello\n"}, {"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
         {"encrypted-infozip.zip", result::kPasswordFile, {}},
-        {"mixed-encrypted.zip", result::kPasswordFile, {{"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
+        {"mixed-encrypted.zip",
+         result::kPasswordFile,
+         {{"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
         {"sjis-infozip.zip", 0, {{"日本語.txt", "sjis\n"}}},
         {"cp437-infozip.zip", 0, {{"café.txt", "cp437\n"}}},
     };
@@ -69,7 +81,11 @@ TEST_F(UnzipRead, HostileEntriesAreRefusedAndTheOthersExtracted) {
         {"hostile-names.zip", {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}}},
         // "out" was refused as a link, so "out/" is an ordinary folder inside the destination.
         {"hostile-links.zip",
-         {{"ok", "<folder>"}, {"ok/good.txt", "good\n"}, {"fine", "-> ok/good.txt"}, {"out", "<folder>"}, {"out/through.txt", "through\n"}}},
+         {{"ok", "<folder>"},
+          {"ok/good.txt", "good\n"},
+          {"fine", "-> ok/good.txt"},
+          {"out", "<folder>"},
+          {"out/through.txt", "through\n"}}},
     };
     for (const Case& c : cases) {
         fs::remove_all(root_);
@@ -88,7 +104,8 @@ TEST_F(UnzipRead, ANameStoredTwiceEndsAsTheLastOne) {
     for (int run = 0; run < 3; ++run) {  // files are written on several threads: no race may win
         fs::remove_all(dest());
         EXPECT_EQ(Extract("duplicate-names.zip"), 0);
-        EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"dup.txt", "second\n"}, {"other.txt", "other\n"}}));
+        EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"dup.txt", "second\n"},
+                                                                        {"other.txt", "other\n"}}));
     }
 }
 
@@ -99,16 +116,20 @@ TEST_F(UnzipRead, BrokenArchivesGiveCodesAndNoCutFiles) {
     int32_t code = Extract("truncated.zip");
     EXPECT_TRUE(code == result::kNotValidArchive || code == result::kBrokenHeader) << code;
     EXPECT_TRUE(ReadTree(dest()).empty());
-    EXPECT_EQ(unzip_.Command("UnZip", "-x " + Quote(root_ / "missing.zip") + " " + QuoteFolder(dest()) + " *.*"),
+    EXPECT_EQ(unzip_.Command("UnZip", "-x " + Quote(root_ / "missing.zip") + " " +
+                                          QuoteFolder(dest()) + " *.*"),
               result::kCannotOpenArchive);
 }
 
 TEST_F(UnzipRead, SelectedNamesJunkPathsAndOnlyNewer) {
-    EXPECT_EQ(unzip_.Command("UnZip", "-x -j --i " + Quote(TestData("zip/tree-infozip.zip")) + " " + QuoteFolder(dest()) +
-                                          " deep/a/b/c/d/e/f/deep.txt sub/*.*"),
-              0);
-    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{
-                                    {"deep.txt", "deep\n"}, {"numbers.txt", ReadAll(TestData("zip/files/sub/numbers.txt"))}}));
+    EXPECT_EQ(
+        unzip_.Command("UnZip", "-x -j --i " + Quote(TestData("zip/tree-infozip.zip")) + " " +
+                                    QuoteFolder(dest()) + " deep/a/b/c/d/e/f/deep.txt sub/*.*"),
+        0);
+    EXPECT_EQ(ReadTree(dest()),
+              (std::map<std::string, std::string>{
+                  {"deep.txt", "deep\n"},
+                  {"numbers.txt", ReadAll(TestData("zip/files/sub/numbers.txt"))}}));
     // -u: the local copy is newer than the stored one, so it stays.
     WriteAll(dest() / "hello.txt", "local\n");
     EXPECT_EQ(Extract("tree-infozip.zip", "-u --i"), 0);
@@ -121,10 +142,12 @@ TEST_F(UnzipRead, SelectedNamesJunkPathsAndOnlyNewer) {
 
 TEST_F(UnzipRead, ResponseFileSelectsEntries) {
     WriteAll(root_ / "list.txt", "\"hello.txt\"\r\n\"with space.txt\"\r\n\r\n");
-    EXPECT_EQ(unzip_.Command("UnZip", "-x --i " + Quote(TestData("zip/tree-7zip.zip")) + " " + QuoteFolder(dest()) + " " +
+    EXPECT_EQ(unzip_.Command("UnZip", "-x --i " + Quote(TestData("zip/tree-7zip.zip")) + " " +
+                                          QuoteFolder(dest()) + " " +
                                           Quote("@" + (root_ / "list.txt").string())),
               0);
-    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"hello.txt", "hello\n"}, {"with space.txt", "space\n"}}));
+    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{
+                                    {"hello.txt", "hello\n"}, {"with space.txt", "space\n"}}));
 }
 
 }  // namespace
