@@ -27,7 +27,7 @@ std::vector<Variant> Snapshot(Quorvex6& c) {
             values.push_back(m.get(c, 0));
             continue;
         }
-        for (int16_t i = 0; i < 4; ++i) {
+        for (const int16_t i : {0, 1, 2, 3, 32766, 32767}) {
             try {
                 values.push_back(m.get(c, i));
             } catch (const AutomationError& e) {
@@ -36,6 +36,24 @@ std::vector<Variant> Snapshot(Quorvex6& c) {
         }
     }
     return values;
+}
+
+// Reads the notified property back at the moment of the notification.
+class ValueReadingSite : public RecordingSite {
+  public:
+    void OnPropertyChanged(int32_t dispid) override {
+        RecordingSite::OnPropertyChanged(dispid);
+        const Member* member = FindMember(dispid);
+        seen.push_back(control != nullptr && member != nullptr ? member->get(*control, 0)
+                                                               : Variant());
+    }
+    Quorvex6* control = nullptr;
+    std::vector<Variant> seen;
+};
+
+void FillToTheLimit(Quorvex6& c, void (Quorvex6::*add)(const std::u16string&),
+                    int16_t (Quorvex6::*count)() const) {
+    while ((c.*count)() < 32767) (c.*add)(u"f");
 }
 
 int32_t NumberOf(const std::function<void()>& call) {
@@ -79,6 +97,7 @@ TEST(PropertySurface, RejectedCallsFailWithTheirNumberChangeNothingAndNotifyNoth
         const char* what;
         std::function<void(Quorvex6&)> call;
         int32_t number;
+        std::function<void(Quorvex6&)> prepare = [](Quorvex6&) {};
     };
     const Case cases[] = {
         {"LevelLZX 14", [](Quorvex6& c) { c.put_LevelLZX(14); }, 380},
@@ -94,6 +113,13 @@ TEST(PropertySurface, RejectedCallsFailWithTheirNumberChangeNothingAndNotifyNoth
         {"pFilesList(-1)", [](Quorvex6& c) { c.put_pFilesList(-1, u"x"); }, 9},
         {"eFilesList(0) unallocated", [](Quorvex6& c) { (void)c.get_eFilesList(0); }, 9},
         {"oAttr(0) before any listing", [](Quorvex6& c) { (void)c.get_oAttr(0); }, 9},
+        {"eFilesList(0) put unallocated", [](Quorvex6& c) { c.put_eFilesList(0, u"x"); }, 9},
+        {"eFilesList(1) put of 1", [](Quorvex6& c) { c.put_eFilesList(1, u"x"); }, 9,
+         [](Quorvex6& c) { c.eAddFile(u"e"); }},
+        {"32768th pAddFile", [](Quorvex6& c) { c.pAddFile(u"x"); }, 6,
+         [](Quorvex6& c) { FillToTheLimit(c, &Quorvex6::pAddFile, &Quorvex6::get_pFilesCount); }},
+        {"32768th eAddFile", [](Quorvex6& c) { c.eAddFile(u"x"); }, 6,
+         [](Quorvex6& c) { FillToTheLimit(c, &Quorvex6::eAddFile, &Quorvex6::get_eFilesCount); }},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.what);
@@ -102,8 +128,11 @@ TEST(PropertySurface, RejectedCallsFailWithTheirNumberChangeNothingAndNotifyNoth
         auto c = Quorvex6::CreateNew(&site);
         c->pAddFile(u"a");
         c->pAddFile(u"b");
+        test.prepare(*c);
+        const int16_t eCount = c->get_eFilesCount();
         const auto before = Snapshot(*c);
         EXPECT_EQ(NumberOf([&] { test.call(*c); }), test.number);
+        EXPECT_EQ(c->get_eFilesCount(), eCount);
         EXPECT_EQ(Snapshot(*c), before);
         EXPECT_TRUE(site.notified.empty());
     }
@@ -118,32 +147,37 @@ TEST(PropertySurface, AcceptedBoundsAreStoredAndNotified) {
     c->put_cabMultiVolume(0);
     EXPECT_EQ(c->get_LevelLZX(), 15);
     EXPECT_EQ(c->get_LevelQUANTUM(), 7);
-    EXPECT_EQ(site.notified, (std::vector<int32_t>{0x68030006, 0x68030006, 0x68030005, 0x68030007}));
+    EXPECT_EQ(site.notified,
+              (std::vector<int32_t>{0x68030006, 0x68030006, 0x68030005, 0x68030007}));
 }
 
 TEST(PropertySurface, EverySetterNotifiesItsOwnIdAfterStoring) {
     for (const auto& m : kMembers) {
         if (m.put == nullptr) continue;
-        RecordingSite site;
+        SCOPED_TRACE(testing::U8(std::u16string(m.name)));
+        ValueReadingSite site;
         auto c = Quorvex6::CreateNew(&site);
+        site.control = c.get();
         c->pAddFile(u"x");
         c->eAddFile(u"y");
-        const Variant value = m.type == VarType::String ? Variant(u"v")
-                              : m.type == VarType::Bool ? Variant(Boolean{false})
-                              : m.name == u"LevelLZX"   ? Variant(int16_t{16})
+        // Each differs from what the property holds before, so that reading it back at the
+        // notification tells the stored value from the earlier one.
+        const Variant value = m.type == VarType::String   ? Variant(u"v")
+                              : m.type == VarType::Bool   ? Variant(Boolean::Stored(5))
+                              : m.name == u"LevelLZX"     ? Variant(int16_t{16})
                               : m.name == u"LevelQUANTUM" ? Variant(int16_t{2})
-                                                          : Variant(int16_t{1});
+                              : m.type == VarType::I2     ? Variant(int16_t{3})
+                                                          : Variant(int32_t{3});
         try {
             m.put(*c, 0, value);
         } catch (const AutomationError&) {
-            EXPECT_TRUE(site.notified.empty()) << testing::U8(std::u16string(m.name));
+            EXPECT_TRUE(site.notified.empty());
             continue;
         }
-        ASSERT_EQ(site.notified.size(), 1u) << testing::U8(std::u16string(m.name));
+        ASSERT_EQ(site.notified.size(), 1u);
         EXPECT_EQ(site.notified[0], m.dispid);
-        EXPECT_TRUE(m.get(*c, 0).ToStr() == value.ToStr() ||
-                    (m.type == VarType::Bool && !m.get(*c, 0).ToBool()))
-            << testing::U8(std::u16string(m.name));
+        EXPECT_EQ(site.seen[0], value);
+        EXPECT_EQ(m.get(*c, 0), value);
     }
 }
 
