@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "common/safe_path.h"
-
 namespace quorvex6::backend {
 
 PendingFile::~PendingFile() {
@@ -11,11 +9,16 @@ PendingFile::~PendingFile() {
 }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
-    file_.SetTimeAndMode(mtime, restore_mode_ && mode ? *mode : default_mode_);
+    file_.SetTimeAndMode(mtime,
+                         owner_.options_.restore_mode && mode ? *mode : owner_.default_mode_);
     std::string written = file_.path();
     file_.Close();
     if (written != final_path_) RenameFile(written, final_path_);
     committed_ = true;
+    if (auto st = StatPath(final_path_)) {
+        std::lock_guard lock(owner_.mutex_);
+        owner_.written_.emplace(st->device, st->inode);
+    }
 }
 
 ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result)
@@ -102,10 +105,10 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative) {
     std::string full = Full(relative);
     // Nothing there yet: write in place (removed again unless committed), else beside it.
     if (std::optional<OutputFile> fresh = OutputFile::CreateExclusive(full))
-        return PendingFile(std::move(*fresh), full, options_.restore_mode, default_mode_);
+        return PendingFile(*this, std::move(*fresh), full);
     if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
         throw Failure(result::kFileExists, "a folder of that name exists: " + full);
-    return PendingFile(OutputFile::CreateBeside(full), full, options_.restore_mode, default_mode_);
+    return PendingFile(*this, OutputFile::CreateBeside(full), full);
 }
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
@@ -114,24 +117,58 @@ void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
     folder_times_.emplace_back(Full(relative), mtime);
 }
 
+PathKind ExtractTarget::Lookup(const std::string& relative, std::string* link_target) const {
+    std::optional<FileStat> st = StatPath(Full(relative));
+    if (!st) return PathKind::kNothing;
+    switch (st->kind) {
+        case FileKind::kFolder:
+            return PathKind::kFolder;
+        case FileKind::kLink:
+            *link_target = ReadLink(Full(relative));
+            return PathKind::kLink;
+        default:
+            return PathKind::kOther;
+    }
+}
+
+// A link is judged by following its target on disk, through the links already there, as the
+// system will. That judgement holds for good because what it passed through cannot change
+// afterwards: a folder stays a folder (nothing here replaces one), a file can only become
+// another file, and no link is made where an earlier link's walk passed (recorded in
+// link_depends_). So however links of one archive chain, each one stays inside.
 bool ExtractTarget::MakeLink(const std::string& relative, const std::string& target) {
-    if (!LinkTargetStaysInside(relative, target)) {
+    if (link_depends_.count(relative)) {
+        Refuse(relative, "a link made before leads through this name");
+        return false;
+    }
+    std::optional<std::vector<std::string>> depends = ResolveLinkInside(
+        relative, target,
+        [this](const std::string& path, std::string* link) { return Lookup(path, link); });
+    if (!depends) {
         Refuse(relative, "the link points outside the destination: " + target);
         return false;
     }
     size_t slash = relative.rfind('/');
     if (slash != std::string::npos) MakeFoldersBelow(Root(), relative.substr(0, slash));
     MakeSymlink(target, Full(relative));
+    link_depends_.insert(depends->begin(), depends->end());
     return true;
 }
 
+// Only a file written by this command: any other file may share its data with one outside.
 bool ExtractTarget::MakeHardLink(const std::string& relative, const std::string& stored_target) {
     std::optional<std::string> target = SafeRelativePath(stored_target);
     if (!target || PassesThroughLink(Root(), *target)) {
         Refuse(relative, "the hard link leads outside the destination: " + stored_target);
         return false;
     }
-    if (auto st = StatPath(Full(*target)); !st || st->kind != FileKind::kRegular) {
+    std::optional<FileStat> st = StatPath(Full(*target));
+    bool ours = false;
+    if (st && st->kind == FileKind::kRegular) {
+        std::lock_guard lock(mutex_);
+        ours = written_.count({st->device, st->inode}) > 0;
+    }
+    if (!ours) {
         Refuse(relative, "the hard link's target is not an extracted file: " + stored_target);
         return false;
     }

@@ -9,11 +9,13 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "common/file_system.h"
 #include "common/output_log.h"
 #include "common/result.h"
+#include "common/safe_path.h"
 
 namespace quorvex6::backend {
 
@@ -40,15 +42,11 @@ class PendingFile {
 
   private:
     friend class ExtractTarget;
-    PendingFile(OutputFile file, std::string final_path, bool restore_mode, uint32_t default_mode)
-        : file_(std::move(file)),
-          final_path_(std::move(final_path)),
-          restore_mode_(restore_mode),
-          default_mode_(default_mode) {}
+    PendingFile(ExtractTarget& owner, OutputFile file, std::string final_path)
+        : owner_(owner), file_(std::move(file)), final_path_(std::move(final_path)) {}
+    ExtractTarget& owner_;
     OutputFile file_;
     std::string final_path_;
-    bool restore_mode_;
-    uint32_t default_mode_;
     bool committed_ = false;
 };
 
@@ -69,7 +67,9 @@ class ExtractTarget {
     // These take a path from Place.
     PendingFile BeginFile(const std::string& relative);
     void MakeFolder(const std::string& relative, int64_t mtime);
-    // False when refused (logged and noted).
+    // False when refused (logged and noted). A link is made only when its target, followed on
+    // disk through the links already there, stays inside, and no link made before it leads
+    // through its name; a hard link only to a file this target wrote.
     bool MakeLink(const std::string& relative, const std::string& target);
     bool MakeHardLink(const std::string& relative, const std::string& stored_target);
 
@@ -83,6 +83,8 @@ class ExtractTarget {
     void MakeFolders(const std::string& folder);
     std::string Full(const std::string& relative) const;
     void Refuse(const std::string& stored, const std::string& why);
+    PathKind Lookup(const std::string& relative, std::string* link_target) const;
+    friend class PendingFile;
 
     ExtractOptions options_;
     OutputLog& log_;
@@ -91,6 +93,14 @@ class ExtractTarget {
     std::mutex mutex_;  // guards the log, the result, the folder lists
     std::vector<std::pair<std::string, int64_t>> folder_times_;
     std::unordered_set<std::string> verified_;
+    struct FileIdHash {
+        size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
+            return std::hash<uint64_t>()(id.second * 31 + id.first);
+        }
+    };
+    std::unordered_set<std::pair<uint64_t, uint64_t>, FileIdHash>
+        written_;                                   // device and inode of files written here
+    std::unordered_set<std::string> link_depends_;  // paths the links made here lead through
 };
 
 }  // namespace quorvex6::backend

@@ -1,5 +1,6 @@
 #include "common/safe_path.h"
 
+#include <deque>
 #include <vector>
 
 namespace quorvex6::backend {
@@ -25,6 +26,15 @@ bool HasDrive(std::string_view text) {
            ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
 }
 
+std::string Join(const std::vector<std::string>& parts) {
+    std::string out;
+    for (const std::string& part : parts) {
+        if (!out.empty()) out += '/';
+        out += part;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<std::string> SafeRelativePath(std::string_view stored) {
@@ -47,21 +57,56 @@ bool IsCurrentFolder(std::string_view stored) {
     return !IsSeparator(stored[0]);
 }
 
-bool LinkTargetStaysInside(std::string_view link_path, std::string_view target) {
-    if (target.empty() || IsSeparator(target[0]) || HasDrive(target)) return false;
-    std::vector<std::string_view> parts = Split(link_path);
-    if (!parts.empty()) parts.pop_back();  // the link itself
-    size_t depth = parts.size();
-    for (std::string_view part : Split(target)) {
-        if (part == ".") continue;
-        if (part == "..") {
-            if (depth == 0) return false;
-            --depth;
-        } else {
-            ++depth;
+std::optional<std::vector<std::string>> ResolveLinkInside(std::string_view link_path,
+                                                          std::string_view target,
+                                                          const PathLookup& lookup) {
+    std::vector<std::string> here;  // the folder reached so far, never through a link
+    for (std::string_view part : Split(link_path)) here.emplace_back(part);
+    const std::string self = Join(here);
+    here.pop_back();
+    std::deque<std::string> ahead;
+    std::vector<std::string> depends;
+    std::string text(target);
+    for (int hops = 0;; ++hops) {
+        // A backslash separates on one system and not on another, and the system stops at a NUL:
+        // either would make the walk here differ from the system's.
+        if (text.empty() || text[0] == '/' || HasDrive(text) ||
+            text.find_first_of(std::string_view("\\\0", 2)) != std::string::npos ||
+            hops > kMaxLinkHops)
+            return std::nullopt;
+        std::vector<std::string_view> parts = Split(text);
+        ahead.insert(ahead.begin(), parts.begin(), parts.end());
+        bool followed = false;
+        while (!ahead.empty() && !followed) {
+            std::string part = std::move(ahead.front());
+            ahead.pop_front();
+            if (part == ".") continue;
+            if (part == "..") {
+                if (here.empty()) return std::nullopt;
+                here.pop_back();
+                continue;
+            }
+            here.push_back(std::move(part));
+            std::string path = Join(here);
+            if (path == self) return std::nullopt;
+            std::string link;
+            PathKind kind = lookup(path, &link);
+            if (kind == PathKind::kLink) {
+                here.pop_back();
+                text = std::move(link);
+                followed = true;
+            }
+            // What ends the walk may change later without changing where the link leads.
+            if (followed || !ahead.empty()) depends.push_back(std::move(path));
         }
+        if (!followed) return depends;
     }
-    return true;
+}
+
+bool LinkTargetStaysInside(std::string_view link_path, std::string_view target) {
+    return ResolveLinkInside(link_path, target,
+                             [](const std::string&, std::string*) { return PathKind::kNothing; })
+        .has_value();
 }
 
 }  // namespace quorvex6::backend

@@ -1,9 +1,11 @@
 // Stored names are untrusted. A name is extracted only when it stays inside the destination:
 // no absolute path, no drive letter, no ".." component. '\' counts as a separator.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvex6::backend {
 
@@ -13,8 +15,21 @@ std::optional<std::string> SafeRelativePath(std::string_view stored);
 // Whether the name is only "." and separators: the destination itself.
 bool IsCurrentFolder(std::string_view stored);
 
-// Whether a link stored at `link_path` (a safe relative path) pointing to `target` resolves
-// inside the destination, judged on the text alone.
+// What is at a destination-relative path; for a link, its target too.
+enum class PathKind { kNothing, kFolder, kLink, kOther };
+using PathLookup = std::function<PathKind(const std::string& relative, std::string* link_target)>;
+
+// Follows a link stored at `link_path` (a safe relative path) to `target` as the system will,
+// through the links `lookup` reports (at most kMaxLinkHops of them). Returns the paths the
+// outcome depends on: every path passed through and every link followed. nullopt when the
+// target leads outside the destination, back to the link itself or too deep, or holds a
+// backslash or a NUL (read differently by different systems).
+inline constexpr int kMaxLinkHops = 40;
+std::optional<std::vector<std::string>> ResolveLinkInside(std::string_view link_path,
+                                                          std::string_view target,
+                                                          const PathLookup& lookup);
+
+// The same judged on the text alone, as if nothing existed yet.
 bool LinkTargetStaysInside(std::string_view link_path, std::string_view target);
 
 }  // namespace quorvex6::backend

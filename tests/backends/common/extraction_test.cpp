@@ -80,6 +80,49 @@ TEST_F(ExtractionTest, ExistingLinkAtTheNameIsReplacedNotFollowed) {
     EXPECT_FALSE(fs::is_symlink(root_ / "dest" / "name"));
 }
 
+// Steps in archive order; each link is judged by what the steps before it left on disk.
+TEST_F(ExtractionTest, LinksCannotLeadOutThroughOneAnother) {
+    std::ofstream(root_ / "outside" / "victim") << "victim";
+    fs::create_hard_link(root_ / "outside" / "victim", root_ / "dest" / "planted");
+    enum Kind { kFile, kLink, kHard };
+    struct Step {
+        Kind kind;
+        const char* name;
+        const char* target;
+        bool made;
+    };
+    const Step steps[] = {
+        {kLink, "s", ".", true},         {kLink, "d", "s/..", false},
+        {kLink, "late", "t/../x", true}, {kLink, "t", ".", false},
+        {kLink, "late", "t/../y", true}, {kLink, "u/v", "../s/x", true},
+        {kLink, "s", "u", false},        {kFile, "f.txt", nullptr, true},
+        {kHard, "h", "f.txt", true},     {kHard, "h2", "h", true},
+        {kHard, "hp", "planted", false}, {kHard, "hs", "s", false},
+        {kHard, "hl", "s/f.txt", false}, {kLink, "w", "f.txt/..", true},
+        {kLink, "f.txt", "t", false},
+    };
+    OutputLog log;
+    ResultKeeper result;
+    ExtractTarget target({Dest()}, log, result);
+    for (const Step& step : steps) {
+        bool made = true;
+        if (step.kind == kFile) {
+            PendingFile file = target.BeginFile(step.name);
+            file.Write("data", 4);
+            file.Commit(0, std::nullopt);
+        } else {
+            made = step.kind == kLink ? target.MakeLink(step.name, step.target)
+                                      : target.MakeHardLink(step.name, step.target);
+        }
+        EXPECT_EQ(made, step.made) << step.name << " -> " << (step.target ? step.target : "");
+    }
+    EXPECT_EQ(result.code(), result::kAccessDenied);
+    EXPECT_EQ(fs::read_symlink(root_ / "dest" / "s"), ".");
+    EXPECT_EQ(Slurp(root_ / "dest" / "h2"), "data");
+    EXPECT_EQ(fs::hard_link_count(root_ / "outside" / "victim"), 2u);
+    EXPECT_NE(log.text().find("refused d: "), std::string::npos);
+}
+
 TEST_F(ExtractionTest, ReplacementCommitsOnlyWhenComplete) {
     fs::path arc = root_ / "a.zip";
     std::ofstream(arc) << "old archive";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "common/safe_path.h"
 #include "common/wildcard.h"
 
@@ -86,6 +88,55 @@ TEST(SafePath, LinkTargets) {
     for (const Case& c : cases)
         EXPECT_EQ(LinkTargetStaysInside(c.link, c.target), c.inside)
             << c.link << " -> " << c.target;
+}
+
+// Each link is fine on its own text; what is already on disk decides. "depends" lists what the
+// outcome rests on (what later links must not replace), "-" when refused.
+TEST(SafePath, LinkTargetsFollowedThroughLinksOnDisk) {
+    struct Case {
+        std::map<std::string, std::string> disk;
+        const char* link;
+        const char* target;
+        const char* depends;
+    };
+    const std::map<std::string, std::string> dot = {{"s", "->."}};
+    const std::map<std::string, std::string> up = {{"a", "/"}, {"a/up", "->.."}};
+    const Case cases[] = {
+        {dot, "d", "s/..", "-"},
+        {dot, "e", "s/../outside", "-"},
+        {dot, "e", "s/x/y", "s,x"},
+        {dot, "n/e", "../s/s/..", "-"},
+        {up, "l", "a/up/..", "-"},
+        {up, "l", "a/up/a/f", "a,a/up,a"},
+        {up, "a/l", "up/../x", "-"},
+        {{{"f", "file"}}, "l", "f/../x", "f"},
+        {{{"p", "->/etc"}}, "l", "p/x", "-"},
+        {{{"p", "->../.."}}, "a/b/l", "../../p", "-"},
+        {{{"l2", "->l"}}, "l", "l2", "-"},
+        {{{"r1", "->r2"}, {"r2", "->r1"}}, "l", "r1", "-"},
+        {{{"b", "->c"}, {"c", "->."}}, "l", "b/b/b/x", "b,c,b,c,b,c"},
+        {{}, "l", "x\\..\\..\\y", "-"},
+        {{}, "d/e/l", "../../x", ""},
+    };
+    for (const Case& c : cases) {
+        PathLookup lookup = [&](const std::string& path, std::string* link) {
+            auto it = c.disk.find(path);
+            if (it == c.disk.end()) return PathKind::kNothing;
+            if (it->second == "/") return PathKind::kFolder;
+            if (it->second.rfind("->", 0) != 0) return PathKind::kOther;
+            *link = it->second.substr(2);
+            return PathKind::kLink;
+        };
+        auto depends = ResolveLinkInside(c.link, c.target, lookup);
+        std::string got = "-";
+        if (depends) {
+            got.clear();
+            for (const std::string& d : *depends) got += (got.empty() ? "" : ",") + d;
+        }
+        EXPECT_EQ(got, c.depends) << c.link << " -> " << c.target;
+    }
+    EXPECT_FALSE(
+        LinkTargetStaysInside("l", std::string_view("..\0", 3)));  // the system stops at the NUL
 }
 
 }  // namespace

@@ -100,6 +100,47 @@ TEST_F(UnzipRead, HostileEntriesAreRefusedAndTheOthersExtracted) {
     }
 }
 
+// Links that lead out only through one another, in both orders, with and without folder parts.
+TEST_F(UnzipRead, LinkChainsThatLeadOutAreRefused) {
+    using Tree = std::map<std::string, std::string>;
+    const Tree common = {{"s", "-> ."},
+                         {"late", "-> t/../outside"},
+                         {"loop1", "-> loop2"},
+                         {"lib", "-> ok"},
+                         {"alias", "-> lib/good.txt"}};
+    struct Case {
+        const char* opts;
+        Tree files;  // beside `common`
+    };
+    const Case cases[] = {
+        {"-x --i",
+         {{"ok", "<folder>"},
+          {"ok/good.txt", "good\n"},
+          {"d", "<folder>"},
+          {"d/through.txt", "through\n"},
+          {"sub", "<folder>"},
+          {"sub/up", "-> .."}}},
+        // "up" lands in the destination itself, where ".." leads out; "sub" is never made, so "x"
+        // stays inside.
+        {"-x -j --i",
+         {{"good.txt", "good\n"}, {"through.txt", "through\n"}, {"x", "-> sub/up/../outside"}}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "outside");
+        WriteAll(root_ / "outside/victim", "victim\n");
+        std::string log;
+        EXPECT_EQ(Extract("hostile-link-chains.zip", c.opts, &log), result::kAccessDenied)
+            << c.opts;
+        Tree expected = c.files;
+        expected.insert(common.begin(), common.end());
+        EXPECT_EQ(ReadTree(dest()), expected) << c.opts;
+        for (const char* refused : {"refused d:", "refused e:", "refused t:", "refused loop2:"})
+            EXPECT_NE(log.find(refused), std::string::npos) << c.opts << " " << refused;
+        EXPECT_EQ(ReadTree(root_ / "outside"), (Tree{{"victim", "victim\n"}})) << c.opts;
+    }
+}
+
 TEST_F(UnzipRead, ANameStoredTwiceEndsAsTheLastOne) {
     for (int run = 0; run < 3; ++run) {  // files are written on several threads: no race may win
         fs::remove_all(dest());

@@ -37,6 +37,28 @@ printf 'cp437\n' > "$legacy/$(printf 'caf\x82.txt')"
   LC_ALL=C zip -q -X "$out/cp437-infozip.zip" "$(printf 'caf\x82.txt')")
 rm -rf "$legacy"
 
+# Links that each stay inside on their own but lead out through one another, in both orders,
+# and chains that stay inside; Info-ZIP keeps the order of its arguments and appends.
+chains=$(mktemp -d)
+mkdir -p "$chains/links/ok" "$chains/links/sub" "$chains/files/d"
+printf 'good\n' > "$chains/links/ok/good.txt"
+printf 'through\n' > "$chains/files/d/through.txt"
+ln -s . "$chains/links/s"
+ln -s s/.. "$chains/links/d"
+ln -s s/../outside "$chains/links/e"
+ln -s t/../outside "$chains/links/late"
+ln -s . "$chains/links/t"
+ln -s .. "$chains/links/sub/up"
+ln -s sub/up/../outside "$chains/links/x"
+ln -s loop2 "$chains/links/loop1"
+ln -s loop1 "$chains/links/loop2"
+ln -s ok "$chains/links/lib"
+ln -s lib/good.txt "$chains/links/alias"
+(cd "$chains/links" && zip -q -y -X "$out/hostile-link-chains.zip" ok/good.txt s d e)
+(cd "$chains/files" && zip -q -X "$out/hostile-link-chains.zip" d/through.txt)
+(cd "$chains/links" && zip -q -y -X "$out/hostile-link-chains.zip" late t sub/up x loop1 loop2 lib alias)
+rm -rf "$chains"
+
 python3 - "$out" <<'PY'
 import sys, zipfile, stat, os
 out = sys.argv[1]
