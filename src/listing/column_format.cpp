@@ -6,6 +6,54 @@
 namespace quorvex6::listing {
 namespace {
 
+// The upper-case letters beyond ASCII of Latin-1, Latin Extended-A, Greek, Cyrillic and the
+// full-width Latin forms, each range mapped to lower case by a constant shift or, where upper and
+// lower alternate, to the next code unit. A table rather than the C library's, whose answer depends
+// on a locale.
+struct UpperRange {
+    char16_t first;
+    char16_t last;
+    int32_t shift;
+    bool alternating;  // upper at even distance from first, its lower right after it
+};
+
+constexpr UpperRange kUpperRanges[] = {
+    {0x00C0, 0x00D6, 32, false},
+    {0x00D8, 0x00DE, 32, false},
+    {0x0100, 0x012F, 1, true},
+    {0x0130, 0x0130, u'i' - 0x0130, false},
+    {0x0132, 0x0137, 1, true},
+    {0x0139, 0x0148, 1, true},
+    {0x014A, 0x0177, 1, true},
+    {0x0178, 0x0178, 0x00FF - 0x0178, false},
+    {0x0179, 0x017E, 1, true},
+    {0x0386, 0x0386, 0x03AC - 0x0386, false},
+    {0x0388, 0x038A, 0x03AD - 0x0388, false},
+    {0x038C, 0x038C, 0x03CC - 0x038C, false},
+    {0x038E, 0x038F, 0x03CD - 0x038E, false},
+    {0x0391, 0x03A1, 32, false},
+    {0x03A3, 0x03AB, 32, false},
+    {0x03D8, 0x03EF, 1, true},
+    {0x0400, 0x040F, 80, false},
+    {0x0410, 0x042F, 32, false},
+    {0x0460, 0x0481, 1, true},
+    {0x048A, 0x04BF, 1, true},
+    {0x04C0, 0x04C0, 0x04CF - 0x04C0, false},
+    {0x04C1, 0x04CE, 1, true},
+    {0x04D0, 0x052F, 1, true},
+    {0xFF21, 0xFF3A, 32, false},
+};
+
+char16_t ToLower(char16_t c) {
+    if (c < 0x00C0) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    for (const UpperRange& range : kUpperRanges) {
+        if (c < range.first || c > range.last) continue;
+        if (range.alternating && (c - range.first) % 2 != 0) return c;
+        return static_cast<char16_t>(c + range.shift);
+    }
+    return c;
+}
+
 void AppendTwoDigits(std::u16string& out, unsigned value) {
     out.push_back(static_cast<char16_t>(u'0' + value / 10 % 10));
     out.push_back(static_cast<char16_t>(u'0' + value % 10));
@@ -81,9 +129,7 @@ std::u16string FormatCrc(uint32_t crc) {
 
 std::u16string FormatAttributes(std::u16string_view text) {
     std::u16string out(text.substr(0, 4));
-    std::transform(out.begin(), out.end(), out.begin(), [](char16_t c) {
-        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    });
+    std::transform(out.begin(), out.end(), out.begin(), ToLower);
     return out;
 }
 

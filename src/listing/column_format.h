@@ -30,7 +30,8 @@ std::u16string FormatDosTime(uint16_t time);
 // The low 16 bits as four upper-case hexadecimal digits.
 std::u16string FormatCrc(uint32_t crc);
 
-// The first four characters, lower-cased (ASCII letters: attribute texts are ASCII).
+// The first four characters, lower-cased (the letters of the common European scripts and the
+// full-width Latin ones; a library may hand any of them).
 std::u16string FormatAttributes(std::u16string_view text);
 
 // The first five characters, unchanged.

@@ -79,10 +79,38 @@ TEST(ColumnFormat, CrcIsTheLow16BitsInFourDigits) {
     EXPECT_EQ(FormatCrc(0xFFFF0000), u"0000");
 }
 
-TEST(ColumnFormat, AttributesAndMethodAreCut) {
-    EXPECT_EQ(FormatAttributes(u"-RWAX"), u"-rwa");
-    EXPECT_EQ(FormatAttributes(u"A"), u"a");
-    EXPECT_EQ(FormatAttributes(u"\u00C4B"), u"\u00C4b");
+TEST(ColumnFormat, AttributesAreCutThenLowerCased) {
+    struct Case {
+        std::u16string_view attributes;
+        std::u16string_view expected;
+    };
+    const Case cases[] = {
+        {u"-RWAX", u"-rwa"},
+        {u"A", u"a"},
+        {u"", u""},
+        {u"az09", u"az09"},
+        {u"@[`{", u"@[`{"},  // beside the ASCII letters
+        {u"\u00C0\u00C4\u00D6\u00DE", u"\u00E0\u00E4\u00F6\u00FE"},
+        {u"\u00D7\u00DF\u00FF\u00B5", u"\u00D7\u00DF\u00FF\u00B5"},  // ×, ß, ÿ, µ stay
+        {u"\u0100\u0101\u012E\u0130", u"\u0101\u0101\u012F\u0069"},  // İ is i
+        {u"\u0131\u0139\u0147\u0149", u"\u0131\u013A\u0148\u0149"},
+        {u"\u014A\u0176\u0178\u017D", u"\u014B\u0177\u00FF\u017E"},
+        {u"\u017F\u0138\u0132\u0136", u"\u017F\u0138\u0133\u0137"},
+        {u"\u0391\u03A9\u03A3\u03A2", u"\u03B1\u03C9\u03C3\u03A2"},  // U+03A2 is no letter
+        {u"\u0386\u0388\u038C\u038F", u"\u03AC\u03AD\u03CC\u03CE"},
+        {u"\u03AB\u03C2\u03D8\u03EE", u"\u03CB\u03C2\u03D9\u03EF"},
+        {u"\u0410\u042F\u0401\u040F", u"\u0430\u044F\u0451\u045F"},
+        {u"\u0460\u048A\u04C0\u04C1", u"\u0461\u048B\u04CF\u04C2"},
+        {u"\u04D0\u052E\u0430\u0450", u"\u04D1\u052F\u0430\u0450"},
+        {u"\uFF21\uFF3A\uFF41\uFF20", u"\uFF41\uFF5A\uFF41\uFF20"},
+        {u"\u65E5\u30A2\u00C4XYZ", u"\u65E5\u30A2\u00E4x"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatAttributes(c.attributes), c.expected) << "case " << &c - cases;
+    }
+}
+
+TEST(ColumnFormat, MethodIsCut) {
     EXPECT_EQ(FormatMethod(u"-lh5-x"), u"-lh5-");
     EXPECT_EQ(FormatMethod(u"Defl"), u"Defl");
 }
