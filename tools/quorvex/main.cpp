@@ -39,7 +39,7 @@ void PrintProgramHelp() {
         "\nOptions:\n"
         "  --help     this help; quorvex COMMAND --help for a command's options\n"
         "  --version  the program's version (only here, before any COMMAND)\n\n"
-        "Exit status: 0 done, 1 the control recorded an error, 2 a usage error.\n");
+        "Exit status: 0 done, 1 an error (the control's or a file's), 2 a usage error.\n");
 }
 
 void PrintCommandHelp(const Command& command) {
