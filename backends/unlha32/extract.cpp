@@ -1,6 +1,7 @@
 #include "unlha32/extract.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "common/dos_time.h"
 #include "common/extract_target.h"
@@ -17,7 +18,8 @@ using formats::lha::Entry;
 using formats::lha::Status;
 namespace result = backend::result;
 
-std::vector<const Entry*> Select(const Archive& archive, const std::vector<std::string>& names, bool recursive) {
+std::vector<const Entry*> Select(const Archive& archive, const std::vector<std::string>& names,
+                                 bool recursive) {
     std::vector<const Entry*> out;
     for (const Entry& e : archive.entries()) {
         if (names.empty()) {
@@ -36,12 +38,26 @@ std::vector<const Entry*> Select(const Archive& archive, const std::vector<std::
 
 namespace {
 
+// The destination is made only while extracting, and a missing path has no free space to ask
+// about: its nearest existing ancestor lies on the file system that will hold it.
+std::string ExistingAncestor(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::path p = folder.empty() ? "." : folder;
+    p = std::filesystem::absolute(p, ec).lexically_normal();
+    while (!std::filesystem::exists(p, ec) && p.has_relative_path()) p = p.parent_path();
+    return p.string();
+}
+
 void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string& folder) {
     uint64_t need = 0;
-    for (const Entry* e : selected) need += e->original_size;
-    std::optional<uint64_t> free = backend::FreeBytes(folder.empty() ? "." : folder);
+    for (const Entry* e : selected) {
+        // 64-bit sizes from extended headers could wrap the sum into a small number.
+        need = e->original_size > UINT64_MAX - need ? UINT64_MAX : need + e->original_size;
+    }
+    std::optional<uint64_t> free = backend::FreeBytes(ExistingAncestor(folder));
     if (free && *free < need) {
-        throw Failure(result::kDiskFull, "not enough free space: " + std::to_string(need) + " bytes needed");
+        throw Failure(result::kDiskFull,
+                      "not enough free space: " + std::to_string(need) + " bytes needed");
     }
 }
 
@@ -54,7 +70,8 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
         log.Line("archive damaged after " + std::to_string(archive.entries().size()) + " members");
         keeper.Note(ResultFor(archive.end_status()));
     }
-    std::vector<const Entry*> selected = Select(archive, names, options.recursive || !options.recursion_given);
+    std::vector<const Entry*> selected =
+        Select(archive, names, options.recursive || !options.recursion_given);
     if (options.check_space) CheckFreeSpace(selected, folder);
     backend::ExtractOptions eo;
     eo.folder = folder;
@@ -70,16 +87,18 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
         progress.Entry("extracting", e->name, ++index, selected.size());
         if (e->folder && !options.folder_parts) continue;
         try {
-            if (!formats::lha::can_decode(*e)) throw Failure(result::kMethod, "unknown method -" + e->method + "-");
-            std::optional<backend::PendingFile> file = pool.Locked([&]() -> std::optional<backend::PendingFile> {
-                std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
-                if (!rel) return std::nullopt;
-                if (e->folder) {
-                    target.MakeFolder(*rel, e->mtime);
-                    return std::nullopt;
-                }
-                return target.BeginFile(*rel);
-            });
+            if (!formats::lha::can_decode(*e))
+                throw Failure(result::kMethod, "unknown method -" + e->method + "-");
+            std::optional<backend::PendingFile> file =
+                pool.Locked([&]() -> std::optional<backend::PendingFile> {
+                    std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
+                    if (!rel) return std::nullopt;
+                    if (e->folder) {
+                        target.MakeFolder(*rel, e->mtime);
+                        return std::nullopt;
+                    }
+                    return target.BeginFile(*rel);
+                });
             if (file) pool.Submit(*e, std::move(*file));
         } catch (const Failure& f) {
             if (f.code() == result::kDiskFull) throw;
@@ -109,11 +128,13 @@ void List(const Archive& archive, const std::vector<std::string>& names, backend
         backend::EntryFacts f = FactsOf(*e);
         backend::DosDateTime dos = backend::ToDosDateTime(e->mtime);
         char line[160];
-        std::snprintf(line, sizeof line, "%11llu %8llu %5.1f%% %-7s %04x %04u-%02u-%02u %02u:%02u:%02u ",
-                      static_cast<unsigned long long>(e->original_size), static_cast<unsigned long long>(e->packed_size),
-                      backend::RatioPerMille(e->original_size, e->packed_size) / 10.0, f.method.c_str(), e->crc,
-                      1980u + (dos.date >> 9), (dos.date >> 5) & 15u, dos.date & 31u, dos.time >> 11u,
-                      (dos.time >> 5) & 63u, (dos.time & 31u) * 2);
+        std::snprintf(line, sizeof line,
+                      "%11llu %8llu %5.1f%% %-7s %04x %04u-%02u-%02u %02u:%02u:%02u ",
+                      static_cast<unsigned long long>(e->original_size),
+                      static_cast<unsigned long long>(e->packed_size),
+                      backend::RatioPerMille(e->original_size, e->packed_size) / 10.0,
+                      f.method.c_str(), e->crc, 1980u + (dos.date >> 9), (dos.date >> 5) & 15u,
+                      dos.date & 31u, dos.time >> 11u, (dos.time >> 5) & 63u, (dos.time & 31u) * 2);
         log.Line(line + e->name);
     }
 }

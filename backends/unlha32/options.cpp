@@ -66,7 +66,10 @@ Options ReadOptions(const backend::ParsedCommand& cmd) {
         } else if (s.name == "-f") {
             o.check_space = !OnOff(s.name, v);
         } else if (s.name == "-n") {
-            o.progress = false;
+            if (OnOff(s.name, v)) o.progress = false;
+        } else if (s.name == "-gw" || s.name == "-jw") {
+            // Self-extractor kinds: plain or "3"; s answers before switches are read.
+            if (!v.empty() && v != "3") BadSwitch(s.name, v);
         } else if (s.name == "-jp") {
             o.progress = OnOff(s.name, v);
         } else if (s.name == "-jm") {

@@ -43,6 +43,7 @@ HeaderBytes build_level2_header(const Entry& e, bool wide_sizes) {
     std::vector<std::uint8_t>& b = out.bytes;
     b.assign(26, 0);
     std::string method = "-" + (e.folder ? std::string("lhd") : e.method) + "-";
+    method.resize(5, '-');  // an entry whose method patch_header fills in later has none yet
     std::memcpy(b.data() + 2, method.data(), 5);
     put32(b, 15, static_cast<std::uint32_t>(e.mtime < 0 ? 0 : e.mtime));
     b[19] = e.folder ? kDosArchive : e.dos_attributes;

@@ -1,10 +1,17 @@
-#include "codecs/codec.h"
-#include "backends/lh_codecs/memory_streams.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+
+#include "backends/lh_codecs/memory_streams.h"
+#include "codecs/codec.h"
+#include "codecs/lh/codecs.h"
 
 namespace quorvex6::codecs {
 namespace {
@@ -14,8 +21,8 @@ using test::MemorySource;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes text_like(std::size_t size, unsigned seed) {
-    static const char* words[] = {"archive ", "header ", "static ", "int ", "return ", "{\n",
-                                  "}\n", "const ", "char* ", "window ", "=", ";\n", "  "};
+    static const char* words[] = {"archive ", "header ", "static ", "int ", "return ", "{\n", "}\n",
+                                  "const ",   "char* ",  "window ", "=",    ";\n",     "  "};
     std::mt19937 rng(seed);
     Bytes out;
     while (out.size() < size) {
@@ -58,7 +65,8 @@ struct Sample {
 
 std::vector<Sample> samples() {
     Bytes runs(200000, 'a');
-    for (std::size_t i = 0; i < runs.size(); i += 1000) runs[i] = static_cast<std::uint8_t>(i / 1000);
+    for (std::size_t i = 0; i < runs.size(); i += 1000)
+        runs[i] = static_cast<std::uint8_t>(i / 1000);
     Bytes mixed = text_like(150000, 3);
     Bytes noise = random_bytes(50000, 4);
     mixed.insert(mixed.end(), noise.begin(), noise.end());
@@ -126,7 +134,8 @@ TEST(Decoders, SurviveDamagedAndShortStreams) {
         std::mt19937 rng(11);
         for (int round = 0; round < 50; ++round) {
             Bytes bad = packed;
-            for (int k = 0; k < 4; ++k) bad[rng() % bad.size()] ^= static_cast<std::uint8_t>(1 + rng() % 255);
+            for (int k = 0; k < 4; ++k)
+                bad[rng() % bad.size()] ^= static_cast<std::uint8_t>(1 + rng() % 255);
             Status s = decode(id, bad, text.size(), back);
             if (s == Status::ok) {
                 EXPECT_EQ(back.size(), text.size()) << id;
@@ -154,6 +163,155 @@ TEST(Decoders, ReadLarcStreamsAgainstTheirPresetHistory) {
     Bytes lzs = {0xAD, 0x3F, 0x78, 0x80};
     ASSERT_EQ(decode("lzs", lzs, 4, back), Status::ok);
     EXPECT_EQ(std::string(back.begin(), back.end()), "ZZZZ");
+}
+
+// A one-member level 0 archive around a packed stream, so that lhasa can decode it too.
+Bytes level0_archive(const char* method, const Bytes& packed, const Bytes& original) {
+    std::uint16_t crc = 0;
+    for (std::uint8_t b : original) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k)
+            crc = static_cast<std::uint16_t>(crc & 1 ? (crc >> 1) ^ 0xA001 : crc >> 1);
+    }
+    auto le = [](Bytes& out, std::uint32_t v, int n) {
+        for (int k = 0; k < n; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+    };
+    Bytes h = {0,
+               0,
+               '-',
+               static_cast<std::uint8_t>(method[0]),
+               static_cast<std::uint8_t>(method[1]),
+               static_cast<std::uint8_t>(method[2]),
+               '-'};
+    le(h, static_cast<std::uint32_t>(packed.size()), 4);
+    le(h, static_cast<std::uint32_t>(original.size()), 4);
+    le(h, 0x5a6b0000, 4);  // a DOS date and time in 2025
+    h.push_back(0x20);
+    h.push_back(0);
+    h.push_back(5);
+    h.insert(h.end(), {'m', '.', 'b', 'i', 'n'});
+    le(h, crc, 2);
+    h[0] = static_cast<std::uint8_t>(h.size() - 2);
+    std::uint8_t sum = 0;
+    for (std::size_t i = 2; i < h.size(); ++i) sum = static_cast<std::uint8_t>(sum + h[i]);
+    h[1] = sum;
+    h.insert(h.end(), packed.begin(), packed.end());
+    h.push_back(0);
+    return h;
+}
+
+// What lhasa prints for the archive's one member.
+Bytes lhasa_decodes(const Bytes& archive) {
+    char path[] = "/tmp/qv-lh-codec-XXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0) return {};
+    close(fd);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(archive.data()),
+               static_cast<std::streamsize>(archive.size()));
+    Bytes out;
+    if (FILE* p = popen((std::string("lhasa pq ") + path + " 2>/dev/null").c_str(), "r")) {
+        std::array<char, 4096> buf;
+        for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;)
+            out.insert(out.end(), buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(n));
+        pclose(p);
+    }
+    std::filesystem::remove(path);
+    return out;
+}
+
+// Greedy LArc-style LZSS over a ring of `ring_size` whose writes start at `start`: copies name
+// an absolute ring position and are taken only from what this stream wrote itself.
+template <class EmitLiteral, class EmitCopy>
+void larc_parse(const Bytes& in, std::size_t ring_size, std::size_t start, std::size_t max_len,
+                EmitLiteral literal, EmitCopy copy) {
+    for (std::size_t i = 0; i < in.size();) {
+        std::size_t best = 0, best_from = 0;
+        const std::size_t reach = std::min(i, ring_size - max_len);
+        for (std::size_t back = 1; back <= reach; ++back) {
+            std::size_t n = 0;
+            while (n < max_len && i + n < in.size() && in[i - back + n] == in[i + n]) ++n;
+            if (n > best) {
+                best = n;
+                best_from = i - back;
+            }
+        }
+        if (best >= 3) {
+            copy((start + best_from) % ring_size, best);
+            i += best;
+        } else {
+            literal(in[i++]);
+        }
+    }
+}
+
+Bytes lzs_encode(const Bytes& in) {
+    std::vector<bool> bits;
+    auto put = [&](std::uint32_t v, int n) {
+        for (int k = n - 1; k >= 0; --k) bits.push_back((v >> k) & 1);
+    };
+    larc_parse(
+        in, 2048, 2048 - 17, 17, [&](std::uint8_t b) { put(1, 1), put(b, 8); },
+        [&](std::size_t pos, std::size_t len) {
+            put(0, 1), put(static_cast<std::uint32_t>(pos), 11),
+                put(static_cast<std::uint32_t>(len - 2), 4);
+        });
+    Bytes out((bits.size() + 7) / 8);
+    for (std::size_t i = 0; i < bits.size(); ++i) {
+        if (bits[i]) out[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+    }
+    return out;
+}
+
+Bytes lz5_encode(const Bytes& in) {
+    Bytes out;
+    std::size_t flags_at = 0;
+    int count = 8;
+    auto command = [&](bool literal) {
+        if (count == 8) {
+            flags_at = out.size();
+            out.push_back(0);
+            count = 0;
+        }
+        if (literal) out[flags_at] |= static_cast<std::uint8_t>(1 << count);
+        ++count;
+    };
+    larc_parse(
+        in, 4096, 4096 - 18, 18, [&](std::uint8_t b) { command(true), out.push_back(b); },
+        [&](std::size_t pos, std::size_t len) {
+            command(false);
+            out.push_back(static_cast<std::uint8_t>(pos));
+            out.push_back(static_cast<std::uint8_t>((pos >> 4 & 0xf0) | (len - 3)));
+        });
+    return out;
+}
+
+// Streams no encoder here writes, checked against our decoders and lhasa's. lh4 is lh5's format
+// held to a 4 KiB history, as our encoder writes it when given that window.
+TEST(Decoders, ReadLongStreamsOfTheReadOnlyMethods) {
+    Bytes data = text_like(16000, 21);
+    Bytes noise = random_bytes(2500, 22);
+    data.insert(data.end(), noise.begin(), noise.end());
+    data.insert(data.end(), noise.begin(), noise.end());  // a repeat 2500 bytes back
+    auto lh4_encode = [](const Bytes& in) {
+        MemorySource src(in, 1000);
+        MemorySink sink;
+        EXPECT_EQ(lh::make_static_encoder(lh::kLh4)->encode(src, sink, UINT64_MAX), Status::ok);
+        return sink.bytes;
+    };
+    struct Case {
+        const char* method;
+        std::function<Bytes(const Bytes&)> encode;
+    };
+    for (const Case& c :
+         {Case{"lh4", lh4_encode}, Case{"lzs", lzs_encode}, Case{"lz5", lz5_encode}}) {
+        Bytes packed = c.encode(data);
+        EXPECT_LT(packed.size(), data.size() * 3 / 4) << c.method;
+        Bytes back;
+        ASSERT_EQ(decode(c.method, packed, data.size(), back), Status::ok) << c.method;
+        EXPECT_EQ(back, data) << c.method;
+        EXPECT_EQ(lhasa_decodes(level0_archive(c.method, packed, data)), data) << c.method;
+    }
 }
 
 }  // namespace

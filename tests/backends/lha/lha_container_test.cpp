@@ -183,6 +183,95 @@ TEST(Reader, RefusesDamagedHeadersAndData) {
     EXPECT_EQ(read_header(short_in, entries[1].header_offset, e), Status::truncated);
 }
 
+// Level 2 headers with the extended headers other tools write: Windows time stamps (0x41),
+// 64-bit sizes (0x42), owner ids (0x51) and the Unix time (0x54).
+TEST(Reader, ReadsExtendedHeadersOfOtherTools) {
+    auto le = [](std::uint64_t v, int n) {
+        Bytes b;
+        for (int k = 0; k < n; ++k) b.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+        return b;
+    };
+    auto cat = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    const std::uint64_t filetime_1970 = 116444736000000000ull;
+    const Bytes windows_times =
+        cat({le(1, 8), le(filetime_1970 + 1500000000ull * 10000000, 8), le(2, 8)});
+    const Bytes unix_time = le(1400000000, 4);
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::uint8_t, Bytes>> extended;
+        std::int64_t mtime;
+        std::uint64_t original;
+        std::uint16_t gid, uid;
+    };
+    for (const Case& c : {
+             Case{"base only", {}, 1300000000, 3, 0, 0},
+             Case{"unix time", {{0x54, unix_time}}, 1400000000, 3, 0, 0},
+             Case{"windows time wins",
+                  {{0x54, unix_time}, {0x41, windows_times}},
+                  1500000000,
+                  3,
+                  0,
+                  0},
+             Case{"windows time first",
+                  {{0x41, windows_times}, {0x54, unix_time}},
+                  1500000000,
+                  3,
+                  0,
+                  0},
+             Case{"64-bit sizes",
+                  {{0x42, cat({le(3, 8), le(5ull << 30, 8)})}},
+                  1300000000,
+                  5ull << 30,
+                  0,
+                  0},
+             Case{"owner", {{0x51, cat({le(100, 2), le(1000, 2)})}}, 1300000000, 3, 100, 1000},
+             Case{"short records ignored",
+                  {{0x41, le(7, 4)}, {0x42, le(9, 8)}},
+                  1300000000,
+                  3,
+                  0,
+                  0},
+         }) {
+        Bytes tail;
+        for (const auto& [type, data] : c.extended) {
+            Bytes size = le(1 + data.size() + 2, 2);
+            tail.insert(tail.end(), size.begin(), size.end());
+            tail.push_back(type);
+            tail.insert(tail.end(), data.begin(), data.end());
+        }
+        tail.push_back(0);
+        tail.push_back(0);
+        const Bytes name = {'f', '.', 't', 'x', 't'};
+        const Bytes name_ext = cat({{0x01}, name, tail});
+        const Bytes data = {'a', 'b', 'c'};
+        Bytes h = cat({le(0, 2),
+                       {'-', 'l', 'h', '0', '-'},
+                       le(3, 4),
+                       le(3, 4),
+                       le(1300000000, 4),
+                       {0x20, 2},
+                       le(crc16_update(0, data.data(), 3), 2),
+                       {'U'},
+                       le(1 + name.size() + 2, 2),
+                       name_ext});
+        const Bytes size = le(h.size(), 2);
+        std::copy(size.begin(), size.end(), h.begin());
+        MemoryInput in(cat({h, data, {0}}));
+        Entry e;
+        ASSERT_EQ(read_header(in, 0, e), Status::ok) << c.what;
+        EXPECT_EQ(e.name, "f.txt") << c.what;
+        EXPECT_EQ(e.mtime, c.mtime) << c.what;
+        EXPECT_EQ(e.original_size, c.original) << c.what;
+        EXPECT_EQ(e.packed_size, 3u) << c.what;
+        EXPECT_EQ(e.gid, c.gid) << c.what;
+        EXPECT_EQ(e.uid, c.uid) << c.what;
+    }
+}
+
 // Level 3 headers (32-bit sizes throughout) as another tool would write them.
 TEST(Reader, ReadsLevel3Headers) {
     Bytes h(32, 0);
