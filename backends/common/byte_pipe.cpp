@@ -15,10 +15,10 @@ bool BytePipe::Push(const uint8_t* data, size_t size) {
     return true;
 }
 
-size_t BytePipe::Pull(uint8_t* data, size_t size) {
+std::ptrdiff_t BytePipe::Pull(uint8_t* data, size_t size) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return failed_ || closed_ || waiting_ > 0; });
-    if (failed_) return 0;
+    if (failed_ || (broken_ && waiting_ == 0)) return -1;
     size_t done = 0;
     while (done < size && !chunks_.empty()) {
         const std::vector<uint8_t>& front = chunks_.front();
@@ -33,12 +33,19 @@ size_t BytePipe::Pull(uint8_t* data, size_t size) {
     }
     waiting_ -= done;
     changed_.notify_all();
-    return done;
+    return static_cast<std::ptrdiff_t>(done);
 }
 
 void BytePipe::Close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
+    changed_.notify_all();
+}
+
+void BytePipe::Break() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    broken_ = true;
     changed_.notify_all();
 }
 

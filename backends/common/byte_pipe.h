@@ -1,7 +1,8 @@
 // A bounded byte queue between a producer that pushes (a library's write callback) and a codec
 // that pulls on another thread. Push blocks while kCapacity bytes wait (one push may pass it,
-// so memory stays below kCapacity plus one piece); Close ends the stream;
-// Fail makes both sides give up.
+// so memory stays below kCapacity plus one piece); Close ends the stream; Break ends it as
+// failed once what was pushed has been pulled (a decoder that hit damage hands on everything
+// it decoded before it); Fail makes both sides give up at once.
 #pragma once
 #include <condition_variable>
 #include <cstddef>
@@ -17,9 +18,10 @@ class BytePipe {
     static constexpr size_t kCapacity = 8 << 20;
 
     bool Push(const uint8_t* data, size_t size);  // false once failed
-    // Up to `size` bytes; 0 when closed and drained, or failed.
-    size_t Pull(uint8_t* data, size_t size);
+    // Up to `size` bytes; 0 when closed and drained; -1 when failed, or broken and drained.
+    std::ptrdiff_t Pull(uint8_t* data, size_t size);
     void Close();
+    void Break();
     void Fail();
 
   private:
@@ -29,6 +31,7 @@ class BytePipe {
     size_t front_used_ = 0;                    // bytes of chunks_.front() already pulled
     size_t waiting_ = 0;                       // bytes not yet pulled
     bool closed_ = false;
+    bool broken_ = false;
     bool failed_ = false;
 };
 

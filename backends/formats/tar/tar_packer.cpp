@@ -25,7 +25,7 @@ class PipeSource final : public quorvex6::codecs::Source {
   public:
     explicit PipeSource(BytePipe& pipe) : pipe_(pipe) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
-        return static_cast<std::ptrdiff_t>(pipe_.Pull(data, size));
+        return pipe_.Pull(data, size);
     }
 
   private:

@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <cerrno>
 #include <thread>
 #include <vector>
 
@@ -71,7 +72,7 @@ struct TarReader::GzipFeed {
             if (status == quorvex6::codecs::Status::ok)
                 pipe.Close();
             else
-                pipe.Fail();
+                pipe.Break();
         });
     }
     ~GzipFeed() {
@@ -81,10 +82,17 @@ struct TarReader::GzipFeed {
     GzipFeed(const GzipFeed&) = delete;
     GzipFeed& operator=(const GzipFeed&) = delete;
 
-    static la_ssize_t Read(archive*, void* client, const void** block) {
+    // Damage must reach libarchive as an error: a plain end of data at an entry boundary would
+    // read as a complete archive and the entries after the damage would be lost unreported.
+    static la_ssize_t Read(archive* a, void* client, const void** block) {
         auto* feed = static_cast<GzipFeed*>(client);
         *block = feed->buffer.data();
-        return static_cast<la_ssize_t>(feed->pipe.Pull(feed->buffer.data(), feed->buffer.size()));
+        std::ptrdiff_t n = feed->pipe.Pull(feed->buffer.data(), feed->buffer.size());
+        if (n < 0) {
+            archive_set_error(a, EILSEQ, "gzip data broken or cut short");
+            return -1;
+        }
+        return static_cast<la_ssize_t>(n);
     }
 
     InputFile file;

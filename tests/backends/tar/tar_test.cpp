@@ -163,6 +163,124 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
     EXPECT_EQ(check(TestData("zip/tree-7zip.zip").c_str(), 0), 0);
 }
 
+// Links that lead out only through one another, in both orders, with and without folder parts;
+// hard links only to files this extraction wrote ("planted" shares its data with a file outside).
+TEST_F(TarLibrary, LinkChainsThatLeadOutAreRefused) {
+    using Tree = std::map<std::string, std::string>;
+    const Tree common = {{"s", "-> ."},    {"late", "-> t/../outside"},  {"loop1", "-> loop2"},
+                         {"lib", "-> ok"}, {"alias", "-> lib/good.txt"}, {"planted", "victim\n"}};
+    struct Case {
+        const char* opts;
+        Tree files;  // beside `common`
+    };
+    const Case cases[] = {
+        {"--display-dialog=0",
+         {{"ok", "<folder>"},
+          {"ok/good.txt", "good\n"},
+          {"d", "<folder>"},
+          {"d/through.txt", "through\n"},
+          {"sub", "<folder>"},
+          {"sub/up", "-> .."}}},
+        // "up" lands in the destination itself, where ".." leads out; "sub" is never made, so "x"
+        // stays inside.
+        {"--use-directory=0 --display-dialog=0",
+         {{"good.txt", "good\n"}, {"through.txt", "through\n"}, {"x", "-> sub/up/../outside"}}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "outside");
+        fs::create_directories(dest());
+        WriteAll(root_ / "outside/victim", "victim\n");
+        fs::create_hard_link(root_ / "outside/victim", dest() / "planted");
+        std::string log;
+        EXPECT_EQ(Extract(TestData("tar/hostile-link-chains.tar"), c.opts, &log),
+                  result::kAccessDenied)
+            << c.opts;
+        Tree expected = c.files;
+        expected.insert(common.begin(), common.end());
+        EXPECT_EQ(ReadTree(dest()), expected) << c.opts;
+        for (const char* refused :
+             {"refused d:", "refused e:", "refused t:", "refused loop2:", "refused hard-to-link:",
+              "refused hard-to-planted:", "refused hard-through-link:"})
+            EXPECT_NE(log.find(refused), std::string::npos) << c.opts << " " << refused;
+        EXPECT_EQ(ReadTree(root_ / "outside"), (Tree{{"victim", "victim\n"}})) << c.opts;
+        EXPECT_EQ(fs::hard_link_count(root_ / "outside/victim"), 2u) << c.opts;
+    }
+}
+
+// A cut must never read as the end of a complete archive: what lies before it is extracted whole
+// and the result is an error. A cut just into the second of two gzip members, split between two
+// entries, ends the decoded data exactly at an entry's end, where a decoder that just stopped
+// would look like a complete archive without its end blocks.
+TEST_F(TarLibrary, ArchivesCutAnywhereGiveAnError) {
+    fs::path base = root_ / "base";
+    uint64_t state = 1;
+    for (int i = 0; i < 1000; ++i) {
+        std::string text;  // digits that do not compress much, so bzip2 makes more than one block
+        while (text.size() < 400)
+            text +=
+                std::to_string((state = state * 6364136223846793005u + 1442695040888963407u) >> 40);
+        WriteAll(base / ("d" + std::to_string(i % 10)) / ("f" + std::to_string(i)), text);
+    }
+    auto expected = ReadTree(base);
+    ASSERT_EQ(RunTool("tar -C " + Quote(base) + " -cf " + Quote(root_ / "plain.tar") + " ."), 0);
+    std::string plain = ReadAll(root_ / "plain.tar");
+    size_t split = 0;  // the end of the entry that passes the middle
+    size_t entries = 0;
+    for (; split < plain.size() / 2; ++entries)
+        split += 512 + (std::stoull(plain.substr(split + 124, 12), nullptr, 8) + 511) / 512 * 512;
+    WriteAll(root_ / "first", plain.substr(0, split));
+    WriteAll(root_ / "second", plain.substr(split));
+    ASSERT_EQ(RunTool("gzip -n -f " + Quote(root_ / "first") + " " + Quote(root_ / "second")), 0);
+    std::string first = ReadAll(root_ / "first.gz");
+    struct Case {
+        std::string what;
+        std::string bytes;
+        std::vector<size_t> percents;
+        std::vector<size_t> cuts;  // beside the percents
+        size_t whole_entries;      // extracted at every cut; 0: not known
+    };
+    // "./" is the destination itself and extracts as nothing.
+    std::vector<Case> cases = {{"two gzip members",
+                                first + ReadAll(root_ / "second.gz"),
+                                {},
+                                {first.size() + 20},
+                                entries - 1}};
+    for (const char* compressor : {"gzip", "bzip2", "xz", "zstd"}) {
+        fs::path whole = root_ / (std::string("whole.tar.") + compressor);
+        ASSERT_EQ(RunTool(std::string("tar -I ") + compressor + " -C " + Quote(base) + " -cf " +
+                          Quote(whole) + " ."),
+                  0)
+            << compressor;
+        cases.push_back({compressor, ReadAll(whole), {10, 25, 50, 75, 95}, {}, 0});
+    }
+    for (Case& c : cases) {
+        for (size_t percent : c.percents) c.cuts.push_back(c.bytes.size() * percent / 100);
+        for (size_t cut : c.cuts) {
+            std::string what =
+                c.what + " cut at " + std::to_string(cut) + " of " + std::to_string(c.bytes.size());
+            fs::path archive = root_ / "cut.tar.gz";
+            WriteAll(archive, c.bytes.substr(0, cut));
+            fs::remove_all(dest());
+            int32_t code = Extract(archive);
+            auto tree = ReadTree(dest());
+            for (auto& [name, content] : tree)
+                EXPECT_EQ(content, expected[name]) << what << ": " << name;
+            if (c.whole_entries) {
+                EXPECT_EQ(tree.size(), c.whole_entries) << what;
+            }
+            // A cut inside the first block of a codec that decodes whole blocks (bzip2, zstd)
+            // leaves nothing to read: no TAR archive is seen at all.
+            if (tree.empty()) {
+                EXPECT_EQ(code, result::kNotValidArchive) << what;
+            } else {
+                EXPECT_TRUE(code == result::kBrokenData || code == result::kBrokenHeader)
+                    << what << ": " << code;
+            }
+        }
+    }
+}
+
 // More than two 4 MiB gzip members: every reader must take them as one stream.
 TEST_F(TarLibrary, LargeGzipInMembersReadsBackEverywhere) {
     fs::path base = root_ / "base";
