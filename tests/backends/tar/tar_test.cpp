@@ -1,5 +1,9 @@
 // tar32 through the real loader: archives of GNU tar and bsdtar, round trips in every
 // compression checked by both, hostile and broken archives, and the listing calls.
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "backends/support/backend_library.h"
 #include "quorvex6/result_codes.h"
 
@@ -205,6 +209,40 @@ TEST_F(TarLibrary, LinkChainsThatLeadOutAreRefused) {
             EXPECT_NE(log.find(refused), std::string::npos) << c.opts << " " << refused;
         EXPECT_EQ(ReadTree(root_ / "outside"), (Tree{{"victim", "victim\n"}})) << c.opts;
         EXPECT_EQ(fs::hard_link_count(root_ / "outside/victim"), 2u) << c.opts;
+    }
+}
+
+// -c over an existing archive writes beside it: a failure midway (here, writes past 64 KiB fail
+// with EFBIG) leaves the old archive as it was and no work file, in every compression.
+TEST_F(TarLibrary, AFailedCreateLeavesTheOldArchive) {
+    fs::path small = root_ / "small";
+    WriteAll(small / "hello.txt", "hello\n");
+    fs::path big = root_ / "big";
+    std::string noise;
+    for (uint64_t state = 7; noise.size() < (1u << 20);)
+        noise.push_back(static_cast<char>((state = state * 6364136223846793005u + 1) >> 56));
+    WriteAll(big / "noise.bin", noise);
+    for (const char* name : {"old.tar", "old.tar.gz", "old.tar.bz2", "old.tar.xz", "old.tar.zst"}) {
+        fs::path archive = root_ / "archives" / name;
+        fs::create_directories(archive.parent_path());
+        ASSERT_EQ(tar_.Command("Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " +
+                                          QuoteFolder(small) + " *.*"),
+                  0)
+            << name;
+        std::string before = ReadAll(archive);
+        struct rlimit old_limit;
+        getrlimit(RLIMIT_FSIZE, &old_limit);
+        auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {64 << 10, old_limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int32_t code = tar_.Command(
+            "Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(big) + " *.*");
+        setrlimit(RLIMIT_FSIZE, &old_limit);
+        std::signal(SIGXFSZ, old_handler);
+        EXPECT_EQ(code, result::kWriteError) << name;
+        EXPECT_EQ(ReadAll(archive), before) << name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(archive.parent_path()), {}), 1) << name;
+        fs::remove_all(archive.parent_path());
     }
 }
 
