@@ -221,7 +221,8 @@ TEST_P(PackMethods, RoundTripsAndOtherToolsAgree) {
 INSTANTIATE_TEST_SUITE_P(Methods, PackMethods,
                          ::testing::Values(MethodCase{"-jm0", "-lh0-"}, MethodCase{"-jm1", "-lh1-"},
                                            MethodCase{"-jm2", "-lh5-"}, MethodCase{"-jm3", "-lh6-"},
-                                           MethodCase{"-jm4", "-lh7-"}));
+                                           MethodCase{"-jm4", "-lh7-"}),
+                         [](const auto& info) { return std::string(info.param.method + 1, 3); });
 
 TEST_F(Unlha32, UpdateAddsOnlyWhatIsNewOrNewer) {
     dir_.Write("src/a.txt", "first");
