@@ -10,7 +10,7 @@ namespace {
 namespace result = quorvex6::result;
 
 class UnzipApi : public ScratchTest {
-protected:
+  protected:
     BackendLibrary zip_{"zip32j"}, unzip_{"unzip32"};
 };
 
@@ -62,8 +62,8 @@ TEST_F(UnzipApi, EnumerationRecords) {
 TEST_F(UnzipApi, CheckArchiveModes) {
     auto check = unzip_.Get<QvCheckArchiveFn>("UnZipCheckArchive");
     EXPECT_NE(check(TestData("zip/tree-7zip.zip").c_str(), 0), 0);
-    EXPECT_NE(check(TestData("zip/badcrc.zip").c_str(), 0), 0);   // headers are fine
-    EXPECT_EQ(check(TestData("zip/badcrc.zip").c_str(), 2), 0);   // the data is not
+    EXPECT_NE(check(TestData("zip/badcrc.zip").c_str(), 0), 0);  // headers are fine
+    EXPECT_EQ(check(TestData("zip/badcrc.zip").c_str(), 2), 0);  // the data is not
     EXPECT_EQ(check(TestData("zip/truncated.zip").c_str(), 0), 0);
     EXPECT_EQ(check(TestData("tar/tree-pax-gnutar.tar").c_str(), 0), 0);
 }
@@ -77,7 +77,8 @@ TEST_F(UnzipApi, TextListingAsTheTextListerReadsIt) {
     std::vector<std::string> lines = Lines(text);
     ASSERT_GE(lines.size(), 4u);
     size_t entries = 0;
-    for (size_t i = 2; i < lines.size() && lines[i].rfind("--------------", 0) != 0; ++i, ++entries) {
+    for (size_t i = 2; i < lines.size() && lines[i].rfind("--------------", 0) != 0;
+         ++i, ++entries) {
         std::vector<std::string> columns;
         std::string line = lines[i];
         for (int k = 0; k < 8; ++k) {
@@ -101,7 +102,8 @@ TEST_F(UnzipApi, TextListingAsTheTextListerReadsIt) {
     EXPECT_EQ(lines[entries + 2].rfind("--------------", 0), 0u);
     // A small buffer cuts the text and still ends it.
     std::vector<char> small(40, 'x');
-    EXPECT_EQ(unzip_.Get<QvCommandFn>("UnZip")(0, ("-l " + copy.string()).c_str(), small.data(), 40), 0);
+    EXPECT_EQ(
+        unzip_.Get<QvCommandFn>("UnZip")(0, ("-l " + copy.string()).c_str(), small.data(), 40), 0);
     EXPECT_EQ(small[39], '\0');
 }
 
@@ -109,13 +111,13 @@ TEST_F(UnzipApi, TextListingAsTheTextListerReadsIt) {
 TEST_F(UnzipApi, Zip64ForEntriesOverFourGiB) {
     fs::path base = root_ / "base";
     fs::create_directories(base);
-    {
-        std::ofstream(base / "huge.bin").put('\0');
-    }
+    { std::ofstream(base / "huge.bin").put('\0'); }
     fs::resize_file(base / "huge.bin", (4ull << 30) + (1 << 20));
     WriteAll(base / "after.txt", "after\n");
     fs::path archive = root_ / "huge.zip";
-    ASSERT_EQ(zip_.Command("Zip", "-q -1 " + Quote(archive) + " " + QuoteFolder(base) + " huge.bin after.txt"), 0);
+    ASSERT_EQ(zip_.Command("Zip", "-q -1 " + Quote(archive) + " " + QuoteFolder(base) +
+                                      " huge.bin after.txt"),
+              0);
     EXPECT_LT(fs::file_size(archive), 64u << 20);
     std::string text;
     ASSERT_EQ(unzip_.Command("UnZip", "-l " + archive.string(), &text), 0);
@@ -123,7 +125,9 @@ TEST_F(UnzipApi, Zip64ForEntriesOverFourGiB) {
     EXPECT_EQ(RunTool("unzip -l " + Quote(archive) + " | grep -q 4296015872"), 0);
     EXPECT_EQ(unzip_.Command("UnZip", "-t " + Quote(archive)), 0);
     fs::path out = root_ / "out";
-    EXPECT_EQ(unzip_.Command("UnZip", "-x --i " + Quote(archive) + " " + QuoteFolder(out) + " after.txt"), 0);
+    EXPECT_EQ(
+        unzip_.Command("UnZip", "-x --i " + Quote(archive) + " " + QuoteFolder(out) + " after.txt"),
+        0);
     EXPECT_EQ(ReadAll(out / "after.txt"), "after\n");
 }
 
