@@ -62,6 +62,7 @@ std::optional<std::vector<std::string>> ResolveLinkInside(std::string_view link_
                                                           const PathLookup& lookup) {
     std::vector<std::string> here;  // the folder reached so far, never through a link
     for (std::string_view part : Split(link_path)) here.emplace_back(part);
+    if (here.empty()) return std::nullopt;
     const std::string self = Join(here);
     here.pop_back();
     std::deque<std::string> ahead;
