@@ -137,6 +137,7 @@ TEST(SafePath, LinkTargetsFollowedThroughLinksOnDisk) {
     }
     EXPECT_FALSE(
         LinkTargetStaysInside("l", std::string_view("..\0", 3)));  // the system stops at the NUL
+    EXPECT_FALSE(LinkTargetStaysInside("", "x"));
 }
 
 }  // namespace
