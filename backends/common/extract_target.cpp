@@ -145,7 +145,7 @@ bool ExtractTarget::MakeLink(const std::string& relative, const std::string& tar
         relative, target,
         [this](const std::string& path, std::string* link) { return Lookup(path, link); });
     if (!depends) {
-        Refuse(relative, "the link points outside the destination: " + target);
+        Refuse(relative, "the link leads outside the destination or cannot be followed: " + target);
         return false;
     }
     size_t slash = relative.rfind('/');
