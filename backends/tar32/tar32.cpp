@@ -6,12 +6,11 @@
 #include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
+#include "common/enumeration.h"
 #include "common/export.h"
-#include "common/handle_table.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
 #include "common/system.h"
-#include "common/wildcard.h"
 #include "formats/tar/tar_packer.h"
 #include "quorvex6/archiver_api.h"
 #include "tar32/tar_extract.h"
@@ -21,7 +20,6 @@ using namespace quorvex6::backend;
 namespace {
 
 constexpr uint16_t kVersion = 100;
-constexpr int32_t kNoMoreEntries = -1;
 constexpr int32_t kCheckEveryValue = 2;
 
 constexpr SwitchRule kSwitches[] = {
@@ -36,13 +34,26 @@ constexpr SwitchRule kSwitches[] = {
     {"--display-dialog", SwitchArg::kEquals},
 };
 
-struct OpenArchive {
-    explicit OpenArchive(const std::string& archive)
-        : path(archive), reader(std::make_unique<tar::TarReader>(archive)) {}
-    std::string path;
-    std::unique_ptr<tar::TarReader> reader;
-    std::string pattern;
-    bool started = false;
+// The stream reads forward only: listing again starts from a fresh reader. libarchive takes
+// names as UTF-8 only under a UTF-8 locale, so every read holds one.
+class TarEntries final : public EntryListing {
+  public:
+    explicit TarEntries(std::string path) : path_(std::move(path)) { Restart(); }
+    bool Next(EntryFacts& facts) override {
+        Utf8LocaleScope utf8;
+        tar::TarEntry entry;
+        if (!reader_->Next(entry)) return false;
+        facts = entry.facts;
+        return true;
+    }
+    void Restart() override {
+        Utf8LocaleScope utf8;
+        reader_ = std::make_unique<tar::TarReader>(path_);
+    }
+
+  private:
+    std::string path_;
+    std::unique_ptr<tar::TarReader> reader_;
 };
 
 CommandGate& Gate() {
@@ -50,9 +61,10 @@ CommandGate& Gate() {
     return gate;
 }
 
-HandleTable<OpenArchive>& Handles() {
-    static HandleTable<OpenArchive> table;
-    return table;
+Enumeration& Listings() {
+    static Enumeration listings(
+        [](const std::string& archive) { return std::make_unique<TarEntries>(archive); });
+    return listings;
 }
 
 bool Off(const ParsedCommand& cmd, std::string_view name) {
@@ -106,17 +118,6 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     return result.code();
 }
 
-int32_t FindFrom(OpenArchive& open, QvEntryInfo* info) {
-    tar::TarEntry entry;
-    while (open.reader->Next(entry)) {
-        if (MatchPath(open.pattern, entry.facts.name, true)) {
-            FillEntryInfo(entry.facts, info);
-            return result::kSuccess;
-        }
-    }
-    return kNoMoreEntries;
-}
-
 }  // namespace
 
 QV_EXPORT int32_t Tar(QvWindow, const char* cmdline, char* output, uint32_t size) {
@@ -148,43 +149,15 @@ QV_EXPORT int32_t TarCheckArchive(const char* archive, int32_t mode) {
 }
 
 QV_EXPORT QvArchive TarOpenArchive(QvWindow, const char* archive, uint32_t) {
-    if (archive == nullptr) return 0;
-    uint32_t handle = 0;
-    std::string path = archive;
-    Guarded([&] {
-        Utf8LocaleScope utf8;
-        handle = Handles().Add(std::make_unique<OpenArchive>(path));
-        return result::kSuccess;
-    });
-    return handle;
+    return Listings().Open(archive);
 }
 
 QV_EXPORT int32_t TarFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Guarded([&] {
-        OpenArchive* open = Handles().Get(handle);
-        if (open == nullptr) return result::kNotOpened;
-        if (info == nullptr) return result::kBadCommand;
-        Utf8LocaleScope utf8;
-        // The stream reads forward only: a second FindFirst starts from a fresh reader.
-        if (open->started) open->reader = std::make_unique<tar::TarReader>(open->path);
-        open->started = true;
-        open->pattern = pattern && *pattern ? pattern : "*.*";
-        return FindFrom(*open, info);
-    });
+    return Listings().FindFirst(handle, pattern, info);
 }
 
 QV_EXPORT int32_t TarFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Guarded([&] {
-        OpenArchive* open = Handles().Get(handle);
-        if (open == nullptr) return result::kNotOpened;
-        if (info == nullptr) return result::kBadCommand;
-        if (!open->started) return result::kFindNextBeforeFirst;
-        Utf8LocaleScope utf8;
-        return FindFrom(*open, info);
-    });
+    return Listings().FindNext(handle, info);
 }
 
-QV_EXPORT int32_t TarCloseArchive(QvArchive handle) {
-    return Guarded(
-        [&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
-}
+QV_EXPORT int32_t TarCloseArchive(QvArchive handle) { return Listings().Close(handle); }

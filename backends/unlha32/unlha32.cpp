@@ -6,9 +6,8 @@
 #include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
+#include "common/enumeration.h"
 #include "common/export.h"
-#include "common/handle_table.h"
-#include "common/wildcard.h"
 #include "formats/lha/member_io.h"
 #include "quorvex6/archiver_api.h"
 #include "unlha32/archive.h"
@@ -23,7 +22,6 @@ namespace lha = quorvex6::unlha32;
 namespace {
 
 constexpr uint16_t kVersion = 100;
-constexpr int32_t kNoMoreEntries = -1;
 
 // CheckArchive's mode: the low bits say how deep, the flags what else to allow.
 constexpr int32_t kCheckDepthMask = 3;
@@ -31,21 +29,17 @@ constexpr int32_t kCheckEveryHeader = 1;
 constexpr int32_t kCheckEveryValue = 2;
 constexpr int32_t kCheckSearchToEnd = 16;
 
-struct OpenArchive {
-    explicit OpenArchive(const std::string& path) : archive(path) {}
-    lha::Archive archive;
-    std::string pattern;
-    size_t next = 0;
-};
-
 CommandGate& Gate() {
     static CommandGate gate;
     return gate;
 }
 
-HandleTable<OpenArchive>& Handles() {
-    static HandleTable<OpenArchive> table;
-    return table;
+Enumeration& Listings() {
+    static Enumeration listings([](const std::string& archive) {
+        return ListHeldEntries(std::make_unique<lha::Archive>(archive),
+                               [](const auto& entry) { return lha::FactsOf(entry); });
+    });
+    return listings;
 }
 
 int32_t RunUnlha(const std::string& line, OutputLog& log) {
@@ -66,18 +60,6 @@ int32_t RunUnlha(const std::string& line, OutputLog& log) {
     }
     if (cmd.command == "t") return lha::Test(archive, cmd.names, log);
     return lha::Extract(archive, cmd.names, cmd.folder, options, log);
-}
-
-int32_t FindFrom(OpenArchive& open, QvEntryInfo* info) {
-    const auto& entries = open.archive.entries();
-    while (open.next < entries.size()) {
-        const auto& entry = entries[open.next++];
-        if (MatchPath(open.pattern, entry.name, true)) {
-            FillEntryInfo(lha::FactsOf(entry), info);
-            return result::kSuccess;
-        }
-    }
-    return kNoMoreEntries;
 }
 
 }  // namespace
@@ -110,38 +92,15 @@ QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
 }
 
 QV_EXPORT QvArchive UnlhaOpenArchive(QvWindow, const char* archive, uint32_t) {
-    if (archive == nullptr) return 0;
-    uint32_t handle = 0;
-    std::string path = archive;
-    Guarded([&] {
-        handle = Handles().Add(std::make_unique<OpenArchive>(path));
-        return result::kSuccess;
-    });
-    return handle;
+    return Listings().Open(archive);
 }
 
 QV_EXPORT int32_t UnlhaFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Guarded([&] {
-        OpenArchive* open = Handles().Get(handle);
-        if (open == nullptr) return result::kNotOpened;
-        if (info == nullptr) return result::kBadCommand;
-        open->pattern = pattern && *pattern ? pattern : "*.*";
-        open->next = 0;
-        return FindFrom(*open, info);
-    });
+    return Listings().FindFirst(handle, pattern, info);
 }
 
 QV_EXPORT int32_t UnlhaFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Guarded([&] {
-        OpenArchive* open = Handles().Get(handle);
-        if (open == nullptr) return result::kNotOpened;
-        if (info == nullptr) return result::kBadCommand;
-        if (open->pattern.empty()) return result::kFindNextBeforeFirst;
-        return FindFrom(*open, info);
-    });
+    return Listings().FindNext(handle, info);
 }
 
-QV_EXPORT int32_t UnlhaCloseArchive(QvArchive handle) {
-    return Guarded(
-        [&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
-}
+QV_EXPORT int32_t UnlhaCloseArchive(QvArchive handle) { return Listings().Close(handle); }

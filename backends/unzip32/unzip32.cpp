@@ -6,10 +6,9 @@
 #include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
+#include "common/enumeration.h"
 #include "common/export.h"
-#include "common/handle_table.h"
 #include "common/progress.h"
-#include "common/wildcard.h"
 #include "quorvex6/archiver_api.h"
 #include "unzip32/zip_extract.h"
 
@@ -18,27 +17,22 @@ using namespace quorvex6::backend;
 namespace {
 
 constexpr uint16_t kVersion = 100;
-constexpr int32_t kNoMoreEntries = -1;
 constexpr int32_t kCheckEveryValue = 2;
 
 constexpr SwitchRule kSwitches[] = {{"-x"}, {"-u"}, {"-j"}, {"--i"},
                                     {"-o"}, {"-n"}, {"-l"}, {"-t"}};
-
-struct OpenArchive {
-    explicit OpenArchive(const std::string& path) : reader(path) {}
-    zip::ZipReader reader;
-    std::string pattern;
-    size_t next = 0;
-};
 
 CommandGate& Gate() {
     static CommandGate gate;
     return gate;
 }
 
-HandleTable<OpenArchive>& Handles() {
-    static HandleTable<OpenArchive> table;
-    return table;
+Enumeration& Listings() {
+    static Enumeration listings([](const std::string& archive) {
+        return ListHeldEntries(std::make_unique<zip::ZipReader>(archive),
+                               [](const zip::ZipEntry& entry) { return entry.Facts(); });
+    });
+    return listings;
 }
 
 // "-l name" comes with the name unquoted, blanks and all.
@@ -84,18 +78,6 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
     return result.code();
 }
 
-int32_t FindFrom(OpenArchive& open, QvEntryInfo* info) {
-    const auto& entries = open.reader.entries();
-    while (open.next < entries.size()) {
-        const zip::ZipEntry& entry = entries[open.next++];
-        if (MatchPath(open.pattern, entry.name, true)) {
-            FillEntryInfo(entry.Facts(), info);
-            return result::kSuccess;
-        }
-    }
-    return kNoMoreEntries;
-}
-
 }  // namespace
 
 QV_EXPORT int32_t UnZip(QvWindow, const char* cmdline, char* output, uint32_t size) {
@@ -120,38 +102,15 @@ QV_EXPORT int32_t UnZipCheckArchive(const char* archive, int32_t mode) {
 }
 
 QV_EXPORT QvArchive UnZipOpenArchive(QvWindow, const char* archive, uint32_t) {
-    if (archive == nullptr) return 0;
-    uint32_t handle = 0;
-    std::string path = archive;
-    Guarded([&] {
-        handle = Handles().Add(std::make_unique<OpenArchive>(path));
-        return result::kSuccess;
-    });
-    return handle;
+    return Listings().Open(archive);
 }
 
 QV_EXPORT int32_t UnZipFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Guarded([&] {
-        OpenArchive* open = Handles().Get(handle);
-        if (open == nullptr) return result::kNotOpened;
-        if (info == nullptr) return result::kBadCommand;
-        open->pattern = pattern && *pattern ? pattern : "*.*";
-        open->next = 0;
-        return FindFrom(*open, info);
-    });
+    return Listings().FindFirst(handle, pattern, info);
 }
 
 QV_EXPORT int32_t UnZipFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Guarded([&] {
-        OpenArchive* open = Handles().Get(handle);
-        if (open == nullptr) return result::kNotOpened;
-        if (info == nullptr) return result::kBadCommand;
-        if (open->pattern.empty()) return result::kFindNextBeforeFirst;
-        return FindFrom(*open, info);
-    });
+    return Listings().FindNext(handle, info);
 }
 
-QV_EXPORT int32_t UnZipCloseArchive(QvArchive handle) {
-    return Guarded(
-        [&] { return Handles().Remove(handle) ? result::kSuccess : result::kNotOpened; });
-}
+QV_EXPORT int32_t UnZipCloseArchive(QvArchive handle) { return Listings().Close(handle); }
