@@ -112,9 +112,9 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     options.junk_paths = junk;
     options.restore_mode = !cmd.Has("-I");
     ExtractTarget target(options, log, result);
-    std::vector<std::string> patterns =
-        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
-    tar32::ExtractEntries(reader, patterns, target, log, progress);
+    NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
+    tar32::ExtractEntries(reader, names, target, log, progress);
+    names.ReportUnmatched(log, result);
     return result.code();
 }
 

@@ -9,7 +9,7 @@ namespace quorvex6::backend::tar32 {
 namespace {
 
 class FileSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     explicit FileSink(PendingFile& file) : file_(file) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         try {
@@ -22,36 +22,33 @@ public:
     }
     std::optional<Failure> error;
 
-private:
+  private:
     PendingFile& file_;
 };
 
-bool Selected(const std::string& name, const std::vector<std::string>& patterns) {
-    for (const std::string& pattern : patterns)
-        if (MatchPath(pattern, name, true)) return true;
-    return false;
-}
-
 }  // namespace
 
-void ExtractEntries(tar::TarReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
+void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget& target,
                     OutputLog& log, Progress& progress) {
     tar::TarEntry entry;
     uint64_t index = 0;
     while (reader.Next(entry)) {
         const std::string& name = entry.facts.name;
         ++index;
-        if (!Selected(name, patterns)) continue;
+        if (!names.Selects(name)) continue;
         progress.Entry("extracting", name, index, 0);
         if (entry.kind == tar::EntryKind::kOther) {
             log.Line("skipped " + name + ": not a file, folder or link");
             continue;
         }
-        std::optional<std::string> relative = target.Place(name, entry.facts.mtime, entry.facts.folder);
+        std::optional<std::string> relative =
+            target.Place(name, entry.facts.mtime, entry.facts.folder);
         if (!relative) continue;
         try {
             switch (entry.kind) {
-                case tar::EntryKind::kFolder: target.MakeFolder(*relative, entry.facts.mtime); break;
+                case tar::EntryKind::kFolder:
+                    target.MakeFolder(*relative, entry.facts.mtime);
+                    break;
                 case tar::EntryKind::kSymlink:
                     if (!target.MakeLink(*relative, entry.link_target)) continue;
                     break;

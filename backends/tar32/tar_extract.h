@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/extract_target.h"
+#include "common/name_selection.h"
 #include "common/output_log.h"
 #include "common/progress.h"
 #include "common/result.h"
@@ -11,7 +12,7 @@
 
 namespace quorvex6::backend::tar32 {
 
-void ExtractEntries(tar::TarReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
+void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget& target,
                     OutputLog& log, Progress& progress);
 
 }  // namespace quorvex6::backend::tar32

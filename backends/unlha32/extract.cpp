@@ -18,20 +18,10 @@ using formats::lha::Entry;
 using formats::lha::Status;
 namespace result = backend::result;
 
-std::vector<const Entry*> Select(const Archive& archive, const std::vector<std::string>& names,
-                                 bool recursive) {
+std::vector<const Entry*> Select(const Archive& archive, backend::NameSelection& names) {
     std::vector<const Entry*> out;
     for (const Entry& e : archive.entries()) {
-        if (names.empty()) {
-            out.push_back(&e);
-            continue;
-        }
-        for (const std::string& pattern : names) {
-            if (backend::MatchPath(pattern, e.name, recursive)) {
-                out.push_back(&e);
-                break;
-            }
-        }
+        if (names.Selects(e.name)) out.push_back(&e);
     }
     return out;
 }
@@ -70,8 +60,9 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
         log.Line("archive damaged after " + std::to_string(archive.entries().size()) + " members");
         keeper.Note(ResultFor(archive.end_status()));
     }
-    std::vector<const Entry*> selected =
-        Select(archive, names, options.recursive || !options.recursion_given);
+    backend::NameSelection selection(names, options.recursive || !options.recursion_given);
+    std::vector<const Entry*> selected = Select(archive, selection);
+    selection.ReportUnmatched(log, keeper);
     if (options.check_space) CheckFreeSpace(selected, folder);
     backend::ExtractOptions eo;
     eo.folder = folder;
@@ -111,7 +102,10 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
 
 int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log) {
     backend::ResultKeeper keeper;
-    for (const Entry* e : Select(archive, names, true)) {
+    backend::NameSelection selection(names, true);
+    const std::vector<const Entry*> selected = Select(archive, selection);
+    selection.ReportUnmatched(log, keeper);
+    for (const Entry* e : selected) {
         NullSink sink;
         Status s = formats::lha::extract_member(archive.input(), *e, sink);
         archive.input().Rethrow();
@@ -124,7 +118,8 @@ int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::O
 
 void List(const Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log) {
     log.Line("   original   packed  ratio method   crc     date     time   name");
-    for (const Entry* e : Select(archive, names, true)) {
+    backend::NameSelection selection(names, true);
+    for (const Entry* e : Select(archive, selection)) {
         backend::EntryFacts f = FactsOf(*e);
         backend::DosDateTime dos = backend::ToDosDateTime(e->mtime);
         char line[160];

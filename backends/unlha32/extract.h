@@ -3,15 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "common/name_selection.h"
 #include "common/output_log.h"
 #include "unlha32/archive.h"
 #include "unlha32/options.h"
 
 namespace quorvex6::unlha32 {
 
-// Members selected by the command's names (every member when there are none).
-std::vector<const formats::lha::Entry*> Select(const Archive& archive, const std::vector<std::string>& names,
-                                               bool recursive);
+// Members the names select, in stored order.
+std::vector<const formats::lha::Entry*> Select(const Archive& archive,
+                                               backend::NameSelection& names);
 
 int32_t Extract(Archive& archive, const std::vector<std::string>& names, const std::string& folder,
                 const Options& options, backend::OutputLog& log);

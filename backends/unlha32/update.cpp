@@ -48,8 +48,8 @@ struct Planned {
     const backend::SourceItem* source = nullptr;
 };
 
-void Write(const std::string& path, Archive* old, const std::vector<Planned>& plan, const Options& options,
-           backend::OutputLog& log, backend::ResultKeeper& keeper) {
+void Write(const std::string& path, Archive* old, const std::vector<Planned>& plan,
+           const Options& options, backend::OutputLog& log, backend::ResultKeeper& keeper) {
     backend::ReplacementFile replacement(path);
     FileOutput out(replacement.file());
     backend::Progress progress(options.progress);
@@ -92,7 +92,8 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
     so.folder_entries = options.recursive && options.folder_parts;
     so.junk_paths = !options.folder_parts;
     so.include_hidden = options.include_hidden;
-    std::vector<std::string> names = cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    std::vector<std::string> names =
+        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
     std::vector<backend::SourceItem> sources = backend::CollectSources(names, so, log, keeper);
 
     std::unique_ptr<Archive> old = OpenExisting(cmd.archive);
@@ -106,7 +107,8 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
     }
     bool changed = !old;
     for (const backend::SourceItem& item : sources) {
-        if (item.stat.kind == backend::FileKind::kLink || item.stat.kind == backend::FileKind::kOther) {
+        if (item.stat.kind == backend::FileKind::kLink ||
+            item.stat.kind == backend::FileKind::kOther) {
             log.Line("skipped " + item.stored + ": not a regular file or folder");
             continue;
         }
@@ -134,9 +136,11 @@ int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
     if (cmd.names.empty()) throw Failure(result::kNeedFileName, "d needs the names to delete");
     auto archive = std::make_unique<Archive>(cmd.archive);
     if (archive->end_status() != Status::ok) {
-        throw Failure(ResultFor(archive->end_status()), cmd.archive + ": damaged archive, not changed");
+        throw Failure(ResultFor(archive->end_status()),
+                      cmd.archive + ": damaged archive, not changed");
     }
-    std::vector<const Entry*> doomed = Select(*archive, cmd.names, true);
+    backend::NameSelection selection(cmd.names, true);
+    std::vector<const Entry*> doomed = Select(*archive, selection);
     std::vector<Planned> plan;
     for (const Entry& e : archive->entries()) {
         bool drop = false;

@@ -64,8 +64,7 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
         return result::kSuccess;
     }
     if (cmd.Has("-t")) return unzip32::TestEntries(reader, log);
-    std::vector<std::string> patterns =
-        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
+    NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
     ResultKeeper result;
     ExtractOptions options;
     options.folder = cmd.folder;
@@ -74,7 +73,8 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
     options.never_overwrite = cmd.Has("-n");
     ExtractTarget target(options, log, result);
     Progress progress(!cmd.Has("--i"));
-    unzip32::ExtractEntries(reader, patterns, target, log, result, progress);
+    unzip32::ExtractEntries(reader, names, target, log, result, progress);
+    names.ReportUnmatched(log, result);
     return result.code();
 }
 

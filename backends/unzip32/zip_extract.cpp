@@ -18,7 +18,7 @@ namespace {
 constexpr size_t kMaxLinkTarget = 4096;
 
 class FileSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     explicit FileSink(PendingFile& file) : file_(file) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         try {
@@ -31,13 +31,13 @@ public:
     }
     const std::optional<Failure>& error() const { return error_; }
 
-private:
+  private:
     PendingFile& file_;
     std::optional<Failure> error_;
 };
 
 class StringSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     bool write(const std::uint8_t* data, std::size_t size) override {
         if (text.size() + size > kMaxLinkTarget) return false;
         text.append(reinterpret_cast<const char*>(data), size);
@@ -47,7 +47,7 @@ public:
 };
 
 class NullSink final : public quorvex6::codecs::Sink {
-public:
+  public:
     bool write(const std::uint8_t*, std::size_t) override { return true; }
 };
 
@@ -57,7 +57,8 @@ std::optional<uint32_t> ModeOf(const zip::ZipEntry& entry) {
 }
 
 // False when the entry was refused.
-bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry, const std::string& relative, ExtractTarget& target) {
+bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
+                const std::string& relative, ExtractTarget& target) {
     if (entry.folder()) {
         target.MakeFolder(relative, entry.mtime());
     } else if (entry.symlink()) {
@@ -87,13 +88,7 @@ std::string Printable(const std::string& name) {
 
 }  // namespace
 
-bool Selected(const zip::ZipEntry& entry, const std::vector<std::string>& patterns) {
-    for (const std::string& pattern : patterns)
-        if (MatchPath(pattern, entry.name, true)) return true;
-    return false;
-}
-
-void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
+void ExtractEntries(const zip::ZipReader& reader, NameSelection& names, ExtractTarget& target,
                     OutputLog& log, ResultKeeper& result, Progress& progress) {
     // First, in archive order: checks, folders and links; the files wait. Then the files on
     // every processor: each one is independent once every link exists.
@@ -107,14 +102,15 @@ void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>
     uint64_t index = 0;
     for (const zip::ZipEntry& entry : reader.entries()) {
         ++index;
-        if (!Selected(entry, patterns)) continue;
+        if (!names.Selects(entry.name)) continue;
         progress.Entry("extracting", entry.name, index, reader.entries().size());
         if (entry.encrypted()) {
             log.Line("skipped " + entry.name + ": encrypted");
             result.Note(result::kPasswordFile);
             continue;
         }
-        std::optional<std::string> relative = target.Place(entry.name, entry.mtime(), entry.folder());
+        std::optional<std::string> relative =
+            target.Place(entry.name, entry.mtime(), entry.folder());
         if (!relative) continue;
         if (!entry.folder() && !entry.symlink()) {
             auto [it, fresh] = by_path.emplace(*relative, files.size());
@@ -146,7 +142,8 @@ void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>
     };
     unsigned workers = std::min<unsigned>(ProcessorCount(), 4);
     std::vector<std::future<void>> helpers;
-    for (unsigned w = 1; w < workers && files.size() > 1; ++w) helpers.push_back(std::async(std::launch::async, work));
+    for (unsigned w = 1; w < workers && files.size() > 1; ++w)
+        helpers.push_back(std::async(std::launch::async, work));
     work();
     for (auto& h : helpers) h.get();
     for (const FileJob& job : files) {
@@ -171,18 +168,21 @@ std::string TextListing(const zip::ZipReader& reader) {
         EntryFacts facts = entry.Facts();
         DosDateTime dos = ToDosDateTime(facts.mtime);
         uint16_t ratio = RatioPerMille(facts.original_size, facts.compressed_size);
-        std::snprintf(line, sizeof line, " %llu %llu %u.%u%% %02u/%02u/%02u %02u:%02u:%02u %s %s %08X\n",
-                      static_cast<unsigned long long>(facts.original_size), static_cast<unsigned long long>(facts.compressed_size),
-                      ratio / 10u, ratio % 10u, ((dos.date >> 9) + 80u) % 100u, (dos.date >> 5) & 0xFu, dos.date & 0x1Fu,
-                      dos.time >> 11, (dos.time >> 5) & 0x3Fu, (dos.time & 0x1Fu) * 2u, AttributeText(facts).c_str(),
-                      facts.method.c_str(), facts.crc);
+        std::snprintf(
+            line, sizeof line, " %llu %llu %u.%u%% %02u/%02u/%02u %02u:%02u:%02u %s %s %08X\n",
+            static_cast<unsigned long long>(facts.original_size),
+            static_cast<unsigned long long>(facts.compressed_size), ratio / 10u, ratio % 10u,
+            ((dos.date >> 9) + 80u) % 100u, (dos.date >> 5) & 0xFu, dos.date & 0x1Fu,
+            dos.time >> 11, (dos.time >> 5) & 0x3Fu, (dos.time & 0x1Fu) * 2u,
+            AttributeText(facts).c_str(), facts.method.c_str(), facts.crc);
         out += Printable(entry.name);
         out += line;
         original += facts.original_size;
         packed += facts.compressed_size;
     }
-    std::snprintf(line, sizeof line, "-------------- %zu entries %llu %llu\n", reader.entries().size(),
-                  static_cast<unsigned long long>(original), static_cast<unsigned long long>(packed));
+    std::snprintf(line, sizeof line, "-------------- %zu entries %llu %llu\n",
+                  reader.entries().size(), static_cast<unsigned long long>(original),
+                  static_cast<unsigned long long>(packed));
     out += line;
     return out;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/extract_target.h"
+#include "common/name_selection.h"
 #include "common/output_log.h"
 #include "common/progress.h"
 #include "common/result.h"
@@ -11,9 +12,7 @@
 
 namespace quorvex6::backend::unzip32 {
 
-bool Selected(const zip::ZipEntry& entry, const std::vector<std::string>& patterns);
-
-void ExtractEntries(const zip::ZipReader& reader, const std::vector<std::string>& patterns, ExtractTarget& target,
+void ExtractEntries(const zip::ZipReader& reader, NameSelection& names, ExtractTarget& target,
                     OutputLog& log, ResultKeeper& result, Progress& progress);
 
 // Two heading lines, one line per entry (name, original size, compressed size, ratio, date,

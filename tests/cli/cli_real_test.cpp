@@ -104,6 +104,18 @@ TEST_P(CliRealKind, ABrokenArchiveIsAnErrorOfTheControl) {
     EXPECT_EQ(extract.status, 1);
 }
 
+TEST_P(CliRealKind, ANameThatIsNotStoredIsReportedAndTheRestExtracted) {
+    const std::string archive = ArchiveName(GetParam());
+    ASSERT_EQ(RunCli({"pack", archive, "--base", "sample", "--quiet"}, work.path()).status, 0);
+    AwaitArchive(GetParam(), work.path() / archive);
+    const CliResult extract =
+        RunCli({"extract", archive, "readme.txt", "not-stored.txt", "--to", "out", "--quiet"},
+               work.path());
+    EXPECT_EQ(extract.status, 1);
+    EXPECT_NE(extract.err.find("quorvex: error 32817: "), std::string::npos) << extract.err;
+    EXPECT_TRUE(std::filesystem::exists(work.path() / "out" / "readme.txt"));
+}
+
 TEST_P(CliRealKind, SfxEitherWritesAProgramOrSaysWhyNot) {
     const std::string archive = ArchiveName(GetParam());
     ASSERT_EQ(
