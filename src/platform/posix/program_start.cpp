@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <future>
@@ -84,8 +83,6 @@ class SystemStarter final : public ProgramStarter {
     uint32_t Start(const std::u16string& commandLine, bool shown) override;
 };
 
-std::atomic<ProgramStarter*> replacement{nullptr};
-
 uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
     const std::vector<std::string> words = SplitCommandLine(ToSystem(commandLine));
     if (words.empty()) throw ProgramNotFound("no program named in an empty command line");
@@ -129,13 +126,6 @@ uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
 ProgramStarter& SystemProgramStarter() {
     static SystemStarter starter;
     return starter;
-}
-
-void SetProgramStarter(ProgramStarter* starter) { replacement.store(starter); }
-
-uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
-    ProgramStarter* const replaced = replacement.load();
-    return (replaced != nullptr ? *replaced : SystemProgramStarter()).Start(commandLine, shown);
 }
 
 }  // namespace quorvex6::platform

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
-
 #include "platform/codepage.h"
 #include "platform/command_line.h"
 
@@ -14,8 +12,6 @@ class SystemStarter final : public ProgramStarter {
   public:
     uint32_t Start(const std::u16string& commandLine, bool shown) override;
 };
-
-std::atomic<ProgramStarter*> replacement{nullptr};
 
 uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
     std::string line = ToSystem(commandLine);
@@ -44,13 +40,6 @@ uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
 ProgramStarter& SystemProgramStarter() {
     static SystemStarter starter;
     return starter;
-}
-
-void SetProgramStarter(ProgramStarter* starter) { replacement.store(starter); }
-
-uint32_t StartProgram(const std::u16string& commandLine, bool shown) {
-    ProgramStarter* const replaced = replacement.load();
-    return (replaced != nullptr ? *replaced : SystemProgramStarter()).Start(commandLine, shown);
 }
 
 }  // namespace quorvex6::platform
