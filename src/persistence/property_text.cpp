@@ -5,7 +5,6 @@
 #include <map>
 #include <stdexcept>
 
-#include "persistence/utf8.h"
 #include "platform/utf8.h"
 #include "quorvex6/file_property_bag.h"
 
@@ -139,7 +138,7 @@ Variant ParseValue(std::u16string_view text) {
 }
 
 PropertyLine ParseLine(std::string_view bytes) {
-    const std::optional<std::u16string> decoded = DecodeUtf8(bytes);
+    const std::optional<std::u16string> decoded = platform::DecodeUtf8(bytes);
     if (!decoded) throw Malformed{"the line is not UTF-8"};
     const std::u16string& line = *decoded;
     if (std::any_of(line.begin(), line.end(),

@@ -68,4 +68,27 @@ void AppendUtf16(std::u16string& out, char32_t c) {
     }
 }
 
+std::optional<std::u16string> DecodeUtf8(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const Utf8Sequence s = DecodeUtf8Sequence(bytes, i);
+        if (!s.valid) return std::nullopt;
+        AppendUtf16(out, s.code);
+        i += s.length;
+    }
+    return out;
+}
+
+std::string EncodeUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto [code, units] = NextCodePoint(text, i);
+        AppendUtf8(out, code);
+        i += units;
+    }
+    return out;
+}
+
 }  // namespace quorvex6::platform

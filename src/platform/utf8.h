@@ -1,7 +1,9 @@
-// UTF-8 and UTF-16 code points, one at a time: the system code page on POSIX and the property
-// file's encoding both build on these, each with its own rule for bytes that are not UTF-8.
+// UTF-8 and UTF-16, one code point at a time and whole strings: the system code page on POSIX,
+// the property file and the command-line program build on these, each with its own rule for
+// bytes that are not UTF-8. Platform-neutral: a host program may compile it in too.
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,5 +27,11 @@ std::pair<char32_t, size_t> NextCodePoint(std::u16string_view text, size_t at);
 
 void AppendUtf8(std::string& out, char32_t c);
 void AppendUtf16(std::u16string& out, char32_t c);
+
+// Strict: nullopt for bytes that are not well-formed UTF-8, so that a damaged name or file is
+// refused rather than taken for another.
+std::optional<std::u16string> DecodeUtf8(std::string_view bytes);
+// An unpaired surrogate becomes the replacement character.
+std::string EncodeUtf8(std::u16string_view text);
 
 }  // namespace quorvex6::platform

@@ -2,36 +2,10 @@
 
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace quorvex::cli {
 namespace {
-
-// Decodes one code point at bytes[i]; nullopt on an ill-formed, overlong or surrogate sequence.
-std::optional<char32_t> Decode(std::string_view bytes, size_t& i) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    size_t length = 0;
-    char32_t cp = 0;
-    if (lead < 0x80)
-        length = 1, cp = lead;
-    else if ((lead & 0xE0) == 0xC0)
-        length = 2, cp = lead & 0x1F;
-    else if ((lead & 0xF0) == 0xE0)
-        length = 3, cp = lead & 0x0F;
-    else if ((lead & 0xF8) == 0xF0)
-        length = 4, cp = lead & 0x07;
-    else
-        return std::nullopt;
-    if (i + length > bytes.size()) return std::nullopt;
-    for (size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(bytes[i + k]);
-        if ((next & 0xC0) != 0x80) return std::nullopt;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return std::nullopt;
-    i += length;
-    return cp;
-}
 
 bool Wide(char32_t cp) {
     struct Range {
@@ -52,61 +26,17 @@ bool Wide(char32_t cp) {
 }  // namespace
 
 std::optional<std::u16string> FromUtf8(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        const auto cp = Decode(bytes, i);
-        if (!cp) return std::nullopt;
-        if (*cp < 0x10000) {
-            out.push_back(static_cast<char16_t>(*cp));
-        } else {
-            out.push_back(static_cast<char16_t>(0xD800 + ((*cp - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((*cp - 0x10000) & 0x3FF)));
-        }
-    }
-    return out;
+    return quorvex6::platform::DecodeUtf8(bytes);
 }
 
-std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
+std::string ToUtf8(std::u16string_view text) { return quorvex6::platform::EncodeUtf8(text); }
 
 size_t DisplayWidth(std::string_view utf8) {
     size_t width = 0;
     for (size_t i = 0; i < utf8.size();) {
-        const auto cp = Decode(utf8, i);
-        if (!cp) {
-            ++i;
-            ++width;
-            continue;
-        }
-        width += Wide(*cp) ? 2 : 1;
+        const quorvex6::platform::Utf8Sequence s = quorvex6::platform::DecodeUtf8Sequence(utf8, i);
+        i += s.length;
+        width += s.valid && Wide(s.code) ? 2 : 1;  // a bad sequence shows as one replacement mark
     }
     return width;
 }

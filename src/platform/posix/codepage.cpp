@@ -6,16 +6,7 @@ namespace quorvex6::platform {
 
 // The system code page here is UTF-8; what does not convert becomes the replacement character
 // both ways, so that no conversion ever fails.
-std::string ToSystem(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        const auto [code, units] = NextCodePoint(text, i);
-        AppendUtf8(out, code);
-        i += units;
-    }
-    return out;
-}
+std::string ToSystem(std::u16string_view text) { return EncodeUtf8(text); }
 
 std::u16string FromSystem(std::string_view text) {
     std::u16string out;
