@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libdeflate-dev zlib1g-dev libarchive-dev libbz2-dev liblzma-dev libzstd-dev
+  libdeflate-dev libisal-dev zlib1g-dev libarchive-dev libbz2-dev liblzma-dev libzstd-dev
   zip unzip 7zip libarchive-tools lhasa jlha-utils arj gcab cabextract pigz python3 zstd
   g++-mingw-w64-x86-64-posix
 )

@@ -1,5 +1,7 @@
-#include <zlib.h>
+#include <isa-l/igzip_lib.h>
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "codecs/deflate/gzip.h"
@@ -10,43 +12,50 @@ namespace {
 
 constexpr std::size_t kChunk = 256 << 10;
 
+// ISA-L inflates about three times as fast as zlib, which is most of reading a .tar.gz.
 class GzipDecoder final : public Decoder {
 public:
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t, Sink& out) override {
-        z_stream z{};
-        if (inflateInit2(&z, 15 + 16) != Z_OK) return Status::corrupt;
+        // The state is large (tens of KiB): on the heap, not the stack.
+        auto state = std::make_unique<inflate_state>();
+        isal_inflate_init(state.get());
+        state->crc_flag = ISAL_GZIP;
         std::vector<std::uint8_t> input(kChunk), output(kChunk);
         std::uint64_t left = packed_size;
         bool in_member = false;
-        Status status = Status::ok;
         for (;;) {
-            if (z.avail_in == 0) {
+            if (state->avail_in == 0) {
                 std::ptrdiff_t n = left == 0 ? 0 : in.read(input.data(), std::min<std::uint64_t>(kChunk, left));
-                if (n < 0) { status = Status::read_failed; break; }
-                if (n == 0) {
-                    if (in_member) status = Status::truncated;
-                    break;
-                }
+                if (n < 0) return Status::read_failed;
+                if (n == 0) return in_member ? Status::truncated : Status::ok;
                 left -= static_cast<std::uint64_t>(n);
-                z.next_in = input.data();
-                z.avail_in = static_cast<uInt>(n);
+                state->next_in = input.data();
+                state->avail_in = static_cast<std::uint32_t>(n);
             }
-            in_member = true;
-            z.next_out = output.data();
-            z.avail_out = static_cast<uInt>(output.size());
-            int rc = inflate(&z, Z_NO_FLUSH);
-            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) { status = Status::corrupt; break; }
-            std::size_t n = output.size() - z.avail_out;
-            if (n > 0 && !out.write(output.data(), n)) { status = Status::write_failed; break; }
-            if (rc == Z_STREAM_END) {
-                // Another member may follow; trailing zero padding ends the stream.
+            if (!in_member) {
+                // Zero padding between or after members, of any length and across reads, is skipped.
+                while (state->avail_in > 0 && *state->next_in == 0) {
+                    ++state->next_in;
+                    --state->avail_in;
+                }
+                if (state->avail_in == 0) continue;
+                in_member = true;
+            }
+            state->next_out = output.data();
+            state->avail_out = static_cast<std::uint32_t>(output.size());
+            if (isal_inflate(state.get()) != ISAL_DECOMP_OK) return Status::corrupt;
+            std::size_t n = output.size() - state->avail_out;
+            if (n > 0 && !out.write(output.data(), n)) return Status::write_failed;
+            if (state->block_state == ISAL_BLOCK_FINISH) {
                 in_member = false;
-                inflateReset(&z);
-                while (z.avail_in > 0 && *z.next_in == 0) { ++z.next_in; --z.avail_in; }
+                std::uint8_t* next = state->next_in;
+                std::uint32_t avail = state->avail_in;
+                isal_inflate_reset(state.get());
+                state->crc_flag = ISAL_GZIP;
+                state->next_in = next;
+                state->avail_in = avail;
             }
         }
-        inflateEnd(&z);
-        return status;
     }
 };
 
