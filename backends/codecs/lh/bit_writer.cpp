@@ -2,13 +2,20 @@
 
 namespace quorvex6::codecs::lh {
 
-BitWriter::BitWriter(Sink& out) : out_(out), buffer_(64 * 1024) {}
+BitWriter::BitWriter(Sink& out) : out_(out), buffer_(16 * 1024) {}
 
 void BitWriter::flush() {
     if (pos_ == 0) return;
     if (!failed_ && !out_.write(buffer_.data(), pos_)) failed_ = true;
     flushed_ += pos_;
     pos_ = 0;
+}
+
+void BitWriter::append(const std::uint8_t* data, std::uint64_t bits) {
+    const std::uint64_t whole = bits / 8;
+    for (std::uint64_t i = 0; i < whole; ++i) put(8, data[i]);
+    const int rest = static_cast<int>(bits % 8);
+    if (rest > 0) put(rest, static_cast<std::uint32_t>(data[whole] >> (8 - rest)));
 }
 
 bool BitWriter::finish() {

@@ -24,6 +24,10 @@ public:
     // Pads the last byte with zero bits and pushes everything to the Sink.
     bool finish();
     std::uint64_t written() const { return flushed_ + pos_ + static_cast<std::uint64_t>(count_ / 8); }
+    // Bits put so far, without the padding finish() adds.
+    std::uint64_t bit_count() const { return (flushed_ + pos_) * 8 + static_cast<std::uint64_t>(count_); }
+    // Puts the first `bits` bits of a stream another writer produced, MSB first.
+    void append(const std::uint8_t* data, std::uint64_t bits);
     bool failed() const { return failed_; }
 
 private:

@@ -8,6 +8,9 @@ namespace {
 // Fresh bytes per refill; a multiple of every window so that positions keep their chain slots.
 constexpr std::int32_t kBlock = 1 << 18;
 constexpr std::int32_t kPad = 8;
+// Hash tables: 64 Ki heads for a window's worth of input, fewer for a small file.
+constexpr int kMinTableBits = 10;
+constexpr int kMaxTableBits = 16;
 
 int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
     int len = 0;
@@ -23,13 +26,20 @@ int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
 }
 }  // namespace
 
-LzParser::LzParser(const ParseParams& p)
-    : p_(p),
-      window_(std::int32_t{1} << p.dict_bits),
-      mask_(window_ - 1),
-      buf_(static_cast<std::size_t>(window_ + kBlock + p.max_match + kPad), 0),
-      head_(std::size_t{1} << kHashBits, kNil),
-      prev_(static_cast<std::size_t>(window_), kNil) {}
+LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
+    : p_(p), window_(std::int32_t{1} << p.dict_bits), mask_(window_ - 1) {
+    const std::size_t span = std::min(input_bound, static_cast<std::size_t>(window_ + kBlock));
+    int span_bits = kMinTableBits;
+    while ((std::size_t{1} << span_bits) < span) ++span_bits;
+    const int bits = std::min(span_bits, kMaxTableBits);
+    hash_shift_ = 32 - bits;
+    slot_mask_ = (std::int32_t{1} << std::min(span_bits, p.dict_bits)) - 1;
+    buf_.assign(span + static_cast<std::size_t>(p.max_match + kPad), 0);
+    head_.assign(std::size_t{1} << bits, kNil);
+    prev_.assign(static_cast<std::size_t>(slot_mask_) + 1, kNil);
+    head3_.assign(std::size_t{1} << bits, kNil);
+    prev3_.assign(static_cast<std::size_t>(kNearMask + 1), kNil);
+}
 
 bool LzParser::fill(Source& in) {
     if (pos_ > window_) {
@@ -41,6 +51,8 @@ bool LzParser::fill(Source& in) {
             auto rebase = [shift](std::int32_t& v) { v = v >= shift ? v - shift : kNil; };
             std::for_each(head_.begin(), head_.end(), rebase);
             std::for_each(prev_.begin(), prev_.end(), rebase);
+            std::for_each(head3_.begin(), head3_.end(), rebase);
+            std::for_each(prev3_.begin(), prev3_.end(), rebase);
         }
     }
     const std::int32_t cap = static_cast<std::int32_t>(buf_.size()) - kPad;
@@ -65,7 +77,8 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     if (best >= limit) return 0;
     int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
     int found = 0;
-    std::int32_t cur = head_[hash(pos)];
+    const std::uint32_t first = load(pos);
+    std::int32_t cur = head_[hash4(first)];
     while (cur >= 0 && pos - cur < window_ && chain-- > 0) {
         const std::uint8_t* there = base + cur;
         if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
@@ -77,7 +90,18 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
                 if (len >= p_.nice_length || len >= limit) break;
             }
         }
-        cur = prev_[static_cast<std::size_t>(cur & mask_)];
+        cur = prev_[static_cast<std::size_t>(cur & slot_mask_)];
+    }
+    if (found == 0 && best < kMinMatch) {
+        const std::int32_t reach = std::min(p_.far_three, kNearMask + 1);
+        cur = head3_[hash3(first)];
+        for (int left = kNearChain; cur >= 0 && pos - cur <= reach && left > 0; --left) {
+            if (((load(cur) ^ first) & 0xffffffu) == 0) {
+                dist = pos - cur;
+                return common_prefix(here, base + cur, limit);
+            }
+            cur = prev3_[static_cast<std::size_t>(cur & kNearMask)];
+        }
     }
     return found;
 }

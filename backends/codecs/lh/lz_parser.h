@@ -1,11 +1,16 @@
 // LZ77 parse shared by the LH encoders: hash chains over a sliding buffer and one-step lazy
-// evaluation (a match is deferred when the next position starts a longer one).
+// evaluation (a match is deferred when the next position starts a longer one). The long chains
+// link positions that share four bytes, so that a search does not wade through three-byte
+// matches it cannot use; a length-3 match, worth taking only when near, comes from short
+// chains over the last KiB.
 #ifndef QV_CODECS_LH_LZ_PARSER_H
 #define QV_CODECS_LH_LZ_PARSER_H
 
 #include "codecs/codec.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,27 +28,39 @@ struct ParseParams {
 
 class LzParser {
 public:
-    explicit LzParser(const ParseParams& p);
+    // `input_bound`: the input is never longer; the buffer and tables shrink to fit it, which
+    // spares small files the cost of preparing tables for a whole window.
+    explicit LzParser(const ParseParams& p, std::size_t input_bound = SIZE_MAX);
 
     // Reads `in` to its end and reports the parse in order: out.literal(byte) and
-    // out.match(length, distance). Returns read_failed or what out.failed() asks for.
+    // out.match(length, distance). The first `history` bytes (at most the window) were coded
+    // before: matches may refer to them, but they are not reported. Returns read_failed or
+    // what out.failed() asks for.
     template <class Out>
-    Status run(Source& in, Out& out);
+    Status run(Source& in, Out& out, std::int32_t history = 0);
 
 private:
-    static constexpr int kHashBits = 16;
     static constexpr int kMinMatch = 3;
     static constexpr std::int32_t kNil = -1;
+    // Length-3 matches are looked for this near at most; the near chains keep this much.
+    static constexpr std::int32_t kNearMask = 1023;
+    static constexpr int kNearChain = 16;
 
-    std::uint32_t hash(std::int32_t pos) const {
+    std::uint32_t load(std::int32_t pos) const {
         std::uint32_t v;
         std::memcpy(&v, buf_.data() + pos, 4);
-        return ((v & 0xffffffu) * 0x9E3779B1u) >> (32 - kHashBits);
+        return v;
     }
+    std::uint32_t hash4(std::uint32_t v) const { return (v * 0x9E3779B1u) >> hash_shift_; }
+    std::uint32_t hash3(std::uint32_t v) const { return ((v & 0xffffffu) * 0x9E3779B1u) >> hash_shift_; }
     void insert(std::int32_t pos) {
-        std::uint32_t h = hash(pos);
-        prev_[static_cast<std::size_t>(pos & mask_)] = head_[h];
+        const std::uint32_t v = load(pos);
+        const std::uint32_t h = hash4(v);
+        prev_[static_cast<std::size_t>(pos & slot_mask_)] = head_[h];
         head_[h] = pos;
+        const std::uint32_t h3 = hash3(v);
+        prev3_[static_cast<std::size_t>(pos & kNearMask)] = head3_[h3];
+        head3_[h3] = pos;
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
     int longest(std::int32_t pos, int best, std::int32_t& dist) const;
@@ -53,21 +70,28 @@ private:
     ParseParams p_;
     std::int32_t window_;
     std::int32_t mask_;
+    std::int32_t slot_mask_;  // chain slots: the window, or less when the input is shorter
+    int hash_shift_;
     std::vector<std::uint8_t> buf_;
     std::vector<std::int32_t> head_;
     std::vector<std::int32_t> prev_;
+    std::vector<std::int32_t> head3_;
+    std::vector<std::int32_t> prev3_;
     std::int32_t pos_ = 0;
     std::int32_t end_ = 0;
     bool eof_ = false;
 };
 
 template <class Out>
-Status LzParser::run(Source& in, Out& out) {
+Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     const std::int32_t lookahead = p_.max_match + kMinMatch + 1;
     int prev_len = 0;
     std::int32_t prev_dist = 0;
     bool pending = false;
     if (!fill(in)) return Status::read_failed;
+    for (history = std::min(history, end_); pos_ < history; ++pos_) {
+        if (end_ - pos_ >= kMinMatch) insert(pos_);
+    }
     while (pos_ < end_) {
         if (end_ - pos_ < lookahead && !eof_) {
             if (!fill(in)) return Status::read_failed;
@@ -101,7 +125,8 @@ Status LzParser::run(Source& in, Out& out) {
         if (out.failed()) return Status::write_failed;
     }
     if (pending) out.literal(buf_[static_cast<std::size_t>(pos_ - 1)]);
-    return Status::ok;
+    // Input beyond input_bound would otherwise be dropped without a word.
+    return eof_ ? Status::ok : Status::read_failed;
 }
 
 }  // namespace quorvex6::codecs::lh

@@ -1,21 +1,29 @@
-// lh5..lh7 encoder: the LZ parse is collected into blocks; each block gets the Huffman codes
-// that are optimal for its own symbol counts.
+// lh5..lh7 encoder. A long input is cut into segments that are parsed and coded on every core.
+// Each segment is parsed with the window before it as history, so matches reach back across
+// the cut, and the segments' bits are joined without padding: the result is one stream that
+// any decoder reads, nearly as small as a serial parse.
 #include "codecs/lh/codecs.h"
 
 #include "codecs/lh/bit_writer.h"
-#include "codecs/lh/huffman_decoder.h"
-#include "codecs/lh/huffman_encoder.h"
+#include "codecs/lh/block_writer.h"
 #include "codecs/lh/lz_parser.h"
 
-#include <array>
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <future>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace quorvex6::codecs::lh {
 
 namespace {
 
-// Symbols per block: long enough that the tables cost little, short enough to follow the data.
-constexpr std::size_t kBlockSymbols = 0x8000;
+// Long enough that the cuts cost nothing measurable, short enough to keep both cores busy to
+// the end of a file and the memory of the segments in flight small.
+constexpr std::size_t kSegment = std::size_t{1} << 20;
+constexpr std::size_t kFirstRead = std::size_t{1} << 14;
 
 // Search effort, tuned on C headers and mixed binaries to beat the reference LHA packer's size
 // at a fraction of its time: deep chains, always one step of lazy evaluation, and no length-3
@@ -24,159 +32,87 @@ constexpr ParseParams kParse(int dict_bits) {
     return {dict_bits, kMaxMatch, 256, kMaxMatch, kMaxMatch, 32, 1024};
 }
 
-int bit_length(std::uint32_t v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
-
-class BlockWriter {
+class VectorSink final : public Sink {
 public:
-    BlockWriter(const StaticParams& p, Sink& out, std::uint64_t limit)
-        : params_(p), bits_(out), limit_(limit) {
-        codes_.reserve(kBlockSymbols);
-        dists_.reserve(kBlockSymbols);
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+        return true;
     }
+    std::vector<std::uint8_t> bytes;
+};
 
-    void literal(std::uint8_t b) { push(b, 0); }
-    void match(int length, std::int32_t distance) {
-        push(static_cast<std::uint16_t>(kLiteralCodes + length - kMinMatch),
-             static_cast<std::uint32_t>(distance - 1));
-    }
-    bool failed() const { return bits_.failed() || over_; }
-    bool over_limit() const { return over_; }
-
-    Status finish() {
-        if (!codes_.empty()) flush();
-        if (over_) return Status::expanded;
-        return bits_.finish() ? Status::ok : Status::write_failed;
+class BytesSource final : public Source {
+public:
+    explicit BytesSource(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        const std::size_t n = std::min(size, bytes_.size() - pos_);
+        std::memcpy(data, bytes_.data() + pos_, n);
+        pos_ += n;
+        return static_cast<std::ptrdiff_t>(n);
     }
 
 private:
-    void push(std::uint16_t code, std::uint32_t dist) {
-        codes_.push_back(code);
-        dists_.push_back(dist);
-        if (codes_.size() == kBlockSymbols) flush();
+    const std::vector<std::uint8_t>& bytes_;
+    std::size_t pos_ = 0;
+};
+
+struct Segment {
+    std::vector<std::uint8_t> bytes;  // history, then the bytes to code
+    std::size_t history = 0;
+};
+
+struct CodedSegment {
+    Status status = Status::ok;
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t bits = 0;
+};
+
+CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
+    CodedSegment coded;
+    VectorSink sink;
+    BitWriter bits(sink);
+    BlockWriter blocks(params, bits);
+    BytesSource source(segment.bytes);
+    LzParser parser(kParse(params.dict_bits), segment.bytes.size());
+    coded.status = parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
+    blocks.flush();
+    coded.bits = bits.bit_count();
+    bits.finish();
+    coded.bytes = std::move(sink.bytes);
+    return coded;
+}
+
+// Cuts the input into segments, each after the window of bytes before it.
+class SegmentReader {
+public:
+    SegmentReader(Source& in, std::size_t window) : in_(in), window_(window) {}
+
+    // The next segment; nothing at the end of the input or on a read error.
+    std::optional<Segment> next() {
+        Segment s{tail_, tail_.size()};
+        const std::size_t full = s.history + kSegment;
+        std::size_t got = s.history;
+        while (got < full) {
+            // Grown as bytes arrive: most inputs are small files.
+            if (got == s.bytes.size()) s.bytes.resize(std::min(full, got + std::max(got, kFirstRead)));
+            const std::ptrdiff_t n = in_.read(s.bytes.data() + got, s.bytes.size() - got);
+            if (n < 0) failed_ = true;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (failed_ || got == s.history) return std::nullopt;
+        s.bytes.resize(got);
+        const std::size_t keep = std::min(window_, got);
+        tail_.assign(s.bytes.end() - static_cast<std::ptrdiff_t>(keep), s.bytes.end());
+        return s;
     }
+    bool failed() const { return failed_; }
 
-    void write_small_lengths(const std::uint8_t* len, int count, int count_bits, int skip_after) {
-        int n = count;
-        while (n > 0 && len[n - 1] == 0) --n;
-        bits_.put(count_bits, static_cast<std::uint32_t>(n));
-        int i = 0;
-        while (i < n) {
-            int k = len[i++];
-            if (k <= 6) {
-                bits_.put(3, static_cast<std::uint32_t>(k));
-            } else {
-                bits_.put(k - 3, (1u << (k - 3)) - 2);
-            }
-            if (i == skip_after) {
-                while (i < 6 && len[i] == 0) ++i;
-                bits_.put(2, static_cast<std::uint32_t>(i - 3));
-            }
-        }
-    }
-
-    // The code lengths as a stream over the 19-symbol length alphabet: 0 one zero,
-    // 1 + 4 bits 3..18 zeros, 2 + 9 bits 20.. zeros, k + 2 a length of k.
-    template <class Emit>
-    static void walk_code_lengths(const std::uint8_t* len, int n, Emit emit) {
-        for (int i = 0; i < n;) {
-            if (len[i] != 0) {
-                emit(len[i] + 2, 0, 0);
-                ++i;
-                continue;
-            }
-            int run = 1;
-            while (i + run < n && len[i + run] == 0) ++run;
-            i += run;
-            if (run <= 2) {
-                for (int r = 0; r < run; ++r) emit(0, 0, 0);
-            } else if (run <= 18) {
-                emit(1, 4, run - 3);
-            } else if (run == 19) {
-                emit(0, 0, 0);
-                emit(1, 4, 15);
-            } else {
-                emit(2, kCodeCountBits, run - 20);
-            }
-        }
-    }
-
-    void flush() {
-        std::array<std::uint32_t, kCodeCount> cfreq{};
-        std::array<std::uint32_t, 17> pfreq{};
-        for (std::size_t i = 0; i < codes_.size(); ++i) {
-            ++cfreq[codes_[i]];
-            if (codes_[i] >= kLiteralCodes) ++pfreq[static_cast<std::size_t>(bit_length(dists_[i]))];
-        }
-        std::array<std::uint8_t, kCodeCount> clen{};
-        std::array<std::uint16_t, kCodeCount> ccode{};
-        std::array<std::uint8_t, 17> plen{};
-        std::array<std::uint16_t, 17> pcode{};
-        int cused = build_lengths(cfreq.data(), kCodeCount, kMaxCodeBits, clen.data());
-        int pused = build_lengths(pfreq.data(), params_.offset_codes, kMaxCodeBits, plen.data());
-        assign_codes(clen.data(), kCodeCount, ccode.data());
-        assign_codes(plen.data(), params_.offset_codes, pcode.data());
-
-        bits_.put(16, static_cast<std::uint32_t>(codes_.size()));
-        if (cused > 1) {
-            int n = kCodeCount;
-            while (n > 0 && clen[static_cast<std::size_t>(n - 1)] == 0) --n;
-            std::array<std::uint32_t, kLengthCodes> tfreq{};
-            walk_code_lengths(clen.data(), n, [&](int sym, int, int) { ++tfreq[static_cast<std::size_t>(sym)]; });
-            std::array<std::uint8_t, kLengthCodes> tlen{};
-            std::array<std::uint16_t, kLengthCodes> tcode{};
-            int tused = build_lengths(tfreq.data(), kLengthCodes, kMaxCodeBits, tlen.data());
-            assign_codes(tlen.data(), kLengthCodes, tcode.data());
-            if (tused > 1) {
-                write_small_lengths(tlen.data(), kLengthCodes, kLengthCountBits, 3);
-            } else {
-                bits_.put(kLengthCountBits, 0);
-                bits_.put(kLengthCountBits, static_cast<std::uint32_t>(only(tfreq.data(), kLengthCodes)));
-            }
-            bits_.put(kCodeCountBits, static_cast<std::uint32_t>(n));
-            walk_code_lengths(clen.data(), n, [&](int sym, int extra_bits, int extra) {
-                bits_.put(tlen[static_cast<std::size_t>(sym)], tcode[static_cast<std::size_t>(sym)]);
-                bits_.put(extra_bits, static_cast<std::uint32_t>(extra));
-            });
-        } else {
-            bits_.put(kLengthCountBits, 0);
-            bits_.put(kLengthCountBits, 0);
-            bits_.put(kCodeCountBits, 0);
-            bits_.put(kCodeCountBits, static_cast<std::uint32_t>(only(cfreq.data(), kCodeCount)));
-        }
-        if (pused > 1) {
-            write_small_lengths(plen.data(), params_.offset_codes, params_.offset_bits, -1);
-        } else {
-            bits_.put(params_.offset_bits, 0);
-            bits_.put(params_.offset_bits,
-                      static_cast<std::uint32_t>(pused == 1 ? only(pfreq.data(), params_.offset_codes) : 0));
-        }
-        for (std::size_t i = 0; i < codes_.size(); ++i) {
-            std::uint16_t c = codes_[i];
-            bits_.put(clen[c], ccode[c]);
-            if (c < kLiteralCodes) continue;
-            std::uint32_t d = dists_[i];
-            int p = bit_length(d);
-            bits_.put(plen[static_cast<std::size_t>(p)], pcode[static_cast<std::size_t>(p)]);
-            if (p > 1) bits_.put(p - 1, d & ((1u << (p - 1)) - 1));
-        }
-        codes_.clear();
-        dists_.clear();
-        if (bits_.written() > limit_) over_ = true;
-    }
-
-    static int only(const std::uint32_t* freq, int count) {
-        for (int i = 0; i < count; ++i) {
-            if (freq[i] != 0) return i;
-        }
-        return 0;
-    }
-
-    StaticParams params_;
-    BitWriter bits_;
-    std::uint64_t limit_;
-    bool over_ = false;
-    std::vector<std::uint16_t> codes_;
-    std::vector<std::uint32_t> dists_;
+private:
+    Source& in_;
+    std::size_t window_;
+    std::vector<std::uint8_t> tail_;
+    bool failed_ = false;
 };
 
 class StaticEncoder final : public Encoder {
@@ -184,12 +120,37 @@ public:
     explicit StaticEncoder(const StaticParams& p) : params_(p) {}
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
-        LzParser parser(kParse(params_.dict_bits));
-        BlockWriter writer(params_, out, limit);
-        Status s = parser.run(in, writer);
-        if (s == Status::write_failed && writer.over_limit()) return Status::expanded;
-        if (s != Status::ok) return s;
-        return writer.finish();
+        BitWriter bits(out);
+        SegmentReader reader(in, std::size_t{1} << params_.dict_bits);
+        const std::size_t lanes = std::max(1u, std::thread::hardware_concurrency());
+        std::deque<std::future<CodedSegment>> running;
+        auto take = [&](const CodedSegment& coded) {
+            if (coded.status != Status::ok) return coded.status;
+            bits.append(coded.bytes.data(), coded.bits);
+            if (bits.failed()) return Status::write_failed;
+            return bits.written() > limit ? Status::expanded : Status::ok;
+        };
+        std::optional<Segment> current = reader.next();
+        while (current) {
+            std::optional<Segment> following = reader.next();
+            if (reader.failed()) break;
+            if (!following && running.empty()) {
+                // A short input is coded here: a thread would cost more than it saves.
+                const Status s = take(code_segment(params_, *current));
+                if (s != Status::ok) return s;
+                break;
+            }
+            running.push_back(std::async(std::launch::async | std::launch::deferred, code_segment,
+                                         params_, std::move(*current)));
+            current = std::move(following);
+            while (!running.empty() && (running.size() >= lanes || !current)) {
+                const Status s = take(running.front().get());
+                running.pop_front();
+                if (s != Status::ok) return s;
+            }
+        }
+        if (reader.failed()) return Status::read_failed;
+        return bits.finish() ? Status::ok : Status::write_failed;
     }
 
 private:

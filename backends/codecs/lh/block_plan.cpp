@@ -1,0 +1,144 @@
+#include "codecs/lh/block_plan.h"
+
+#include "codecs/lh/huffman_decoder.h"
+#include "codecs/lh/huffman_encoder.h"
+
+namespace quorvex6::codecs::lh {
+
+namespace {
+
+int bit_length(std::uint32_t v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
+
+int only(const std::uint32_t* freq, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (freq[i] != 0) return i;
+    }
+    return 0;
+}
+
+struct BitCounter {
+    std::uint64_t bits = 0;
+    void put(int n, std::uint32_t) { bits += static_cast<std::uint64_t>(n); }
+};
+
+// The code lengths as a stream over the 19-symbol length alphabet: 0 one zero,
+// 1 + 4 bits 3..18 zeros, 2 + 9 bits 20.. zeros, k + 2 a length of k.
+template <class Emit>
+void walk_code_lengths(const std::uint8_t* len, int n, Emit emit) {
+    for (int i = 0; i < n;) {
+        if (len[i] != 0) {
+            emit(len[i] + 2, 0, 0);
+            ++i;
+            continue;
+        }
+        int run = 1;
+        while (i + run < n && len[i + run] == 0) ++run;
+        i += run;
+        if (run <= 2) {
+            for (int r = 0; r < run; ++r) emit(0, 0, 0);
+        } else if (run <= 18) {
+            emit(1, 4, run - 3);
+        } else if (run == 19) {
+            emit(0, 0, 0);
+            emit(1, 4, 15);
+        } else {
+            emit(2, kCodeCountBits, run - 20);
+        }
+    }
+}
+
+}  // namespace
+
+BlockPlan::BlockPlan(const StaticParams& params, const ParsedSymbol* symbols, std::size_t count)
+    : params_(params), symbols_(symbols), count_(count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        ++cfreq_[symbols[i].code];
+        if (symbols[i].code >= kLiteralCodes) ++pfreq_[static_cast<std::size_t>(bit_length(symbols[i].dist))];
+    }
+    cused_ = build_lengths(cfreq_.data(), kCodeCount, kMaxCodeBits, clen_.data());
+    pused_ = build_lengths(pfreq_.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
+    assign_codes(clen_.data(), kCodeCount, ccode_.data());
+    assign_codes(plen_.data(), params_.offset_codes, pcode_.data());
+    ccount_ = kCodeCount;
+    while (ccount_ > 0 && clen_[static_cast<std::size_t>(ccount_ - 1)] == 0) --ccount_;
+    if (cused_ > 1) {
+        walk_code_lengths(clen_.data(), ccount_,
+                          [&](int sym, int, int) { ++tfreq_[static_cast<std::size_t>(sym)]; });
+        tused_ = build_lengths(tfreq_.data(), kLengthCodes, kMaxCodeBits, tlen_.data());
+        assign_codes(tlen_.data(), kLengthCodes, tcode_.data());
+    }
+    BitCounter header;
+    put_tables(header);
+    bits_ = header.bits;
+    for (int c = 0; c < kCodeCount; ++c) bits_ += std::uint64_t{cfreq_[static_cast<std::size_t>(c)]} * clen_[static_cast<std::size_t>(c)];
+    for (int p = 0; p < params_.offset_codes; ++p) {
+        const std::uint64_t per = plen_[static_cast<std::size_t>(p)] + (p > 1 ? p - 1 : 0);
+        bits_ += pfreq_[static_cast<std::size_t>(p)] * per;
+    }
+}
+
+template <class Bits>
+void BlockPlan::put_small_lengths(Bits& out, const std::uint8_t* len, int count, int count_bits,
+                                  int skip_after) const {
+    int n = count;
+    while (n > 0 && len[n - 1] == 0) --n;
+    out.put(count_bits, static_cast<std::uint32_t>(n));
+    int i = 0;
+    while (i < n) {
+        int k = len[i++];
+        if (k <= 6) {
+            out.put(3, static_cast<std::uint32_t>(k));
+        } else {
+            out.put(k - 3, (1u << (k - 3)) - 2);
+        }
+        if (i == skip_after) {
+            while (i < 6 && len[i] == 0) ++i;
+            out.put(2, static_cast<std::uint32_t>(i - 3));
+        }
+    }
+}
+
+template <class Bits>
+void BlockPlan::put_tables(Bits& out) const {
+    out.put(16, static_cast<std::uint32_t>(count_));
+    if (cused_ > 1) {
+        if (tused_ > 1) {
+            put_small_lengths(out, tlen_.data(), kLengthCodes, kLengthCountBits, 3);
+        } else {
+            out.put(kLengthCountBits, 0);
+            out.put(kLengthCountBits, static_cast<std::uint32_t>(only(tfreq_.data(), kLengthCodes)));
+        }
+        out.put(kCodeCountBits, static_cast<std::uint32_t>(ccount_));
+        walk_code_lengths(clen_.data(), ccount_, [&](int sym, int extra_bits, int extra) {
+            out.put(tlen_[static_cast<std::size_t>(sym)], tcode_[static_cast<std::size_t>(sym)]);
+            out.put(extra_bits, static_cast<std::uint32_t>(extra));
+        });
+    } else {
+        out.put(kLengthCountBits, 0);
+        out.put(kLengthCountBits, 0);
+        out.put(kCodeCountBits, 0);
+        out.put(kCodeCountBits, static_cast<std::uint32_t>(only(cfreq_.data(), kCodeCount)));
+    }
+    if (pused_ > 1) {
+        put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1);
+    } else {
+        out.put(params_.offset_bits, 0);
+        out.put(params_.offset_bits,
+                static_cast<std::uint32_t>(pused_ == 1 ? only(pfreq_.data(), params_.offset_codes) : 0));
+    }
+}
+
+void BlockPlan::write(BitWriter& out) const {
+    put_tables(out);
+    for (std::size_t i = 0; i < count_; ++i) {
+        const std::uint16_t c = symbols_[i].code;
+        out.put(clen_[c], ccode_[c]);
+        if (c < kLiteralCodes) continue;
+        const std::uint32_t d = symbols_[i].dist;
+        const int p = bit_length(d);
+        out.put(plen_[static_cast<std::size_t>(p)], pcode_[static_cast<std::size_t>(p)]);
+        if (p > 1) out.put(p - 1, d & ((1u << (p - 1)) - 1));
+    }
+}
+
+}  // namespace quorvex6::codecs::lh

@@ -1,0 +1,44 @@
+// Collects the LZ parse of lh5..lh7 and writes it as blocks, each with the Huffman codes that
+// are optimal for its own symbols; where the statistics change, a run of symbols is cut into
+// halves, quarters and so on whenever the extra tables cost less than they save.
+#ifndef QV_CODECS_LH_BLOCK_WRITER_H
+#define QV_CODECS_LH_BLOCK_WRITER_H
+
+#include "codecs/lh/bit_writer.h"
+#include "codecs/lh/block_plan.h"
+#include "codecs/lh/methods.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvex6::codecs::lh {
+
+class BlockWriter {
+public:
+    BlockWriter(const StaticParams& params, BitWriter& out);
+
+    void literal(std::uint8_t b) { push({b, 0}); }
+    void match(int length, std::int32_t distance) {
+        push({static_cast<std::uint16_t>(kLiteralCodes + length - kMinMatch),
+              static_cast<std::uint32_t>(distance - 1)});
+    }
+    bool failed() const { return out_.failed(); }
+    // Writes what is still collected.
+    void flush();
+
+private:
+    void push(ParsedSymbol s) {
+        symbols_.push_back(s);
+        if (symbols_.size() == symbols_.capacity()) flush();
+    }
+    std::uint64_t plan(std::size_t begin, std::size_t end);
+
+    StaticParams params_;
+    BitWriter& out_;
+    std::vector<ParsedSymbol> symbols_;
+    std::vector<std::size_t> ends_;
+};
+
+}  // namespace quorvex6::codecs::lh
+
+#endif
