@@ -1,7 +1,5 @@
-// Writes a TAR archive (pax where ustar cannot hold a name, ustar elsewhere) through
-// libarchive, compressed as the archive's name says, into a new file renamed over the old
-// one when complete. gzip goes through our two-thread codec; bzip2, xz and zstd through
-// libarchive's filters.
+// Writes a TAR archive (pax where ustar cannot hold an entry, ustar elsewhere), compressed as
+// the archive's name says, into a new file renamed over the old one when complete.
 #pragma once
 #include <string>
 #include <vector>

@@ -1,0 +1,123 @@
+#include "formats/tar/tar_header.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace quorvex6::backend::tar {
+
+namespace {
+
+constexpr uint64_t kMaxOctal11 = 077777777777;  // what 11 octal digits hold (8 GiB - 1)
+
+// Offsets and lengths of the ustar fields.
+struct Field {
+    size_t offset, length;
+};
+constexpr Field kName{0, 100}, kMode{100, 8}, kUid{108, 8}, kGid{116, 8}, kSize{124, 12},
+    kMtime{136, 12}, kChecksum{148, 8}, kType{156, 1}, kLink{157, 100}, kMagic{257, 6},
+    kVersion{263, 2}, kDevMajor{329, 8}, kDevMinor{337, 8}, kPrefix{345, 155};
+
+// `digits` octal digits, then the field's terminator (space, or NUL and space).
+void PutOctal(uint8_t* block, Field f, uint64_t value, size_t digits) {
+    for (size_t i = digits; i-- > 0; value >>= 3) block[f.offset + i] = static_cast<uint8_t>('0' + (value & 7));
+    for (size_t i = digits; i < f.length; ++i) block[f.offset + i] = i == digits ? ' ' : 0;
+}
+
+void PutText(uint8_t* block, Field f, std::string_view text) {
+    std::memcpy(block + f.offset, text.data(), std::min(text.size(), f.length));
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Where the name splits into ustar's prefix and name fields; npos when it cannot.
+size_t UstarSplit(std::string_view name) {
+    if (name.size() <= kName.length) return 0;
+    size_t from = name.size() - kName.length - 1;  // the name part may hold at most 100 bytes
+    for (size_t slash = name.find('/', from); slash != std::string_view::npos; slash = name.find('/', slash + 1)) {
+        if (slash > kPrefix.length) break;
+        if (slash + 1 < name.size()) return slash + 1;
+    }
+    return std::string_view::npos;
+}
+
+// "LEN key=value\n", where LEN counts the whole record including itself.
+void AddRecord(std::string& records, std::string_view key, std::string_view value) {
+    size_t body = key.size() + value.size() + 3;  // ' ', '=', '\n'
+    size_t length = body + std::to_string(body).size();
+    if (std::to_string(length).size() != std::to_string(body).size()) ++length;
+    records += std::to_string(length) + " " + std::string(key) + "=" + std::string(value) + "\n";
+}
+
+void FinishBlock(uint8_t* block) {
+    std::memset(block + kChecksum.offset, ' ', kChecksum.length);
+    uint32_t sum = 0;
+    for (size_t i = 0; i < kBlock; ++i) sum += block[i];
+    PutOctal(block, kChecksum, sum, 6);
+    block[kChecksum.offset + 6] = 0;  // "dddddd\0 ", as most writers have it
+    block[kChecksum.offset + 7] = ' ';
+}
+
+uint8_t* NewBlock(std::vector<uint8_t>& out) {
+    out.resize(out.size() + kBlock, 0);
+    return out.data() + out.size() - kBlock;
+}
+
+void FillCommon(uint8_t* block, uint32_t mode, uint64_t size, int64_t mtime, char type) {
+    PutOctal(block, kMode, mode & 07777, 6);
+    block[kMode.offset + 7] = 0;
+    PutOctal(block, kUid, 0, 6);
+    block[kUid.offset + 7] = 0;
+    PutOctal(block, kGid, 0, 6);
+    block[kGid.offset + 7] = 0;
+    PutOctal(block, kSize, size, 11);
+    PutOctal(block, kMtime, static_cast<uint64_t>(std::clamp<int64_t>(mtime, 0, kMaxOctal11)), 11);
+    block[kType.offset] = static_cast<uint8_t>(type);
+    PutText(block, kMagic, std::string_view("ustar\0", 6));
+    PutText(block, kVersion, "00");
+    PutOctal(block, kDevMajor, 0, 6);
+    block[kDevMajor.offset + 7] = 0;
+    PutOctal(block, kDevMinor, 0, 6);
+    block[kDevMinor.offset + 7] = 0;
+}
+
+}  // namespace
+
+void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
+    std::string records;
+    size_t split = IsAscii(f.name) ? UstarSplit(f.name) : std::string_view::npos;
+    if (split == std::string_view::npos) AddRecord(records, "path", f.name);
+    if (f.link.size() > kLink.length || !IsAscii(f.link)) AddRecord(records, "linkpath", f.link);
+    if (f.size > kMaxOctal11) AddRecord(records, "size", std::to_string(f.size));
+    if (f.mtime < 0 || static_cast<uint64_t>(f.mtime) > kMaxOctal11) AddRecord(records, "mtime", std::to_string(f.mtime));
+    std::string_view name = f.name;
+    if (!records.empty()) {
+        // The extended header's own name only matters to readers that do not know pax.
+        std::string_view base = name.substr(0, name.size() - (name.ends_with('/') ? 1 : 0));
+        base = base.substr(base.rfind('/') == std::string_view::npos ? 0 : base.rfind('/') + 1);
+        std::string pax_name = "PaxHeader/" + std::string(base.substr(0, kName.length - 10));
+        uint8_t* block = NewBlock(out);
+        PutText(block, kName, pax_name);
+        FillCommon(block, f.mode, records.size(), f.mtime, 'x');
+        FinishBlock(block);
+        size_t at = out.size();
+        out.resize(at + records.size() + PaddingAfter(records.size()), 0);
+        std::memcpy(out.data() + at, records.data(), records.size());
+        split = 0;
+        name = name.substr(0, std::min(name.size(), kName.length));
+    }
+    uint8_t* block = NewBlock(out);
+    if (split > 0) {
+        PutText(block, kPrefix, name.substr(0, split - 1));
+        PutText(block, kName, name.substr(split));
+    } else {
+        PutText(block, kName, name);
+    }
+    FillCommon(block, f.mode, f.size > kMaxOctal11 ? 0 : f.size, f.mtime, static_cast<char>(f.type));
+    PutText(block, kLink, f.link);
+    FinishBlock(block);
+}
+
+}  // namespace quorvex6::backend::tar

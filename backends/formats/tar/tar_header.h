@@ -1,0 +1,30 @@
+// The header blocks in front of one entry of a TAR archive we write: ustar where its fields hold
+// the entry, with a pax extended header in front where they cannot (long or non-ASCII names and
+// link targets, sizes and times out of the octal fields' range).
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace quorvex6::backend::tar {
+
+inline constexpr size_t kBlock = 512;
+
+enum class HeaderType : char { kFile = '0', kSymlink = '2', kFolder = '5' };
+
+struct HeaderFields {
+    std::string_view name;  // folders end in '/'
+    HeaderType type = HeaderType::kFile;
+    uint32_t mode = 0;  // permission bits
+    uint64_t size = 0;  // files only
+    int64_t mtime = 0;
+    std::string_view link;  // symlinks
+};
+
+// Appends the header blocks (a whole number of kBlock bytes) to `out`.
+void AppendHeader(const HeaderFields& fields, std::vector<uint8_t>& out);
+
+// Bytes of padding after `size` bytes of data, to the next block.
+inline size_t PaddingAfter(uint64_t size) { return static_cast<size_t>((kBlock - size % kBlock) % kBlock); }
+
+}  // namespace quorvex6::backend::tar
