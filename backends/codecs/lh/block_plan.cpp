@@ -49,31 +49,40 @@ void walk_code_lengths(const std::uint8_t* len, int n, Emit emit) {
 
 }  // namespace
 
-BlockPlan::BlockPlan(const StaticParams& params, const ParsedSymbol* symbols, std::size_t count)
-    : params_(params), symbols_(symbols), count_(count) {
+SymbolCounts::SymbolCounts(const ParsedSymbol* symbols, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        ++cfreq_[symbols[i].code];
-        if (symbols[i].code >= kLiteralCodes) ++pfreq_[static_cast<std::size_t>(bit_length(symbols[i].dist))];
+        ++codes[symbols[i].code];
+        if (symbols[i].code >= kLiteralCodes) ++offsets[static_cast<std::size_t>(bit_length(symbols[i].dist))];
     }
-    cused_ = build_lengths(cfreq_.data(), kCodeCount, kMaxCodeBits, clen_.data());
-    pused_ = build_lengths(pfreq_.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
-    assign_codes(clen_.data(), kCodeCount, ccode_.data());
-    assign_codes(plen_.data(), params_.offset_codes, pcode_.data());
+}
+
+SymbolCounts SymbolCounts::minus(const SymbolCounts& part) const {
+    SymbolCounts rest;
+    for (std::size_t i = 0; i < codes.size(); ++i) rest.codes[i] = codes[i] - part.codes[i];
+    for (std::size_t i = 0; i < offsets.size(); ++i) rest.offsets[i] = offsets[i] - part.offsets[i];
+    return rest;
+}
+
+// Lengths and the exact size; the codes themselves are made only for the blocks written.
+BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
+                     const ParsedSymbol* symbols, std::size_t count)
+    : params_(params), symbols_(symbols), count_(count), counts_(counts) {
+    cused_ = build_lengths(counts.codes.data(), kCodeCount, kMaxCodeBits, clen_.data());
+    pused_ = build_lengths(counts.offsets.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
     ccount_ = kCodeCount;
     while (ccount_ > 0 && clen_[static_cast<std::size_t>(ccount_ - 1)] == 0) --ccount_;
     if (cused_ > 1) {
         walk_code_lengths(clen_.data(), ccount_,
                           [&](int sym, int, int) { ++tfreq_[static_cast<std::size_t>(sym)]; });
         tused_ = build_lengths(tfreq_.data(), kLengthCodes, kMaxCodeBits, tlen_.data());
-        assign_codes(tlen_.data(), kLengthCodes, tcode_.data());
     }
     BitCounter header;
-    put_tables(header);
+    put_tables(header, nullptr);
     bits_ = header.bits;
-    for (int c = 0; c < kCodeCount; ++c) bits_ += std::uint64_t{cfreq_[static_cast<std::size_t>(c)]} * clen_[static_cast<std::size_t>(c)];
+    for (std::size_t c = 0; c < clen_.size(); ++c) bits_ += std::uint64_t{counts.codes[c]} * clen_[c];
     for (int p = 0; p < params_.offset_codes; ++p) {
         const std::uint64_t per = plen_[static_cast<std::size_t>(p)] + (p > 1 ? p - 1 : 0);
-        bits_ += pfreq_[static_cast<std::size_t>(p)] * per;
+        bits_ += counts.offsets[static_cast<std::size_t>(p)] * per;
     }
 }
 
@@ -99,7 +108,7 @@ void BlockPlan::put_small_lengths(Bits& out, const std::uint8_t* len, int count,
 }
 
 template <class Bits>
-void BlockPlan::put_tables(Bits& out) const {
+void BlockPlan::put_tables(Bits& out, const std::uint16_t* tcode) const {
     out.put(16, static_cast<std::uint32_t>(count_));
     if (cused_ > 1) {
         if (tused_ > 1) {
@@ -110,33 +119,40 @@ void BlockPlan::put_tables(Bits& out) const {
         }
         out.put(kCodeCountBits, static_cast<std::uint32_t>(ccount_));
         walk_code_lengths(clen_.data(), ccount_, [&](int sym, int extra_bits, int extra) {
-            out.put(tlen_[static_cast<std::size_t>(sym)], tcode_[static_cast<std::size_t>(sym)]);
+            const auto s = static_cast<std::size_t>(sym);
+            out.put(tlen_[s], tcode == nullptr ? 0 : tcode[s]);
             out.put(extra_bits, static_cast<std::uint32_t>(extra));
         });
     } else {
         out.put(kLengthCountBits, 0);
         out.put(kLengthCountBits, 0);
         out.put(kCodeCountBits, 0);
-        out.put(kCodeCountBits, static_cast<std::uint32_t>(only(cfreq_.data(), kCodeCount)));
+        out.put(kCodeCountBits, static_cast<std::uint32_t>(only(counts_.codes.data(), kCodeCount)));
     }
     if (pused_ > 1) {
         put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1);
     } else {
         out.put(params_.offset_bits, 0);
         out.put(params_.offset_bits,
-                static_cast<std::uint32_t>(pused_ == 1 ? only(pfreq_.data(), params_.offset_codes) : 0));
+                static_cast<std::uint32_t>(pused_ == 1 ? only(counts_.offsets.data(), params_.offset_codes) : 0));
     }
 }
 
 void BlockPlan::write(BitWriter& out) const {
-    put_tables(out);
+    std::array<std::uint16_t, kCodeCount> ccode{};
+    std::array<std::uint16_t, 17> pcode{};
+    std::array<std::uint16_t, kLengthCodes> tcode{};
+    assign_codes(clen_.data(), kCodeCount, ccode.data());
+    assign_codes(plen_.data(), params_.offset_codes, pcode.data());
+    assign_codes(tlen_.data(), kLengthCodes, tcode.data());
+    put_tables(out, tcode.data());
     for (std::size_t i = 0; i < count_; ++i) {
         const std::uint16_t c = symbols_[i].code;
-        out.put(clen_[c], ccode_[c]);
+        out.put(clen_[c], ccode[c]);
         if (c < kLiteralCodes) continue;
         const std::uint32_t d = symbols_[i].dist;
         const int p = bit_length(d);
-        out.put(plen_[static_cast<std::size_t>(p)], pcode_[static_cast<std::size_t>(p)]);
+        out.put(plen_[static_cast<std::size_t>(p)], pcode[static_cast<std::size_t>(p)]);
         if (p > 1) out.put(p - 1, d & ((1u << (p - 1)) - 1));
     }
 }

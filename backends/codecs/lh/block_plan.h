@@ -19,16 +19,30 @@ struct ParsedSymbol {
     std::uint32_t dist;
 };
 
+// How often each code and each offset class occurs in a run of symbols.
+struct SymbolCounts {
+    std::array<std::uint32_t, kCodeCount> codes{};
+    std::array<std::uint32_t, 17> offsets{};
+
+    SymbolCounts(const ParsedSymbol* symbols, std::size_t count);
+    // The counts of a run less those of its first part: the counts of the rest.
+    SymbolCounts minus(const SymbolCounts& part) const;
+
+private:
+    SymbolCounts() = default;
+};
+
 class BlockPlan {
 public:
-    BlockPlan(const StaticParams& params, const ParsedSymbol* symbols, std::size_t count);
+    BlockPlan(const StaticParams& params, const SymbolCounts& counts, const ParsedSymbol* symbols,
+              std::size_t count);
 
     std::uint64_t bits() const { return bits_; }
     void write(BitWriter& out) const;
 
 private:
     template <class Bits>
-    void put_tables(Bits& out) const;
+    void put_tables(Bits& out, const std::uint16_t* tcode) const;
     template <class Bits>
     void put_small_lengths(Bits& out, const std::uint8_t* len, int count, int count_bits,
                            int skip_after) const;
@@ -36,15 +50,11 @@ private:
     StaticParams params_;
     const ParsedSymbol* symbols_;
     std::size_t count_;
-    std::array<std::uint32_t, kCodeCount> cfreq_{};
-    std::array<std::uint32_t, 17> pfreq_{};
+    const SymbolCounts& counts_;
     std::array<std::uint32_t, kLengthCodes> tfreq_{};
     std::array<std::uint8_t, kCodeCount> clen_{};
-    std::array<std::uint16_t, kCodeCount> ccode_{};
     std::array<std::uint8_t, 17> plen_{};
-    std::array<std::uint16_t, 17> pcode_{};
     std::array<std::uint8_t, kLengthCodes> tlen_{};
-    std::array<std::uint16_t, kLengthCodes> tcode_{};
     int cused_ = 0;
     int pused_ = 0;
     int tused_ = 0;

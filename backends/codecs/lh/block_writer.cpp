@@ -13,27 +13,34 @@ BlockWriter::BlockWriter(const StaticParams& params, BitWriter& out) : params_(p
     symbols_.reserve(kCollected);
 }
 
-// Cheapest cut of [begin, end) into halves, quarters and so on; appends the block ends.
-std::uint64_t BlockWriter::plan(std::size_t begin, std::size_t end) {
-    const std::uint64_t whole = BlockPlan(params_, symbols_.data() + begin, end - begin).bits();
-    const std::size_t mark = ends_.size();
+// Cuts [begin, end) in halves while two blocks cost less than one, and so on down each half;
+// appends the block ends. `bits` is what [begin, end) costs as one block.
+void BlockWriter::plan(std::size_t begin, std::size_t end, const SymbolCounts& counts,
+                       std::uint64_t bits) {
     if (end - begin >= 2 * kSmallestBlock) {
         const std::size_t mid = begin + (end - begin) / 2;
-        const std::uint64_t halves = plan(begin, mid) + plan(mid, end);
-        if (halves < whole) return halves;
-        ends_.resize(mark);
+        const SymbolCounts first(symbols_.data() + begin, mid - begin);
+        const SymbolCounts second = counts.minus(first);
+        const std::uint64_t first_bits = BlockPlan(params_, first, nullptr, mid - begin).bits();
+        const std::uint64_t second_bits = BlockPlan(params_, second, nullptr, end - mid).bits();
+        if (first_bits + second_bits < bits) {
+            plan(begin, mid, first, first_bits);
+            plan(mid, end, second, second_bits);
+            return;
+        }
     }
     ends_.push_back(end);
-    return whole;
 }
 
 void BlockWriter::flush() {
     if (symbols_.empty()) return;
     ends_.clear();
-    plan(0, symbols_.size());
+    const SymbolCounts all(symbols_.data(), symbols_.size());
+    plan(0, symbols_.size(), all, BlockPlan(params_, all, nullptr, symbols_.size()).bits());
     std::size_t begin = 0;
     for (std::size_t end : ends_) {
-        BlockPlan(params_, symbols_.data() + begin, end - begin).write(out_);
+        const ParsedSymbol* run = symbols_.data() + begin;
+        BlockPlan(params_, SymbolCounts(run, end - begin), run, end - begin).write(out_);
         begin = end;
     }
     symbols_.clear();

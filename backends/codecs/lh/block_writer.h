@@ -31,7 +31,7 @@ private:
         symbols_.push_back(s);
         if (symbols_.size() == symbols_.capacity()) flush();
     }
-    std::uint64_t plan(std::size_t begin, std::size_t end);
+    void plan(std::size_t begin, std::size_t end, const SymbolCounts& counts, std::uint64_t bits);
 
     StaticParams params_;
     BitWriter& out_;

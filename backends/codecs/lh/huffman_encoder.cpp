@@ -20,10 +20,12 @@ void huffman_depths(const std::vector<int>& symbols, const std::uint32_t* freq,
     std::vector<Node> nodes;
     nodes.reserve(symbols.size() * 2);
     for (int s : symbols) nodes.push_back({freq[s], -1, -1});
+    // Sorting plain keys (weight above index) is several times faster than an indirect order.
+    std::vector<std::uint64_t> keys(symbols.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = nodes[i].weight << 16 | i;
+    std::sort(keys.begin(), keys.end());
     std::vector<int> order(symbols.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-    std::sort(order.begin(), order.end(),
-              [&](int a, int b) { return nodes[a].weight < nodes[b].weight; });
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(keys[i] & 0xffff);
     // Two-queue merge: leaves in weight order, internal nodes arise in weight order.
     std::size_t leaf = 0;
     std::size_t inner = nodes.size();

@@ -78,16 +78,21 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
     int found = 0;
     const std::uint32_t first = load(pos);
-    std::int32_t cur = head_[hash4(first)];
+    std::int32_t cur = limit > kMinMatch ? head_[hash4(first)] : kNil;
+    // A candidate must agree on its first four bytes (the chains' key) and on the four ending
+    // one past the best length so far: one compare each rejects most of them.
+    std::int32_t tail_at = std::max(best - 3, 0);
+    std::uint32_t tail = load(pos + tail_at);
     while (cur >= 0 && pos - cur < window_ && chain-- > 0) {
-        const std::uint8_t* there = base + cur;
-        if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
-            int len = common_prefix(here, there, limit);
+        if (load(cur + tail_at) == tail && load(cur) == first) {
+            const int len = common_prefix(here, base + cur, limit);
             if (len > best) {
                 best = len;
                 found = len;
                 dist = pos - cur;
                 if (len >= p_.nice_length || len >= limit) break;
+                tail_at = best - 3;
+                tail = load(pos + tail_at);
             }
         }
         cur = prev_[static_cast<std::size_t>(cur & slot_mask_)];

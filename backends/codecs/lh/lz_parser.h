@@ -45,6 +45,11 @@ private:
     // Length-3 matches are looked for this near at most; the near chains keep this much.
     static constexpr std::int32_t kNearMask = 1023;
     static constexpr int kNearChain = 16;
+    // Where searches keep failing (packed or random data) they are spread out, one more byte
+    // apart for every 128 failures, up to 32 bytes; every position still enters the chains, so
+    // a repeat of such data is found a few bytes into it.
+    static constexpr int kBarrenShift = 7;
+    static constexpr int kMaxStride = 32;
 
     std::uint32_t load(std::int32_t pos) const {
         std::uint32_t v;
@@ -88,6 +93,8 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     int prev_len = 0;
     std::int32_t prev_dist = 0;
     bool pending = false;
+    int barren = 0;  // searches in a row that found nothing
+    int skip = 0;    // positions left before the next search
     if (!fill(in)) return Status::read_failed;
     for (history = std::min(history, end_); pos_ < history; ++pos_) {
         if (end_ - pos_ >= kMinMatch) insert(pos_);
@@ -100,9 +107,13 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
         int len = 0;
         std::int32_t dist = 0;
         if (avail >= kMinMatch) {
-            if (prev_len < p_.lazy_length) {
+            if (skip > 0) {
+                --skip;
+            } else if (prev_len < p_.lazy_length) {
                 len = longest(pos_, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
                 if (len == kMinMatch && dist > p_.far_three) len = 0;
+                barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
+                skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
             }
             insert(pos_);
         }

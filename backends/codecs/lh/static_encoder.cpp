@@ -29,7 +29,7 @@ constexpr std::size_t kFirstRead = std::size_t{1} << 14;
 // at a fraction of its time: deep chains, always one step of lazy evaluation, and no length-3
 // match beyond 1 KiB (its offset bits cost more than three literals).
 constexpr ParseParams kParse(int dict_bits) {
-    return {dict_bits, kMaxMatch, 256, kMaxMatch, kMaxMatch, 32, 1024};
+    return {dict_bits, kMaxMatch, 128, kMaxMatch, kMaxMatch, 32, 1024};
 }
 
 class VectorSink final : public Sink {
