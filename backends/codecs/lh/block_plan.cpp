@@ -3,6 +3,9 @@
 #include "codecs/lh/huffman_decoder.h"
 #include "codecs/lh/huffman_encoder.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace quorvex6::codecs::lh {
 
 namespace {
@@ -21,29 +24,45 @@ struct BitCounter {
     void put(int n, std::uint32_t) { bits += static_cast<std::uint64_t>(n); }
 };
 
-// The code lengths as a stream over the 19-symbol length alphabet: 0 one zero,
-// 1 + 4 bits 3..18 zeros, 2 + 9 bits 20.. zeros, k + 2 a length of k.
-template <class Emit>
-void walk_code_lengths(const std::uint8_t* len, int n, Emit emit) {
+// Zero runs in the code-length stream are cut into the pieces that cost least at the given
+// prices of the length alphabet: 0 is one zero, 1 + 4 bits 3..18 zeros, 2 + 9 bits 20..531.
+void cut_zero_run(int run, const std::array<int, kLengthCodes>& price, LengthSteps& steps) {
+    int best = INT32_MAX, zeros = run, threes = 0, twenties = 0;
+    for (int n2 = 0; n2 <= 1; ++n2) {
+        for (int n1 = 0; 3 * n1 + 20 * n2 <= run; ++n1) {
+            const int n0 = std::max(0, run - 18 * n1 - 531 * n2);
+            const int cost = n0 * price[0] + n1 * (price[1] + 4) + n2 * (price[2] + kCodeCountBits);
+            if (cost < best) best = cost, zeros = n0, threes = n1, twenties = n2;
+        }
+    }
+    for (int k = 0; k < zeros; ++k) steps.push({0, 0, 0});
+    int covered = run - zeros;
+    if (twenties > 0) {
+        const int piece = std::min(531, covered - 3 * threes);
+        steps.push({2, kCodeCountBits, static_cast<std::uint16_t>(piece - 20)});
+        covered -= piece;
+    }
+    for (int k = threes; k > 0; --k) {
+        const int piece = std::min(18, covered - 3 * (k - 1));
+        steps.push({1, 4, static_cast<std::uint16_t>(piece - 3)});
+        covered -= piece;
+    }
+}
+
+// The code lengths as a stream over the length alphabet: k + 2 is a length of k.
+void cut_code_lengths(const std::uint8_t* len, int n, const std::array<int, kLengthCodes>& price,
+                      LengthSteps& steps) {
+    steps.count = 0;
     for (int i = 0; i < n;) {
         if (len[i] != 0) {
-            emit(len[i] + 2, 0, 0);
+            steps.push({static_cast<std::uint8_t>(len[i] + 2), 0, 0});
             ++i;
             continue;
         }
         int run = 1;
         while (i + run < n && len[i + run] == 0) ++run;
         i += run;
-        if (run <= 2) {
-            for (int r = 0; r < run; ++r) emit(0, 0, 0);
-        } else if (run <= 18) {
-            emit(1, 4, run - 3);
-        } else if (run == 19) {
-            emit(0, 0, 0);
-            emit(1, 4, 15);
-        } else {
-            emit(2, kCodeCountBits, run - 20);
-        }
+        cut_zero_run(run, price, steps);
     }
 }
 
@@ -72,13 +91,19 @@ BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
     ccount_ = kCodeCount;
     while (ccount_ > 0 && clen_[static_cast<std::size_t>(ccount_ - 1)] == 0) --ccount_;
     if (cused_ > 1) {
-        walk_code_lengths(clen_.data(), ccount_,
-                          [&](int sym, int, int) { ++tfreq_[static_cast<std::size_t>(sym)]; });
-        tused_ = build_lengths(tfreq_.data(), kLengthCodes, kMaxCodeBits, tlen_.data());
+        // Cut with rough prices, then again at the prices that cut gives; keep the cheaper.
+        std::array<int, kLengthCodes> price;
+        price.fill(4);
+        LengthCoding other;
+        for (LengthCoding* coding : {&lengths_, &other}) {
+            cut_code_lengths(clen_.data(), ccount_, price, coding->steps);
+            for (int k = 0; k < coding->steps.count; ++k) ++coding->freq[coding->steps.at[static_cast<std::size_t>(k)].symbol];
+            coding->used = build_lengths(coding->freq.data(), kLengthCodes, kMaxCodeBits, coding->len.data());
+            for (std::size_t s = 0; s < price.size(); ++s) price[s] = coding->used > 1 && coding->len[s] == 0 ? 7 : coding->len[s];
+        }
+        if (table_bits(other) < table_bits(lengths_)) lengths_ = other;
     }
-    BitCounter header;
-    put_tables(header, nullptr);
-    bits_ = header.bits;
+    bits_ = table_bits(lengths_);
     for (std::size_t c = 0; c < clen_.size(); ++c) bits_ += std::uint64_t{counts.codes[c]} * clen_[c];
     for (int p = 0; p < params_.offset_codes; ++p) {
         const std::uint64_t per = plen_[static_cast<std::size_t>(p)] + (p > 1 ? p - 1 : 0);
@@ -107,22 +132,28 @@ void BlockPlan::put_small_lengths(Bits& out, const std::uint8_t* len, int count,
     }
 }
 
+std::uint64_t BlockPlan::table_bits(const LengthCoding& lengths) const {
+    BitCounter counter;
+    put_tables(counter, lengths, nullptr);
+    return counter.bits;
+}
+
 template <class Bits>
-void BlockPlan::put_tables(Bits& out, const std::uint16_t* tcode) const {
+void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::uint16_t* tcode) const {
     out.put(16, static_cast<std::uint32_t>(count_));
     if (cused_ > 1) {
-        if (tused_ > 1) {
-            put_small_lengths(out, tlen_.data(), kLengthCodes, kLengthCountBits, 3);
+        if (lengths.used > 1) {
+            put_small_lengths(out, lengths.len.data(), kLengthCodes, kLengthCountBits, 3);
         } else {
             out.put(kLengthCountBits, 0);
-            out.put(kLengthCountBits, static_cast<std::uint32_t>(only(tfreq_.data(), kLengthCodes)));
+            out.put(kLengthCountBits, static_cast<std::uint32_t>(only(lengths.freq.data(), kLengthCodes)));
         }
         out.put(kCodeCountBits, static_cast<std::uint32_t>(ccount_));
-        walk_code_lengths(clen_.data(), ccount_, [&](int sym, int extra_bits, int extra) {
-            const auto s = static_cast<std::size_t>(sym);
-            out.put(tlen_[s], tcode == nullptr ? 0 : tcode[s]);
-            out.put(extra_bits, static_cast<std::uint32_t>(extra));
-        });
+        for (int k = 0; k < lengths.steps.count; ++k) {
+            const LengthStep& step = lengths.steps.at[static_cast<std::size_t>(k)];
+            out.put(lengths.len[step.symbol], tcode == nullptr ? 0 : tcode[step.symbol]);
+            out.put(step.extra_bits, step.extra);
+        }
     } else {
         out.put(kLengthCountBits, 0);
         out.put(kLengthCountBits, 0);
@@ -144,8 +175,8 @@ void BlockPlan::write(BitWriter& out) const {
     std::array<std::uint16_t, kLengthCodes> tcode{};
     assign_codes(clen_.data(), kCodeCount, ccode.data());
     assign_codes(plen_.data(), params_.offset_codes, pcode.data());
-    assign_codes(tlen_.data(), kLengthCodes, tcode.data());
-    put_tables(out, tcode.data());
+    assign_codes(lengths_.len.data(), kLengthCodes, tcode.data());
+    put_tables(out, lengths_, tcode.data());
     for (std::size_t i = 0; i < count_; ++i) {
         const std::uint16_t c = symbols_[i].code;
         out.put(clen_[c], ccode[c]);

@@ -32,6 +32,27 @@ private:
     SymbolCounts() = default;
 };
 
+// One symbol of the code-length stream and the extra bits after it.
+struct LengthStep {
+    std::uint8_t symbol;
+    std::uint8_t extra_bits;
+    std::uint16_t extra;
+};
+
+struct LengthSteps {
+    std::array<LengthStep, kCodeCount> at;
+    int count = 0;
+    void push(LengthStep s) { at[static_cast<std::size_t>(count++)] = s; }
+};
+
+// How the code lengths of a block are sent: the stream over the length alphabet and its code.
+struct LengthCoding {
+    LengthSteps steps;
+    std::array<std::uint32_t, kLengthCodes> freq{};
+    std::array<std::uint8_t, kLengthCodes> len{};
+    int used = 0;
+};
+
 class BlockPlan {
 public:
     BlockPlan(const StaticParams& params, const SymbolCounts& counts, const ParsedSymbol* symbols,
@@ -42,7 +63,8 @@ public:
 
 private:
     template <class Bits>
-    void put_tables(Bits& out, const std::uint16_t* tcode) const;
+    void put_tables(Bits& out, const LengthCoding& lengths, const std::uint16_t* tcode) const;
+    std::uint64_t table_bits(const LengthCoding& lengths) const;
     template <class Bits>
     void put_small_lengths(Bits& out, const std::uint8_t* len, int count, int count_bits,
                            int skip_after) const;
@@ -51,13 +73,11 @@ private:
     const ParsedSymbol* symbols_;
     std::size_t count_;
     const SymbolCounts& counts_;
-    std::array<std::uint32_t, kLengthCodes> tfreq_{};
     std::array<std::uint8_t, kCodeCount> clen_{};
     std::array<std::uint8_t, 17> plen_{};
-    std::array<std::uint8_t, kLengthCodes> tlen_{};
+    LengthCoding lengths_;
     int cused_ = 0;
     int pused_ = 0;
-    int tused_ = 0;
     int ccount_ = 0;  // code lengths sent: trailing unused codes are left out
     std::uint64_t bits_ = 0;
 };

@@ -115,10 +115,12 @@ TEST(Encoders, CompressTextAndUseTheirWindow) {
 }
 
 TEST(Encoders, StopOnceTheOutputPassesTheLimit) {
-    Bytes noise = random_bytes(300000, 7);
-    for (const char* id : {"lh0", "lh1", "lh5", "lh7"}) {
-        Bytes packed;
-        EXPECT_EQ(encode(id, noise, packed, noise.size() - 1), Status::expanded) << id;
+    for (std::size_t size : {std::size_t{300000}, std::size_t{3} << 20}) {
+        Bytes noise = random_bytes(size, 7);
+        for (const char* id : {"lh0", "lh1", "lh5", "lh7"}) {
+            Bytes packed;
+            EXPECT_EQ(encode(id, noise, packed, noise.size() - 1), Status::expanded) << id << " " << size;
+        }
     }
 }
 
@@ -311,6 +313,58 @@ TEST(Decoders, ReadLongStreamsOfTheReadOnlyMethods) {
         ASSERT_EQ(decode(c.method, packed, data.size(), back), Status::ok) << c.method;
         EXPECT_EQ(back, data) << c.method;
         EXPECT_EQ(lhasa_decodes(level0_archive(c.method, packed, data)), data) << c.method;
+    }
+}
+
+// Inputs past 1 MiB are coded in pieces on several threads and joined bit by bit. A repeat
+// that straddles a cut must still be found, and the joined stream must be one that lhasa reads.
+TEST(Encoders, LongInputsStayOneStreamAcrossTheirCuts) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    Bytes noise = random_bytes(30000, 31);
+    auto build = [&](bool repeat) {
+        Bytes data = text_like(kMiB - 20000, 32);
+        data.insert(data.end(), noise.begin(), noise.end());
+        const Bytes other = random_bytes(noise.size(), 33);
+        data.insert(data.end(), repeat ? noise.begin() : other.begin(), repeat ? noise.end() : other.end());
+        const Bytes tail = text_like(2 * kMiB + 12345, 34);
+        data.insert(data.end(), tail.begin(), tail.end());
+        return data;
+    };
+    const Bytes data = build(true);
+    const Bytes unrepeated = build(false);
+    for (const char* id : {"lh5", "lh6", "lh7"}) {
+        Bytes packed, plain, back;
+        ASSERT_EQ(encode(id, data, packed), Status::ok) << id;
+        ASSERT_EQ(decode(id, packed, data.size(), back), Status::ok) << id;
+        EXPECT_EQ(back, data) << id;
+        EXPECT_EQ(lhasa_decodes(level0_archive(id, packed, data)), data) << id;
+        ASSERT_EQ(encode(id, unrepeated, plain), Status::ok) << id;
+        // Only lh6 and lh7 reach 30000 bytes back; lh5's 8 KiB does not.
+        if (std::string(id) != "lh5") {
+            EXPECT_LT(packed.size() + 25000, plain.size()) << id;
+        }
+    }
+}
+
+// A read error part way through a long input is reported, never coded as a shorter file.
+TEST(Encoders, ReportAReadErrorInALongInput) {
+    class Failing final : public Source {
+    public:
+        std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
+            if (given_ >= 1500000) return -1;
+            const std::size_t n = std::min<std::size_t>(size, 4096);
+            std::memset(out, static_cast<int>('a' + given_ / 4096 % 26), n);
+            given_ += n;
+            return static_cast<std::ptrdiff_t>(n);
+        }
+
+    private:
+        std::size_t given_ = 0;
+    };
+    for (const char* id : {"lh1", "lh5", "lh7"}) {
+        Failing src;
+        MemorySink sink;
+        EXPECT_EQ(find_method(id)->make_encoder()->encode(src, sink, UINT64_MAX), Status::read_failed) << id;
     }
 }
 
