@@ -33,21 +33,22 @@ ExtractPool::~ExtractPool() {
         std::lock_guard lock(mutex_);
         closing_ = true;
     }
-    changed_.notify_all();
+    work_ready_.notify_all();
     for (std::thread& t : workers_) t.join();
 }
 
 void ExtractPool::Submit(const Entry& entry, backend::PendingFile file) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return queue_.size() < kQueued || fatal_; });
+    room_.wait(lock, [&] { return queue_.size() < kQueued || fatal_; });
     if (fatal_) std::rethrow_exception(fatal_);
     queue_.push_back(Job{&entry, std::move(file)});
-    changed_.notify_all();
+    lock.unlock();
+    work_ready_.notify_one();
 }
 
 void ExtractPool::Finish() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return (queue_.empty() && busy_ == 0) || fatal_; });
+    room_.wait(lock, [&] { return (queue_.empty() && busy_ == 0) || fatal_; });
     if (fatal_) std::rethrow_exception(fatal_);
 }
 
@@ -55,12 +56,14 @@ void ExtractPool::Work() {
     std::unique_ptr<FileInput> input;
     for (;;) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return !queue_.empty() || closing_; });
+        work_ready_.wait(lock, [&] { return !queue_.empty() || closing_; });
         if (queue_.empty()) return;
+        const bool was_full = queue_.size() == kQueued;
         Job job = std::move(queue_.front());
         queue_.pop_front();
         ++busy_;
         lock.unlock();
+        if (was_full) room_.notify_one();
         const Entry& e = *job.entry;
         std::exception_ptr fatal;
         try {
@@ -88,7 +91,8 @@ void ExtractPool::Work() {
         }
         if (fatal && !fatal_) fatal_ = fatal;
         --busy_;
-        changed_.notify_all();
+        // The calling thread waits for room, for the end, or for a failure that ends it all.
+        if (fatal_ || (queue_.empty() && busy_ == 0)) room_.notify_all();
     }
 }
 

@@ -50,7 +50,9 @@ private:
     std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed_;
     std::function<void(const formats::lha::Entry&)> done_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Two conditions, so that handing over a member wakes one worker and not every thread.
+    std::condition_variable work_ready_;
+    std::condition_variable room_;
     std::deque<Job> queue_;
     size_t busy_ = 0;
     bool closing_ = false;

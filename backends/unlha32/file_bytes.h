@@ -4,6 +4,7 @@
 #pragma once
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "codecs/codec.h"
 #include "common/extract_target.h"
@@ -32,6 +33,8 @@ private:
     std::exception_ptr first_;
 };
 
+// Reads ahead: headers and small members come in many short reads at rising offsets, which
+// would otherwise each be a system call.
 class FileInput final : public formats::lha::ByteInput, public FailureKeeper {
 public:
     explicit FileInput(const std::string& path) : file_(path), size_(file_.Size()) {}
@@ -39,8 +42,13 @@ public:
     std::ptrdiff_t read_at(uint64_t offset, void* data, size_t n) override;
 
 private:
+    static constexpr size_t kAhead = 64 * 1024;
+    std::ptrdiff_t read_file(uint64_t offset, void* data, size_t n);
+
     backend::InputFile file_;
     uint64_t size_;
+    std::vector<uint8_t> ahead_;
+    uint64_t ahead_at_ = 0;  // offset of ahead_[0]
 };
 
 class FileOutput final : public formats::lha::ByteOutput, public FailureKeeper {

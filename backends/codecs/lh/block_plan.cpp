@@ -101,9 +101,13 @@ BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
             coding->used = build_lengths(coding->freq.data(), kLengthCodes, kMaxCodeBits, coding->len.data());
             for (std::size_t s = 0; s < price.size(); ++s) price[s] = coding->used > 1 && coding->len[s] == 0 ? 7 : coding->len[s];
         }
-        if (table_bits(other) < table_bits(lengths_)) lengths_ = other;
+        const std::uint64_t first_bits = table_bits(lengths_);
+        const std::uint64_t other_bits = table_bits(other);
+        if (other_bits < first_bits) lengths_ = other;
+        bits_ = std::min(first_bits, other_bits);
+    } else {
+        bits_ = table_bits(lengths_);
     }
-    bits_ = table_bits(lengths_);
     for (std::size_t c = 0; c < clen_.size(); ++c) bits_ += std::uint64_t{counts.codes[c]} * clen_[c];
     for (int p = 0; p < params_.offset_codes; ++p) {
         const std::uint64_t per = plen_[static_cast<std::size_t>(p)] + (p > 1 ? p - 1 : 0);

@@ -36,6 +36,11 @@ void BlockWriter::flush() {
     if (symbols_.empty()) return;
     ends_.clear();
     const SymbolCounts all(symbols_.data(), symbols_.size());
+    if (symbols_.size() < 2 * kSmallestBlock) {
+        BlockPlan(params_, all, symbols_.data(), symbols_.size()).write(out_);
+        symbols_.clear();
+        return;
+    }
     plan(0, symbols_.size(), all, BlockPlan(params_, all, nullptr, symbols_.size()).bits());
     std::size_t begin = 0;
     for (std::size_t end : ends_) {

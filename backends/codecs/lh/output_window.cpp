@@ -1,5 +1,7 @@
 #include "codecs/lh/output_window.h"
 
+#include <algorithm>
+
 namespace quorvex6::codecs::lh {
 
 namespace {
@@ -11,10 +13,12 @@ constexpr std::size_t kSlack = 512;
 OutputWindow::OutputWindow(Sink& out, std::size_t history, std::uint64_t total)
     : out_(out),
       history_(history),
-      buf_(history + kChunk + kSlack, ' '),
+      // A small member gets a buffer of its own size: filling 256 KiB for each of thousands
+      // of small files would cost more than decoding them.
+      buf_(history + static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, total)) + kSlack, ' '),
       pos_(history),
       flushed_(history),
-      limit_(history + kChunk),
+      limit_(buf_.size() - kSlack),
       remaining_(total) {}
 
 void OutputWindow::slide() {
