@@ -11,13 +11,14 @@ PendingFile::~PendingFile() {
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
     file_.SetTimeAndMode(mtime,
                          owner_.options_.restore_mode && mode ? *mode : owner_.default_mode_);
+    auto id = file_.Identity();  // a rename keeps it
     std::string written = file_.path();
     file_.Close();
     if (written != final_path_) RenameFile(written, final_path_);
     committed_ = true;
-    if (auto st = StatPath(final_path_)) {
+    if (id) {
         std::lock_guard lock(owner_.mutex_);
-        owner_.written_.emplace(st->device, st->inode);
+        owner_.written_.insert(*id);
     }
 }
 

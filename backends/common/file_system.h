@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvex6::backend {
@@ -89,6 +90,8 @@ public:
     uint64_t position() const { return position_; }
     void SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode);
     void SetMode(uint32_t mode);
+    // The open file's device and inode (no path to look up), or nullopt when it cannot be told.
+    std::optional<std::pair<uint64_t, uint64_t>> Identity() const;
     // Cuts the file back to `size` and continues writing there.
     void Truncate(uint64_t size);
     void Sync();

@@ -293,6 +293,12 @@ void OutputFile::SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode) {
 
 void OutputFile::SetMode(uint32_t mode) { fchmod(fd_, mode & 0777); }
 
+std::optional<std::pair<uint64_t, uint64_t>> OutputFile::Identity() const {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return std::nullopt;
+    return std::make_pair(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+}
+
 void OutputFile::Truncate(uint64_t size) {
     if (ftruncate(fd_, static_cast<off_t>(size)) != 0 || lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) ThrowWrite(errno, path_);
     position_ = size;

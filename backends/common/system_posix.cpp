@@ -1,7 +1,6 @@
 #include "common/system.h"
 
 #include <sys/statvfs.h>
-#include <locale.h>
 
 #include <thread>
 #include <unistd.h>
@@ -32,23 +31,6 @@ int64_t FromLocalTime(const std::tm& tm) {
     std::tm copy = tm;
     copy.tm_isdst = -1;
     return static_cast<int64_t>(mktime(&copy));
-}
-
-}  // namespace quorvex6::backend
-
-namespace quorvex6::backend {
-
-Utf8LocaleScope::Utf8LocaleScope() {
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (utf8 == static_cast<locale_t>(0)) return;
-    locale_ = utf8;
-    previous_ = uselocale(utf8);
-}
-
-Utf8LocaleScope::~Utf8LocaleScope() {
-    if (locale_ == nullptr) return;
-    uselocale(static_cast<locale_t>(previous_));
-    freelocale(static_cast<locale_t>(locale_));
 }
 
 }  // namespace quorvex6::backend

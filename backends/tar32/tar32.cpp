@@ -10,7 +10,6 @@
 #include "common/export.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
-#include "common/system.h"
 #include "formats/tar/tar_packer.h"
 #include "quorvex6/archiver_api.h"
 #include "tar32/tar_extract.h"
@@ -34,20 +33,17 @@ constexpr SwitchRule kSwitches[] = {
     {"--display-dialog", SwitchArg::kEquals},
 };
 
-// The stream reads forward only: listing again starts from a fresh reader. libarchive takes
-// names as UTF-8 only under a UTF-8 locale, so every read holds one.
+// The stream reads forward only: listing again starts from a fresh reader.
 class TarEntries final : public EntryListing {
   public:
     explicit TarEntries(std::string path) : path_(std::move(path)) { Restart(); }
     bool Next(EntryFacts& facts) override {
-        Utf8LocaleScope utf8;
         tar::TarEntry entry;
         if (!reader_->Next(entry)) return false;
         facts = entry.facts;
         return true;
     }
     void Restart() override {
-        Utf8LocaleScope utf8;
         reader_ = std::make_unique<tar::TarReader>(path_);
     }
 
@@ -122,10 +118,7 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
 
 QV_EXPORT int32_t Tar(QvWindow, const char* cmdline, char* output, uint32_t size) {
     std::string line = cmdline ? cmdline : "";
-    return Gate().Run(output, size, [&](OutputLog& log) {
-        Utf8LocaleScope utf8;
-        return RunTar(line, log);
-    });
+    return Gate().Run(output, size, [&](OutputLog& log) { return RunTar(line, log); });
 }
 
 QV_EXPORT uint16_t TarGetVersion() { return kVersion; }
@@ -136,7 +129,6 @@ QV_EXPORT int32_t TarCheckArchive(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
-        Utf8LocaleScope utf8;
         if ((mode & 3) == 0) {
             tar::TarReader reader(path);
             tar::TarEntry entry;

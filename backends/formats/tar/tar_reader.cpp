@@ -1,221 +1,178 @@
 #include "formats/tar/tar_reader.h"
 
-#include <archive.h>
-#include <archive_entry.h>
+#include <algorithm>
 
-#include <cerrno>
-#include <thread>
-#include <vector>
-
-#include "common/byte_pipe.h"
 #include "common/code_page.h"
-#include "common/file_system.h"
 #include "common/result.h"
-#include "formats/tar/tar_compression.h"
 
 namespace quorvex6::backend::tar {
 
 namespace {
 
-constexpr size_t kBlock = 1 << 20;
+constexpr size_t kBlockSize = 512;
 
-std::string ErrorText(archive* a) {
-    const char* text = archive_error_string(a);
-    return text ? text : "unknown error";
+uint64_t PaddingOf(uint64_t size) { return (kBlockSize - size % kBlockSize) % kBlockSize; }
+
+// Names end at a NUL, as every C string the system sees would.
+std::string UpToNul(std::string text) {
+    text.resize(std::min(text.size(), text.find('\0')));
+    return text;
 }
 
-std::string NameOf(archive_entry* e) {
-    const char* utf8 = archive_entry_pathname_utf8(e);
-    if (utf8 && IsValidUtf8(utf8)) return utf8;
-    const char* raw = archive_entry_pathname(e);
-    return raw ? DecodeLegacyName(raw) : std::string();
+std::string NameText(std::string raw) {
+    raw = UpToNul(std::move(raw));
+    return IsValidUtf8(raw) ? raw : DecodeLegacyName(raw);
 }
 
-class FileSource final : public quorvex6::codecs::Source {
-  public:
-    explicit FileSource(InputFile& file) : file_(file) {}
-    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
-        try {
-            return static_cast<std::ptrdiff_t>(file_.Read(data, size));
-        } catch (const Failure&) {
-            return -1;
-        }
+EntryKind KindOf(char type) {
+    switch (type) {
+        case '0': case '\0': case '7': case 'S': return EntryKind::kFile;
+        case '1': return EntryKind::kHardLink;
+        case '2': return EntryKind::kSymlink;
+        case '5': case 'D': return EntryKind::kFolder;
+        default: return EntryKind::kOther;
     }
-
-  private:
-    InputFile& file_;
-};
-
-class PipeSink final : public quorvex6::codecs::Sink {
-  public:
-    explicit PipeSink(BytePipe& pipe) : pipe_(pipe) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        return pipe_.Push(data, size);
-    }
-
-  private:
-    BytePipe& pipe_;
-};
+}
 
 }  // namespace
 
-struct TarReader::GzipFeed {
-    explicit GzipFeed(InputFile input) : file(std::move(input)), buffer(kBlock) {
-        const quorvex6::codecs::Method* method = quorvex6::codecs::find_method("gzip");
-        if (method == nullptr || method->make_decoder == nullptr)
-            throw Failure(result::kMethod, "no gzip decoder");
-        decoder = method->make_decoder();
-        worker = std::thread([this] {
-            FileSource source(file);
-            PipeSink sink(pipe);
-            quorvex6::codecs::Status status = decoder->decode(source, UINT64_MAX, 0, sink);
-            if (status == quorvex6::codecs::Status::ok)
-                pipe.Close();
-            else
-                pipe.Break();
-        });
-    }
-    ~GzipFeed() {
-        pipe.Fail();
-        worker.join();
-    }
-    GzipFeed(const GzipFeed&) = delete;
-    GzipFeed& operator=(const GzipFeed&) = delete;
+TarReader::TarReader(const std::string& path) : stream_(OpenTarBytes(path, method_)) {}
 
-    // Damage must reach libarchive as an error: a plain end of data at an entry boundary would
-    // read as a complete archive and the entries after the damage would be lost unreported.
-    static la_ssize_t Read(archive* a, void* client, const void** block) {
-        auto* feed = static_cast<GzipFeed*>(client);
-        *block = feed->buffer.data();
-        std::ptrdiff_t n = feed->pipe.Pull(feed->buffer.data(), feed->buffer.size());
-        if (n < 0) {
-            archive_set_error(a, EILSEQ, "gzip data broken or cut short");
-            return -1;
-        }
-        return static_cast<la_ssize_t>(n);
-    }
-
-    InputFile file;
-    std::vector<uint8_t> buffer;
-    BytePipe pipe;
-    std::unique_ptr<quorvex6::codecs::Decoder> decoder;
-    std::thread worker;
-};
-
-TarReader::TarReader(const std::string& path) : archive_(archive_read_new()) {
-    if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
-    InputFile probe;
-    try {
-        probe = InputFile(path);
-    } catch (const Failure& f) {
-        archive_read_free(archive_);
-        archive_ = nullptr;
-        throw Failure(result::kCannotOpenArchive, f.what());
-    }
-    archive_read_support_filter_all(archive_);
-    archive_read_support_format_tar(archive_);
-    archive_read_support_format_gnutar(archive_);
-    uint8_t magic[2] = {0, 0};
-    int rc;
-    if (probe.ReadAt(0, magic, 2) == 2 && magic[0] == 0x1f && magic[1] == 0x8b) {
-        method_ = std::string(CompressionForFilter(ARCHIVE_FILTER_GZIP).method_text);
-        feed_ = std::make_unique<GzipFeed>(std::move(probe));
-        rc = archive_read_open(archive_, feed_.get(), nullptr, GzipFeed::Read, nullptr);
-    } else {
-        rc = archive_read_open_filename(archive_, path.c_str(), kBlock);
-    }
-    if (rc != ARCHIVE_OK) {
-        std::string why = ErrorText(archive_);
-        archive_read_free(archive_);
-        archive_ = nullptr;
-        throw Failure(result::kNotValidArchive, "not a TAR archive: " + path + ": " + why);
-    }
+void TarReader::HeaderError(const std::string& what) const {
+    throw Failure(first_ ? result::kNotValidArchive : result::kBrokenHeader, "broken archive: " + what);
 }
 
-TarReader::~TarReader() {
-    if (archive_) archive_read_free(archive_);
-    feed_.reset();
+std::string TarReader::ReadMeta(uint64_t size) {
+    if (size > kMaxMetaBytes) HeaderError("an extended header is too large");
+    std::string text;
+    while (text.size() < size) {
+        std::ptrdiff_t n = stream_.Fill(static_cast<size_t>(size - text.size()));
+        if (n <= 0) HeaderError("cut inside an extended header");
+        text.append(reinterpret_cast<const char*>(stream_.data()), static_cast<size_t>(n));
+        stream_.Consume(static_cast<size_t>(n));
+    }
+    if (!stream_.Skip(PaddingOf(size))) HeaderError("cut inside an extended header");
+    return text;
+}
+
+// pax 1.0 sparse entries start their data with the map, in whole blocks.
+void TarReader::ReadSparseMap(uint64_t& stored) {
+    for (size_t want = kBlockSize;; want += kBlockSize) {
+        std::ptrdiff_t n = stream_.Fill(static_cast<size_t>(std::min<uint64_t>(want, stored)));
+        if (n < 0) HeaderError("cut inside a sparse map");
+        bool done = false;
+        std::string_view text(reinterpret_cast<const char*>(stream_.data()), static_cast<size_t>(n));
+        if (auto bytes = ParseSparseMapLines(text, pieces_, done)) {
+            if (*bytes > stored) HeaderError("a sparse map longer than its entry");
+            stream_.Skip(*bytes);
+            stored -= *bytes;
+            return;
+        }
+        if (done || static_cast<uint64_t>(n) < want || want >= TarStream::kBuffer) HeaderError("a broken sparse map");
+    }
 }
 
 bool TarReader::Next(TarEntry& out) {
-    archive_entry* e = nullptr;
-    int rc = archive_read_next_header(archive_, &e);
-    if (rc == ARCHIVE_EOF) return false;
-    if (rc < ARCHIVE_WARN) {
-        int32_t code = first_ ? result::kNotValidArchive : result::kBrokenHeader;
-        throw Failure(code, "broken archive: " + ErrorText(archive_));
-    }
-    if (first_ && !feed_)
-        method_ = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
-    first_ = false;
-    out = TarEntry{};
-    out.facts.name = NameOf(e);
-    out.facts.os_type = kOsUnix;
-    out.facts.mtime = archive_entry_mtime(e);
-    out.facts.method = method_;
-    out.mode = archive_entry_perm(e) & 07777;
-    out.facts.read_only = (out.mode & 0200) == 0;
-    size_ = archive_entry_size_is_set(e) && archive_entry_size(e) > 0
-                ? static_cast<uint64_t>(archive_entry_size(e))
-                : 0;
-    if (const char* hard = archive_entry_hardlink(e)) {
-        out.kind = EntryKind::kHardLink;
-        out.link_target = hard;
-        size_ = 0;
-    } else {
-        switch (archive_entry_filetype(e)) {
-            case AE_IFREG:
-                out.kind = EntryKind::kFile;
-                break;
-            case AE_IFDIR:
-                out.kind = EntryKind::kFolder;
-                break;
-            case AE_IFLNK:
-                out.kind = EntryKind::kSymlink;
-                if (const char* target = archive_entry_symlink(e)) out.link_target = target;
-                break;
-            default:
-                out.kind = EntryKind::kOther;
+    if (ended_) return false;
+    if (!stream_.Skip(data_left_ + padding_)) HeaderError("cut inside an entry's data");
+    data_left_ = padding_ = 0;
+    Overrides over;
+    bool overridden = false;
+    std::optional<Header> h;
+    for (;;) {
+        std::ptrdiff_t n = stream_.Fill(kBlockSize);
+        if (n < 0) HeaderError("the data is broken or cut");
+        if (n == 0 && !first_ && !overridden) {
+            ended_ = true;  // no end blocks: the end all the same, as other readers have it
+            return false;
         }
+        if (n < static_cast<std::ptrdiff_t>(kBlockSize)) HeaderError("cut inside a header");
+        if (IsZeroBlock(stream_.data())) {
+            if (overridden) HeaderError("an extended header without its entry");
+            ended_ = true;
+            return false;
+        }
+        h = ParseHeader(stream_.data());
+        if (!h) HeaderError(first_ ? "not a TAR archive" : "a header's checksum or numbers are wrong");
+        stream_.Consume(kBlockSize);
+        if (h->type != 'x' && h->type != 'g' && h->type != 'L' && h->type != 'K') break;
+        std::string meta = ReadMeta(h->size);
+        overridden = true;
+        if (h->type == 'x' && !ParsePaxRecords(meta, over)) HeaderError("broken pax records");
+        if (h->type == 'L') over.name = UpToNul(meta);
+        if (h->type == 'K') over.link = UpToNul(meta);
     }
+    for (bool extended = h->extended; extended;) {
+        if (stream_.Fill(kBlockSize) != static_cast<std::ptrdiff_t>(kBlockSize) ||
+            !ParseSparseExtension(stream_.data(), h->pieces, extended))
+            HeaderError("a broken sparse header");
+        stream_.Consume(kBlockSize);
+    }
+    first_ = false;
+    uint64_t stored = over.size.value_or(h->size);
+    out = TarEntry{};
+    out.kind = KindOf(h->type);
+    out.facts.name = NameText(over.sparse_name.value_or(over.name.value_or(h->name)));
+    out.facts.os_type = kOsUnix;
+    out.facts.mtime = over.mtime.value_or(h->mtime);
+    out.facts.method = method_;
+    out.mode = h->mode;
+    out.facts.read_only = (out.mode & 0200) == 0;
+    sparse_ = h->type == 'S' || over.sparse;
+    pieces_ = h->type == 'S' ? std::move(h->pieces) : std::move(over.sparse_map);
+    real_size_ = h->type == 'S' ? h->real_size : over.sparse_size.value_or(0);
+    if (sparse_) {
+        if (out.kind != EntryKind::kFile || (h->type != 'S' && !over.sparse_size)) HeaderError("a broken sparse entry");
+        if (over.sparse_map_in_data) ReadSparseMap(stored);
+        if (!SparseMapHolds(pieces_, real_size_, stored)) HeaderError("a sparse map that does not fit its entry");
+    }
+    if (out.kind == EntryKind::kFile && (h->type == '0' || h->type == '\0') && out.facts.name.ends_with('/'))
+        out.kind = EntryKind::kFolder;  // how old archives mark folders
+    if (out.kind == EntryKind::kSymlink || out.kind == EntryKind::kHardLink)
+        out.link_target = UpToNul(over.link.value_or(h->link));
     out.facts.folder = out.kind == EntryKind::kFolder;
-    if (out.facts.folder && (out.facts.name.empty() || out.facts.name.back() != '/'))
-        out.facts.name += '/';
-    out.facts.original_size = out.facts.compressed_size = size_;
+    if (out.facts.folder && !out.facts.name.ends_with('/')) out.facts.name += '/';
+    data_left_ = stored;
+    padding_ = PaddingOf(stored);
+    uint64_t size = out.kind != EntryKind::kFile ? 0 : sparse_ ? real_size_ : stored;
+    out.facts.original_size = out.facts.compressed_size = size;
     return true;
 }
 
+void TarReader::Copy(quorvex6::codecs::Sink& sink, uint64_t n) {
+    while (n > 0) {
+        std::ptrdiff_t got = stream_.Fill(static_cast<size_t>(std::min<uint64_t>(n, TarStream::kBuffer)));
+        if (got <= 0) throw Failure(result::kBrokenData, "broken data: the archive is cut short or damaged");
+        if (!sink.write(stream_.data(), static_cast<size_t>(got))) throw Failure(result::kWriteError, "cannot write");
+        stream_.Consume(static_cast<size_t>(got));
+        n -= static_cast<uint64_t>(got);
+        data_left_ -= static_cast<uint64_t>(got);
+    }
+}
+
+void TarReader::Zeros(quorvex6::codecs::Sink& sink, uint64_t n) {
+    std::vector<uint8_t> zeros(static_cast<size_t>(std::min<uint64_t>(n, TarStream::kBuffer)), 0);
+    for (uint64_t done = 0; done < n;) {
+        size_t k = static_cast<size_t>(std::min<uint64_t>(zeros.size(), n - done));
+        if (!sink.write(zeros.data(), k)) throw Failure(result::kWriteError, "cannot write");
+        done += k;
+    }
+}
+
 void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
-    uint64_t done = 0;
-    std::vector<uint8_t> zeros;
-    for (;;) {
-        const void* block = nullptr;
-        size_t size = 0;
-        la_int64_t offset = 0;
-        int rc = archive_read_data_block(archive_, &block, &size, &offset);
-        if (rc == ARCHIVE_EOF) break;
-        if (rc < ARCHIVE_WARN)
-            throw Failure(result::kBrokenData, "broken data: " + ErrorText(archive_));
-        if (offset < 0 || static_cast<uint64_t>(offset) < done ||
-            static_cast<uint64_t>(offset) + size > size_)
-            throw Failure(result::kBrokenData, "data blocks out of order");
-        // Holes of sparse entries come back as gaps between blocks.
-        while (done < static_cast<uint64_t>(offset)) {
-            zeros.assign(std::min<uint64_t>(kBlock, static_cast<uint64_t>(offset) - done), 0);
-            if (!sink.write(zeros.data(), zeros.size()))
-                throw Failure(result::kWriteError, "cannot write");
-            done += zeros.size();
-        }
-        if (size > 0 && !sink.write(static_cast<const uint8_t*>(block), size))
-            throw Failure(result::kWriteError, "cannot write");
-        done += size;
+    if (!sparse_) {
+        Copy(sink, data_left_);
+        return;
     }
-    while (done < size_) {
-        zeros.assign(std::min<uint64_t>(kBlock, size_ - done), 0);
-        if (!sink.write(zeros.data(), zeros.size()))
-            throw Failure(result::kWriteError, "cannot write");
-        done += zeros.size();
+    uint64_t at = 0;
+    for (const Piece& piece : pieces_) {
+        Zeros(sink, piece.offset - at);
+        Copy(sink, piece.size);
+        at = piece.offset + piece.size;
     }
+    Zeros(sink, real_size_ - at);
+    pieces_.clear();
+    real_size_ = 0;
 }
 
 }  // namespace quorvex6::backend::tar

@@ -1,15 +1,16 @@
-// Reads TAR archives (ustar, pax, GNU; plain or compressed, detected from the content) through
-// libarchive, one entry at a time, in bounded memory. gzip is decoded by our codec on a second
-// thread while libarchive and the caller work on the first.
+// Reads TAR archives (ustar, pax, GNU and old formats, sparse entries; plain or compressed,
+// detected from the content) one entry at a time, in bounded memory. The headers are read
+// here; tar_source.h brings the bytes.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "codecs/codec.h"
 #include "common/entry_info.h"
-
-struct archive;
+#include "formats/tar/tar_parse.h"
+#include "formats/tar/tar_source.h"
 
 namespace quorvex6::backend::tar {
 
@@ -26,24 +27,32 @@ class TarReader {
 public:
     // Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it is no TAR archive.
     explicit TarReader(const std::string& path);
-    ~TarReader();
     TarReader(const TarReader&) = delete;
     TarReader& operator=(const TarReader&) = delete;
 
-    // False at the end. Throws Failure 0x8017 for a broken or truncated header.
+    // False at the end. Throws Failure 0x8017 for a broken or truncated header (0x801B when
+    // not even the first header can be read).
     bool Next(TarEntry& entry);
     // The current entry's data; throws 0x8014 when it is cut short or broken. A sink that
     // refuses bytes ends the read with 0x8013 unless the caller knows better.
     void ReadData(quorvex6::codecs::Sink& sink);
 
 private:
-    struct GzipFeed;
+    [[noreturn]] void HeaderError(const std::string& what) const;
+    std::string ReadMeta(uint64_t size);
+    void ReadSparseMap(uint64_t& stored);
+    void Copy(quorvex6::codecs::Sink& sink, uint64_t n);
+    void Zeros(quorvex6::codecs::Sink& sink, uint64_t n);
 
-    archive* archive_ = nullptr;
-    std::unique_ptr<GzipFeed> feed_;  // gzip is decoded on a thread of its own
     std::string method_;
-    uint64_t size_ = 0;
+    TarStream stream_;
     bool first_ = true;
+    bool ended_ = false;
+    uint64_t data_left_ = 0;  // of the current entry, not yet read
+    uint64_t padding_ = 0;    // after the current entry's data
+    bool sparse_ = false;
+    uint64_t real_size_ = 0;
+    std::vector<Piece> pieces_;
 };
 
 }  // namespace quorvex6::backend::tar

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <fstream>
 
 #include "backends/support/backend_library.h"
 #include "quorvex6/result_codes.h"
@@ -345,6 +346,34 @@ TEST_F(TarLibrary, LargeGzipInMembersReadsBackEverywhere) {
     EXPECT_EQ(RunTool("gzip -dc " + Quote(archive) + " | cmp - " + Quote(seven / "big.tar")), 0);
     EXPECT_EQ(Extract(archive), 0);
     EXPECT_EQ(ReadTree(dest()), expected);
+}
+
+// Files with holes, as GNU tar stores them in each of its sparse forms and as bsdtar does, come
+// out whole and listed at their full size.
+TEST_F(TarLibrary, SparseEntriesInEveryFormComeOutWhole) {
+    fs::path base = root_ / "base";
+    fs::create_directories(base);
+    {
+        std::ofstream out(base / "holes.bin", std::ios::binary);
+        out.seekp(3 << 20);
+        out << std::string(5000, 'm');
+        out.seekp(9 << 20);
+        out << "end";
+    }
+    WriteAll(base / "plain.txt", "plain\n");
+    auto expected = ReadTree(base);
+    for (const char* maker : {"tar -S --format=gnu", "tar -S --format=pax --sparse-version=0.0",
+                              "tar -S --format=pax --sparse-version=0.1", "tar -S --format=pax --sparse-version=1.0",
+                              "bsdtar"}) {
+        fs::path archive = root_ / "sparse.tar";
+        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + " holes.bin plain.txt"), 0)
+            << maker;
+        EXPECT_LT(fs::file_size(archive), 1u << 20) << maker;  // the holes are not stored
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(archive), 0) << maker;
+        EXPECT_EQ(ReadTree(dest()), expected) << maker;
+        EXPECT_EQ(List(archive)["holes.bin"].original_size, (9u << 20) + 3) << maker;
+    }
 }
 
 TEST_F(TarLibrary, VersionAndRunningFlag) {

@@ -1,0 +1,245 @@
+#include "formats/tar/tar_parse.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace quorvex6::backend::tar {
+
+namespace {
+
+constexpr size_t kHeaderBlock = 512;
+
+std::string_view Text(const uint8_t* block, size_t offset, size_t length) {
+    std::string_view text(reinterpret_cast<const char*>(block) + offset, length);
+    return text.substr(0, text.find('\0'));
+}
+
+// Octal with leading and trailing blanks or NULs, or base-256 (first byte 0x80 or 0xFF).
+// Signed, as GNU tar writes times before 1970 in base-256.
+std::optional<int64_t> Number(const uint8_t* block, size_t offset, size_t length) {
+    const uint8_t* p = block + offset;
+    if (p[0] == 0x80 || p[0] == 0xFF) {
+        bool negative = p[0] == 0xFF;
+        uint64_t value = negative ? ~uint64_t{0} : 0;
+        for (size_t i = 1; i < length; ++i) {
+            if ((value >> 56) != (negative ? 0xFFu : 0u)) return std::nullopt;  // would overflow
+            value = (value << 8) | p[i];
+        }
+        if (negative != (static_cast<int64_t>(value) < 0)) return std::nullopt;
+        return static_cast<int64_t>(value);
+    }
+    size_t i = 0;
+    while (i < length && (p[i] == ' ' || p[i] == 0)) ++i;
+    uint64_t value = 0;
+    for (; i < length && p[i] >= '0' && p[i] <= '7'; ++i) {
+        if (value >> 60) return std::nullopt;
+        value = (value << 3) | static_cast<uint64_t>(p[i] - '0');
+    }
+    for (; i < length; ++i)
+        if (p[i] != ' ' && p[i] != 0) return std::nullopt;
+    return static_cast<int64_t>(value);
+}
+
+std::optional<uint64_t> Size(const uint8_t* block, size_t offset, size_t length) {
+    auto n = Number(block, offset, length);
+    if (!n || *n < 0) return std::nullopt;
+    return static_cast<uint64_t>(*n);
+}
+
+// The block's bytes summed eight at a time, in 16-bit lanes that cannot overflow over 512 bytes.
+uint32_t SumOfBlock(const uint8_t* block) {
+    constexpr uint64_t kLow = 0x00FF00FF00FF00FF;
+    uint64_t lanes = 0;
+    for (size_t i = 0; i < kHeaderBlock; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, block + i, 8);
+        lanes += (word & kLow) + ((word >> 8) & kLow);
+    }
+    return static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+}
+
+// Summed as if the checksum field held blanks; the signed sum only when the usual one fails.
+bool ChecksumHolds(const uint8_t* block) {
+    auto stored = Number(block, 148, 8);
+    if (!stored) return false;
+    uint32_t sum = SumOfBlock(block) + 8 * ' ';
+    for (size_t i = 148; i < 156; ++i) sum -= block[i];
+    if (*stored == sum) return true;
+    int32_t signed_sum = 8 * ' ';  // some old writers summed signed chars
+    for (size_t i = 0; i < kHeaderBlock; ++i)
+        if (i < 148 || i >= 156) signed_sum += static_cast<int8_t>(block[i]);
+    return *stored == signed_sum;
+}
+
+bool ParsePieces(const uint8_t* block, size_t offset, size_t count, std::vector<Piece>& pieces) {
+    for (size_t i = 0; i < count; ++i) {
+        if (block[offset + i * 24] == 0) break;  // unused slots are empty
+        auto at = Size(block, offset + i * 24, 12), size = Size(block, offset + i * 24 + 12, 12);
+        if (!at || !size || pieces.size() >= kMaxSparsePieces) return false;
+        pieces.push_back({*at, *size});
+    }
+    return true;
+}
+
+// The whole text as one decimal number.
+template <typename T>
+std::optional<T> Decimal(std::string_view text) {
+    T value{};
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || text.empty() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<int64_t> PaxTime(std::string_view text) {
+    size_t dot = text.find('.');
+    std::string_view whole = text.substr(0, dot);
+    if (whole.empty() || whole == "-") return 0;  // "-.5" and ".5": within a second of 1970
+    return Decimal<int64_t>(whole);
+}
+
+std::optional<uint64_t> WholeDecimal(std::string_view text) { return Decimal<uint64_t>(text); }
+
+bool AddMapText(std::string_view text, Overrides& out) {
+    size_t start = 0;
+    std::optional<uint64_t> offset;
+    while (start <= text.size()) {
+        size_t comma = std::min(text.find(',', start), text.size());
+        auto value = WholeDecimal(text.substr(start, comma - start));
+        if (!value) return false;
+        if (offset) {
+            if (out.sparse_map.size() >= kMaxSparsePieces) return false;
+            out.sparse_map.push_back({*offset, *value});
+            offset.reset();
+        } else {
+            offset = value;
+        }
+        start = comma + 1;
+    }
+    return !offset;
+}
+
+bool ApplyRecord(std::string_view key, std::string_view value, Overrides& out) {
+    if (key == "path") {
+        out.name = std::string(value);
+    } else if (key == "linkpath") {
+        out.link = std::string(value);
+    } else if (key == "size") {
+        if (!(out.size = WholeDecimal(value))) return false;
+    } else if (key == "mtime") {
+        if (!(out.mtime = PaxTime(value))) return false;
+    } else if (key == "GNU.sparse.size" || key == "GNU.sparse.realsize") {
+        out.sparse = true;
+        if (!(out.sparse_size = WholeDecimal(value))) return false;
+    } else if (key == "GNU.sparse.name") {
+        out.sparse = true;
+        out.sparse_name = std::string(value);
+    } else if (key == "GNU.sparse.major") {
+        out.sparse = true;
+        if (value != "1") return false;
+        out.sparse_map_in_data = true;
+    } else if (key == "GNU.sparse.map") {
+        out.sparse = true;
+        return AddMapText(value, out);
+    } else if (key == "GNU.sparse.offset") {
+        out.sparse = true;
+        if (out.pending_offset || !(out.pending_offset = WholeDecimal(value))) return false;
+    } else if (key == "GNU.sparse.numbytes") {
+        auto size = WholeDecimal(value);
+        if (!out.pending_offset || !size || out.sparse_map.size() >= kMaxSparsePieces) return false;
+        out.sparse_map.push_back({*out.pending_offset, *size});
+        out.pending_offset.reset();
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsZeroBlock(const uint8_t* block) {
+    return std::all_of(block, block + kHeaderBlock, [](uint8_t b) { return b == 0; });
+}
+
+std::optional<Header> ParseHeader(const uint8_t* block) {
+    if (!ChecksumHolds(block)) return std::nullopt;
+    Header h;
+    h.type = static_cast<char>(block[156]);
+    auto mode = Number(block, 100, 8);
+    auto size = Size(block, 124, 12);
+    auto mtime = Number(block, 136, 12);
+    if (!mode || !size || !mtime) return std::nullopt;
+    h.mode = static_cast<uint32_t>(*mode & 07777);
+    h.size = *size;
+    h.mtime = *mtime;
+    h.name = std::string(Text(block, 0, 100));
+    h.link = std::string(Text(block, 157, 100));
+    std::string_view magic = Text(block, 257, 6);
+    if (magic == "ustar" && block[263] == '0' && block[264] == '0') {
+        std::string_view prefix = Text(block, 345, 155);
+        if (!prefix.empty()) h.name = std::string(prefix) + "/" + h.name;
+    } else if (h.type == 'S') {  // old GNU: the map and the whole size live in the header
+        auto real = Size(block, 483, 12);
+        if (!real || !ParsePieces(block, 386, 4, h.pieces)) return std::nullopt;
+        h.real_size = *real;
+        h.extended = block[482] != 0;
+    }
+    return h;
+}
+
+bool ParseSparseExtension(const uint8_t* block, std::vector<Piece>& pieces, bool& extended) {
+    extended = block[504] != 0;
+    return ParsePieces(block, 0, 21, pieces);
+}
+
+bool ParsePaxRecords(std::string_view records, Overrides& out) {
+    while (!records.empty()) {
+        size_t space = records.find(' ');
+        if (space == std::string_view::npos) return false;
+        auto length = WholeDecimal(records.substr(0, space));
+        if (!length || *length <= space + 1 || *length > records.size() || records[*length - 1] != '\n') return false;
+        std::string_view record = records.substr(space + 1, *length - space - 2);
+        records.remove_prefix(*length);
+        size_t equals = record.find('=');
+        if (equals == std::string_view::npos || equals == 0) return false;
+        if (!ApplyRecord(record.substr(0, equals), record.substr(equals + 1), out)) return false;
+    }
+    return true;
+}
+
+std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<Piece>& pieces, bool& done) {
+    pieces.clear();
+    done = true;
+    size_t at = 0;
+    auto line = [&]() -> std::optional<uint64_t> {
+        size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) {
+            done = text.size() - at > 20;  // no number is that long: malformed, not cut
+            return std::nullopt;
+        }
+        auto value = WholeDecimal(text.substr(at, end - at));
+        at = end + 1;
+        return value;
+    };
+    auto count = line();
+    if (!count) return std::nullopt;
+    if (*count > kMaxSparsePieces) return std::nullopt;
+    for (uint64_t i = 0; i < *count; ++i) {
+        auto offset = line();
+        if (!offset) return std::nullopt;
+        auto size = line();
+        if (!size) return std::nullopt;
+        pieces.push_back({*offset, *size});
+    }
+    return (at + kHeaderBlock - 1) / kHeaderBlock * kHeaderBlock;
+}
+
+bool SparseMapHolds(const std::vector<Piece>& pieces, uint64_t real_size, uint64_t stored) {
+    uint64_t end = 0, total = 0;
+    for (const Piece& p : pieces) {
+        if (p.offset < end || p.size > real_size || p.offset > real_size - p.size) return false;
+        end = p.offset + p.size;
+        total += p.size;
+    }
+    return total == stored;
+}
+
+}  // namespace quorvex6::backend::tar

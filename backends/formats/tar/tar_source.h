@@ -1,0 +1,48 @@
+// The bytes of a TAR archive as it is read: the file itself, gzip decoded by our codec on a
+// thread of its own, or another compression decoded by libarchive's filters; the kind is told
+// from the content. TarStream buffers them for the header reader.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvex6::backend::tar {
+
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Up to `size` bytes; 0 at the end; -1 when the data is broken or cut (after every byte
+    // decoded before the damage).
+    virtual std::ptrdiff_t Read(uint8_t* data, size_t size) = 0;
+    // Passes over `n` bytes without reading them, where the source can.
+    enum class Skipped { kDone, kPastEnd, kCannotSkip };
+    virtual Skipped Skip(uint64_t) { return Skipped::kCannotSkip; }
+};
+
+// Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it holds neither a TAR
+// archive nor a compression libarchive knows. `method` gets the method text ("-tgz-", ...).
+std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method);
+
+class TarStream {
+  public:
+    static constexpr size_t kBuffer = 256 << 10;
+    explicit TarStream(std::unique_ptr<ByteSource> source);
+
+    // Makes up to `n` (at most kBuffer) bytes ready at data(); fewer only at the end of the
+    // stream; -1 when the stream is broken.
+    std::ptrdiff_t Fill(size_t n);
+    const uint8_t* data() const { return buffer_.data() + begin_; }
+    size_t ready() const { return end_ - begin_; }
+    void Consume(size_t n) { begin_ += n; }
+    // False when the stream ends or breaks first.
+    bool Skip(uint64_t n);
+
+  private:
+    std::unique_ptr<ByteSource> source_;
+    std::vector<uint8_t> buffer_;
+    size_t begin_ = 0, end_ = 0;
+};
+
+}  // namespace quorvex6::backend::tar
