@@ -1,8 +1,8 @@
 // Raw deflate (RFC 1951) for containers that store deflate streams (ZIP, gzip members).
-// Small members go through libdeflate in one buffer (several times faster than zlib); members
-// above kWholeBufferLimit stream through zlib, so memory stays bounded whatever the size. The
-// encoder compresses large members in chunks on two threads, each chunk primed with the last
-// 32 KiB of the one before and ended by a sync flush, so the chunks join into one stream.
+// Encoding goes through libdeflate (several times faster than zlib): members up to
+// kWholeBufferLimit in one buffer, larger ones in 2 MiB chunks compressed two at a time on two
+// threads and joined into one stream (deflate_join.h), so memory stays bounded whatever the
+// size. Decoding: small members through libdeflate in one buffer, larger ones stream through zlib.
 #ifndef QV_CODECS_DEFLATE_DEFLATE_H
 #define QV_CODECS_DEFLATE_DEFLATE_H
 

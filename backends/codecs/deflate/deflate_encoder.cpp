@@ -1,5 +1,4 @@
 #include <libdeflate.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <future>
@@ -7,62 +6,30 @@
 #include <vector>
 
 #include "codecs/deflate/deflate.h"
+#include "codecs/deflate/deflate_join.h"
 
 namespace quorvex6::codecs::deflate {
 
 namespace {
 
 constexpr std::size_t kParallelChunk = kWholeBufferLimit / 2;
-constexpr std::size_t kDictionary = 32 << 10;
-
-
-// One chunk of a stream that continues after it: primed with the bytes before it, ended on a
-// byte boundary (sync flush) unless it is the last.
-class ChunkCompressor {
-public:
-    explicit ChunkCompressor(int level) {
-        deflateInit2(&z_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    }
-    ~ChunkCompressor() { deflateEnd(&z_); }
-    ChunkCompressor(const ChunkCompressor&) = delete;
-    ChunkCompressor& operator=(const ChunkCompressor&) = delete;
-
-    void run(const std::uint8_t* dict, std::size_t dict_size, const std::uint8_t* data, std::size_t size, bool last,
-             std::vector<std::uint8_t>& out) {
-        deflateReset(&z_);
-        if (dict_size > 0) deflateSetDictionary(&z_, dict, static_cast<uInt>(dict_size));
-        out.resize(deflateBound(&z_, size) + 16);
-        z_.next_in = const_cast<std::uint8_t*>(data);
-        z_.avail_in = static_cast<uInt>(size);
-        z_.next_out = out.data();
-        z_.avail_out = static_cast<uInt>(out.size());
-        ::deflate(&z_, last ? Z_FINISH : Z_SYNC_FLUSH);
-        out.resize(out.size() - z_.avail_out);
-    }
-
-private:
-    z_stream z_{};
-};
 
 class DeflateEncoder final : public Encoder {
 public:
-    explicit DeflateEncoder(int level) : level_(level), whole_(level) {}
+    explicit DeflateEncoder(int level) : whole_(level), second_(level) {}
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
-        // Two chunk buffers plus the 32 KiB before the first of them, kept across calls: an
-        // encoder packs many small members in a row.
-        std::vector<std::uint8_t>& buffer = buffer_;
-        if (buffer.empty()) buffer.resize(kDictionary + 2 * kParallelChunk);
+        // Two chunk buffers, kept across calls: an encoder packs many small members in a row.
+        if (buffer_.empty()) buffer_.resize(2 * kParallelChunk);
         std::size_t have = 0;
-        Status status = fill(in, buffer.data() + kDictionary, 2 * kParallelChunk, have);
+        Status status = fill(in, buffer_.data(), 2 * kParallelChunk, have);
         if (status != Status::ok) return status;
-        bool at_end = have < 2 * kParallelChunk;
-        if (at_end) {
-            whole_.compress(buffer.data() + kDictionary, have, packed_);
-            if (packed_.size() > limit) return Status::expanded;
-            return out.write(packed_.data(), packed_.size()) ? Status::ok : Status::write_failed;
+        if (have < 2 * kParallelChunk) {
+            whole_.compress(buffer_.data(), have, out_a_);
+            if (out_a_.size() > limit) return Status::expanded;
+            return out.write(out_a_.data(), out_a_.size()) ? Status::ok : Status::write_failed;
         }
-        return parallel(in, out, limit, buffer, have);
+        return parallel(in, out, limit, have);
     }
 
 private:
@@ -77,42 +44,46 @@ private:
         return Status::ok;
     }
 
-    Status parallel(Source& in, Sink& out, std::uint64_t limit, std::vector<std::uint8_t>& buffer, std::size_t have) {
-        ChunkCompressor first(level_), second(level_);
-        std::vector<std::uint8_t> out_a, out_b;
-        std::size_t dict = 0;
+    // Two chunks at a time, one per thread, each a stream of its own made continuable unless it
+    // ends the member. Chunks do not see the bytes before them: at 2 MiB that costs less than
+    // libdeflate gains over a streaming compressor.
+    Status parallel(Source& in, Sink& out, std::uint64_t limit, std::size_t have) {
         std::uint64_t written = 0;
-        std::uint8_t* data = buffer.data() + kDictionary;
+        std::uint8_t* data = buffer_.data();
         for (;;) {
-            // Read ahead one byte's worth to learn whether these two chunks end the stream.
+            // Read ahead one byte to learn whether these two chunks end the stream.
+            std::uint8_t peek = 0;
             std::size_t next_have = 0;
-            std::vector<std::uint8_t> peek(1);
-            Status status = fill(in, peek.data(), 1, next_have);
+            Status status = fill(in, &peek, 1, next_have);
             if (status != Status::ok) return status;
             bool last = next_have == 0;
             std::size_t size_a = std::min(have, kParallelChunk), size_b = have - size_a;
+            bool joined_a = true, joined_b = true;
             auto job = std::async(std::launch::async, [&] {
-                first.run(data - dict, dict, data, size_a, last && size_b == 0, out_a);
+                whole_.compress(data, size_a, out_a_);
+                if (!last || size_b > 0) joined_a = make_continuable(out_a_);
             });
-            if (size_b > 0) second.run(data + size_a - kDictionary, kDictionary, data + size_a, size_b, last, out_b);
-            else out_b.clear();
+            out_b_.clear();
+            if (size_b > 0) {
+                second_.compress(data + size_a, size_b, out_b_);
+                if (!last) joined_b = make_continuable(out_b_);
+            }
             job.get();
-            written += out_a.size() + out_b.size();
+            if (!joined_a || !joined_b) return Status::corrupt;
+            written += out_a_.size() + out_b_.size();
             if (written > limit) return Status::expanded;
-            if (!out.write(out_a.data(), out_a.size()) || !out.write(out_b.data(), out_b.size())) return Status::write_failed;
+            if (!out.write(out_a_.data(), out_a_.size()) || !out.write(out_b_.data(), out_b_.size()))
+                return Status::write_failed;
             if (last) return Status::ok;
-            std::copy(data + have - kDictionary, data + have, buffer.data());
-            dict = kDictionary;
-            data[0] = peek[0];
+            data[0] = peek;
             status = fill(in, data + 1, 2 * kParallelChunk - 1, have);
             if (status != Status::ok) return status;
             ++have;
         }
     }
 
-    int level_;
-    BufferCompressor whole_;
-    std::vector<std::uint8_t> buffer_, packed_;
+    BufferCompressor whole_, second_;
+    std::vector<std::uint8_t> buffer_, out_a_, out_b_;
 };
 
 }  // namespace

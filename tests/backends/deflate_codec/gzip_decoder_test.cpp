@@ -2,29 +2,20 @@
 // header fields, and damage that must be told from a clean end.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
+#include "backends/deflate_codec/sample_bytes.h"
 #include "backends/lh_codecs/memory_streams.h"
 #include "codecs/codec.h"
 
 namespace quorvex6::codecs {
 namespace {
 
+using test::Bytes;
 using test::MemorySink;
 using test::MemorySource;
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Text(std::size_t size, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes out;
-    while (out.size() < size) {
-        std::string word = std::to_string(rng() % 5000) + (rng() % 7 ? " " : "\n");
-        out.insert(out.end(), word.begin(), word.end());
-    }
-    out.resize(size);
-    return out;
-}
+using test::Text;
+using test::operator+;
 
 Bytes Gzip(const Bytes& data) {
     MemorySource source(data);
@@ -39,11 +30,6 @@ Status Gunzip(const Bytes& packed, Bytes& out) {
     Status status = find_method("gzip")->make_decoder()->decode(source, packed.size(), 0, sink);
     out = std::move(sink.bytes);
     return status;
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 TEST(GzipDecoder, MembersPaddingHeaderFieldsAndDamage) {

@@ -1,0 +1,223 @@
+#include "codecs/deflate/deflate_join.h"
+
+#include <array>
+
+namespace quorvex6::codecs::deflate {
+
+namespace {
+
+constexpr int kMaxBits = 15;
+constexpr int kTableBits = 10;  // codes up to this long are looked up at once
+
+// Bits in deflate's order (least significant first), 64 at a time. Reading past the end sets
+// failed() and yields zeros.
+class BitReader {
+public:
+    BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::uint32_t peek(int n) {
+        while (have_ <= 56 && next_ < size_) {
+            buffer_ |= static_cast<std::uint64_t>(data_[next_++]) << have_;
+            have_ += 8;
+        }
+        return static_cast<std::uint32_t>(buffer_ & ((std::uint64_t{1} << n) - 1));
+    }
+    void consume(int n) {
+        if (n > have_) {
+            failed_ = true;
+            n = have_;
+        }
+        buffer_ >>= n;
+        have_ -= n;
+    }
+    std::uint32_t bits(int n) {
+        std::uint32_t value = peek(n);
+        consume(n);
+        return value;
+    }
+    void align() { consume(have_ % 8); }
+    void skip_bytes(std::size_t n) {
+        std::size_t held = static_cast<std::size_t>(have_ / 8);
+        if (n <= held) {
+            consume(static_cast<int>(n * 8));
+            return;
+        }
+        consume(have_);
+        n -= held;
+        if (n > size_ - next_) failed_ = true;
+        next_ += std::min(n, size_ - next_);
+    }
+    std::size_t pos() const { return next_ * 8 - static_cast<std::size_t>(have_); }
+    bool failed() const { return failed_; }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t next_ = 0;
+    std::uint64_t buffer_ = 0;
+    int have_ = 0;
+    bool failed_ = false;
+};
+
+// A canonical Huffman code: how many codes of each length, the symbols in code order, and a
+// table of the codes up to kTableBits long by their bits as they come (0 where longer).
+struct Huffman {
+    std::array<std::uint16_t, kMaxBits + 1> count{};
+    std::array<std::uint16_t, 320> symbol{};
+    std::array<std::uint16_t, 1 << kTableBits> fast{};  // symbol << 4 | length
+};
+
+bool build(Huffman& h, const std::uint8_t* lengths, int n) {
+    h.count.fill(0);
+    for (int s = 0; s < n; ++s) ++h.count[lengths[s]];
+    h.count[0] = 0;
+    int left = 1;
+    for (int len = 1; len <= kMaxBits; ++len) {
+        left = (left << 1) - h.count[len];
+        if (left < 0) return false;  // more codes than the lengths allow
+    }
+    std::array<std::uint16_t, kMaxBits + 1> offset{};
+    for (int len = 1; len < kMaxBits; ++len) offset[len + 1] = offset[len] + h.count[len];
+    for (int s = 0; s < n; ++s)
+        if (lengths[s] != 0) h.symbol[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
+    h.fast.fill(0);
+    int code = 0, index = 0;
+    for (int len = 1; len <= kTableBits; ++len, code <<= 1) {
+        for (int k = 0; k < h.count[len]; ++k, ++code, ++index) {
+            int reversed = 0;
+            for (int b = 0; b < len; ++b) reversed |= ((code >> b) & 1) << (len - 1 - b);
+            for (int fill = reversed; fill < (1 << kTableBits); fill += 1 << len)
+                h.fast[fill] = static_cast<std::uint16_t>(h.symbol[index] << 4 | len);
+        }
+    }
+    return true;
+}
+
+int decode(BitReader& in, const Huffman& h) {
+    std::uint16_t entry = h.fast[in.peek(kTableBits)];
+    if (entry != 0) {
+        in.consume(entry & 15);
+        return in.failed() ? -1 : entry >> 4;
+    }
+    int code = 0, first = 0, index = 0;  // a longer code: bit by bit
+    for (int len = 1; len <= kMaxBits; ++len) {
+        code |= static_cast<int>(in.bits(1));
+        int count = h.count[len];
+        if (code - count < first) return in.failed() ? -1 : h.symbol[index + (code - first)];
+        index += count;
+        first = (first + count) << 1;
+        code <<= 1;
+    }
+    return -1;
+}
+
+constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                             6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+bool walk_symbols(BitReader& in, const Huffman& lit, const Huffman& dist) {
+    for (;;) {
+        int s = decode(in, lit);
+        if (s < 0) return false;
+        if (s == 256) return !in.failed();
+        if (s < 256) continue;
+        s -= 257;
+        if (s >= 29) return false;
+        in.bits(kLengthExtra[s]);
+        int d = decode(in, dist);
+        if (d < 0 || d >= 30) return false;
+        in.bits(kDistanceExtra[d]);
+    }
+}
+
+bool fixed_codes(Huffman& lit, Huffman& dist) {
+    std::uint8_t lengths[288];
+    for (int s = 0; s < 288; ++s) lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+    std::uint8_t distances[30];
+    for (auto& d : distances) d = 5;
+    return build(lit, lengths, 288) && build(dist, distances, 30);
+}
+
+bool dynamic_codes(BitReader& in, Huffman& lit, Huffman& dist) {
+    static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    int nlen = static_cast<int>(in.bits(5)) + 257, ndist = static_cast<int>(in.bits(5)) + 1;
+    int ncode = static_cast<int>(in.bits(4)) + 4;
+    if (nlen > 286 || ndist > 30) return false;
+    std::uint8_t lengths[320] = {};
+    for (int i = 0; i < ncode; ++i) lengths[kOrder[i]] = static_cast<std::uint8_t>(in.bits(3));
+    Huffman code_lengths;
+    if (!build(code_lengths, lengths, 19)) return false;
+    int i = 0;
+    while (i < nlen + ndist) {
+        int s = decode(in, code_lengths);
+        if (s < 0) return false;
+        if (s < 16) {
+            lengths[i++] = static_cast<std::uint8_t>(s);
+            continue;
+        }
+        std::uint8_t value = 0;
+        int repeat;
+        if (s == 16) {
+            if (i == 0) return false;
+            value = lengths[i - 1];
+            repeat = 3 + static_cast<int>(in.bits(2));
+        } else if (s == 17) {
+            repeat = 3 + static_cast<int>(in.bits(3));
+        } else {
+            repeat = 11 + static_cast<int>(in.bits(7));
+        }
+        if (i + repeat > nlen + ndist) return false;
+        while (repeat-- > 0) lengths[i++] = value;
+    }
+    return !in.failed() && lengths[256] != 0 && build(lit, lengths, nlen) && build(dist, lengths + nlen, ndist);
+}
+
+}  // namespace
+
+std::optional<StreamEnd> find_stream_end(const std::uint8_t* data, std::size_t size) {
+    BitReader in(data, size);
+    Huffman lit, dist;
+    for (;;) {
+        StreamEnd end;
+        end.last_block_bit = in.pos();
+        bool last = in.bits(1) != 0;
+        switch (in.bits(2)) {
+            case 0: {
+                in.align();
+                std::uint32_t len = in.bits(16), nlen = in.bits(16);
+                if ((len ^ 0xFFFF) != nlen) return std::nullopt;
+                in.skip_bytes(len);
+                break;
+            }
+            case 1:
+                if (!fixed_codes(lit, dist) || !walk_symbols(in, lit, dist)) return std::nullopt;
+                break;
+            case 2:
+                if (!dynamic_codes(in, lit, dist) || !walk_symbols(in, lit, dist)) return std::nullopt;
+                break;
+            default:
+                return std::nullopt;
+        }
+        if (in.failed()) return std::nullopt;
+        if (last) {
+            end.end_bit = in.pos();
+            return end;
+        }
+    }
+}
+
+bool make_continuable(std::vector<std::uint8_t>& stream) {
+    std::optional<StreamEnd> end = find_stream_end(stream.data(), stream.size());
+    if (!end) return false;
+    stream[end->last_block_bit / 8] &= static_cast<std::uint8_t>(~(1u << (end->last_block_bit % 8)));
+    // An empty stored block: three zero header bits, then zeros to the byte boundary, then
+    // LEN 0 and NLEN 0xFFFF.
+    std::size_t aligned = (end->end_bit + 3 + 7) / 8;
+    stream.resize(aligned, 0);
+    if (end->end_bit % 8 != 0) stream[end->end_bit / 8] &= static_cast<std::uint8_t>((1u << (end->end_bit % 8)) - 1);
+    for (std::size_t i = end->end_bit / 8 + (end->end_bit % 8 != 0); i < aligned; ++i) stream[i] = 0;
+    stream.insert(stream.end(), {0x00, 0x00, 0xFF, 0xFF});
+    return true;
+}
+
+}  // namespace quorvex6::codecs::deflate
