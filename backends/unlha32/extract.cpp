@@ -80,20 +80,16 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
         try {
             if (!formats::lha::can_decode(*e))
                 throw Failure(result::kMethod, "unknown method -" + e->method + "-");
-            std::optional<backend::PendingFile> file =
-                pool.Locked([&]() -> std::optional<backend::PendingFile> {
-                    std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
-                    if (!rel) return std::nullopt;
-                    if (e->folder) {
-                        target.MakeFolder(*rel, e->mtime);
-                        return std::nullopt;
-                    }
-                    return target.BeginFile(*rel);
-                });
-            if (file) pool.Submit(*e, std::move(*file));
+            std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
+            if (!rel) continue;
+            if (e->folder) {
+                target.MakeFolder(*rel, e->mtime);
+                continue;
+            }
+            pool.Submit(*e, target.BeginFile(*rel));
         } catch (const Failure& f) {
             if (f.code() == result::kDiskFull) throw;
-            pool.Locked([&] { target.EntryFailed(e->name, f); });
+            target.EntryFailed(e->name, f);
         }
     }
     pool.Finish();

@@ -37,25 +37,54 @@ ExtractPool::~ExtractPool() {
     for (std::thread& t : workers_) t.join();
 }
 
+void ExtractPool::Report(std::vector<Outcome>& outcomes) {
+    for (const Outcome& o : outcomes) {
+        if (o.failure) {
+            failed_(*o.entry, *o.failure);
+        } else {
+            done_(*o.entry);
+        }
+    }
+    outcomes.clear();
+}
+
 void ExtractPool::Submit(const Entry& entry, backend::PendingFile file) {
+    std::vector<Outcome> finished;
     std::unique_lock lock(mutex_);
     room_.wait(lock, [&] { return queue_.size() < kQueued || fatal_; });
-    if (fatal_) std::rethrow_exception(fatal_);
+    if (fatal_) {
+        const std::exception_ptr fatal = fatal_;
+        finished.swap(outcomes_);
+        lock.unlock();
+        Report(finished);
+        std::rethrow_exception(fatal);
+    }
     queue_.push_back(Job{&entry, std::move(file)});
+    // Sleeping workers are woken for a few members at a time: waking one per small member
+    // spent more time switching threads than decoding.
+    const bool wake = queue_.size() == kWakeBatch;
+    finished.swap(outcomes_);
     lock.unlock();
-    work_ready_.notify_one();
+    if (wake) work_ready_.notify_all();
+    Report(finished);
 }
 
 void ExtractPool::Finish() {
+    work_ready_.notify_all();
+    std::vector<Outcome> finished;
     std::unique_lock lock(mutex_);
     room_.wait(lock, [&] { return (queue_.empty() && busy_ == 0) || fatal_; });
-    if (fatal_) std::rethrow_exception(fatal_);
+    finished.swap(outcomes_);
+    std::exception_ptr fatal = fatal_;
+    lock.unlock();
+    Report(finished);
+    if (fatal) std::rethrow_exception(fatal);
 }
 
 void ExtractPool::Work() {
     std::unique_ptr<FileInput> input;
+    std::unique_lock lock(mutex_);
     for (;;) {
-        std::unique_lock lock(mutex_);
         work_ready_.wait(lock, [&] { return !queue_.empty() || closing_; });
         if (queue_.empty()) return;
         const bool was_full = queue_.size() == kQueued;
@@ -65,6 +94,7 @@ void ExtractPool::Work() {
         lock.unlock();
         if (was_full) room_.notify_one();
         const Entry& e = *job.entry;
+        std::optional<Failure> failure;
         std::exception_ptr fatal;
         try {
             if (!input) input = std::make_unique<FileInput>(path_);
@@ -76,19 +106,17 @@ void ExtractPool::Work() {
                 throw Failure(ResultFor(s), e.name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
             }
             job.file.Commit(e.mtime, ModeOf(e));
-            lock.lock();
-            done_(e);
         } catch (const Failure& f) {
-            if (!lock.owns_lock()) lock.lock();
             if (f.code() == result::kDiskFull) {
                 fatal = std::current_exception();
             } else {
-                failed_(e, f);
+                failure = f;
             }
         } catch (...) {
-            if (!lock.owns_lock()) lock.lock();
             fatal = std::current_exception();
         }
+        lock.lock();
+        if (!fatal) outcomes_.push_back(Outcome{&e, std::move(failure)});
         if (fatal && !fatal_) fatal_ = fatal;
         --busy_;
         // The calling thread waits for room, for the end, or for a failure that ends it all.

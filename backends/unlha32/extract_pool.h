@@ -1,13 +1,16 @@
 // Decodes extracted members on every core. The calling thread places each member (the path
 // checks and the file creation stay in archive order); workers decode into the pending file and
 // commit it. Each worker reads the archive through its own handle. At most kQueued members wait,
-// so open files and memory stay bounded.
+// so open files and memory stay bounded. Workers only queue their outcomes; the calling thread
+// reports them, so the extraction target is never touched by two threads and placing a member
+// needs no lock.
 #pragma once
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,8 +23,9 @@ namespace quorvex6::unlha32 {
 
 class ExtractPool {
 public:
-    static constexpr size_t kQueued = 8;
-    // `failed` runs on the calling thread's behalf, under the pool's lock; `done` likewise.
+    static constexpr size_t kQueued = 16;
+    static constexpr size_t kWakeBatch = 4;
+    // `failed` and `done` run on the calling thread, inside Submit and Finish.
     ExtractPool(std::string archive_path, std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed,
                 std::function<void(const formats::lha::Entry&)> done);
     ~ExtractPool();  // waits for every member handed over
@@ -31,29 +35,29 @@ public:
     void Submit(const formats::lha::Entry& entry, backend::PendingFile file);
     // Waits for everything handed over; rethrows a failure that must end the command.
     void Finish();
-    // Runs `body` under the lock the callbacks run under, for the caller's own use of the
-    // shared log and result.
-    template <class F>
-    auto Locked(F&& body) {
-        std::lock_guard lock(mutex_);
-        return body();
-    }
 
 private:
     struct Job {
         const formats::lha::Entry* entry;
         backend::PendingFile file;
     };
+    struct Outcome {
+        const formats::lha::Entry* entry;
+        std::optional<backend::Failure> failure;
+    };
     void Work();
+    // Reports the outcomes taken out of the queue under the lock.
+    void Report(std::vector<Outcome>& outcomes);
 
     std::string path_;
     std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed_;
     std::function<void(const formats::lha::Entry&)> done_;
     std::mutex mutex_;
-    // Two conditions, so that handing over a member wakes one worker and not every thread.
+    // Two conditions, so that handing over members wakes workers and not the calling thread.
     std::condition_variable work_ready_;
     std::condition_variable room_;
     std::deque<Job> queue_;
+    std::vector<Outcome> outcomes_;
     size_t busy_ = 0;
     bool closing_ = false;
     std::exception_ptr fatal_;
