@@ -9,7 +9,7 @@ namespace {
 constexpr std::int32_t kBlock = 1 << 18;
 constexpr std::int32_t kPad = 8;
 // Hash tables: 64 Ki heads for a window's worth of input, fewer for a small file.
-constexpr int kMinTableBits = 10;
+constexpr int kMinTableBits = 11;
 constexpr int kMaxTableBits = 16;
 
 int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
@@ -31,7 +31,8 @@ LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
     const std::size_t span = std::min(input_bound, static_cast<std::size_t>(window_ + kBlock));
     int span_bits = kMinTableBits;
     while ((std::size_t{1} << span_bits) < span) ++span_bits;
-    const int bits = std::min(span_bits, kMaxTableBits);
+    // Half as many heads as positions: the chains sort out the few extra collisions.
+    const int bits = std::min(span_bits - 1, kMaxTableBits);
     hash_shift_ = 32 - bits;
     slot_mask_ = (std::int32_t{1} << std::min(span_bits, p.dict_bits)) - 1;
     buf_.assign(span + static_cast<std::size_t>(p.max_match + kPad), 0);

@@ -67,15 +67,21 @@ struct CodedSegment {
     std::uint64_t bits = 0;
 };
 
+Status parse_segment(const StaticParams& params, const Segment& segment, BitWriter& bits) {
+    BlockWriter blocks(params, bits);
+    BytesSource source(segment.bytes);
+    LzParser parser(kParse(params.dict_bits), segment.bytes.size());
+    const Status s = parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
+    blocks.flush();
+    return s;
+}
+
+// A segment coded on its own thread, into memory, to be joined to the others in order.
 CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
     CodedSegment coded;
     VectorSink sink;
     BitWriter bits(sink);
-    BlockWriter blocks(params, bits);
-    BytesSource source(segment.bytes);
-    LzParser parser(kParse(params.dict_bits), segment.bytes.size());
-    coded.status = parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
-    blocks.flush();
+    coded.status = parse_segment(params, segment, bits);
     coded.bits = bits.bit_count();
     bits.finish();
     coded.bytes = std::move(sink.bytes);
@@ -135,9 +141,12 @@ public:
             std::optional<Segment> following = reader.next();
             if (reader.failed()) break;
             if (!following && running.empty()) {
-                // A short input is coded here: a thread would cost more than it saves.
-                const Status s = take(code_segment(params_, *current));
+                // A short input is coded here, straight into the output: a thread would cost
+                // more than it saves.
+                const Status s = parse_segment(params_, *current, bits);
                 if (s != Status::ok) return s;
+                if (bits.failed()) return Status::write_failed;
+                if (bits.written() > limit) return Status::expanded;
                 break;
             }
             running.push_back(std::async(std::launch::async | std::launch::deferred, code_segment,
