@@ -79,7 +79,7 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
     int found = 0;
     const std::uint32_t first = load(pos);
-    std::int32_t cur = limit > kMinMatch ? head_[hash4(first)] : kNil;
+    std::int32_t cur = limit > kMinMatch ? head_[hash4(first, hash_shift_)] : kNil;
     // A candidate must agree on its first four bytes (the chains' key) and on the four ending
     // one past the best length so far: one compare each rejects most of them.
     std::int32_t tail_at = std::max(best - 3, 0);
@@ -100,7 +100,7 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     }
     if (found == 0 && best < kMinMatch) {
         const std::int32_t reach = std::min(p_.far_three, kNearMask + 1);
-        cur = head3_[hash3(first)];
+        cur = head3_[hash3(first, hash_shift_)];
         for (int left = kNearChain; cur >= 0 && pos - cur <= reach && left > 0; --left) {
             if (((load(cur) ^ first) & 0xffffffu) == 0) {
                 dist = pos - cur;

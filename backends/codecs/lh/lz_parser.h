@@ -56,16 +56,32 @@ private:
         std::memcpy(&v, buf_.data() + pos, 4);
         return v;
     }
-    std::uint32_t hash4(std::uint32_t v) const { return (v * 0x9E3779B1u) >> hash_shift_; }
-    std::uint32_t hash3(std::uint32_t v) const { return ((v & 0xffffffu) * 0x9E3779B1u) >> hash_shift_; }
-    void insert(std::int32_t pos) {
-        const std::uint32_t v = load(pos);
-        const std::uint32_t h = hash4(v);
-        prev_[static_cast<std::size_t>(pos & slot_mask_)] = head_[h];
-        head_[h] = pos;
-        const std::uint32_t h3 = hash3(v);
-        prev3_[static_cast<std::size_t>(pos & kNearMask)] = head3_[h3];
-        head3_[h3] = pos;
+    static std::uint32_t hash4(std::uint32_t v, int shift) { return (v * 0x9E3779B1u) >> shift; }
+    static std::uint32_t hash3(std::uint32_t v, int shift) { return ((v & 0xffffffu) * 0x9E3779B1u) >> shift; }
+    // The chains' arrays and keys, copied into the parse loop: stores into the chains cannot
+    // then alias them, and the compiler keeps them in registers.
+    struct Chains {
+        const std::uint8_t* buf;
+        std::int32_t* head;
+        std::int32_t* prev;
+        std::int32_t* head3;
+        std::int32_t* prev3;
+        int hash_shift;
+        std::int32_t slot_mask;
+
+        void insert(std::int32_t pos) const {
+            std::uint32_t v;
+            std::memcpy(&v, buf + pos, 4);
+            const std::uint32_t h = hash4(v, hash_shift);
+            const std::uint32_t h3 = hash3(v, hash_shift);
+            prev[pos & slot_mask] = head[h];
+            head[h] = pos;
+            prev3[pos & kNearMask] = head3[h3];
+            head3[h3] = pos;
+        }
+    };
+    Chains chains() {
+        return {buf_.data(), head_.data(), prev_.data(), head3_.data(), prev3_.data(), hash_shift_, slot_mask_};
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
     int longest(std::int32_t pos, int best, std::int32_t& dist) const;
@@ -96,8 +112,9 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     int barren = 0;  // searches in a row that found nothing
     int skip = 0;    // positions left before the next search
     if (!fill(in)) return Status::read_failed;
+    const Chains chains = this->chains();
     for (history = std::min(history, end_); pos_ < history; ++pos_) {
-        if (end_ - pos_ >= kMinMatch) insert(pos_);
+        if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
     }
     while (pos_ < end_) {
         if (end_ - pos_ < lookahead && !eof_) {
@@ -115,14 +132,14 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
                 barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
                 skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
             }
-            insert(pos_);
+            chains.insert(pos_);
         }
         if (prev_len >= kMinMatch && len <= prev_len) {
             out.match(prev_len, prev_dist);
             // pos_ - 1 started the match and pos_ is already in the chains.
             std::int32_t stop = pos_ - 1 + prev_len;
             for (++pos_; pos_ < stop; ++pos_) {
-                if (end_ - pos_ >= kMinMatch) insert(pos_);
+                if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
             }
             prev_len = 0;
             pending = false;
