@@ -30,9 +30,11 @@ bool ReadSmallFile(const std::string& path, std::string* text);
 
 struct FolderItem {
     std::string name;
-    FileKind kind;
+    FileStat stat;
 };
-// Sorted by name so that archives are reproducible. Throws 0x800D when it cannot be read.
+// Sorted by name so that archives are reproducible; each item with its stat (taken relative
+// to the open folder, which spares a lookup of the whole path). Items that vanish meanwhile
+// are left out. Throws 0x800D when the folder cannot be read.
 std::vector<FolderItem> ListFolder(const std::string& path);
 
 // Makes every missing folder of `path` (relative to `root`, which must exist) without passing

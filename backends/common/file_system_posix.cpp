@@ -32,11 +32,7 @@ std::string Join(const std::string& root, const std::string& relative) {
     return root.back() == '/' ? root + relative : root + "/" + relative;
 }
 
-}  // namespace
-
-std::optional<FileStat> StatPath(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return std::nullopt;
+FileStat StatOf(const struct stat& st) {
     FileStat out;
     out.kind = KindOf(st.st_mode);
     out.size = static_cast<uint64_t>(st.st_size);
@@ -45,6 +41,14 @@ std::optional<FileStat> StatPath(const std::string& path) {
     out.device = st.st_dev;
     out.inode = st.st_ino;
     return out;
+}
+
+}  // namespace
+
+std::optional<FileStat> StatPath(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return StatOf(st);
 }
 
 bool ReadSmallFile(const std::string& path, std::string* text) {
@@ -79,17 +83,9 @@ std::vector<FolderItem> ListFolder(const std::string& path) {
     while (dirent* e = readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        FileKind kind = FileKind::kOther;
-        switch (e->d_type) {
-            case DT_REG: kind = FileKind::kRegular; break;
-            case DT_DIR: kind = FileKind::kFolder; break;
-            case DT_LNK: kind = FileKind::kLink; break;
-            case DT_UNKNOWN:
-                if (auto st = StatPath(Join(path, name))) kind = st->kind;
-                break;
-            default: break;
-        }
-        items.push_back({std::move(name), kind});
+        struct stat st;
+        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        items.push_back({std::move(name), StatOf(st)});
     }
     closedir(dir);
     std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });

@@ -1,6 +1,6 @@
 #include "common/pack_sources.h"
 
-#include <set>
+#include <unordered_set>
 
 #include "common/wildcard.h"
 
@@ -21,23 +21,23 @@ public:
         for (const FolderItem& item : ListFolder(options_.base + folder)) {
             if (!options_.include_hidden && item.name[0] == '.') continue;
             std::string relative = folder + item.name;
-            if (item.kind == FileKind::kFolder) {
+            if (item.stat.kind == FileKind::kFolder) {
                 if (!whole_tree && !options_.recursive) continue;
-                if (whole_tree || every) found |= Add(relative + "/", FileKind::kFolder);
+                if (whole_tree || every) found |= Add(relative + "/", item.stat);
                 found |= Walk(relative + "/", name_pattern, whole_tree);
             } else if (whole_tree || MatchWildcard(name_pattern, item.name)) {
-                found |= Add(relative, item.kind);
+                found |= Add(relative, item.stat);
             }
         }
         return found;
     }
 
-    bool Add(const std::string& relative, FileKind kind) {
-        if (kind == FileKind::kOther) return false;
-        if (kind == FileKind::kFolder && !options_.folder_entries) return true;
+    bool Add(const std::string& relative, const FileStat& stat) {
+        if (stat.kind == FileKind::kOther) return false;
+        if (stat.kind == FileKind::kFolder && !options_.folder_entries) return true;
         std::string stored = relative;
         if (options_.junk_paths) {
-            if (kind == FileKind::kFolder) return true;
+            if (stat.kind == FileKind::kFolder) return true;
             size_t slash = stored.rfind('/');
             if (slash != std::string::npos) stored = stored.substr(slash + 1);
         }
@@ -46,10 +46,8 @@ public:
         item.stored = stored;
         item.disk_path = options_.base + relative;
         if (!item.disk_path.empty() && item.disk_path.back() == '/') item.disk_path.pop_back();
-        auto st = StatPath(item.disk_path);
-        if (!st) return false;
-        item.stat = *st;
-        if (st->kind == FileKind::kLink) item.link_target = ReadLink(item.disk_path);
+        item.stat = stat;
+        if (stat.kind == FileKind::kLink) item.link_target = ReadLink(item.disk_path);
         out_.push_back(std::move(item));
         return true;
     }
@@ -57,7 +55,7 @@ public:
 private:
     const SourceOptions& options_;
     std::vector<SourceItem>& out_;
-    std::set<std::string> seen_;
+    std::unordered_set<std::string> seen_;
 };
 
 }  // namespace
@@ -77,10 +75,10 @@ std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, co
             std::string relative = name;
             while (relative.size() > 1 && relative.back() == '/') relative.pop_back();
             if (st->kind == FileKind::kFolder) {
-                found = collector.Add(relative + "/", FileKind::kFolder);
+                found = collector.Add(relative + "/", *st);
                 found |= collector.Walk(relative + "/", "", true);
             } else {
-                found = collector.Add(relative, st->kind);
+                found = collector.Add(relative, *st);
             }
         }
         if (!found) {

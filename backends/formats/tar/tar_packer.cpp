@@ -20,9 +20,10 @@ namespace {
 constexpr size_t kChunk = 1 << 20;
 // Everything but large files goes in batches, laid out in one buffer exactly as in the archive:
 // the files are read on every processor straight into their places, then the buffer is written
-// at once. Opening and reading many small files is most of the work of a plain tar.
+// at once. Opening and reading many small files is most of the work of a plain tar; a small
+// batch keeps the buffer from faulting in many fresh pages.
 constexpr uint64_t kSmallFile = 1 << 20;
-constexpr size_t kBatchBytes = 16 << 20;
+constexpr size_t kBatchBytes = 4 << 20;
 
 bool IsLarge(const SourceItem& item) { return item.stat.kind == FileKind::kRegular && item.stat.size > kSmallFile; }
 
