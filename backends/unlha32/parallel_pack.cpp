@@ -45,8 +45,8 @@ private:
     bool GoDirect() {
         std::unique_lock lock(queue_.mutex_);
         job_.wants_direct = true;
-        queue_.changed_.notify_all();
-        queue_.changed_.wait(lock, [&] { return job_.direct || queue_.stopping_; });
+        queue_.writer_waits_.notify_one();
+        queue_.workers_wait_.wait(lock, [&] { return job_.direct || queue_.stopping_; });
         if (queue_.stopping_) return false;
         lock.unlock();
         bool ok = queue_.out_->write_at(job_.base, job_.spool.data(), job_.spool.size());
@@ -65,7 +65,8 @@ PackQueue::~PackQueue() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    workers_wait_.notify_all();
+    writer_waits_.notify_all();
     for (std::thread& t : workers_) t.join();
 }
 
@@ -84,7 +85,7 @@ void PackQueue::Work() {
         Job* job = nullptr;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] {
+            workers_wait_.wait(lock, [&] {
                 return stopping_ || next_job_ >= jobs_.size() || next_job_ < committed_ + window_;
             });
             if (stopping_ || next_job_ >= jobs_.size()) return;
@@ -93,7 +94,8 @@ void PackQueue::Work() {
         RunJob(*job);
         std::lock_guard lock(mutex_);
         job->done = true;
-        changed_.notify_all();
+        // The writing thread waits only for the member next in order.
+        if (committed_ < jobs_.size() && jobs_[committed_].get() == job) writer_waits_.notify_one();
     }
 }
 
@@ -118,19 +120,19 @@ void PackQueue::WriteNext(FileOutput& out) {
     std::unique_lock lock(mutex_);
     out_ = &out;
     Job& job = *jobs_[committed_];
-    changed_.wait(lock, [&] { return job.done || job.wants_direct; });
+    writer_waits_.wait(lock, [&] { return job.done || job.wants_direct; });
     if (!job.done) {
         job.base = out.position();
         job.direct = true;
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return job.done; });
+        workers_wait_.notify_all();
+        writer_waits_.wait(lock, [&] { return job.done; });
     }
     lock.unlock();
     out.Rethrow();
     if (job.failure) {
         // Whatever a failed member wrote is overwritten by the next one.
         ++committed_;
-        changed_.notify_all();
+        workers_wait_.notify_all();
         std::rethrow_exception(job.failure);
     }
     if (job.direct) {
@@ -142,7 +144,7 @@ void PackQueue::WriteNext(FileOutput& out) {
     }
     lock.lock();
     ++committed_;
-    changed_.notify_all();
+    workers_wait_.notify_all();
 }
 
 }  // namespace quorvex6::unlha32

@@ -42,7 +42,10 @@ private:
     std::vector<std::unique_ptr<Job>> jobs_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Workers wait on one (room in the window, or their turn to write directly), the writing
+    // thread on the other, so that no event wakes threads it does not concern.
+    std::condition_variable workers_wait_;
+    std::condition_variable writer_waits_;
     size_t next_job_ = 0;
     size_t committed_ = 0;
     size_t window_ = 2;

@@ -128,7 +128,7 @@ public:
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
         BitWriter bits(out);
         SegmentReader reader(in, std::size_t{1} << params_.dict_bits);
-        const std::size_t lanes = std::max(1u, std::thread::hardware_concurrency());
+        std::size_t lanes = 0;  // asked for only when a second segment comes: it costs a file read
         std::deque<std::future<CodedSegment>> running;
         auto take = [&](const CodedSegment& coded) {
             if (coded.status != Status::ok) return coded.status;
@@ -149,6 +149,7 @@ public:
                 if (bits.written() > limit) return Status::expanded;
                 break;
             }
+            if (lanes == 0) lanes = std::max(1u, std::thread::hardware_concurrency());
             running.push_back(std::async(std::launch::async | std::launch::deferred, code_segment,
                                          params_, std::move(*current)));
             current = std::move(following);
