@@ -4,11 +4,11 @@
 #include <charconv>
 #include <cstring>
 
+#include "formats/tar/tar_header.h"
+
 namespace quorvex6::backend::tar {
 
 namespace {
-
-constexpr size_t kHeaderBlock = 512;
 
 std::string_view Text(const uint8_t* block, size_t offset, size_t length) {
     std::string_view text(reinterpret_cast<const char*>(block) + offset, length);
@@ -51,7 +51,7 @@ std::optional<uint64_t> Size(const uint8_t* block, size_t offset, size_t length)
 uint32_t SumOfBlock(const uint8_t* block) {
     constexpr uint64_t kLow = 0x00FF00FF00FF00FF;
     uint64_t lanes = 0;
-    for (size_t i = 0; i < kHeaderBlock; i += 8) {
+    for (size_t i = 0; i < kBlock; i += 8) {
         uint64_t word;
         std::memcpy(&word, block + i, 8);
         lanes += (word & kLow) + ((word >> 8) & kLow);
@@ -67,7 +67,7 @@ bool ChecksumHolds(const uint8_t* block) {
     for (size_t i = 148; i < 156; ++i) sum -= block[i];
     if (*stored == sum) return true;
     int32_t signed_sum = 8 * ' ';  // some old writers summed signed chars
-    for (size_t i = 0; i < kHeaderBlock; ++i)
+    for (size_t i = 0; i < kBlock; ++i)
         if (i < 148 || i >= 156) signed_sum += static_cast<int8_t>(block[i]);
     return *stored == signed_sum;
 }
@@ -156,7 +156,7 @@ bool ApplyRecord(std::string_view key, std::string_view value, Overrides& out) {
 }  // namespace
 
 bool IsZeroBlock(const uint8_t* block) {
-    return std::all_of(block, block + kHeaderBlock, [](uint8_t b) { return b == 0; });
+    return std::all_of(block, block + kBlock, [](uint8_t b) { return b == 0; });
 }
 
 std::optional<Header> ParseHeader(const uint8_t* block) {
@@ -229,7 +229,7 @@ std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<P
         if (!size) return std::nullopt;
         pieces.push_back({*offset, *size});
     }
-    return (at + kHeaderBlock - 1) / kHeaderBlock * kHeaderBlock;
+    return (at + kBlock - 1) / kBlock * kBlock;
 }
 
 bool SparseMapHolds(const std::vector<Piece>& pieces, uint64_t real_size, uint64_t stored) {

@@ -4,14 +4,11 @@
 
 #include "common/code_page.h"
 #include "common/result.h"
+#include "formats/tar/tar_header.h"
 
 namespace quorvex6::backend::tar {
 
 namespace {
-
-constexpr size_t kBlockSize = 512;
-
-uint64_t PaddingOf(uint64_t size) { return (kBlockSize - size % kBlockSize) % kBlockSize; }
 
 // Names end at a NUL, as every C string the system sees would.
 std::string UpToNul(std::string text) {
@@ -51,13 +48,13 @@ std::string TarReader::ReadMeta(uint64_t size) {
         text.append(reinterpret_cast<const char*>(stream_.data()), static_cast<size_t>(n));
         stream_.Consume(static_cast<size_t>(n));
     }
-    if (!stream_.Skip(PaddingOf(size))) HeaderError("cut inside an extended header");
+    if (!stream_.Skip(PaddingAfter(size))) HeaderError("cut inside an extended header");
     return text;
 }
 
 // pax 1.0 sparse entries start their data with the map, in whole blocks.
 void TarReader::ReadSparseMap(uint64_t& stored) {
-    for (size_t want = kBlockSize;; want += kBlockSize) {
+    for (size_t want = kBlock;; want += kBlock) {
         std::ptrdiff_t n = stream_.Fill(static_cast<size_t>(std::min<uint64_t>(want, stored)));
         if (n < 0) HeaderError("cut inside a sparse map");
         bool done = false;
@@ -80,13 +77,13 @@ bool TarReader::Next(TarEntry& out) {
     bool overridden = false;
     std::optional<Header> h;
     for (;;) {
-        std::ptrdiff_t n = stream_.Fill(kBlockSize);
+        std::ptrdiff_t n = stream_.Fill(kBlock);
         if (n < 0) HeaderError("the data is broken or cut");
         if (n == 0 && !first_ && !overridden) {
             ended_ = true;  // no end blocks: the end all the same, as other readers have it
             return false;
         }
-        if (n < static_cast<std::ptrdiff_t>(kBlockSize)) HeaderError("cut inside a header");
+        if (n < static_cast<std::ptrdiff_t>(kBlock)) HeaderError("cut inside a header");
         if (IsZeroBlock(stream_.data())) {
             if (overridden) HeaderError("an extended header without its entry");
             ended_ = true;
@@ -94,7 +91,7 @@ bool TarReader::Next(TarEntry& out) {
         }
         h = ParseHeader(stream_.data());
         if (!h) HeaderError(first_ ? "not a TAR archive" : "a header's checksum or numbers are wrong");
-        stream_.Consume(kBlockSize);
+        stream_.Consume(kBlock);
         if (h->type != 'x' && h->type != 'g' && h->type != 'L' && h->type != 'K') break;
         std::string meta = ReadMeta(h->size);
         overridden = true;
@@ -103,10 +100,10 @@ bool TarReader::Next(TarEntry& out) {
         if (h->type == 'K') over.link = UpToNul(meta);
     }
     for (bool extended = h->extended; extended;) {
-        if (stream_.Fill(kBlockSize) != static_cast<std::ptrdiff_t>(kBlockSize) ||
+        if (stream_.Fill(kBlock) != static_cast<std::ptrdiff_t>(kBlock) ||
             !ParseSparseExtension(stream_.data(), h->pieces, extended))
             HeaderError("a broken sparse header");
-        stream_.Consume(kBlockSize);
+        stream_.Consume(kBlock);
     }
     first_ = false;
     uint64_t stored = over.size.value_or(h->size);
@@ -133,7 +130,7 @@ bool TarReader::Next(TarEntry& out) {
     out.facts.folder = out.kind == EntryKind::kFolder;
     if (out.facts.folder && !out.facts.name.ends_with('/')) out.facts.name += '/';
     data_left_ = stored;
-    padding_ = PaddingOf(stored);
+    padding_ = PaddingAfter(stored);
     uint64_t size = out.kind != EntryKind::kFile ? 0 : sparse_ ? real_size_ : stored;
     out.facts.original_size = out.facts.compressed_size = size;
     return true;

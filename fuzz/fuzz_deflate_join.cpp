@@ -1,0 +1,17 @@
+// The deflate block walker over arbitrary bytes: it must end, and a stream it makes
+// continuable must still walk (now without a final block).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "codecs/deflate/deflate_join.h"
+
+using namespace quorvex6::codecs::deflate;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (!find_stream_end(data, size)) return 0;
+    std::vector<uint8_t> stream(data, data + size);
+    if (!make_continuable(stream) || find_stream_end(stream.data(), stream.size())) std::abort();
+    return 0;
+}
