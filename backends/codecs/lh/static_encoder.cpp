@@ -26,10 +26,11 @@ constexpr std::size_t kSegment = std::size_t{1} << 20;
 constexpr std::size_t kFirstRead = std::size_t{1} << 14;
 
 // Search effort, tuned on C headers and mixed binaries to beat the reference LHA packer's size
-// at a fraction of its time: deep chains, always one step of lazy evaluation, and no length-3
-// match beyond 1 KiB (its offset bits cost more than three literals).
+// at a fraction of its time: 64 candidates a position (more bought 0.2% on text for half again
+// the time), always one step of lazy evaluation, and no length-3 match beyond 1 KiB (its offset
+// bits cost more than three literals).
 constexpr ParseParams kParse(int dict_bits) {
-    return {dict_bits, kMaxMatch, 128, kMaxMatch, kMaxMatch, 32, 1024};
+    return {dict_bits, kMaxMatch, 64, kMaxMatch, kMaxMatch, 32, 1024};
 }
 
 class VectorSink final : public Sink {
