@@ -6,16 +6,18 @@ namespace quorvex6::formats::lha {
 
 namespace {
 
-// Slicing by four: table[k][b] is the CRC of byte b followed by k zero bytes.
-constexpr std::array<std::array<std::uint16_t, 256>, 4> make_tables() {
-    std::array<std::array<std::uint16_t, 256>, 4> t{};
+// Slicing by eight: table[k][b] is the CRC of byte b followed by k zero bytes.
+constexpr int kSlices = 8;
+
+constexpr std::array<std::array<std::uint16_t, 256>, kSlices> make_tables() {
+    std::array<std::array<std::uint16_t, 256>, kSlices> t{};
     for (unsigned b = 0; b < 256; ++b) {
         std::uint16_t c = static_cast<std::uint16_t>(b);
         for (int k = 0; k < 8; ++k) c = static_cast<std::uint16_t>(c & 1 ? (c >> 1) ^ 0xA001 : c >> 1);
         t[0][b] = c;
     }
     for (unsigned b = 0; b < 256; ++b) {
-        for (int k = 1; k < 4; ++k) {
+        for (int k = 1; k < kSlices; ++k) {
             std::uint16_t prev = t[k - 1][b];
             t[k][b] = static_cast<std::uint16_t>((prev >> 8) ^ t[0][prev & 0xff]);
         }
@@ -29,11 +31,12 @@ constexpr auto kTables = make_tables();
 
 std::uint16_t crc16_update(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
     std::uint32_t c = crc;
-    while (n >= 4) {
+    while (n >= kSlices) {
         c ^= static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8;
-        c = kTables[3][c & 0xff] ^ kTables[2][c >> 8] ^ kTables[1][data[2]] ^ kTables[0][data[3]];
-        data += 4;
-        n -= 4;
+        c = kTables[7][c & 0xff] ^ kTables[6][c >> 8] ^ kTables[5][data[2]] ^ kTables[4][data[3]] ^
+            kTables[3][data[4]] ^ kTables[2][data[5]] ^ kTables[1][data[6]] ^ kTables[0][data[7]];
+        data += kSlices;
+        n -= kSlices;
     }
     while (n-- > 0) c = (c >> 8) ^ kTables[0][(c ^ *data++) & 0xff];
     return static_cast<std::uint16_t>(c);
