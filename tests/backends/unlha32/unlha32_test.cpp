@@ -391,6 +391,33 @@ TEST_F(Unlha32, DamagedArchivesGiveCodesAndLeaveNoFiles) {
     EXPECT_FALSE(fs::exists(dir_.path() / "o/a.txt"));
 }
 
+// Members are decoded on worker threads that report back in batches: however many members
+// there are, every good one is extracted and logged, and one damaged member gives its code.
+TEST_F(Unlha32, EveryMemberIsReportedWhateverTheirNumber) {
+    for (int count : {1, 3, 4, 5, 41}) {
+        const std::string src = dir_.str() + "/src" + std::to_string(count);
+        for (int i = 0; i < count; ++i) {
+            dir_.Write("src" + std::to_string(count) + "/m" + std::to_string(i) + ".txt",
+                       "member " + std::to_string(i) + " of " + std::to_string(count) + Text(300));
+        }
+        const std::string arc = Arc("n" + std::to_string(count) + ".lzh");
+        ASSERT_EQ(Pack("-r0 -x0 -c1 -a0 -f1 -n -jm0", arc, src), 0) << log_;
+        const int damaged = count / 2;
+        std::string bytes = Read(arc);
+        const size_t at = bytes.find("member " + std::to_string(damaged) + " of ");
+        ASSERT_NE(at, std::string::npos);
+        bytes[at] ^= 0x20;
+        dir_.Write("bad.lzh", bytes);
+        const std::string out = dir_.str() + "/out" + std::to_string(count);
+        EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", Arc("bad.lzh"), out), 0x800C) << count << "\n" << log_;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "m" + std::to_string(i) + ".txt";
+            EXPECT_EQ(fs::exists(out + "/" + name), i != damaged) << count << " " << name;
+            EXPECT_EQ(log_.find("extracted " + name) != std::string::npos, i != damaged) << count << " " << name;
+        }
+    }
+}
+
 TEST_F(Unlha32, NamesThatLeadOutAreRefused) {
     using namespace quorvex6::formats::lha;
     struct Output final : ByteOutput {
