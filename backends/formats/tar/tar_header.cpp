@@ -25,7 +25,7 @@ void PutOctal(uint8_t* block, Field f, uint64_t value, size_t digits) {
 }
 
 void PutText(uint8_t* block, Field f, std::string_view text) {
-    std::memcpy(block + f.offset, text.data(), std::min(text.size(), f.length));
+    std::copy_n(text.begin(), std::min(text.size(), f.length), block + f.offset);
 }
 
 bool IsAscii(std::string_view text) {
