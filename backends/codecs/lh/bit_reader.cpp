@@ -9,7 +9,10 @@ constexpr std::size_t kInputBuffer = 64 * 1024;
 }
 
 BitReader::BitReader(Source& in, std::uint64_t packed_size)
-    : in_(in), remaining_(packed_size), buffer_(kInputBuffer) {}
+    : in_(in),
+      remaining_(packed_size),
+      // No larger than the member: most members of an archive of small files are a few KiB.
+      buffer_(static_cast<std::size_t>(std::min<std::uint64_t>(kInputBuffer, packed_size))) {}
 
 bool BitReader::fill_buffer() {
     if (remaining_ == 0 || read_failed_) return false;
