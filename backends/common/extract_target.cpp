@@ -9,8 +9,8 @@ PendingFile::~PendingFile() {
 }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
-    file_.SetTimeAndMode(mtime,
-                         owner_.options_.restore_mode && mode ? *mode : owner_.default_mode_);
+    uint32_t wanted = owner_.options_.restore_mode && mode ? *mode & 0777 : owner_.default_mode_;
+    file_.SetTimeAndMode(mtime, made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
     auto id = file_.Identity();  // a rename keeps it
     std::string written = file_.path();
     file_.Close();
@@ -23,7 +23,11 @@ void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
 }
 
 ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result)
-    : options_(std::move(options)), log_(log), result_(result), default_mode_(DefaultFileMode()) {
+    : options_(std::move(options)),
+      log_(log),
+      result_(result),
+      default_mode_(DefaultFileMode()),
+      creation_mask_(FileCreationMask()) {
     if (!options_.folder.empty() && options_.folder.back() != '/') options_.folder += '/';
     if (!options_.folder.empty()) MakeTrustedFolder(options_.folder);
 }
@@ -100,16 +104,19 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
     return relative;
 }
 
-PendingFile ExtractTarget::BeginFile(const std::string& relative) {
+PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<uint32_t> mode) {
     size_t slash = relative.rfind('/');
     if (slash != std::string::npos) MakeFolders(relative.substr(0, slash));
     std::string full = Full(relative);
     // Nothing there yet: write in place (removed again unless committed), else beside it.
-    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusive(full))
-        return PendingFile(*this, std::move(*fresh), full);
+    uint32_t wanted = options_.restore_mode && mode ? *mode & 0777 : default_mode_;
+    std::optional<uint32_t> made_with;
+    if ((wanted & creation_mask_) == 0) made_with = wanted;  // the mask takes nothing away
+    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusive(full, made_with.value_or(0600)))
+        return PendingFile(*this, std::move(*fresh), full, made_with);
     if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
         throw Failure(result::kFileExists, "a folder of that name exists: " + full);
-    return PendingFile(*this, OutputFile::CreateBeside(full), full);
+    return PendingFile(*this, OutputFile::CreateBeside(full), full, std::nullopt);
 }
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {

@@ -42,11 +42,12 @@ class PendingFile {
 
   private:
     friend class ExtractTarget;
-    PendingFile(ExtractTarget& owner, OutputFile file, std::string final_path)
-        : owner_(owner), file_(std::move(file)), final_path_(std::move(final_path)) {}
+    PendingFile(ExtractTarget& owner, OutputFile file, std::string final_path, std::optional<uint32_t> made_with)
+        : owner_(owner), file_(std::move(file)), final_path_(std::move(final_path)), made_with_(made_with) {}
     ExtractTarget& owner_;
     OutputFile file_;
     std::string final_path_;
+    std::optional<uint32_t> made_with_;  // the permissions the file already has, when known
     bool committed_ = false;
 };
 
@@ -64,8 +65,9 @@ class ExtractTarget {
     // skipped (already logged and noted).
     std::optional<std::string> Place(const std::string& stored, int64_t mtime, bool folder);
 
-    // These take a path from Place.
-    PendingFile BeginFile(const std::string& relative);
+    // These take a path from Place. A file made with the permissions it is to keep (`mode`,
+    // when given and restored) needs no change of them when committed.
+    PendingFile BeginFile(const std::string& relative, std::optional<uint32_t> mode = std::nullopt);
     void MakeFolder(const std::string& relative, int64_t mtime);
     // False when refused (logged and noted). A link is made only when its target, followed on
     // disk through the links already there, stays inside, and no link made before it leads
@@ -90,6 +92,7 @@ class ExtractTarget {
     OutputLog& log_;
     ResultKeeper& result_;
     uint32_t default_mode_;
+    uint32_t creation_mask_;
     std::mutex mutex_;  // guards the log, the result, the folder lists
     std::vector<std::pair<std::string, int64_t>> folder_times_;
     std::unordered_set<std::string> verified_;

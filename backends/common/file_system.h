@@ -77,8 +77,9 @@ public:
     OutputFile() = default;
     // Creates or truncates; never writes through an existing link at `path` (it is replaced).
     static OutputFile Create(const std::string& path, uint32_t mode = 0644);
-    // A file that did not exist (nullopt when something is at `path` already).
-    static std::optional<OutputFile> CreateExclusive(const std::string& path);
+    // A file that did not exist (nullopt when something is at `path` already), made with
+    // `mode` less the process's mask.
+    static std::optional<OutputFile> CreateExclusive(const std::string& path, uint32_t mode = 0600);
     // A new file with a unique name beside `target`, for write-then-rename.
     static OutputFile CreateBeside(const std::string& target);
     OutputFile(OutputFile&& other) noexcept;
@@ -106,6 +107,8 @@ private:
     std::string path_;
 };
 
+// The process's umask, read (setting it would change it for every thread for a moment).
+uint32_t FileCreationMask();
 // Permissions for a new file when an archive gives none: 0666 less the process's umask.
 uint32_t DefaultFileMode();
 

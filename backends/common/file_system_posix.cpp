@@ -217,10 +217,10 @@ OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
     return file;
 }
 
-std::optional<OutputFile> OutputFile::CreateExclusive(const std::string& path) {
+std::optional<OutputFile> OutputFile::CreateExclusive(const std::string& path, uint32_t mode) {
     OutputFile file;
     file.path_ = path;
-    file.fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    file.fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
     if (file.fd_ >= 0) return file;
     if (errno == EEXIST) return std::nullopt;
     if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, path);
@@ -311,16 +311,17 @@ void OutputFile::Close() {
     if (close(fd) != 0) ThrowWrite(errno, path_);
 }
 
-uint32_t DefaultFileMode() {
-    // Read, not set: umask() would change it for every thread for a moment.
+uint32_t FileCreationMask() {
     std::string status;
     uint32_t mask = 022;
     if (ReadSmallFile("/proc/self/status", &status)) {
         size_t at = status.find("Umask:");
         if (at != std::string::npos) mask = static_cast<uint32_t>(std::strtoul(status.c_str() + at + 6, nullptr, 8));
     }
-    return 0666 & ~mask;
+    return mask & 0777;
 }
+
+uint32_t DefaultFileMode() { return 0666 & ~FileCreationMask(); }
 
 void SetPathTime(const std::string& path, int64_t mtime) {
     timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(mtime), 0}};

@@ -56,7 +56,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     if (!target.MakeHardLink(*relative, entry.link_target)) continue;
                     break;
                 default: {
-                    PendingFile file = target.BeginFile(*relative);
+                    PendingFile file = target.BeginFile(*relative, entry.mode);
                     FileSink sink(file);
                     try {
                         reader.ReadData(sink);

@@ -67,6 +67,45 @@ TEST_F(ExtractionTest, UnfinishedFileLeavesTheOldOne) {
     EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "dest"), {}), 1);
 }
 
+// Whether a file is made with its permissions or gets them when committed, it ends with the
+// permissions asked for at the commit: the mask never takes bits away, set-id bits never come.
+TEST_F(ExtractionTest, CommittedFilesHaveExactlyTheirPermissions) {
+    struct Case {
+        const char* name;
+        std::optional<uint32_t> begin_mode, commit_mode;
+        bool restore;
+        bool existing;  // written beside an old file and renamed over it
+        std::optional<fs::perms> expected;  // nullopt: the default permissions
+    };
+    const Case cases[] = {
+        {"plain", 0644, 0644, true, false, fs::perms(0644)},
+        {"bits the mask would take", 0666, 0666, true, false, fs::perms(0666)},
+        {"executable", 0755, 0755, true, false, fs::perms(0755)},
+        {"no permissions at all", 0, 0, true, false, fs::perms(0)},
+        {"set-id bits dropped", 04755, 04755, true, false, fs::perms(0755)},
+        {"other mode at the commit", 0640, 0600, true, false, fs::perms(0600)},
+        {"not restored", 0600, 0600, false, false, std::nullopt},
+        {"none known when begun", std::nullopt, 0640, true, false, fs::perms(0640)},
+        {"over an old file", 0640, 0640, true, true, fs::perms(0640)},
+    };
+    OutputLog log;
+    ResultKeeper result;
+    ExtractOptions options{Dest()};
+    ExtractTarget restoring(options, log, result);
+    options.restore_mode = false;
+    ExtractTarget plain(options, log, result);
+    fs::perms defaults = fs::perms(DefaultFileMode());
+    for (const Case& c : cases) {
+        if (c.existing) std::ofstream(root_ / "dest" / c.name) << "old";
+        ExtractTarget& target = c.restore ? restoring : plain;
+        PendingFile file = target.BeginFile(c.name, c.begin_mode);
+        file.Write("x", 1);
+        file.Commit(1704067200, c.commit_mode);
+        EXPECT_EQ(fs::status(root_ / "dest" / c.name).permissions(), c.expected.value_or(defaults)) << c.name;
+        fs::permissions(root_ / "dest" / c.name, fs::perms(0600));  // so that it can be removed
+    }
+}
+
 TEST_F(ExtractionTest, ExistingLinkAtTheNameIsReplacedNotFollowed) {
     std::ofstream(root_ / "outside" / "victim") << "safe";
     fs::create_symlink(root_ / "outside" / "victim", root_ / "dest" / "name");
