@@ -17,7 +17,7 @@
 
 namespace quorvex6::unlha32 {
 
-inline constexpr size_t kSpoolLimit = 8 << 20;
+inline constexpr size_t kSpoolLimit = 4 << 20;
 
 class PackQueue {
 public:

@@ -13,7 +13,12 @@ void BitWriter::flush() {
 
 void BitWriter::append(const std::uint8_t* data, std::uint64_t bits) {
     const std::uint64_t whole = bits / 8;
-    for (std::uint64_t i = 0; i < whole; ++i) put(8, data[i]);
+    std::uint64_t i = 0;
+    for (; i + 4 <= whole; i += 4) {
+        put(32, std::uint32_t{data[i]} << 24 | std::uint32_t{data[i + 1]} << 16 |
+                    std::uint32_t{data[i + 2]} << 8 | data[i + 3]);
+    }
+    for (; i < whole; ++i) put(8, data[i]);
     const int rest = static_cast<int>(bits % 8);
     if (rest > 0) put(rest, static_cast<std::uint32_t>(data[whole] >> (8 - rest)));
 }

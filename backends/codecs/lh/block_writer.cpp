@@ -36,12 +36,13 @@ void BlockWriter::flush() {
     if (symbols_.empty()) return;
     ends_.clear();
     const SymbolCounts all(symbols_.data(), symbols_.size());
-    if (symbols_.size() < 2 * kSmallestBlock) {
-        BlockPlan(params_, all, symbols_.data(), symbols_.size()).write(out_);
+    const BlockPlan whole(params_, all, symbols_.data(), symbols_.size());
+    plan(0, symbols_.size(), all, whole.bits());
+    if (ends_.size() == 1) {
+        whole.write(out_);
         symbols_.clear();
         return;
     }
-    plan(0, symbols_.size(), all, BlockPlan(params_, all, nullptr, symbols_.size()).bits());
     std::size_t begin = 0;
     for (std::size_t end : ends_) {
         const ParsedSymbol* run = symbols_.data() + begin;

@@ -70,14 +70,19 @@ private:
         std::int32_t slot_mask;
 
         void insert(std::int32_t pos) const {
+            const std::uint32_t v = insert_long(pos);
+            const std::uint32_t h3 = hash3(v, hash_shift);
+            prev3[pos & kNearMask] = head3[h3];
+            head3[h3] = pos;
+        }
+        // Into the long chains only; returns the position's first four bytes.
+        std::uint32_t insert_long(std::int32_t pos) const {
             std::uint32_t v;
             std::memcpy(&v, buf + pos, 4);
             const std::uint32_t h = hash4(v, hash_shift);
-            const std::uint32_t h3 = hash3(v, hash_shift);
             prev[pos & slot_mask] = head[h];
             head[h] = pos;
-            prev3[pos & kNearMask] = head3[h3];
-            head3[h3] = pos;
+            return v;
         }
     };
     Chains chains() {
@@ -125,14 +130,18 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
         std::int32_t dist = 0;
         if (avail >= kMinMatch) {
             if (skip > 0) {
+                // Skipped over: only long repeats of such data are worth finding later.
                 --skip;
-            } else if (prev_len < p_.lazy_length) {
-                len = longest(pos_, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
-                if (len == kMinMatch && dist > p_.far_three) len = 0;
-                barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
-                skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
+                chains.insert_long(pos_);
+            } else {
+                if (prev_len < p_.lazy_length) {
+                    len = longest(pos_, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
+                    if (len == kMinMatch && dist > p_.far_three) len = 0;
+                    barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
+                    skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
+                }
+                chains.insert(pos_);
             }
-            chains.insert(pos_);
         }
         if (prev_len >= kMinMatch && len <= prev_len) {
             out.match(prev_len, prev_dist);

@@ -81,6 +81,8 @@ Status parse_segment(const StaticParams& params, const Segment& segment, BitWrit
 CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
     CodedSegment coded;
     VectorSink sink;
+    // Room for data that does not compress, so that the buffer is never doubled past it.
+    sink.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) + 4096);
     BitWriter bits(sink);
     coded.status = parse_segment(params, segment, bits);
     coded.bits = bits.bit_count();
@@ -104,6 +106,7 @@ public:
             if (got == s.bytes.size()) s.bytes.resize(std::min(full, got + std::max(got, kFirstRead)));
             const std::ptrdiff_t n = in_.read(s.bytes.data() + got, s.bytes.size() - got);
             if (n < 0) failed_ = true;
+            if (n == 0) ended_ = true;
             if (n <= 0) break;
             got += static_cast<std::size_t>(n);
         }
@@ -114,12 +117,15 @@ public:
         return s;
     }
     bool failed() const { return failed_; }
+    // The input's end was seen: no segment follows the last one returned.
+    bool ended() const { return ended_; }
 
 private:
     Source& in_;
     std::size_t window_;
     std::vector<std::uint8_t> tail_;
     bool failed_ = false;
+    bool ended_ = false;
 };
 
 class StaticEncoder final : public Encoder {
@@ -137,14 +143,19 @@ public:
             if (bits.failed()) return Status::write_failed;
             return bits.written() > limit ? Status::expanded : Status::ok;
         };
-        std::optional<Segment> current = reader.next();
-        while (current) {
-            std::optional<Segment> following = reader.next();
-            if (reader.failed()) break;
-            if (!following && running.empty()) {
+        for (bool first = true;; first = false) {
+            // At most one segment a core is in memory: room is made before the next is read.
+            while (lanes > 0 && running.size() >= lanes) {
+                const Status s = take(running.front().get());
+                running.pop_front();
+                if (s != Status::ok) return s;
+            }
+            std::optional<Segment> segment = reader.next();
+            if (!segment) break;
+            if (first && reader.ended()) {
                 // A short input is coded here, straight into the output: a thread would cost
                 // more than it saves.
-                const Status s = parse_segment(params_, *current, bits);
+                const Status s = parse_segment(params_, *segment, bits);
                 if (s != Status::ok) return s;
                 if (bits.failed()) return Status::write_failed;
                 if (bits.written() > limit) return Status::expanded;
@@ -152,13 +163,12 @@ public:
             }
             if (lanes == 0) lanes = std::max(1u, std::thread::hardware_concurrency());
             running.push_back(std::async(std::launch::async | std::launch::deferred, code_segment,
-                                         params_, std::move(*current)));
-            current = std::move(following);
-            while (!running.empty() && (running.size() >= lanes || !current)) {
-                const Status s = take(running.front().get());
-                running.pop_front();
-                if (s != Status::ok) return s;
-            }
+                                         params_, std::move(*segment)));
+        }
+        while (!running.empty() && !reader.failed()) {
+            const Status s = take(running.front().get());
+            running.pop_front();
+            if (s != Status::ok) return s;
         }
         if (reader.failed()) return Status::read_failed;
         return bits.finish() ? Status::ok : Status::write_failed;
