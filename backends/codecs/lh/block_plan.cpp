@@ -173,7 +173,7 @@ void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::ui
     }
 }
 
-void BlockPlan::write(BitWriter& out) const {
+bool BlockPlan::write(BitWriter& out) const {
     std::array<std::uint16_t, kCodeCount> ccode{};
     std::array<std::uint16_t, 17> pcode{};
     std::array<std::uint16_t, kLengthCodes> tcode{};
@@ -190,6 +190,11 @@ void BlockPlan::write(BitWriter& out) const {
         out.put(plen_[static_cast<std::size_t>(p)], pcode[static_cast<std::size_t>(p)]);
         if (p > 1) out.put(p - 1, d & ((1u << (p - 1)) - 1));
     }
+    if (count_ == 0) return false;
+    const ParsedSymbol& last = symbols_[count_ - 1];
+    if (last.code < kLiteralCodes) return clen_[last.code] == 0;
+    const int p = bit_length(last.dist);
+    return p <= 1 && plen_[static_cast<std::size_t>(p)] == 0;
 }
 
 }  // namespace quorvex6::codecs::lh

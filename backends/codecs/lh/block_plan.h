@@ -59,7 +59,8 @@ public:
               std::size_t count);
 
     std::uint64_t bits() const { return bits_; }
-    void write(BitWriter& out) const;
+    // Returns whether the last code written took no bits (a code of a one-symbol table).
+    bool write(BitWriter& out) const;
 
 private:
     template <class Bits>

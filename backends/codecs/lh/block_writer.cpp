@@ -39,14 +39,14 @@ void BlockWriter::flush() {
     const BlockPlan whole(params_, all, symbols_.data(), symbols_.size());
     plan(0, symbols_.size(), all, whole.bits());
     if (ends_.size() == 1) {
-        whole.write(out_);
+        ends_on_empty_code_ = whole.write(out_);
         symbols_.clear();
         return;
     }
     std::size_t begin = 0;
     for (std::size_t end : ends_) {
         const ParsedSymbol* run = symbols_.data() + begin;
-        BlockPlan(params_, SymbolCounts(run, end - begin), run, end - begin).write(out_);
+        ends_on_empty_code_ = BlockPlan(params_, SymbolCounts(run, end - begin), run, end - begin).write(out_);
         begin = end;
     }
     symbols_.clear();

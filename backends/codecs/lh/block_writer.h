@@ -23,6 +23,8 @@ public:
               static_cast<std::uint32_t>(distance - 1)});
     }
     bool failed() const { return out_.failed(); }
+    // Whether the last code written took no bits.
+    bool ends_on_empty_code() const { return ends_on_empty_code_; }
     // Writes what is still collected.
     void flush();
 
@@ -37,6 +39,7 @@ private:
     BitWriter& out_;
     std::vector<ParsedSymbol> symbols_;
     std::vector<std::size_t> ends_;
+    bool ends_on_empty_code_ = false;
 };
 
 }  // namespace quorvex6::codecs::lh

@@ -64,16 +64,20 @@ struct Segment {
 
 struct CodedSegment {
     Status status = Status::ok;
+    bool ends_on_empty_code = false;
     std::vector<std::uint8_t> bytes;
     std::uint64_t bits = 0;
 };
 
-Status parse_segment(const StaticParams& params, const Segment& segment, BitWriter& bits) {
+// `ends_on_empty_code`: whether the segment's last code took no bits.
+Status parse_segment(const StaticParams& params, const Segment& segment, BitWriter& bits,
+                     bool& ends_on_empty_code) {
     BlockWriter blocks(params, bits);
     BytesSource source(segment.bytes);
     LzParser parser(kParse(params.dict_bits), segment.bytes.size());
     const Status s = parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
     blocks.flush();
+    ends_on_empty_code = blocks.ends_on_empty_code();
     return s;
 }
 
@@ -84,7 +88,7 @@ CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
     // Room for data that does not compress, so that the buffer is never doubled past it.
     sink.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) + 4096);
     BitWriter bits(sink);
-    coded.status = parse_segment(params, segment, bits);
+    coded.status = parse_segment(params, segment, bits, coded.ends_on_empty_code);
     coded.bits = bits.bit_count();
     bits.finish();
     coded.bytes = std::move(sink.bytes);
@@ -136,10 +140,12 @@ public:
         BitWriter bits(out);
         SegmentReader reader(in, std::size_t{1} << params_.dict_bits);
         std::size_t lanes = 0;  // asked for only when a second segment comes: it costs a file read
+        bool ends_on_empty_code = false;
         std::deque<std::future<CodedSegment>> running;
         auto take = [&](const CodedSegment& coded) {
             if (coded.status != Status::ok) return coded.status;
             bits.append(coded.bytes.data(), coded.bits);
+            ends_on_empty_code = coded.ends_on_empty_code;
             if (bits.failed()) return Status::write_failed;
             return bits.written() > limit ? Status::expanded : Status::ok;
         };
@@ -155,7 +161,7 @@ public:
             if (first && reader.ended()) {
                 // A short input is coded here, straight into the output: a thread would cost
                 // more than it saves.
-                const Status s = parse_segment(params_, *segment, bits);
+                const Status s = parse_segment(params_, *segment, bits, ends_on_empty_code);
                 if (s != Status::ok) return s;
                 if (bits.failed()) return Status::write_failed;
                 if (bits.written() > limit) return Status::expanded;
@@ -171,6 +177,10 @@ public:
             if (s != Status::ok) return s;
         }
         if (reader.failed()) return Status::read_failed;
+        // A stream whose last code takes no bits and ends on a byte boundary leaves a decoder
+        // nothing to read for that code; some (Debian's lha among them) then drop it. The
+        // reference packer always leaves padding; one byte of it is enough.
+        if (ends_on_empty_code && bits.bit_count() % 8 == 0) bits.put(8, 0);
         return bits.finish() ? Status::ok : Status::write_failed;
     }
 

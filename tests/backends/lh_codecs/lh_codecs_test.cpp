@@ -168,7 +168,8 @@ TEST(Decoders, ReadLarcStreamsAgainstTheirPresetHistory) {
 }
 
 // A one-member level 0 archive around a packed stream, so that lhasa can decode it too.
-Bytes level0_archive(const char* method, const Bytes& packed, const Bytes& original) {
+Bytes level0_archive(const char* method, const Bytes& packed, const Bytes& original,
+                     const std::string& name = "m.bin") {
     std::uint16_t crc = 0;
     for (std::uint8_t b : original) {
         crc ^= b;
@@ -190,8 +191,8 @@ Bytes level0_archive(const char* method, const Bytes& packed, const Bytes& origi
     le(h, 0x5a6b0000, 4);  // a DOS date and time in 2025
     h.push_back(0x20);
     h.push_back(0);
-    h.push_back(5);
-    h.insert(h.end(), {'m', '.', 'b', 'i', 'n'});
+    h.push_back(static_cast<std::uint8_t>(name.size()));
+    h.insert(h.end(), name.begin(), name.end());
     le(h, crc, 2);
     h[0] = static_cast<std::uint8_t>(h.size() - 2);
     std::uint8_t sum = 0;
@@ -366,6 +367,39 @@ TEST(Encoders, ReportAReadErrorInALongInput) {
         MemorySink sink;
         EXPECT_EQ(find_method(id)->make_encoder()->encode(src, sink, UINT64_MAX), Status::read_failed) << id;
     }
+}
+
+// A stream that ends on a byte boundary right after a code of no bits (here a copy from
+// distance 1 in a block whose offsets all have one code) must still be read to its end by
+// Debian's lha, which drops a last code it finds no bits for. Members whose copy runs vary in
+// length end at every bit position; all go in one archive, to start the program once.
+TEST(Encoders, StreamsEndWhereDebiansLhaFindsTheirLastCode) {
+    const Bytes noise = random_bytes(5000, 41);
+    std::vector<Bytes> originals;
+    Bytes archive;
+    for (std::size_t run = 3000; run < 3064; ++run) {
+        Bytes data = noise;
+        data.insert(data.end(), run, 'x');
+        Bytes packed;
+        ASSERT_EQ(encode("lh5", data, packed), Status::ok);
+        Bytes member = level0_archive("lh5", packed, data, "m" + std::to_string(run) + ".bin");
+        member.pop_back();  // the end mark comes once, after the last member
+        archive.insert(archive.end(), member.begin(), member.end());
+        originals.push_back(std::move(data));
+    }
+    archive.push_back(0);
+    char dir[] = "/tmp/qv-lh-jlha-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/all.lzh";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
+    ASSERT_EQ(std::system(("cd " + std::string(dir) + " && lha xq all.lzh >/dev/null 2>&1").c_str()), 0);
+    for (std::size_t i = 0; i < originals.size(); ++i) {
+        std::ifstream f(std::string(dir) + "/m" + std::to_string(3000 + i) + ".bin", std::ios::binary);
+        const Bytes back((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(back, originals[i]) << "run " << 3000 + i;
+    }
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
