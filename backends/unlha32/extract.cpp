@@ -86,7 +86,7 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
                 target.MakeFolder(*rel, e->mtime);
                 continue;
             }
-            pool.Submit(*e, target.BeginFile(*rel));
+            pool.Submit(*e, target.BeginFile(*rel, ModeOf(*e)));
         } catch (const Failure& f) {
             if (f.code() == result::kDiskFull) throw;
             target.EntryFailed(e->name, f);

@@ -12,14 +12,10 @@ using formats::lha::Entry;
 using formats::lha::Status;
 namespace result = backend::result;
 
-namespace {
-
 std::optional<uint32_t> ModeOf(const Entry& e) {
     if (e.unix_mode) return *e.unix_mode & 0777;
     return (e.dos_attributes & formats::lha::kDosReadOnly) ? 0444 : 0644;
 }
-
-}  // namespace
 
 ExtractPool::ExtractPool(std::string archive_path, std::function<void(const Entry&, const Failure&)> failed,
                          std::function<void(const Entry&)> done)

@@ -21,6 +21,9 @@
 
 namespace quorvex6::unlha32 {
 
+// The permissions an extracted member gets.
+std::optional<uint32_t> ModeOf(const formats::lha::Entry& e);
+
 class ExtractPool {
 public:
     static constexpr size_t kQueued = 16;
