@@ -2,31 +2,10 @@
 
 #include <optional>
 
+#include "common/file_sink.h"
 #include "common/wildcard.h"
 
 namespace quorvex6::backend::tar32 {
-
-namespace {
-
-class FileSink final : public quorvex6::codecs::Sink {
-  public:
-    explicit FileSink(PendingFile& file) : file_(file) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        try {
-            file_.Write(data, size);
-            return true;
-        } catch (const Failure& f) {
-            error = f;
-            return false;
-        }
-    }
-    std::optional<Failure> error;
-
-  private:
-    PendingFile& file_;
-};
-
-}  // namespace
 
 void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget& target,
                     OutputLog& log, Progress& progress) {
@@ -61,7 +40,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     try {
                         reader.ReadData(sink);
                     } catch (const Failure&) {
-                        if (sink.error) throw *sink.error;
+                        sink.Rethrow();
                         throw;
                     }
                     file.Commit(entry.facts.mtime, entry.mode);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "common/file_sink.h"
 #include "common/dos_time.h"
 #include "common/entry_info.h"
 #include "common/system.h"
@@ -16,25 +17,6 @@ namespace quorvex6::backend::unzip32 {
 namespace {
 
 constexpr size_t kMaxLinkTarget = 4096;
-
-class FileSink final : public quorvex6::codecs::Sink {
-  public:
-    explicit FileSink(PendingFile& file) : file_(file) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        try {
-            file_.Write(data, size);
-            return true;
-        } catch (const Failure& f) {
-            error_ = f;
-            return false;
-        }
-    }
-    const std::optional<Failure>& error() const { return error_; }
-
-  private:
-    PendingFile& file_;
-    std::optional<Failure> error_;
-};
 
 class StringSink final : public quorvex6::codecs::Sink {
   public:
@@ -71,7 +53,7 @@ bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
         try {
             reader.Extract(entry, sink);
         } catch (const Failure&) {
-            if (sink.error()) throw *sink.error();
+            sink.Rethrow();
             throw;
         }
         file.Commit(entry.mtime(), ModeOf(entry));

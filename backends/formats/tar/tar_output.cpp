@@ -10,6 +10,7 @@
 
 #include "codecs/codec.h"
 #include "common/byte_pipe.h"
+#include "common/file_sink.h"
 #include "common/result.h"
 
 namespace quorvex6::backend::tar {
@@ -26,24 +27,6 @@ class PipeSource final : public quorvex6::codecs::Source {
 
   private:
     BytePipe& pipe_;
-};
-
-class FileSink final : public quorvex6::codecs::Sink {
-  public:
-    explicit FileSink(OutputFile& out) : out_(out) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        try {
-            out_.Write(data, size);
-            return true;
-        } catch (const Failure& f) {
-            error = f;
-            return false;
-        }
-    }
-    std::optional<Failure> error;
-
-  private:
-    OutputFile& out_;
 };
 
 }  // namespace
@@ -96,7 +79,7 @@ class GzipStream final : public TarOutput::Stream {
     void Finish() override {
         pipe_.Close();
         if (job_.get() != quorvex6::codecs::Status::ok) Stop();
-        if (sink_.error) throw *sink_.error;
+        sink_.Rethrow();
     }
 
   private:
@@ -105,11 +88,11 @@ class GzipStream final : public TarOutput::Stream {
             pipe_.Fail();
             job_.wait();
         }
-        if (sink_.error) throw *sink_.error;
+        sink_.Rethrow();
         throw Failure(result::kWriteError, "gzip failed");
     }
 
-    FileSink sink_;
+    FileSink<OutputFile> sink_;
     BytePipe pipe_;
     PipeSource source_;
     std::unique_ptr<quorvex6::codecs::Encoder> encoder_;
@@ -159,17 +142,17 @@ class FilterStream final : public TarOutput::Stream {
 
   private:
     static la_ssize_t Callback(archive*, void* client, const void* buffer, size_t length) {
-        return static_cast<FileSink*>(client)->write(static_cast<const uint8_t*>(buffer), length)
+        return static_cast<FileSink<OutputFile>*>(client)->write(static_cast<const uint8_t*>(buffer), length)
                    ? static_cast<la_ssize_t>(length)
                    : -1;
     }
     [[noreturn]] void Fail(const std::string& what) {
-        if (sink_.error) throw *sink_.error;
+        sink_.Rethrow();
         const char* text = archive_error_string(archive_);
         throw Failure(result::kWriteError, what + ": " + (text ? text : "write failed"));
     }
 
-    FileSink sink_;
+    FileSink<OutputFile> sink_;
     archive* archive_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "codecs/codec.h"
 #include "codecs/crc32.h"
+#include "common/file_sink.h"
 #include "common/replacement_file.h"
 #include "common/system.h"
 #include "formats/zip/zip_format.h"
@@ -71,25 +72,6 @@ private:
     InputFile& file_;
     uint32_t crc_ = 0;
     uint64_t bytes_ = 0;
-};
-
-class FileSink final : public quorvex6::codecs::Sink {
-public:
-    explicit FileSink(OutputFile& out) : out_(out) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        try {
-            out_.Write(data, size);
-            return true;
-        } catch (const Failure& f) {
-            error_ = f;
-            return false;
-        }
-    }
-    const std::optional<Failure>& error() const { return error_; }
-
-private:
-    OutputFile& out_;
-    std::optional<Failure> error_;
 };
 
 std::unique_ptr<quorvex6::codecs::Encoder> MakeEncoder(int level) {
@@ -266,7 +248,7 @@ private:
             FileSource source(file);
             FileSink sink(out_);
             Status status = MakeEncoder(options_.level)->encode(source, sink, size > 0 ? size - 1 : 0);
-            if (sink.error()) throw *sink.error();
+            sink.Rethrow();
             if (status == Status::ok && source.bytes() == size) {
                 writer_.End(source.crc(), kMethodDeflate, out_.position() - start);
                 return;

@@ -1,0 +1,37 @@
+// A codec's Sink into a file of the shared file calls (OutputFile, PendingFile). Those throw
+// Failure while a codec speaks status codes, so the sink keeps the first Failure and the caller
+// rethrows it once the codec has returned: a full disk stays 0x8005, not a write error.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "codecs/codec.h"
+#include "common/result.h"
+
+namespace quorvex6::backend {
+
+template <class File>
+class FileSink final : public quorvex6::codecs::Sink {
+  public:
+    explicit FileSink(File& file) : file_(file) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        try {
+            file_.Write(data, size);
+            return true;
+        } catch (const Failure& f) {
+            if (!error_) error_ = f;
+            return false;
+        }
+    }
+    // Throws the kept Failure, if any.
+    void Rethrow() const {
+        if (error_) throw *error_;
+    }
+
+  private:
+    File& file_;
+    std::optional<Failure> error_;
+};
+
+}  // namespace quorvex6::backend
