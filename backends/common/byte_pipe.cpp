@@ -4,10 +4,34 @@
 
 namespace quorvex6::backend {
 
+template <class Ready>
+void BytePipe::WaitFor(std::unique_lock<std::mutex>& lock, Ready ready) {
+    while (!ready()) {
+        if (idle_work_ != nullptr) {
+            IdleWork* work = idle_work_;
+            ++helping_;
+            lock.unlock();
+            const bool did = work->RunOne();
+            lock.lock();
+            if (--helping_ == 0 && withdrawing_) changed_.notify_all();
+            if (did) continue;
+        }
+        changed_.wait(lock);
+    }
+}
+
+void BytePipe::ShareIdleTime(IdleWork* work) {
+    std::unique_lock lock(mutex_);
+    idle_work_ = work;
+    withdrawing_ = true;
+    changed_.wait(lock, [&] { return helping_ == 0; });
+    withdrawing_ = false;
+}
+
 bool BytePipe::Push(const uint8_t* data, size_t size) {
     if (size == 0) return true;
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return failed_ || waiting_ < kCapacity; });
+    WaitFor(lock, [&] { return failed_ || waiting_ < kCapacity; });
     if (failed_) return false;
     chunks_.emplace_back(data, data + size);
     waiting_ += size;
@@ -17,7 +41,7 @@ bool BytePipe::Push(const uint8_t* data, size_t size) {
 
 std::ptrdiff_t BytePipe::Pull(uint8_t* data, size_t size) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return failed_ || closed_ || waiting_ > 0; });
+    WaitFor(lock, [&] { return failed_ || closed_ || waiting_ > 0; });
     if (failed_ || (broken_ && waiting_ == 0)) return -1;
     size_t done = 0;
     while (done < size && !chunks_.empty()) {
@@ -40,6 +64,11 @@ void BytePipe::Close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
     changed_.notify_all();
+}
+
+void BytePipe::WaitUntilDrained() {
+    std::unique_lock lock(mutex_);
+    WaitFor(lock, [&] { return failed_ || waiting_ == 0; });
 }
 
 void BytePipe::Break() {

@@ -3,6 +3,9 @@
 // so memory stays below kCapacity plus one piece); Close ends the stream; Break ends it as
 // failed once what was pushed has been pulled (a decoder that hit damage hands on everything
 // it decoded before it); Fail makes both sides give up at once.
+//
+// A side that would wait may do shared work instead (ShareIdleTime): the producer when it is
+// ahead, the consumer when it is behind, so two threads can keep two processors busy.
 #pragma once
 #include <condition_variable>
 #include <cstddef>
@@ -13,6 +16,14 @@
 
 namespace quorvex6::backend {
 
+// Work that may be done by whichever thread has nothing else to do; thread-safe.
+class IdleWork {
+  public:
+    virtual ~IdleWork() = default;
+    // Does one piece of work, keeping its failure for its owner; false when there is none.
+    virtual bool RunOne() noexcept = 0;
+};
+
 class BytePipe {
   public:
     static constexpr size_t kCapacity = 8 << 20;
@@ -21,10 +32,18 @@ class BytePipe {
     // Up to `size` bytes; 0 when closed and drained; -1 when failed, or broken and drained.
     std::ptrdiff_t Pull(uint8_t* data, size_t size);
     void Close();
+    // For a producer that is done: waits (doing idle work meanwhile) until everything pushed
+    // was pulled or the pipe failed.
+    void WaitUntilDrained();
     void Break();
     void Fail();
+    // Work for a waiting side, or nullptr for none; returns once no side is doing the old work.
+    void ShareIdleTime(IdleWork* work);
 
   private:
+    template <class Ready>
+    void WaitFor(std::unique_lock<std::mutex>& lock, Ready ready);
+
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::vector<uint8_t>> chunks_;  // pushed pieces, whole
@@ -33,6 +52,9 @@ class BytePipe {
     bool closed_ = false;
     bool broken_ = false;
     bool failed_ = false;
+    IdleWork* idle_work_ = nullptr;
+    int helping_ = 0;  // sides doing idle work now
+    bool withdrawing_ = false;
 };
 
 }  // namespace quorvex6::backend

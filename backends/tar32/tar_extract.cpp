@@ -3,12 +3,55 @@
 #include <optional>
 
 #include "common/file_sink.h"
+#include "common/file_write_queue.h"
 #include "common/wildcard.h"
 
 namespace quorvex6::backend::tar32 {
 
+namespace {
+
+class BytesSink final : public quorvex6::codecs::Sink {
+  public:
+    explicit BytesSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        bytes_.insert(bytes_.end(), data, data + size);
+        return true;
+    }
+
+  private:
+    std::vector<uint8_t>& bytes_;
+};
+
+// Lends the decoder's idle time to the queue for as long as both exist.
+class IdleTimeLoan {
+  public:
+    IdleTimeLoan(tar::TarReader& reader, FileWriteQueue& queue)
+        : reader_(reader), lent_(reader.ShareIdleTime(&queue)) {}
+    ~IdleTimeLoan() {
+        if (lent_) reader_.ShareIdleTime(nullptr);
+    }
+    IdleTimeLoan(const IdleTimeLoan&) = delete;
+    IdleTimeLoan& operator=(const IdleTimeLoan&) = delete;
+    bool lent() const { return lent_; }
+
+  private:
+    tar::TarReader& reader_;
+    bool lent_;
+};
+
+}  // namespace
+
 void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget& target,
                     OutputLog& log, Progress& progress) {
+    FileWriteQueue writes([&](const std::string& name, const Failure* failure) {
+        if (failure) {
+            target.EntryFailed(name, *failure);
+        } else {
+            log.Line("extracted " + name);
+        }
+    });
+    // Without a decoding thread to share the work, queueing would only add a copy.
+    IdleTimeLoan loan(reader, writes);
     tar::TarEntry entry;
     uint64_t index = 0;
     while (reader.Next(entry)) {
@@ -27,15 +70,27 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
             switch (entry.kind) {
                 case tar::EntryKind::kFolder:
                     target.MakeFolder(*relative, entry.facts.mtime);
-                    break;
+                    writes.Done(name);
+                    continue;
                 case tar::EntryKind::kSymlink:
+                    writes.Drain();
                     if (!target.MakeLink(*relative, entry.link_target)) continue;
                     break;
                 case tar::EntryKind::kHardLink:
+                    writes.Drain();
                     if (!target.MakeHardLink(*relative, entry.link_target)) continue;
                     break;
                 default: {
                     PendingFile file = target.BeginFile(*relative, entry.mode);
+                    if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes) {
+                        std::vector<uint8_t> bytes;
+                        bytes.reserve(entry.facts.original_size);
+                        BytesSink sink(bytes);
+                        reader.ReadData(sink);
+                        writes.Submit(name, std::move(file), std::move(bytes), entry.facts.mtime, entry.mode);
+                        continue;  // reported once written
+                    }
+                    writes.Drain();
                     FileSink sink(file);
                     try {
                         reader.ReadData(sink);
@@ -53,6 +108,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
             target.EntryFailed(name, f);
         }
     }
+    writes.Drain();
 }
 
 }  // namespace quorvex6::backend::tar32

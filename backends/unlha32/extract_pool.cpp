@@ -1,5 +1,6 @@
 #include "unlha32/extract_pool.h"
 
+#include "common/entry_outcome.h"
 #include "common/system.h"
 #include "formats/lha/member_io.h"
 #include "unlha32/archive.h"
@@ -90,27 +91,21 @@ void ExtractPool::Work() {
         lock.unlock();
         if (was_full) room_.notify_one();
         const Entry& e = *job.entry;
-        std::optional<Failure> failure;
         std::exception_ptr fatal;
-        try {
-            if (!input) input = std::make_unique<FileInput>(path_);
-            PendingSink sink(job.file);
-            Status s = formats::lha::extract_member(*input, e, sink);
-            sink.Rethrow();
-            input->Rethrow();
-            if (s != Status::ok) {
-                throw Failure(ResultFor(s), e.name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
-            }
-            job.file.Commit(e.mtime, ModeOf(e));
-        } catch (const Failure& f) {
-            if (f.code() == result::kDiskFull) {
-                fatal = std::current_exception();
-            } else {
-                failure = f;
-            }
-        } catch (...) {
-            fatal = std::current_exception();
-        }
+        std::optional<Failure> failure = backend::RunEntryWork(
+            [&] {
+                if (!input) input = std::make_unique<FileInput>(path_);
+                PendingSink sink(job.file);
+                Status s = formats::lha::extract_member(*input, e, sink);
+                sink.Rethrow();
+                input->Rethrow();
+                if (s != Status::ok) {
+                    throw Failure(ResultFor(s),
+                                  e.name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
+                }
+                job.file.Commit(e.mtime, ModeOf(e));
+            },
+            fatal);
         lock.lock();
         if (!fatal) outcomes_.push_back(Outcome{&e, std::move(failure)});
         if (fatal && !fatal_) fatal_ = fatal;

@@ -36,6 +36,8 @@ public:
     // The current entry's data; throws 0x8014 when it is cut short or broken. A sink that
     // refuses bytes ends the read with 0x8013 unless the caller knows better.
     void ReadData(quorvex6::codecs::Sink& sink);
+    // See ByteSource::ShareIdleTime.
+    bool ShareIdleTime(IdleWork* work) { return stream_.ShareIdleTime(work); }
 
 private:
     [[noreturn]] void HeaderError(const std::string& what) const;

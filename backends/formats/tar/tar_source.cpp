@@ -80,6 +80,8 @@ class GzipBytes final : public ByteSource {
                 pipe_.Close();
             else
                 pipe_.Break();
+            // The reader still has up to a pipe's worth to go: keep lending it this thread.
+            pipe_.WaitUntilDrained();
         });
     }
     ~GzipBytes() override {
@@ -89,6 +91,10 @@ class GzipBytes final : public ByteSource {
     GzipBytes(const GzipBytes&) = delete;
     GzipBytes& operator=(const GzipBytes&) = delete;
     std::ptrdiff_t Read(uint8_t* data, size_t size) override { return pipe_.Pull(data, size); }
+    bool ShareIdleTime(IdleWork* work) override {
+        pipe_.ShareIdleTime(work);
+        return true;
+    }
 
   private:
     InputFile file_;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_pipe.h"
+
 namespace quorvex6::backend::tar {
 
 class ByteSource {
@@ -19,6 +21,9 @@ class ByteSource {
     // Passes over `n` bytes without reading them, where the source can.
     enum class Skipped { kDone, kPastEnd, kCannotSkip };
     virtual Skipped Skip(uint64_t) { return Skipped::kCannotSkip; }
+    // Lends the idle time of a decoding thread, where the source has one (see BytePipe);
+    // false when it has none. nullptr takes the work back.
+    virtual bool ShareIdleTime(IdleWork*) { return false; }
 };
 
 // Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it holds neither a TAR
@@ -38,6 +43,7 @@ class TarStream {
     void Consume(size_t n) { begin_ += n; }
     // False when the stream ends or breaks first.
     bool Skip(uint64_t n);
+    bool ShareIdleTime(IdleWork* work) { return source_->ShareIdleTime(work); }
 
   private:
     std::unique_ptr<ByteSource> source_;

@@ -1,0 +1,99 @@
+#include "common/file_write_queue.h"
+
+#include "common/entry_outcome.h"
+
+namespace quorvex6::backend {
+
+FileWriteQueue::~FileWriteQueue() {
+    try {
+        while (RunOne()) {
+        }
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [&] { return writing_ == 0; });
+        ReportFinished(lock, false);
+    } catch (...) {
+        // Reporting failed (out of memory); the command's own failure is on its way.
+    }
+}
+
+void FileWriteQueue::ReportFinished(std::unique_lock<std::mutex>& lock, bool rethrow) {
+    std::vector<Outcome> finished;
+    while (!outcomes_.empty() && outcomes_.front().done) {
+        finished.push_back(std::move(outcomes_.front()));
+        outcomes_.pop_front();
+        ++reported_;
+    }
+    std::exception_ptr fatal = fatal_;
+    lock.unlock();
+    for (const Outcome& o : finished) report_(o.name, o.failure ? &*o.failure : nullptr);
+    if (fatal && rethrow) std::rethrow_exception(fatal);
+}
+
+void FileWriteQueue::Submit(std::string name, PendingFile file, std::vector<uint8_t> bytes, int64_t mtime,
+                            std::optional<uint32_t> mode) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!fatal_) {
+            queued_bytes_ += bytes.size();
+            outcomes_.push_back(Outcome{name, std::nullopt, false});
+            queue_.push_back(Job{submitted_++, std::move(name), std::move(file), std::move(bytes), mtime, mode});
+        }
+    }
+    // Too much waiting: the reader writes the oldest files itself.
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (queue_.size() <= kMaxQueued && queued_bytes_ <= kMaxQueuedBytes) break;
+        }
+        RunOne();
+    }
+    std::unique_lock lock(mutex_);
+    ReportFinished(lock, true);
+}
+
+void FileWriteQueue::Done(std::string name) {
+    std::unique_lock lock(mutex_);
+    if (outcomes_.empty()) {
+        lock.unlock();
+        report_(name, nullptr);
+        return;
+    }
+    outcomes_.push_back(Outcome{std::move(name), std::nullopt, true});
+    ++submitted_;
+}
+
+void FileWriteQueue::Drain() {
+    while (RunOne()) {
+    }
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [&] { return writing_ == 0; });
+    ReportFinished(lock, true);
+}
+
+bool FileWriteQueue::RunOne() noexcept {
+    std::unique_lock lock(mutex_);
+    if (queue_.empty()) return false;
+    Job job = std::move(queue_.front());
+    queue_.pop_front();
+    queued_bytes_ -= job.bytes.size();
+    // After a full disk the files not yet written are removed, as if never reached.
+    if (fatal_) return true;
+    ++writing_;
+    lock.unlock();
+    std::exception_ptr fatal;
+    std::optional<Failure> failure = RunEntryWork(
+        [&] {
+            if (!job.bytes.empty()) job.file.Write(job.bytes.data(), job.bytes.size());
+            job.file.Commit(job.mtime, job.mode);
+        },
+        fatal);
+    lock.lock();
+    if (fatal && !fatal_) fatal_ = fatal;
+    Outcome& outcome = outcomes_[job.number - reported_];
+    outcome.failure = std::move(failure);
+    outcome.done = !fatal;
+    if (--writing_ == 0) idle_.notify_all();
+    return true;
+}
+
+}  // namespace quorvex6::backend

@@ -1,0 +1,75 @@
+// The pipe between a decoder and its reader, and the idle time it lends: a side that would
+// wait does the shared work instead, and work taken back is never run afterwards.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "common/byte_pipe.h"
+
+namespace quorvex6::backend {
+namespace {
+
+class CountedWork final : public IdleWork {
+  public:
+    explicit CountedWork(int pieces) : left_(pieces) {}
+    bool RunOne() noexcept override {
+        if (left_.fetch_sub(1) <= 0) return false;
+        ++done_;
+        while (hold_) std::this_thread::yield();
+        return true;
+    }
+    std::atomic<int> left_;
+    std::atomic<int> done_{0};
+    std::atomic<bool> hold_{false};
+};
+
+TEST(BytePipe, AWaitingSideDoesTheSharedWork) {
+    const std::vector<uint8_t> piece(BytePipe::kCapacity, 7);
+    struct Case {
+        const char* what;
+        bool producer_waits;  // else the consumer waits for data
+    };
+    for (const Case& c : {Case{"producer ahead", true}, Case{"consumer behind", false}}) {
+        BytePipe pipe;
+        CountedWork work(5);
+        pipe.ShareIdleTime(&work);
+        std::vector<uint8_t> got(piece.size());
+        if (c.producer_waits) {
+            ASSERT_TRUE(pipe.Push(piece.data(), piece.size()));
+            auto pushed = std::async(std::launch::async, [&] { return pipe.Push(piece.data(), 1); });
+            while (work.done_ < 5) std::this_thread::yield();  // the full pipe's producer works
+            EXPECT_EQ(pipe.Pull(got.data(), got.size()), static_cast<std::ptrdiff_t>(piece.size()));
+            EXPECT_TRUE(pushed.get());
+        } else {
+            auto pulled = std::async(std::launch::async, [&] { return pipe.Pull(got.data(), 1); });
+            while (work.done_ < 5) std::this_thread::yield();  // the empty pipe's consumer works
+            ASSERT_TRUE(pipe.Push(piece.data(), 1));
+            EXPECT_EQ(pulled.get(), 1);
+        }
+        EXPECT_EQ(work.done_, 5) << c.what;
+        pipe.ShareIdleTime(nullptr);
+    }
+}
+
+TEST(BytePipe, TakingTheWorkBackWaitsForThePieceUnderWay) {
+    BytePipe pipe;
+    CountedWork work(1);
+    work.hold_ = true;
+    pipe.ShareIdleTime(&work);
+    std::vector<uint8_t> byte(1);
+    auto pulled = std::async(std::launch::async, [&] { return pipe.Pull(byte.data(), 1); });
+    while (work.done_ == 0) std::this_thread::yield();
+    auto withdrawn = std::async(std::launch::async, [&] { pipe.ShareIdleTime(nullptr); });
+    EXPECT_EQ(withdrawn.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    work.hold_ = false;
+    withdrawn.get();
+    work.left_ = 100;  // nothing may run it now
+    pipe.Close();
+    EXPECT_EQ(pulled.get(), 0);
+    EXPECT_EQ(work.done_, 1);
+}
+
+}  // namespace
+}  // namespace quorvex6::backend
