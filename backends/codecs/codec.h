@@ -34,6 +34,12 @@ public:
     virtual ~Sink() = default;
     // All `size` bytes or false.
     virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
+    // Optional, for a sink that keeps what it gets in memory: room for `size` bytes that a
+    // codec may decode straight into and hand over with commit(), saving a copy; nullptr when
+    // the sink has none (then write() is the way).
+    virtual std::uint8_t* room(std::size_t) { return nullptr; }
+    // Hands over the first `size` bytes of the room; false as for write().
+    virtual bool commit(std::size_t) { return false; }
 };
 
 class Decoder {

@@ -1,6 +1,7 @@
 #include "common/byte_pipe.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace quorvex6::backend {
 
@@ -30,10 +31,29 @@ void BytePipe::ShareIdleTime(IdleWork* work) {
 
 bool BytePipe::Push(const uint8_t* data, size_t size) {
     if (size == 0) return true;
+    std::memcpy(Room(size), data, size);
+    return Commit(size);
+}
+
+uint8_t* BytePipe::Room(size_t size) {
+    if (room_.size() < size) {
+        std::lock_guard lock(mutex_);
+        if (!spares_.empty()) {
+            room_ = std::move(spares_.back());
+            spares_.pop_back();
+        }
+    }
+    if (room_.size() < size) room_.resize(size);
+    return room_.data();
+}
+
+bool BytePipe::Commit(size_t size) {
+    if (size == 0) return true;
     std::unique_lock lock(mutex_);
     WaitFor(lock, [&] { return failed_ || waiting_ < kCapacity; });
     if (failed_) return false;
-    chunks_.emplace_back(data, data + size);
+    pieces_.push_back(Piece{std::move(room_), size});
+    room_ = {};
     waiting_ += size;
     changed_.notify_all();
     return true;
@@ -44,14 +64,15 @@ std::ptrdiff_t BytePipe::Pull(uint8_t* data, size_t size) {
     WaitFor(lock, [&] { return failed_ || closed_ || waiting_ > 0; });
     if (failed_ || (broken_ && waiting_ == 0)) return -1;
     size_t done = 0;
-    while (done < size && !chunks_.empty()) {
-        const std::vector<uint8_t>& front = chunks_.front();
-        size_t n = std::min(size - done, front.size() - front_used_);
-        std::copy_n(front.data() + front_used_, n, data + done);
+    while (done < size && !pieces_.empty()) {
+        Piece& front = pieces_.front();
+        size_t n = std::min(size - done, front.size - front_used_);
+        std::copy_n(front.bytes.data() + front_used_, n, data + done);
         done += n;
         front_used_ += n;
-        if (front_used_ == front.size()) {
-            chunks_.pop_front();
+        if (front_used_ == front.size) {
+            if (spares_.size() < kSpares) spares_.push_back(std::move(front.bytes));
+            pieces_.pop_front();
             front_used_ = 0;
         }
     }

@@ -29,6 +29,10 @@ class BytePipe {
     static constexpr size_t kCapacity = 8 << 20;
 
     bool Push(const uint8_t* data, size_t size);  // false once failed
+    // For a producer that makes its bytes in memory: room for `size` bytes (a piece the
+    // consumer is done with, when there is one), handed over with Commit instead of a copy.
+    uint8_t* Room(size_t size);
+    bool Commit(size_t size);  // the room's first `size` bytes; false once failed
     // Up to `size` bytes; 0 when closed and drained; -1 when failed, or broken and drained.
     std::ptrdiff_t Pull(uint8_t* data, size_t size);
     void Close();
@@ -46,8 +50,15 @@ class BytePipe {
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::vector<uint8_t>> chunks_;  // pushed pieces, whole
-    size_t front_used_ = 0;                    // bytes of chunks_.front() already pulled
+    static constexpr size_t kSpares = 8;
+    struct Piece {
+        std::vector<uint8_t> bytes;
+        size_t size;  // of bytes, those pushed
+    };
+    std::deque<Piece> pieces_;                  // pushed, whole
+    size_t front_used_ = 0;                     // bytes of pieces_.front() already pulled
+    std::vector<std::vector<uint8_t>> spares_;  // pulled pieces, for Room
+    std::vector<uint8_t> room_;                 // the producer's, between Room and Commit
     size_t waiting_ = 0;                       // bytes not yet pulled
     bool closed_ = false;
     bool broken_ = false;

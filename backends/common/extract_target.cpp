@@ -104,15 +104,27 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
     return relative;
 }
 
+std::shared_ptr<const OpenFolder> ExtractTarget::FolderForFiles(const std::string& folder) {
+    if (!folder.empty()) MakeFolders(folder);
+    std::lock_guard lock(mutex_);
+    if (!open_folder_ || open_folder_name_ != folder) {
+        open_folder_ = std::make_shared<const OpenFolder>(folder.empty() ? Root() : Full(folder));
+        open_folder_name_ = folder;
+    }
+    return open_folder_;
+}
+
 PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<uint32_t> mode) {
     size_t slash = relative.rfind('/');
-    if (slash != std::string::npos) MakeFolders(relative.substr(0, slash));
+    std::shared_ptr<const OpenFolder> folder =
+        FolderForFiles(slash == std::string::npos ? std::string() : relative.substr(0, slash));
     std::string full = Full(relative);
     // Nothing there yet: write in place (removed again unless committed), else beside it.
     uint32_t wanted = options_.restore_mode && mode ? *mode & 0777 : default_mode_;
     std::optional<uint32_t> made_with;
     if ((wanted & creation_mask_) == 0) made_with = wanted;  // the mask takes nothing away
-    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusive(full, made_with.value_or(0600)))
+    const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusiveIn(*folder, name, full, made_with.value_or(0600)))
         return PendingFile(*this, std::move(*fresh), full, made_with);
     if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
         throw Failure(result::kFileExists, "a folder of that name exists: " + full);

@@ -5,6 +5,7 @@
 // checked out, so a bad entry never leaves a file cut short nor damages an old one.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ class PendingFile {
     // Renames the finished file over its final name; without a mode (or when modes are not
     // restored) it gets the default permissions.
     void Commit(int64_t mtime, std::optional<uint32_t> mode);
+    const std::string& final_path() const { return final_path_; }
+    // Whether it is written beside a file that was there, to take its place when committed.
+    bool replaces() const { return file_.path() != final_path_; }
     ~PendingFile();
     PendingFile(PendingFile&&) = default;
     PendingFile& operator=(PendingFile&&) = delete;
@@ -84,6 +88,8 @@ class ExtractTarget {
     bool IsVerified(const std::string& relative);  // its folder was made or checked here
     void MakeFolders(const std::string& folder);
     std::string Full(const std::string& relative) const;
+    // The folder (relative; "" is the destination) made and open for new files in it.
+    std::shared_ptr<const OpenFolder> FolderForFiles(const std::string& folder);
     void Refuse(const std::string& stored, const std::string& why);
     PathKind Lookup(const std::string& relative, std::string* link_target) const;
     friend class PendingFile;
@@ -104,6 +110,8 @@ class ExtractTarget {
     std::unordered_set<std::pair<uint64_t, uint64_t>, FileIdHash>
         written_;                                   // device and inode of files written here
     std::unordered_set<std::string> link_depends_;  // paths the links made here lead through
+    std::string open_folder_name_;                   // where files were made last
+    std::shared_ptr<const OpenFolder> open_folder_;
 };
 
 }  // namespace quorvex6::backend

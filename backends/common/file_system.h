@@ -72,14 +72,33 @@ private:
     int fd_ = -1;
 };
 
+// An open folder, so that files are made in it by their name alone: no walk of the whole path
+// for each, and nothing on that path can be swapped meanwhile.
+class OpenFolder {
+public:
+    OpenFolder() = default;
+    // Throws 0x800D; the folder itself must not be a link.
+    explicit OpenFolder(const std::string& path);
+    OpenFolder(OpenFolder&& other) noexcept;
+    OpenFolder& operator=(OpenFolder&& other) noexcept;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    ~OpenFolder();
+
+private:
+    friend class OutputFile;
+    int fd_ = -1;
+};
+
 class OutputFile {
 public:
     OutputFile() = default;
     // Creates or truncates; never writes through an existing link at `path` (it is replaced).
     static OutputFile Create(const std::string& path, uint32_t mode = 0644);
-    // A file that did not exist (nullopt when something is at `path` already), made with
-    // `mode` less the process's mask.
-    static std::optional<OutputFile> CreateExclusive(const std::string& path, uint32_t mode = 0600);
+    // The file `name` in `folder` when it did not exist (nullopt when something is there
+    // already), made with `mode` less the process's mask; `path`, its whole path, names it.
+    static std::optional<OutputFile> CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
+                                                       const std::string& path, uint32_t mode = 0600);
     // A new file with a unique name beside `target`, for write-then-rename.
     static OutputFile CreateBeside(const std::string& target);
     OutputFile(OutputFile&& other) noexcept;

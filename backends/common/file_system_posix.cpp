@@ -217,11 +217,27 @@ OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
     return file;
 }
 
-std::optional<OutputFile> OutputFile::CreateExclusive(const std::string& path, uint32_t mode) {
+OpenFolder::OpenFolder(const std::string& path)
+    : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
+    if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open folder " + path + ": " + std::strerror(errno));
+}
+OpenFolder::OpenFolder(OpenFolder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+}
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0) close(fd_);
+}
+
+std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
+                                                        const std::string& path, uint32_t mode) {
     OutputFile file;
-    file.path_ = path;
-    file.fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
-    if (file.fd_ >= 0) return file;
+    file.fd_ = openat(folder.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
+    if (file.fd_ >= 0) {
+        file.path_ = path;
+        return file;
+    }
     if (errno == EEXIST) return std::nullopt;
     if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, path);
     int32_t code = errno == EACCES || errno == EROFS ? result::kReadOnlyTarget : result::kCannotOpen;

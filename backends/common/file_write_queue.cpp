@@ -1,5 +1,7 @@
 #include "common/file_write_queue.h"
 
+#include <algorithm>
+
 #include "common/entry_outcome.h"
 
 namespace quorvex6::backend {
@@ -9,45 +11,58 @@ FileWriteQueue::~FileWriteQueue() {
         while (RunOne()) {
         }
         std::unique_lock lock(mutex_);
-        idle_.wait(lock, [&] { return writing_ == 0; });
+        WaitForWriters(lock);
         ReportFinished(lock, false);
     } catch (...) {
         // Reporting failed (out of memory); the command's own failure is on its way.
     }
 }
 
+void FileWriteQueue::WaitForWriters(std::unique_lock<std::mutex>& lock) {
+    idle_.wait(lock, [&] { return writing_ == 0; });
+}
+
+bool FileWriteQueue::IsWaiting(const std::string& final_path) const {
+    for (const Job& job : queue_)
+        if (job.file.final_path() == final_path) return true;
+    for (const PendingFile* file : writing_files_)
+        if (file->final_path() == final_path) return true;
+    return false;
+}
+
 void FileWriteQueue::ReportFinished(std::unique_lock<std::mutex>& lock, bool rethrow) {
-    std::vector<Outcome> finished;
     while (!outcomes_.empty() && outcomes_.front().done) {
-        finished.push_back(std::move(outcomes_.front()));
+        reporting_.push_back(std::move(outcomes_.front()));
         outcomes_.pop_front();
         ++reported_;
     }
     std::exception_ptr fatal = fatal_;
     lock.unlock();
-    for (const Outcome& o : finished) report_(o.name, o.failure ? &*o.failure : nullptr);
+    for (const Outcome& o : reporting_) report_(o.name, o.failure ? &*o.failure : nullptr);
+    reporting_.clear();
     if (fatal && rethrow) std::rethrow_exception(fatal);
 }
 
 void FileWriteQueue::Submit(std::string name, PendingFile file, std::vector<uint8_t> bytes, int64_t mtime,
                             std::optional<uint32_t> mode) {
-    {
-        std::lock_guard lock(mutex_);
-        if (!fatal_) {
-            queued_bytes_ += bytes.size();
-            outcomes_.push_back(Outcome{name, std::nullopt, false});
-            queue_.push_back(Job{submitted_++, std::move(name), std::move(file), std::move(bytes), mtime, mode});
-        }
+    std::unique_lock lock(mutex_);
+    // A file new on disk cannot share its name with one waiting (that one would be there).
+    if (file.replaces() && IsWaiting(file.final_path())) {
+        lock.unlock();
+        Drain();
+        lock.lock();
+    }
+    if (!fatal_) {
+        queued_bytes_ += bytes.size();
+        outcomes_.emplace_back();
+        queue_.push_back(Job{submitted_++, std::move(name), std::move(file), std::move(bytes), mtime, mode});
     }
     // Too much waiting: the reader writes the oldest files itself.
-    for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (queue_.size() <= kMaxQueued && queued_bytes_ <= kMaxQueuedBytes) break;
-        }
+    while (queue_.size() > kMaxQueued || queued_bytes_ > kMaxQueuedBytes) {
+        lock.unlock();
         RunOne();
+        lock.lock();
     }
-    std::unique_lock lock(mutex_);
     ReportFinished(lock, true);
 }
 
@@ -66,7 +81,7 @@ void FileWriteQueue::Drain() {
     while (RunOne()) {
     }
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [&] { return writing_ == 0; });
+    WaitForWriters(lock);
     ReportFinished(lock, true);
 }
 
@@ -79,6 +94,7 @@ bool FileWriteQueue::RunOne() noexcept {
     // After a full disk the files not yet written are removed, as if never reached.
     if (fatal_) return true;
     ++writing_;
+    writing_files_.push_back(&job.file);
     lock.unlock();
     std::exception_ptr fatal;
     std::optional<Failure> failure = RunEntryWork(
@@ -87,9 +103,12 @@ bool FileWriteQueue::RunOne() noexcept {
             job.file.Commit(job.mtime, job.mode);
         },
         fatal);
+    std::vector<uint8_t>().swap(job.bytes);  // freed outside the lock
     lock.lock();
+    writing_files_.erase(std::find(writing_files_.begin(), writing_files_.end(), &job.file));
     if (fatal && !fatal_) fatal_ = fatal;
     Outcome& outcome = outcomes_[job.number - reported_];
+    outcome.name = std::move(job.name);
     outcome.failure = std::move(failure);
     outcome.done = !fatal;
     if (--writing_ == 0) idle_.notify_all();

@@ -7,7 +7,9 @@
 // reported on the reading thread, in the order the files were handed over.
 //
 // Before anything that looks at finished files on disk (making a link, comparing times of an
-// existing file), call Drain: a file handed over may not be complete yet.
+// existing file), call Drain: a file handed over may not be complete yet. A file whose name is
+// still waiting is handed over only once that one is done, so repeated names end as written
+// one after another (an earlier copy that fails removes only itself).
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -59,12 +61,14 @@ class FileWriteQueue final : public IdleWork {
         std::optional<uint32_t> mode;
     };
     struct Outcome {
-        std::string name;
+        std::string name;  // once done
         std::optional<Failure> failure;
         bool done = false;
     };
     // Reports the finished files at the front, in order; throws a full disk.
     void ReportFinished(std::unique_lock<std::mutex>& lock, bool rethrow);
+    void WaitForWriters(std::unique_lock<std::mutex>& lock);
+    bool IsWaiting(const std::string& final_path) const;  // under the lock
 
     Report report_;
     std::mutex mutex_;
@@ -75,6 +79,8 @@ class FileWriteQueue final : public IdleWork {
     uint64_t submitted_ = 0;
     uint64_t reported_ = 0;
     std::deque<Outcome> outcomes_;  // from file number reported_ on
+    std::vector<Outcome> reporting_;  // the reader's, reused
+    std::vector<const PendingFile*> writing_files_;
     std::exception_ptr fatal_;
 };
 

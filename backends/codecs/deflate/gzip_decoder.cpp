@@ -20,7 +20,7 @@ public:
         auto state = std::make_unique<inflate_state>();
         isal_inflate_init(state.get());
         state->crc_flag = ISAL_GZIP;
-        std::vector<std::uint8_t> input(kChunk), output(kChunk);
+        std::vector<std::uint8_t> input(kChunk), output;  // output only for a sink without room
         std::uint64_t left = packed_size;
         bool in_member = false;
         for (;;) {
@@ -41,11 +41,14 @@ public:
                 if (state->avail_in == 0) continue;
                 in_member = true;
             }
-            state->next_out = output.data();
-            state->avail_out = static_cast<std::uint32_t>(output.size());
+            // ISA-L keeps its own history, so each call may decode into fresh memory.
+            std::uint8_t* room = out.room(kChunk);
+            if (room == nullptr && output.empty()) output.resize(kChunk);
+            state->next_out = room != nullptr ? room : output.data();
+            state->avail_out = static_cast<std::uint32_t>(kChunk);
             if (isal_inflate(state.get()) != ISAL_DECOMP_OK) return Status::corrupt;
-            std::size_t n = output.size() - state->avail_out;
-            if (n > 0 && !out.write(output.data(), n)) return Status::write_failed;
+            std::size_t n = kChunk - state->avail_out;
+            if (n > 0 && !(room != nullptr ? out.commit(n) : out.write(output.data(), n))) return Status::write_failed;
             if (state->block_state == ISAL_BLOCK_FINISH) {
                 in_member = false;
                 std::uint8_t* next = state->next_in;

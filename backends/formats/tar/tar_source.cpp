@@ -60,6 +60,8 @@ class PipeSink final : public quorvex6::codecs::Sink {
   public:
     explicit PipeSink(BytePipe& pipe) : pipe_(pipe) {}
     bool write(const std::uint8_t* data, std::size_t size) override { return pipe_.Push(data, size); }
+    std::uint8_t* room(std::size_t size) override { return pipe_.Room(size); }
+    bool commit(std::size_t size) override { return pipe_.Commit(size); }
 
   private:
     BytePipe& pipe_;
