@@ -43,7 +43,7 @@ void FileWriteQueue::ReportFinished(std::unique_lock<std::mutex>& lock, bool ret
     if (fatal && rethrow) std::rethrow_exception(fatal);
 }
 
-void FileWriteQueue::Submit(std::string name, PendingFile file, std::vector<uint8_t> bytes, int64_t mtime,
+void FileWriteQueue::Submit(std::string name, PendingFile file, std::vector<uint8_t>& bytes, int64_t mtime,
                             std::optional<uint32_t> mode) {
     std::unique_lock lock(mutex_);
     // A file new on disk cannot share its name with one waiting (that one would be there).
@@ -56,6 +56,11 @@ void FileWriteQueue::Submit(std::string name, PendingFile file, std::vector<uint
         queued_bytes_ += bytes.size();
         outcomes_.emplace_back();
         queue_.push_back(Job{submitted_++, std::move(name), std::move(file), std::move(bytes), mtime, mode});
+    }
+    bytes.clear();
+    if (!spent_.empty()) {
+        bytes.swap(spent_.back());
+        spent_.pop_back();
     }
     // Too much waiting: the reader writes the oldest files itself.
     while (queue_.size() > kMaxQueued || queued_bytes_ > kMaxQueuedBytes) {
@@ -103,8 +108,11 @@ bool FileWriteQueue::RunOne() noexcept {
             job.file.Commit(job.mtime, job.mode);
         },
         fatal);
-    std::vector<uint8_t>().swap(job.bytes);  // freed outside the lock
     lock.lock();
+    if (spent_.size() < kMaxQueued && job.bytes.capacity() <= kMaxSpentBytes) {
+        job.bytes.clear();
+        spent_.push_back(std::move(job.bytes));
+    }
     writing_files_.erase(std::find(writing_files_.begin(), writing_files_.end(), &job.file));
     if (fatal && !fatal_) fatal_ = fatal;
     Outcome& outcome = outcomes_[job.number - reported_];

@@ -33,6 +33,7 @@ class FileWriteQueue final : public IdleWork {
     static constexpr size_t kMaxFileBytes = 1 << 20;
     static constexpr size_t kMaxQueuedBytes = 8 << 20;
     static constexpr size_t kMaxQueued = 64;  // each holds an open file
+    static constexpr size_t kMaxSpentBytes = 64 << 10;  // a larger buffer is not kept for reuse
     // `failure` is null when the file is complete.
     using Report = std::function<void(const std::string& name, const Failure* failure)>;
 
@@ -42,8 +43,10 @@ class FileWriteQueue final : public IdleWork {
     FileWriteQueue(const FileWriteQueue&) = delete;
     FileWriteQueue& operator=(const FileWriteQueue&) = delete;
 
-    // Takes the file with all its bytes. Throws a full disk met meanwhile.
-    void Submit(std::string name, PendingFile file, std::vector<uint8_t> bytes, int64_t mtime,
+    // Takes the file with all its bytes, leaving in `bytes` an empty buffer of a file written
+    // before (reused, so that buffers are not freed on another thread than made them). Throws
+    // a full disk met meanwhile.
+    void Submit(std::string name, PendingFile file, std::vector<uint8_t>& bytes, int64_t mtime,
                 std::optional<uint32_t> mode);
     // Reports `name` as done in its turn, after the files handed over before it.
     void Done(std::string name);
@@ -81,6 +84,7 @@ class FileWriteQueue final : public IdleWork {
     std::deque<Outcome> outcomes_;  // from file number reported_ on
     std::vector<Outcome> reporting_;  // the reader's, reused
     std::vector<const PendingFile*> writing_files_;
+    std::vector<std::vector<uint8_t>> spent_;  // buffers of files written
     std::exception_ptr fatal_;
 };
 

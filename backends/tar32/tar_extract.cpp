@@ -53,6 +53,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
     // Without a decoding thread to share the work, queueing would only add a copy.
     IdleTimeLoan loan(reader, writes);
     tar::TarEntry entry;
+    std::vector<uint8_t> bytes;  // of a small file, for the queue
     uint64_t index = 0;
     while (reader.Next(entry)) {
         const std::string& name = entry.facts.name;
@@ -83,11 +84,10 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                 default: {
                     PendingFile file = target.BeginFile(*relative, entry.mode);
                     if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes) {
-                        std::vector<uint8_t> bytes;
                         bytes.reserve(entry.facts.original_size);
                         BytesSink sink(bytes);
                         reader.ReadData(sink);
-                        writes.Submit(name, std::move(file), std::move(bytes), entry.facts.mtime, entry.mode);
+                        writes.Submit(name, std::move(file), bytes, entry.facts.mtime, entry.mode);
                         continue;  // reported once written
                     }
                     writes.Drain();
