@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "backends/support/backend_library.h"
@@ -255,6 +256,60 @@ TEST_F(TarLibrary, AFailedCreateLeavesTheOldArchive) {
         EXPECT_EQ(ReadAll(archive), before) << name;
         EXPECT_EQ(std::distance(fs::directory_iterator(archive.parent_path()), {}), 1) << name;
         fs::remove_all(archive.parent_path());
+    }
+}
+
+// Files that cannot be written (here: past 64 KiB, EFBIG) fail alone, whichever thread writes
+// them: each is logged in its place, none is left cut short, and every other file comes out.
+TEST_F(TarLibrary, FilesThatCannotBeWrittenFailAloneAndLeaveNothing) {
+    fs::path base = root_ / "base";
+    std::map<std::string, std::string> fine;
+    std::set<std::string> too_big;
+    uint64_t state = 5;
+    for (int i = 0; i < 400; ++i) {
+        std::string name = "d" + std::to_string(i % 4) + "/f" + std::to_string(i);
+        std::string text;  // over 8 MiB in all, so the decoder helps writing
+        while (text.size() < (i % 25 == 0 ? 80000u : 24000u))
+            text += std::to_string((state = state * 6364136223846793005u + 1442695040888963407u) >> 44);
+        WriteAll(base / name, text);
+        if (text.size() > (64u << 10)) {
+            too_big.insert(name);
+        } else {
+            fine[name] = text;
+        }
+    }
+    WriteAll(base / "d1/huge", std::string(2 << 20, 'h'));  // written as it is read
+    too_big.insert("d1/huge");
+    ASSERT_EQ(RunTool("tar -C " + Quote(base) + " -cf " + Quote(root_ / "a.tar") + " ."), 0);
+    ASSERT_EQ(RunTool("gzip -k -n " + Quote(root_ / "a.tar")), 0);
+    ASSERT_EQ(std::system(("tar -tf " + Quote(root_ / "a.tar") + " > " + Quote(root_ / "listing")).c_str()), 0);
+    std::vector<std::string> expected_log;  // each entry's line in archive order, "./" left out
+    std::istringstream names(ReadAll(root_ / "listing"));
+    for (std::string name; std::getline(names, name);) {
+        if (name == "./") continue;
+        expected_log.push_back((too_big.count(name.substr(2)) ? "failed " : "extracted ") + name);
+    }
+    for (const char* archive : {"a.tar", "a.tar.gz"}) {
+        fs::remove_all(dest());
+        struct rlimit old_limit;
+        getrlimit(RLIMIT_FSIZE, &old_limit);
+        auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {64 << 10, old_limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string log;
+        int32_t code = Extract(root_ / archive, "--display-dialog=0", &log);
+        setrlimit(RLIMIT_FSIZE, &old_limit);
+        std::signal(SIGXFSZ, old_handler);
+        EXPECT_EQ(code, result::kWriteError) << archive;
+        std::map<std::string, std::string> files;
+        for (auto& [name, content] : ReadTree(dest()))
+            if (content != "<folder>") files[name] = content;
+        EXPECT_EQ(files, fine) << archive;
+        std::vector<std::string> logged;  // a failure's line up to its reason
+        std::istringstream lines(log);
+        for (std::string line; std::getline(lines, line);)
+            logged.push_back(line.substr(0, line.rfind("failed ", 0) == 0 ? line.find(':') : line.size()));
+        EXPECT_EQ(logged, expected_log) << archive;
     }
 }
 
