@@ -8,6 +8,9 @@ time_one() {
     t0=$(now); "$@" >/dev/null 2>&1 || { echo "bench: $name failed" >&2; exit 1; }; t1=$(now)
     echo "$t1 - $t0" | bc >> "$work/$name.times"
 }
+# An extraction starts from an empty folder, made before its clock starts: removing the last
+# run's thousands of files takes as long as a small extraction, and timing it on both sides
+# would pull every ratio towards 1.
 fresh() { rm -rf "$work/x"; mkdir "$work/x"; }
 # verify CORPUS [FOLDER]: the extracted tree against the corpus manifest
 verify() {

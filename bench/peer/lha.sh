@@ -20,11 +20,11 @@ trap 'rm -rf "$work"' EXIT
 
 pack_ours() { rm -f "$work/ours.lzh"; "$qv" pack "$work/ours.lzh" --base "$corpus/$1" --method "lh$2" --quiet; }
 pack_lha() { rm -f "$work/lha.lzh"; (cd "$corpus/$1" && lha "a2o$2q" "$work/lha.lzh" *); }
-x_ours() { fresh; "$qv" extract "$work/lha.lzh" --to "$work/x" --quiet; }
-x_lhasa() { fresh; (cd "$work/x" && lhasa xq "$work/lha.lzh"); }
-x_lha() { fresh; (cd "$work/x" && lha xq "$work/lha.lzh"); }
-x_7zz() { fresh; 7zz x -y -o"$work/x" "$work/lha.lzh"; }
-x_bsdtar() { fresh; bsdtar -xf "$work/lha.lzh" -C "$work/x"; }
+x_ours() { "$qv" extract "$work/lha.lzh" --to "$work/x" --quiet; }
+x_lhasa() { (cd "$work/x" && lhasa xq "$work/lha.lzh"); }
+x_lha() { (cd "$work/x" && lha xq "$work/lha.lzh"); }
+x_7zz() { 7zz x -y -o"$work/x" "$work/lha.lzh"; }
+x_bsdtar() { bsdtar -xf "$work/lha.lzh" -C "$work/x"; }
 mb() { echo "$(stat -c %s "$1") / 1000000" | bc -l; }
 
 printf '| corpus | job | ours s | peer s | ratio | ours MB | peer MB | size ratio | ours peak MiB |\n|---|---|---|---|---|---|---|---|---|\n'
@@ -46,10 +46,10 @@ for c in text many binary; do
     done
     # Extraction of the lh5 archive `lha` made, ours against the fastest peer.
     pack_lha "$c" 5
-    x_ours; verify "$c"
+    fresh; x_ours; verify "$c"
     rm -f "$work"/*.times
     for ((i = 0; i < runs; i++)); do
-        for t in ours lhasa lha 7zz bsdtar; do time_one "$t" "x_$t"; done
+        for t in ours lhasa lha 7zz bsdtar; do fresh; time_one "$t" "x_$t"; done
     done
     fresh
     peak=$(peak_mib "$qv" extract "$work/lha.lzh" --to "$work/x" --quiet)

@@ -28,15 +28,15 @@ tar_ours() { rm -f "$work/ours.tar"; "$qv" pack "$work/ours.tar" --base "$corpus
 tar_gnu() { rm -f "$work/gnu.tar"; tar -cf "$work/gnu.tar" -C "$corpus/$c" .; }
 tgz_ours() { rm -f "$work/ours.tar.gz"; "$qv" pack "$work/ours.tar.gz" --base "$corpus/$c" --quiet; }
 tgz_pigz() { rm -f "$work/pigz.tar.gz"; tar -I 'pigz -p2' -cf "$work/pigz.tar.gz" -C "$corpus/$c" .; }
-# Extraction, all from the peer's archive
-unzip_ours() { fresh; "$qv" extract "$work/infozip.zip" --to "$work/x" --quiet; }
-unzip_infozip() { fresh; unzip -q "$work/infozip.zip" -d "$work/x"; }
-unzip_7zz() { fresh; 7zz x -y -bso0 "$work/infozip.zip" -o"$work/x"; }
-unzip_bsdtar() { fresh; bsdtar -xf "$work/infozip.zip" -C "$work/x"; }
-untar_ours() { fresh; "$qv" extract "$work/gnu.tar" --to "$work/x" --quiet; }
-untar_gnu() { fresh; tar -xf "$work/gnu.tar" -C "$work/x"; }
-untgz_ours() { fresh; "$qv" extract "$work/pigz.tar.gz" --to "$work/x" --quiet; }
-untgz_gnu() { fresh; tar -xzf "$work/pigz.tar.gz" -C "$work/x"; }
+# Extraction, all from the peer's archive, into the folder `ready` empties
+unzip_ours() { "$qv" extract "$work/infozip.zip" --to "$work/x" --quiet; }
+unzip_infozip() { unzip -q "$work/infozip.zip" -d "$work/x"; }
+unzip_7zz() { 7zz x -y -bso0 "$work/infozip.zip" -o"$work/x"; }
+unzip_bsdtar() { bsdtar -xf "$work/infozip.zip" -C "$work/x"; }
+untar_ours() { "$qv" extract "$work/gnu.tar" --to "$work/x" --quiet; }
+untar_gnu() { tar -xf "$work/gnu.tar" -C "$work/x"; }
+untgz_ours() { "$qv" extract "$work/pigz.tar.gz" --to "$work/x" --quiet; }
+untgz_gnu() { tar -xzf "$work/pigz.tar.gz" -C "$work/x"; }
 
 # The jobs of each kind; an extraction kind also needs the peer archive it reads.
 declare -A kind_jobs=(
@@ -50,6 +50,7 @@ for k in $kinds; do
     read -ra more <<< "${kind_jobs[$k]}"; jobs+=("${more[@]}")
 done
 selected() { [[ " $kinds " == *" $1 "* ]]; }
+ready() { if [[ $1 == un* ]]; then fresh; fi; }
 size() { stat -c %s "$work/$1" | awk '{printf "%.2f MB", $1 / 1e6}'; }
 ratio() { echo "scale=3; $(median < "$work/$1.times") / $(median < "$work/$2.times")" | bc; }
 
@@ -57,14 +58,14 @@ printf '%-7s %-26s %8s %8s %7s  %s\n' corpus job ours peer ratio sizes
 for c in $corpora; do
     rm -f "$work"/*.times
     for k in $kinds; do [ -z "${kind_source[$k]:-}" ] || "${kind_source[$k]}"; done
-    for job in "${jobs[@]}"; do "$job"; done  # warm-up
-    for k in unzip untar untgz; do selected "$k" && { "${k}_ours" >/dev/null; verify "$c"; }; done
+    for job in "${jobs[@]}"; do ready "$job"; "$job"; done  # warm-up
+    for k in unzip untar untgz; do selected "$k" && { fresh; "${k}_ours" >/dev/null; verify "$c"; }; done
     # Our archives, read back by the peers, hold the corpus too.
     selected zip && { fresh; unzip -q "$work/ours.zip" -d "$work/x"; verify "$c"; }
     selected tgz && { fresh; tar -xzf "$work/ours.tar.gz" -C "$work/x"; verify "$c"; }
     selected tar && { fresh; tar -xf "$work/ours.tar" -C "$work/x"; verify "$c"; }
     for ((r = 0; r < runs; r++)); do
-        for job in "${jobs[@]}"; do time_one "$job" "$job"; done
+        for job in "${jobs[@]}"; do ready "$job"; time_one "$job" "$job"; done
     done
     row() { printf '%-7s %-26s %8.3f %8.3f %7s  %s\n' "$c" "$1" "$(median < "$work/$2.times")" "$(median < "$work/$3.times")" "$(ratio "$2" "$3")" "${4:-}"; }
     if selected zip; then row "zip pack vs zip -r -6" zip_ours zip_infozip "$(size ours.zip) / $(size infozip.zip)"; fi

@@ -115,9 +115,11 @@ TEST_F(UnzipApi, Zip64ForEntriesOverFourGiB) {
     fs::resize_file(base / "huge.bin", (4ull << 30) + (1 << 20));
     WriteAll(base / "after.txt", "after\n");
     fs::path archive = root_ / "huge.zip";
+    std::string log;
     ASSERT_EQ(zip_.Command("Zip", "-q -1 " + Quote(archive) + " " + QuoteFolder(base) +
-                                      " huge.bin after.txt"),
-              0);
+                                      " huge.bin after.txt", &log),
+              0)
+        << log;
     EXPECT_LT(fs::file_size(archive), 64u << 20);
     std::string text;
     ASSERT_EQ(unzip_.Command("UnZip", "-l " + archive.string(), &text), 0);
