@@ -148,9 +148,10 @@ std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& m
         method = std::string(CompressionForFilter(ARCHIVE_FILTER_GZIP).method_text);
         return std::make_unique<GzipBytes>(std::move(file));
     }
-    // A plain archive starts with a header or an end block; an empty file is no archive, which
-    // the reader finds.
-    if (n < sizeof first || IsZeroBlock(first) || ParseHeader(first)) {
+    // A plain archive starts with a whole header or end block. Anything shorter may still be
+    // compressed (a small archive packs into fewer than 512 bytes); libarchive tells, and says
+    // when it is no archive at all.
+    if (n == sizeof first && (IsZeroBlock(first) || ParseHeader(first))) {
         method = std::string(CompressionForName("").method_text);
         return std::make_unique<FileBytes>(std::move(file));
     }

@@ -67,6 +67,28 @@ TEST_F(TarLibrary, ArchivesOfOtherToolsExtractByteForByteAndList) {
     }
 }
 
+// A compressed archive of one small file packs into fewer bytes than one TAR header: it must
+// still be told from a plain archive by its content. An empty file is no archive.
+TEST_F(TarLibrary, CompressedArchivesShorterThanAHeaderAreRead) {
+    WriteAll(root_ / "base/a.txt", "abc");
+    auto check = tar_.Get<QvCheckArchiveFn>("TarCheckArchive");
+    for (const char* compressor : {"gzip", "bzip2", "xz", "zstd"}) {
+        fs::path archive = root_ / (std::string("tiny.tar.") + compressor);
+        ASSERT_EQ(RunTool(std::string("tar -I ") + compressor + " -C " + Quote(root_ / "base") + " -cf " +
+                          Quote(archive) + " a.txt"),
+                  0);
+        ASSERT_LT(fs::file_size(archive), 512u) << compressor;
+        EXPECT_NE(check(archive.c_str(), 1), 0) << compressor;
+        EXPECT_EQ(List(archive).size(), 1u) << compressor;
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(archive), 0) << compressor;
+        EXPECT_EQ(ReadAll(dest() / "a.txt"), "abc") << compressor;
+    }
+    WriteAll(root_ / "empty.tar", "");
+    EXPECT_EQ(check((root_ / "empty.tar").c_str(), 1), 0);
+    EXPECT_EQ(Extract(root_ / "empty.tar"), result::kNotValidArchive);
+}
+
 TEST_F(TarLibrary, WhatWeWriteOtherToolsReadInEveryCompression) {
     fs::path base = TestData("tar/files");
     auto expected = ReadTree(base);
