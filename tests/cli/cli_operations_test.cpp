@@ -158,6 +158,7 @@ TEST_F(CliOperations, KindComesFromTheArchivesNameWhateverItsCase) {
         {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"},  {"a.zip", "Zip"},     {"a.Cab", "Cab"},
         {"a.tar", "Tar"},   {"a.tgz", "Tar"},    {"a.tar.bz2", "Tar"}, {"a.tbz2", "Tar"},
         {"a.txz", "Tar"},   {"a.tar.xz", "Tar"}, {"a.taz", "Tar"},     {"a.tar.Z", "Tar"},
+        {"a.tzst", "Tar"},  {"a.tar.zst", "Tar"},
     };
     for (const auto& [archive, entry] : cases) {
         SCOPED_TRACE(archive);
@@ -180,6 +181,7 @@ TEST_F(CliOperations, KindComesFromTheFirstBytesWhenTheNameTellsNothing) {
         {std::string("\x20\x00-lh5-", 7), "UnlhaCheckArchive"},
         {"From: a@b\n\n<<< x.txt for MS-DOS ( use jis7 ish ) [ 3 lines ] >>>\n", "IshCheckArchive"},
         {std::string(257, '\0') + "ustar", "TarCheckArchive"},
+        {std::string("\x28\xb5\x2f\xfd", 4), "TarCheckArchive"},
     };
     for (const ContentCase& c : cases) {
         SCOPED_TRACE(c.check);

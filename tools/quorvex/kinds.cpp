@@ -33,14 +33,15 @@ bool IshBid(Head head) {
     const size_t open = text.find("<<< ");
     return open != std::string_view::npos && text.find(" ish )", open) != std::string_view::npos;
 }
-// A plain ustar header, or one of the compressions tar archives come in.
+// A plain ustar header, or one of the compressions tar archives come in (gzip, bzip2, xz,
+// compress, zstd).
 bool TarBid(Head head) {
     return StartsWith(head, 257, "ustar") || StartsWith(head, 0, "\x1F\x8B") ||
            StartsWith(head, 0, "BZh") ||
            StartsWith(head, 0,
                       "\xFD"
                       "7zXZ") ||
-           StartsWith(head, 0, "\x1F\x9D");
+           StartsWith(head, 0, "\x1F\x9D") || StartsWith(head, 0, "\x28\xB5\x2F\xFD");
 }
 bool RarBid(Head head) { return StartsWith(head, 0, "Rar!\x1A\x07"); }
 
@@ -49,8 +50,8 @@ constexpr std::string_view kZip[] = {".zip"};
 constexpr std::string_view kCab[] = {".cab"};
 constexpr std::string_view kArj[] = {".arj"};
 constexpr std::string_view kIsh[] = {".ish"};
-constexpr std::string_view kTar[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.z", ".tar",
-                                     ".tgz",    ".tbz",     ".tbz2",   ".txz",   ".taz"};
+constexpr std::string_view kTar[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.z", ".tar",
+                                     ".tgz",    ".tbz",     ".tbz2",   ".txz",     ".tzst",   ".taz"};
 constexpr std::string_view kRar[] = {".rar"};
 
 // Kept in ArcMode order.
