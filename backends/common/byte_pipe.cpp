@@ -50,10 +50,16 @@ uint8_t* BytePipe::Room(size_t size) {
 bool BytePipe::Commit(size_t size) {
     if (size == 0) return true;
     std::unique_lock lock(mutex_);
-    WaitFor(lock, [&] { return failed_ || waiting_ < kCapacity; });
+    WaitFor(lock, [&] { return failed_ || (waiting_ < kCapacity && pieces_.size() < kMaxPieces); });
     if (failed_) return false;
-    pieces_.push_back(Piece{std::move(room_), size});
-    room_ = {};
+    if (size >= room_.size() / 2) {
+        pieces_.push_back(Piece{std::move(room_), size});
+        room_ = {};
+    } else {
+        // A short piece (the end of a gzip member, say) gets memory of its size, so that the
+        // memory held stays near the bytes waiting however short the pieces are.
+        pieces_.push_back(Piece{std::vector<uint8_t>(room_.begin(), room_.begin() + static_cast<std::ptrdiff_t>(size)), size});
+    }
     waiting_ += size;
     changed_.notify_all();
     return true;

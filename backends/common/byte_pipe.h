@@ -1,8 +1,9 @@
 // A bounded byte queue between a producer that pushes (a library's write callback) and a codec
-// that pulls on another thread. Push blocks while kCapacity bytes wait (one push may pass it,
-// so memory stays below kCapacity plus one piece); Close ends the stream; Break ends it as
-// failed once what was pushed has been pulled (a decoder that hit damage hands on everything
-// it decoded before it); Fail makes both sides give up at once.
+// that pulls on another thread. Push blocks while kCapacity bytes or kMaxPieces pieces wait
+// (one push may pass it, so memory stays below about twice kCapacity plus one piece); Close
+// ends the stream; Break ends it as failed once what was pushed has been pulled (a decoder
+// that hit damage hands on everything it decoded before it); Fail makes both sides give up at
+// once.
 //
 // A side that would wait may do shared work instead (ShareIdleTime): the producer when it is
 // ahead, the consumer when it is behind, so two threads can keep two processors busy.
@@ -27,6 +28,7 @@ class IdleWork {
 class BytePipe {
   public:
     static constexpr size_t kCapacity = 8 << 20;
+    static constexpr size_t kMaxPieces = 1024;  // bounds the memory of many short pieces
 
     bool Push(const uint8_t* data, size_t size);  // false once failed
     // For a producer that makes its bytes in memory: room for `size` bytes (a piece the

@@ -67,48 +67,34 @@ class PipeSink final : public quorvex6::codecs::Sink {
     BytePipe& pipe_;
 };
 
-// Damage must reach the reader as an error: a plain end of data at an entry boundary would
-// read as a complete archive and the entries after the damage would be lost unreported.
-class GzipBytes final : public ByteSource {
+// One compressed stream, decoded into a Sink until its end; false when it is damaged or cut.
+class StreamDecode {
   public:
-    explicit GzipBytes(InputFile input) : file_(std::move(input)) {
+    virtual ~StreamDecode() = default;
+    virtual bool Run(quorvex6::codecs::Sink& out) = 0;
+};
+
+class GzipDecode final : public StreamDecode {
+  public:
+    explicit GzipDecode(InputFile input) : file_(std::move(input)) {
         const quorvex6::codecs::Method* method = quorvex6::codecs::find_method("gzip");
         if (method == nullptr || method->make_decoder == nullptr) throw Failure(result::kMethod, "no gzip decoder");
         decoder_ = method->make_decoder();
-        worker_ = std::thread([this] {
-            FileSource source(file_);
-            PipeSink sink(pipe_);
-            if (decoder_->decode(source, UINT64_MAX, 0, sink) == quorvex6::codecs::Status::ok)
-                pipe_.Close();
-            else
-                pipe_.Break();
-            // The reader still has up to a pipe's worth to go: keep lending it this thread.
-            pipe_.WaitUntilDrained();
-        });
     }
-    ~GzipBytes() override {
-        pipe_.Fail();
-        worker_.join();
-    }
-    GzipBytes(const GzipBytes&) = delete;
-    GzipBytes& operator=(const GzipBytes&) = delete;
-    std::ptrdiff_t Read(uint8_t* data, size_t size) override { return pipe_.Pull(data, size); }
-    bool ShareIdleTime(IdleWork* work) override {
-        pipe_.ShareIdleTime(work);
-        return true;
+    bool Run(quorvex6::codecs::Sink& out) override {
+        FileSource source(file_);
+        return decoder_->decode(source, UINT64_MAX, 0, out) == quorvex6::codecs::Status::ok;
     }
 
   private:
     InputFile file_;
-    BytePipe pipe_;
     std::unique_ptr<quorvex6::codecs::Decoder> decoder_;
-    std::thread worker_;
 };
 
 // Other compressions: libarchive's "raw" format hands over the decoded bytes as they are.
-class FilterBytes final : public ByteSource {
+class FilterDecode final : public StreamDecode {
   public:
-    FilterBytes(const std::string& path, std::string& method) : archive_(archive_read_new()) {
+    FilterDecode(const std::string& path, std::string& method) : archive_(archive_read_new()) {
         if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
         archive_read_support_filter_all(archive_);
         archive_read_support_format_raw(archive_);
@@ -121,16 +107,63 @@ class FilterBytes final : public ByteSource {
         }
         method = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
     }
-    ~FilterBytes() override { archive_read_free(archive_); }
-    FilterBytes(const FilterBytes&) = delete;
-    FilterBytes& operator=(const FilterBytes&) = delete;
-    std::ptrdiff_t Read(uint8_t* data, size_t size) override {
-        la_ssize_t n = archive_read_data(archive_, data, size);
-        return n < 0 ? -1 : static_cast<std::ptrdiff_t>(n);
+    ~FilterDecode() override { archive_read_free(archive_); }
+    FilterDecode(const FilterDecode&) = delete;
+    FilterDecode& operator=(const FilterDecode&) = delete;
+    // libarchive hands over what one filter step made; pieces are filled up before they go.
+    bool Run(quorvex6::codecs::Sink& out) override {
+        constexpr size_t kPiece = 256 << 10;
+        for (;;) {
+            uint8_t* room = out.room(kPiece);
+            size_t filled = 0;
+            while (filled < kPiece) {
+                la_ssize_t n = archive_read_data(archive_, room + filled, kPiece - filled);
+                if (n < 0) return false;
+                if (n == 0) break;
+                filled += static_cast<size_t>(n);
+            }
+            if (filled > 0 && !out.commit(filled)) return false;
+            if (filled < kPiece) return true;
+        }
     }
 
   private:
     archive* archive_;
+};
+
+// Decodes on a thread of its own, so that decoding overlaps the reader's work and the thread's
+// idle time can be lent to it. Damage must reach the reader as an error: a plain end of data at
+// an entry boundary would read as a complete archive and the entries after the damage would be
+// lost unreported.
+class DecodedBytes final : public ByteSource {
+  public:
+    explicit DecodedBytes(std::unique_ptr<StreamDecode> decode) : decode_(std::move(decode)) {
+        worker_ = std::thread([this] {
+            PipeSink sink(pipe_);
+            if (decode_->Run(sink))
+                pipe_.Close();
+            else
+                pipe_.Break();
+            // The reader still has up to a pipe's worth to go: keep lending it this thread.
+            pipe_.WaitUntilDrained();
+        });
+    }
+    ~DecodedBytes() override {
+        pipe_.Fail();
+        worker_.join();
+    }
+    DecodedBytes(const DecodedBytes&) = delete;
+    DecodedBytes& operator=(const DecodedBytes&) = delete;
+    std::ptrdiff_t Read(uint8_t* data, size_t size) override { return pipe_.Pull(data, size); }
+    bool ShareIdleTime(IdleWork* work) override {
+        pipe_.ShareIdleTime(work);
+        return true;
+    }
+
+  private:
+    std::unique_ptr<StreamDecode> decode_;
+    BytePipe pipe_;
+    std::thread worker_;
 };
 
 }  // namespace
@@ -146,7 +179,7 @@ std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& m
     size_t n = file.ReadAt(0, first, sizeof first);
     if (n >= 2 && first[0] == 0x1f && first[1] == 0x8b) {
         method = std::string(CompressionForFilter(ARCHIVE_FILTER_GZIP).method_text);
-        return std::make_unique<GzipBytes>(std::move(file));
+        return std::make_unique<DecodedBytes>(std::make_unique<GzipDecode>(std::move(file)));
     }
     // A plain archive starts with a whole header or end block. Anything shorter may still be
     // compressed (a small archive packs into fewer than 512 bytes); libarchive tells, and says
@@ -155,7 +188,7 @@ std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& m
         method = std::string(CompressionForName("").method_text);
         return std::make_unique<FileBytes>(std::move(file));
     }
-    return std::make_unique<FilterBytes>(path, method);
+    return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(path, method));
 }
 
 TarStream::TarStream(std::unique_ptr<ByteSource> source) : source_(std::move(source)), buffer_(kBuffer) {}

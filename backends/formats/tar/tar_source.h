@@ -1,5 +1,5 @@
-// The bytes of a TAR archive as it is read: the file itself, gzip decoded by our codec on a
-// thread of its own, or another compression decoded by libarchive's filters; the kind is told
+// The bytes of a TAR archive as it is read: the file itself, or a compressed stream decoded on
+// a thread of its own (gzip by our codec, the others by libarchive's filters); the kind is told
 // from the content. TarStream buffers them for the header reader.
 #pragma once
 #include <cstddef>

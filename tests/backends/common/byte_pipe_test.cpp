@@ -53,6 +53,23 @@ TEST(BytePipe, AWaitingSideDoesTheSharedWork) {
     }
 }
 
+// Many short pieces (a gzip stream of tiny members, say) must not queue without bound: the
+// producer waits once kMaxPieces pieces wait, however few bytes they hold.
+TEST(BytePipe, ShortPiecesAreBoundedByTheirNumber) {
+    BytePipe pipe;
+    std::atomic<size_t> pushed{0};
+    std::thread producer([&] {
+        const uint8_t byte = 1;
+        while (pipe.Push(&byte, 1)) ++pushed;
+    });
+    for (int i = 0; i < 2000 && pushed < BytePipe::kMaxPieces; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(pushed, BytePipe::kMaxPieces);
+    pipe.Fail();
+    producer.join();
+}
+
 TEST(BytePipe, TakingTheWorkBackWaitsForThePieceUnderWay) {
     BytePipe pipe;
     CountedWork work(1);

@@ -2,6 +2,7 @@
 // folders, and trees read back as {relative path -> content} for byte-for-byte comparisons.
 #pragma once
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,9 @@ protected:
         std::string name = std::string(info->test_suite_name()) + "_" + info->name();
         for (char& c : name)
             if (c == '/') c = '_';
-        root_ = fs::temp_directory_path() / ("qv_backend_" + name);
+        // The process id keeps two runs of the suites at once (a build and its sanitised twin)
+        // out of each other's folders.
+        root_ = fs::temp_directory_path() / ("qv_backend_" + name + "_" + std::to_string(getpid()));
         fs::remove_all(root_);
         fs::create_directories(root_);
     }
