@@ -50,7 +50,6 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
             log.Line("extracted " + name);
         }
     });
-    // Without a decoding thread to share the work, queueing would only add a copy.
     IdleTimeLoan loan(reader, writes);
     tar::TarEntry entry;
     std::vector<uint8_t> bytes;  // of a small file, for the queue
@@ -83,6 +82,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     break;
                 default: {
                     PendingFile file = target.BeginFile(*relative, entry.mode);
+                    // Without a decoding thread to share the work, queueing would only add a copy.
                     if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes) {
                         bytes.reserve(entry.facts.original_size);
                         BytesSink sink(bytes);
