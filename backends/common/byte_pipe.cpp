@@ -15,7 +15,8 @@ void BytePipe::WaitFor(std::unique_lock<std::mutex>& lock, Ready ready) {
             const bool did = work->RunOne();
             lock.lock();
             if (--helping_ == 0 && withdrawing_) changed_.notify_all();
-            if (did) continue;
+            // The other side may have moved while the lock was free; its wake-up is gone.
+            if (did || ready()) continue;
         }
         changed_.wait(lock);
     }

@@ -70,6 +70,34 @@ TEST(BytePipe, ShortPiecesAreBoundedByTheirNumber) {
     producer.join();
 }
 
+// Bytes that arrive while the waiting side is busy with lent work (its lock free) must not be
+// missed: their wake-up came and went before the side went back to sleep.
+TEST(BytePipe, BytesPushedDuringLentWorkAreSeen) {
+    BytePipe pipe;
+    class PushingWork final : public IdleWork {
+      public:
+        explicit PushingWork(BytePipe& pipe) : pipe_(pipe) {}
+        bool RunOne() noexcept override {
+            const uint8_t byte = 7;
+            if (!pushed_.exchange(true)) pipe_.Push(&byte, 1);
+            return false;
+        }
+
+      private:
+        BytePipe& pipe_;
+        std::atomic<bool> pushed_{false};
+    } work(pipe);
+    pipe.ShareIdleTime(&work);
+    uint8_t got = 0;
+    auto pulled = std::async(std::launch::async, [&] { return pipe.Pull(&got, 1); });
+    const bool in_time = pulled.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    EXPECT_TRUE(in_time) << "the consumer slept through the bytes";
+    if (!in_time) pipe.Fail();  // lets it go, so that the test ends
+    EXPECT_EQ(pulled.get(), in_time ? 1 : -1);
+    EXPECT_EQ(got, in_time ? 7 : 0);
+    pipe.ShareIdleTime(nullptr);
+}
+
 TEST(BytePipe, TakingTheWorkBackWaitsForThePieceUnderWay) {
     BytePipe pipe;
     CountedWork work(1);
