@@ -74,7 +74,7 @@ class NullSink final : public quorvex6::codecs::Sink {
 
 // Reads every header (and, when asked, every byte): the first failure's code.
 int32_t TestArchive(const std::string& path, bool data) {
-    tar::TarReader reader(path);
+    tar::TarReader reader(path, data);
     tar::TarEntry entry;
     NullSink sink;
     while (reader.Next(entry))
@@ -102,13 +102,14 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     }
     if (cmd.Has("-t")) return TestArchive(cmd.archive, true);
     if (!cmd.Has("-x")) throw Failure(result::kBadCommand, "no command: -c, -x or -t");
-    tar::TarReader reader(cmd.archive);
+    NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
+    // Extracting everything reads every byte: a plain archive is then read ahead too.
+    tar::TarReader reader(cmd.archive, names.SelectsEverything());
     ExtractOptions options;
     options.folder = cmd.folder;
     options.junk_paths = junk;
     options.restore_mode = !cmd.Has("-I");
     ExtractTarget target(options, log, result);
-    NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
     tar32::ExtractEntries(reader, names, target, log, progress);
     names.ReportUnmatched(log, result);
     return result.code();

@@ -33,7 +33,7 @@ EntryKind KindOf(char type) {
 
 }  // namespace
 
-TarReader::TarReader(const std::string& path) : stream_(OpenTarBytes(path, method_)) {}
+TarReader::TarReader(const std::string& path, bool read_ahead) : stream_(OpenTarBytes(path, method_, read_ahead)) {}
 
 void TarReader::HeaderError(const std::string& what) const {
     throw Failure(first_ ? result::kNotValidArchive : result::kBrokenHeader, "broken archive: " + what);

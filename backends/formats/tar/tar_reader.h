@@ -26,7 +26,8 @@ struct TarEntry {
 class TarReader {
 public:
     // Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it is no TAR archive.
-    explicit TarReader(const std::string& path);
+    // `read_ahead` is for a caller that reads every entry's data (see OpenTarBytes).
+    explicit TarReader(const std::string& path, bool read_ahead = false);
     TarReader(const TarReader&) = delete;
     TarReader& operator=(const TarReader&) = delete;
 

@@ -91,6 +91,30 @@ class GzipDecode final : public StreamDecode {
     std::unique_ptr<quorvex6::codecs::Decoder> decoder_;
 };
 
+// A plain archive, read ahead as it is.
+class PlainRead final : public StreamDecode {
+  public:
+    explicit PlainRead(InputFile input) : file_(std::move(input)) {}
+    bool Run(quorvex6::codecs::Sink& out) override {
+        constexpr size_t kPiece = 256 << 10;
+        for (uint64_t offset = 0;;) {
+            uint8_t* room = out.room(kPiece);
+            size_t n = 0;
+            try {
+                n = file_.ReadAt(offset, room, kPiece);
+            } catch (const Failure&) {
+                return false;
+            }
+            if (n == 0) return true;
+            if (!out.commit(n)) return false;
+            offset += n;
+        }
+    }
+
+  private:
+    InputFile file_;
+};
+
 // Other compressions: libarchive's "raw" format hands over the decoded bytes as they are.
 class FilterDecode final : public StreamDecode {
   public:
@@ -168,7 +192,7 @@ class DecodedBytes final : public ByteSource {
 
 }  // namespace
 
-std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method) {
+std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method, bool read_ahead) {
     InputFile file;
     try {
         file = InputFile(path);
@@ -186,6 +210,7 @@ std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& m
     // when it is no archive at all.
     if (n == sizeof first && (IsZeroBlock(first) || ParseHeader(first))) {
         method = std::string(CompressionForName("").method_text);
+        if (read_ahead) return std::make_unique<DecodedBytes>(std::make_unique<PlainRead>(std::move(file)));
         return std::make_unique<FileBytes>(std::move(file));
     }
     return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(path, method));

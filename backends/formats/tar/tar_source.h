@@ -28,7 +28,10 @@ class ByteSource {
 
 // Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it holds neither a TAR
 // archive nor a compression libarchive knows. `method` gets the method text ("-tgz-", ...).
-std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method);
+// With `read_ahead`, a plain archive is read on a thread of its own as well, as a compressed
+// one is decoded: for a caller that reads every byte anyway, which then gets that thread's
+// idle time; without, passing over data seeks.
+std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method, bool read_ahead);
 
 class TarStream {
   public:
