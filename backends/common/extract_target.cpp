@@ -9,7 +9,7 @@ PendingFile::~PendingFile() {
 }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
-    uint32_t wanted = owner_.options_.restore_mode && mode ? *mode & 0777 : owner_.default_mode_;
+    uint32_t wanted = owner_.ModeFor(mode);
     file_.SetTimeAndMode(mtime, made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
     auto id = file_.Identity();  // a rename keeps it
     std::string written = file_.path();
@@ -54,6 +54,10 @@ void ExtractTarget::MakeFolders(const std::string& folder) {
     for (size_t pos = folder.find('/'); pos != std::string::npos; pos = folder.find('/', pos + 1))
         verified_.insert(folder.substr(0, pos));
     verified_.insert(folder);
+}
+
+uint32_t ExtractTarget::ModeFor(std::optional<uint32_t> mode) const {
+    return options_.restore_mode && mode ? *mode & 0777 : default_mode_;
 }
 
 std::string ExtractTarget::Root() const { return options_.folder.empty() ? "." : options_.folder; }
@@ -120,7 +124,7 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
         FolderForFiles(slash == std::string::npos ? std::string() : relative.substr(0, slash));
     std::string full = Full(relative);
     // Nothing there yet: write in place (removed again unless committed), else beside it.
-    uint32_t wanted = options_.restore_mode && mode ? *mode & 0777 : default_mode_;
+    uint32_t wanted = ModeFor(mode);
     std::optional<uint32_t> made_with;
     if ((wanted & creation_mask_) == 0) made_with = wanted;  // the mask takes nothing away
     const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);

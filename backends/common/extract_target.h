@@ -85,6 +85,8 @@ class ExtractTarget {
 
   private:
     std::string Root() const;
+    // The permissions a file is to end with: its own when given and restored, else the default.
+    uint32_t ModeFor(std::optional<uint32_t> mode) const;
     bool IsVerified(const std::string& relative);  // its folder was made or checked here
     void MakeFolders(const std::string& folder);
     std::string Full(const std::string& relative) const;

@@ -1,10 +1,12 @@
-// A codec's Sink into a file of the shared file calls (OutputFile, PendingFile). Those throw
-// Failure while a codec speaks status codes, so the sink keeps the first Failure and the caller
-// rethrows it once the codec has returned: a full disk stays 0x8005, not a write error.
+// Where the libraries let a codec write: into a file of the shared file calls (OutputFile,
+// PendingFile), or into memory. The file calls throw Failure while a codec speaks status codes,
+// so FileSink keeps the first Failure and the caller rethrows it once the codec has returned: a
+// full disk stays 0x8005, not a write error.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "codecs/codec.h"
 #include "common/result.h"
@@ -32,6 +34,19 @@ class FileSink final : public quorvex6::codecs::Sink {
   private:
     File& file_;
     std::optional<Failure> error_;
+};
+
+// A codec's Sink into memory: the caller's vector, emptied first.
+class VectorSink final : public quorvex6::codecs::Sink {
+  public:
+    explicit VectorSink(std::vector<uint8_t>& out) : out_(out) { out_.clear(); }
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        out_.insert(out_.end(), data, data + size);
+        return true;
+    }
+
+  private:
+    std::vector<uint8_t>& out_;
 };
 
 }  // namespace quorvex6::backend

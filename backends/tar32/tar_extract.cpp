@@ -10,18 +10,6 @@ namespace quorvex6::backend::tar32 {
 
 namespace {
 
-class BytesSink final : public quorvex6::codecs::Sink {
-  public:
-    explicit BytesSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        bytes_.insert(bytes_.end(), data, data + size);
-        return true;
-    }
-
-  private:
-    std::vector<uint8_t>& bytes_;
-};
-
 // Lends the decoder's idle time to the queue for as long as both exist.
 class IdleTimeLoan {
   public:
@@ -84,8 +72,8 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     PendingFile file = target.BeginFile(*relative, entry.mode);
                     // Without a decoding thread to share the work, queueing would only add a copy.
                     if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes) {
+                        VectorSink sink(bytes);
                         bytes.reserve(entry.facts.original_size);
-                        BytesSink sink(bytes);
                         reader.ReadData(sink);
                         writes.Submit(name, std::move(file), bytes, entry.facts.mtime, entry.mode);
                         continue;  // reported once written

@@ -43,18 +43,6 @@ private:
     size_t left_;
 };
 
-class VectorSink final : public quorvex6::codecs::Sink {
-public:
-    explicit VectorSink(std::vector<uint8_t>& out) : out_(out) { out_.clear(); }
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        out_.insert(out_.end(), data, data + size);
-        return true;
-    }
-
-private:
-    std::vector<uint8_t>& out_;
-};
-
 // Reads a file from disk for the codec, summing its check value on the way.
 class FileSource final : public quorvex6::codecs::Source {
 public:
