@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libdeflate-dev libisal-dev zlib1g-dev libarchive-dev libbz2-dev liblzma-dev libzstd-dev
-  zip unzip 7zip libarchive-tools lhasa jlha-utils arj gcab cabextract pigz python3 zstd
+  zip unzip 7zip libarchive-tools lhasa jlha-utils arj gcab cabextract pigz python3 zstd bzip2 xz-utils
   g++-mingw-w64-x86-64-posix
 )
 missing=()
