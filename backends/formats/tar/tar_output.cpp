@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zstd.h>
 
 #include <algorithm>
 #include <future>
@@ -99,6 +100,45 @@ class GzipStream final : public TarOutput::Stream {
     std::future<quorvex6::codecs::Status> job_;
 };
 
+// zstd through its own library, as libarchive's filter cannot write the content checksum that
+// the zstd program and GNU tar write (without it, damage in raw blocks goes unseen).
+class ZstdStream final : public TarOutput::Stream {
+  public:
+    explicit ZstdStream(OutputFile& file) : sink_(file), context_(ZSTD_createCCtx()), out_(ZSTD_CStreamOutSize()) {
+        if (context_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
+        ZSTD_CCtx_setParameter(context_, ZSTD_c_compressionLevel, 3);
+        ZSTD_CCtx_setParameter(context_, ZSTD_c_checksumFlag, 1);
+        ZSTD_CCtx_setParameter(context_, ZSTD_c_nbWorkers, 2);  // refused by a library built without threads
+    }
+    ~ZstdStream() override { ZSTD_freeCCtx(context_); }
+    ZstdStream(const ZstdStream&) = delete;
+    ZstdStream& operator=(const ZstdStream&) = delete;
+
+    void Write(const uint8_t* data, size_t size) override {
+        ZSTD_inBuffer in{data, size, 0};
+        while (in.pos < in.size) Compress(in, ZSTD_e_continue);
+    }
+    void Finish() override {
+        ZSTD_inBuffer in{nullptr, 0, 0};
+        while (Compress(in, ZSTD_e_end) != 0) {
+        }
+    }
+
+  private:
+    // What zstd has still to flush (0: all of it, for ZSTD_e_end).
+    size_t Compress(ZSTD_inBuffer& in, ZSTD_EndDirective mode) {
+        ZSTD_outBuffer out{out_.data(), out_.size(), 0};
+        size_t left = ZSTD_compressStream2(context_, &out, &in, mode);
+        if (ZSTD_isError(left)) throw Failure(result::kWriteError, std::string("zstd: ") + ZSTD_getErrorName(left));
+        if (out.pos > 0 && !sink_.write(out_.data(), out.pos)) sink_.Rethrow();
+        return left;
+    }
+
+    FileSink<OutputFile> sink_;
+    ZSTD_CCtx* context_;
+    std::vector<uint8_t> out_;
+};
+
 // libarchive's "raw" format passes the tar bytes, already formed, through its filter.
 class FilterStream final : public TarOutput::Stream {
   public:
@@ -109,12 +149,9 @@ class FilterStream final : public TarOutput::Stream {
             case Compression::kBzip2:
                 archive_write_add_filter_bzip2(archive_);
                 break;
-            case Compression::kXz:
+            default:
                 archive_write_add_filter_xz(archive_);
                 archive_write_set_filter_option(archive_, "xz", "threads", "2");
-                break;
-            default:
-                archive_write_add_filter_zstd(archive_);
         }
         archive_write_set_bytes_in_last_block(archive_, 1);
         if (archive_write_open2(archive_, &sink_, nullptr, Callback, nullptr, nullptr) != ARCHIVE_OK)
@@ -165,6 +202,10 @@ TarOutput::TarOutput(OutputFile& file, Compression compression) {
             break;
         case Compression::kGzip:
             stream_ = std::make_unique<GzipStream>(file);
+            break;
+        case Compression::kZstd:
+            stream_ = std::make_unique<ZstdStream>(file);
+            pad_records_ = false;
             break;
         default:
             stream_ = std::make_unique<FilterStream>(file, compression);

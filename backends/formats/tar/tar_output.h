@@ -1,7 +1,8 @@
 // Where the bytes of a TAR archive being written go: straight into the file, into our gzip
-// codec on a thread of its own, or through libarchive's bzip2, xz or zstd filter. Ends the
-// stream as each needs: plain and gzip archives are padded to whole 10240-byte records, the
-// others end right after the end blocks (padding would be trailing garbage to those tools).
+// codec on a thread of its own, through zstd's library (with its content checksum) or through
+// libarchive's bzip2 or xz filter. Ends the stream as each needs: plain and gzip archives are
+// padded to whole 10240-byte records, the others end right after the end blocks (padding would
+// be trailing garbage to those tools).
 #pragma once
 #include <cstddef>
 #include <cstdint>
