@@ -87,6 +87,9 @@ bool TarReader::Next(TarEntry& out) {
         if (IsZeroBlock(stream_.data())) {
             if (overridden) HeaderError("an extended header without its entry");
             ended_ = true;
+            if (!stream_.EndsSound())
+                throw Failure(result::kBrokenData,
+                              "broken data: the compressed stream fails its check or is cut after the last entry");
             return false;
         }
         h = ParseHeader(stream_.data());

@@ -161,7 +161,8 @@ class FilterDecode final : public StreamDecode {
 // lost unreported.
 class DecodedBytes final : public ByteSource {
   public:
-    explicit DecodedBytes(std::unique_ptr<StreamDecode> decode) : decode_(std::move(decode)) {
+    // `checked`: the stream has checks of its own, to be read to its end.
+    DecodedBytes(std::unique_ptr<StreamDecode> decode, bool checked) : decode_(std::move(decode)), checked_(checked) {
         worker_ = std::thread([this] {
             PipeSink sink(pipe_);
             if (decode_->Run(sink))
@@ -183,9 +184,18 @@ class DecodedBytes final : public ByteSource {
         pipe_.ShareIdleTime(work);
         return true;
     }
+    bool EndsSound() override {
+        if (!checked_) return true;
+        std::vector<uint8_t> rest(64 << 10);
+        for (;;) {
+            std::ptrdiff_t n = pipe_.Pull(rest.data(), rest.size());
+            if (n <= 0) return n == 0;
+        }
+    }
 
   private:
     std::unique_ptr<StreamDecode> decode_;
+    bool checked_;
     BytePipe pipe_;
     std::thread worker_;
 };
@@ -203,17 +213,17 @@ std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& m
     size_t n = file.ReadAt(0, first, sizeof first);
     if (n >= 2 && first[0] == 0x1f && first[1] == 0x8b) {
         method = std::string(CompressionForFilter(ARCHIVE_FILTER_GZIP).method_text);
-        return std::make_unique<DecodedBytes>(std::make_unique<GzipDecode>(std::move(file)));
+        return std::make_unique<DecodedBytes>(std::make_unique<GzipDecode>(std::move(file)), true);
     }
     // A plain archive starts with a whole header or end block. Anything shorter may still be
     // compressed (a small archive packs into fewer than 512 bytes); libarchive tells, and says
     // when it is no archive at all.
     if (n == sizeof first && (IsZeroBlock(first) || ParseHeader(first))) {
         method = std::string(CompressionForName("").method_text);
-        if (read_ahead) return std::make_unique<DecodedBytes>(std::make_unique<PlainRead>(std::move(file)));
+        if (read_ahead) return std::make_unique<DecodedBytes>(std::make_unique<PlainRead>(std::move(file)), false);
         return std::make_unique<FileBytes>(std::move(file));
     }
-    return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(path, method));
+    return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(path, method), true);
 }
 
 TarStream::TarStream(std::unique_ptr<ByteSource> source) : source_(std::move(source)), buffer_(kBuffer) {}

@@ -24,6 +24,10 @@ class ByteSource {
     // Lends the idle time of a decoding thread, where the source has one (see BytePipe);
     // false when it has none. nullptr takes the work back.
     virtual bool ShareIdleTime(IdleWork*) { return false; }
+    // Reads on from the archive's end blocks to the end of the stream: false when it is broken
+    // or cut there. A compressed stream checks itself only at its very end (gzip's CRC-32 and
+    // length), after every byte of the archive was handed out.
+    virtual bool EndsSound() { return true; }
 };
 
 // Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it holds neither a TAR
@@ -47,6 +51,7 @@ class TarStream {
     // False when the stream ends or breaks first.
     bool Skip(uint64_t n);
     bool ShareIdleTime(IdleWork* work) { return source_->ShareIdleTime(work); }
+    bool EndsSound() { return source_->EndsSound(); }
 
   private:
     std::unique_ptr<ByteSource> source_;

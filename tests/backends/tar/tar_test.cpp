@@ -7,38 +7,13 @@
 #include <set>
 #include <sstream>
 
-#include "backends/support/backend_library.h"
+#include "backends/tar/tar_library.h"
 #include "quorvex6/result_codes.h"
 
 namespace quorvex6::testing {
 namespace {
 
 namespace result = quorvex6::result;
-
-class TarLibrary : public ScratchTest {
-  protected:
-    int32_t Extract(const fs::path& archive, const std::string& opts = "--display-dialog=0",
-                    std::string* log = nullptr) {
-        return tar_.Command(
-            "Tar", " -x " + opts + " -f " + Quote(archive) + " " + QuoteFolder(dest()) + " *.*",
-            log);
-    }
-    fs::path dest() const { return root_ / "dest"; }
-    std::map<std::string, QvEntryInfo> List(const fs::path& archive) {
-        std::map<std::string, QvEntryInfo> seen;
-        QvArchive h = tar_.Get<QvOpenArchiveFn>("TarOpenArchive")(0, archive.c_str(), 0);
-        EXPECT_NE(h, 0u) << archive;
-        alignas(4) char buffer[QV_ENTRY_BUFFER_SIZE];
-        auto* info = reinterpret_cast<QvEntryInfo*>(buffer);
-        auto next = tar_.Get<QvFindNextFn>("TarFindNext");
-        for (int32_t rc = tar_.Get<QvFindFirstFn>("TarFindFirst")(h, "*.*", info); rc == 0;
-             rc = next(h, info))
-            seen[info->name] = *info;
-        EXPECT_EQ(tar_.Get<QvCloseArchiveFn>("TarCloseArchive")(h), 0);
-        return seen;
-    }
-    BackendLibrary tar_{"tar32"};
-};
 
 TEST_F(TarLibrary, ArchivesOfOtherToolsExtractByteForByteAndList) {
     auto expected = ReadPackedTree(TestData("tar/files"));
