@@ -13,6 +13,7 @@
 #ifndef QV_CODECS_CODEC_H
 #define QV_CODECS_CODEC_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,17 @@ public:
     virtual std::uint8_t* room(std::size_t) { return nullptr; }
     // Hands over the first `size` bytes of the room; false as for write().
     virtual bool commit(std::size_t) { return false; }
+    // `size` zero bytes, for a sink that can pass over them instead (a file, leaving a hole, so
+    // that a sparse file takes no room for them); false as for write().
+    virtual bool hole(std::uint64_t size) {
+        static constexpr std::uint8_t kZeros[4096] = {};
+        for (std::uint64_t done = 0; done < size;) {
+            std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof kZeros, size - done));
+            if (!write(kZeros, n)) return false;
+            done += n;
+        }
+        return true;
+    }
 };
 
 class Decoder {

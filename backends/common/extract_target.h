@@ -33,6 +33,8 @@ class ExtractTarget;
 class PendingFile {
   public:
     void Write(const void* data, size_t n) { file_.Write(data, n); }
+    // Passes over `n` bytes, which read as zeros and take no room where the file system allows.
+    void Skip(uint64_t n) { file_.Truncate(file_.position() + n); }
     // Renames the finished file over its final name; without a mode (or when modes are not
     // restored) it gets the default permissions.
     void Commit(int64_t mtime, std::optional<uint32_t> mode);

@@ -18,13 +18,14 @@ class FileSink final : public quorvex6::codecs::Sink {
   public:
     explicit FileSink(File& file) : file_(file) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
-        try {
-            file_.Write(data, size);
-            return true;
-        } catch (const Failure& f) {
-            if (!error_) error_ = f;
-            return false;
-        }
+        return Kept([&] { file_.Write(data, size); });
+    }
+    // A file that can pass over bytes gets a hole.
+    bool hole(std::uint64_t size) override {
+        if constexpr (requires { file_.Skip(size); })
+            return Kept([&] { file_.Skip(size); });
+        else
+            return Sink::hole(size);
     }
     // Throws the kept Failure, if any.
     void Rethrow() const {
@@ -32,6 +33,18 @@ class FileSink final : public quorvex6::codecs::Sink {
     }
 
   private:
+    // Runs one file call, keeping its Failure; false when it failed.
+    template <class Call>
+    bool Kept(Call call) {
+        try {
+            call();
+            return true;
+        } catch (const Failure& f) {
+            if (!error_) error_ = f;
+            return false;
+        }
+    }
+
     File& file_;
     std::optional<Failure> error_;
 };

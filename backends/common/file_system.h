@@ -114,7 +114,7 @@ public:
     void SetMode(uint32_t mode);
     // The open file's device and inode (no path to look up), or nullopt when it cannot be told.
     std::optional<std::pair<uint64_t, uint64_t>> Identity() const;
-    // Cuts the file back to `size` and continues writing there.
+    // Cuts the file back to `size` (or extends it to `size` with a hole) and continues writing there.
     void Truncate(uint64_t size);
     void Sync();
     void Close();  // reports errors of delayed writes

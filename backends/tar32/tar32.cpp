@@ -70,6 +70,7 @@ bool Off(const ParsedCommand& cmd, std::string_view name) {
 class NullSink final : public quorvex6::codecs::Sink {
   public:
     bool write(const std::uint8_t*, std::size_t) override { return true; }
+    bool hole(std::uint64_t) override { return true; }
 };
 
 // Reads every header (and, when asked, every byte): the first failure's code.

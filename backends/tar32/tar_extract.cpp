@@ -5,6 +5,7 @@
 #include "common/file_sink.h"
 #include "common/file_write_queue.h"
 #include "common/wildcard.h"
+#include "tar32/space_budget.h"
 
 namespace quorvex6::backend::tar32 {
 
@@ -39,6 +40,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
         }
     });
     IdleTimeLoan loan(reader, writes);
+    SpaceBudget space(target.options().folder);
     tar::TarEntry entry;
     std::vector<uint8_t> bytes;  // of a small file, for the queue
     uint64_t index = 0;
@@ -69,9 +71,12 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     if (!target.MakeHardLink(*relative, entry.link_target)) continue;
                     break;
                 default: {
+                    space.Take(name, entry.stored_size);
                     PendingFile file = target.BeginFile(*relative, entry.mode);
-                    // Without a decoding thread to share the work, queueing would only add a copy.
-                    if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes) {
+                    // Without a decoding thread to share the work, queueing would only add a copy;
+                    // a sparse file is not queued, as its holes would be filled in memory.
+                    if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes &&
+                        entry.stored_size == entry.facts.original_size) {
                         VectorSink sink(bytes);
                         bytes.reserve(entry.facts.original_size);
                         reader.ReadData(sink);

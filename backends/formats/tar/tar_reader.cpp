@@ -136,6 +136,7 @@ bool TarReader::Next(TarEntry& out) {
     padding_ = PaddingAfter(stored);
     uint64_t size = out.kind != EntryKind::kFile ? 0 : sparse_ ? real_size_ : stored;
     out.facts.original_size = out.facts.compressed_size = size;
+    out.stored_size = out.kind == EntryKind::kFile ? stored : 0;
     return true;
 }
 
@@ -150,13 +151,8 @@ void TarReader::Copy(quorvex6::codecs::Sink& sink, uint64_t n) {
     }
 }
 
-void TarReader::Zeros(quorvex6::codecs::Sink& sink, uint64_t n) {
-    std::vector<uint8_t> zeros(static_cast<size_t>(std::min<uint64_t>(n, TarStream::kBuffer)), 0);
-    for (uint64_t done = 0; done < n;) {
-        size_t k = static_cast<size_t>(std::min<uint64_t>(zeros.size(), n - done));
-        if (!sink.write(zeros.data(), k)) throw Failure(result::kWriteError, "cannot write");
-        done += k;
-    }
+void TarReader::Hole(quorvex6::codecs::Sink& sink, uint64_t n) {
+    if (n > 0 && !sink.hole(n)) throw Failure(result::kWriteError, "cannot write");
 }
 
 void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
@@ -166,11 +162,11 @@ void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
     }
     uint64_t at = 0;
     for (const Piece& piece : pieces_) {
-        Zeros(sink, piece.offset - at);
+        Hole(sink, piece.offset - at);
         Copy(sink, piece.size);
         at = piece.offset + piece.size;
     }
-    Zeros(sink, real_size_ - at);
+    Hole(sink, real_size_ - at);
     pieces_.clear();
     real_size_ = 0;
 }

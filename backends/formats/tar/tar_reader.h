@@ -21,6 +21,7 @@ struct TarEntry {
     EntryKind kind = EntryKind::kFile;
     uint32_t mode = 0;        // permission bits
     std::string link_target;  // links
+    uint64_t stored_size = 0;  // a file's data in the archive: less than its size when sparse
 };
 
 class TarReader {
@@ -34,8 +35,9 @@ public:
     // False at the end. Throws Failure 0x8017 for a broken or truncated header (0x801B when
     // not even the first header can be read).
     bool Next(TarEntry& entry);
-    // The current entry's data; throws 0x8014 when it is cut short or broken. A sink that
-    // refuses bytes ends the read with 0x8013 unless the caller knows better.
+    // The current entry's data, a sparse file's holes as the sink's holes; throws 0x8014 when it
+    // is cut short or broken. A sink that refuses bytes ends the read with 0x8013 unless the
+    // caller knows better.
     void ReadData(quorvex6::codecs::Sink& sink);
     // See ByteSource::ShareIdleTime.
     bool ShareIdleTime(IdleWork* work) { return stream_.ShareIdleTime(work); }
@@ -45,7 +47,7 @@ private:
     std::string ReadMeta(uint64_t size);
     void ReadSparseMap(uint64_t& stored);
     void Copy(quorvex6::codecs::Sink& sink, uint64_t n);
-    void Zeros(quorvex6::codecs::Sink& sink, uint64_t n);
+    void Hole(quorvex6::codecs::Sink& sink, uint64_t n);
 
     std::string method_;
     TarStream stream_;

@@ -1,11 +1,19 @@
 // tar32 through the real loader, for the TAR tests: commands, listing, a scratch destination.
 #pragma once
+#include <sys/stat.h>
+
 #include <map>
 #include <string>
 
 #include "backends/support/backend_library.h"
 
 namespace quorvex6::testing {
+
+// The room a file takes on disk, holes not counted.
+inline uint64_t DiskUse(const fs::path& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_blocks) * 512 : UINT64_MAX;
+}
 
 // Bytes no compressor can shrink, the same for the same seed.
 inline std::string Noise(size_t size, uint64_t seed) {

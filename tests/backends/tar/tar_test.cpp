@@ -430,7 +430,8 @@ TEST_F(TarLibrary, LargeGzipInMembersReadsBackEverywhere) {
 }
 
 // Files with holes, as GNU tar stores them in each of its sparse forms and as bsdtar does, come
-// out whole and listed at their full size.
+// out byte for byte, listed at their full size, with their holes as holes: no more room on disk
+// than their data takes.
 TEST_F(TarLibrary, SparseEntriesInEveryFormComeOutWhole) {
     fs::path base = root_ / "base";
     fs::create_directories(base);
@@ -441,18 +442,30 @@ TEST_F(TarLibrary, SparseEntriesInEveryFormComeOutWhole) {
         out.seekp(9 << 20);
         out << "end";
     }
+    {
+        std::ofstream out(base / "small-holes.bin", std::ios::binary);  // small files are finished apart
+        out << "start";
+        out.seekp((1 << 20) - 3);
+        out << "end";
+    }
+    WriteAll(base / "hole-at-end.bin", std::string(4096, 'a'));
+    fs::resize_file(base / "hole-at-end.bin", 6 << 20);
+    WriteAll(base / "only-hole.bin", "");
+    fs::resize_file(base / "only-hole.bin", 5 << 20);
     WriteAll(base / "plain.txt", "plain\n");
     auto expected = ReadTree(base);
+    const char* files = " holes.bin small-holes.bin hole-at-end.bin only-hole.bin plain.txt";
     for (const char* maker : {"tar -S --format=gnu", "tar -S --format=pax --sparse-version=0.0",
                               "tar -S --format=pax --sparse-version=0.1", "tar -S --format=pax --sparse-version=1.0",
-                              "bsdtar"}) {
+                              "tar -S -z", "bsdtar"}) {
         fs::path archive = root_ / "sparse.tar";
-        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + " holes.bin plain.txt"), 0)
-            << maker;
+        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + files), 0) << maker;
         EXPECT_LT(fs::file_size(archive), 1u << 20) << maker;  // the holes are not stored
         fs::remove_all(dest());
         EXPECT_EQ(Extract(archive), 0) << maker;
         EXPECT_EQ(ReadTree(dest()), expected) << maker;
+        for (const char* name : {"holes.bin", "small-holes.bin", "hole-at-end.bin", "only-hole.bin"})
+            EXPECT_LE(DiskUse(dest() / name), DiskUse(base / name) + (64u << 10)) << maker << " " << name;
         EXPECT_EQ(List(archive)["holes.bin"].original_size, (9u << 20) + 3) << maker;
     }
 }
