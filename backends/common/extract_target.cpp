@@ -80,8 +80,9 @@ void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failur
 
 std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime,
                                                 bool folder) {
-    if (folder && IsCurrentFolder(stored)) return std::nullopt;  // "./": the destination itself
-    std::optional<std::string> safe = SafeRelativePath(stored);
+    // "./": the destination itself
+    if (folder && IsCurrentFolder(stored, options_.backslash_separates)) return std::nullopt;
+    std::optional<std::string> safe = SafeRelativePath(stored, options_.backslash_separates);
     if (!safe) {
         Refuse(stored, "the name leads outside the destination");
         return std::nullopt;
@@ -181,7 +182,8 @@ bool ExtractTarget::MakeLink(const std::string& relative, const std::string& tar
 
 // Only a file written by this command: any other file may share its data with one outside.
 bool ExtractTarget::MakeHardLink(const std::string& relative, const std::string& stored_target) {
-    std::optional<std::string> target = SafeRelativePath(stored_target);
+    std::optional<std::string> target =
+        SafeRelativePath(stored_target, options_.backslash_separates);
     if (!target || PassesThroughLink(Root(), *target)) {
         Refuse(relative, "the hard link leads outside the destination: " + stored_target);
         return false;

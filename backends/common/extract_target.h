@@ -26,6 +26,7 @@ struct ExtractOptions {
     bool only_newer = false;  // skip when the existing file is as new or newer
     bool never_overwrite = false;
     bool restore_mode = true;  // permission bits (never set-id bits)
+    bool backslash_separates = true;  // '\' in stored names is a separator (never in TAR)
 };
 
 class ExtractTarget;

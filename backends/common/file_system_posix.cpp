@@ -27,6 +27,12 @@ FileKind KindOf(mode_t mode) {
     throw Failure(code, "cannot write " + path + ": " + std::strerror(err));
 }
 
+// Whatever is at a link's name makes way for it, but a folder is never removed.
+void ClearForLink(const std::string& path) {
+    if (unlink(path.c_str()) != 0 && errno == EISDIR)
+        throw Failure(result::kFileExists, "a folder of that name exists: " + path);
+}
+
 std::string Join(const std::string& root, const std::string& relative) {
     if (root.empty()) return relative;
     return root.back() == '/' ? root + relative : root + "/" + relative;
@@ -142,12 +148,12 @@ void RenameFile(const std::string& from, const std::string& to) {
 }
 
 void MakeSymlink(const std::string& target, const std::string& path) {
-    unlink(path.c_str());
+    ClearForLink(path);
     if (symlink(target.c_str(), path.c_str()) != 0) ThrowWrite(errno, path);
 }
 
 void MakeHardLink(const std::string& existing, const std::string& path) {
-    unlink(path.c_str());
+    ClearForLink(path);
     if (link(existing.c_str(), path.c_str()) != 0) ThrowWrite(errno, path);
 }
 

@@ -7,13 +7,15 @@ namespace quorvex6::backend {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c, bool backslash_separates) {
+    return c == '/' || (backslash_separates && c == '\\');
+}
 
-std::vector<std::string_view> Split(std::string_view text) {
+std::vector<std::string_view> Split(std::string_view text, bool backslash_separates) {
     std::vector<std::string_view> parts;
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || IsSeparator(text[i])) {
+        if (i == text.size() || IsSeparator(text[i], backslash_separates)) {
             if (i > start) parts.push_back(text.substr(start, i - start));
             start = i + 1;
         }
@@ -37,10 +39,11 @@ std::string Join(const std::vector<std::string>& parts) {
 
 }  // namespace
 
-std::optional<std::string> SafeRelativePath(std::string_view stored) {
-    if (stored.empty() || IsSeparator(stored[0]) || HasDrive(stored)) return std::nullopt;
+std::optional<std::string> SafeRelativePath(std::string_view stored, bool backslash_separates) {
+    if (stored.empty() || IsSeparator(stored[0], backslash_separates) || HasDrive(stored))
+        return std::nullopt;
     std::string out;
-    for (std::string_view part : Split(stored)) {
+    for (std::string_view part : Split(stored, backslash_separates)) {
         if (part == ".") continue;
         if (part == ".." || part.find('\0') != std::string_view::npos) return std::nullopt;
         if (!out.empty()) out += '/';
@@ -50,18 +53,18 @@ std::optional<std::string> SafeRelativePath(std::string_view stored) {
     return out;
 }
 
-bool IsCurrentFolder(std::string_view stored) {
+bool IsCurrentFolder(std::string_view stored, bool backslash_separates) {
     if (stored.empty()) return false;
-    for (std::string_view part : Split(stored))
+    for (std::string_view part : Split(stored, backslash_separates))
         if (part != ".") return false;
-    return !IsSeparator(stored[0]);
+    return !IsSeparator(stored[0], backslash_separates);
 }
 
 std::optional<std::vector<std::string>> ResolveLinkInside(std::string_view link_path,
                                                           std::string_view target,
                                                           const PathLookup& lookup) {
     std::vector<std::string> here;  // the folder reached so far, never through a link
-    for (std::string_view part : Split(link_path)) here.emplace_back(part);
+    for (std::string_view part : Split(link_path, false)) here.emplace_back(part);
     if (here.empty()) return std::nullopt;
     const std::string self = Join(here);
     here.pop_back();
@@ -75,7 +78,7 @@ std::optional<std::vector<std::string>> ResolveLinkInside(std::string_view link_
             text.find_first_of(std::string_view("\\\0", 2)) != std::string::npos ||
             hops > kMaxLinkHops)
             return std::nullopt;
-        std::vector<std::string_view> parts = Split(text);
+        std::vector<std::string_view> parts = Split(text, false);  // no backslash by now
         ahead.insert(ahead.begin(), parts.begin(), parts.end());
         bool followed = false;
         while (!ahead.empty() && !followed) {

@@ -110,6 +110,7 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     options.folder = cmd.folder;
     options.junk_paths = junk;
     options.restore_mode = !cmd.Has("-I");
+    options.backslash_separates = false;
     ExtractTarget target(options, log, result);
     tar32::ExtractEntries(reader, names, target, log, progress);
     names.ReportUnmatched(log, result);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/code_page.h"
+
 namespace quorvex6::backend::tar {
 
 namespace {
@@ -26,10 +28,6 @@ void PutOctal(uint8_t* block, Field f, uint64_t value, size_t digits) {
 
 void PutText(uint8_t* block, Field f, std::string_view text) {
     std::copy_n(text.begin(), std::min(text.size(), f.length), block + f.offset);
-}
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Where the name splits into ustar's prefix and name fields; npos when it cannot.
@@ -87,6 +85,8 @@ void FillCommon(uint8_t* block, uint32_t mode, uint64_t size, int64_t mtime, cha
 
 void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
     std::string records;
+    // Names are bytes on POSIX: those that are not UTF-8 are marked so, not taken for UTF-8.
+    if (!IsValidUtf8(f.name) || !IsValidUtf8(f.link)) AddRecord(records, "hdrcharset", "BINARY");
     size_t split = IsAscii(f.name) ? UstarSplit(f.name) : std::string_view::npos;
     if (split == std::string_view::npos) AddRecord(records, "path", f.name);
     if (f.link.size() > kLink.length || !IsAscii(f.link)) AddRecord(records, "linkpath", f.link);

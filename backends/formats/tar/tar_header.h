@@ -1,6 +1,7 @@
 // The header blocks in front of one entry of a TAR archive we write: ustar where its fields hold
 // the entry, with a pax extended header in front where they cannot (long or non-ASCII names and
-// link targets, sizes and times out of the octal fields' range).
+// link targets, sizes and times out of the octal fields' range; hdrcharset=BINARY for names and
+// targets that are not UTF-8).
 #pragma once
 #include <cstdint>
 #include <string_view>

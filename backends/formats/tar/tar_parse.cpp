@@ -124,6 +124,8 @@ bool ApplyRecord(std::string_view key, std::string_view value, Overrides& out) {
         out.name = std::string(value);
     } else if (key == "linkpath") {
         out.link = std::string(value);
+    } else if (key == "hdrcharset") {
+        out.binary_names = value == "BINARY";
     } else if (key == "size") {
         if (!(out.size = WholeDecimal(value))) return false;
     } else if (key == "mtime") {

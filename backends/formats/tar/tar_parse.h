@@ -39,6 +39,7 @@ bool ParseSparseExtension(const uint8_t* block, std::vector<Piece>& pieces, bool
 // What pax records (or GNU long-name entries) change in the header that follows.
 struct Overrides {
     std::optional<std::string> name, link;
+    bool binary_names = false;  // hdrcharset=BINARY: the names are bytes, in no known encoding
     std::optional<uint64_t> size;
     std::optional<int64_t> mtime;
     // pax sparse: 0.0 and 0.1 carry the map in records; 1.0 in front of the data.

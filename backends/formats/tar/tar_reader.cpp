@@ -16,9 +16,14 @@ std::string UpToNul(std::string text) {
     return text;
 }
 
-std::string NameText(std::string raw) {
+// Names are bytes, kept as stored (as POSIX tools keep them), UTF-8 or not; only those that are
+// valid Shift_JIS, from Windows tools of the Japanese code page, become UTF-8, unless a pax header
+// marks them as bytes.
+std::string NameText(std::string raw, bool binary) {
     raw = UpToNul(std::move(raw));
-    return IsValidUtf8(raw) ? raw : DecodeLegacyName(raw);
+    std::string decoded;
+    if (binary || IsValidUtf8(raw) || !ConvertToUtf8("CP932", raw, &decoded)) return raw;
+    return decoded;
 }
 
 EntryKind KindOf(char type) {
@@ -112,7 +117,7 @@ bool TarReader::Next(TarEntry& out) {
     uint64_t stored = over.size.value_or(h->size);
     out = TarEntry{};
     out.kind = KindOf(h->type);
-    out.facts.name = NameText(over.sparse_name.value_or(over.name.value_or(h->name)));
+    out.facts.name = NameText(over.sparse_name.value_or(over.name.value_or(h->name)), over.binary_names);
     out.facts.os_type = kOsUnix;
     out.facts.mtime = over.mtime.value_or(h->mtime);
     out.facts.method = method_;
@@ -128,8 +133,9 @@ bool TarReader::Next(TarEntry& out) {
     }
     if (out.kind == EntryKind::kFile && (h->type == '0' || h->type == '\0') && out.facts.name.ends_with('/'))
         out.kind = EntryKind::kFolder;  // how old archives mark folders
-    if (out.kind == EntryKind::kSymlink || out.kind == EntryKind::kHardLink)
-        out.link_target = UpToNul(over.link.value_or(h->link));
+    if (out.kind == EntryKind::kSymlink) out.link_target = UpToNul(over.link.value_or(h->link));
+    if (out.kind == EntryKind::kHardLink)  // names an entry, as its name is read
+        out.link_target = NameText(over.link.value_or(h->link), over.binary_names);
     out.facts.folder = out.kind == EntryKind::kFolder;
     if (out.facts.folder && !out.facts.name.ends_with('/')) out.facts.name += '/';
     data_left_ = stored;

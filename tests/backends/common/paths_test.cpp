@@ -74,6 +74,36 @@ TEST(SafePath, RefusesWhatLeadsOut) {
     }
 }
 
+// Where a format never separates with '\' (TAR), it is part of a name: harmless on POSIX, where
+// "..\x" is one name and not a step up.
+TEST(SafePath, BackslashAsPartOfAName) {
+    struct Case {
+        const char* stored;
+        const char* safe;
+    };  // safe == nullptr: refused
+    const Case cases[] = {
+        {"back\\slash.txt", "back\\slash.txt"},
+        {"a\\..\\x", "a\\..\\x"},
+        {"..\\x", "..\\x"},
+        {"\\x", "\\x"},
+        {"d/.\\", "d/.\\"},
+        {"./d\\/e", "d\\/e"},
+        {"../x", nullptr},
+        {"d/../../x", nullptr},
+        {"/x", nullptr},
+        {"C:x", nullptr},
+    };
+    for (const Case& c : cases) {
+        auto got = SafeRelativePath(c.stored, false);
+        if (c.safe == nullptr)
+            EXPECT_FALSE(got) << c.stored;
+        else
+            EXPECT_EQ(got.value_or("<refused>"), c.safe) << c.stored;
+    }
+    EXPECT_FALSE(IsCurrentFolder(".\\", false));
+    EXPECT_TRUE(IsCurrentFolder(".\\", true));
+}
+
 TEST(SafePath, LinkTargets) {
     struct Case {
         const char* link;
@@ -84,6 +114,8 @@ TEST(SafePath, LinkTargets) {
         {"l", "file", true},       {"d/l", "../file", true}, {"d/l", "../../file", false},
         {"l", "../file", false},   {"l", "/etc", false},     {"d/e/l", "../../x/./y", true},
         {"l", "a/../../b", false}, {"l", "", false},         {"l", "C:/x", false},
+        {"l\\m", "../x", false},  // one name at the top, where ".." leads out
+        {"l\\m", "x", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(LinkTargetStaysInside(c.link, c.target), c.inside)

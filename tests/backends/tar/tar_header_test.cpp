@@ -54,6 +54,8 @@ TEST(TarHeader, UstarWhereItHoldsTheEntryPaxWhereNot) {
         {"too long for either", {deep, HeaderType::kFile, 0644, 1, 1000, {}}, "path ", "", ""},
         {"one part too long", {wide, HeaderType::kFolder, 0755, 0, 1000, {}}, "path ", "", ""},
         {"not ASCII", {"\xe6\x97\xa5.txt", HeaderType::kFile, 0644, 2, 1000, {}}, "path ", "", ""},
+        {"not UTF-8", {"caf\xe9.txt", HeaderType::kFile, 0644, 2, 1000, {}}, "hdrcharset path ", "", ""},
+        {"link not UTF-8", {"l", HeaderType::kSymlink, 0777, 0, 1000, "caf\xe9"}, "hdrcharset linkpath ", "l", ""},
         {"long link", {"l", HeaderType::kSymlink, 0777, 0, 1000, link}, "linkpath ", "l", ""},
         {"record length gains a digit", {"l", HeaderType::kSymlink, 0777, 0, 1000, edge}, "linkpath ", "l", ""},
         {"over 8 GiB", {"big", HeaderType::kFile, 0644, 9ull << 30, 1000, {}}, "size ", "big", ""},

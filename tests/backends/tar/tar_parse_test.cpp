@@ -98,6 +98,7 @@ TEST(TarParse, PaxRecords) {
         uint64_t size;
         int64_t mtime;
         size_t pieces;
+        bool binary = false;
     };
     const Case cases[] = {
         {"path, size, time with a fraction",
@@ -105,6 +106,8 @@ TEST(TarParse, PaxRecords) {
          "a/b.txt", 9663676416, 1623760496, 0},
         {"time before 1970", Record("mtime", "-86400.5"), true, "", 0, -86400, 0},
         {"unknown keys pass", Record("SCHILY.dev", "2049"), true, "", 0, 0, 0},
+        {"names as bytes", Record("hdrcharset", "BINARY") + Record("path", "caf\xe9"), true, "caf\xe9", 0, 0, 0, true},
+        {"names in UTF-8", Record("hdrcharset", "ISO-IR 10646 2000 UTF-8"), true, "", 0, 0, 0, false},
         {"length too long", "17 path=a/b.txt\n", false, "", 0, 0, 0},
         {"length too short", "15 path=a/b.txt\n", false, "", 0, 0, 0},
         {"no length", "path=a\n", false, "", 0, 0, 0},
@@ -126,6 +129,7 @@ TEST(TarParse, PaxRecords) {
         EXPECT_EQ(over.size.value_or(0), c.size) << c.what;
         EXPECT_EQ(over.mtime.value_or(0), c.mtime) << c.what;
         EXPECT_EQ(over.sparse_map.size(), c.pieces) << c.what;
+        EXPECT_EQ(over.binary_names, c.binary) << c.what;
     }
 }
 
