@@ -7,7 +7,9 @@ namespace quorvex6::backend {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+// A backslash is an ordinary character of a POSIX name; formats that mean it as a separator
+// turn it into '/' when they read the name.
+bool IsSeparator(char c) { return c == '/'; }
 
 std::vector<std::string_view> Split(std::string_view text) {
     std::vector<std::string_view> parts;

@@ -1,5 +1,6 @@
 // Stored names are untrusted. A name is extracted only when it stays inside the destination:
-// no absolute path, no drive letter, no ".." component. '\' counts as a separator.
+// no absolute path, no drive letter, no ".." component. Only '/' separates: formats that
+// use '\' as a separator turn it into '/' first.
 #pragma once
 #include <functional>
 #include <optional>
