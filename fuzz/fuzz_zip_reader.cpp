@@ -9,6 +9,7 @@
 #include "common/result.h"
 #include "common/safe_path.h"
 #include "formats/zip/zip_reader.h"
+#include "formats/zip/zip_relocate.h"
 
 using namespace quorvex6::backend;
 
@@ -41,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             QvEntryInfo info;
             FillEntryInfo(entry.Facts(), &info);
             SafeRelativePath(entry.name);
+            try {
+                // What an update does with a kept entry.
+                reader.RecordEnd(entry);
+                zip::RelocatedCentral(reader.CentralRecord(entry), uint64_t{1} << 32);
+            } catch (const Failure&) {
+            }
             if (entry.original_size > kMaxDecoded) continue;
             try {
                 CountingSink sink;

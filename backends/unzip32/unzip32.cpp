@@ -71,6 +71,7 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
     options.junk_paths = cmd.Has("-j");
     options.only_newer = cmd.Has("-u");
     options.never_overwrite = cmd.Has("-n");
+    options.backslash_separates = false;  // the reader turned a DOS host's separators into '/'
     ExtractTarget target(options, log, result);
     Progress progress(!cmd.Has("--i"));
     unzip32::ExtractEntries(reader, names, target, log, result, progress);

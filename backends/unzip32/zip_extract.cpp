@@ -16,7 +16,8 @@ namespace quorvex6::backend::unzip32 {
 
 namespace {
 
-constexpr size_t kMaxLinkTarget = 4096;
+// What symlink() takes: PATH_MAX less the terminating NUL.
+constexpr size_t kMaxLinkTarget = 4095;
 
 class StringSink final : public quorvex6::codecs::Sink {
   public:
@@ -44,6 +45,9 @@ bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
     if (entry.folder()) {
         target.MakeFolder(relative, entry.mtime());
     } else if (entry.symlink()) {
+        if (entry.original_size > kMaxLinkTarget)
+            throw Failure(result::kPathTooLong, "link target of " + std::to_string(entry.original_size) +
+                                                    " bytes; a link holds at most " + std::to_string(kMaxLinkTarget));
         StringSink sink;
         reader.Extract(entry, sink);
         return target.MakeLink(relative, sink.text);

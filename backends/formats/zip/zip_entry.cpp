@@ -25,7 +25,11 @@ bool ZipEntry::symlink() const {
 }
 
 int64_t ZipEntry::mtime() const {
-    if (unix_mtime) return *unix_mtime;
+    constexpr unsigned kDosYear2038 = 2038 - 1980;
+    if (extended_mtime) {
+        if (*extended_mtime <= 0x7FFFFFFFu || (dos_date >> 9) >= kDosYear2038) return *extended_mtime;
+        return static_cast<int32_t>(*extended_mtime);
+    }
     int64_t t = FromDosDateTime({dos_date, dos_time});
     return t < 0 ? 0 : t;
 }

@@ -11,6 +11,7 @@ inline constexpr uint32_t kCentralSignature = 0x02014b50;
 inline constexpr uint32_t kEndSignature = 0x06054b50;
 inline constexpr uint32_t kZip64EndSignature = 0x06064b50;
 inline constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
+inline constexpr uint32_t kDescriptorSignature = 0x08074b50;
 
 inline constexpr uint16_t kMethodStored = 0;
 inline constexpr uint16_t kMethodDeflate = 8;
@@ -28,12 +29,25 @@ inline constexpr uint16_t kExtraUnicodePath = 0x7075;
 
 inline constexpr uint16_t kMadeByUnix = 3 << 8;
 inline constexpr uint16_t kMadeByVersion = 63;
+inline constexpr uint16_t kVersionZip64 = 45;
+
+// Systems in the high byte of "version made by": 0, 6, 10 and 14 are FAT, HPFS, NTFS and VFAT;
+// Info-ZIP numbers NTFS 11.
+inline constexpr uint8_t kHostDos = 0;
+inline constexpr uint8_t kHostUnix = 3;
+inline constexpr uint8_t kHostHpfs = 6;
+inline constexpr uint8_t kHostNtfs = 10;
+inline constexpr uint8_t kHostNtfsInfoZip = 11;
+inline constexpr uint8_t kHostVfat = 14;
 
 inline constexpr uint32_t kLocalHeaderSize = 30;
 inline constexpr uint32_t kCentralHeaderSize = 46;
 inline constexpr uint32_t kEndSize = 22;
 inline constexpr uint32_t kZip64EndSize = 56;
 inline constexpr uint32_t kZip64LocatorSize = 20;
+inline constexpr uint32_t kCentralOffsetField = 42;  // the local header's offset in a central record
+// The central record's fields a ZIP64 extra field widens, in the order they appear there.
+inline constexpr uint32_t kCentralFieldUsize = 24, kCentralFieldCsize = 20;
 inline constexpr uint32_t kMaxComment = 65535;
 inline constexpr uint64_t kMaxCentralDirectory = 256ull << 20;
 

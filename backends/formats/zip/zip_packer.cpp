@@ -87,20 +87,6 @@ WriteEntry MetaFor(const SourceItem& item) {
     return e;
 }
 
-WriteEntry MetaFor(const ZipEntry& old) {
-    WriteEntry e;
-    e.name = old.name;
-    e.method = old.method;
-    e.flags = static_cast<uint16_t>(old.flags & ~(kFlagDataDescriptor | kFlagUtf8));
-    e.crc = old.crc;
-    e.compressed_size = old.compressed_size;
-    e.original_size = old.original_size;
-    e.mtime = old.mtime();
-    e.unix_mode = old.unix_mode().value_or(old.folder() ? (kUnixFolder | 0755) : (kUnixFile | 0644));
-    e.dos_attributes = old.external_attributes & 0xFF;
-    return e;
-}
-
 // One entry to write, in archive order.
 struct Job {
     const SourceItem* source = nullptr;  // from disk
@@ -141,7 +127,7 @@ public:
             for (size_t k = i; k < end; ++k) WriteOne(jobs[k], old, k, jobs.size());
             i = end;
         }
-        writer_.Finish();
+        writer_.Finish(old ? old->comment() : std::string());
     }
 
 private:
@@ -267,19 +253,21 @@ private:
         return pays;
     }
 
+    // Kept entries go over byte for byte, local record and central record alike, whatever
+    // they hold (encryption fields, other systems' attributes, comments): only where the local
+    // record now starts changes.
     void CopyOld(const ZipEntry& entry, const ZipReader& old) {
-        uint64_t from = old.DataOffset(entry);
-        writer_.Begin(MetaFor(entry));
-        std::vector<uint8_t> buffer(std::min<uint64_t>(kCopyChunk, std::max<uint64_t>(entry.compressed_size, 1)));
-        uint64_t done = 0;
-        while (done < entry.compressed_size) {
-            size_t n = old.file().ReadAt(from + done, buffer.data(),
-                                         static_cast<size_t>(std::min<uint64_t>(buffer.size(), entry.compressed_size - done)));
+        uint64_t from = entry.local_offset, size = old.RecordEnd(entry) - from;
+        std::string central = old.CentralRecord(entry);
+        uint64_t offset = out_.position();
+        std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(kCopyChunk, size)));
+        for (uint64_t done = 0; done < size;) {
+            size_t n = old.file().ReadAt(from + done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
             if (n == 0) throw Failure(result::kBrokenData, "the old archive ends inside " + entry.name);
             out_.Write(buffer.data(), n);
             done += n;
         }
-        writer_.End(entry.crc, entry.method, entry.compressed_size);
+        writer_.AddCopied(std::move(central), offset);
     }
 
     ZipWriter writer_;

@@ -5,6 +5,7 @@
 #include "common/result.h"
 #include "formats/zip/byte_order.h"
 #include "formats/zip/zip_format.h"
+#include "formats/zip/zip_relocate.h"
 
 namespace quorvex6::backend::zip {
 
@@ -15,7 +16,11 @@ uint16_t VersionNeeded(const WriteEntry& e, bool zip64) {
     return e.method == kMethodDeflate ? 20 : 10;
 }
 
-uint16_t Flags(const WriteEntry& e) { return static_cast<uint16_t>(e.flags | (IsAscii(e.name) ? 0 : kFlagUtf8)); }
+// Names that are not UTF-8 (any bytes are a POSIX name) go unflagged, as they are.
+uint16_t Flags(const WriteEntry& e) {
+    bool utf8 = !IsAscii(e.name) && IsValidUtf8(e.name);
+    return static_cast<uint16_t>(e.flags | (utf8 ? kFlagUtf8 : 0));
+}
 
 void PutTimestamp(std::string& out, int64_t mtime) {
     Put16(out, kExtraTimestamp);
@@ -60,7 +65,11 @@ void ZipWriter::Add(WriteEntry entry, const uint8_t* data, size_t size) {
     std::string header = LocalHeader(entry, zip64);
     out_.Write(header.data(), header.size());
     if (size > 0) out_.Write(data, size);
-    written_.push_back({std::move(entry), offset});
+    written_.push_back({std::move(entry), offset, {}});
+}
+
+void ZipWriter::AddCopied(std::string central_record, uint64_t offset) {
+    written_.push_back({WriteEntry{}, offset, std::move(central_record)});
 }
 
 void ZipWriter::Begin(WriteEntry entry) {
@@ -70,7 +79,7 @@ void ZipWriter::Begin(WriteEntry entry) {
     std::string header = LocalHeader(entry, open_zip64_);
     out_.Write(header.data(), header.size());
     data_start_ = out_.position();
-    written_.push_back({std::move(entry), offset});
+    written_.push_back({std::move(entry), offset, {}});
 }
 
 void ZipWriter::End(uint32_t crc, uint16_t method, uint64_t compressed_size) {
@@ -83,10 +92,18 @@ void ZipWriter::End(uint32_t crc, uint16_t method, uint64_t compressed_size) {
     out_.WriteAt(w.offset, header.data(), header.size());
 }
 
-void ZipWriter::Finish() {
+void ZipWriter::Finish(const std::string& comment) {
     uint64_t directory_start = out_.position();
     std::string dir;
     for (const Written& w : written_) {
+        if (dir.size() >= (1 << 20)) {
+            out_.Write(dir.data(), dir.size());
+            dir.clear();
+        }
+        if (!w.central.empty()) {
+            dir += RelocatedCentral(w.central, w.offset);
+            continue;
+        }
         const WriteEntry& e = w.entry;
         bool wide_usize = e.original_size >= k32Max, wide_csize = e.compressed_size >= k32Max, wide_offset = w.offset >= k32Max;
         bool zip64 = wide_usize || wide_csize || wide_offset;
@@ -119,10 +136,6 @@ void ZipWriter::Finish() {
         Put32(dir, Narrow(w.offset));
         dir += e.name;
         dir += extra;
-        if (dir.size() >= (1 << 20)) {
-            out_.Write(dir.data(), dir.size());
-            dir.clear();
-        }
     }
     out_.Write(dir.data(), dir.size());
     uint64_t directory_end = out_.position();
@@ -152,7 +165,8 @@ void ZipWriter::Finish() {
     Put16(end, static_cast<uint16_t>(count >= k16Max ? k16Max : count));
     Put32(end, Narrow(directory_size));
     Put32(end, Narrow(directory_start));
-    Put16(end, 0);
+    Put16(end, static_cast<uint16_t>(comment.size()));
+    end += comment;
     out_.Write(end.data(), end.size());
 }
 

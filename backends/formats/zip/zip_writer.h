@@ -10,7 +10,7 @@
 namespace quorvex6::backend::zip {
 
 struct WriteEntry {
-    std::string name;  // UTF-8, folders end in '/'
+    std::string name;  // UTF-8, or any bytes a POSIX name holds; folders end in '/'
     uint16_t method = 0;
     uint16_t flags = 0;  // the UTF-8 flag is added for non-ASCII names
     uint32_t crc = 0;
@@ -34,12 +34,18 @@ public:
     void End(uint32_t crc, uint16_t method, uint64_t compressed_size);
     uint64_t data_start() const { return data_start_; }
 
-    void Finish();
+    // An entry of another archive, its local record already copied to `offset`: its central
+    // record goes into the directory as it was but for that offset.
+    void AddCopied(std::string central_record, uint64_t offset);
+
+    // `comment`: the archive comment, at most 65535 bytes.
+    void Finish(const std::string& comment = {});
 
 private:
     struct Written {
         WriteEntry entry;
         uint64_t offset;
+        std::string central;  // a copied entry's central record; empty for one written here
     };
     std::string LocalHeader(const WriteEntry& entry, bool zip64) const;
 

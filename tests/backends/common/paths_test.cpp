@@ -73,6 +73,8 @@ TEST(SafePath, RefusesWhatLeadsOut) {
         {"./d\\/.\\", "d\\/.\\", false},
         {"d/../../x", nullptr, false},
         {"C:x", nullptr, false},
+        {"..\\x/../y", nullptr, false},
+        {"a\\/..", nullptr, false},
     };
     for (const Case& c : cases) {
         auto got = SafeRelativePath(c.stored, c.backslash_separates);

@@ -1,4 +1,6 @@
 // unzip32 against archives written by other tools, and against hostile ones.
+#include <sys/stat.h>
+
 #include "backends/support/backend_library.h"
 #include "quorvex6/result_codes.h"
 
@@ -55,13 +57,98 @@ TEST_F(UnzipRead, MethodsEncryptionAndLegacyNames) {
         {"mixed-encrypted.zip",
          result::kPasswordFile,
          {{"sub", "<folder>"}, {"sub/numbers.txt", numbers}}},
-        {"sjis-infozip.zip", 0, {{"日本語.txt", "sjis\n"}}},
-        {"cp437-infozip.zip", 0, {{"café.txt", "cp437\n"}}},
+        // Made on Unix: the name is the bytes stored, as unzip and 7zz give it too.
+        {"sjis-infozip.zip", 0, {{"\x93\xfa\x96\x7b\x8c\xea.txt", "sjis\n"}}},
+        {"cp437-infozip.zip", 0, {{"caf\x82.txt", "cp437\n"}}},
     };
     for (const Case& c : cases) {
         fs::remove_all(dest());
         EXPECT_EQ(Extract(c.archive), c.code) << c.archive;
         EXPECT_EQ(ReadTree(dest()), c.files) << c.archive;
+    }
+}
+
+// Unflagged names by the system that made the entry: Shift_JIS first from MS-DOS/Windows, the
+// stored bytes from Unix; a backslash separates only in names from MS-DOS/Windows.
+TEST_F(UnzipRead, NamesFollowTheSystemThatMadeThem) {
+    struct Case {
+        const char* archive;
+        std::map<std::string, std::string> files;
+    };
+    const Case cases[] = {
+        {"dos-python.zip",
+         {{"readme.txt", "read me\n"},
+          {"locked.txt", "read only\n"},
+          {"dir", "<folder>"},
+          {"dir/file.txt", "in dir\n"},
+          {"kanaﾃｽ.txt", "kana\n"},
+          {"café.txt", "cp437\n"},
+          {"unknown.txt", "field\n"}}},
+        {"unix-names-python.zip",
+         {{"back\\slash.txt", "one name\n"}, {"utf8ý.txt", "utf8\n"}, {"caf\xe9.txt", "latin1\n"}}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(c.archive), 0) << c.archive;
+        EXPECT_EQ(ReadTree(dest()), c.files) << c.archive;
+    }
+}
+
+// 2040 is past what a signed 32-bit time holds; 1960 is stored signed with a DOS date of 1980.
+TEST_F(UnzipRead, ExtendedTimestampsPast2038AndBefore1970) {
+    for (const char* archive : {"times-infozip.zip", "times-bsdtar.zip"}) {
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(archive), 0) << archive;
+        struct stat late {}, early {};
+        ASSERT_EQ(stat((dest() / "late.txt").c_str(), &late), 0);
+        ASSERT_EQ(stat((dest() / "early.txt").c_str(), &early), 0);
+        EXPECT_EQ(late.st_mtime, 2214450367) << archive;  // 2040-03-04 05:06:07 UTC
+        EXPECT_EQ(early.st_mtime, -310157633) << archive;  // 1960-03-04 05:06:07 UTC
+        std::string listing;
+        ASSERT_EQ(unzip_.Command("UnZip", "-l " + TestData(std::string("zip/") + archive).string(), &listing), 0);
+        size_t at = listing.find("\nlate.txt ");
+        ASSERT_NE(at, std::string::npos) << listing;
+        std::string line = listing.substr(at + 1, listing.find('\n', at + 1) - at - 1);
+        EXPECT_NE(line.find(" 40/03/04 05:06:06 "), std::string::npos) << line;
+    }
+}
+
+TEST_F(UnzipRead, ACommentHoldingTheEndSignatureIsNoEnd) {
+    EXPECT_EQ(Extract("comment-signature-python.zip"), 0);
+    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"hello.txt", "hello\n"}}));
+}
+
+TEST_F(UnzipRead, ALinkTargetLongerThanALinkHoldsIsNamedAsSuch) {
+    std::string log;
+    EXPECT_EQ(Extract("long-links-python.zip", "-x --i", &log), result::kPathTooLong);
+    EXPECT_NE(log.find("too-long: link target of 5000 bytes; a link holds at most 4095"), std::string::npos) << log;
+    EXPECT_EQ(ReadTree(dest()),
+              (std::map<std::string, std::string>{{"longest", "-> " + std::string(4095, 't')}, {"after.txt", "after\n"}}));
+}
+
+// Entries that share bytes (one local record named twice, one record inside another's data or
+// extra field) are how a few KiB expand to terabytes: refused, the good entry still extracted.
+TEST_F(UnzipRead, EntriesThatShareBytesAreRefused) {
+    struct Case {
+        const char* archive;
+        const char* refused[2];
+    };
+    const Case cases[] = {
+        {"overlap-shared-python.zip", {"a.bin", "b.bin"}},
+        {"overlap-quoted-python.zip", {"outer.bin", "inner.bin"}},
+        {"overlap-extra-python.zip", {"first.bin", "second.bin"}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dest());
+        std::string log;
+        EXPECT_EQ(Extract(c.archive, "-x --i", &log), result::kBrokenHeader) << c.archive;
+        EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"good.txt", "good\n"}})) << c.archive;
+        for (const char* name : c.refused) EXPECT_NE(log.find(std::string("failed ") + name + ": "), std::string::npos) << log;
+        EXPECT_NE(log.find("overlapping entries, a possible zip bomb"), std::string::npos) << log;
+        EXPECT_EQ(unzip_.Command("UnZip", "-t " + Quote(TestData("zip/" + std::string(c.archive)))), result::kBrokenHeader);
+        std::string listing;
+        EXPECT_EQ(unzip_.Command("UnZip", "-l " + TestData("zip/" + std::string(c.archive)).string(), &listing), 0);
+        EXPECT_NE(listing.find(c.refused[1]), std::string::npos) << listing;
     }
 }
 

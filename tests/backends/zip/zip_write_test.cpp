@@ -1,5 +1,7 @@
 // zip32j: what it writes other tools read, and packing into an existing archive loses nothing.
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <random>
@@ -50,6 +52,20 @@ protected:
         EXPECT_EQ(close(h), 0);
         return names;
     }
+    // Each tool extracts the archive into a folder of its name, which must then hold `expected`.
+    void ExpectToolsExtract(std::initializer_list<std::string> tools, const std::map<std::string, std::string>& expected) {
+        const std::map<std::string, std::string> commands = {
+            {"unzip", "LC_ALL=C.UTF-8 unzip -q " + Quote(archive_) + " -d "},
+            {"7zz", "LC_ALL=C.UTF-8 7zz x -y " + Quote(archive_) + " -o"},
+            {"bsdtar", "bsdtar -xf " + Quote(archive_) + " -C "},
+        };
+        for (const std::string& tool : tools) {
+            fs::path out = root_ / tool;
+            fs::create_directories(out);
+            EXPECT_EQ(RunTool(commands.at(tool) + Quote(out)), 0) << tool;
+            EXPECT_EQ(ReadTree(out), expected) << tool;
+        }
+    }
     fs::path base_, archive_;
     BackendLibrary zip_{"zip32j"}, unzip_{"unzip32"};
 };
@@ -60,22 +76,43 @@ TEST_F(ZipWrite, OtherToolsTestAndExtractWhatWeWrite) {
     EXPECT_EQ(RunTool("7zz t " + Quote(archive_)), 0);
     EXPECT_EQ(RunTool("bsdtar -tf " + Quote(archive_)), 0);
     auto expected = ReadTree(base_);
-    struct Tool { const char* name; std::string command; };
-    const Tool tools[] = {
-        {"unzip", "LC_ALL=C.UTF-8 unzip -q " + Quote(archive_) + " -d "},
-        {"7zz", "7zz x -y " + Quote(archive_) + " -o"},
-        {"bsdtar", "bsdtar -xf " + Quote(archive_) + " -C "},
-    };
-    for (const Tool& tool : tools) {
-        fs::path out = root_ / tool.name;
-        fs::create_directories(out);
-        EXPECT_EQ(RunTool(tool.command + Quote(out)), 0) << tool.name;
-        EXPECT_EQ(ReadTree(out), expected) << tool.name;
-    }
+    ExpectToolsExtract({"unzip", "7zz", "bsdtar"}, expected);
     fs::path ours = root_ / "ours";
     EXPECT_EQ(unzip_.Command("UnZip", "-x --i " + Quote(archive_) + " " + QuoteFolder(ours) + " *.*"), 0);
     EXPECT_EQ(ReadTree(ours), expected);
     EXPECT_EQ(fs::status(ours / "hello.txt").permissions(), fs::status(base_ / "hello.txt").permissions());
+}
+
+// Any bytes make a POSIX name: one that is not UTF-8 goes unflagged as it is, a backslash stays
+// part of the name, and a time past 2038 comes back, from us and from the peers.
+TEST_F(ZipWrite, NamesAndTimesComeBackAsTheyWere) {
+    fs::path names = root_ / "names";
+    WriteAll(names / "caf\xe9.txt", "latin1\n");
+    WriteAll(names / "back\\slash.txt", "one name\n");
+    WriteAll(names / "日本語.txt", "utf8\n");
+    const struct timespec times[2] = {{2214450367, 0}, {2214450367, 0}};  // 2040-03-04 05:06:07 UTC
+    ASSERT_EQ(utimensat(AT_FDCWD, (names / "back\\slash.txt").c_str(), times, 0), 0);
+    ASSERT_EQ(zip_.Command("Zip", "-q " + Quote(archive_) + " " + QuoteFolder(names) + " *.*"), 0);
+    // Python's zipfile refuses an archive with a flagged name that is not UTF-8; unflagged, it
+    // reads the name as CP437.
+    WriteAll(root_ / "flags.py",
+             "import sys, zipfile\n"
+             "z = zipfile.ZipFile(sys.argv[1])\n"
+             "assert z.testzip() is None\n"
+             "flags = {i.filename: i.flag_bits & 0x800 for i in z.infolist()}\n"
+             "assert flags == {'cafΘ.txt': 0, 'back\\\\slash.txt': 0, '日本語.txt': 0x800}, flags\n");
+    EXPECT_EQ(std::system(("python3 " + Quote(root_ / "flags.py") + " " + Quote(archive_)).c_str()), 0);
+    EXPECT_EQ(RunTool("bsdtar -tf " + Quote(archive_)), 0);
+    auto expected = ReadTree(names);
+    ExpectToolsExtract({"unzip", "7zz"}, expected);  // bsdtar splits names at a backslash
+    fs::path ours = root_ / "ours";
+    EXPECT_EQ(unzip_.Command("UnZip", "-x --i " + Quote(archive_) + " " + QuoteFolder(ours) + " *.*"), 0);
+    EXPECT_EQ(ReadTree(ours), expected);
+    for (const char* out : {"ours", "unzip", "7zz"}) {
+        struct stat st {};
+        ASSERT_EQ(stat((root_ / out / "back\\slash.txt").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtime, 2214450367) << out;
+    }
 }
 
 TEST_F(ZipWrite, SwitchesShapeTheEntries) {

@@ -100,3 +100,116 @@ at = raw.find(b"original content")
 raw[at] ^= 0x20
 open(os.path.join(out, "badcrc.zip"), "wb").write(bytes(raw))
 PY
+
+# Entries an update must copy as they are: 7-Zip's AES encryption (extra field 0x9901) with NTFS
+# times (0x000A); Info-ZIP's UID/GID and time fields with entry and archive comments; MS-DOS
+# entries, one read-only, with a field nobody knows; streamed entries with data descriptors,
+# one of them ZIP64.
+(cd "$files" && 7zz a -tzip -pSecret -mem=AES256 -mtc=on -bd -bso0 "$out/aes-7zip.zip" hello.txt sub/numbers.txt >/dev/null)
+(cd "$files" && printf 'about hello\nabout numbers\n' | zip -q -c "$out/comments-infozip.zip" hello.txt sub/numbers.txt &&
+  printf 'the archive comment\n' | zip -q -z "$out/comments-infozip.zip")
+
+# Names and times by the system that made the entry. "\xc3\xbd" is both Shift_JIS (half-width
+# katakana) and UTF-8; "caf\x82" is CP437; "caf\xe9" is Latin-1, which only POSIX keeps.
+python3 - "$out" <<'PY'
+import io, os, stat, struct, sys, zipfile, zlib
+out = sys.argv[1]
+def entry(zf, name, data, system, attr, extra=b""):
+    info = zipfile.ZipInfo(name, (2021, 6, 15, 12, 34, 56))
+    info.create_system = system
+    info.external_attr = attr
+    info.extra = extra
+    zf.writestr(info, data)
+def with_raw_names(path, names):
+    # zipfile writes only ASCII or flagged UTF-8: placeholders of the same length are swapped
+    # for the raw bytes in both records.
+    raw = open(path, "rb").read()
+    for placeholder, name in names.items():
+        raw = raw.replace(placeholder, name)
+    open(path, "wb").write(raw)
+dos_file = 0x20
+with zipfile.ZipFile(os.path.join(out, "dos-python.zip"), "w") as zf:
+    entry(zf, "readme.txt", b"read me\n", 0, dos_file)
+    entry(zf, "locked.txt", b"read only\n", 0, dos_file | 0x01)
+    entry(zf, "dir\\file.txt", b"in dir\n", 0, dos_file)
+    entry(zf, "kana@@.txt", b"kana\n", 0, dos_file)
+    entry(zf, "caf@.txt", b"cp437\n", 0, dos_file)
+    entry(zf, "unknown.txt", b"field\n", 0, dos_file, struct.pack("<HH", 0xCAFE, 4) + b"\1\2\3\4")
+with_raw_names(os.path.join(out, "dos-python.zip"), {b"kana@@": b"kana\xc3\xbd", b"caf@": b"caf\x82"})
+unix_file = (stat.S_IFREG | 0o644) << 16
+with zipfile.ZipFile(os.path.join(out, "unix-names-python.zip"), "w") as zf:
+    entry(zf, "back\\slash.txt", b"one name\n", 3, unix_file)
+    entry(zf, "utf8@@.txt", b"utf8\n", 3, unix_file)
+    entry(zf, "caf@.txt", b"latin1\n", 3, unix_file)
+with_raw_names(os.path.join(out, "unix-names-python.zip"), {b"utf8@@": b"utf8\xc3\xbd", b"caf@": b"caf\xe9"})
+
+class Stream(io.RawIOBase):  # not seekable: zipfile writes data descriptors
+    def __init__(self): self.data = bytearray()
+    def writable(self): return True
+    def write(self, b): self.data += b; return len(b)
+stream = Stream()
+with zipfile.ZipFile(stream, "w", zipfile.ZIP_DEFLATED) as zf:
+    with zf.open("streamed.txt", "w") as f: f.write(b"streamed\n" * 100)
+    with zf.open("streamed64.txt", "w", force_zip64=True) as f: f.write(b"wide sizes\n" * 100)
+open(os.path.join(out, "descriptors-python.zip"), "wb").write(bytes(stream.data))
+
+# An archive comment holding the end record's signature, as a note about the format might.
+with zipfile.ZipFile(os.path.join(out, "comment-signature-python.zip"), "w") as zf:
+    entry(zf, "hello.txt", b"hello\n", 3, unix_file)
+    zf.comment = b"records end with PK\x05\x06 and 18 bytes: " + bytes(18) + b"."
+
+# Links whose targets are as long as a link may hold, and longer.
+with zipfile.ZipFile(os.path.join(out, "long-links-python.zip"), "w") as zf:
+    entry(zf, "longest", "t" * 4095, 3, (stat.S_IFLNK | 0o777) << 16)
+    entry(zf, "too-long", "t" * 5000, 3, (stat.S_IFLNK | 0o777) << 16)
+    entry(zf, "after.txt", b"after\n", 3, unix_file)
+
+# Entries that share bytes, the way small archives expand without bound: two central records
+# naming one local record; one entry's data holding the next local record; and one whose local
+# extra field holds the next local record. Each also has a good entry ahead of the others.
+def local(name, data, extra=b"", size=None):
+    size = len(data) if size is None else size
+    return struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0x52CF, zlib.crc32(data), size, size,
+                       len(name), len(extra)) + name + extra
+def central(name, data, offset):
+    return struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 0x0314, 10, 0, 0, 0, 0x52CF, zlib.crc32(data),
+                       len(data), len(data), len(name), 0, 0, 0, 0, unix_file, offset) + name
+def archive(path, locals_and_centrals):
+    body = b"".join(l for l, _ in locals_and_centrals if l)
+    directory = b"".join(c for _, c in locals_and_centrals)
+    count = len(locals_and_centrals)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(directory), len(body), 0)
+    open(path, "wb").write(body + directory + end)
+good, kernel = b"good\n", b"bomb" * 256
+head = local(b"good.txt", good) + good
+at = len(head)
+archive(os.path.join(out, "overlap-shared-python.zip"),
+        [(head, central(b"good.txt", good, 0)),
+         (local(b"a.bin", kernel) + kernel, central(b"a.bin", kernel, at)),
+         (b"", central(b"b.bin", kernel, at))])
+# "outer" stores the local record of "inner" and the kernel as its own data.
+inner = local(b"inner.bin", kernel) + kernel
+archive(os.path.join(out, "overlap-quoted-python.zip"),
+        [(head, central(b"good.txt", good, 0)),
+         (local(b"outer.bin", inner) + inner, central(b"outer.bin", inner, at)),
+         (b"", central(b"inner.bin", kernel, at + 30 + len(b"outer.bin")))])
+# "first" carries the local record of "second" in its extra field; both decode one small kernel,
+# too small for the central records alone to show the overlap.
+tiny = b"tiny\n"
+second = local(b"second.bin", tiny)
+quoted = struct.pack("<HH", 0x9999, len(second)) + second
+archive(os.path.join(out, "overlap-extra-python.zip"),
+        [(head, central(b"good.txt", good, 0)),
+         (local(b"first.bin", tiny, quoted) + tiny, central(b"first.bin", tiny, at)),
+         (b"", central(b"second.bin", tiny, at + 30 + len(b"first.bin") + 4))])
+PY
+
+# Extended timestamps past 2038 (unsigned) and before 1970 (signed, with a DOS date of 1980).
+times=$(mktemp -d)
+printf '2040\n' > "$times/late.txt"
+printf '1960\n' > "$times/early.txt"
+touch -d '2040-03-04 05:06:07 UTC' "$times/late.txt"
+touch -d '1960-03-04 05:06:07 UTC' "$times/early.txt"
+(cd "$times" && zip -q "$out/times-infozip.zip" late.txt early.txt)
+(cd "$times" && bsdtar --format zip -cf "$out/times-bsdtar.zip" late.txt early.txt)
+rm -rf "$times"
