@@ -81,7 +81,7 @@ void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failur
 std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime,
                                                 bool folder) {
     if (folder && IsCurrentFolder(stored)) return std::nullopt;  // "./": the destination itself
-    std::optional<std::string> safe = SafeRelativePath(stored);
+    std::optional<std::string> safe = SafeRelativePath(stored, options_.backslash_separates);
     if (!safe) {
         Refuse(stored, "the name leads outside the destination");
         return std::nullopt;

@@ -26,6 +26,8 @@ struct ExtractOptions {
     bool only_newer = false;  // skip when the existing file is as new or newer
     bool never_overwrite = false;
     bool restore_mode = true;  // permission bits (never set-id bits)
+    // false: the format has made its separators '/', and a '\' left is part of a name
+    bool backslash_separates = true;
 };
 
 class ExtractTarget;

@@ -7,13 +7,13 @@ namespace quorvex6::backend {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c, bool backslash = true) { return c == '/' || (backslash && c == '\\'); }
 
-std::vector<std::string_view> Split(std::string_view text) {
+std::vector<std::string_view> Split(std::string_view text, bool backslash = true) {
     std::vector<std::string_view> parts;
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || IsSeparator(text[i])) {
+        if (i == text.size() || IsSeparator(text[i], backslash)) {
             if (i > start) parts.push_back(text.substr(start, i - start));
             start = i + 1;
         }
@@ -37,10 +37,11 @@ std::string Join(const std::vector<std::string>& parts) {
 
 }  // namespace
 
-std::optional<std::string> SafeRelativePath(std::string_view stored) {
-    if (stored.empty() || IsSeparator(stored[0]) || HasDrive(stored)) return std::nullopt;
+std::optional<std::string> SafeRelativePath(std::string_view stored, bool backslash_separates) {
+    if (stored.empty() || IsSeparator(stored[0], backslash_separates) || HasDrive(stored))
+        return std::nullopt;
     std::string out;
-    for (std::string_view part : Split(stored)) {
+    for (std::string_view part : Split(stored, backslash_separates)) {
         if (part == ".") continue;
         if (part == ".." || part.find('\0') != std::string_view::npos) return std::nullopt;
         if (!out.empty()) out += '/';

@@ -1,5 +1,6 @@
 // Stored names are untrusted. A name is extracted only when it stays inside the destination:
-// no absolute path, no drive letter, no ".." component. '\' counts as a separator.
+// no absolute path, no drive letter, no ".." component. '\' counts as a separator unless the
+// format has already turned its own separators into '/' and keeps '\' as part of a name.
 #pragma once
 #include <functional>
 #include <optional>
@@ -10,7 +11,8 @@
 namespace quorvex6::backend {
 
 // The name as a clean relative path ('/' separated, no "." or empty parts), or nullopt.
-std::optional<std::string> SafeRelativePath(std::string_view stored);
+std::optional<std::string> SafeRelativePath(std::string_view stored,
+                                            bool backslash_separates = true);
 
 // Whether the name is only "." and separators: the destination itself.
 bool IsCurrentFolder(std::string_view stored);
