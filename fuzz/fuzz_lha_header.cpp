@@ -1,4 +1,5 @@
-// The LHA header reader over arbitrary bytes, and each member it accepts decoded (bounded).
+// The LHA header reader over arbitrary bytes, the search for a damaged first header, and each
+// member the reader accepts decoded (bounded).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,6 +36,7 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     BytesInput in(data, size);
+    find_damaged_header(in, size, size);
     std::uint64_t at = 0;
     for (int members = 0; members < 64; ++members) {
         Entry e;

@@ -44,6 +44,31 @@ bool ValidAt(FileInput& in, uint64_t offset) {
     return formats::lha::read_header(in, offset, e) == Status::ok;
 }
 
+// Self-extractors are programs: MS-DOS/Windows, ELF and Amiga executables.
+bool StartsAProgram(FileInput& in) {
+    uint8_t magic[4] = {};
+    const std::ptrdiff_t got = in.read_at(0, magic, sizeof magic);
+    if (got >= 2 && magic[0] == 'M' && magic[1] == 'Z') return true;
+    if (got < 4) return false;
+    const uint8_t elf[4] = {0x7f, 'E', 'L', 'F'};
+    const uint8_t amiga[4] = {0x00, 0x00, 0x03, 0xf3};
+    return std::equal(magic, magic + 4, elf) || std::equal(magic, magic + 4, amiga);
+}
+
+std::string DamagedHeaderAt(uint64_t offset) {
+    return "damaged header at offset " + std::to_string(offset) + ": its member is lost";
+}
+
+// The search for the first header steps over a damaged one to the next member.
+std::string JudgeSkipped(FileInput& in, uint64_t start) {
+    if (std::optional<uint64_t> at = formats::lha::find_damaged_header(in, start, start))
+        return DamagedHeaderAt(*at);
+    if (!StartsAProgram(in))
+        return std::to_string(start) +
+               " bytes before the first header are no program: a damaged header?";
+    return "";
+}
+
 }  // namespace
 
 Archive::Archive(const std::string& path, bool search_all) : path_(path) {
@@ -76,7 +101,12 @@ Archive::Archive(const std::string& path, bool search_all) : path_(path) {
             }
         }
     }
-    if (!found) throw backend::Failure(result::kNotValidArchive, path + " is not an LHA archive");
+    if (!found) {
+        if (std::optional<uint64_t> at = formats::lha::find_damaged_header(in, limit, size))
+            throw backend::Failure(result::kBrokenHeader, path + ": " + DamagedHeaderAt(*at));
+        throw backend::Failure(result::kNotValidArchive, path + " is not an LHA archive");
+    }
+    if (start_ > 0) start_damage_ = JudgeSkipped(in, start_);
     uint64_t at = start_;
     for (;;) {
         Entry e;

@@ -29,11 +29,15 @@ public:
     // ok when the members end in the end marker or at the end of the file; else what broke.
     formats::lha::Status end_status() const { return end_status_; }
     uint64_t start() const { return start_; }
+    // What the bytes skipped before the first header tell of a member lost there ("" when
+    // nothing): they are no program's, or they hold a damaged header.
+    const std::string& start_damage() const { return start_damage_; }
 
 private:
     std::string path_;
     std::unique_ptr<FileInput> input_;
     uint64_t start_ = 0;
+    std::string start_damage_;
     std::vector<formats::lha::Entry> entries_;
     formats::lha::Status end_status_ = formats::lha::Status::ok;
 };

@@ -18,6 +18,17 @@ using formats::lha::Entry;
 using formats::lha::Status;
 namespace result = backend::result;
 
+void NoteDamage(const Archive& archive, backend::OutputLog& log, backend::ResultKeeper& keeper) {
+    if (!archive.start_damage().empty()) {
+        log.Line(archive.start_damage());
+        keeper.Note(result::kBrokenHeader);
+    }
+    if (archive.end_status() != Status::ok) {
+        log.Line("archive damaged after " + std::to_string(archive.entries().size()) + " members");
+        keeper.Note(ResultFor(archive.end_status()));
+    }
+}
+
 std::vector<const Entry*> Select(const Archive& archive, backend::NameSelection& names) {
     std::vector<const Entry*> out;
     for (const Entry& e : archive.entries()) {
@@ -38,17 +49,32 @@ std::string ExistingAncestor(const std::string& folder) {
     return p.string();
 }
 
+// Members whose header declares more than their data can hold fail on their own (a broken
+// header), so they take no space here.
 void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string& folder) {
     uint64_t need = 0;
+    const Entry* largest = nullptr;
     for (const Entry* e : selected) {
+        if (!formats::lha::declared_size_possible(*e)) continue;
         // 64-bit sizes from extended headers could wrap the sum into a small number.
         need = e->original_size > UINT64_MAX - need ? UINT64_MAX : need + e->original_size;
+        if (!largest || e->original_size > largest->original_size) largest = e;
     }
     std::optional<uint64_t> free = backend::FreeBytes(ExistingAncestor(folder));
     if (free && *free < need) {
         throw Failure(result::kDiskFull,
-                      "not enough free space: " + std::to_string(need) + " bytes needed");
+                      "not enough free space: " + std::to_string(need) + " bytes needed, " +
+                          std::to_string(*free) + " free; the largest member is " + largest->name +
+                          " (" + std::to_string(largest->original_size) + " bytes)");
     }
+}
+
+// A link waits for the files before it: placing later members must not be overtaken by it.
+void MakeLink(const Entry& e, const std::string& relative, ExtractPool& pool,
+              backend::ExtractTarget& target, backend::OutputLog& log) {
+    if (e.link_target->empty()) throw Failure(result::kBrokenHeader, "a link without a target");
+    pool.Finish();
+    if (target.MakeLink(relative, *e.link_target)) log.Line("extracted " + e.name);
 }
 
 }  // namespace
@@ -56,10 +82,7 @@ void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string
 int32_t Extract(Archive& archive, const std::vector<std::string>& names, const std::string& folder,
                 const Options& options, backend::OutputLog& log) {
     backend::ResultKeeper keeper;
-    if (archive.end_status() != Status::ok) {
-        log.Line("archive damaged after " + std::to_string(archive.entries().size()) + " members");
-        keeper.Note(ResultFor(archive.end_status()));
-    }
+    NoteDamage(archive, log, keeper);
     backend::NameSelection selection(names, options.recursive || !options.recursion_given);
     std::vector<const Entry*> selected = Select(archive, selection);
     selection.ReportUnmatched(log, keeper);
@@ -68,6 +91,7 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
     eo.folder = folder;
     eo.junk_paths = !options.folder_parts;
     eo.only_newer = options.check_time;
+    eo.backslash_separates = false;  // the reader has made every separator '/'
     backend::ExtractTarget target(eo, log, keeper);
     backend::Progress progress(options.progress);
     ExtractPool pool(
@@ -80,8 +104,18 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
         try {
             if (!formats::lha::can_decode(*e))
                 throw Failure(result::kMethod, "unknown method -" + e->method + "-");
+            if (!formats::lha::declared_size_possible(*e)) {
+                throw Failure(result::kBrokenHeader,
+                              "the header declares " + std::to_string(e->original_size) +
+                                  " bytes, more than its " + std::to_string(e->packed_size) +
+                                  " bytes of -" + e->method + "- data can hold");
+            }
             std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
             if (!rel) continue;
+            if (e->link_target) {
+                MakeLink(*e, *rel, pool, target, log);
+                continue;
+            }
             if (e->folder) {
                 target.MakeFolder(*rel, e->mtime);
                 continue;
@@ -108,11 +142,12 @@ int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::O
         log.Line((s == Status::ok ? "ok     " : "error  ") + e->name);
         if (s != Status::ok) keeper.Note(ResultFor(s));
     }
-    if (archive.end_status() != Status::ok) keeper.Note(ResultFor(archive.end_status()));
+    NoteDamage(archive, log, keeper);
     return keeper.code();
 }
 
-void List(const Archive& archive, const std::vector<std::string>& names, backend::OutputLog& log) {
+int32_t List(const Archive& archive, const std::vector<std::string>& names,
+             backend::OutputLog& log) {
     log.Line("   original   packed  ratio method   crc     date     time   name");
     backend::NameSelection selection(names, true);
     for (const Entry* e : Select(archive, selection)) {
@@ -126,8 +161,11 @@ void List(const Archive& archive, const std::vector<std::string>& names, backend
                       backend::RatioPerMille(e->original_size, e->packed_size) / 10.0,
                       f.method.c_str(), e->crc, 1980u + (dos.date >> 9), (dos.date >> 5) & 15u,
                       dos.date & 31u, dos.time >> 11u, (dos.time >> 5) & 63u, (dos.time & 31u) * 2);
-        log.Line(line + e->name);
+        log.Line(line + e->name + (e->link_target ? " -> " + *e->link_target : ""));
     }
+    backend::ResultKeeper keeper;
+    NoteDamage(archive, log, keeper);
+    return keeper.code();
 }
 
 }  // namespace quorvex6::unlha32

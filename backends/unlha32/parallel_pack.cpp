@@ -103,7 +103,7 @@ void PackQueue::RunJob(Job& job) {
     try {
         SpoolOutput spool(*this, job);
         Status s;
-        if (job.entry.folder) {
+        if (!job.entry.has_data()) {
             s = formats::lha::pack_member(spool, job.entry, nullptr, method_);
         } else {
             FileInput input(job.path);

@@ -54,10 +54,7 @@ int32_t RunUnlha(const std::string& line, OutputLog& log) {
     if (cmd.command == "u" || cmd.command == "a") return lha::Update(cmd, options, log);
     if (cmd.command == "d") return lha::Delete(cmd, log);
     lha::Archive archive(cmd.archive);
-    if (cmd.command == "l") {
-        lha::List(archive, cmd.names, log);
-        return lha::ResultFor(archive.end_status());
-    }
+    if (cmd.command == "l") return lha::List(archive, cmd.names, log);
     if (cmd.command == "t") return lha::Test(archive, cmd.names, log);
     return lha::Extract(archive, cmd.names, cmd.folder, options, log);
 }
@@ -79,6 +76,7 @@ QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
     int32_t code = Guarded([&] {
         lha::Archive a(path, (mode & kCheckSearchToEnd) != 0);
         if (a.entries().empty()) return result::kNotValidArchive;
+        if (!a.start_damage().empty()) return result::kBrokenHeader;
         int32_t depth = mode & kCheckDepthMask;
         if (depth >= kCheckEveryHeader && a.end_status() != Status::ok)
             return lha::ResultFor(a.end_status());

@@ -9,6 +9,7 @@
 #include "common/progress.h"
 #include "common/replacement_file.h"
 #include "formats/lha/member_io.h"
+#include "formats/lha/names.h"
 #include "unlha32/archive.h"
 #include "unlha32/extract.h"
 #include "unlha32/parallel_pack.h"
@@ -22,13 +23,23 @@ namespace result = backend::result;
 
 namespace {
 
+// Rewriting would drop what the damage hides.
+void RefuseDamaged(const Archive& archive, const std::string& outcome) {
+    if (!archive.start_damage().empty()) {
+        throw Failure(result::kBrokenHeader,
+                      archive.path() + ": " + archive.start_damage() + "; " + outcome);
+    }
+    if (archive.end_status() != Status::ok) {
+        throw Failure(ResultFor(archive.end_status()),
+                      archive.path() + ": damaged archive, " + outcome);
+    }
+}
+
 std::unique_ptr<Archive> OpenExisting(const std::string& path) {
     std::optional<backend::FileStat> st = backend::StatPath(path);
     if (!st) return nullptr;
     auto archive = std::make_unique<Archive>(path);
-    if (archive->end_status() != Status::ok) {
-        throw Failure(ResultFor(archive->end_status()), path + ": damaged archive, not updated");
-    }
+    RefuseDamaged(*archive, "not updated");
     return archive;
 }
 
@@ -36,6 +47,7 @@ Entry NewEntry(const backend::SourceItem& item) {
     Entry e;
     e.name = item.stored;
     e.folder = item.stat.kind == backend::FileKind::kFolder;
+    if (item.stat.kind == backend::FileKind::kLink) e.link_target = item.link_target;
     e.mtime = item.stat.mtime;
     e.unix_mode = static_cast<uint16_t>(item.stat.mode & 07777);
     if (e.folder && !e.name.empty() && e.name.back() != '/') e.name += '/';
@@ -107,12 +119,18 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
     }
     bool changed = !old;
     for (const backend::SourceItem& item : sources) {
-        if (item.stat.kind == backend::FileKind::kLink ||
-            item.stat.kind == backend::FileKind::kOther) {
-            log.Line("skipped " + item.stored + ": not a regular file or folder");
+        if (item.stat.kind == backend::FileKind::kOther) {
+            log.Line("skipped " + item.stored + ": not a regular file, folder or link");
             continue;
         }
-        std::string name = NewEntry(item).name;
+        const Entry entry = NewEntry(item);
+        if (std::optional<std::string> why =
+                formats::lha::unstorable_name(entry.name, entry.link_target)) {
+            log.Line("not packed " + item.stored + ": " + *why);
+            keeper.Note(result::kUnknownType);
+            continue;
+        }
+        const std::string& name = entry.name;
         auto it = position.find(name);
         if (it == position.end()) {
             position[name] = plan.size();
@@ -135,10 +153,7 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
 int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
     if (cmd.names.empty()) throw Failure(result::kNeedFileName, "d needs the names to delete");
     auto archive = std::make_unique<Archive>(cmd.archive);
-    if (archive->end_status() != Status::ok) {
-        throw Failure(ResultFor(archive->end_status()),
-                      cmd.archive + ": damaged archive, not changed");
-    }
+    RefuseDamaged(*archive, "not changed");
     backend::NameSelection selection(cmd.names, true);
     std::vector<const Entry*> doomed = Select(*archive, selection);
     std::vector<Planned> plan;

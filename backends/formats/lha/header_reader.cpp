@@ -4,6 +4,7 @@
 #include "formats/lha/crc16.h"
 #include "formats/lha/names.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,12 +39,17 @@ bool read_exact(ByteInput& in, std::uint64_t offset, std::uint8_t* data, std::si
 struct Extended {
     std::optional<std::string> file;
     std::optional<std::string> folder;
+    std::optional<std::uint32_t> code_page;
+    std::optional<std::uint16_t> mode;  // Unix st_mode: kind and permission bits
     std::optional<std::uint64_t> packed;
     std::optional<std::uint64_t> original;
     std::optional<std::int64_t> mtime;
     std::optional<std::uint16_t> header_crc;
     std::size_t header_crc_at = 0;  // offset of the CRC field inside the header bytes
 };
+
+constexpr std::uint16_t kUnixKindMask = 0170000;
+constexpr std::uint16_t kUnixLink = 0120000;
 
 constexpr std::int64_t kFiletimeEpoch = 116444736000000000LL;  // 1970-01-01 in 100 ns units
 
@@ -73,8 +79,11 @@ void apply_extended(std::uint8_t type, const std::uint8_t* d, std::size_t n, std
                 ext.original = u64(d + 8);
             }
             break;
+        case 0x46:
+            if (n >= 4) ext.code_page = u32(d);
+            break;
         case 0x50:
-            if (n >= 2) e.unix_mode = u16(d);
+            if (n >= 2) ext.mode = u16(d);
             break;
         case 0x51:
             if (n >= 4) {
@@ -105,18 +114,43 @@ bool walk_extended(const std::vector<std::uint8_t>& bytes, std::size_t pos, std:
     return true;
 }
 
+// A -lhd- member with a link's mode is a link, named "name|target" (split at the first '|').
 void finish_name(const std::string& raw_base, const Extended& ext, Entry& e) {
-    std::string raw = ext.file ? *ext.file : raw_base;
-    if (ext.folder && !ext.folder->empty()) {
-        std::string folder = *ext.folder;
-        if (folder.back() != '\xFF' && folder.back() != '/' && folder.back() != '\\') folder += '\xFF';
-        raw = folder + raw;
+    NameSource source;
+    source.folder = ext.folder.value_or("");
+    source.file = ext.file.value_or(raw_base);
+    source.path_in_base = !ext.file;
+    source.os_id = e.os_id;
+    source.code_page = ext.code_page;
+    DecodedName decoded = decode_name(source);
+    e.name = std::move(decoded.path);
+    e.utf8_name = decoded.utf8;
+    if (ext.mode) e.unix_mode = *ext.mode & 07777;
+    if (e.folder && ext.mode && (*ext.mode & kUnixKindMask) == kUnixLink) {
+        e.folder = false;
+        const std::size_t bar = e.name.find('|');
+        e.link_target = bar == std::string::npos ? std::string() : e.name.substr(bar + 1);
+        if (bar != std::string::npos) e.name.resize(bar);
     }
-    e.name = decode_name(raw, &e.utf8_name);
     if (e.folder && !e.name.empty() && e.name.back() != '/') e.name += '/';
 }
 
 bool method_like(const std::uint8_t* p) { return p[0] == '-' && p[4] == '-'; }
+
+constexpr std::size_t kLeadBytes = 26;  // what every level's size and packed size fields need
+
+// One byte of "-lh?-" or "-lz?-" may be damaged; the level is not trusted, so every level's way
+// of giving the header size is tried.
+bool damaged_member_ends_at(const std::uint8_t* h, std::uint64_t at, std::uint64_t end) {
+    int method = (h[2] == '-') + (h[6] == '-') + (h[3] == 'l') + (h[4] == 'h' || h[4] == 'z');
+    if (method < 3) return false;
+    const std::uint64_t header_sizes[] = {h[0] + 2u, u16(h), u32(h + 24)};  // levels 0/1, 2, 3
+    for (std::uint64_t size : header_sizes) {
+        const std::uint64_t next = at + size + u32(h + 7);
+        if (next == end || next + 1 == end) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -127,6 +161,23 @@ bool looks_like_header(ByteInput& in, std::uint64_t offset) {
     if (h[20] == 3) return u16(h) == 4;
     if (h[20] == 2) return u16(h) >= 26;
     return h[0] >= 22 + h[21] - 2;
+}
+
+std::optional<std::uint64_t> find_damaged_header(ByteInput& in, std::uint64_t limit,
+                                                 std::uint64_t end) {
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<std::uint8_t> block(kBlock + kLeadBytes);
+    limit = std::min(limit, end);
+    for (std::uint64_t base = 0; base < limit; base += kBlock) {
+        std::ptrdiff_t got = in.read_at(base, block.data(), block.size());
+        if (got < static_cast<std::ptrdiff_t>(kLeadBytes)) break;
+        const std::size_t last =
+            std::min<std::size_t>(static_cast<std::size_t>(got) - kLeadBytes, kBlock - 1);
+        for (std::size_t i = 0; i <= last && base + i < limit; ++i) {
+            if (damaged_member_ends_at(block.data() + i, base + i, end)) return base + i;
+        }
+    }
+    return std::nullopt;
 }
 
 Status read_header(ByteInput& in, std::uint64_t offset, Entry& e) {
@@ -167,7 +218,7 @@ Status read_header(ByteInput& in, std::uint64_t offset, Entry& e) {
             if (size >= after + 12 && h[after] == 'U') {
                 e.os_id = 'U';
                 e.mtime = u32(h.data() + after + 2);
-                e.unix_mode = u16(h.data() + after + 6);
+                ext.mode = u16(h.data() + after + 6);
                 e.uid = u16(h.data() + after + 8);
                 e.gid = u16(h.data() + after + 10);
             } else if (size > after) {

@@ -42,17 +42,17 @@ HeaderBytes build_level2_header(const Entry& e, bool wide_sizes) {
     out.wide_sizes = wide_sizes;
     std::vector<std::uint8_t>& b = out.bytes;
     b.assign(26, 0);
-    std::string method = "-" + (e.folder ? std::string("lhd") : e.method) + "-";
+    std::string method = "-" + (e.has_data() ? e.method : std::string("lhd")) + "-";
     method.resize(5, '-');  // an entry whose method patch_header fills in later has none yet
     std::memcpy(b.data() + 2, method.data(), 5);
     put32(b, 15, static_cast<std::uint32_t>(e.mtime < 0 ? 0 : e.mtime));
-    b[19] = e.folder ? kDosArchive : e.dos_attributes;
+    b[19] = e.has_data() ? e.dos_attributes : kDosArchive;
     b[20] = 2;
     b[23] = static_cast<std::uint8_t>('U');
     std::size_t next = 24;
 
     out.crc_field = add_extended(b, next, 0x00, 2);
-    StoredName name = encode_name(e.name);
+    StoredName name = encode_name(e.name, e.link_target);
     const std::string& file = name.file;
     const std::string& folder = name.folder;
     std::size_t at = add_extended(b, next, 0x01, file.size());
@@ -61,13 +61,17 @@ HeaderBytes build_level2_header(const Entry& e, bool wide_sizes) {
         at = add_extended(b, next, 0x02, folder.size());
         std::memcpy(b.data() + at, folder.data(), folder.size());
     }
-    // The usual modes go without: readers give files and folders these when no mode is stored,
-    // and five bytes a member are felt in archives of many small files.
-    const std::uint16_t usual = e.folder ? 0755 : 0644;
-    if (e.unix_mode && *e.unix_mode != usual) {
-        at = add_extended(b, next, 0x50, 2);
-        put16(b, at, *e.unix_mode);
+    // Readers that guess take Shift_JIS first; a UTF-8 name must say what it is.
+    if (name.code_page) {
+        at = add_extended(b, next, 0x46, 4);
+        put32(b, at, *name.code_page);
     }
+    // Every member says its mode: readers lacking one choose differently (0600, 0666, ...).
+    // The kind bits as Unix tools write them; a link is known by them alone.
+    const std::uint16_t kind = e.link_target ? 0120000 : e.folder ? 0040000 : 0100000;
+    const std::uint16_t usual = e.link_target ? 0777 : e.folder ? 0755 : 0644;
+    at = add_extended(b, next, 0x50, 2);
+    put16(b, at, kind | (e.unix_mode.value_or(usual) & 07777));
     if (wide_sizes) out.sizes_field = add_extended(b, next, 0x42, 16);
     // A header whose size ends in a zero byte would read as the end marker: pad it.
     if ((b.size() & 0xff) == 0) b.push_back(0);

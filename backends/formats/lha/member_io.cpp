@@ -94,13 +94,20 @@ Status from_codec(codecs::Status s) {
 }  // namespace
 
 bool can_decode(const Entry& e) {
-    if (e.folder) return true;
+    if (!e.has_data()) return true;
     const codecs::Method* m = codecs::find_method(e.method);
     return m != nullptr && m->make_decoder != nullptr;
 }
 
+bool declared_size_possible(const Entry& e) {
+    if (!e.has_data()) return true;
+    if (e.method == "lh0" || e.method == "lz4") return e.original_size == e.packed_size;
+    return e.packed_size >= UINT64_MAX / kMaxExpansion - 1 ||
+           e.original_size <= (e.packed_size + 1) * kMaxExpansion;
+}
+
 Status extract_member(ByteInput& archive, const Entry& e, codecs::Sink& out) {
-    if (e.folder) return Status::ok;
+    if (!e.has_data()) return Status::ok;
     const codecs::Method* m = codecs::find_method(e.method);
     if (m == nullptr || m->make_decoder == nullptr) return Status::unsupported;
     RangeSource src(archive, e.data_offset, e.data_offset + e.packed_size);

@@ -17,6 +17,12 @@ bool can_decode(const Entry& entry);
 
 Status extract_member(ByteInput& archive, const Entry& entry, codecs::Sink& out);
 
+// Whether the member's data can decode to the size its header declares: a stored member holds
+// exactly that many bytes, and no LH method makes more than kMaxExpansion bytes of one packed
+// byte (a block of 65535 longest matches from single-code tables packs into 52 bits).
+inline constexpr std::uint64_t kMaxExpansion = std::uint64_t{1} << 22;
+bool declared_size_possible(const Entry& entry);
+
 // Writes the header and data of `entry` (name, times, mode filled in; folders have no data) at
 // out.position() and fills in method, sizes and CRC. `method` is "lh0", "lh1", "lh5", "lh6"
 // or "lh7"; empty files are stored.

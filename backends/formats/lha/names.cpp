@@ -5,22 +5,57 @@
 namespace quorvex6::formats::lha {
 
 namespace {
+
 constexpr char kSeparator = '\xFF';
+
+// Only Unix LHA tools take '\' for part of a name; the others write it between folders.
+bool BackslashSeparates(char os_id) { return os_id != 'U'; }
+
+void Replace(std::string& text, char from, char to) {
+    for (char& c : text) {
+        if (c == from) c = to;
+    }
 }
 
-StoredName encode_name(std::string_view utf8_path) {
+// Without a code page, Shift_JIS wins where both fit: what LHA tools write, and names such as
+// half-width kana pairs are valid UTF-8 too. Bytes that are no text stay bytes when Unix wrote
+// them (any bytes make a POSIX name); MS-DOS names were in its code page.
+std::string ToText(const std::string& bytes, const NameSource& source, bool* utf8) {
+    *utf8 = false;
+    if (backend::IsAscii(bytes)) return bytes;
+    std::string text;
+    if (source.code_page == kCodePageUtf8 && backend::IsValidUtf8(bytes)) {
+        *utf8 = true;
+        return bytes;
+    }
+    if (source.code_page && *source.code_page != kCodePageUtf8 &&
+        backend::ConvertToUtf8("CP" + std::to_string(*source.code_page), bytes, &text))
+        return text;
+    if (backend::ConvertToUtf8("CP932", bytes, &text)) return text;
+    if (backend::IsValidUtf8(bytes)) {
+        *utf8 = true;
+        return bytes;
+    }
+    if (source.os_id != 'U' && backend::ConvertToUtf8("CP437", bytes, &text)) return text;
+    return bytes;
+}
+
+}  // namespace
+
+StoredName encode_name(std::string_view path, const std::optional<std::string>& link_target) {
     StoredName out;
-    std::string bytes(utf8_path);
+    std::string bytes(path);
+    if (link_target) bytes += "|" + *link_target;
     if (!backend::IsAscii(bytes)) {
         std::string legacy;
         if (backend::ConvertFromUtf8("CP932", bytes, &legacy)) {
             bytes = legacy;
-        } else {
-            out.utf8 = true;
+            out.code_page = kCodePageShiftJis;
+        } else if (backend::IsValidUtf8(bytes)) {
+            out.code_page = kCodePageUtf8;
         }
     }
-    // Separators are split only after conversion, and from the UTF-8 side: in Shift_JIS a '/'
-    // byte never occurs inside a character, so finding '/' in either form is safe.
+    // A '/' byte never occurs inside a Shift_JIS character, so the cut is safe in either form.
     std::size_t cut = bytes.rfind('/');
     if (cut == std::string::npos) {
         out.file = bytes;
@@ -28,32 +63,34 @@ StoredName encode_name(std::string_view utf8_path) {
     }
     out.file = bytes.substr(cut + 1);
     out.folder = bytes.substr(0, cut + 1);
-    for (char& c : out.folder) {
-        if (c == '/') c = kSeparator;
-    }
+    Replace(out.folder, '/', kSeparator);
     return out;
 }
 
-std::string decode_name(std::string_view raw, bool* utf8) {
-    std::string bytes(raw);
-    for (char& c : bytes) {
-        if (c == kSeparator) c = '/';
-    }
-    std::string text;
-    *utf8 = false;
-    if (backend::IsAscii(bytes)) {
-        text = bytes;
-    } else if (backend::IsValidUtf8(bytes)) {
-        text = bytes;
-        *utf8 = true;
-    } else {
-        text = backend::DecodeLegacyName(bytes);
-    }
+std::optional<std::string> unstorable_name(std::string_view path,
+                                           const std::optional<std::string>& link_target) {
+    if (path.find(kSeparator) != std::string_view::npos ||
+        (link_target && link_target->find(kSeparator) != std::string::npos))
+        return "a 0xFF byte would read back as a folder separator";
+    if (link_target && path.find('|') != std::string_view::npos)
+        return "readers end a link's name at its first '|'";
+    return std::nullopt;
+}
+
+DecodedName decode_name(const NameSource& source) {
+    const bool backslash = BackslashSeparates(source.os_id);
+    // 0xFF is no byte of a Shift_JIS or UTF-8 character: it can be replaced before decoding.
+    std::string bytes = source.folder;
+    Replace(bytes, kSeparator, '/');
+    if (!bytes.empty() && bytes.back() != '/' && !(backslash && bytes.back() == '\\')) bytes += '/';
+    std::string file = source.file;
+    if (source.path_in_base) Replace(file, kSeparator, '/');
+    bytes += file;
+    DecodedName out;
+    out.path = ToText(bytes, source, &out.utf8);
     // Only now is a '\' surely a separator: in Shift_JIS the byte 0x5C is also a second byte.
-    for (char& c : text) {
-        if (c == '\\') c = '/';
-    }
-    return text;
+    if (backslash) Replace(out.path, '\\', '/');
+    return out;
 }
 
 }  // namespace quorvex6::formats::lha

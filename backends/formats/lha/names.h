@@ -1,25 +1,50 @@
-// Member names as LHA stores them: folder parts split by 0xFF (level 2 and 3), '\' or '/'
-// (levels 0 and 1); characters in Shift_JIS (CP932), as Japanese LHA tools expect, or in
-// UTF-8 when some character has no Shift_JIS form.
+// Member names as LHA stores them. Which bytes separate folders depends on where a name is kept
+// and on the system that wrote it: 0xFF in the folder header (and in the whole path a level 0/1
+// base header may hold), '\' only from systems where it cannot be part of a name (all but
+// Unix), '/' everywhere. Characters are Shift_JIS (CP932), as LHA tools expect, or UTF-8 when
+// some character has no Shift_JIS form; a code page extended header says which. Names that are
+// neither (a POSIX name may be any bytes) are stored as their bytes and read back as such.
 #ifndef QV_FORMATS_LHA_NAMES_H
 #define QV_FORMATS_LHA_NAMES_H
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace quorvex6::formats::lha {
 
+inline constexpr std::uint32_t kCodePageShiftJis = 932;
+inline constexpr std::uint32_t kCodePageUtf8 = 65001;
+
 struct StoredName {
     std::string folder;  // "a\xFFb\xFF" for "a/b/"; "" when at the top
     std::string file;
-    bool utf8 = false;
+    std::optional<std::uint32_t> code_page;  // for text that is not ASCII
 };
 
-// Encodes a UTF-8 '/'-separated name (folders end in '/').
-StoredName encode_name(std::string_view utf8_path);
+// `path` is '/' separated (folders end in '/'). A link's target follows its name after '|', as
+// every reader splits it, and the whole is cut at its last '/' as Unix LHA tools cut it.
+StoredName encode_name(std::string_view path, const std::optional<std::string>& link_target);
 
-// Decodes raw name bytes (any separators) to UTF-8 with '/'; `utf8` tells which form it was.
-std::string decode_name(std::string_view raw, bool* utf8);
+// Why a name cannot be stored so that readers get it back; nullopt when it can.
+std::optional<std::string> unstorable_name(std::string_view path,
+                                           const std::optional<std::string>& link_target);
+
+struct NameSource {
+    std::string folder;         // the folder extended header
+    std::string file;           // the file name extended header, or the base header's name
+    bool path_in_base = false;  // `file` is a level 0/1 base-header name, which may hold folders
+    char os_id = 0;
+    std::optional<std::uint32_t> code_page;
+};
+
+struct DecodedName {
+    std::string path;   // '/' separated
+    bool utf8 = false;  // the stored bytes were UTF-8 rather than a legacy code page
+};
+
+DecodedName decode_name(const NameSource& source);
 
 }  // namespace quorvex6::formats::lha
 

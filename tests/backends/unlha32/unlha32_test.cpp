@@ -328,17 +328,19 @@ TEST_F(Unlha32, ResultCodesForWhatCannotBeDone) {
     for (int mode : {0, 1, 2}) EXPECT_EQ(check_(arc.c_str(), mode), 1) << mode;
 }
 
-// A member that declares 1 TB: without -f1 nothing is attempted, whether the destination
-// exists yet or not.
+// A member that declares 4 TiB, and packed data that could hold it: without -f1 nothing is
+// attempted, whether the destination exists yet or not, and the log says what did not fit.
 TEST_F(Unlha32, FreeSpaceIsCheckedBeforeAnythingIsWritten) {
     using namespace quorvex6::formats::lha;
+    const uint64_t declared = uint64_t{1} << 42;
+    if (fs::space(dir_.path()).available >= declared) GTEST_SKIP() << "more space than declared";
     Entry e;
     e.name = "huge.bin";
     e.mtime = 1700000000;
     HeaderBytes h = build_level2_header(e, true);
-    const std::string data = "hello";
+    const std::string data = Text((1 << 20) + (1 << 16));  // enough to hold 4 TiB of matches
     const auto* d = reinterpret_cast<const uint8_t*>(data.data());
-    ASSERT_TRUE(patch_header(h, "lh0", data.size(), uint64_t{1} << 40, crc16_update(0, d, 5)));
+    ASSERT_TRUE(patch_header(h, "lh5", data.size(), declared, crc16_update(0, d, data.size())));
     dir_.Write("huge.lzh", std::string(h.bytes.begin(), h.bytes.end()) + data + '\0');
     fs::create_directories(dir_.path() / "exists");
     struct Case {
@@ -353,7 +355,11 @@ TEST_F(Unlha32, FreeSpaceIsCheckedBeforeAnythingIsWritten) {
             << c.dest << "\n"
             << log_;
         EXPECT_FALSE(fs::exists(dir_.path() / c.dest / "huge.bin")) << c.dest;
-        EXPECT_EQ(log_.find("huge.bin") == std::string::npos, c.code == 0x8005) << c.dest;
+        EXPECT_EQ(log_.find("failed huge.bin") == std::string::npos, c.code == 0x8005) << c.dest;
+        if (c.code == 0x8005) {
+            const std::string named = "largest member is huge.bin (" + std::to_string(declared);
+            EXPECT_NE(log_.find(named), std::string::npos) << log_;
+        }
     }
     EXPECT_FALSE(fs::exists(dir_.path() / "not"));
 }
