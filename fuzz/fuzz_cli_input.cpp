@@ -1,5 +1,5 @@
-// What the quorvex program reads from users and files: script lines, UTF-8 names, and the
-// first bytes of archives whose kind it guesses.
+// What the quorvex program reads from users and files: script lines, names, the first bytes of
+// archives whose kind it guesses, and names from archives that its table shows.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "kinds.h"
+#include "listing_format.h"
+#include "platform/utf8.h"
 #include "script_parser.h"
 #include "text.h"
 
@@ -22,7 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Well-formed UTF-8 survives the trip through the control's strings unchanged.
     if (const auto text = FromUtf8(bytes); text && ToUtf8(*text) != bytes) std::abort();
+    // Any bytes of a NAME reach the library unchanged.
+    if (quorvex6::platform::EncodeUtf8KeepingBytes(NameFromBytes(bytes)) != bytes) std::abort();
     (void)DisplayWidth(bytes);
+    // No control character of a name reaches the terminal.
+    ListingRow row;
+    row.fill(std::string(bytes));
+    for (const char c : FormatTable({row})) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) std::abort();
+    }
     for (const Kind& kind : Kinds()) (void)kind.bid(std::span(data, size));
     return 0;
 }

@@ -146,6 +146,11 @@ public:
     void SFX();
     void AboutBox();
 
+    // The text the archiver library left in its output buffer during the last Pack, Extract or
+    // SFX: its log, which names each entry it refused or could not handle and why. Empty after
+    // OpenFile and when the operation called no library. Not part of the dispatch interface.
+    std::u16string LibraryOutput() const;
+
     // For the rooms inside the library (operations, listing, persistence).
     ControlState& state() { return *state_; }
     const ControlState& state() const { return *state_; }

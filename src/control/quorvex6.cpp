@@ -110,6 +110,7 @@ void Quorvex6::Notify(int32_t dispid) {
 int32_t Quorvex6::get_Error() const { return state_->Error; }
 std::u16string Quorvex6::get_Errorstring() const { return state_->Errorstring; }
 void Quorvex6::put_Errorstring(const std::u16string&) { Fail(automation::kReadOnlyProperty); }
+std::u16string Quorvex6::LibraryOutput() const { return state_->libraryOutput; }
 
 int32_t Quorvex6::get_hwnd() const { return Module().OwnerWindow; }
 void Quorvex6::put_hwnd(int32_t value) {

@@ -54,6 +54,8 @@ struct ControlState {
     std::u16string oBaseFolder;
     std::u16string oArcFileName;
     int16_t oFilesCount = 0;
+    // What the library left in its output buffer during the last operation; see LibraryOutput.
+    std::u16string libraryOutput;
 
     // The face the container shows.
     bool imageVisible = true;

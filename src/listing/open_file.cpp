@@ -39,6 +39,7 @@ int32_t ListKind(int32_t kind, const std::u16string& archive, int16_t& count) {
 
 void Quorvex6::OpenFile() {
     const std::u16string archive = state_->oArcFileName;
+    state_->libraryOutput.clear();
     if (!FileExists(archive)) {
         SetError(*state_, result::kFileNotFound);
         return;

@@ -1,7 +1,10 @@
 // The small pieces the operations join into command lines.
 #pragma once
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/filesystem.h"
 
@@ -30,6 +33,19 @@ inline std::u16string WithSeparator(std::u16string_view folder) {
         text.push_back(platform::kFolderSeparator);
     }
     return text;
+}
+
+// The command line quotes paths and names with '"' and the libraries split it as Windows does,
+// so one holding that character would end its quoted text early and change the command. Such a
+// path is refused before anything is composed, with 37123, the control's code for a path it
+// cannot use (37122 would claim that it does not exist).
+inline bool AnyHoldsQuote(std::initializer_list<std::u16string_view> paths,
+                          const std::vector<std::u16string>& names) {
+    const auto holds = [](std::u16string_view text) {
+        return text.find(u'"') != std::u16string_view::npos;
+    };
+    return std::any_of(paths.begin(), paths.end(), holds) ||
+           std::any_of(names.begin(), names.end(), holds);
 }
 
 inline std::u16string TrimBlanks(std::u16string_view text) {

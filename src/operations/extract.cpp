@@ -23,7 +23,7 @@ struct ExtractJob {
 };
 
 // The call by kind. Runs trapped.
-int32_t ExtractByKind(const ControlState& state, const ExtractJob& job) {
+int32_t ExtractByKind(const ControlState& state, const ExtractJob& job, std::u16string& output) {
     const SwitchSet& options = state.switches;
     const std::u16string qa = Quoted(state.eArcFileName);
     const std::u16string qf = Quoted(job.targetFolder);
@@ -32,16 +32,18 @@ int32_t ExtractByKind(const ControlState& state, const ExtractJob& job) {
     const std::u16string names = u" " + qa + u" " + qf + u" " + tail;
     switch (Module().CurrentArcMode) {
         case LHA_:
-            return CallLibrary(Library::unlha32, "Unlha", u"e -+ " + options.optLhaExtract + names);
+            return CallLibrary(Library::unlha32, "Unlha", u"e -+ " + options.optLhaExtract + names,
+                               output);
         case ZIP_:
-            return CallLibrary(Library::unzip32, "UnZip", options.optZipExtract + names);
+            return CallLibrary(Library::unzip32, "UnZip", options.optZipExtract + names, output);
         case CAB_:
             if (!FolderExists(job.targetFolder)) return result::kPathMissing;
-            return CallLibrary(Library::cab32, "Cab", u"-x " + options.optCabExtract + names);
+            return CallLibrary(Library::cab32, "Cab", u"-x " + options.optCabExtract + names,
+                               output);
         case ARJ_: {
             const std::u16string verb = state.swFolderName != 0 ? u"x -+" : u"e -+";
             return CallLibrary(Library::unarj32j, "Unarj",
-                               verb + u" " + options.optArjExtract + names);
+                               verb + u" " + options.optArjExtract + names, output);
         }
         case ISH_:
             if (!FolderExists(job.targetFolder)) return result::kPathMissing;
@@ -51,11 +53,12 @@ int32_t ExtractByKind(const ControlState& state, const ExtractJob& job) {
             // Without a list the options are set off by a blank, with one they are not.
             return CallLibrary(Library::tar32, "Tar",
                                (listed ? u" -x" : u" -x ") + options.optTarExtract + u" -f " + qa +
-                                   u" " + qf + u" " + tail);
+                                   u" " + qf + u" " + tail,
+                               output);
         case RAR_: {
             const std::u16string verb = state.swFolderName != 0 ? u"-x" : u"-e";
             return CallLibrary(Library::unrar32, "Unrar",
-                               verb + u" " + options.optRarExtract + names);
+                               verb + u" " + options.optRarExtract + names, output);
         }
         default:
             return result::kNotSupported;
@@ -66,7 +69,11 @@ int32_t ExtractByKind(const ControlState& state, const ExtractJob& job) {
 
 void Quorvex6::Extract() {
     ControlState& state = *state_;
+    state.libraryOutput.clear();
     if (state.eFolder.empty()) return SetError(state, result::kPathMissing);
+    if (AnyHoldsQuote({state.eArcFileName, state.eFolder}, EntriesOf(state.eFiles))) {
+        return SetError(state, result::kBadArchivePath);
+    }
     OperationScope scope;
     ExtractJob job{WithSeparator(state.eFolder), {}};
     // A missing target folder is left for the library to make (CAB and ISH refuse it below).
@@ -79,7 +86,8 @@ void Quorvex6::Extract() {
         job.listReference = Quoted(marker + WriteListFile(scope, ListText(entries)));
     }
     ComposeSwitches(state);
-    const int32_t code = RunTrapped([&] { return ExtractByKind(state, job); }, result::kTrapped);
+    const int32_t code = RunTrapped([&] { return ExtractByKind(state, job, state.libraryOutput); },
+                                    result::kTrapped);
     scope.Finish(state, code);
 }
 

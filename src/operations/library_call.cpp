@@ -1,5 +1,7 @@
 #include "operations/library_call.h"
 
+#include <algorithm>
+
 #include "archivers/bindings.h"
 #include "control/module_state.h"
 #include "platform/codepage.h"
@@ -11,9 +13,12 @@ namespace quorvex6::operations {
 using archivers::Shape;
 
 int32_t CallLibrary(archivers::Library library, std::string_view entry,
-                    const std::u16string& commandLine) {
+                    const std::u16string& commandLine, std::u16string& output) {
     const auto call = archivers::Bind<Shape::Command>(library, std::string(entry));
-    return archivers::CallCommand(call, Module().OwnerWindow, commandLine, kOutputBufferSize);
+    const int32_t code =
+        archivers::CallCommand(call, Module().OwnerWindow, commandLine, kOutputBufferSize, &output);
+    output.resize(std::min(output.find(u'\0'), output.size()));
+    return code;
 }
 
 int32_t CallIsh(const std::u16string& commandLine) {

@@ -1,5 +1,5 @@
 // One command call of an archiver library as the operations make it: the owner window, the
-// command line and an output buffer whose content nobody reads.
+// command line and an output buffer, whose text the control keeps for its host.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,9 +11,10 @@ namespace quorvex6::operations {
 
 inline constexpr uint32_t kOutputBufferSize = 20800;
 
-// Binds entry of library (a failure to bind throws TrappedFailure) and calls it.
+// Binds entry of library (a failure to bind throws TrappedFailure) and calls it; output gets
+// the text the library wrote, up to its terminating NUL.
 int32_t CallLibrary(archivers::Library library, std::string_view entry,
-                    const std::u16string& commandLine);
+                    const std::u16string& commandLine, std::u16string& output);
 // ish32 takes no output buffer.
 int32_t CallIsh(const std::u16string& commandLine);
 

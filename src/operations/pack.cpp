@@ -55,7 +55,7 @@ struct PackJob {
 };
 
 // The library call or program start by kind; runs trapped.
-int32_t PackByKind(ControlState& state, const PackJob& job) {
+int32_t PackByKind(ControlState& state, const PackJob& job, std::u16string& output) {
     SwitchSet& options = state.switches;
     const std::u16string& archive = state.pArcFileName;
     const std::u16string qa = Quoted(archive);
@@ -65,18 +65,19 @@ int32_t PackByKind(ControlState& state, const PackJob& job) {
         case LHA_:
             return CallLibrary(
                 Library::unlha32, "Unlha",
-                u"u -+ " + options.optLhaPack + u" " + qa + u" " + qb + u" " + job.tail);
+                u"u -+ " + options.optLhaPack + u" " + qa + u" " + qb + u" " + job.tail, output);
         case ZIP_:
             // Updating an existing archive; the prefix stays until the next composition.
             if (state.swCheckTimeStamp != 0 && FileExists(archive)) {
                 options.optZipPack = u"-u " + options.optZipPack;
             }
             return CallLibrary(Library::zip32j, "Zip",
-                               options.optZipPack + u" " + qa + u" " + qb + u" " + job.tail);
+                               options.optZipPack + u" " + qa + u" " + qb + u" " + job.tail,
+                               output);
         case CAB_:
             return CallLibrary(
                 Library::cab32, "Cab",
-                u"-a " + options.optCabPack + u" " + qa + u" " + qb + u" " + job.tail);
+                u"-a " + options.optCabPack + u" " + qa + u" " + qb + u" " + job.tail, output);
         case ARJ_:
             return StartPacker(std::u16string(platform::kArjProgram) + u" u " + options.optArjPack +
                                    u" " + QuotedIfBlank(archive) + u" " + job.InlineList(),
@@ -89,7 +90,7 @@ int32_t PackByKind(ControlState& state, const PackJob& job) {
         case TAR_:
             return CallLibrary(
                 Library::tar32, "Tar",
-                u"-c " + options.optTarPack + u" -f " + qa + u" " + qb + u" " + job.tail);
+                u"-c " + options.optTarPack + u" -f " + qa + u" " + qb + u" " + job.tail, output);
         case RAR_: {
             const std::u16string verb = state.swCheckTimeStamp != 0 ? u"u -std" : u"a -std";
             return StartPacker(std::u16string(platform::kRarProgram) + u" " + verb + u" " +
@@ -106,6 +107,10 @@ int32_t PackByKind(ControlState& state, const PackJob& job) {
 
 void Quorvex6::Pack() {
     ControlState& state = *state_;
+    state.libraryOutput.clear();
+    if (AnyHoldsQuote({state.pArcFileName, state.pBaseFolder}, EntriesOf(state.pFiles))) {
+        return SetError(state, result::kBadArchivePath);
+    }
     OperationScope scope;
     PackJob job{WithSeparator(state.pBaseFolder), EntriesOf(state.pFiles), {}};
     // An empty base folder would make the root the folder packed from.
@@ -123,7 +128,8 @@ void Quorvex6::Pack() {
         job.tail = Quoted(u"@" + WriteListFile(scope, job.ListText()));
     }
     ComposeSwitches(state);
-    const int32_t code = RunTrapped([&] { return PackByKind(state, job); }, result::kTrapped);
+    const int32_t code =
+        RunTrapped([&] { return PackByKind(state, job, state.libraryOutput); }, result::kTrapped);
     scope.Finish(state, code);
 }
 

@@ -17,15 +17,17 @@ using archivers::Library;
 using namespace operations;
 
 // The call by kind. Runs trapped.
-int32_t MakeSelfExtractor(const ControlState& state, const std::u16string& targetFolder) {
+int32_t MakeSelfExtractor(const ControlState& state, const std::u16string& targetFolder,
+                          std::u16string& output) {
     const std::u16string names = Quoted(state.sfxArcFileName) + u" " + Quoted(targetFolder);
     switch (Module().CurrentArcMode) {
         case LHA_:
-            return CallLibrary(Library::unlha32, "Unlha", u"s " + state.switches.optSfx + u" " + names);
+            return CallLibrary(Library::unlha32, "Unlha",
+                               u"s " + state.switches.optSfx + u" " + names, output);
         case ZIP_:
-            return CallLibrary(Library::zip32j, "Zip", u"--sfx " + names);
+            return CallLibrary(Library::zip32j, "Zip", u"--sfx " + names, output);
         case CAB_:
-            return CallLibrary(Library::cab32, "Cab", u"-f " + names);
+            return CallLibrary(Library::cab32, "Cab", u"-f " + names, output);
         default:
             return result::kNotSupported;
     }
@@ -35,6 +37,10 @@ int32_t MakeSelfExtractor(const ControlState& state, const std::u16string& targe
 
 void Quorvex6::SFX() {
     ControlState& state = *state_;
+    state.libraryOutput.clear();
+    if (AnyHoldsQuote({state.sfxArcFileName, state.sfxFolder}, {})) {
+        return SetError(state, result::kBadArchivePath);
+    }
     OperationScope scope;
     // The archive's own folder when none is given; it may stay "", the current folder.
     const std::u16string targetFolder =
@@ -47,8 +53,9 @@ void Quorvex6::SFX() {
     if (!FileExists(state.sfxArcFileName)) return scope.Finish(state, result::kFileNotFound);
     if (!CheckArchive(state.sfxArcFileName)) return scope.Finish(state, result::kCannotOpen);
     ComposeSwitches(state);
-    const int32_t code = RunTrapped([&] { return MakeSelfExtractor(state, targetFolder); },
-                                    result::kTrapped);
+    const int32_t code =
+        RunTrapped([&] { return MakeSelfExtractor(state, targetFolder, state.libraryOutput); },
+                   result::kTrapped);
     scope.Finish(state, code);
 }
 

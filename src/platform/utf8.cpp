@@ -91,4 +91,44 @@ std::string EncodeUtf8(std::u16string_view text) {
     return out;
 }
 
+namespace {
+
+constexpr char16_t kFirstCarriedByte = 0xDC80;
+constexpr char16_t kLastCarriedByte = 0xDCFF;
+
+}  // namespace
+
+std::u16string DecodeUtf8KeepingBytes(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const Utf8Sequence s = DecodeUtf8Sequence(bytes, i);
+        if (s.valid) {
+            AppendUtf16(out, s.code);
+            i += s.length;
+        } else {
+            // Only the first byte: the next one may start a sound sequence. A byte below 0x80 is
+            // always sound, so every carried byte lands in the range.
+            out.push_back(static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[i])));
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string EncodeUtf8KeepingBytes(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto [code, units] = NextCodePoint(text, i);
+        if (text[i] >= kFirstCarriedByte && text[i] <= kLastCarriedByte) {
+            out.push_back(static_cast<char>(text[i] - 0xDC00));
+        } else {
+            AppendUtf8(out, code);
+        }
+        i += units;
+    }
+    return out;
+}
+
 }  // namespace quorvex6::platform

@@ -34,4 +34,11 @@ std::optional<std::u16string> DecodeUtf8(std::string_view bytes);
 // An unpaired surrogate becomes the replacement character.
 std::string EncodeUtf8(std::u16string_view text);
 
+// POSIX names may hold any bytes. These carry each byte of a sequence that is not UTF-8 as the
+// unpaired surrogate U+DC80..U+DCFF (no UTF-8 text decodes to one), so that such a name
+// survives the trip through UTF-16 exactly; other unpaired surrogates become the replacement
+// character.
+std::u16string DecodeUtf8KeepingBytes(std::string_view bytes);
+std::string EncodeUtf8KeepingBytes(std::u16string_view text);
+
 }  // namespace quorvex6::platform

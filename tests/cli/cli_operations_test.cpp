@@ -153,6 +153,111 @@ TEST_F(CliOperations, ADestinationThatCannotBeMadeIsNamedWithItsReason) {
     }
 }
 
+TEST_F(CliOperations, APathOrNameHoldingADoubleQuoteIsRefusedAndNamedBeforeAnyCall) {
+    work.Write("a.zip", "PK\x03\x04");
+    work.Write("a.lzh", "");
+    work.Folder("b\"ase");
+    struct QuoteCase {
+        std::vector<std::string> args;
+        std::string cwd;
+        std::string named;
+    };
+    const QuoteCase cases[] = {
+        {{"pack", "we\"ird.zip"}, "", At("we\"ird.zip")},
+        {{"pack", "a.zip", "--base", "b\"ase"}, "", At("b\"ase")},
+        {{"pack", "a.zip", "na\"me.txt"}, "", "na\"me.txt"},
+        {{"pack", "../a.zip"}, "b\"ase", At("b\"ase")},  // the current folder, the default base
+        {{"extract", "a.zip", "--to", "o/\" \"z"}, "", At("o/\" \"z")},
+        {{"extract", "a.zip", "x\"y.txt", "--to", "o"}, "", "x\"y.txt"},
+        {{"sfx", "a.lzh", "--to", "b\"ase"}, "", At("b\"ase")},
+    };
+    for (const QuoteCase& c : cases) {
+        SCOPED_TRACE(c.named);
+        const CliResult run = RunCli(c.args, work.path() / c.cwd);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.starts_with("quorvex: " + c.named +
+                                        ": a path holding a double quote cannot be handed to the "
+                                        "library (see: quorvex "))
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(fake.Calls().empty());
+        EXPECT_FALSE(std::filesystem::exists(work.path() / "o"));
+    }
+    // A listing hands the name to the library as it is, on no command line.
+    work.Write("q\"uote.lzh", "");
+    const CliResult list = RunCli({"list", "q\"uote.lzh"}, work.path());
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(OnlyCall("UnlhaOpenArchive").command, At("q\"uote.lzh"));
+}
+
+TEST_F(CliOperations, PackingIntoAnExistingTarTakesReplace) {
+    work.Write("old.tar", "kept");
+    work.Write("old.tar.gz", "kept");
+    struct ReplaceCase {
+        std::vector<std::string> args;
+        int status;
+        std::string hint;  // in the one line of a refusal
+    };
+    const ReplaceCase cases[] = {
+        {{"pack", "old.tar"},
+         2,
+         "old.tar exists and tar would replace what it holds; give --replace"},
+        {{"pack", "old.tar.gz", "--kind", "tar"}, 2, "give --replace"},
+        {{"pack", "a.zip", "--replace"}, 2, "--replace is for tar"},
+        {{"pack", "old.tar", "--replace"}, 0, ""},
+        {{"pack", "new.tar"}, 0, ""},
+    };
+    for (const ReplaceCase& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        fake.ClearCalls();
+        const CliResult run = RunCli(c.args, work.path());
+        EXPECT_EQ(run.status, c.status) << run.err;
+        if (c.status == 0) {
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(fake.Calls("Tar").size(), 1u);
+        } else {
+            EXPECT_NE(run.err.find(c.hint), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+            EXPECT_TRUE(fake.Calls().empty());
+        }
+    }
+}
+
+TEST_F(CliOperations, TheLibrarysLinesAboutRefusedOrFailedEntriesAreShown) {
+    work.Write("a.zip", "PK\x03\x04");
+    fake.Print("UnZip",
+               "extracted a.txt\nrefused \x1b[2J../up.txt: leads out of the destination\n"
+               "skipped b.txt: not newer\nfailed c.txt: write error\nnot in the archive: d.txt\n");
+    fake.Return("UnZip", 0x8030);
+    const CliResult refused = RunCli({"extract", "a.zip", "--to", "o"}, work.path());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "quorvex: refused \\033[2J../up.txt: leads out of the destination\n"
+              "quorvex: failed c.txt: write error\n"
+              "quorvex: not in the archive: d.txt\n"
+              "quorvex: error 32816: ファイルへのアクセスが許可されていません｡\n");
+
+    // Lines about entries handled as asked say nothing the user needs.
+    fake.Print("Zip", "added a.txt\nkept b.txt: not newer\n");
+    const CliResult packed = RunCli({"pack", "b.zip"}, work.path());
+    EXPECT_EQ(packed.status, 0);
+    EXPECT_EQ(packed.err, "");
+}
+
+TEST_F(CliOperations, NamesThatAreNotUtf8ReachTheLibraryAsTheirBytes) {
+    work.Write("a.zip", "PK\x03\x04");
+    for (const std::string command : {"pack", "extract"}) {
+        SCOPED_TRACE(command);
+        fake.ClearCalls();
+        const CliResult run =
+            RunCli({command, "a.zip", "caf\xE9.txt", "\x83\x65.txt"}, work.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        const FakeCall call = OnlyCall(command == "pack" ? "Zip" : "UnZip");
+        ASSERT_EQ(call.lists.size(), 1u);
+        EXPECT_EQ(call.lists[0], "\"caf\xE9.txt\"\r\n\"\x83\x65.txt\"\r\n\r\n");
+    }
+}
+
 TEST_F(CliOperations, KindComesFromTheArchivesNameWhateverItsCase) {
     const std::pair<std::string, std::string> cases[] = {
         {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"},  {"a.zip", "Zip"},     {"a.Cab", "Cab"},
@@ -221,6 +326,32 @@ TEST_F(CliListing, TableHasAHeaderAlignedRowsAndATotalLine) {
         "then.txt\n"
         "---------  ----------  ------\n"
         "1,234,577     617,293   50.0%  3 entries\n");
+}
+
+TEST_F(CliOperations, TheTableShowsControlCharactersInNamesEscapedAsGnuTarDoes) {
+    work.Write("e.lzh", "");
+    for (const std::string name : {"esc\x1b[31mred\x1b[0m.txt", "cr\rbel\a\ttab.txt",
+                                   "c1\xC2\x9B"
+                                   "del\x7F.txt",
+                                   "日本\x01.txt"}) {
+        fake.Queue("Unlha", EntryRecord{name, 1, 1, 0, 1000, 0x2AEF, 0x85AF, "-rw-", "-lh0-"});
+    }
+    const CliResult table = RunCli({"list", "e.lzh"}, work.path());
+    EXPECT_EQ(table.status, 0) << table.err;
+    for (const std::string shown : {"  esc\\033[31mred\\033[0m.txt\n", "  cr\\rbel\\a\\ttab.txt\n",
+                                    "  c1\\302\\233del\\177.txt\n", "  日本\\001.txt\n"}) {
+        EXPECT_NE(table.out.find(shown), std::string::npos) << shown << table.out;
+    }
+    EXPECT_EQ(std::count_if(table.out.begin(), table.out.end(),
+                            [](char c) { return (c >= 0 && c < 0x20 && c != '\n') || c == 0x7F; }),
+              0)
+        << table.out;
+
+    // CSV and JSON carry names as they are; JSON's own escapes already keep them safe.
+    const CliResult json = RunCli({"list", "e.lzh", "--format", "json"}, work.path());
+    EXPECT_NE(json.out.find("\"esc\\u001b[31mred\\u001b[0m.txt\""), std::string::npos) << json.out;
+    const CliResult csv = RunCli({"list", "e.lzh", "--format", "csv"}, work.path());
+    EXPECT_NE(csv.out.find("\nesc\x1b[31mred\x1b[0m.txt,"), std::string::npos) << csv.out;
 }
 
 TEST_F(CliListing, CsvAndJsonCarryTheTenFieldsByName) {

@@ -33,13 +33,15 @@ std::string Slurp(const std::filesystem::path& file) {
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                 const std::string& input, const std::vector<std::string>& env) {
+                 const std::string& input, const std::vector<std::string>& env, int fileSizeLimit) {
     std::string pattern = (std::filesystem::temp_directory_path() / "qvcli-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot make a folder for the run");
     const std::filesystem::path io = pattern;
     std::ofstream(io / "in", std::ios::binary) << input;
-    std::string command = "cd " + Quoted(cwd.string()) + " && env";
+    std::string command = "cd " + Quoted(cwd.string()) + " && ";
+    if (fileSizeLimit != 0) command += "ulimit -f " + std::to_string(fileSizeLimit) + " && ";
+    command += "env";
     for (const std::string& setting : env) command += " " + Quoted(setting);
     command += " " + Quoted(QV_CLI);
     for (const std::string& arg : args) command += " " + Quoted(arg);

@@ -13,9 +13,11 @@ struct CliResult {
     std::string err;
 };
 
-// env: NAME=VALUE settings for this run only.
+// env: NAME=VALUE settings for this run only; fileSizeLimit: when not 0, the largest file the
+// run may write, in 512-byte blocks (the shell's ulimit -f).
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                 const std::string& input = "", const std::vector<std::string>& env = {});
+                 const std::string& input = "", const std::vector<std::string>& env = {},
+                 int fileSizeLimit = 0);
 
 // Every file and folder under root, by relative name, with the content of files.
 std::vector<std::pair<std::string, std::string>> TreeOf(const std::filesystem::path& root);

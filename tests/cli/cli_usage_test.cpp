@@ -36,6 +36,7 @@ TEST(CliUsage, WrongCommandLinesExitTwoWithAOneLineHint) {
         {{"pack", "a.lzh", "--ish", "euc"}, "--ish takes"},
         {{"pack", "a.lzh", "--props", "missing.txt"},
          "--props: missing.txt: no such settings file"},
+        {{"pack", "a.lzh", "--props", "."}, "--props: .: a folder, not a settings file"},
         {{"list", "a.zip", "--format", "xml"}, "--format takes table, csv or json"},
         {{"list", "a.zip", "b.zip"}, "unexpected operand b.zip"},
         {{"sfx", "a.lzh", "--type", "win64"}, "--type takes"},
@@ -79,13 +80,13 @@ TEST(CliUsage, EveryHelpFitsOneScreenAndNamesTheOptionsThatWork) {
         "--switches",      "--method",         "--level",           "--volume",
         "--ish",           "--props",          "--save-props",      "--help"};
     std::vector<std::string> pack = switches;
-    pack.push_back("--base");
+    pack.insert(pack.end(), {"--base", "--replace"});
     const HelpCase cases[] = {
         {"", {"--help", "--version", "before any COMMAND"}},
         {"pack", pack},
         {"extract",
-         {"--to", "--kind", "--no-folder-names", "--quiet", "--switches", "--props",
-          "--save-props"}},
+         {"--to", "--kind", "--no-folder-names", "--quiet", "--switches", "--props", "--save-props",
+          "tar always replaces"}},
         {"list", {"--format", "--kind", "--props", "--save-props"}},
         {"sfx", {"--to", "--type", "--command", "--kind", "--props", "--save-props"}},
         {"version", {"--kind", "every kind"}, {"from the name"}},  // it names no archive

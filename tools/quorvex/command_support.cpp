@@ -21,12 +21,37 @@ std::u16string ControlText(const std::string& utf8, const std::string& what) {
     return *text;
 }
 
-std::u16string AbsoluteName(const std::string& name) {
-    return ControlText(std::filesystem::absolute(name).lexically_normal().string(), name);
+namespace {
+
+std::string Absolute(const std::string& name) {
+    return std::filesystem::absolute(name).lexically_normal().string();
+}
+
+void RefuseQuote(const std::string& path) {
+    if (path.find('"') != std::string::npos) {
+        throw UsageError(path + ": a path holding a double quote cannot be handed to the library");
+    }
+}
+
+}  // namespace
+
+std::u16string AbsoluteName(const std::string& name) { return ControlText(Absolute(name), name); }
+
+std::u16string CommandPath(const std::string& name) {
+    const std::string absolute = Absolute(name);
+    RefuseQuote(absolute);
+    return ControlText(absolute, name);
 }
 
 std::u16string CurrentFolder() {
-    return ControlText(std::filesystem::current_path().string(), "the current folder");
+    const std::string folder = std::filesystem::current_path().string();
+    RefuseQuote(folder);
+    return ControlText(folder, "the current folder");
+}
+
+std::u16string CommandName(const std::string& name) {
+    RefuseQuote(name);
+    return NameFromBytes(name);
 }
 
 const Kind& KindOption(const std::string& value) {

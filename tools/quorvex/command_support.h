@@ -21,7 +21,13 @@ extern const OptionRule kHelpOption;
 std::u16string ControlText(const std::string& utf8, const std::string& what);
 // The name made absolute: operations change the current folder while they run.
 std::u16string AbsoluteName(const std::string& name);
+// The same for a path the control puts on a library's command line, and the current folder as
+// one; UsageError naming the path when it holds a double quote, which would end the quoted
+// text there and change the command.
+std::u16string CommandPath(const std::string& name);
 std::u16string CurrentFolder();
+// A NAME to pack or extract, whatever its bytes; UsageError when it holds a double quote.
+std::u16string CommandName(const std::string& name);
 
 // The kind a --kind value names; UsageError when it names none.
 const Kind& KindOption(const std::string& value);

@@ -24,8 +24,14 @@ int RunExtract(const Arguments& args) {
     const std::string& archive = ArchiveOperand(args, true);
     MessageCapture capture;
     auto control = PrepareControl(args, archive);
-    control->put_eArcFileName(AbsoluteName(archive));
+    control->put_eArcFileName(CommandPath(archive));
     const auto to = args.Value(kTo.name);
+    control->put_eFolder(to ? CommandPath(*to) : CurrentFolder());
+    control->eFilesClear();
+    for (size_t i = 1; i < args.operands().size(); ++i) {
+        control->eAddFile(CommandName(args.operands()[i]));
+    }
+    ApplySwitches(*control, args, kForExtract);
     // Some libraries refuse a destination that does not exist; every kind gets one made.
     if (to) {
         std::error_code error;
@@ -36,12 +42,6 @@ int RunExtract(const Arguments& args) {
             return kExitFailure;
         }
     }
-    control->put_eFolder(to ? AbsoluteName(*to) : CurrentFolder());
-    control->eFilesClear();
-    for (size_t i = 1; i < args.operands().size(); ++i) {
-        control->eAddFile(ControlText(args.operands()[i], args.operands()[i]));
-    }
-    ApplySwitches(*control, args, kForExtract);
     control->Extract();
     return SaveRequestedSettings(*control, args, FinishOperation(*control, capture));
 }

@@ -97,7 +97,11 @@ std::string JsonString(const std::string& text) {
 
 }  // namespace
 
-std::string FormatTable(const std::vector<ListingRow>& rows) {
+std::string FormatTable(const std::vector<ListingRow>& stored) {
+    std::vector<ListingRow> rows = stored;
+    for (ListingRow& row : rows) {
+        for (std::string& cell : row) cell = TerminalText(cell);
+    }
     ListingRow header;
     for (size_t c = 0; c < kColumnNames.size(); ++c) header[c] = kColumnNames[c];
 

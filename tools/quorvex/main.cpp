@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "process_signals.h"
 #include "quorvex6/automation_error.h"
 #include "quorvex6/version.h"
 #include "usage_error.h"
@@ -96,6 +97,7 @@ int Main(const std::vector<std::string_view>& args) {
 }  // namespace quorvex::cli
 
 int main(int argc, char** argv) {
+    quorvex::cli::IgnoreFileSizeSignal();
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     return quorvex::cli::Main(args);
 }

@@ -11,10 +11,26 @@ namespace quorvex::cli {
 namespace {
 
 const OptionRule kBase{"--base", "DIR", "names are relative to DIR (default: the current folder)"};
+const OptionRule kReplace{"--replace", "",
+                          "tar: replace an existing ARCHIVE (tar cannot add to one)"};
 
 std::u16string BaseFolder(const Arguments& args) {
-    if (const auto base = args.Value(kBase.name)) return AbsoluteName(*base);
+    if (const auto base = args.Value(kBase.name)) return CommandPath(*base);
     return CurrentFolder();
+}
+
+// The tar library only creates archives, so packing into an existing one would lose what it
+// holds: that takes the user's word. Other kinds add to an existing archive.
+void CheckReplace(const Arguments& args, const std::string& archive, int32_t kind) {
+    const bool replace = args.Has(kReplace.name);
+    if (kind != quorvex6::TAR_) {
+        if (replace) throw UsageError("--replace is for tar; other kinds add to an archive");
+        return;
+    }
+    std::error_code error;
+    if (!replace && std::filesystem::exists(archive, error)) {
+        throw UsageError(archive + " exists and tar would replace what it holds; give --replace");
+    }
 }
 
 // The ish library encodes one file into a folder it is given, naming the result itself.
@@ -29,7 +45,7 @@ void CheckIsh(const Arguments& args, const std::string& archive) {
 }  // namespace
 
 std::vector<const OptionRule*> PackOptions() {
-    std::vector<const OptionRule*> options = {&kBase, &kKindOption};
+    std::vector<const OptionRule*> options = {&kBase, &kReplace, &kKindOption};
     for (const OptionRule* rule : SwitchOptionRules(kForPack)) options.push_back(rule);
     options.insert(options.end(), {&kPropsOption, &kSavePropsOption, &kHelpOption});
     return options;
@@ -40,11 +56,12 @@ int RunPack(const Arguments& args) {
     MessageCapture capture;
     auto control = PrepareControl(args, archive);
     if (control->get_ArcMode() == quorvex6::ISH_) CheckIsh(args, archive);
-    control->put_pArcFileName(AbsoluteName(archive));
+    CheckReplace(args, archive, control->get_ArcMode());
+    control->put_pArcFileName(CommandPath(archive));
     control->put_pBaseFolder(BaseFolder(args));
     control->pFilesClear();
     for (size_t i = 1; i < args.operands().size(); ++i) {
-        control->pAddFile(ControlText(args.operands()[i], args.operands()[i]));
+        control->pAddFile(CommandName(args.operands()[i]));
     }
     ApplySwitches(*control, args, kForPack);
     control->Pack();

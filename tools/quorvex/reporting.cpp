@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <string_view>
 
 #include "quorvex6/result_codes.h"
 #include "text.h"
@@ -31,6 +33,25 @@ std::string Lines(const std::u16string& text) {
     return out;
 }
 
+// The library's log has a line for every entry it handled; those about an entry it refused or
+// could not handle, and a failed command's cause, are what tells the user what went wrong.
+bool TellsOfTrouble(std::string_view line) {
+    static constexpr std::string_view kDone[] = {"extracted ", "added ", "packed ", "deleted "};
+    if (line.empty() || line.ends_with(": not newer")) return false;
+    return std::none_of(std::begin(kDone), std::end(kDone),
+                        [&](std::string_view done) { return line.starts_with(done); });
+}
+
+void PrintLibraryTrouble(const std::u16string& output) {
+    const std::string text = Lines(output);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line(text.data() + start, end - start);
+        if (TellsOfTrouble(line)) std::fprintf(stderr, "quorvex: %s\n", TerminalText(line).c_str());
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 void PrintMessages(const std::vector<std::u16string>& messages, const std::u16string& skip) {
@@ -51,6 +72,7 @@ int FinishOperation(const quorvex6::Quorvex6& control, const MessageCapture& cap
     // A trapped failure's message is the error text itself; showing it twice tells nothing.
     PrintMessages(capture.messages(),
                   error == quorvex6::result::kTrapped ? text : std::u16string());
+    PrintLibraryTrouble(control.LibraryOutput());
     if (error == 0) return kExitSuccess;
     std::fprintf(stderr, "quorvex: error %d: %s\n", static_cast<int>(error), Lines(text).c_str());
     return kExitFailure;

@@ -1,5 +1,6 @@
-// What the user sees of an operation's outcome: the control's own messages, then, when Error
-// is not 0, "quorvex: error N: Errorstring" on standard error.
+// What the user sees of an operation's outcome: the control's own messages, the library's log
+// lines about entries it refused or could not handle, then, when Error is not 0,
+// "quorvex: error N: Errorstring" on standard error.
 #pragma once
 #include <memory>
 #include <string>
@@ -28,7 +29,8 @@ class MessageCapture {
 // Prints each text as one "quorvex: ..." block on standard error.
 void PrintMessages(const std::vector<std::u16string>& messages, const std::u16string& skip = {});
 
-// Prints the captured messages and the recorded error; the exit status for it.
+// Prints the captured messages, the library's lines of trouble and the recorded error; the exit
+// status for it.
 int FinishOperation(const quorvex6::Quorvex6& control, const MessageCapture& capture);
 
 }  // namespace quorvex::cli

@@ -23,8 +23,16 @@ std::u16string PathText(const std::string& path) {
 void LoadSettings(quorvex6::Quorvex6& control, const std::string& path) {
     // The bag reads a missing file as empty; a settings file the user named must be there.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
         throw SettingsError(kFileNotFound, path + ": no such settings file");
+    }
+    if (error) throw SettingsError(kFileAccess, path + ": " + error.message());
+    if (std::filesystem::is_directory(status)) {
+        throw SettingsError(kFileAccess, path + ": a folder, not a settings file");
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        throw SettingsError(kFileAccess, path + ": not a regular file");
     }
     const std::u16string name = PathText(path);
     try {

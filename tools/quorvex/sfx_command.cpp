@@ -44,8 +44,8 @@ int RunSfx(const Arguments& args) {
     const std::string& archive = ArchiveOperand(args, false);
     MessageCapture capture;
     auto control = PrepareControl(args, archive);
-    control->put_sfxArcFileName(AbsoluteName(archive));
-    if (const auto to = args.Value(kTo.name)) control->put_sfxFolder(AbsoluteName(*to));
+    control->put_sfxArcFileName(CommandPath(archive));
+    if (const auto to = args.Value(kTo.name)) control->put_sfxFolder(CommandPath(*to));
     if (const auto type = args.Value(kType.name)) control->put_sfxType(SfxTypeNamed(*type));
     if (const auto text = args.Value(kCommandText.name)) {
         control->put_sfxCommand(ControlText(*text, "--command"));

@@ -96,6 +96,8 @@ void Switches(Quorvex6& control, const std::string& value) {
 constexpr int16_t kOff = quorvex6::kFalse;
 constexpr int16_t kOn = quorvex6::kTrue;
 
+void NoTimeCheck(Quorvex6& control, const std::string&) { control.put_swCheckTimeStamp(kOff); }
+
 constexpr uint8_t kBoth = kForPack | kForExtract;
 
 constexpr std::array kSwitchOptions = {
@@ -108,9 +110,12 @@ constexpr std::array kSwitchOptions = {
     SwitchOption{{"--no-hidden", "", "leave hidden and system files out"},
                  kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swAttribute(kOff); }},
-    SwitchOption{{"--no-time-check", "", "replace files whatever their time stamps"},
-                 kBoth,
-                 [](Quorvex6& c, const std::string&) { c.put_swCheckTimeStamp(kOff); }},
+    SwitchOption{
+        {"--no-time-check", "", "replace files whatever their time stamps"}, kForPack, NoTimeCheck},
+    // The control gives the tar library no time check to make, so tar replaces newer files.
+    SwitchOption{{"--no-time-check", "", "replace newer files too (tar always replaces them)"},
+                 kForExtract,
+                 NoTimeCheck},
     SwitchOption{{"--no-space-check", "", "skip the free-space check"},
                  kBoth,
                  [](Quorvex6& c, const std::string&) { c.put_swDiskSpace(kOff); }},

@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/utf8.h"
 
@@ -29,6 +30,10 @@ std::optional<std::u16string> FromUtf8(std::string_view bytes) {
     return quorvex6::platform::DecodeUtf8(bytes);
 }
 
+std::u16string NameFromBytes(std::string_view bytes) {
+    return quorvex6::platform::DecodeUtf8KeepingBytes(bytes);
+}
+
 std::string ToUtf8(std::u16string_view text) { return quorvex6::platform::EncodeUtf8(text); }
 
 size_t DisplayWidth(std::string_view utf8) {
@@ -39,6 +44,31 @@ size_t DisplayWidth(std::string_view utf8) {
         width += s.valid && Wide(s.code) ? 2 : 1;  // a bad sequence shows as one replacement mark
     }
     return width;
+}
+
+std::string TerminalText(std::string_view text) {
+    static constexpr std::string_view kNamed = "abtnvfr";  // for 7 to 13
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto s = quorvex6::platform::DecodeUtf8Sequence(text, i);
+        const bool control = !s.valid || s.code < 0x20 || (s.code >= 0x7F && s.code < 0xA0);
+        if (s.valid && s.code == '\\') {
+            out += "\\\\";
+        } else if (s.valid && s.code >= 7 && s.code <= 13) {
+            out += '\\';
+            out += kNamed[s.code - 7];
+        } else if (control) {
+            for (size_t b = i; b < i + s.length; ++b) {
+                char octal[8];
+                std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(text[b]));
+                out += octal;
+            }
+        } else {
+            out.append(text.substr(i, s.length));
+        }
+        i += s.length;
+    }
+    return out;
 }
 
 }  // namespace quorvex::cli

@@ -10,11 +10,19 @@ namespace quorvex::cli {
 
 // nullopt when bytes is not well-formed UTF-8.
 std::optional<std::u16string> FromUtf8(std::string_view bytes);
+// A name of a file to pack or extract: POSIX names may hold any bytes, so those that are not
+// UTF-8 are carried as U+DC80..U+DCFF and reach the library unchanged.
+std::u16string NameFromBytes(std::string_view bytes);
 // An unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 
 // Columns a terminal gives text: East Asian wide and full-width characters take two.
 size_t DisplayWidth(std::string_view utf8);
+
+// Text from an archive made safe to show: a control character would act on the terminal (an
+// escape sequence, a carriage return that hides the line). Shown as GNU tar shows them, by their
+// C name or as octal bytes, with the backslash itself doubled so that no text reads two ways.
+std::string TerminalText(std::string_view text);
 
 }  // namespace quorvex::cli
 

@@ -5,8 +5,9 @@
 namespace quorvex6::platform {
 
 // The system code page here is UTF-8; what does not convert becomes the replacement character
-// both ways, so that no conversion ever fails.
-std::string ToSystem(std::u16string_view text) { return EncodeUtf8(text); }
+// both ways, so that no conversion ever fails, except that a name's bytes carried as
+// U+DC80..U+DCFF (a host's name that is not UTF-8) reach the library as those bytes.
+std::string ToSystem(std::u16string_view text) { return EncodeUtf8KeepingBytes(text); }
 
 std::u16string FromSystem(std::string_view text) {
     std::u16string out;

@@ -1,0 +1,57 @@
+// The text a library leaves in its output buffer, which the control keeps for its host.
+#include "operations/operation_fixture.h"
+
+namespace quorvex6::testing {
+namespace {
+
+class LibraryOutput : public OperationTest {
+  protected:
+    LibraryOutput() {
+        work_.Write("src/a.txt", "a");
+        work_.Write("arc/a.lzh", "archive");
+        work_.Folder("to");
+        work_.Folder("we\"ird");
+        SwitchesOff();
+        control_->put_ArcMode(LHA_);
+        state().pArcFileName = U("arc/new.lzh");
+        state().eArcFileName = U("arc/a.lzh");
+        state().sfxArcFileName = U("arc/a.lzh");
+        state().oArcFileName = U("arc/a.lzh");
+        SetFolders("src", "to");
+    }
+    void SetFolders(const std::string& base, const std::string& target) {
+        state().pBaseFolder = U(base);
+        state().eFolder = U(target);
+        state().sfxFolder = U(target);
+    }
+};
+
+TEST_F(LibraryOutput, IsKeptUntilTheNextOperation) {
+    for (void (Quorvex6::*operation)() : {&Quorvex6::Pack, &Quorvex6::Extract, &Quorvex6::SFX}) {
+        FakeArchiver fake;
+        fake.Print("Unlha", "refused ../x: leads out\nfailed b.txt: write error\n");
+        fake.Return("Unlha", 0x8030);
+        SetFolders("src", "to");
+        (control_.get()->*operation)();
+        EXPECT_EQ(control_->get_Error(), 0x8030);
+        EXPECT_EQ(U8(control_->LibraryOutput()),
+                  "refused ../x: leads out\nfailed b.txt: write error\n");
+
+        // A refused path calls nothing, so nothing from before is left.
+        SetFolders("we\"ird", "we\"ird");
+        (control_.get()->*operation)();
+        EXPECT_EQ(control_->get_Error(), 37123);
+        EXPECT_EQ(control_->LibraryOutput(), u"");
+    }
+    // A listing makes no command call.
+    SetFolders("src", "to");
+    fake_.Print("Unlha", "from a command");
+    control_->Extract();
+    EXPECT_EQ(U8(control_->LibraryOutput()), "from a command");
+    control_->OpenFile();
+    EXPECT_EQ(control_->get_Error(), 0);
+    EXPECT_EQ(control_->LibraryOutput(), u"");
+}
+
+}  // namespace
+}  // namespace quorvex6::testing
