@@ -1,6 +1,4 @@
 // Links, modes and names: packed from disk, read back by us and by every other LHA reader here.
-#include <sys/stat.h>
-
 #include <map>
 #include <set>
 #include <vector>
@@ -13,8 +11,7 @@ namespace {
 using LhaPeers = LhaLibrary;
 
 uint32_t ModeOf(const fs::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+    return static_cast<uint32_t>(fs::symlink_status(p).permissions() & fs::perms::mask);
 }
 
 // lhasa and libarchive make links of these members; jLHA leaves them out and 7-Zip makes
