@@ -7,18 +7,17 @@ namespace {
 class LibraryOutput : public OperationTest {
   protected:
     LibraryOutput() {
-        work_.Write("src/a.txt", "a");
         work_.Write("arc/a.lzh", "archive");
-        work_.Folder("to");
-        work_.Folder("we\"ird");
-        SwitchesOff();
         control_->put_ArcMode(LHA_);
         state().pArcFileName = U("arc/new.lzh");
         state().eArcFileName = U("arc/a.lzh");
         state().sfxArcFileName = U("arc/a.lzh");
         state().oArcFileName = U("arc/a.lzh");
+        work_.Folder("src");
+        work_.Folder("to");
         SetFolders("src", "to");
     }
+    // Folders relative to the work folder; a refused one need not exist.
     void SetFolders(const std::string& base, const std::string& target) {
         state().pBaseFolder = U(base);
         state().eFolder = U(target);
