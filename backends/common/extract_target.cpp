@@ -4,22 +4,48 @@
 
 namespace quorvex6::backend {
 
+PendingFile::PendingFile(PendingFile&& other) noexcept
+    : owner_(other.owner_),
+      file_(std::move(other.file_)),
+      folder_(std::move(other.folder_)),
+      name_(std::move(other.name_)),
+      final_path_(std::move(other.final_path_)),
+      made_with_(other.made_with_),
+      number_(other.number_),
+      replaces_(other.replaces_),
+      settled_(other.settled_) {
+    other.settled_ = true;
+}
+
 PendingFile::~PendingFile() {
-    if (!committed_ && !file_.path().empty()) RemoveFile(file_.path());
+    if (!settled_) {
+        std::lock_guard lock(owner_.mutex_);
+        owner_.Settle(final_path_, number_);
+    }
+    file_.Discard();
 }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
     uint32_t wanted = owner_.ModeFor(mode);
     file_.SetTimeAndMode(mtime, made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
-    auto id = file_.Identity();  // a rename keeps it
-    std::string written = file_.path();
-    file_.Close();
-    if (written != final_path_) RenameFile(written, final_path_);
-    committed_ = true;
-    if (id) {
+    auto id = file_.Identity();  // naming keeps it
+    {
         std::lock_guard lock(owner_.mutex_);
-        owner_.written_.insert(*id);
+        settled_ = true;
+        // A later copy of the name, begun meanwhile, takes the name instead: this one goes.
+        if (!owner_.Settle(final_path_, number_)) return;
+        file_.Publish(*folder_, name_, final_path_, true);
+        if (id) owner_.written_.insert(*id);
     }
+    file_.Close();
+}
+
+bool ExtractTarget::Settle(const std::string& path, uint64_t number) {
+    auto it = begun_.find(path);
+    if (it == begun_.end()) return true;
+    bool latest = it->second.latest == number;
+    if (--it->second.count == 0) begun_.erase(it);
+    return latest;
 }
 
 ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result)
@@ -27,16 +53,22 @@ ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeepe
       log_(log),
       result_(result),
       default_mode_(DefaultFileMode()),
-      creation_mask_(FileCreationMask()) {
+      creation_mask_(FileCreationMask()),
+      unnamed_files_(UnnamedFilesAvailable()) {
     if (!options_.folder.empty() && options_.folder.back() != '/') options_.folder += '/';
     if (!options_.folder.empty()) MakeTrustedFolder(options_.folder);
 }
 
 ExtractTarget::~ExtractTarget() {
-    // Deepest first, so that setting a folder's time is not undone by its subfolders.
-    std::sort(folder_times_.begin(), folder_times_.end(),
-              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-    for (const auto& [path, mtime] : folder_times_) SetPathTime(path, mtime);
+    // Deepest first, so that setting a folder's time is not undone by its subfolders, nor a
+    // subfolder made unreachable by its parent's permissions; a folder stored twice ends as
+    // its last entry.
+    std::stable_sort(folder_finish_.begin(), folder_finish_.end(),
+                     [](const auto& a, const auto& b) { return a.path.size() > b.path.size(); });
+    for (const FolderFinish& folder : folder_finish_) {
+        if (folder.mode) SetPathMode(folder.path, *folder.mode);
+        SetPathTime(folder.path, folder.mtime);
+    }
 }
 
 bool ExtractTarget::IsVerified(const std::string& relative) {
@@ -78,6 +110,21 @@ void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failur
     result_.Note(failure.code());
 }
 
+namespace {
+
+const char* KindName(FileKind kind) {
+    switch (kind) {
+        case FileKind::kFolder:
+            return "folder";
+        case FileKind::kLink:
+            return "link";
+        default:
+            return "special file";
+    }
+}
+
+}  // namespace
+
 std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime,
                                                 bool folder) {
     if (folder && IsCurrentFolder(stored)) return std::nullopt;  // "./": the destination itself
@@ -99,6 +146,12 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
     if (folder) return relative;
     if (options_.only_newer || options_.never_overwrite) {
         if (auto existing = StatPath(Full(relative))) {
+            // Only a file can be newer; anything else is in the way, whatever its time.
+            if (!options_.never_overwrite && existing->kind != FileKind::kRegular) {
+                EntryFailed(stored, Failure(result::kFileExists, std::string("a ") + KindName(existing->kind) +
+                                                                     " of that name is in the way"));
+                return std::nullopt;
+            }
             if (options_.never_overwrite || existing->mtime >= mtime) {
                 log_.Line("skipped " + stored + ": not newer");
                 return std::nullopt;
@@ -123,22 +176,34 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
     std::shared_ptr<const OpenFolder> folder =
         FolderForFiles(slash == std::string::npos ? std::string() : relative.substr(0, slash));
     std::string full = Full(relative);
-    // Nothing there yet: write in place (removed again unless committed), else beside it.
     uint32_t wanted = ModeFor(mode);
     std::optional<uint32_t> made_with;
     if ((wanted & creation_mask_) == 0) made_with = wanted;  // the mask takes nothing away
-    const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
-    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusiveIn(*folder, name, full, made_with.value_or(0600)))
-        return PendingFile(*this, std::move(*fresh), full, made_with);
-    if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
-        throw Failure(result::kFileExists, "a folder of that name exists: " + full);
-    return PendingFile(*this, OutputFile::CreateBeside(full), full, std::nullopt);
+    std::optional<OutputFile> file;
+    if (unnamed_files_)
+        file = OutputFile::CreateUnnamedIn(*folder, full, made_with.value_or(0600), result::kReadOnlyTarget);
+    if (!file) {
+        file = OutputFile::CreateBeside(full, result::kReadOnlyTarget);
+        made_with.reset();
+    }
+    uint64_t number;
+    bool replaces;
+    {
+        std::lock_guard lock(mutex_);
+        Begun& begun = begun_.try_emplace(full, Begun{0, 0}).first->second;
+        replaces = begun.count > 0;
+        begun.latest = number = ++begun_count_;
+        ++begun.count;
+    }
+    std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    return PendingFile(*this, std::move(*file), {std::move(folder), std::move(name), std::move(full)}, made_with,
+                       number, replaces);
 }
 
-void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
+void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode) {
     MakeFolders(relative);
     std::lock_guard lock(mutex_);
-    folder_times_.emplace_back(Full(relative), mtime);
+    folder_finish_.push_back({Full(relative), mtime, options_.restore_mode && mode ? std::optional<uint32_t>(*mode & 0777) : std::nullopt});
 }
 
 PathKind ExtractTarget::Lookup(const std::string& relative, std::string* link_target) const {

@@ -1,14 +1,15 @@
 // Where extracted entries land. Every library writes through this class, so the rules hold for
 // all of them: unsafe names and links that lead out are refused (0x8030, one log line each)
-// while the other entries go on; a file is written in place when nothing was there (and removed
-// unless it checked out), else beside its final name and renamed over it only when its data
-// checked out, so a bad entry never leaves a file cut short nor damages an old one.
+// while the other entries go on; a file is written without a name (else under a work name beside
+// its final one) and gets its final name only when its data checked out, so a bad entry, a
+// failure or a signal never leaves a file cut short under its name nor damages an old one.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -33,26 +34,43 @@ class ExtractTarget;
 class PendingFile {
   public:
     void Write(const void* data, size_t n) { file_.Write(data, n); }
-    // Renames the finished file over its final name; without a mode (or when modes are not
-    // restored) it gets the default permissions.
+    // Gives the finished file its final name, over what is there; without a mode (or when modes
+    // are not restored) it gets the default permissions. A folder at the name is 0x8010.
     void Commit(int64_t mtime, std::optional<uint32_t> mode);
     const std::string& final_path() const { return final_path_; }
-    // Whether it is written beside a file that was there, to take its place when committed.
-    bool replaces() const { return file_.path() != final_path_; }
+    // Whether it was begun while an earlier file of its name was unfinished, to take its place.
+    bool replaces() const { return replaces_; }
     ~PendingFile();
-    PendingFile(PendingFile&&) = default;
+    PendingFile(PendingFile&& other) noexcept;
     PendingFile& operator=(PendingFile&&) = delete;
     PendingFile(const PendingFile&) = delete;
 
   private:
     friend class ExtractTarget;
-    PendingFile(ExtractTarget& owner, OutputFile file, std::string final_path, std::optional<uint32_t> made_with)
-        : owner_(owner), file_(std::move(file)), final_path_(std::move(final_path)), made_with_(made_with) {}
+    struct Destination {
+        std::shared_ptr<const OpenFolder> folder;
+        std::string name;        // in that folder
+        std::string final_path;  // whole
+    };
+    PendingFile(ExtractTarget& owner, OutputFile file, Destination place, std::optional<uint32_t> made_with,
+                uint64_t number, bool replaces)
+        : owner_(owner),
+          file_(std::move(file)),
+          folder_(std::move(place.folder)),
+          name_(std::move(place.name)),
+          final_path_(std::move(place.final_path)),
+          made_with_(made_with),
+          number_(number),
+          replaces_(replaces) {}
     ExtractTarget& owner_;
     OutputFile file_;
+    std::shared_ptr<const OpenFolder> folder_;
+    std::string name_;
     std::string final_path_;
     std::optional<uint32_t> made_with_;  // the permissions the file already has, when known
-    bool committed_ = false;
+    uint64_t number_;                    // in the order files were begun
+    bool replaces_;
+    bool settled_ = false;  // no longer counted among the files begun for its name
 };
 
 // Place, MakeFolder, MakeLink and MakeHardLink are for one thread, in archive order. BeginFile,
@@ -70,9 +88,12 @@ class ExtractTarget {
     std::optional<std::string> Place(const std::string& stored, int64_t mtime, bool folder);
 
     // These take a path from Place. A file made with the permissions it is to keep (`mode`,
-    // when given and restored) needs no change of them when committed.
+    // when given and restored) needs no change of them when committed. Of files begun for one
+    // name, the last begun takes it, whichever is committed first.
     PendingFile BeginFile(const std::string& relative, std::optional<uint32_t> mode = std::nullopt);
-    void MakeFolder(const std::string& relative, int64_t mtime);
+    // The folder's time, and its permissions when given and restored, are set at the end, once
+    // its contents are written (so that a read-only folder can still be filled).
+    void MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode = std::nullopt);
     // False when refused (logged and noted). A link is made only when its target, followed on
     // disk through the links already there, stays inside, and no link made before it leads
     // through its name; a hard link only to a file this target wrote.
@@ -84,6 +105,18 @@ class ExtractTarget {
     const ExtractOptions& options() const { return options_; }
 
   private:
+    struct FolderFinish {
+        std::string path;
+        int64_t mtime;
+        std::optional<uint32_t> mode;
+    };
+    // Files begun for one final path and not yet committed or given up.
+    struct Begun {
+        uint64_t latest;
+        unsigned count;
+    };
+    // Under the lock: forgets one file begun for `path`; whether it was the latest begun.
+    bool Settle(const std::string& path, uint64_t number);
     std::string Root() const;
     // The permissions a file is to end with: its own when given and restored, else the default.
     uint32_t ModeFor(std::optional<uint32_t> mode) const;
@@ -101,8 +134,11 @@ class ExtractTarget {
     ResultKeeper& result_;
     uint32_t default_mode_;
     uint32_t creation_mask_;
-    std::mutex mutex_;  // guards the log, the result, the folder lists
-    std::vector<std::pair<std::string, int64_t>> folder_times_;
+    bool unnamed_files_;  // files are made without a name and named at the commit
+    std::mutex mutex_;  // guards the log, the result, the folder lists, the files begun
+    std::vector<FolderFinish> folder_finish_;
+    std::unordered_map<std::string, Begun> begun_;
+    uint64_t begun_count_ = 0;
     std::unordered_set<std::string> verified_;
     struct FileIdHash {
         size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {

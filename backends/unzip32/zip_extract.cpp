@@ -42,7 +42,7 @@ std::optional<uint32_t> ModeOf(const zip::ZipEntry& entry) {
 bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
                 const std::string& relative, ExtractTarget& target) {
     if (entry.folder()) {
-        target.MakeFolder(relative, entry.mtime());
+        target.MakeFolder(relative, entry.mtime(), entry.unix_mode());
     } else if (entry.symlink()) {
         StringSink sink;
         reader.Extract(entry, sink);
