@@ -4,48 +4,18 @@
 
 namespace quorvex6::backend {
 
-PendingFile::PendingFile(PendingFile&& other) noexcept
-    : owner_(other.owner_),
-      file_(std::move(other.file_)),
-      folder_(std::move(other.folder_)),
-      name_(std::move(other.name_)),
-      final_path_(std::move(other.final_path_)),
-      made_with_(other.made_with_),
-      number_(other.number_),
-      replaces_(other.replaces_),
-      settled_(other.settled_) {
-    other.settled_ = true;
-}
-
-PendingFile::~PendingFile() {
-    if (!settled_) {
-        std::lock_guard lock(owner_.mutex_);
-        owner_.Settle(final_path_, number_);
-    }
-    file_.Discard();
-}
+PendingFile::~PendingFile() { file_.Discard(); }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
     uint32_t wanted = owner_.ModeFor(mode);
     file_.SetTimeAndMode(mtime, made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
     auto id = file_.Identity();  // naming keeps it
-    {
-        std::lock_guard lock(owner_.mutex_);
-        settled_ = true;
-        // A later copy of the name, begun meanwhile, takes the name instead: this one goes.
-        if (!owner_.Settle(final_path_, number_)) return;
-        file_.Publish(*folder_, name_, final_path_, true);
-        if (id) owner_.written_.insert(*id);
-    }
+    file_.Publish(*folder_, name_, final_path_, true);
     file_.Close();
-}
-
-bool ExtractTarget::Settle(const std::string& path, uint64_t number) {
-    auto it = begun_.find(path);
-    if (it == begun_.end()) return true;
-    bool latest = it->second.latest == number;
-    if (--it->second.count == 0) begun_.erase(it);
-    return latest;
+    if (id) {
+        std::lock_guard lock(owner_.mutex_);
+        owner_.written_.insert(*id);
+    }
 }
 
 ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeeper& result)
@@ -179,25 +149,28 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
     uint32_t wanted = ModeFor(mode);
     std::optional<uint32_t> made_with;
     if ((wanted & creation_mask_) == 0) made_with = wanted;  // the mask takes nothing away
+    std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    uint32_t made = made_with.value_or(0600);
+    // A file that a later run would keep (with the time check, or never overwriting) has no name
+    // until committed, so that one cut short by a process that ended unawares cannot pass for
+    // the finished file. Other new files are made in place, the quickest: a later run replaces
+    // them anyway, and a signal or failure removes them.
+    const bool kept = options_.only_newer || options_.never_overwrite;
+    if (!kept) {
+        if (auto fresh = OutputFile::CreateExclusiveIn(*folder, name, full, made, result::kReadOnlyTarget))
+            return PendingFile(*this, std::move(*fresh), {std::move(folder), std::move(name), std::move(full)},
+                               made_with, false);
+        if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
+            throw Failure(result::kFileExists, "a folder of that name exists: " + full);
+    }
     std::optional<OutputFile> file;
-    if (unnamed_files_)
-        file = OutputFile::CreateUnnamedIn(*folder, full, made_with.value_or(0600), result::kReadOnlyTarget);
+    if (unnamed_files_) file = OutputFile::CreateUnnamedIn(*folder, full, made, result::kReadOnlyTarget);
     if (!file) {
         file = OutputFile::CreateBeside(full, result::kReadOnlyTarget);
         made_with.reset();
     }
-    uint64_t number;
-    bool replaces;
-    {
-        std::lock_guard lock(mutex_);
-        Begun& begun = begun_.try_emplace(full, Begun{0, 0}).first->second;
-        replaces = begun.count > 0;
-        begun.latest = number = ++begun_count_;
-        ++begun.count;
-    }
-    std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
     return PendingFile(*this, std::move(*file), {std::move(folder), std::move(name), std::move(full)}, made_with,
-                       number, replaces);
+                       true);
 }
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode) {

@@ -1,15 +1,17 @@
 // Where extracted entries land. Every library writes through this class, so the rules hold for
 // all of them: unsafe names and links that lead out are refused (0x8030, one log line each)
-// while the other entries go on; a file is written without a name (else under a work name beside
-// its final one) and gets its final name only when its data checked out, so a bad entry, a
-// failure or a signal never leaves a file cut short under its name nor damages an old one.
+// while the other entries go on. A file is written beside its final name, without a name where
+// the file system allows, and put in its place only when its data checked out, so a bad entry,
+// a failure or a stop never damages an old file nor leaves one cut short that a later run would
+// keep. Only where nothing was and a later run would replace the file anyway (no time check) is
+// it written in place, the quickest, and removed unless it checked out (on a termination signal
+// too).
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -38,10 +40,11 @@ class PendingFile {
     // are not restored) it gets the default permissions. A folder at the name is 0x8010.
     void Commit(int64_t mtime, std::optional<uint32_t> mode);
     const std::string& final_path() const { return final_path_; }
-    // Whether it was begun while an earlier file of its name was unfinished, to take its place.
+    // Whether it may take the place of something at its name when committed (else it was made
+    // where nothing was).
     bool replaces() const { return replaces_; }
     ~PendingFile();
-    PendingFile(PendingFile&& other) noexcept;
+    PendingFile(PendingFile&&) = default;
     PendingFile& operator=(PendingFile&&) = delete;
     PendingFile(const PendingFile&) = delete;
 
@@ -53,14 +56,13 @@ class PendingFile {
         std::string final_path;  // whole
     };
     PendingFile(ExtractTarget& owner, OutputFile file, Destination place, std::optional<uint32_t> made_with,
-                uint64_t number, bool replaces)
+                bool replaces)
         : owner_(owner),
           file_(std::move(file)),
           folder_(std::move(place.folder)),
           name_(std::move(place.name)),
           final_path_(std::move(place.final_path)),
           made_with_(made_with),
-          number_(number),
           replaces_(replaces) {}
     ExtractTarget& owner_;
     OutputFile file_;
@@ -68,9 +70,7 @@ class PendingFile {
     std::string name_;
     std::string final_path_;
     std::optional<uint32_t> made_with_;  // the permissions the file already has, when known
-    uint64_t number_;                    // in the order files were begun
     bool replaces_;
-    bool settled_ = false;  // no longer counted among the files begun for its name
 };
 
 // Place, MakeFolder, MakeLink and MakeHardLink are for one thread, in archive order. BeginFile,
@@ -88,8 +88,7 @@ class ExtractTarget {
     std::optional<std::string> Place(const std::string& stored, int64_t mtime, bool folder);
 
     // These take a path from Place. A file made with the permissions it is to keep (`mode`,
-    // when given and restored) needs no change of them when committed. Of files begun for one
-    // name, the last begun takes it, whichever is committed first.
+    // when given and restored) needs no change of them when committed.
     PendingFile BeginFile(const std::string& relative, std::optional<uint32_t> mode = std::nullopt);
     // The folder's time, and its permissions when given and restored, are set at the end, once
     // its contents are written (so that a read-only folder can still be filled).
@@ -110,13 +109,6 @@ class ExtractTarget {
         int64_t mtime;
         std::optional<uint32_t> mode;
     };
-    // Files begun for one final path and not yet committed or given up.
-    struct Begun {
-        uint64_t latest;
-        unsigned count;
-    };
-    // Under the lock: forgets one file begun for `path`; whether it was the latest begun.
-    bool Settle(const std::string& path, uint64_t number);
     std::string Root() const;
     // The permissions a file is to end with: its own when given and restored, else the default.
     uint32_t ModeFor(std::optional<uint32_t> mode) const;
@@ -134,11 +126,9 @@ class ExtractTarget {
     ResultKeeper& result_;
     uint32_t default_mode_;
     uint32_t creation_mask_;
-    bool unnamed_files_;  // files are made without a name and named at the commit
-    std::mutex mutex_;  // guards the log, the result, the folder lists, the files begun
+    bool unnamed_files_;  // a file to replace another can be made without a name
+    std::mutex mutex_;  // guards the log, the result, the folder lists
     std::vector<FolderFinish> folder_finish_;
-    std::unordered_map<std::string, Begun> begun_;
-    uint64_t begun_count_ = 0;
     std::unordered_set<std::string> verified_;
     struct FileIdHash {
         size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {

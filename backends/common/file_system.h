@@ -52,7 +52,6 @@ bool PassesThroughLink(const std::string& root, const std::string& relative);
 bool WriteProtected(const std::string& path);
 
 void RemoveFile(const std::string& path);  // ignores a missing file
-void RenameFile(const std::string& from, const std::string& to);
 void MakeSymlink(const std::string& target, const std::string& path);
 void MakeHardLink(const std::string& existing, const std::string& path);
 std::string ReadLink(const std::string& path);
@@ -102,6 +101,11 @@ public:
     OutputFile() = default;
     // Creates or truncates; never writes through an existing link at `path` (it is replaced).
     static OutputFile Create(const std::string& path, uint32_t mode = 0644);
+    // The file `name` in `folder` when nothing was there (nullopt when something is), made with
+    // `mode` less the process's mask, to be published where it is; `path`, its whole path,
+    // names it. It is pending until then. Throws `denied` when the folder may not be written.
+    static std::optional<OutputFile> CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
+                                                       const std::string& path, uint32_t mode, int32_t denied);
     // A file without a name yet in `folder`, made with `mode` less the process's mask, to be
     // published as `path` (which names it in messages): whatever ends the process, it never
     // stays behind unfinished. Nullopt where the file system cannot make one. Throws `denied`
@@ -129,10 +133,11 @@ public:
     void Sync();
     void Close();  // reports errors of delayed writes
     // Gives a file from CreateUnnamedIn or CreateBeside its final name `name` in `folder`
-    // (`path` names it whole). With `replace`, what is at the name gives way (a link is replaced,
-    // not followed; a folder never: 0x8010); without, false when something is there.
+    // (`path` names it whole); a file from CreateExclusiveIn is only no longer pending. With
+    // `replace`, what is at the name gives way (a link is replaced, not followed; a folder
+    // never: 0x8010); without, false when something is there.
     bool Publish(const OpenFolder& folder, const std::string& name, const std::string& path, bool replace);
-    // Closes a file that is not to be published, removing its work name if it has one.
+    // Closes a file that is not to be published, removing its name if it has one.
     void Discard() noexcept;
     // Where it is, or is to be once published.
     const std::string& path() const { return path_; }
@@ -145,8 +150,8 @@ private:
     uint64_t position_ = 0;
     std::string path_;
     bool unnamed_ = false;
-    bool work_name_ = false;  // from CreateBeside, until published
-    PendingName pending_;     // that work name
+    bool pending_name_ = false;  // named by CreateBeside or CreateExclusiveIn, until published
+    PendingName pending_;        // that name
 };
 
 // An exclusive advisory lock on an existing file while it lives (none when it cannot be had):

@@ -162,10 +162,6 @@ bool WriteProtected(const std::string& path) {
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
-void RenameFile(const std::string& from, const std::string& to) {
-    if (rename(from.c_str(), to.c_str()) != 0) ThrowWrite(errno, to);
-}
-
 void MakeSymlink(const std::string& target, const std::string& path) {
     unlink(path.c_str());
     if (symlink(target.c_str(), path.c_str()) != 0) ThrowWrite(errno, path);
@@ -255,6 +251,20 @@ OpenFolder::~OpenFolder() {
     if (fd_ >= 0) close(fd_);
 }
 
+std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
+                                                        const std::string& path, uint32_t mode, int32_t denied) {
+    OutputFile file;
+    file.fd_ = openat(folder.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
+    if (file.fd_ < 0) {
+        if (errno == EEXIST) return std::nullopt;
+        ThrowCreate(errno, path, denied);
+    }
+    file.path_ = path;
+    file.pending_name_ = true;
+    file.pending_ = PendingName(path);
+    return file;
+}
+
 std::optional<OutputFile> OutputFile::CreateUnnamedIn(const OpenFolder& folder, const std::string& path,
                                                       uint32_t mode, int32_t denied) {
     OutputFile file;
@@ -276,7 +286,7 @@ OutputFile OutputFile::CreateBeside(const std::string& target, int32_t denied) {
     file.fd_ = mkostemp(buffer.data(), O_CLOEXEC);
     if (file.fd_ < 0) ThrowCreate(errno, target, denied);
     file.path_ = buffer.data();
-    file.work_name_ = true;
+    file.pending_name_ = true;
     file.pending_ = PendingName(file.path_);
     return file;
 }
@@ -286,17 +296,19 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       position_(other.position_),
       path_(std::move(other.path_)),
       unnamed_(other.unnamed_),
-      work_name_(other.work_name_),
+      pending_name_(other.pending_name_),
       pending_(std::move(other.pending_)) {
     other.fd_ = -1;
     other.path_.clear();
+    other.unnamed_ = false;
+    other.pending_name_ = false;
 }
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     std::swap(fd_, other.fd_);
     std::swap(position_, other.position_);
     std::swap(path_, other.path_);
     std::swap(unnamed_, other.unnamed_);
-    std::swap(work_name_, other.work_name_);
+    std::swap(pending_name_, other.pending_name_);
     std::swap(pending_, other.pending_);
     return *this;
 }
@@ -372,7 +384,9 @@ bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, cons
         if (err == EISDIR || err == ENOTEMPTY) throw Failure(result::kFileExists, "a folder of that name exists: " + path);
         ThrowWrite(err, path);
     };
-    if (unnamed_) {
+    if (pending_name_ && path_ == path) {
+        // Made where it belongs: nothing to rename.
+    } else if (unnamed_) {
         int err = LinkAs(folder, name);
         if (err == EEXIST && replace) {
             // Only a rename replaces (a link at the name included, never followed): under a
@@ -405,7 +419,7 @@ bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, cons
         unlink(path_.c_str());
     }
     pending_.Release();
-    work_name_ = false;
+    pending_name_ = false;
     path_ = path;
     return true;
 }
@@ -413,8 +427,8 @@ bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, cons
 void OutputFile::Discard() noexcept {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
-    if (work_name_) unlink(path_.c_str());
-    work_name_ = false;
+    if (pending_name_) unlink(path_.c_str());
+    pending_name_ = false;
     pending_.Release();
 }
 

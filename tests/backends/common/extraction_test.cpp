@@ -35,6 +35,10 @@ std::string Slurp(const fs::path& p) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+fs::file_time_type At(int64_t seconds) {
+    return fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(seconds)));
+}
+
 TEST_F(ExtractionTest, RefusesEscapesAndKeepsGoing) {
     OutputLog log;
     ResultKeeper result;
@@ -57,40 +61,53 @@ TEST_F(ExtractionTest, RefusesEscapesAndKeepsGoing) {
     EXPECT_NE(log.text().find("refused ../up.txt"), std::string::npos);
 }
 
-// A file has no name until its data checked out: a failure or a stop meanwhile leaves nothing
-// that a later run could take for the finished file.
-TEST_F(ExtractionTest, NothingIsUnderTheNameUntilTheCommit) {
-    OutputLog log;
-    ResultKeeper result;
-    ExtractTarget target({Dest()}, log, result);
-    {
-        PendingFile file = target.BeginFile("new.txt");
-        file.Write("partial", 7);
-        EXPECT_FALSE(fs::exists(root_ / "dest" / "new.txt"));
-        EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "dest"), {}), 0);
-        file.Write(" and the rest", 13);
-        file.Commit(1704067200, 0644);
-    }
-    EXPECT_EQ(Slurp(root_ / "dest" / "new.txt"), "partial and the rest");
-    EXPECT_EQ(fs::last_write_time(root_ / "dest" / "new.txt"),
-              fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1704067200))));
-}
-
-// A name stored twice ends as its last copy, whichever copy is finished first, and a copy that
-// fails takes nothing with it.
-TEST_F(ExtractionTest, TheLastCopyOfANameWins) {
+// With the time check (or never overwriting) a later run keeps what it finds, so a new file has
+// no name until its data checked out: cut short, it could pass for the finished file. Without,
+// it is written in place, and removed unless committed.
+TEST_F(ExtractionTest, ANewFileIsSeenOnlyWhenALaterRunWouldReplaceIt) {
     struct Case {
         const char* name;
-        bool later_first;   // the later copy is committed before the earlier one
-        bool old_file;      // something was at the name before
+        bool only_newer, never_overwrite;
+        bool seen_while_written;
     };
-    const Case cases[] = {{"in order", false, false},
-                          {"later copy first", true, false},
-                          {"over an old file, later copy first", true, true}};
+    const Case cases[] = {{"time check", true, false, false},
+                          {"never overwrite", false, true, false},
+                          {"replacing everything", false, false, true}};
+    for (const Case& c : cases) {
+        fs::path at = root_ / "dest" / c.name;
+        OutputLog log;
+        ResultKeeper result;
+        ExtractOptions options{Dest()};
+        options.only_newer = c.only_newer;
+        options.never_overwrite = c.never_overwrite;
+        ExtractTarget target(options, log, result);
+        {
+            PendingFile cut = target.BeginFile(std::string(c.name) + " cut");
+            cut.Write("partial", 7);
+        }
+        EXPECT_FALSE(fs::exists(at.string() + " cut")) << c.name;
+        PendingFile file = target.BeginFile(c.name);
+        file.Write("partial", 7);
+        EXPECT_EQ(fs::exists(at), c.seen_while_written) << c.name;
+        file.Write(" and the rest", 13);
+        file.Commit(1704067200, 0644);
+        EXPECT_EQ(Slurp(at), "partial and the rest") << c.name;
+        EXPECT_EQ(fs::last_write_time(at), At(1704067200)) << c.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "dest"), {}), 1) << c.name;
+        fs::remove(at);
+    }
+}
+
+// A name stored twice ends as its second copy, whichever copy is finished first.
+TEST_F(ExtractionTest, TheLaterOfTwoCopiesOfANameWins) {
+    struct Case {
+        const char* name;
+        bool later_first;  // the later copy is committed before the earlier one
+    };
+    const Case cases[] = {{"in order", false}, {"later copy first", true}};
     for (const Case& c : cases) {
         fs::remove_all(root_ / "dest");
         fs::create_directories(root_ / "dest");
-        if (c.old_file) std::ofstream(root_ / "dest" / "twice.txt") << "old";
         OutputLog log;
         ResultKeeper result;
         ExtractTarget target({Dest()}, log, result);
@@ -133,8 +150,7 @@ TEST_F(ExtractionTest, OnlyAFileAtTheNameCanBeNewer) {
             case There::kNewerFile:
             case There::kOlderFile:
                 std::ofstream(at) << "local";
-                fs::last_write_time(at, fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(
-                                            std::chrono::seconds(entry_time + (c.there == There::kNewerFile ? 60 : -60)))));
+                fs::last_write_time(at, At(entry_time + (c.there == There::kNewerFile ? 60 : -60)));
                 break;
             case There::kFolder:
                 fs::create_directory(at);
