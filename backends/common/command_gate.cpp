@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/pending_names.h"
 #include "common/result.h"
 
 namespace quorvex6::backend {
@@ -30,6 +31,7 @@ int32_t CommandGate::Run(char* out, uint32_t size, const std::function<int32_t(O
     int32_t code = result::kSuccess;
     OutputLog log;
     try {
+        TerminationCleanup cleanup;
         code = body(log);
     } catch (...) {
         code = CodeOf(&log);

@@ -1,7 +1,8 @@
 // The running flag and the boundary of every command call: one CommandGate per library, the
 // only process-wide state a library keeps besides its handle table (the binary contract asks
-// GetRunning for the whole process). Failures thrown inside become result codes and log lines;
-// nothing escapes into the caller.
+// GetRunning for the whole process) and the pending-name registry. Failures thrown inside become
+// result codes and log lines; nothing escapes into the caller. While a command runs, a
+// termination signal removes its work files first (pending_names.h).
 #pragma once
 #include <atomic>
 #include <cstdint>

@@ -4,18 +4,14 @@
 
 namespace quorvex6::backend {
 
-PendingFile::~PendingFile() {
-    if (!committed_ && !file_.path().empty()) RemoveFile(file_.path());
-}
+PendingFile::~PendingFile() { file_.Discard(); }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
     uint32_t wanted = owner_.ModeFor(mode);
     file_.SetTimeAndMode(mtime, made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
-    auto id = file_.Identity();  // a rename keeps it
-    std::string written = file_.path();
+    auto id = file_.Identity();  // naming keeps it
+    file_.Publish(*folder_, name_, final_path_, true);
     file_.Close();
-    if (written != final_path_) RenameFile(written, final_path_);
-    committed_ = true;
     if (id) {
         std::lock_guard lock(owner_.mutex_);
         owner_.written_.insert(*id);
@@ -27,16 +23,22 @@ ExtractTarget::ExtractTarget(ExtractOptions options, OutputLog& log, ResultKeepe
       log_(log),
       result_(result),
       default_mode_(DefaultFileMode()),
-      creation_mask_(FileCreationMask()) {
+      creation_mask_(FileCreationMask()),
+      unnamed_files_(UnnamedFilesAvailable()) {
     if (!options_.folder.empty() && options_.folder.back() != '/') options_.folder += '/';
     if (!options_.folder.empty()) MakeTrustedFolder(options_.folder);
 }
 
 ExtractTarget::~ExtractTarget() {
-    // Deepest first, so that setting a folder's time is not undone by its subfolders.
-    std::sort(folder_times_.begin(), folder_times_.end(),
-              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-    for (const auto& [path, mtime] : folder_times_) SetPathTime(path, mtime);
+    // Deepest first, so that setting a folder's time is not undone by its subfolders, nor a
+    // subfolder made unreachable by its parent's permissions; a folder stored twice ends as
+    // its last entry.
+    std::stable_sort(folder_finish_.begin(), folder_finish_.end(),
+                     [](const auto& a, const auto& b) { return a.path.size() > b.path.size(); });
+    for (const FolderFinish& folder : folder_finish_) {
+        if (folder.mode) SetPathMode(folder.path, *folder.mode);
+        SetPathTime(folder.path, folder.mtime);
+    }
 }
 
 bool ExtractTarget::IsVerified(const std::string& relative) {
@@ -78,6 +80,21 @@ void ExtractTarget::EntryFailed(const std::string& stored, const Failure& failur
     result_.Note(failure.code());
 }
 
+namespace {
+
+const char* KindName(FileKind kind) {
+    switch (kind) {
+        case FileKind::kFolder:
+            return "folder";
+        case FileKind::kLink:
+            return "link";
+        default:
+            return "special file";
+    }
+}
+
+}  // namespace
+
 std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64_t mtime,
                                                 bool folder) {
     // "./": the destination itself
@@ -100,6 +117,12 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
     if (folder) return relative;
     if (options_.only_newer || options_.never_overwrite) {
         if (auto existing = StatPath(Full(relative))) {
+            // Only a file can be newer; anything else is in the way, whatever its time.
+            if (!options_.never_overwrite && existing->kind != FileKind::kRegular) {
+                EntryFailed(stored, Failure(result::kFileExists, std::string("a ") + KindName(existing->kind) +
+                                                                     " of that name is in the way"));
+                return std::nullopt;
+            }
             if (options_.never_overwrite || existing->mtime >= mtime) {
                 log_.Line("skipped " + stored + ": not newer");
                 return std::nullopt;
@@ -124,22 +147,37 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
     std::shared_ptr<const OpenFolder> folder =
         FolderForFiles(slash == std::string::npos ? std::string() : relative.substr(0, slash));
     std::string full = Full(relative);
-    // Nothing there yet: write in place (removed again unless committed), else beside it.
     uint32_t wanted = ModeFor(mode);
     std::optional<uint32_t> made_with;
     if ((wanted & creation_mask_) == 0) made_with = wanted;  // the mask takes nothing away
-    const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
-    if (std::optional<OutputFile> fresh = OutputFile::CreateExclusiveIn(*folder, name, full, made_with.value_or(0600)))
-        return PendingFile(*this, std::move(*fresh), full, made_with);
-    if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
-        throw Failure(result::kFileExists, "a folder of that name exists: " + full);
-    return PendingFile(*this, OutputFile::CreateBeside(full), full, std::nullopt);
+    std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    uint32_t made = made_with.value_or(0600);
+    // A file that a later run would keep (with the time check, or never overwriting) has no name
+    // until committed, so that one cut short by a process that ended unawares cannot pass for
+    // the finished file. Other new files are made in place, the quickest: a later run replaces
+    // them anyway, and a signal or failure removes them.
+    const bool kept = options_.only_newer || options_.never_overwrite;
+    if (!kept) {
+        if (auto fresh = OutputFile::CreateExclusiveIn(*folder, name, full, made, result::kReadOnlyTarget))
+            return PendingFile(*this, std::move(*fresh), {std::move(folder), std::move(name), std::move(full)},
+                               made_with, false);
+        if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
+            throw Failure(result::kFileExists, "a folder of that name exists: " + full);
+    }
+    std::optional<OutputFile> file;
+    if (unnamed_files_) file = OutputFile::CreateUnnamedIn(*folder, full, made, result::kReadOnlyTarget);
+    if (!file) {
+        file = OutputFile::CreateBeside(full, result::kReadOnlyTarget);
+        made_with.reset();
+    }
+    return PendingFile(*this, std::move(*file), {std::move(folder), std::move(name), std::move(full)}, made_with,
+                       true);
 }
 
-void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime) {
+void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode) {
     MakeFolders(relative);
     std::lock_guard lock(mutex_);
-    folder_times_.emplace_back(Full(relative), mtime);
+    folder_finish_.push_back({Full(relative), mtime, options_.restore_mode && mode ? std::optional<uint32_t>(*mode & 0777) : std::nullopt});
 }
 
 PathKind ExtractTarget::Lookup(const std::string& relative, std::string* link_target) const {

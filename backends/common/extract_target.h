@@ -1,8 +1,11 @@
 // Where extracted entries land. Every library writes through this class, so the rules hold for
 // all of them: unsafe names and links that lead out are refused (0x8030, one log line each)
-// while the other entries go on; a file is written in place when nothing was there (and removed
-// unless it checked out), else beside its final name and renamed over it only when its data
-// checked out, so a bad entry never leaves a file cut short nor damages an old one.
+// while the other entries go on. A file is written beside its final name, without a name where
+// the file system allows, and put in its place only when its data checked out, so a bad entry,
+// a failure or a stop never damages an old file nor leaves one cut short that a later run would
+// keep. Only where nothing was and a later run would replace the file anyway (no time check) is
+// it written in place, the quickest, and removed unless it checked out (on a termination signal
+// too).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -36,12 +39,13 @@ class PendingFile {
     void Write(const void* data, size_t n) { file_.Write(data, n); }
     // Passes over `n` bytes, which read as zeros and take no room where the file system allows.
     void Skip(uint64_t n) { file_.Truncate(file_.position() + n); }
-    // Renames the finished file over its final name; without a mode (or when modes are not
-    // restored) it gets the default permissions.
+    // Gives the finished file its final name, over what is there; without a mode (or when modes
+    // are not restored) it gets the default permissions. A folder at the name is 0x8010.
     void Commit(int64_t mtime, std::optional<uint32_t> mode);
     const std::string& final_path() const { return final_path_; }
-    // Whether it is written beside a file that was there, to take its place when committed.
-    bool replaces() const { return file_.path() != final_path_; }
+    // Whether it may take the place of something at its name when committed (else it was made
+    // where nothing was).
+    bool replaces() const { return replaces_; }
     ~PendingFile();
     PendingFile(PendingFile&&) = default;
     PendingFile& operator=(PendingFile&&) = delete;
@@ -49,13 +53,27 @@ class PendingFile {
 
   private:
     friend class ExtractTarget;
-    PendingFile(ExtractTarget& owner, OutputFile file, std::string final_path, std::optional<uint32_t> made_with)
-        : owner_(owner), file_(std::move(file)), final_path_(std::move(final_path)), made_with_(made_with) {}
+    struct Destination {
+        std::shared_ptr<const OpenFolder> folder;
+        std::string name;        // in that folder
+        std::string final_path;  // whole
+    };
+    PendingFile(ExtractTarget& owner, OutputFile file, Destination place, std::optional<uint32_t> made_with,
+                bool replaces)
+        : owner_(owner),
+          file_(std::move(file)),
+          folder_(std::move(place.folder)),
+          name_(std::move(place.name)),
+          final_path_(std::move(place.final_path)),
+          made_with_(made_with),
+          replaces_(replaces) {}
     ExtractTarget& owner_;
     OutputFile file_;
+    std::shared_ptr<const OpenFolder> folder_;
+    std::string name_;
     std::string final_path_;
     std::optional<uint32_t> made_with_;  // the permissions the file already has, when known
-    bool committed_ = false;
+    bool replaces_;
 };
 
 // Place, MakeFolder, MakeLink and MakeHardLink are for one thread, in archive order. BeginFile,
@@ -75,7 +93,9 @@ class ExtractTarget {
     // These take a path from Place. A file made with the permissions it is to keep (`mode`,
     // when given and restored) needs no change of them when committed.
     PendingFile BeginFile(const std::string& relative, std::optional<uint32_t> mode = std::nullopt);
-    void MakeFolder(const std::string& relative, int64_t mtime);
+    // The folder's time, and its permissions when given and restored, are set at the end, once
+    // its contents are written (so that a read-only folder can still be filled).
+    void MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode = std::nullopt);
     // False when refused (logged and noted). A link is made only when its target, followed on
     // disk through the links already there, stays inside, and no link made before it leads
     // through its name; a hard link only to a file this target wrote.
@@ -87,6 +107,11 @@ class ExtractTarget {
     const ExtractOptions& options() const { return options_; }
 
   private:
+    struct FolderFinish {
+        std::string path;
+        int64_t mtime;
+        std::optional<uint32_t> mode;
+    };
     std::string Root() const;
     // The permissions a file is to end with: its own when given and restored, else the default.
     uint32_t ModeFor(std::optional<uint32_t> mode) const;
@@ -104,8 +129,9 @@ class ExtractTarget {
     ResultKeeper& result_;
     uint32_t default_mode_;
     uint32_t creation_mask_;
+    bool unnamed_files_;  // a file to replace another can be made without a name
     std::mutex mutex_;  // guards the log, the result, the folder lists
-    std::vector<std::pair<std::string, int64_t>> folder_times_;
+    std::vector<FolderFinish> folder_finish_;
     std::unordered_set<std::string> verified_;
     struct FileIdHash {
         size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {

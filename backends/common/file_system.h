@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/pending_names.h"
+
 namespace quorvex6::backend {
 
 enum class FileKind { kRegular, kFolder, kLink, kOther };
@@ -17,6 +19,7 @@ struct FileStat {
     FileKind kind = FileKind::kOther;
     uint64_t size = 0;
     int64_t mtime = 0;  // seconds since 1970, UTC
+    uint32_t mtime_ns = 0;  // and nanoseconds
     uint32_t mode = 0;  // permission bits (07777)
     uint64_t device = 0;
     uint64_t inode = 0;
@@ -45,8 +48,10 @@ void MakeTrustedFolder(const std::string& path);
 // Whether any existing component of `relative` below `root` is a link.
 bool PassesThroughLink(const std::string& root, const std::string& relative);
 
+// No write permission bit at all (the read-only attribute of other systems), or none for us.
+bool WriteProtected(const std::string& path);
+
 void RemoveFile(const std::string& path);  // ignores a missing file
-void RenameFile(const std::string& from, const std::string& to);
 void MakeSymlink(const std::string& target, const std::string& path);
 void MakeHardLink(const std::string& existing, const std::string& path);
 std::string ReadLink(const std::string& path);
@@ -77,8 +82,9 @@ private:
 class OpenFolder {
 public:
     OpenFolder() = default;
-    // Throws 0x800D; the folder itself must not be a link.
-    explicit OpenFolder(const std::string& path);
+    // Throws 0x800D; the folder itself must not be a link unless `follow_link` (a folder the
+    // caller named).
+    explicit OpenFolder(const std::string& path, bool follow_link = false);
     OpenFolder(OpenFolder&& other) noexcept;
     OpenFolder& operator=(OpenFolder&& other) noexcept;
     OpenFolder(const OpenFolder&) = delete;
@@ -95,12 +101,20 @@ public:
     OutputFile() = default;
     // Creates or truncates; never writes through an existing link at `path` (it is replaced).
     static OutputFile Create(const std::string& path, uint32_t mode = 0644);
-    // The file `name` in `folder` when it did not exist (nullopt when something is there
-    // already), made with `mode` less the process's mask; `path`, its whole path, names it.
+    // The file `name` in `folder` when nothing was there (nullopt when something is), made with
+    // `mode` less the process's mask, to be published where it is; `path`, its whole path,
+    // names it. It is pending until then. Throws `denied` when the folder may not be written.
     static std::optional<OutputFile> CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
-                                                       const std::string& path, uint32_t mode = 0600);
-    // A new file with a unique name beside `target`, for write-then-rename.
-    static OutputFile CreateBeside(const std::string& target);
+                                                       const std::string& path, uint32_t mode, int32_t denied);
+    // A file without a name yet in `folder`, made with `mode` less the process's mask, to be
+    // published as `path` (which names it in messages): whatever ends the process, it never
+    // stays behind unfinished. Nullopt where the file system cannot make one. Throws `denied`
+    // when the folder may not be written.
+    static std::optional<OutputFile> CreateUnnamedIn(const OpenFolder& folder, const std::string& path,
+                                                     uint32_t mode, int32_t denied);
+    // A new file with a unique name beside `target` (mode 0600), registered as pending until
+    // published or discarded. Throws `denied` when the folder may not be written.
+    static OutputFile CreateBeside(const std::string& target, int32_t denied);
     OutputFile(OutputFile&& other) noexcept;
     OutputFile& operator=(OutputFile&& other) noexcept;
     OutputFile(const OutputFile&) = delete;
@@ -118,13 +132,43 @@ public:
     void Truncate(uint64_t size);
     void Sync();
     void Close();  // reports errors of delayed writes
+    // Gives a file from CreateUnnamedIn or CreateBeside its final name `name` in `folder`
+    // (`path` names it whole); a file from CreateExclusiveIn is only no longer pending. With
+    // `replace`, what is at the name gives way (a link is replaced, not followed; a folder
+    // never: 0x8010); without, false when something is there.
+    bool Publish(const OpenFolder& folder, const std::string& name, const std::string& path, bool replace);
+    // Closes a file that is not to be published, removing its name if it has one.
+    void Discard() noexcept;
+    // Where it is, or is to be once published.
     const std::string& path() const { return path_; }
 
 private:
+    // Gives the unnamed file a name in `folder`; errno, or 0 when done.
+    int LinkAs(const OpenFolder& folder, const std::string& name) const;
+
     int fd_ = -1;
     uint64_t position_ = 0;
     std::string path_;
+    bool unnamed_ = false;
+    bool pending_name_ = false;  // named by CreateBeside or CreateExclusiveIn, until published
+    PendingName pending_;        // that name
 };
+
+// An exclusive advisory lock on an existing file while it lives (none when it cannot be had):
+// writers that replace a file take it on the old one, so that one checks and replaces at a time.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// Whether files made by CreateUnnamedIn can be published here.
+bool UnnamedFilesAvailable();
 
 // The process's umask, read (setting it would change it for every thread for a moment).
 uint32_t FileCreationMask();
@@ -133,5 +177,7 @@ uint32_t DefaultFileMode();
 
 // Sets a folder's time after its contents are written (which would change it).
 void SetPathTime(const std::string& path, int64_t mtime);
+// Sets a folder's permission bits (never set-id or sticky bits).
+void SetPathMode(const std::string& path, uint32_t mode);
 
 }  // namespace quorvex6::backend

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,10 +45,27 @@ FileStat StatOf(const struct stat& st) {
     out.kind = KindOf(st.st_mode);
     out.size = static_cast<uint64_t>(st.st_size);
     out.mtime = st.st_mtim.tv_sec;
+    out.mtime_ns = static_cast<uint32_t>(st.st_mtim.tv_nsec);
     out.mode = st.st_mode & 07777;
     out.device = st.st_dev;
     out.inode = st.st_ino;
     return out;
+}
+
+// A failure to make a file in a folder, with its cause named.
+[[noreturn]] void ThrowCreate(int err, const std::string& path, int32_t denied) {
+    if (err == ENOSPC || err == EDQUOT) ThrowWrite(err, path);
+    if (err == EACCES || err == EPERM)
+        throw Failure(denied, "cannot create " + path + ": its folder is write-protected (" + std::strerror(err) + ")");
+    if (err == EROFS) throw Failure(denied, "cannot create " + path + ": the file system is read-only");
+    throw Failure(result::kCannotMakeWorkFile, "cannot create " + path + ": " + std::strerror(err));
+}
+
+// A name for a file on its way to `name`, unique with `attempt`; short enough for any name.
+std::string WorkName(const std::string& name, uint64_t inode, unsigned attempt) {
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".qv%llx-%u", static_cast<unsigned long long>(inode), attempt);
+    return name.substr(0, 200) + suffix;
 }
 
 }  // namespace
@@ -141,11 +160,13 @@ void MakeTrustedFolder(const std::string& path) {
     }
 }
 
-void RemoveFile(const std::string& path) { unlink(path.c_str()); }
-
-void RenameFile(const std::string& from, const std::string& to) {
-    if (rename(from.c_str(), to.c_str()) != 0) ThrowWrite(errno, to);
+bool WriteProtected(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return true;
+    return access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS);
 }
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
 void MakeSymlink(const std::string& target, const std::string& path) {
     ClearForLink(path);
@@ -223,8 +244,8 @@ OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
     return file;
 }
 
-OpenFolder::OpenFolder(const std::string& path)
-    : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
+OpenFolder::OpenFolder(const std::string& path, bool follow_link)
+    : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW))) {
     if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open folder " + path + ": " + std::strerror(errno));
 }
 OpenFolder::OpenFolder(OpenFolder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -237,41 +258,64 @@ OpenFolder::~OpenFolder() {
 }
 
 std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
-                                                        const std::string& path, uint32_t mode) {
+                                                        const std::string& path, uint32_t mode, int32_t denied) {
     OutputFile file;
     file.fd_ = openat(folder.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
-    if (file.fd_ >= 0) {
-        file.path_ = path;
-        return file;
+    if (file.fd_ < 0) {
+        if (errno == EEXIST) return std::nullopt;
+        ThrowCreate(errno, path, denied);
     }
-    if (errno == EEXIST) return std::nullopt;
-    if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, path);
-    int32_t code = errno == EACCES || errno == EROFS ? result::kReadOnlyTarget : result::kCannotOpen;
-    throw Failure(code, "cannot create " + path + ": " + std::strerror(errno));
+    file.path_ = path;
+    file.pending_name_ = true;
+    file.pending_ = PendingName(path);
+    return file;
 }
 
-OutputFile OutputFile::CreateBeside(const std::string& target) {
+std::optional<OutputFile> OutputFile::CreateUnnamedIn(const OpenFolder& folder, const std::string& path,
+                                                      uint32_t mode, int32_t denied) {
+    OutputFile file;
+    file.fd_ = openat(folder.fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 0777);
+    if (file.fd_ >= 0) {
+        file.path_ = path;
+        file.unnamed_ = true;
+        return file;
+    }
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return std::nullopt;
+    ThrowCreate(errno, path, denied);
+}
+
+OutputFile OutputFile::CreateBeside(const std::string& target, int32_t denied) {
     OutputFile file;
     std::string name = target + ".qvXXXXXX";
     std::vector<char> buffer(name.begin(), name.end());
     buffer.push_back('\0');
     file.fd_ = mkostemp(buffer.data(), O_CLOEXEC);
-    if (file.fd_ < 0) {
-        if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, target);
-        throw Failure(result::kCannotMakeWorkFile, "cannot make a work file beside " + target);
-    }
+    if (file.fd_ < 0) ThrowCreate(errno, target, denied);
     file.path_ = buffer.data();
+    file.pending_name_ = true;
+    file.pending_ = PendingName(file.path_);
     return file;
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fd_(other.fd_), position_(other.position_), path_(std::move(other.path_)) {
+    : fd_(other.fd_),
+      position_(other.position_),
+      path_(std::move(other.path_)),
+      unnamed_(other.unnamed_),
+      pending_name_(other.pending_name_),
+      pending_(std::move(other.pending_)) {
     other.fd_ = -1;
+    other.path_.clear();
+    other.unnamed_ = false;
+    other.pending_name_ = false;
 }
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     std::swap(fd_, other.fd_);
     std::swap(position_, other.position_);
     std::swap(path_, other.path_);
+    std::swap(unnamed_, other.unnamed_);
+    std::swap(pending_name_, other.pending_name_);
+    std::swap(pending_, other.pending_);
     return *this;
 }
 OutputFile::~OutputFile() {
@@ -333,6 +377,80 @@ void OutputFile::Close() {
     if (close(fd) != 0) ThrowWrite(errno, path_);
 }
 
+int OutputFile::LinkAs(const OpenFolder& folder, const std::string& name) const {
+    if (linkat(fd_, "", folder.fd_, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    if (errno != ENOENT && errno != EPERM) return errno;
+    // Not allowed to us by this kernel: the same through the process's view of its files.
+    std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    return linkat(AT_FDCWD, self.c_str(), folder.fd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
+bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, const std::string& path, bool replace) {
+    auto fail = [&](int err) {
+        if (err == EISDIR || err == ENOTEMPTY) throw Failure(result::kFileExists, "a folder of that name exists: " + path);
+        ThrowWrite(err, path);
+    };
+    if (pending_name_ && path_ == path) {
+        // Made where it belongs: nothing to rename.
+    } else if (unnamed_) {
+        int err = LinkAs(folder, name);
+        if (err == EEXIST && replace) {
+            // Only a rename replaces (a link at the name included, never followed): under a
+            // work name first, which stays registered for the moment it exists.
+            struct stat st;
+            uint64_t inode = fstat(fd_, &st) == 0 ? st.st_ino : 0;
+            std::string folder_path = path.substr(0, path.size() - std::min(path.size(), name.size()));
+            for (unsigned attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
+                std::string work = WorkName(name, inode, attempt);
+                PendingName pending(folder_path + work);
+                err = LinkAs(folder, work);
+                if (err != 0) continue;
+                if (renameat(folder.fd_, work.c_str(), folder.fd_, name.c_str()) != 0) {
+                    err = errno;
+                    unlinkat(folder.fd_, work.c_str(), 0);
+                    fail(err);
+                }
+            }
+        }
+        if (err == EEXIST && !replace) return false;
+        if (err != 0) fail(err);
+        unnamed_ = false;
+    } else if (replace) {
+        if (renameat(AT_FDCWD, path_.c_str(), folder.fd_, name.c_str()) != 0) fail(errno);
+    } else {
+        if (linkat(AT_FDCWD, path_.c_str(), folder.fd_, name.c_str(), 0) != 0) {
+            if (errno == EEXIST) return false;
+            fail(errno);
+        }
+        unlink(path_.c_str());
+    }
+    pending_.Release();
+    pending_name_ = false;
+    path_ = path;
+    return true;
+}
+
+void OutputFile::Discard() noexcept {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    if (pending_name_) unlink(path_.c_str());
+    pending_name_ = false;
+    pending_.Release();
+}
+
+FileLock::FileLock(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ >= 0) {
+        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) close(fd_);
+}
+
+bool UnnamedFilesAvailable() { return access("/proc/self/fd", X_OK) == 0; }
+
 uint32_t FileCreationMask() {
     std::string status;
     uint32_t mask = 022;
@@ -349,5 +467,7 @@ void SetPathTime(const std::string& path, int64_t mtime) {
     timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(mtime), 0}};
     utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
+
+void SetPathMode(const std::string& path, uint32_t mode) { chmod(path.c_str(), mode & 0777); }
 
 }  // namespace quorvex6::backend

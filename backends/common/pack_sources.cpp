@@ -1,6 +1,6 @@
 #include "common/pack_sources.h"
 
-#include <unordered_set>
+#include <unordered_map>
 
 #include "common/wildcard.h"
 
@@ -41,7 +41,13 @@ public:
             size_t slash = stored.rfind('/');
             if (slash != std::string::npos) stored = stored.substr(slash + 1);
         }
-        if (!seen_.insert(stored).second) return true;
+        // The same file named twice is stored once; two files that only junking made alike
+        // would silently become one entry.
+        auto [seen, fresh] = seen_.emplace(stored, relative);
+        if (!fresh) {
+            if (seen->second != relative) clashes_.push_back({relative, seen->second});
+            return true;
+        }
         SourceItem item;
         item.stored = stored;
         item.disk_path = options_.base + relative;
@@ -52,10 +58,16 @@ public:
         return true;
     }
 
+    struct Clash {
+        std::string relative, first;
+    };
+    const std::vector<Clash>& clashes() const { return clashes_; }
+
 private:
     const SourceOptions& options_;
     std::vector<SourceItem>& out_;
-    std::unordered_set<std::string> seen_;
+    std::unordered_map<std::string, std::string> seen_;  // stored name -> relative path
+    std::vector<Clash> clashes_;
 };
 
 }  // namespace
@@ -86,6 +98,10 @@ std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, co
             result.Note(result::kFileNotFound);
         }
     }
+    for (const Collector::Clash& clash : collector.clashes())
+        log.Line("refused " + clash.relative + ": without its folders it has the name of " + clash.first);
+    if (!collector.clashes().empty())
+        throw Failure(result::kSameNameStored, "names repeat without their folders; nothing packed");
     return out;
 }
 

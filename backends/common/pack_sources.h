@@ -26,6 +26,7 @@ struct SourceItem {
 };
 
 // Names that match nothing are logged and noted as 0x8031; the rest are still collected.
+// Throws 0x8028 (after a log line for each) when junk paths give two files one name.
 std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, const SourceOptions& options,
                                        OutputLog& log, ResultKeeper& result);
 

@@ -1,6 +1,8 @@
-// Writing an archive that may already exist: the new archive is written beside it and renamed
-// over it only when complete (after a sync), so a failure or a full disk leaves the old one.
+// Writing an archive that may already exist: the new archive is written without a name (else
+// under a work name beside it) and takes the old one's place only when complete (after a sync),
+// so a failure, a full disk or a signal leaves the old one and nothing else.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "common/file_system.h"
@@ -9,19 +11,26 @@ namespace quorvex6::backend {
 
 class ReplacementFile {
 public:
+    // Begin it before reading the old archive: the commit checks that what it replaces is still
+    // what was there now. Throws 0x8027 when the archive is write-protected, 0x8030 when its
+    // folder is.
     explicit ReplacementFile(std::string target);
-    ~ReplacementFile();  // removes the unfinished file
+    ~ReplacementFile();  // nothing of an unfinished file stays
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     OutputFile& file() { return file_; }
-    // A new archive gets the default permissions, a replaced one keeps the old one's.
+    // A new archive gets the default permissions, a replaced one keeps the old one's. Throws
+    // 0x802C, changing nothing, when another writer replaced, changed or made the archive
+    // meanwhile (its work would be lost).
     void Commit();
 
 private:
     std::string target_;
+    std::optional<FileStat> original_;  // what was at the target when begun
+    OpenFolder folder_;
+    std::string name_;  // in that folder
     OutputFile file_;
-    bool committed_ = false;
 };
 
 }  // namespace quorvex6::backend

@@ -59,7 +59,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
         try {
             switch (entry.kind) {
                 case tar::EntryKind::kFolder:
-                    target.MakeFolder(*relative, entry.facts.mtime);
+                    target.MakeFolder(*relative, entry.facts.mtime, entry.mode);
                     writes.Done(name);
                     continue;
                 case tar::EntryKind::kSymlink:

@@ -117,7 +117,7 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
                 continue;
             }
             if (e->folder) {
-                target.MakeFolder(*rel, e->mtime);
+                target.MakeFolder(*rel, e->mtime, e->unix_mode);
                 continue;
             }
             pool.Submit(*e, target.BeginFile(*rel, ModeOf(*e)));

@@ -60,9 +60,8 @@ struct Planned {
     const backend::SourceItem* source = nullptr;
 };
 
-void Write(const std::string& path, Archive* old, const std::vector<Planned>& plan,
+void Write(backend::ReplacementFile& replacement, Archive* old, const std::vector<Planned>& plan,
            const Options& options, backend::OutputLog& log, backend::ResultKeeper& keeper) {
-    backend::ReplacementFile replacement(path);
     FileOutput out(replacement.file());
     backend::Progress progress(options.progress);
     PackQueue packer(options.method);
@@ -108,6 +107,7 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
         cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names;
     std::vector<backend::SourceItem> sources = backend::CollectSources(names, so, log, keeper);
 
+    backend::ReplacementFile replacement(cmd.archive);  // before the old archive is read
     std::unique_ptr<Archive> old = OpenExisting(cmd.archive);
     std::vector<Planned> plan;
     std::map<std::string, size_t> position;
@@ -146,12 +146,13 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
             changed = true;
         }
     }
-    if (changed) Write(cmd.archive, old.get(), plan, options, log, keeper);
+    if (changed) Write(replacement, old.get(), plan, options, log, keeper);
     return keeper.code();
 }
 
 int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
     if (cmd.names.empty()) throw Failure(result::kNeedFileName, "d needs the names to delete");
+    backend::ReplacementFile replacement(cmd.archive);  // before the archive is read
     auto archive = std::make_unique<Archive>(cmd.archive);
     RefuseDamaged(*archive, "not changed");
     backend::NameSelection selection(cmd.names, true);
@@ -167,7 +168,7 @@ int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
         }
     }
     backend::ResultKeeper keeper;
-    if (!doomed.empty()) Write(cmd.archive, archive.get(), plan, Options{}, log, keeper);
+    if (!doomed.empty()) Write(replacement, archive.get(), plan, Options{}, log, keeper);
     return keeper.code();
 }
 

@@ -43,7 +43,7 @@ std::optional<uint32_t> ModeOf(const zip::ZipEntry& entry) {
 bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
                 const std::string& relative, ExtractTarget& target) {
     if (entry.folder()) {
-        target.MakeFolder(relative, entry.mtime());
+        target.MakeFolder(relative, entry.mtime(), entry.unix_mode());
     } else if (entry.symlink()) {
         if (entry.original_size > kMaxLinkTarget)
             throw Failure(result::kPathTooLong, "link target of " + std::to_string(entry.original_size) +

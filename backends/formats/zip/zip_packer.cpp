@@ -284,6 +284,7 @@ private:
 
 void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
              OutputLog& log, ResultKeeper& result, Progress& progress) {
+    ReplacementFile target(archive);  // before the old archive is read
     std::optional<ZipReader> old;
     auto existing = StatPath(archive);
     if (existing && existing->kind == FileKind::kRegular) old.emplace(archive);
@@ -318,7 +319,6 @@ void PackZip(const std::string& archive, const std::vector<SourceItem>& sources,
         jobs.push_back(std::move(job));
     }
     if (jobs.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
-    ReplacementFile target(archive);
     Packer packer(target.file(), options, log, result, progress);
     packer.Run(jobs, old ? &*old : nullptr);
     old.reset();

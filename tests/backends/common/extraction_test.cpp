@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -32,6 +35,10 @@ std::string Slurp(const fs::path& p) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+fs::file_time_type At(int64_t seconds) {
+    return fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(seconds)));
+}
+
 TEST_F(ExtractionTest, RefusesEscapesAndKeepsGoing) {
     OutputLog log;
     ResultKeeper result;
@@ -52,6 +59,162 @@ TEST_F(ExtractionTest, RefusesEscapesAndKeepsGoing) {
     EXPECT_FALSE(fs::exists(root_ / "outside" / "through.txt"));
     EXPECT_FALSE(fs::is_symlink(root_ / "dest" / "link"));
     EXPECT_NE(log.text().find("refused ../up.txt"), std::string::npos);
+}
+
+// With the time check (or never overwriting) a later run keeps what it finds, so a new file has
+// no name until its data checked out: cut short, it could pass for the finished file. Without,
+// it is written in place, and removed unless committed.
+TEST_F(ExtractionTest, ANewFileIsSeenOnlyWhenALaterRunWouldReplaceIt) {
+    struct Case {
+        const char* name;
+        bool only_newer, never_overwrite;
+        bool seen_while_written;
+    };
+    const Case cases[] = {{"time check", true, false, false},
+                          {"never overwrite", false, true, false},
+                          {"replacing everything", false, false, true}};
+    for (const Case& c : cases) {
+        fs::path at = root_ / "dest" / c.name;
+        OutputLog log;
+        ResultKeeper result;
+        ExtractOptions options{Dest()};
+        options.only_newer = c.only_newer;
+        options.never_overwrite = c.never_overwrite;
+        ExtractTarget target(options, log, result);
+        {
+            PendingFile cut = target.BeginFile(std::string(c.name) + " cut");
+            cut.Write("partial", 7);
+        }
+        EXPECT_FALSE(fs::exists(at.string() + " cut")) << c.name;
+        PendingFile file = target.BeginFile(c.name);
+        file.Write("partial", 7);
+        EXPECT_EQ(fs::exists(at), c.seen_while_written) << c.name;
+        file.Write(" and the rest", 13);
+        file.Commit(1704067200, 0644);
+        EXPECT_EQ(Slurp(at), "partial and the rest") << c.name;
+        EXPECT_EQ(fs::last_write_time(at), At(1704067200)) << c.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "dest"), {}), 1) << c.name;
+        fs::remove(at);
+    }
+}
+
+// A name stored twice ends as its second copy, whichever copy is finished first.
+TEST_F(ExtractionTest, TheLaterOfTwoCopiesOfANameWins) {
+    struct Case {
+        const char* name;
+        bool later_first;  // the later copy is committed before the earlier one
+    };
+    const Case cases[] = {{"in order", false}, {"later copy first", true}};
+    for (const Case& c : cases) {
+        fs::remove_all(root_ / "dest");
+        fs::create_directories(root_ / "dest");
+        OutputLog log;
+        ResultKeeper result;
+        ExtractTarget target({Dest()}, log, result);
+        PendingFile first = target.BeginFile("twice.txt");
+        first.Write("first", 5);
+        PendingFile second = target.BeginFile("twice.txt");
+        second.Write("second", 6);
+        EXPECT_TRUE(second.replaces()) << c.name;
+        if (c.later_first) second.Commit(0, std::nullopt);
+        first.Commit(0, std::nullopt);
+        if (!c.later_first) second.Commit(0, std::nullopt);
+        EXPECT_EQ(Slurp(root_ / "dest" / "twice.txt"), "second") << c.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "dest"), {}), 1) << c.name;
+    }
+}
+
+// With the time check only a file can be newer: a folder, a link or anything else at the name
+// is in the way (0x8010), however new.
+TEST_F(ExtractionTest, OnlyAFileAtTheNameCanBeNewer) {
+    const int64_t entry_time = 1704067200;  // 2024-01-01
+    enum class There { kNewerFile, kOlderFile, kFolder, kLink, kFifo };
+    struct Case {
+        const char* name;
+        There there;
+        bool never_overwrite;
+        bool placed;
+        int32_t code;
+    };
+    const Case cases[] = {
+        {"newer file", There::kNewerFile, false, false, result::kSuccess},
+        {"older file", There::kOlderFile, false, true, result::kSuccess},
+        {"folder", There::kFolder, false, false, result::kFileExists},
+        {"link", There::kLink, false, false, result::kFileExists},
+        {"fifo", There::kFifo, false, false, result::kFileExists},
+        {"folder, never overwrite", There::kFolder, true, false, result::kSuccess},
+    };
+    for (const Case& c : cases) {
+        fs::path at = root_ / "dest" / c.name;
+        switch (c.there) {
+            case There::kNewerFile:
+            case There::kOlderFile:
+                std::ofstream(at) << "local";
+                fs::last_write_time(at, At(entry_time + (c.there == There::kNewerFile ? 60 : -60)));
+                break;
+            case There::kFolder:
+                fs::create_directory(at);
+                break;
+            case There::kLink:
+                fs::create_symlink("elsewhere", at);
+                break;
+            case There::kFifo:
+                ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
+                break;
+        }
+        OutputLog log;
+        ResultKeeper result;
+        ExtractOptions options{Dest()};
+        options.only_newer = !c.never_overwrite;
+        options.never_overwrite = c.never_overwrite;
+        ExtractTarget target(options, log, result);
+        EXPECT_EQ(target.Place(c.name, entry_time, false).has_value(), c.placed) << c.name;
+        EXPECT_EQ(result.code(), c.code) << c.name << ": " << log.text();
+        if (c.code == result::kFileExists) {
+            EXPECT_NE(log.text().find("in the way"), std::string::npos) << c.name;
+        }
+    }
+}
+
+// Folders get their stored permissions once their contents are written, so a read-only folder
+// is still filled and a private one stays private.
+TEST_F(ExtractionTest, FolderPermissionsComeAtTheEnd) {
+    struct Case {
+        const char* folder;
+        std::optional<uint32_t> mode;
+        bool restore;
+        std::optional<fs::perms> expected;  // nullopt: as made
+    };
+    const Case cases[] = {
+        {"private", 0700, true, fs::perms(0700)},
+        {"read-only", 0555, true, fs::perms(0555)},
+        {"set-id bits dropped", 02755, true, fs::perms(0755)},
+        {"none stored", std::nullopt, true, std::nullopt},
+        {"not restored", 0700, false, std::nullopt},
+    };
+    OutputLog log;
+    ResultKeeper result;
+    fs::perms made;
+    {
+        ExtractOptions options{Dest()};
+        ExtractTarget restoring(options, log, result);
+        options.restore_mode = false;
+        ExtractTarget plain(options, log, result);
+        for (const Case& c : cases) {
+            ExtractTarget& target = c.restore ? restoring : plain;
+            target.MakeFolder(c.folder, 0, c.mode);
+            PendingFile file = target.BeginFile(std::string(c.folder) + "/inside.txt");
+            file.Write("x", 1);
+            file.Commit(0, std::nullopt);
+        }
+        made = fs::status(root_ / "dest" / "private").permissions();
+    }
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs::status(root_ / "dest" / c.folder).permissions(), c.expected.value_or(made)) << c.folder;
+        EXPECT_EQ(Slurp(root_ / "dest" / c.folder / "inside.txt"), "x") << c.folder;
+        fs::permissions(root_ / "dest" / c.folder, fs::perms::owner_all);
+    }
+    EXPECT_EQ(result.code(), result::kSuccess);
 }
 
 TEST_F(ExtractionTest, UnfinishedFileLeavesTheOldOne) {
@@ -219,6 +382,44 @@ TEST_F(ExtractionTest, SourcesFromNamesAndPatterns) {
     ResultKeeper result;
     CollectSources({"missing.txt"}, {.base = base.string() + "/"}, log, result);
     EXPECT_EQ(result.code(), result::kFileNotFound);
+}
+
+// Without their folders two files would share one name and one would silently replace the
+// other in the archive: refused, naming each clash. The same file named twice is no clash.
+TEST_F(ExtractionTest, SourcesThatJunkPathsMakeAlikeAreRefused) {
+    fs::path base = root_ / "base";
+    for (const char* f : {"a/same.txt", "b/same.txt", "c/deep/same.txt", "a/own.txt"}) {
+        fs::create_directories((base / f).parent_path());
+        std::ofstream(base / f) << f;
+    }
+    struct Case {
+        std::vector<std::string> names;
+        bool junk;
+        size_t clashes;
+    };
+    const Case cases[] = {
+        {{"a", "b"}, true, 1},
+        {{"*.*"}, true, 2},
+        {{"a", "a/own.txt", "a/same.txt"}, true, 0},
+        {{"*.*"}, false, 0},
+    };
+    for (const Case& c : cases) {
+        OutputLog log;
+        ResultKeeper result;
+        SourceOptions options{.base = base.string() + "/", .recursive = true, .junk_paths = c.junk};
+        std::string what = c.names[0] + (c.junk ? " junked" : "");
+        try {
+            CollectSources(c.names, options, log, result);
+            EXPECT_EQ(c.clashes, 0u) << what;
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.code(), result::kSameNameStored) << what;
+            EXPECT_NE(c.clashes, 0u) << what;
+        }
+        size_t lines = 0;
+        for (size_t at = log.text().find("refused "); at != std::string::npos; at = log.text().find("refused ", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, c.clashes) << what << ": " << log.text();
+    }
 }
 
 }  // namespace

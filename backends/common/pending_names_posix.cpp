@@ -1,0 +1,121 @@
+#include "common/pending_names.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace quorvex6::backend {
+
+namespace {
+
+constexpr int kSlots = 256;
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
+
+// What the handler needs, and so process-wide (see the header). A slot holds a registered path,
+// nothing, or kClaimed once the handler has taken its path to remove.
+constinit std::atomic<char*> g_slots[kSlots]{};
+char g_claimed_marker;
+char* const kClaimed = &g_claimed_marker;
+// The actions found when the command began; written before the handler is installed.
+struct sigaction g_previous[kSignalCount];
+bool g_installed[kSignalCount];
+
+void RemoveRegistered() {
+    for (std::atomic<char*>& slot : g_slots) {
+        char* path = slot.load();
+        if (path != nullptr && path != kClaimed && slot.compare_exchange_strong(path, kClaimed))
+            unlink(path);
+    }
+}
+
+void OnSignal(int sig, siginfo_t* info, void* context) {
+    int saved = errno;
+    int k = 0;
+    while (k < kSignalCount - 1 && kSignals[k] != sig) ++k;
+    const struct sigaction& previous = g_previous[k];
+    if (previous.sa_flags & SA_SIGINFO) {
+        previous.sa_sigaction(sig, info, context);
+    } else if (previous.sa_handler == SIG_DFL) {
+        RemoveRegistered();
+        sigaction(sig, &previous, nullptr);
+        raise(sig);  // blocked in here: it ends the process as soon as the handler returns
+    } else if (previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(sig);
+    }
+    errno = saved;
+}
+
+bool IsOurs(const struct sigaction& action) {
+    return (action.sa_flags & SA_SIGINFO) && action.sa_sigaction == OnSignal;
+}
+
+}  // namespace
+
+PendingName::PendingName(const std::string& path) : path_(new char[path.size() + 1]) {
+    std::memcpy(path_, path.c_str(), path.size() + 1);
+    for (int i = 0; i < kSlots; ++i) {
+        char* expected = nullptr;
+        if (g_slots[i].compare_exchange_strong(expected, path_)) {
+            slot_ = i;
+            return;
+        }
+    }
+    delete[] path_;
+    path_ = nullptr;
+}
+
+PendingName::PendingName(PendingName&& other) noexcept : slot_(other.slot_), path_(other.path_) {
+    other.slot_ = -1;
+    other.path_ = nullptr;
+}
+
+PendingName& PendingName::operator=(PendingName&& other) noexcept {
+    if (this != &other) {
+        Release();
+        slot_ = other.slot_;
+        path_ = other.path_;
+        other.slot_ = -1;
+        other.path_ = nullptr;
+    }
+    return *this;
+}
+
+void PendingName::Release() noexcept {
+    if (slot_ < 0) return;
+    char* expected = path_;
+    // A slot the handler claimed keeps its path: the handler may still be reading it, and the
+    // process is ending.
+    if (g_slots[slot_].compare_exchange_strong(expected, nullptr)) delete[] path_;
+    slot_ = -1;
+    path_ = nullptr;
+}
+
+TerminationCleanup::TerminationCleanup() {
+    for (int k = 0; k < kSignalCount; ++k) {
+        struct sigaction current {};
+        if (sigaction(kSignals[k], nullptr, &current) != 0) continue;
+        if (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN) continue;
+        g_previous[k] = current;
+        struct sigaction ours {};
+        ours.sa_sigaction = OnSignal;
+        ours.sa_flags = SA_SIGINFO | SA_RESTART;
+        sigemptyset(&ours.sa_mask);
+        g_installed[k] = sigaction(kSignals[k], &ours, nullptr) == 0;
+    }
+}
+
+TerminationCleanup::~TerminationCleanup() {
+    for (int k = 0; k < kSignalCount; ++k) {
+        if (!g_installed[k]) continue;
+        g_installed[k] = false;
+        struct sigaction current {};
+        if (sigaction(kSignals[k], nullptr, &current) == 0 && IsOurs(current))
+            sigaction(kSignals[k], &g_previous[k], nullptr);
+    }
+}
+
+}  // namespace quorvex6::backend

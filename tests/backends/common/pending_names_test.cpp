@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "backends/support/child_process.h"
+#include "common/pending_names.h"
+
+namespace fs = std::filesystem;
+
+namespace quorvex6::backend {
+namespace {
+
+using quorvex6::testing::StartChild;
+using quorvex6::testing::WaitForChild;
+
+volatile sig_atomic_t g_host_saw = 0;
+void HostHandler(int) { g_host_saw = 1; }
+
+class PendingNamesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = fs::path(::testing::TempDir()) /
+                (std::string("qv_pending_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                 "_" + std::to_string(getpid()));
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+    fs::path Make(const char* name) const {
+        std::ofstream(root_ / name) << name;
+        return root_ / name;
+    }
+    fs::path root_;
+};
+
+// A signal during a command: what the host had set decides whether it ends the process, and
+// only a signal that ends it removes the pending names (a name released before stays).
+TEST_F(PendingNamesTest, TerminationSignalsRemovePendingNamesOnlyWhenTheyEndTheProcess) {
+    enum class Host { kDefault, kHandler, kIgnored };
+    struct Case {
+        const char* name;
+        int sig;
+        Host host;
+        bool ends;
+    };
+    const Case cases[] = {
+        {"term", SIGTERM, Host::kDefault, true},      {"int", SIGINT, Host::kDefault, true},
+        {"hup", SIGHUP, Host::kDefault, true},        {"term, host handler", SIGTERM, Host::kHandler, false},
+        {"int, host handler", SIGINT, Host::kHandler, false}, {"hup, ignored", SIGHUP, Host::kIgnored, false},
+    };
+    for (const Case& c : cases) {
+        fs::path pending = Make("pending");
+        fs::path released = Make("released");
+        pid_t pid = StartChild([&] {
+            if (c.host == Host::kHandler) signal(c.sig, HostHandler);
+            if (c.host == Host::kIgnored) signal(c.sig, SIG_IGN);
+            TerminationCleanup cleanup;
+            PendingName gone(released.string());
+            gone.Release();
+            PendingName name(pending.string());
+            raise(c.sig);
+            return c.host == Host::kHandler ? (g_host_saw ? 3 : 4) : 5;
+        });
+        quorvex6::testing::ChildEnd end = WaitForChild(pid);
+        if (c.ends) {
+            EXPECT_EQ(end.signal, c.sig) << c.name;
+        } else {
+            EXPECT_TRUE(end.exited) << c.name;
+            EXPECT_EQ(end.code, c.host == Host::kHandler ? 3 : 5) << c.name;
+        }
+        EXPECT_EQ(fs::exists(pending), !c.ends) << c.name;
+        EXPECT_TRUE(fs::exists(released)) << c.name;
+    }
+}
+
+// Outside a command the host's actions are its own again.
+TEST_F(PendingNamesTest, PreviousActionsComeBack) {
+    pid_t pid = StartChild([] {
+        signal(SIGTERM, HostHandler);
+        signal(SIGHUP, SIG_IGN);
+        { TerminationCleanup cleanup; }
+        struct sigaction term {}, hup {}, in {};
+        sigaction(SIGTERM, nullptr, &term);
+        sigaction(SIGHUP, nullptr, &hup);
+        sigaction(SIGINT, nullptr, &in);
+        bool back = term.sa_handler == HostHandler && hup.sa_handler == SIG_IGN && in.sa_handler == SIG_DFL &&
+                    !(term.sa_flags & SA_SIGINFO);
+        return back ? 0 : 1;
+    });
+    EXPECT_EQ(WaitForChild(pid).code, 0);
+}
+
+}  // namespace
+}  // namespace quorvex6::backend
