@@ -19,6 +19,14 @@ int only(const std::uint32_t* freq, int count) {
     return 0;
 }
 
+// A one-symbol table made a two-symbol one: its symbol and a neighbour, one bit each.
+int give_second_code(std::uint8_t* len, int used, int symbol) {
+    if (used > 1) return used;
+    len[symbol] = 1;
+    len[symbol > 0 ? symbol - 1 : 1] = 1;
+    return 2;
+}
+
 struct BitCounter {
     std::uint64_t bits = 0;
     void put(int n, std::uint32_t) { bits += static_cast<std::uint64_t>(n); }
@@ -84,10 +92,18 @@ SymbolCounts SymbolCounts::minus(const SymbolCounts& part) const {
 
 // Lengths and the exact size; the codes themselves are made only for the blocks written.
 BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
-                     const ParsedSymbol* symbols, std::size_t count)
+                     const ParsedSymbol* symbols, std::size_t count, TableShape shape)
     : params_(params), symbols_(symbols), count_(count), counts_(counts) {
     cused_ = build_lengths(counts.codes.data(), kCodeCount, kMaxCodeBits, clen_.data());
     pused_ = build_lengths(counts.offsets.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
+    if (shape.two_codes_c) cused_ = give_second_code(clen_.data(), cused_, only(counts.codes.data(), kCodeCount));
+    if (shape.two_codes_p) pused_ = give_second_code(plen_.data(), pused_, only(counts.offsets.data(), params_.offset_codes));
+    if (pused_ > 1) {
+        // The readers' offset tables hold dict_bits + 1 classes (lh4 one fewer than lh5).
+        int sent = params_.offset_codes;
+        while (sent > 0 && plen_[static_cast<std::size_t>(sent - 1)] == 0) --sent;
+        spare_p_ = std::clamp(shape.spare_p_lengths, 0, params_.dict_bits + 1 - sent);
+    }
     ccount_ = kCodeCount;
     while (ccount_ > 0 && clen_[static_cast<std::size_t>(ccount_ - 1)] == 0) --ccount_;
     if (cused_ > 1) {
@@ -117,9 +133,10 @@ BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
 
 template <class Bits>
 void BlockPlan::put_small_lengths(Bits& out, const std::uint8_t* len, int count, int count_bits,
-                                  int skip_after) const {
+                                  int skip_after, int spare) const {
     int n = count;
     while (n > 0 && len[n - 1] == 0) --n;
+    n += spare;
     out.put(count_bits, static_cast<std::uint32_t>(n));
     int i = 0;
     while (i < n) {
@@ -147,7 +164,7 @@ void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::ui
     out.put(16, static_cast<std::uint32_t>(count_));
     if (cused_ > 1) {
         if (lengths.used > 1) {
-            put_small_lengths(out, lengths.len.data(), kLengthCodes, kLengthCountBits, 3);
+            put_small_lengths(out, lengths.len.data(), kLengthCodes, kLengthCountBits, 3, 0);
         } else {
             out.put(kLengthCountBits, 0);
             out.put(kLengthCountBits, static_cast<std::uint32_t>(only(lengths.freq.data(), kLengthCodes)));
@@ -165,7 +182,7 @@ void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::ui
         out.put(kCodeCountBits, static_cast<std::uint32_t>(only(counts_.codes.data(), kCodeCount)));
     }
     if (pused_ > 1) {
-        put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1);
+        put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1, spare_p_);
     } else {
         out.put(params_.offset_bits, 0);
         out.put(params_.offset_bits,
@@ -173,7 +190,7 @@ void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::ui
     }
 }
 
-bool BlockPlan::write(BitWriter& out) const {
+void BlockPlan::write(BitWriter& out) const {
     std::array<std::uint16_t, kCodeCount> ccode{};
     std::array<std::uint16_t, 17> pcode{};
     std::array<std::uint16_t, kLengthCodes> tcode{};
@@ -190,6 +207,9 @@ bool BlockPlan::write(BitWriter& out) const {
         out.put(plen_[static_cast<std::size_t>(p)], pcode[static_cast<std::size_t>(p)]);
         if (p > 1) out.put(p - 1, d & ((1u << (p - 1)) - 1));
     }
+}
+
+bool BlockPlan::ends_on_empty_code() const {
     if (count_ == 0) return false;
     const ParsedSymbol& last = symbols_[count_ - 1];
     if (last.code < kLiteralCodes) return clen_[last.code] == 0;

@@ -53,14 +53,24 @@ struct LengthCoding {
     int used = 0;
 };
 
+// Other ways to write the same block: a one-symbol table given a second, unused code (so that
+// its code takes a bit, not none), and zero lengths sent after the last used offset class. Both
+// make a block longer; the last block of a stream may need that for its readers to find its end.
+struct TableShape {
+    bool two_codes_c = false;
+    bool two_codes_p = false;
+    int spare_p_lengths = 0;
+};
+
 class BlockPlan {
 public:
     BlockPlan(const StaticParams& params, const SymbolCounts& counts, const ParsedSymbol* symbols,
-              std::size_t count);
+              std::size_t count, TableShape shape = {});
 
     std::uint64_t bits() const { return bits_; }
-    // Returns whether the last code written took no bits (a code of a one-symbol table).
-    bool write(BitWriter& out) const;
+    // Whether the last code takes no bits (a code of a one-symbol table); needs the symbols.
+    bool ends_on_empty_code() const;
+    void write(BitWriter& out) const;
 
 private:
     template <class Bits>
@@ -68,7 +78,7 @@ private:
     std::uint64_t table_bits(const LengthCoding& lengths) const;
     template <class Bits>
     void put_small_lengths(Bits& out, const std::uint8_t* len, int count, int count_bits,
-                           int skip_after) const;
+                           int skip_after, int spare) const;
 
     StaticParams params_;
     const ParsedSymbol* symbols_;
@@ -80,6 +90,7 @@ private:
     int cused_ = 0;
     int pused_ = 0;
     int ccount_ = 0;  // code lengths sent: trailing unused codes are left out
+    int spare_p_ = 0;
     std::uint64_t bits_ = 0;
 };
 

@@ -22,24 +22,29 @@ public:
         push({static_cast<std::uint16_t>(kLiteralCodes + length - kMinMatch),
               static_cast<std::uint32_t>(distance - 1)});
     }
+    void push(ParsedSymbol s) {
+        // Written only when the next symbol comes, so that the last ones wait for finish().
+        if (symbols_.size() == symbols_.capacity()) flush();
+        symbols_.push_back(s);
+    }
     bool failed() const { return out_.failed(); }
-    // Whether the last code written took no bits.
-    bool ends_on_empty_code() const { return ends_on_empty_code_; }
-    // Writes what is still collected.
+    // Writes what is collected.
     void flush();
+    // Writes what is collected as the end of the stream.
+    void finish();
+    // Hands over what is collected, unwritten, for another writer to push.
+    std::vector<ParsedSymbol> release() { return std::move(symbols_); }
 
 private:
-    void push(ParsedSymbol s) {
-        symbols_.push_back(s);
-        if (symbols_.size() == symbols_.capacity()) flush();
-    }
     void plan(std::size_t begin, std::size_t end, const SymbolCounts& counts, std::uint64_t bits);
+    // Cuts what is collected into blocks and writes all but the last; returns where it begins.
+    std::size_t write_all_but_last();
+    void write_last(std::size_t begin);
 
     StaticParams params_;
     BitWriter& out_;
     std::vector<ParsedSymbol> symbols_;
     std::vector<std::size_t> ends_;
-    bool ends_on_empty_code_ = false;
 };
 
 }  // namespace quorvex6::codecs::lh

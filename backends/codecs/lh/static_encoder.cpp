@@ -62,23 +62,19 @@ struct Segment {
     std::size_t history = 0;
 };
 
+// A segment's blocks, joined bit by bit after the segments before it, and its last symbols,
+// which are written only once it is known whether the stream ends with them.
 struct CodedSegment {
     Status status = Status::ok;
-    bool ends_on_empty_code = false;
     std::vector<std::uint8_t> bytes;
     std::uint64_t bits = 0;
+    std::vector<ParsedSymbol> tail;
 };
 
-// `ends_on_empty_code`: whether the segment's last code took no bits.
-Status parse_segment(const StaticParams& params, const Segment& segment, BitWriter& bits,
-                     bool& ends_on_empty_code) {
-    BlockWriter blocks(params, bits);
+Status parse_segment(const StaticParams& params, const Segment& segment, BlockWriter& blocks) {
     BytesSource source(segment.bytes);
     LzParser parser(kParse(params.dict_bits), segment.bytes.size());
-    const Status s = parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
-    blocks.flush();
-    ends_on_empty_code = blocks.ends_on_empty_code();
-    return s;
+    return parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
 }
 
 // A segment coded on its own thread, into memory, to be joined to the others in order.
@@ -88,7 +84,9 @@ CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
     // Room for data that does not compress, so that the buffer is never doubled past it.
     sink.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) + 4096);
     BitWriter bits(sink);
-    coded.status = parse_segment(params, segment, bits, coded.ends_on_empty_code);
+    BlockWriter blocks(params, bits);
+    coded.status = parse_segment(params, segment, blocks);
+    coded.tail = blocks.release();
     coded.bits = bits.bit_count();
     bits.finish();
     coded.bytes = std::move(sink.bytes);
@@ -138,14 +136,19 @@ public:
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
         BitWriter bits(out);
+        // The last symbols of each segment go on here, joined to the next segment's when that
+        // is all they are, so that a short end is never a block of its own.
+        BlockWriter blocks(params_, bits);
         SegmentReader reader(in, std::size_t{1} << params_.dict_bits);
         std::size_t lanes = 0;  // asked for only when a second segment comes: it costs a file read
-        bool ends_on_empty_code = false;
         std::deque<std::future<CodedSegment>> running;
-        auto take = [&](const CodedSegment& coded) {
+        auto take = [&](CodedSegment coded) {
             if (coded.status != Status::ok) return coded.status;
-            bits.append(coded.bytes.data(), coded.bits);
-            ends_on_empty_code = coded.ends_on_empty_code;
+            if (coded.bits > 0) {
+                blocks.flush();
+                bits.append(coded.bytes.data(), coded.bits);
+            }
+            for (const ParsedSymbol& s : coded.tail) blocks.push(s);
             if (bits.failed()) return Status::write_failed;
             return bits.written() > limit ? Status::expanded : Status::ok;
         };
@@ -161,10 +164,8 @@ public:
             if (first && reader.ended()) {
                 // A short input is coded here, straight into the output: a thread would cost
                 // more than it saves.
-                const Status s = parse_segment(params_, *segment, bits, ends_on_empty_code);
+                const Status s = parse_segment(params_, *segment, blocks);
                 if (s != Status::ok) return s;
-                if (bits.failed()) return Status::write_failed;
-                if (bits.written() > limit) return Status::expanded;
                 break;
             }
             if (lanes == 0) lanes = std::max(1u, std::thread::hardware_concurrency());
@@ -177,11 +178,9 @@ public:
             if (s != Status::ok) return s;
         }
         if (reader.failed()) return Status::read_failed;
-        // A stream whose last code takes no bits and ends on a byte boundary leaves a decoder
-        // nothing to read for that code; some (Debian's lha among them) then drop it. The
-        // reference packer always leaves padding; one byte of it is enough.
-        if (ends_on_empty_code && bits.bit_count() % 8 == 0) bits.put(8, 0);
-        return bits.finish() ? Status::ok : Status::write_failed;
+        blocks.finish();
+        if (!bits.finish()) return Status::write_failed;
+        return bits.written() > limit ? Status::expanded : Status::ok;
     }
 
 private:
