@@ -77,7 +77,7 @@ void Write(const std::string& path, Archive* old, const std::vector<Planned>& pl
             keeper.Note(f.code());
         }
     }
-    if (!formats::lha::write_end(out)) out.Rethrow();
+    if (!formats::lha::write_end(out) || !out.CutHere()) out.Rethrow();
     out.Rethrow();
     replacement.Commit();
 }
