@@ -30,7 +30,10 @@ TEST_F(Unlha32, MembersOfFourGiBAndMoreLong) {
     ASSERT_EQ(Pack("-r0 -x0 -c1 -a0 -f1 -n -jm2", arc, dir_.str() + "/src"), 0) << log_;
     const std::string bytes = Read(arc);
     ASSERT_LT(bytes.size(), 1u << 20);
-    EXPECT_LT(BaseField(bytes, 7), 1u << 20);  // the real compressed size
+    // Our reader takes the sizes from 0x42; the base header holds the compressed one as it is.
+    const QvEntryInfo entry = Entries(arc).at("huge.bin");
+    EXPECT_LT(entry.compressed_size, 1u << 20);
+    EXPECT_EQ(BaseField(bytes, 7), entry.compressed_size);
     EXPECT_EQ(BaseField(bytes, 11), 0xffffffffu);
     EXPECT_EQ(Run("t \"" + arc + "\""), 0) << log_;
     EXPECT_EQ(std::system(("bash -c 'set -o pipefail; bsdtar -xOf \"" + arc + "\" huge.bin | cmp -s - \"" +
@@ -40,7 +43,7 @@ TEST_F(Unlha32, MembersOfFourGiBAndMoreLong) {
     for (const Tool& tool : kTools) {
         const fs::path out = dir_.path() / (std::string("by-") + tool.name);
         EXPECT_EQ(ExtractWith(tool, arc, out, "z-after.txt"), 0) << tool.name;
-        EXPECT_EQ(Read(out / "z-after.txt"), after.at("z-after.txt")) << tool.name;
+        EXPECT_TRUE(Read(out / "z-after.txt") == after.at("z-after.txt")) << tool.name;
     }
 }
 
