@@ -57,6 +57,11 @@ public:
     bool write_at(uint64_t offset, const void* data, size_t n) override {
         return Try([&] { file_.WriteAt(offset, data, n); });
     }
+    // Ends the file at the current position: whatever lies beyond was written by an attempt
+    // that was abandoned (a member stored after all, or one that failed).
+    bool CutHere() {
+        return Try([&] { file_.Truncate(position()); });
+    }
 
 private:
     backend::OutputFile& file_;

@@ -16,7 +16,7 @@ struct PackQueue::Job {
     formats::lha::Entry entry;
     std::string path;
     std::vector<uint8_t> spool;
-    uint64_t size = 0;           // bytes of the member (header and data)
+    uint64_t size = 0;           // bytes of the member (header and data) as finally written
     bool done = false;
     bool wants_direct = false;   // outgrew the spool and waits for its turn
     bool direct = false;         // writing straight into the archive from `base`
@@ -31,13 +31,9 @@ public:
 
     bool write_at(uint64_t offset, const void* data, size_t n) override {
         if (!job_.direct && offset + n > kSpoolLimit && !GoDirect()) return false;
-        if (job_.direct) {
-            job_.size = std::max<uint64_t>(job_.size, offset + n);
-            return queue_.out_->write_at(job_.base + offset, data, n);
-        }
+        if (job_.direct) return queue_.out_->write_at(job_.base + offset, data, n);
         if (job_.spool.size() < offset + n) job_.spool.resize(offset + n);
         std::memcpy(job_.spool.data() + offset, data, n);
-        job_.size = std::max<uint64_t>(job_.size, offset + n);
         return true;
     }
 
@@ -110,6 +106,9 @@ void PackQueue::RunJob(Job& job) {
             s = formats::lha::pack_member(spool, job.entry, &input, method_);
             input.Rethrow();
         }
+        // Where the member ends: a stored retry of a file that shrank meanwhile ends before
+        // what the abandoned attempt wrote.
+        job.size = spool.position();
         if (s != Status::ok) throw backend::Failure(ResultFor(s), "cannot pack " + job.entry.name);
     } catch (...) {
         job.failure = std::current_exception();
@@ -138,7 +137,7 @@ void PackQueue::WriteNext(FileOutput& out) {
     if (job.direct) {
         out.seek(job.base + job.size);
     } else {
-        out.write(job.spool.data(), job.spool.size());
+        out.write(job.spool.data(), static_cast<size_t>(job.size));
         out.Rethrow();
         std::vector<uint8_t>().swap(job.spool);
     }

@@ -88,7 +88,7 @@ void Write(backend::ReplacementFile& replacement, Archive* old, const std::vecto
             keeper.Note(f.code());
         }
     }
-    if (!formats::lha::write_end(out)) out.Rethrow();
+    if (!formats::lha::write_end(out) || !out.CutHere()) out.Rethrow();
     out.Rethrow();
     replacement.Commit();
 }

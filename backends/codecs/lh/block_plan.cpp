@@ -93,11 +93,15 @@ SymbolCounts SymbolCounts::minus(const SymbolCounts& part) const {
 // Lengths and the exact size; the codes themselves are made only for the blocks written.
 BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
                      const ParsedSymbol* symbols, std::size_t count, TableShape shape)
-    : params_(params), symbols_(symbols), count_(count), counts_(counts) {
+    : params_(params),
+      symbols_(symbols),
+      count_(count),
+      only_code_(only(counts.codes.data(), kCodeCount)),
+      only_offset_(only(counts.offsets.data(), params.offset_codes)) {
     cused_ = build_lengths(counts.codes.data(), kCodeCount, kMaxCodeBits, clen_.data());
     pused_ = build_lengths(counts.offsets.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
-    if (shape.two_codes_c) cused_ = give_second_code(clen_.data(), cused_, only(counts.codes.data(), kCodeCount));
-    if (shape.two_codes_p) pused_ = give_second_code(plen_.data(), pused_, only(counts.offsets.data(), params_.offset_codes));
+    if (shape.two_codes_c) cused_ = give_second_code(clen_.data(), cused_, only_code_);
+    if (shape.two_codes_p) pused_ = give_second_code(plen_.data(), pused_, only_offset_);
     if (pused_ > 1) {
         // The readers' offset tables hold dict_bits + 1 classes (lh4 one fewer than lh5).
         int sent = params_.offset_codes;
@@ -179,14 +183,14 @@ void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::ui
         out.put(kLengthCountBits, 0);
         out.put(kLengthCountBits, 0);
         out.put(kCodeCountBits, 0);
-        out.put(kCodeCountBits, static_cast<std::uint32_t>(only(counts_.codes.data(), kCodeCount)));
+        out.put(kCodeCountBits, static_cast<std::uint32_t>(only_code_));
     }
     if (pused_ > 1) {
         put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1, spare_p_);
     } else {
         out.put(params_.offset_bits, 0);
         out.put(params_.offset_bits,
-                static_cast<std::uint32_t>(pused_ == 1 ? only(counts_.offsets.data(), params_.offset_codes) : 0));
+                static_cast<std::uint32_t>(pused_ == 1 ? only_offset_ : 0));
     }
 }
 

@@ -83,7 +83,8 @@ private:
     StaticParams params_;
     const ParsedSymbol* symbols_;
     std::size_t count_;
-    const SymbolCounts& counts_;
+    int only_code_ = 0;    // the symbol of a one-symbol table
+    int only_offset_ = 0;
     std::array<std::uint8_t, kCodeCount> clen_{};
     std::array<std::uint8_t, 17> plen_{};
     LengthCoding lengths_;

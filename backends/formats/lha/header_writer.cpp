@@ -1,5 +1,6 @@
 #include "formats/lha/header_writer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -86,8 +87,11 @@ bool patch_header(HeaderBytes& h, const std::string& method, std::uint64_t packe
     if (!narrow && !h.wide_sizes) return false;
     put16(b, 0, static_cast<std::uint32_t>(b.size()));
     if (b[3] != 'l' || b[4] != 'h' || b[5] != 'd') std::memcpy(b.data() + 3, method.data(), 3);
-    put32(b, 7, static_cast<std::uint32_t>(narrow ? packed : 0xffffffffu));
-    put32(b, 11, static_cast<std::uint32_t>(narrow ? original : 0xffffffffu));
+    // Each base size that fits is the real one (as MorphOS's LhA writes them beside 0x42), so
+    // that readers who know no 64-bit sizes still step over a compressed member of 4 GiB
+    // and more; one that does not fit says 0xFFFFFFFF.
+    put32(b, 7, static_cast<std::uint32_t>(std::min<std::uint64_t>(packed, 0xffffffffu)));
+    put32(b, 11, static_cast<std::uint32_t>(std::min<std::uint64_t>(original, 0xffffffffu)));
     put16(b, 21, crc);
     if (h.wide_sizes) {
         put64(b, h.sizes_field, packed);

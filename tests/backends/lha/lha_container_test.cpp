@@ -6,6 +6,7 @@
 #include "backends/lha/memory_bytes.h"
 #include "formats/lha/crc16.h"
 #include "formats/lha/header_reader.h"
+#include "formats/lha/header_writer.h"
 #include "formats/lha/member_io.h"
 
 namespace quorvex6::formats::lha {
@@ -316,6 +317,29 @@ TEST(Reader, ReadsLevel3Headers) {
     Status s;
     EXPECT_EQ(extract(in, entries[0], &s), Bytes(data, data + 3));
     EXPECT_EQ(s, Status::ok);
+}
+
+// Members of 4 GiB and more carry their sizes in the 64-bit header 0x42; each base size that
+// fits is still the real one, so that readers who know no 0x42 step over a compressed member.
+TEST(Writer, BaseSizesThatFitStayRealBesideTheWideOnes) {
+    constexpr std::uint64_t kBig = (std::uint64_t{5} << 30) + 3;
+    struct Case {
+        std::uint64_t packed, original;
+        std::uint32_t base_packed, base_original;
+    };
+    for (const Case& c : {Case{4000, kBig, 4000, 0xffffffffu}, Case{kBig, kBig, 0xffffffffu, 0xffffffffu},
+                          Case{0xffffffffu, kBig, 0xffffffffu, 0xffffffffu}, Case{4000, 9000, 4000, 9000}}) {
+        HeaderBytes h = build_level2_header(new_entry("huge.bin"), true);
+        ASSERT_TRUE(patch_header(h, "lh5", c.packed, c.original, 0x1234)) << c.packed;
+        const auto u32 = [&](std::size_t at) {
+            return static_cast<std::uint32_t>(h.bytes[at] | h.bytes[at + 1] << 8 | h.bytes[at + 2] << 16 |
+                                              static_cast<std::uint32_t>(h.bytes[at + 3]) << 24);
+        };
+        EXPECT_EQ(u32(7), c.base_packed) << c.packed;
+        EXPECT_EQ(u32(11), c.base_original) << c.packed;
+        HeaderBytes narrow = build_level2_header(new_entry("huge.bin"), false);
+        EXPECT_EQ(patch_header(narrow, "lh5", c.packed, c.original, 0), c.original <= 0xffffffffu);
+    }
 }
 
 }  // namespace
