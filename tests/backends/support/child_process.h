@@ -29,8 +29,8 @@ inline pid_t StartChild(const std::function<int()>& body) {
 
 struct ChildEnd {
     bool exited = false;
-    int code = -1;    // when exited
-    int signal = 0;   // when ended by a signal
+    int code = -1;   // when exited
+    int signal = 0;  // when ended by a signal
 };
 
 inline ChildEnd WaitForChild(pid_t pid) {
@@ -56,7 +56,8 @@ inline bool WritesIn(pid_t pid, const std::filesystem::path& folder) {
     for (fs::directory_iterator it(fds, ec), end; !ec && it != end; it.increment(ec)) {
         fs::path target = fs::read_symlink(it->path(), ec);
         if (ec || target.string().rfind(prefix, 0) != 0) continue;
-        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + it->path().filename().string());
+        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" +
+                           it->path().filename().string());
         std::string key;
         unsigned long flags = 0;
         while (info >> key) {
@@ -77,7 +78,8 @@ inline bool WaitUntilWritingIn(pid_t pid, const std::filesystem::path& folder,
     while (std::chrono::steady_clock::now() < until) {
         if (WritesIn(pid, folder)) return true;
         siginfo_t info{};
-        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid)
             return false;
         std::this_thread::yield();
     }
