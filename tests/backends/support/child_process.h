@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -84,6 +85,40 @@ inline bool WaitUntilWritingIn(pid_t pid, const std::filesystem::path& folder,
         std::this_thread::yield();
     }
     return false;
+}
+
+// Stops `pid` (SIGSTOP) while it writes in `folder`, however quickly it writes: true when it
+// was caught in the middle, to be sent a signal and SIGCONT; else it is ended and false.
+inline bool StopWhileWritingIn(pid_t pid, const std::filesystem::path& folder) {
+    if (WaitUntilWritingIn(pid, folder)) {
+        kill(pid, SIGSTOP);
+        int status = 0;
+        while (waitpid(pid, &status, WUNTRACED) < 0 && errno == EINTR) {
+        }
+        if (WIFSTOPPED(status) && WritesIn(pid, folder)) return true;
+    }
+    kill(pid, SIGKILL);
+    kill(pid, SIGCONT);
+    WaitForChild(pid);
+    return false;
+}
+
+// Starts `body` in a child and sends it `sig` while it writes in `folder` (retrying a child
+// that finished its writing before it could be caught); how it ended, or nullopt when no child
+// could be caught writing.
+inline std::optional<ChildEnd> SignalWhileWritingIn(const std::function<int()>& body,
+                                                    const std::filesystem::path& folder, int sig,
+                                                    const std::function<void()>& reset) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        pid_t pid = StartChild(body);
+        if (StopWhileWritingIn(pid, folder)) {
+            kill(pid, sig);
+            kill(pid, SIGCONT);
+            return WaitForChild(pid);
+        }
+        reset();
+    }
+    return std::nullopt;
 }
 
 }  // namespace quorvex6::testing
