@@ -119,8 +119,9 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
         if (auto existing = StatPath(Full(relative))) {
             // Only a file can be newer; anything else is in the way, whatever its time.
             if (!options_.never_overwrite && existing->kind != FileKind::kRegular) {
-                EntryFailed(stored, Failure(result::kFileExists, std::string("a ") + KindName(existing->kind) +
-                                                                     " of that name is in the way"));
+                EntryFailed(stored, Failure(result::kFileExists,
+                                            std::string("a ") + KindName(existing->kind) +
+                                                " of that name is in the way"));
                 return std::nullopt;
             }
             if (options_.never_overwrite || existing->mtime >= mtime) {
@@ -158,26 +159,32 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
     // them anyway, and a signal or failure removes them.
     const bool kept = options_.only_newer || options_.never_overwrite;
     if (!kept) {
-        if (auto fresh = OutputFile::CreateExclusiveIn(*folder, name, full, made, result::kReadOnlyTarget))
-            return PendingFile(*this, std::move(*fresh), {std::move(folder), std::move(name), std::move(full)},
-                               made_with, false);
+        if (auto fresh =
+                OutputFile::CreateExclusiveIn(*folder, name, full, made, result::kReadOnlyTarget))
+            return PendingFile(*this, std::move(*fresh),
+                               {std::move(folder), std::move(name), std::move(full)}, made_with,
+                               false);
         if (auto existing = StatPath(full); existing && existing->kind == FileKind::kFolder)
             throw Failure(result::kFileExists, "a folder of that name exists: " + full);
     }
     std::optional<OutputFile> file;
-    if (unnamed_files_) file = OutputFile::CreateUnnamedIn(*folder, full, made, result::kReadOnlyTarget);
+    if (unnamed_files_)
+        file = OutputFile::CreateUnnamedIn(*folder, full, made, result::kReadOnlyTarget);
     if (!file) {
         file = OutputFile::CreateBeside(full, result::kReadOnlyTarget);
         made_with.reset();
     }
-    return PendingFile(*this, std::move(*file), {std::move(folder), std::move(name), std::move(full)}, made_with,
-                       true);
+    return PendingFile(*this, std::move(*file),
+                       {std::move(folder), std::move(name), std::move(full)}, made_with, true);
 }
 
-void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode) {
+void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime,
+                               std::optional<uint32_t> mode) {
     MakeFolders(relative);
     std::lock_guard lock(mutex_);
-    folder_finish_.push_back({Full(relative), mtime, options_.restore_mode && mode ? std::optional<uint32_t>(*mode & 0777) : std::nullopt});
+    folder_finish_.push_back(
+        {Full(relative), mtime,
+         options_.restore_mode && mode ? std::optional<uint32_t>(*mode & 0777) : std::nullopt});
 }
 
 PathKind ExtractTarget::Lookup(const std::string& relative, std::string* link_target) const {

@@ -58,8 +58,8 @@ class PendingFile {
         std::string name;        // in that folder
         std::string final_path;  // whole
     };
-    PendingFile(ExtractTarget& owner, OutputFile file, Destination place, std::optional<uint32_t> made_with,
-                bool replaces)
+    PendingFile(ExtractTarget& owner, OutputFile file, Destination place,
+                std::optional<uint32_t> made_with, bool replaces)
         : owner_(owner),
           file_(std::move(file)),
           folder_(std::move(place.folder)),
@@ -95,7 +95,8 @@ class ExtractTarget {
     PendingFile BeginFile(const std::string& relative, std::optional<uint32_t> mode = std::nullopt);
     // The folder's time, and its permissions when given and restored, are set at the end, once
     // its contents are written (so that a read-only folder can still be filled).
-    void MakeFolder(const std::string& relative, int64_t mtime, std::optional<uint32_t> mode = std::nullopt);
+    void MakeFolder(const std::string& relative, int64_t mtime,
+                    std::optional<uint32_t> mode = std::nullopt);
     // False when refused (logged and noted). A link is made only when its target, followed on
     // disk through the links already there, stays inside, and no link made before it leads
     // through its name; a hard link only to a file this target wrote.
@@ -129,7 +130,7 @@ class ExtractTarget {
     ResultKeeper& result_;
     uint32_t default_mode_;
     uint32_t creation_mask_;
-    bool unnamed_files_;  // a file to replace another can be made without a name
+    bool unnamed_files_;  // files can be made without a name, and named when committed
     std::mutex mutex_;  // guards the log, the result, the folder lists
     std::vector<FolderFinish> folder_finish_;
     std::unordered_set<std::string> verified_;

@@ -104,14 +104,17 @@ public:
     // The file `name` in `folder` when nothing was there (nullopt when something is), made with
     // `mode` less the process's mask, to be published where it is; `path`, its whole path,
     // names it. It is pending until then. Throws `denied` when the folder may not be written.
-    static std::optional<OutputFile> CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
-                                                       const std::string& path, uint32_t mode, int32_t denied);
+    static std::optional<OutputFile> CreateExclusiveIn(const OpenFolder& folder,
+                                                       const std::string& name,
+                                                       const std::string& path, uint32_t mode,
+                                                       int32_t denied);
     // A file without a name yet in `folder`, made with `mode` less the process's mask, to be
     // published as `path` (which names it in messages): whatever ends the process, it never
     // stays behind unfinished. Nullopt where the file system cannot make one. Throws `denied`
     // when the folder may not be written.
-    static std::optional<OutputFile> CreateUnnamedIn(const OpenFolder& folder, const std::string& path,
-                                                     uint32_t mode, int32_t denied);
+    static std::optional<OutputFile> CreateUnnamedIn(const OpenFolder& folder,
+                                                     const std::string& path, uint32_t mode,
+                                                     int32_t denied);
     // A new file with a unique name beside `target` (mode 0600), registered as pending until
     // published or discarded. Throws `denied` when the folder may not be written.
     static OutputFile CreateBeside(const std::string& target, int32_t denied);
@@ -136,7 +139,8 @@ public:
     // (`path` names it whole); a file from CreateExclusiveIn is only no longer pending. With
     // `replace`, what is at the name gives way (a link is replaced, not followed; a folder
     // never: 0x8010); without, false when something is there.
-    bool Publish(const OpenFolder& folder, const std::string& name, const std::string& path, bool replace);
+    bool Publish(const OpenFolder& folder, const std::string& name, const std::string& path,
+                 bool replace);
     // Closes a file that is not to be published, removing its name if it has one.
     void Discard() noexcept;
     // Where it is, or is to be once published.

@@ -56,15 +56,18 @@ FileStat StatOf(const struct stat& st) {
 [[noreturn]] void ThrowCreate(int err, const std::string& path, int32_t denied) {
     if (err == ENOSPC || err == EDQUOT) ThrowWrite(err, path);
     if (err == EACCES || err == EPERM)
-        throw Failure(denied, "cannot create " + path + ": its folder is write-protected (" + std::strerror(err) + ")");
-    if (err == EROFS) throw Failure(denied, "cannot create " + path + ": the file system is read-only");
+        throw Failure(denied, "cannot create " + path + ": its folder is write-protected (" +
+                                  std::strerror(err) + ")");
+    if (err == EROFS)
+        throw Failure(denied, "cannot create " + path + ": the file system is read-only");
     throw Failure(result::kCannotMakeWorkFile, "cannot create " + path + ": " + std::strerror(err));
 }
 
 // A name for a file on its way to `name`, unique with `attempt`; short enough for any name.
 std::string WorkName(const std::string& name, uint64_t inode, unsigned attempt) {
     char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".qv%llx-%u", static_cast<unsigned long long>(inode), attempt);
+    std::snprintf(suffix, sizeof suffix, ".qv%llx-%u", static_cast<unsigned long long>(inode),
+                  attempt);
     return name.substr(0, 200) + suffix;
 }
 
@@ -257,8 +260,10 @@ OpenFolder::~OpenFolder() {
     if (fd_ >= 0) close(fd_);
 }
 
-std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder, const std::string& name,
-                                                        const std::string& path, uint32_t mode, int32_t denied) {
+std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder,
+                                                        const std::string& name,
+                                                        const std::string& path, uint32_t mode,
+                                                        int32_t denied) {
     OutputFile file;
     file.fd_ = openat(folder.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
     if (file.fd_ < 0) {
@@ -271,8 +276,9 @@ std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder
     return file;
 }
 
-std::optional<OutputFile> OutputFile::CreateUnnamedIn(const OpenFolder& folder, const std::string& path,
-                                                      uint32_t mode, int32_t denied) {
+std::optional<OutputFile> OutputFile::CreateUnnamedIn(const OpenFolder& folder,
+                                                      const std::string& path, uint32_t mode,
+                                                      int32_t denied) {
     OutputFile file;
     file.fd_ = openat(folder.fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 0777);
     if (file.fd_ >= 0) {
@@ -382,12 +388,15 @@ int OutputFile::LinkAs(const OpenFolder& folder, const std::string& name) const 
     if (errno != ENOENT && errno != EPERM) return errno;
     // Not allowed to us by this kernel: the same through the process's view of its files.
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    return linkat(AT_FDCWD, self.c_str(), folder.fd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    int done = linkat(AT_FDCWD, self.c_str(), folder.fd_, name.c_str(), AT_SYMLINK_FOLLOW);
+    return done == 0 ? 0 : errno;
 }
 
-bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, const std::string& path, bool replace) {
+bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, const std::string& path,
+                         bool replace) {
     auto fail = [&](int err) {
-        if (err == EISDIR || err == ENOTEMPTY) throw Failure(result::kFileExists, "a folder of that name exists: " + path);
+        if (err == EISDIR || err == ENOTEMPTY)
+            throw Failure(result::kFileExists, "a folder of that name exists: " + path);
         ThrowWrite(err, path);
     };
     if (pending_name_ && path_ == path) {
@@ -399,7 +408,8 @@ bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, cons
             // work name first, which stays registered for the moment it exists.
             struct stat st;
             uint64_t inode = fstat(fd_, &st) == 0 ? st.st_ino : 0;
-            std::string folder_path = path.substr(0, path.size() - std::min(path.size(), name.size()));
+            std::string folder_path =
+                path.substr(0, path.size() - std::min(path.size(), name.size()));
             for (unsigned attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
                 std::string work = WorkName(name, inode, attempt);
                 PendingName pending(folder_path + work);

@@ -10,7 +10,7 @@ namespace quorvex6::backend {
 namespace {
 
 class Collector {
-public:
+  public:
     Collector(const SourceOptions& options, std::vector<SourceItem>& out) : options_(options), out_(out) {}
 
     // Walks `folder` (relative, "" or ending in '/') and adds the files whose name matches
@@ -63,7 +63,7 @@ public:
     };
     const std::vector<Clash>& clashes() const { return clashes_; }
 
-private:
+  private:
     const SourceOptions& options_;
     std::vector<SourceItem>& out_;
     std::unordered_map<std::string, std::string> seen_;  // stored name -> relative path
@@ -99,9 +99,11 @@ std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, co
         }
     }
     for (const Collector::Clash& clash : collector.clashes())
-        log.Line("refused " + clash.relative + ": without its folders it has the name of " + clash.first);
+        log.Line("refused " + clash.relative + ": without its folders it has the name of " +
+                 clash.first);
     if (!collector.clashes().empty())
-        throw Failure(result::kSameNameStored, "names repeat without their folders; nothing packed");
+        throw Failure(result::kSameNameStored,
+                      "names repeat without their folders; nothing packed");
     return out;
 }
 

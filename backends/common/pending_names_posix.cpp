@@ -1,11 +1,11 @@
-#include "common/pending_names.h"
-
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "common/pending_names.h"
 
 namespace quorvex6::backend {
 

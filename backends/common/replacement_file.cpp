@@ -8,13 +8,14 @@ namespace {
 
 bool SameFile(const std::optional<FileStat>& a, const std::optional<FileStat>& b) {
     if (!a || !b) return !a && !b;
-    return a->device == b->device && a->inode == b->inode && a->size == b->size && a->mtime == b->mtime &&
-           a->mtime_ns == b->mtime_ns;
+    return a->device == b->device && a->inode == b->inode && a->size == b->size &&
+           a->mtime == b->mtime && a->mtime_ns == b->mtime_ns;
 }
 
 OpenFolder FolderOf(const std::string& target) {
     size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
+    std::string folder =
+        slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
     try {
         return OpenFolder(folder, true);
     } catch (const Failure& f) {
@@ -25,7 +26,8 @@ OpenFolder FolderOf(const std::string& target) {
 OutputFile CreateIn(const OpenFolder& folder, const std::string& target) {
     constexpr int32_t kDenied = result::kAccessDenied;
     if (UnnamedFilesAvailable()) {
-        if (std::optional<OutputFile> file = OutputFile::CreateUnnamedIn(folder, target, 0600, kDenied))
+        if (std::optional<OutputFile> file =
+                OutputFile::CreateUnnamedIn(folder, target, 0600, kDenied))
             return std::move(*file);
     }
     return OutputFile::CreateBeside(target, kDenied);
@@ -50,7 +52,9 @@ void ReplacementFile::Commit() {
     file_.SetMode(mode);
     file_.Sync();
     const Failure changed(result::kCannotWriteBack,
-                          target_ + " was changed by another writer meanwhile; not replaced, so as not to lose that change");
+                          target_ +
+                              " was changed by another writer meanwhile; not replaced, so as not "
+                              "to lose that change");
     // Another of our writers holds the lock from its check until its new archive is in place.
     std::optional<FileLock> lock;
     if (original_) lock.emplace(target_);

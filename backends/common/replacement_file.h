@@ -10,7 +10,7 @@
 namespace quorvex6::backend {
 
 class ReplacementFile {
-public:
+  public:
     // Begin it before reading the old archive: the commit checks that what it replaces is still
     // what was there now. Throws 0x8027 when the archive is write-protected, 0x8030 when its
     // folder is.
@@ -25,7 +25,7 @@ public:
     // meanwhile (its work would be lost).
     void Commit();
 
-private:
+  private:
     std::string target_;
     std::optional<FileStat> original_;  // what was at the target when begun
     OpenFolder folder_;

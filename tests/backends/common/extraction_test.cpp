@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <chrono>
@@ -36,7 +35,8 @@ std::string Slurp(const fs::path& p) {
 }
 
 fs::file_time_type At(int64_t seconds) {
-    return fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(seconds)));
+    return fs::file_time_type::clock::from_sys(
+        std::chrono::sys_seconds(std::chrono::seconds(seconds)));
 }
 
 TEST_F(ExtractionTest, RefusesEscapesAndKeepsGoing) {
@@ -210,7 +210,8 @@ TEST_F(ExtractionTest, FolderPermissionsComeAtTheEnd) {
         made = fs::status(root_ / "dest" / "private").permissions();
     }
     for (const Case& c : cases) {
-        EXPECT_EQ(fs::status(root_ / "dest" / c.folder).permissions(), c.expected.value_or(made)) << c.folder;
+        EXPECT_EQ(fs::status(root_ / "dest" / c.folder).permissions(), c.expected.value_or(made))
+            << c.folder;
         EXPECT_EQ(Slurp(root_ / "dest" / c.folder / "inside.txt"), "x") << c.folder;
         fs::permissions(root_ / "dest" / c.folder, fs::perms::owner_all);
     }
@@ -416,7 +417,8 @@ TEST_F(ExtractionTest, SourcesThatJunkPathsMakeAlikeAreRefused) {
             EXPECT_NE(c.clashes, 0u) << what;
         }
         size_t lines = 0;
-        for (size_t at = log.text().find("refused "); at != std::string::npos; at = log.text().find("refused ", at + 1))
+        for (size_t at = log.text().find("refused "); at != std::string::npos;
+             at = log.text().find("refused ", at + 1))
             ++lines;
         EXPECT_EQ(lines, c.clashes) << what << ": " << log.text();
     }

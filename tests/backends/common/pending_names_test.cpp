@@ -1,10 +1,12 @@
+#include "common/pending_names.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "backends/support/backend_library.h"
 #include "backends/support/child_process.h"
-#include "common/pending_names.h"
 
 namespace fs = std::filesystem;
 
@@ -17,21 +19,12 @@ using quorvex6::testing::WaitForChild;
 volatile sig_atomic_t g_host_saw = 0;
 void HostHandler(int) { g_host_saw = 1; }
 
-class PendingNamesTest : public ::testing::Test {
+class PendingNamesTest : public quorvex6::testing::ScratchTest {
   protected:
-    void SetUp() override {
-        root_ = fs::path(::testing::TempDir()) /
-                (std::string("qv_pending_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                 "_" + std::to_string(getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-    }
-    void TearDown() override { fs::remove_all(root_); }
     fs::path Make(const char* name) const {
         std::ofstream(root_ / name) << name;
         return root_ / name;
     }
-    fs::path root_;
 };
 
 // A signal during a command: what the host had set decides whether it ends the process, and
@@ -45,9 +38,12 @@ TEST_F(PendingNamesTest, TerminationSignalsRemovePendingNamesOnlyWhenTheyEndTheP
         bool ends;
     };
     const Case cases[] = {
-        {"term", SIGTERM, Host::kDefault, true},      {"int", SIGINT, Host::kDefault, true},
-        {"hup", SIGHUP, Host::kDefault, true},        {"term, host handler", SIGTERM, Host::kHandler, false},
-        {"int, host handler", SIGINT, Host::kHandler, false}, {"hup, ignored", SIGHUP, Host::kIgnored, false},
+        {"term", SIGTERM, Host::kDefault, true},
+        {"int", SIGINT, Host::kDefault, true},
+        {"hup", SIGHUP, Host::kDefault, true},
+        {"term, host handler", SIGTERM, Host::kHandler, false},
+        {"int, host handler", SIGINT, Host::kHandler, false},
+        {"hup, ignored", SIGHUP, Host::kIgnored, false},
     };
     for (const Case& c : cases) {
         fs::path pending = Make("pending");
@@ -80,12 +76,13 @@ TEST_F(PendingNamesTest, PreviousActionsComeBack) {
         signal(SIGTERM, HostHandler);
         signal(SIGHUP, SIG_IGN);
         { TerminationCleanup cleanup; }
-        struct sigaction term {}, hup {}, in {};
+        struct sigaction term {
+        }, hup{}, in{};
         sigaction(SIGTERM, nullptr, &term);
         sigaction(SIGHUP, nullptr, &hup);
         sigaction(SIGINT, nullptr, &in);
-        bool back = term.sa_handler == HostHandler && hup.sa_handler == SIG_IGN && in.sa_handler == SIG_DFL &&
-                    !(term.sa_flags & SA_SIGINFO);
+        bool back = term.sa_handler == HostHandler && hup.sa_handler == SIG_IGN &&
+                    in.sa_handler == SIG_DFL && !(term.sa_flags & SA_SIGINFO);
         return back ? 0 : 1;
     });
     EXPECT_EQ(WaitForChild(pid).code, 0);

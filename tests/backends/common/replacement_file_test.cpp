@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
+#include "common/replacement_file.h"
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
-#include "common/replacement_file.h"
+#include "backends/support/backend_library.h"
 #include "common/result.h"
 
 namespace fs = std::filesystem;
@@ -14,27 +14,14 @@ namespace fs = std::filesystem;
 namespace quorvex6::backend {
 namespace {
 
-class ReplacementFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        root_ = fs::path(::testing::TempDir()) /
-                (std::string("qv_replace_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                 "_" + std::to_string(getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-    }
-    void TearDown() override {
-        fs::permissions(root_, fs::perms::owner_all);
-        fs::remove_all(root_);
-    }
-    size_t Count() const { return static_cast<size_t>(std::distance(fs::directory_iterator(root_), {})); }
-    fs::path root_;
-};
+using quorvex6::testing::ReadAll;
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+class ReplacementFileTest : public quorvex6::testing::ScratchTest {
+  protected:
+    size_t Count() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(root_), {}));
+    }
+};
 
 void Put(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
@@ -55,7 +42,8 @@ TEST_F(ReplacementFileTest, ACommitNeverLosesAnotherWritersChange) {
              fs::rename(p.string() + ".other", p);
          },
          false},
-        {"grown in place", true, [](const fs::path& p) { std::ofstream(p, std::ios::app) << "+more"; }, false},
+        {"grown in place", true,
+         [](const fs::path& p) { std::ofstream(p, std::ios::app) << "+more"; }, false},
         {"removed", true, [](const fs::path& p) { fs::remove(p); }, false},
         {"new, untouched", false, [](const fs::path&) {}, true},
         {"new, made meanwhile", false, [](const fs::path& p) { Put(p, "other"); }, false},
@@ -68,17 +56,17 @@ TEST_F(ReplacementFileTest, ACommitNeverLosesAnotherWritersChange) {
         replacement.file().Write("new", 3);
         c.meanwhile(arc);
         bool exists_before = fs::exists(arc);
-        std::string before = exists_before ? Slurp(arc) : "";
+        std::string before = exists_before ? ReadAll(arc) : "";
         try {
             replacement.Commit();
             EXPECT_TRUE(c.commits) << c.name;
-            EXPECT_EQ(Slurp(arc), "new") << c.name;
+            EXPECT_EQ(ReadAll(arc), "new") << c.name;
         } catch (const Failure& f) {
             EXPECT_FALSE(c.commits) << c.name << ": " << f.what();
             EXPECT_EQ(f.code(), result::kCannotWriteBack) << c.name;
             EXPECT_EQ(fs::exists(arc), exists_before) << c.name;
             if (exists_before) {
-                EXPECT_EQ(Slurp(arc), before) << c.name;
+                EXPECT_EQ(ReadAll(arc), before) << c.name;
             }
         }
     }
@@ -94,7 +82,7 @@ TEST_F(ReplacementFileTest, TheWorkFileHasNoNameUntilItIsComplete) {
         replacement.file().Write("new", 3);
         EXPECT_EQ(Count(), 1u);
     }
-    EXPECT_EQ(Slurp(arc), "old archive");
+    EXPECT_EQ(ReadAll(arc), "old archive");
     EXPECT_EQ(Count(), 1u);
 }
 
@@ -110,7 +98,7 @@ TEST_F(ReplacementFileTest, AWriteProtectedArchiveIsNotReplaced) {
     } catch (const Failure& f) {
         EXPECT_EQ(f.code(), result::kReadOnlyArchive);
     }
-    EXPECT_EQ(Slurp(arc), "old archive");
+    EXPECT_EQ(ReadAll(arc), "old archive");
     EXPECT_EQ(fs::status(arc).permissions(), fs::perms(0444));
     EXPECT_EQ(Count(), 1u);
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -29,8 +30,8 @@ inline pid_t StartChild(const std::function<int()>& body) {
 
 struct ChildEnd {
     bool exited = false;
-    int code = -1;    // when exited
-    int signal = 0;   // when ended by a signal
+    int code = -1;   // when exited
+    int signal = 0;  // when ended by a signal
 };
 
 inline ChildEnd WaitForChild(pid_t pid) {
@@ -56,7 +57,8 @@ inline bool WritesIn(pid_t pid, const std::filesystem::path& folder) {
     for (fs::directory_iterator it(fds, ec), end; !ec && it != end; it.increment(ec)) {
         fs::path target = fs::read_symlink(it->path(), ec);
         if (ec || target.string().rfind(prefix, 0) != 0) continue;
-        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + it->path().filename().string());
+        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" +
+                           it->path().filename().string());
         std::string key;
         unsigned long flags = 0;
         while (info >> key) {
@@ -77,11 +79,46 @@ inline bool WaitUntilWritingIn(pid_t pid, const std::filesystem::path& folder,
     while (std::chrono::steady_clock::now() < until) {
         if (WritesIn(pid, folder)) return true;
         siginfo_t info{};
-        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid)
             return false;
         std::this_thread::yield();
     }
     return false;
+}
+
+// Stops `pid` (SIGSTOP) while it writes in `folder`, however quickly it writes: true when it
+// was caught in the middle, to be sent a signal and SIGCONT; else it is ended and false.
+inline bool StopWhileWritingIn(pid_t pid, const std::filesystem::path& folder) {
+    if (WaitUntilWritingIn(pid, folder)) {
+        kill(pid, SIGSTOP);
+        int status = 0;
+        while (waitpid(pid, &status, WUNTRACED) < 0 && errno == EINTR) {
+        }
+        if (WIFSTOPPED(status) && WritesIn(pid, folder)) return true;
+    }
+    kill(pid, SIGKILL);
+    kill(pid, SIGCONT);
+    WaitForChild(pid);
+    return false;
+}
+
+// Starts `body` in a child and sends it `sig` while it writes in `folder` (retrying a child
+// that finished its writing before it could be caught); how it ended, or nullopt when no child
+// could be caught writing.
+inline std::optional<ChildEnd> SignalWhileWritingIn(const std::function<int()>& body,
+                                                    const std::filesystem::path& folder, int sig,
+                                                    const std::function<void()>& reset) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        pid_t pid = StartChild(body);
+        if (StopWhileWritingIn(pid, folder)) {
+            kill(pid, sig);
+            kill(pid, SIGCONT);
+            return WaitForChild(pid);
+        }
+        reset();
+    }
+    return std::nullopt;
 }
 
 }  // namespace quorvex6::testing
