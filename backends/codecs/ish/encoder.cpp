@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstring>
+#include <future>
+#include <system_error>
 #include <vector>
 
 #include "codecs/ish/check_lines.h"
@@ -7,143 +9,80 @@
 #include "codecs/ish/first_line.h"
 #include "codecs/ish/ish.h"
 #include "codecs/ish/line_text.h"
+#include "codecs/ish/payload.h"
+#include "codecs/ish/text_out.h"
 
 namespace quorvex6::codecs::ish {
 
 namespace {
 
-constexpr std::size_t kChunk = 256 << 10;
+// Blocks encoded as one piece of work; a large file's pieces are encoded two at a time on two
+// threads, since making the lines is most of the work.
+constexpr std::size_t kBatchBlocks = 64;
 
-// The payload stream: the file's bytes, ~CRC-16 of them big-endian, then zeros.
-class Payload {
+class Batch {
 public:
-    Payload(Source& in, std::uint32_t size) : in_(in), left_(size), buffer_(kChunk) {}
+    explicit Batch(const Layout& l) : layout_(l), grids_(kBatchBlocks), data_lines_(kBatchBlocks) {}
 
-    // Fills `n` bytes; false with status() when the Source fails or does not hold `size` bytes.
-    bool fill(std::uint8_t* out, std::size_t n) {
-        while (n > 0) {
-            if (left_ == 0 && !ended_) {
-                if (!at_end()) return false;
-                ended_ = true;
+    // Takes the payload of up to kBatchBlocks blocks out of the `lines` data lines still due.
+    bool read(Payload& payload, std::uint64_t& lines) {
+        const std::size_t per_block = layout_.payload();
+        blocks_ = 0;
+        while (lines > 0 && blocks_ < kBatchBlocks) {
+            std::size_t in_block = static_cast<std::size_t>(std::min<std::uint64_t>(lines, per_block));
+            lines -= in_block;
+            Grid& grid = grids_[blocks_];
+            for (std::size_t n = 1; n <= per_block; ++n) {
+                Row& row = grid[n];
+                row[0] = static_cast<std::uint8_t>(n);
+                if (n <= in_block) {
+                    if (!payload.fill(row.data() + 1, per_block)) return false;
+                } else {  // a short block counts its missing lines as zeros
+                    std::fill(row.begin() + 1, row.end(), 0);
+                }
             }
-            if (left_ > 0) {
-                if (pos_ == end_ && !refill()) return false;
-                std::size_t k = std::min({n, end_ - pos_, static_cast<std::size_t>(left_)});
-                std::memcpy(out, buffer_.data() + pos_, k);
-                pos_ += k;
-                left_ -= k;
-                out += k;
-                n -= k;
-            } else {
-                *out++ = trailer_ < 2 ? crc_byte(trailer_++) : 0;
-                --n;
-            }
+            data_lines_[blocks_++] = in_block;
         }
         return true;
     }
-    Status status() const { return status_; }
+
+    // Every line of the blocks read, one after another without line ends.
+    void encode(Variant v) {
+        const std::size_t width = layout_.text;
+        text_.resize(blocks_ * (layout_.payload() + 2) * width);
+        lines_ = 0;
+        for (std::size_t b = 0; b < blocks_; ++b) {
+            Grid& grid = grids_[b];
+            for (std::size_t n = 1; n <= data_lines_[b]; ++n) put(v, grid[n]);
+            compute_check_rows(grid, layout_);
+            put(v, grid[layout_.vertical()]);
+            put(v, grid[layout_.diagonal()]);
+        }
+    }
+
+    bool write(TextOut& out) const {
+        const std::size_t width = layout_.text;
+        for (std::size_t i = 0; i < lines_; ++i) {
+            std::memcpy(out.line_room(width), text_.data() + i * width, width);
+            if (!out.end_line()) return false;
+        }
+        return true;
+    }
+
+    bool empty() const { return blocks_ == 0; }
 
 private:
-    bool refill() {
-        std::ptrdiff_t got = in_.read(buffer_.data(), buffer_.size());
-        if (got <= 0) {
-            status_ = got < 0 ? Status::read_failed : Status::truncated;
-            return false;
-        }
-        pos_ = 0;
-        end_ = static_cast<std::size_t>(got);
-        crc_ = crc16(crc_, buffer_.data(), end_);
-        return true;
-    }
-    // The file's CRC covers what was read ahead too; nothing may follow its last byte.
-    bool at_end() {
-        if (pos_ < end_) {
-            status_ = Status::corrupt;
-            return false;
-        }
-        std::uint8_t extra = 0;
-        std::ptrdiff_t got = in_.read(&extra, 1);
-        if (got == 0) return true;
-        status_ = got < 0 ? Status::read_failed : Status::corrupt;
-        return false;
-    }
-    std::uint8_t crc_byte(int i) const {
-        auto c = static_cast<std::uint16_t>(~crc_);
-        return static_cast<std::uint8_t>(i == 0 ? c >> 8 : c);
+    void put(Variant v, Row& row) {
+        seal_record(row.data(), layout_.record);
+        encode_line(v, row.data(), text_.data() + lines_++ * layout_.text);
     }
 
-    Source& in_;
-    std::uint64_t left_;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t pos_ = 0, end_ = 0;
-    std::uint16_t crc_ = kCrcStart;
-    int trailer_ = 0;
-    bool ended_ = false;
-    Status status_ = Status::ok;
-};
-
-// The text of one file: lines gathered and passed on in large pieces, a title line at every
-// 50th physical line and one at the end.
-class Text {
-public:
-    Text(Sink& out, std::uint64_t limit, const FileInfo& info)
-        : out_(out), limit_(limit), info_(info), lines_(announced_lines(info)) {
-        buffer_.reserve(kChunk + 512);
-    }
-
-    // Room for one line of `n` characters, given back with end_line().
-    std::uint8_t* line_room(std::size_t n) {
-        std::size_t at = buffer_.size();
-        buffer_.resize(at + n);
-        return buffer_.data() + at;
-    }
-    bool end_line() {
-        buffer_.push_back('\n');
-        ++physical_;
-        last_was_title_ = false;
-        if ((physical_ + 1) % kTitleInterval == 0) title();
-        return buffer_.size() < kChunk || flush();
-    }
-    bool line(const std::string& s) {
-        std::memcpy(line_room(s.size()), s.data(), s.size());
-        return end_line();
-    }
-    bool finish() {
-        if (!last_was_title_) title();
-        return flush();
-    }
-    Status status() const { return status_; }
-
-private:
-    void title() {
-        std::string t = title_line(info_, ++physical_, lines_);
-        buffer_.insert(buffer_.end(), t.begin(), t.end());
-        buffer_.push_back('\n');
-        last_was_title_ = true;
-    }
-    bool flush() {
-        written_ += buffer_.size();
-        if (written_ > limit_) {
-            status_ = Status::expanded;
-            return false;
-        }
-        if (!buffer_.empty() && !out_.write(buffer_.data(), buffer_.size())) {
-            status_ = Status::write_failed;
-            return false;
-        }
-        buffer_.clear();
-        return true;
-    }
-
-    Sink& out_;
-    std::uint64_t limit_;
-    const FileInfo& info_;
-    std::uint64_t lines_;
-    std::vector<std::uint8_t> buffer_;
-    std::uint64_t physical_ = 0;
-    std::uint64_t written_ = 0;
-    bool last_was_title_ = false;
-    Status status_ = Status::ok;
+    const Layout& layout_;
+    std::vector<Grid> grids_;
+    std::vector<std::size_t> data_lines_;
+    std::size_t blocks_ = 0;
+    std::vector<std::uint8_t> text_;
+    std::size_t lines_ = 0;
 };
 
 class IshEncoder final : public Encoder {
@@ -152,7 +91,7 @@ public:
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
         const Layout& l = layout(info_.variant);
-        Text text(out, limit, info_);
+        TextOut text(out, limit, info_);
         if (!text.line(first_line(info_, announced_lines(info_)))) return text.status();
         HeaderRecord header = make_header(info_);
         for (int copy = 0; copy < 3; ++copy) {
@@ -160,34 +99,30 @@ public:
             if (!text.end_line()) return text.status();
         }
         Payload payload(in, info_.size);
-        const std::uint64_t per_block = l.payload();
-        std::uint64_t lines = (std::uint64_t{info_.size} + 2 + per_block - 1) / per_block;
-        auto grid = std::make_unique<Grid>();
+        std::uint64_t lines = (std::uint64_t{info_.size} + 2 + l.payload() - 1) / l.payload();
+        Batch first(l), second(l);
         while (lines > 0) {
-            std::size_t in_block = static_cast<std::size_t>(std::min(lines, per_block));
-            lines -= in_block;
-            for (std::size_t n = 1; n <= per_block; ++n) {
-                Row& row = (*grid)[n];
-                row[0] = static_cast<std::uint8_t>(n);
-                if (n > in_block) {  // a short block counts its missing lines as zeros
-                    std::fill(row.begin() + 1, row.begin() + static_cast<std::ptrdiff_t>(l.record), 0);
-                    continue;
-                }
-                if (!payload.fill(row.data() + 1, l.payload())) return payload.status();
-                if (!emit(text, row, l)) return text.status();
-            }
-            compute_check_rows(*grid, l);
-            if (!emit(text, (*grid)[l.vertical()], l) || !emit(text, (*grid)[l.diagonal()], l))
-                return text.status();
+            if (!first.read(payload, lines) || !second.read(payload, lines)) return payload.status();
+            encode_both(first, second);
+            if (!first.write(text) || !second.write(text)) return text.status();
         }
         return text.finish() ? Status::ok : text.status();
     }
 
 private:
-    bool emit(Text& text, Row& row, const Layout& l) {
-        seal_record(row.data(), l.record);
-        encode_line(info_.variant, row.data(), text.line_room(l.text));
-        return text.end_line();
+    void encode_both(Batch& first, Batch& second) const {
+        if (!second.empty()) {
+            try {
+                auto job = std::async(std::launch::async, [&] { second.encode(info_.variant); });
+                first.encode(info_.variant);
+                job.get();
+                return;
+            } catch (const std::system_error&) {
+                // No thread to be had: one after the other, here.
+            }
+        }
+        first.encode(info_.variant);
+        second.encode(info_.variant);
     }
 
     FileInfo info_;

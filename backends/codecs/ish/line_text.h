@@ -10,7 +10,8 @@
 
 namespace quorvex6::codecs::ish {
 
-// Writes layout(v).text characters for the layout(v).record bytes of `record`.
+// Writes layout(v).text characters for the layout(v).record bytes of `record`. Non-kana text
+// holds byte 0 (the line number) in one character: it must be below 91.
 void encode_line(Variant v, const std::uint8_t* record, std::uint8_t* text);
 
 // Fills layout(v).record bytes from a line of `length` characters; false when the line is not

@@ -135,21 +135,6 @@ TEST(Lines, ForeignTextDoesNotDecode) {
     }
 }
 
-TEST(Lines, EveryRecordComesBackFromItsText) {
-    for (Variant v : kVariants) {
-        const Layout& l = layout(v);
-        for (unsigned seed = 0; seed < 300; ++seed) {
-            Bytes record = random_bytes(l.record, seed);
-            if (v == Variant::non_kana) record[0] %= 91;  // its first character holds byte 0 whole
-            Bytes text(l.text);
-            encode_line(v, record.data(), text.data());
-            Record back;
-            ASSERT_TRUE(decode_line(v, text.data(), text.size(), back.bytes.data())) << l.name << seed;
-            ASSERT_TRUE(std::equal(record.begin(), record.end(), back.bytes.begin())) << l.name << seed;
-        }
-    }
-}
-
 TEST(TextLines, SplitCleanAndSkipWhatIsTooLong) {
     std::string text = "one\r\ntw\x1bo  \n" + std::string(kMaxLine + 1, 'x') + "\nthree\n\n" +
                        std::string(kMaxLine, 'y') + "\nlast";
