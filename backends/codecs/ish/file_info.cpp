@@ -1,0 +1,103 @@
+#include "codecs/ish/file_info.h"
+
+#include <algorithm>
+
+#include "codecs/ish/crc16.h"
+
+namespace quorvex6::codecs::ish {
+
+namespace {
+
+// Header offsets; the multi-volume fields (34..45) stay zero for a whole file.
+constexpr std::size_t kVolume = 1;
+constexpr std::size_t kSize = 2;
+constexpr std::size_t kRecordLength = 6;
+constexpr std::size_t kBlockLength = 8;
+constexpr std::size_t kGroupBits = 10;
+constexpr std::size_t kTypeCode = 11;
+constexpr std::size_t kName = 12;
+constexpr std::size_t kOs = 24;
+constexpr std::size_t kExtensionType = 25;
+constexpr std::size_t kFlags = 26;
+constexpr std::size_t kTime = 27;
+constexpr std::size_t kZone = 31;
+
+constexpr std::uint8_t kTimeAndZoneValid = 3;
+
+void put_le(std::uint8_t* p, std::uint32_t value, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t get_le(const std::uint8_t* p, std::size_t bytes) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < bytes; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+    return v;
+}
+
+}  // namespace
+
+HeaderRecord make_header(const FileInfo& info) {
+    const Layout& l = layout(info.variant);
+    HeaderRecord h{};
+    h[kVolume] = info.volume;
+    put_le(&h[kSize], info.size, 4);
+    put_le(&h[kRecordLength], static_cast<std::uint32_t>(l.record), 2);
+    put_le(&h[kBlockLength], static_cast<std::uint32_t>(l.record - 1), 2);
+    h[kGroupBits] = l.group_bits;
+    h[kTypeCode] = l.type_code;
+    std::array<char, 11> field = name_field(info.short_name.empty() ? info.name : info.short_name);
+    std::copy(field.begin(), field.end(), &h[kName]);
+    h[kOs] = info.os;
+    h[kExtensionType] = 1;
+    h[kFlags] = kTimeAndZoneValid;
+    put_le(&h[kTime], info.dos_time, 4);
+    put_le(&h[kZone], static_cast<std::uint32_t>(info.zone_west), 3);
+    seal_record(h.data(), layout(l.header).record);
+    return h;
+}
+
+std::optional<FileInfo> parse_header(const std::uint8_t* record, std::size_t length) {
+    if (length < kZone + 3) return std::nullopt;
+    std::optional<Variant> variant = variant_from_code(record[kTypeCode]);
+    if (!variant) return std::nullopt;
+    FileInfo info;
+    info.variant = *variant;
+    info.volume = record[kVolume];
+    info.size = get_le(&record[kSize], 4);
+    std::array<char, 11> field{};
+    std::copy(&record[kName], &record[kName] + field.size(), field.begin());
+    info.short_name = short_name_of(field);
+    info.os = record[kOs];
+    info.dos_time = get_le(&record[kTime], 4);
+    // Sign-extend the 24-bit zone.
+    info.zone_west = static_cast<std::int32_t>(get_le(&record[kZone], 3) << 8) >> 8;
+    return info;
+}
+
+std::array<char, 11> name_field(std::string_view name) {
+    std::array<char, 11> field;
+    field.fill(' ');
+    std::size_t n = 0;
+    for (char c : name) {
+        if (n == field.size()) break;
+        if (c == '.') {
+            n = std::max<std::size_t>(n, 8);
+            continue;
+        }
+        field[n++] = c;
+    }
+    return field;
+}
+
+std::string short_name_of(const std::array<char, 11>& field) {
+    auto part = [&](std::size_t from, std::size_t to) {
+        std::string s;
+        for (std::size_t i = from; i < to && field[i] != ' ' && field[i] != '\0'; ++i) s += field[i];
+        return s;
+    };
+    std::string base = part(0, 8);
+    std::string extension = part(8, 11);
+    return extension.empty() ? base : base + "." + extension;
+}
+
+}  // namespace quorvex6::codecs::ish

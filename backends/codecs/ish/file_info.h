@@ -1,0 +1,59 @@
+// What ISH records about one file: the header record (line number 0, written three times) and
+// the name in the text's first line.
+#ifndef QV_CODECS_ISH_FILE_INFO_H
+#define QV_CODECS_ISH_FILE_INFO_H
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "codecs/ish/variant.h"
+
+namespace quorvex6::codecs::ish {
+
+// Operating-system codes of header byte 24.
+inline constexpr std::uint8_t kOsMsDos = 0x00;
+inline constexpr std::uint8_t kOsUnix = 0x30;
+
+struct FileInfo {
+    // The file's own name as the first line gives it ("" when the decoder found no first line).
+    std::string name;
+    // The 8.3 name of the header as "BASE.EXT" (case kept). The encoder fills the header's
+    // field from it, or from `name` when it is empty.
+    std::string short_name;
+    std::uint32_t size = 0;
+    // DOS time in the low 16 bits, DOS date in the high 16, in the writer's local time.
+    std::uint32_t dos_time = 0;
+    std::int32_t zone_west = 0;  // seconds west of UTC, 24 bits
+    std::uint8_t os = kOsUnix;
+    // The variant the header names; the decoder reads data lines of any variant.
+    Variant variant = Variant::jis7;
+    // 1, 2, ... for a volume of a multi-volume set, 0 for a whole file.
+    std::uint8_t volume = 0;
+};
+
+// A header record, as long as the longer (JIS8) header line holds.
+using HeaderRecord = std::array<std::uint8_t, 69>;
+
+// The header record of `info` for its variant, sealed with its CRC; its length is that of the
+// variant's header lines (63 or 69).
+HeaderRecord make_header(const FileInfo& info);
+
+// The fields of a sealed header record of `length` bytes; nullopt when it names no variant.
+// `name` stays empty.
+std::optional<FileInfo> parse_header(const std::uint8_t* record, std::size_t length);
+
+// The 11-byte name field as the format fills it from a name: characters are copied, a dot pads
+// with blanks to position 8 and is skipped, and the field ends after 11 characters (a long
+// name keeps its first 11 characters, dots aside).
+std::array<char, 11> name_field(std::string_view name);
+
+// "BASE.EXT" from a name field: up to 8 characters before a blank, then the extension.
+std::string short_name_of(const std::array<char, 11>& field);
+
+}  // namespace quorvex6::codecs::ish
+
+#endif
