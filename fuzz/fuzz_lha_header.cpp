@@ -1,17 +1,19 @@
-// The LHA header reader over arbitrary bytes, the search for a damaged first header, and each
-// member the reader accepts decoded (bounded).
+// The LHA reader over arbitrary bytes: the bid, the search for the first header (a damaged one
+// too), every header, and each member the reader accepts decoded (bounded).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
-#include "formats/lha/header_reader.h"
-#include "formats/lha/member_io.h"
+#include "formats/lha/lha_format.h"
+#include "formats/lha/lha_reader.h"
+#include "io/memory.h"
 
 namespace {
 
-using namespace quorvex6::formats::lha;
+using namespace quorvex6::backend;
 
-class BytesInput final : public ByteInput {
+class BytesInput final : public io::RandomInput {
 public:
     BytesInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint64_t size() const override { return size_; }
@@ -27,26 +29,24 @@ private:
     std::size_t size_;
 };
 
-class NullSink final : public quorvex6::codecs::Sink {
-public:
-    bool write(const std::uint8_t*, std::size_t) override { return true; }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    lha::Bid(std::span<const std::uint8_t>(data, size));
     BytesInput in(data, size);
-    find_damaged_header(in, size, size);
-    std::uint64_t at = 0;
-    for (int members = 0; members < 64; ++members) {
-        Entry e;
-        if (read_header(in, at, e) != Status::ok) break;
-        if (e.original_size <= (1u << 20)) {
-            NullSink sink;
-            extract_member(in, e, sink);
+    try {
+        lha::Reader reader(in, true);
+        int members = 0;
+        for (const lha::Entry& e : reader.entries()) {
+            if (++members > 64) break;
+            if (e.original_size > (1u << 20)) continue;
+            io::NullSink sink;
+            try {
+                reader.Decode(e, sink);
+            } catch (const io::Error&) {
+            }
         }
-        if (e.next_offset() <= at) break;
-        at = e.next_offset();
+    } catch (const io::Error&) {
     }
     return 0;
 }

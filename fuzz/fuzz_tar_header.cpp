@@ -9,13 +9,14 @@
 using namespace quorvex6::backend::tar;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    constexpr size_t kBlock = 512;
     if (size >= kBlock) {
-        IsZeroBlock(data);
-        if (auto header = ParseHeader(data)) {
+        BlockView block(data, kBlock);
+        IsZeroBlock(block);
+        Bid(std::span<const uint8_t>(data, size));
+        if (auto header = ParseHeader(block)) {
             bool extended = header->extended;
             for (size_t at = kBlock; extended && at + kBlock <= size; at += kBlock)
-                if (!ParseSparseExtension(data + at, header->pieces, extended)) break;
+                if (!ParseSparseExtension(BlockView(data + at, kBlock), header->pieces, extended)) break;
             SparseMapHolds(header->pieces, header->real_size, header->size);
         }
     }

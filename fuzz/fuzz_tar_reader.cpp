@@ -1,13 +1,11 @@
 // TAR archives are untrusted: headers (through libarchive), names, links and data lengths.
-#include <unistd.h>
-
-#include <cstdio>
-#include <string>
+#include <memory>
+#include <span>
 
 #include "common/entry_info.h"
-#include "common/result.h"
 #include "common/safe_path.h"
 #include "formats/tar/tar_reader.h"
+#include "io/memory.h"
 
 using namespace quorvex6::backend;
 
@@ -24,18 +22,11 @@ public:
     uint64_t bytes = 0;
 };
 
-std::string TempPath() { return "/tmp/fuzz_tar_reader_" + std::to_string(getpid()) + ".tar"; }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = TempPath();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
     try {
-        tar::TarReader reader(path);
+        tar::TarReader reader(std::make_unique<io::MemoryInput>(std::span<const uint8_t>(data, size)));
         tar::TarEntry entry;
         while (reader.Next(entry)) {
             QvEntryInfo info;
@@ -45,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             CountingSink sink;
             reader.ReadData(sink);
         }
-    } catch (const Failure&) {
+    } catch (const io::Error&) {
     }
     return 0;
 }

@@ -2,14 +2,17 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "codecs/codec.h"
+#include "common/archive_input.h"
 #include "common/entry_info.h"
-#include "common/result.h"
 #include "common/safe_path.h"
+#include "formats/zip/zip_format.h"
 #include "formats/zip/zip_reader.h"
 #include "formats/zip/zip_relocate.h"
+#include "io/fault.h"
+#include "io/stream.h"
 
 using namespace quorvex6::backend;
 
@@ -17,7 +20,7 @@ namespace {
 
 constexpr uint64_t kMaxDecoded = 16 << 20;  // keeps one input's run short
 
-class CountingSink final : public quorvex6::codecs::Sink {
+class CountingSink final : public io::Sink {
 public:
     bool write(const std::uint8_t*, std::size_t size) override {
         bytes += size;
@@ -37,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
     try {
-        zip::ZipReader reader(path);
+        auto input = std::make_unique<ArchiveInput>(path);
+        zip::Bid(*input);
+        zip::ZipReader reader(std::move(input));
         for (const zip::ZipEntry& entry : reader.entries()) {
             QvEntryInfo info;
             FillEntryInfo(entry.Facts(), &info);
@@ -46,16 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 // What an update does with a kept entry.
                 reader.RecordEnd(entry);
                 zip::RelocatedCentral(reader.CentralRecord(entry), uint64_t{1} << 32);
-            } catch (const Failure&) {
+            } catch (const io::Error&) {
             }
             if (entry.original_size > kMaxDecoded) continue;
             try {
                 CountingSink sink;
                 reader.Extract(entry, sink);
-            } catch (const Failure&) {
+            } catch (const io::Error&) {
             }
         }
-    } catch (const Failure&) {
+    } catch (const io::Error&) {
     }
     return 0;
 }

@@ -3,7 +3,7 @@
 # only when something is missing, so that repeated runs cost nothing.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format-14 clang-tidy-14
   libgtest-dev libgmock-dev libbenchmark-dev
   libdeflate-dev libisal-dev zlib1g-dev libarchive-dev libbz2-dev liblzma-dev libzstd-dev
   zip unzip 7zip libarchive-tools lhasa jlha-utils arj gcab cabextract pigz python3 zstd bzip2 xz-utils

@@ -13,46 +13,34 @@
 #ifndef QV_CODECS_CODEC_H
 #define QV_CODECS_CODEC_H
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "io/fault.h"
+#include "io/stream.h"
+
 namespace quorvex6::codecs {
 
 enum class Status { ok, corrupt, truncated, read_failed, write_failed, expanded };
 
-class Source {
-public:
-    virtual ~Source() = default;
-    // Up to `size` bytes into `data`; 0 at the end; negative on a read error.
-    virtual std::ptrdiff_t read(std::uint8_t* data, std::size_t size) = 0;
-};
+using Source = backend::io::Source;
+using Sink = backend::io::Sink;
 
-class Sink {
-public:
-    virtual ~Sink() = default;
-    // All `size` bytes or false.
-    virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
-    // Optional, for a sink that keeps what it gets in memory: room for `size` bytes that a
-    // codec may decode straight into and hand over with commit(), saving a copy; nullptr when
-    // the sink has none (then write() is the way).
-    virtual std::uint8_t* room(std::size_t) { return nullptr; }
-    // Hands over the first `size` bytes of the room; false as for write().
-    virtual bool commit(std::size_t) { return false; }
-    // `size` zero bytes, for a sink that can pass over them instead (a file, leaving a hole, so
-    // that a sparse file takes no room for them); false as for write().
-    virtual bool hole(std::uint64_t size) {
-        static constexpr std::uint8_t kZeros[4096] = {};
-        for (std::uint64_t done = 0; done < size;) {
-            std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof kZeros, size - done));
-            if (!write(kZeros, n)) return false;
-            done += n;
-        }
-        return true;
+// The Fault a failed Status stands for, for callers that throw backend::io::Error.
+inline backend::io::Fault FaultOf(Status status) {
+    using backend::io::Fault;
+    switch (status) {
+        case Status::read_failed: return Fault::kRead;
+        case Status::write_failed: return Fault::kWrite;
+        case Status::expanded: return Fault::kWrite;
+        case Status::truncated:
+        case Status::corrupt:
+        case Status::ok: break;
     }
-};
+    return Fault::kBrokenData;
+}
 
 class Decoder {
 public:

@@ -6,6 +6,7 @@
 #include "codecs/deflate/gzip.h"
 #include "codecs/lh/codecs.h"
 #include "codecs/lzma/lzma.h"
+#include "codecs/zstd/zstd.h"
 
 #include <array>
 
@@ -45,7 +46,9 @@ constexpr std::array kMethods = {
     Method{"deflate9", deflate::make_decoder, deflate_encoder<9>},
     Method{"gzip", deflate::make_gzip_decoder, gzip_encoder},
     Method{"bzip2", bzip2::make_decoder, nullptr},
+    Method{"bzip2-stream", bzip2::make_stream_decoder, nullptr},
     Method{"lzma-zip", lzma::make_zip_decoder, nullptr},
+    Method{"zstd", zstd::make_decoder, zstd::make_encoder},
 };
 
 }  // namespace

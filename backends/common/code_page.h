@@ -6,8 +6,6 @@
 
 namespace quorvex6::backend {
 
-bool IsAscii(std::string_view bytes);
-bool IsValidUtf8(std::string_view bytes);
 // Empty optional-like result: returns false when `bytes` is not valid in that code page.
 bool ConvertToUtf8(std::string_view code_page, std::string_view bytes, std::string* out);
 // The reverse: false when some character of `utf8` has no form in that code page.

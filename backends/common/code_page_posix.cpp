@@ -4,31 +4,9 @@
 
 #include <string>
 
+#include "io/text.h"
+
 namespace quorvex6::backend {
-
-bool IsAscii(std::string_view bytes) {
-    for (unsigned char c : bytes)
-        if (c >= 0x80) return false;
-    return true;
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-    size_t i = 0;
-    while (i < bytes.size()) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        size_t extra;
-        if (c < 0x80) extra = 0;
-        else if (c >= 0xC2 && c <= 0xDF) extra = 1;
-        else if ((c & 0xF0) == 0xE0) extra = 2;
-        else if (c >= 0xF0 && c <= 0xF4) extra = 3;
-        else return false;
-        if (bytes.size() - i <= extra) return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        i += extra + 1;
-    }
-    return true;
-}
 
 namespace {
 
@@ -65,7 +43,7 @@ std::string DecodeLegacyName(std::string_view bytes) {
     // Valid UTF-8 first: tools on POSIX store UTF-8 names without the flag, and such names
     // would often also pass as CP932 (as half-width kana), while real Shift_JIS names are
     // rarely valid UTF-8.
-    if (IsAscii(bytes) || IsValidUtf8(bytes)) return std::string(bytes);
+    if (io::IsAscii(bytes) || io::IsValidUtf8(bytes)) return std::string(bytes);
     std::string out;
     if (ConvertToUtf8("CP932", bytes, &out)) return out;
     if (ConvertToUtf8("CP437", bytes, &out)) return out;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/fault_codes.h"
 #include "common/pending_names.h"
 #include "common/result.h"
 
@@ -14,6 +15,9 @@ int32_t CodeOf(OutputLog* log) {
     } catch (const Failure& failure) {
         if (log) log->Line(failure.what());
         return failure.code();
+    } catch (const io::Error& error) {
+        if (log) log->Line(error.what());
+        return ResultCodeOf(error.fault());
     } catch (const std::bad_alloc&) {
         if (log) log->Line("out of memory");
         return result::kNoHeapMemory;

@@ -1,7 +1,7 @@
-// Where the libraries let a codec write: into a file of the shared file calls (OutputFile,
-// PendingFile), or into memory. The file calls throw Failure while a codec speaks status codes,
-// so FileSink keeps the first Failure and the caller rethrows it once the codec has returned: a
-// full disk stays 0x8005, not a write error.
+// Where the libraries let a codec or a format write: into a file of the shared file calls
+// (OutputFile, PendingFile). The file calls throw Failure while a codec speaks status codes
+// and a format knows no result codes, so these keep the first Failure and the caller rethrows
+// it once the codec or format has returned: a full disk stays 0x8005, not a write error.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,32 +10,16 @@
 
 #include "codecs/codec.h"
 #include "common/result.h"
+#include "io/random_access.h"
 
 namespace quorvex6::backend {
 
-template <class File>
-class FileSink final : public quorvex6::codecs::Sink {
+// Runs file calls for code that speaks status values: keeps the first Failure, for Rethrow.
+class KeptFailure {
   public:
-    explicit FileSink(File& file) : file_(file) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        return Kept([&] { file_.Write(data, size); });
-    }
-    // A file that can pass over bytes gets a hole.
-    bool hole(std::uint64_t size) override {
-        if constexpr (requires { file_.Skip(size); })
-            return Kept([&] { file_.Skip(size); });
-        else
-            return Sink::hole(size);
-    }
-    // Throws the kept Failure, if any.
-    void Rethrow() const {
-        if (error_) throw *error_;
-    }
-
-  private:
-    // Runs one file call, keeping its Failure; false when it failed.
+    // False when the call failed.
     template <class Call>
-    bool Kept(Call call) {
+    bool Try(Call call) {
         try {
             call();
             return true;
@@ -44,22 +28,55 @@ class FileSink final : public quorvex6::codecs::Sink {
             return false;
         }
     }
-
-    File& file_;
-    std::optional<Failure> error_;
-};
-
-// A codec's Sink into memory: the caller's vector, emptied first.
-class VectorSink final : public quorvex6::codecs::Sink {
-  public:
-    explicit VectorSink(std::vector<uint8_t>& out) : out_(out) { out_.clear(); }
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        out_.insert(out_.end(), data, data + size);
-        return true;
+    // Throws the kept Failure, if any.
+    void Rethrow() const {
+        if (error_) throw *error_;
     }
 
   private:
-    std::vector<uint8_t>& out_;
+    std::optional<Failure> error_;
+};
+
+template <class File>
+class FileSink final : public quorvex6::codecs::Sink {
+  public:
+    explicit FileSink(File& file) : file_(file) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        return kept_.Try([&] { file_.Write(data, size); });
+    }
+    // A file that can pass over bytes gets a hole.
+    bool hole(std::uint64_t size) override {
+        if constexpr (requires { file_.Skip(size); })
+            return kept_.Try([&] { file_.Skip(size); });
+        else
+            return Sink::hole(size);
+    }
+    void Rethrow() const { kept_.Rethrow(); }
+
+  private:
+    File& file_;
+    KeptFailure kept_;
+};
+
+// The same for an archive written by offset (an OutputFile), as formats that patch a header
+// after its data write it.
+template <class File>
+class FileOutput final : public io::RandomOutput {
+  public:
+    explicit FileOutput(File& file) : file_(file) {}
+    bool write_at(std::uint64_t offset, const void* data, std::size_t n) override {
+        return kept_.Try([&] { file_.WriteAt(offset, data, n); });
+    }
+    // Ends the file at the current position: whatever lies beyond was written by an attempt
+    // that was abandoned (an entry stored after all, or one that failed).
+    bool CutHere() {
+        return kept_.Try([&] { file_.Truncate(position()); });
+    }
+    void Rethrow() const { kept_.Rethrow(); }
+
+  private:
+    File& file_;
+    KeptFailure kept_;
 };
 
 }  // namespace quorvex6::backend

@@ -56,10 +56,14 @@ void MakeSymlink(const std::string& target, const std::string& path);
 void MakeHardLink(const std::string& existing, const std::string& path);
 std::string ReadLink(const std::string& path);
 
+class OpenFolder;
+
 class InputFile {
 public:
     InputFile() = default;
     explicit InputFile(const std::string& path);  // throws 0x800D
+    // `name` in `folder`, which `path` names whole (for errors); throws 0x800D.
+    InputFile(const OpenFolder& folder, const std::string& name, const std::string& path);
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;
     InputFile(const InputFile&) = delete;
@@ -92,6 +96,7 @@ public:
     ~OpenFolder();
 
 private:
+    friend class InputFile;
     friend class OutputFile;
     int fd_ = -1;
 };

@@ -191,6 +191,10 @@ std::string ReadLink(const std::string& path) {
 InputFile::InputFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
     if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
 }
+InputFile::InputFile(const OpenFolder& folder, const std::string& name, const std::string& path)
+    : fd_(openat(folder.fd_, name.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
+}
 InputFile::InputFile(InputFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     std::swap(fd_, other.fd_);

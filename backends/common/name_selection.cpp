@@ -16,13 +16,6 @@ bool NameSelection::Selects(std::string_view path) {
     return selected;
 }
 
-bool NameSelection::SelectsEverything() const {
-    if (patterns_.empty()) return true;
-    for (const std::string& pattern : patterns_)
-        if (pattern == "*.*") return true;
-    return false;
-}
-
 void NameSelection::ReportUnmatched(OutputLog& log, ResultKeeper& result) const {
     for (size_t i = 0; i < patterns_.size(); ++i) {
         if (matched_[i] || HasWildcard(patterns_[i])) continue;

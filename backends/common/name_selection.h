@@ -17,8 +17,6 @@ class NameSelection {
     NameSelection(std::vector<std::string> patterns, bool recursive);
 
     bool Selects(std::string_view path);
-    // No patterns, or `*.*` among them.
-    bool SelectsEverything() const;
     // A log line for every plain name that selected nothing, and 0x8031 noted when there is one.
     void ReportUnmatched(OutputLog& log, ResultKeeper& result) const;
 

@@ -11,7 +11,9 @@ namespace {
 
 class Collector {
   public:
-    Collector(const SourceOptions& options, std::vector<SourceItem>& out) : options_(options), out_(out) {}
+    // One name walked with its folders cannot reach a file twice, nor two files of one name.
+    Collector(const SourceOptions& options, std::vector<SourceItem>& out, bool may_repeat)
+        : options_(options), out_(out), may_repeat_(may_repeat) {}
 
     // Walks `folder` (relative, "" or ending in '/') and adds the files whose name matches
     // `name_pattern`; `whole_tree` takes everything below it, folders included.
@@ -43,10 +45,12 @@ class Collector {
         }
         // The same file named twice is stored once; two files that only junking made alike
         // would silently become one entry.
-        auto [seen, fresh] = seen_.emplace(stored, relative);
-        if (!fresh) {
-            if (seen->second != relative) clashes_.push_back({relative, seen->second});
-            return true;
+        if (may_repeat_) {
+            auto [seen, fresh] = seen_.emplace(stored, relative);
+            if (!fresh) {
+                if (seen->second != relative) clashes_.push_back({relative, seen->second});
+                return true;
+            }
         }
         SourceItem item;
         item.stored = stored;
@@ -66,6 +70,7 @@ class Collector {
   private:
     const SourceOptions& options_;
     std::vector<SourceItem>& out_;
+    bool may_repeat_;
     std::unordered_map<std::string, std::string> seen_;  // stored name -> relative path
     std::vector<Clash> clashes_;
 };
@@ -75,7 +80,7 @@ class Collector {
 std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, const SourceOptions& options,
                                        OutputLog& log, ResultKeeper& result) {
     std::vector<SourceItem> out;
-    Collector collector(options, out);
+    Collector collector(options, out, names.size() > 1 || options.junk_paths);
     for (const std::string& name : names) {
         bool found = false;
         if (HasWildcard(name)) {

@@ -8,11 +8,13 @@
 #include "common/entry_info.h"
 #include "common/enumeration.h"
 #include "common/export.h"
+#include "common/archive_input.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
-#include "formats/tar/tar_packer.h"
 #include "quorvex6/archiver_api.h"
 #include "tar32/tar_extract.h"
+#include "tar32/tar_pack_job.h"
+#include "io/memory.h"
 
 using namespace quorvex6::backend;
 
@@ -33,6 +35,15 @@ constexpr SwitchRule kSwitches[] = {
     {"--display-dialog", SwitchArg::kEquals},
 };
 
+// The archive for a reader; one that cannot be opened is 0x8018 whatever the file call said.
+std::unique_ptr<io::RandomInput> OpenArchive(const std::string& path) {
+    try {
+        return std::make_unique<ArchiveInput>(InputFile(path));
+    } catch (const Failure& f) {
+        throw Failure(result::kCannotOpenArchive, f.what());
+    }
+}
+
 // The stream reads forward only: listing again starts from a fresh reader.
 class TarEntries final : public EntryListing {
   public:
@@ -44,7 +55,7 @@ class TarEntries final : public EntryListing {
         return true;
     }
     void Restart() override {
-        reader_ = std::make_unique<tar::TarReader>(path_);
+        reader_ = std::make_unique<tar::TarReader>(OpenArchive(path_));
     }
 
   private:
@@ -67,17 +78,11 @@ bool Off(const ParsedCommand& cmd, std::string_view name) {
     return cmd.Value(name) == std::optional<std::string>("0");
 }
 
-class NullSink final : public quorvex6::codecs::Sink {
-  public:
-    bool write(const std::uint8_t*, std::size_t) override { return true; }
-    bool hole(std::uint64_t) override { return true; }
-};
-
 // Reads every header (and, when asked, every byte): the first failure's code.
 int32_t TestArchive(const std::string& path, bool data) {
-    tar::TarReader reader(path, data);
+    tar::TarReader reader(OpenArchive(path));
     tar::TarEntry entry;
-    NullSink sink;
+    io::NullSink sink;
     while (reader.Next(entry))
         if (data && entry.kind == tar::EntryKind::kFile) reader.ReadData(sink);
     return result::kSuccess;
@@ -98,14 +103,15 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
         sources.folder_entries = !junk;
         sources.include_hidden = !cmd.Has("-AA");
         std::vector<SourceItem> items = CollectSources(cmd.names, sources, log, result);
-        tar::PackTar(cmd.archive, items, log, result, progress);
+        tar32::PackTar(cmd.archive, items, log, result, progress);
         return result.code();
     }
     if (cmd.Has("-t")) return TestArchive(cmd.archive, true);
     if (!cmd.Has("-x")) throw Failure(result::kBadCommand, "no command: -c, -x or -t");
     NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
-    // Extracting everything reads every byte: a plain archive is then read ahead too.
-    tar::TarReader reader(cmd.archive, names.SelectsEverything());
+    // A plain archive is read on this thread: a second one reading ahead saved no time, as
+    // handing its bytes over and the files to the writing queue took more work than reading.
+    tar::TarReader reader(OpenArchive(cmd.archive));
     ExtractOptions options;
     options.folder = cmd.folder;
     options.junk_paths = junk;
@@ -118,6 +124,8 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
 }
 
 }  // namespace
+
+QV_DECLARE_ENTRY_POINTS(tar32);
 
 QV_EXPORT int32_t Tar(QvWindow, const char* cmdline, char* output, uint32_t size) {
     std::string line = cmdline ? cmdline : "";
@@ -133,7 +141,7 @@ QV_EXPORT int32_t TarCheckArchive(const char* archive, int32_t mode) {
     std::string path = archive;
     int32_t code = Guarded([&] {
         if ((mode & 3) == 0) {
-            tar::TarReader reader(path);
+            tar::TarReader reader(OpenArchive(path));
             tar::TarEntry entry;
             reader.Next(entry);
             return result::kSuccess;

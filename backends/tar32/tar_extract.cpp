@@ -5,6 +5,7 @@
 #include "common/file_sink.h"
 #include "common/file_write_queue.h"
 #include "common/wildcard.h"
+#include "io/memory.h"
 #include "tar32/space_budget.h"
 
 namespace quorvex6::backend::tar32 {
@@ -77,7 +78,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     // a sparse file is not queued, as its holes would be filled in memory.
                     if (loan.lent() && entry.facts.original_size <= FileWriteQueue::kMaxFileBytes &&
                         entry.stored_size == entry.facts.original_size) {
-                        VectorSink sink(bytes);
+                        io::VectorSink sink(bytes);
                         bytes.reserve(entry.facts.original_size);
                         reader.ReadData(sink);
                         writes.Submit(name, std::move(file), bytes, entry.facts.mtime, entry.mode);
@@ -87,7 +88,7 @@ void ExtractEntries(tar::TarReader& reader, NameSelection& names, ExtractTarget&
                     FileSink sink(file);
                     try {
                         reader.ReadData(sink);
-                    } catch (const Failure&) {
+                    } catch (const io::Error&) {
                         sink.Rethrow();
                         throw;
                     }

@@ -9,13 +9,14 @@
 #include "common/system.h"
 #include "common/wildcard.h"
 #include "formats/lha/member_io.h"
+#include "io/memory.h"
 #include "unlha32/extract_pool.h"
+#include "unlha32/faults.h"
 
 namespace quorvex6::unlha32 {
 
 using backend::Failure;
-using formats::lha::Entry;
-using formats::lha::Status;
+using backend::lha::Entry;
 namespace result = backend::result;
 
 void NoteDamage(const Archive& archive, backend::OutputLog& log, backend::ResultKeeper& keeper) {
@@ -23,9 +24,9 @@ void NoteDamage(const Archive& archive, backend::OutputLog& log, backend::Result
         log.Line(archive.start_damage());
         keeper.Note(result::kBrokenHeader);
     }
-    if (archive.end_status() != Status::ok) {
+    if (archive.end_error()) {
         log.Line("archive damaged after " + std::to_string(archive.entries().size()) + " members");
-        keeper.Note(ResultFor(archive.end_status()));
+        keeper.Note(CodeOf(archive.end_error()->fault()));
     }
 }
 
@@ -55,7 +56,7 @@ void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string
     uint64_t need = 0;
     const Entry* largest = nullptr;
     for (const Entry* e : selected) {
-        if (!formats::lha::declared_size_possible(*e)) continue;
+        if (!backend::lha::DeclaredSizePossible(*e)) continue;
         // 64-bit sizes from extended headers could wrap the sum into a small number.
         need = e->original_size > UINT64_MAX - need ? UINT64_MAX : need + e->original_size;
         if (!largest || e->original_size > largest->original_size) largest = e;
@@ -102,9 +103,9 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
         progress.Entry("extracting", e->name, ++index, selected.size());
         if (e->folder && !options.folder_parts) continue;
         try {
-            if (!formats::lha::can_decode(*e))
+            if (!backend::lha::CanDecode(*e))
                 throw Failure(result::kMethod, "unknown method -" + e->method + "-");
-            if (!formats::lha::declared_size_possible(*e)) {
+            if (!backend::lha::DeclaredSizePossible(*e)) {
                 throw Failure(result::kBrokenHeader,
                               "the header declares " + std::to_string(e->original_size) +
                                   " bytes, more than its " + std::to_string(e->packed_size) +
@@ -136,11 +137,17 @@ int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::O
     const std::vector<const Entry*> selected = Select(archive, selection);
     selection.ReportUnmatched(log, keeper);
     for (const Entry* e : selected) {
-        NullSink sink;
-        Status s = formats::lha::extract_member(archive.input(), *e, sink);
-        archive.input().Rethrow();
-        log.Line((s == Status::ok ? "ok     " : "error  ") + e->name);
-        if (s != Status::ok) keeper.Note(ResultFor(s));
+        backend::io::NullSink sink;
+        std::optional<backend::io::Fault> fault;
+        try {
+            archive.reader().Decode(*e, sink);
+        } catch (const backend::io::Error& error) {
+            // A failing archive file ends the test; damage is the member's alone.
+            if (error.fault() == backend::io::Fault::kRead) throw FailureOf(error, archive.path());
+            fault = error.fault();
+        }
+        log.Line((fault ? "error  " : "ok     ") + e->name);
+        if (fault) keeper.Note(CodeOf(*fault));
     }
     NoteDamage(archive, log, keeper);
     return keeper.code();

@@ -14,7 +14,7 @@ namespace quorvex6::unlha32 {
 void NoteDamage(const Archive& archive, backend::OutputLog& log, backend::ResultKeeper& keeper);
 
 // Members the names select, in stored order.
-std::vector<const formats::lha::Entry*> Select(const Archive& archive,
+std::vector<const backend::lha::Entry*> Select(const Archive& archive,
                                                backend::NameSelection& names);
 
 int32_t Extract(Archive& archive, const std::vector<std::string>& names, const std::string& folder,

@@ -1,21 +1,22 @@
 #include "unlha32/extract_pool.h"
 
 #include "common/entry_outcome.h"
+#include "common/file_input.h"
+#include "common/file_sink.h"
 #include "common/system.h"
+#include "formats/lha/lha_format.h"
 #include "formats/lha/member_io.h"
-#include "unlha32/archive.h"
-#include "unlha32/file_bytes.h"
+#include "unlha32/faults.h"
 
 namespace quorvex6::unlha32 {
 
 using backend::Failure;
-using formats::lha::Entry;
-using formats::lha::Status;
+using backend::lha::Entry;
 namespace result = backend::result;
 
 std::optional<uint32_t> ModeOf(const Entry& e) {
     if (e.unix_mode) return *e.unix_mode & 0777;
-    return (e.dos_attributes & formats::lha::kDosReadOnly) ? 0444 : 0644;
+    return (e.dos_attributes & backend::lha::kDosReadOnly) ? 0444 : 0644;
 }
 
 ExtractPool::ExtractPool(std::string archive_path, std::function<void(const Entry&, const Failure&)> failed,
@@ -79,7 +80,7 @@ void ExtractPool::Finish() {
 }
 
 void ExtractPool::Work() {
-    std::unique_ptr<FileInput> input;
+    std::unique_ptr<backend::FileInput> input;
     std::unique_lock lock(mutex_);
     for (;;) {
         work_ready_.wait(lock, [&] { return !queue_.empty() || closing_; });
@@ -94,15 +95,9 @@ void ExtractPool::Work() {
         std::exception_ptr fatal;
         std::optional<Failure> failure = backend::RunEntryWork(
             [&] {
-                if (!input) input = std::make_unique<FileInput>(path_);
-                PendingSink sink(job.file);
-                Status s = formats::lha::extract_member(*input, e, sink);
-                sink.Rethrow();
-                input->Rethrow();
-                if (s != Status::ok) {
-                    throw Failure(ResultFor(s),
-                                  e.name + ": " + (s == Status::crc_mismatch ? "CRC error" : "broken data"));
-                }
+                if (!input) input = std::make_unique<backend::FileInput>(path_);
+                backend::FileSink sink(job.file);
+                RunFormatWork(sink, [&] { backend::lha::DecodeMember(*input, e, sink); });
                 job.file.Commit(e.mtime, ModeOf(e));
             },
             fatal);

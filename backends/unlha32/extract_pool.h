@@ -22,30 +22,30 @@
 namespace quorvex6::unlha32 {
 
 // The permissions an extracted member gets.
-std::optional<uint32_t> ModeOf(const formats::lha::Entry& e);
+std::optional<uint32_t> ModeOf(const backend::lha::Entry& e);
 
 class ExtractPool {
 public:
     static constexpr size_t kQueued = 16;
     static constexpr size_t kWakeBatch = 4;
     // `failed` and `done` run on the calling thread, inside Submit and Finish.
-    ExtractPool(std::string archive_path, std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed,
-                std::function<void(const formats::lha::Entry&)> done);
+    ExtractPool(std::string archive_path, std::function<void(const backend::lha::Entry&, const backend::Failure&)> failed,
+                std::function<void(const backend::lha::Entry&)> done);
     ~ExtractPool();  // waits for every member handed over
     ExtractPool(const ExtractPool&) = delete;
     ExtractPool& operator=(const ExtractPool&) = delete;
 
-    void Submit(const formats::lha::Entry& entry, backend::PendingFile file);
+    void Submit(const backend::lha::Entry& entry, backend::PendingFile file);
     // Waits for everything handed over; rethrows a failure that must end the command.
     void Finish();
 
 private:
     struct Job {
-        const formats::lha::Entry* entry;
+        const backend::lha::Entry* entry;
         backend::PendingFile file;
     };
     struct Outcome {
-        const formats::lha::Entry* entry;
+        const backend::lha::Entry* entry;
         std::optional<backend::Failure> failure;
     };
     void Work();
@@ -53,8 +53,8 @@ private:
     void Report(std::vector<Outcome>& outcomes);
 
     std::string path_;
-    std::function<void(const formats::lha::Entry&, const backend::Failure&)> failed_;
-    std::function<void(const formats::lha::Entry&)> done_;
+    std::function<void(const backend::lha::Entry&, const backend::Failure&)> failed_;
+    std::function<void(const backend::lha::Entry&)> done_;
     std::mutex mutex_;
     // Two conditions, so that handing over members wakes workers and not the calling thread.
     std::condition_variable work_ready_;

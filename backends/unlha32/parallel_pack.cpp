@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/file_input.h"
 #include "common/result.h"
 #include "common/system.h"
-#include "formats/lha/member_io.h"
-#include "unlha32/archive.h"
+#include "formats/lha/lha_writer.h"
+#include "unlha32/faults.h"
 
 namespace quorvex6::unlha32 {
 
-using formats::lha::Status;
-
 struct PackQueue::Job {
-    formats::lha::Entry entry;
+    backend::lha::Entry entry;
     std::string path;
     std::vector<uint8_t> spool;
     uint64_t size = 0;           // bytes of the member (header and data) as finally written
@@ -24,8 +23,8 @@ struct PackQueue::Job {
     std::exception_ptr failure;
 };
 
-// Where pack_member writes one member: the job's memory, then the archive once it is its turn.
-class SpoolOutput final : public formats::lha::ByteOutput {
+// Where the Writer puts one member: the job's memory, then the archive once it is its turn.
+class SpoolOutput final : public backend::io::RandomOutput {
 public:
     SpoolOutput(PackQueue& queue, PackQueue::Job& job) : queue_(queue), job_(job) {}
 
@@ -66,7 +65,7 @@ PackQueue::~PackQueue() {
     for (std::thread& t : workers_) t.join();
 }
 
-void PackQueue::Add(formats::lha::Entry entry, std::string disk_path) {
+void PackQueue::Add(backend::lha::Entry entry, std::string disk_path) {
     jobs_.push_back(std::make_unique<Job>(Job{std::move(entry), std::move(disk_path)}));
 }
 
@@ -98,24 +97,26 @@ void PackQueue::Work() {
 void PackQueue::RunJob(Job& job) {
     try {
         SpoolOutput spool(*this, job);
-        Status s;
-        if (!job.entry.has_data()) {
-            s = formats::lha::pack_member(spool, job.entry, nullptr, method_);
-        } else {
-            FileInput input(job.path);
-            s = formats::lha::pack_member(spool, job.entry, &input, method_);
-            input.Rethrow();
+        backend::lha::Writer writer(spool, method_);
+        try {
+            if (!job.entry.has_data()) {
+                writer.Add(job.entry, nullptr);
+            } else {
+                backend::FileInput input(job.path);
+                writer.Add(job.entry, &input);
+            }
+        } catch (const backend::io::Error& error) {
+            throw FailureOf(error, "");
         }
         // Where the member ends: a stored retry of a file that shrank meanwhile ends before
         // what the abandoned attempt wrote.
         job.size = spool.position();
-        if (s != Status::ok) throw backend::Failure(ResultFor(s), "cannot pack " + job.entry.name);
     } catch (...) {
         job.failure = std::current_exception();
     }
 }
 
-void PackQueue::WriteNext(FileOutput& out) {
+void PackQueue::WriteNext(backend::FileOutput<backend::OutputFile>& out) {
     std::unique_lock lock(mutex_);
     out_ = &out;
     Job& job = *jobs_[committed_];

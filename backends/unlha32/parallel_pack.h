@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "formats/lha/entry.h"
-#include "unlha32/file_bytes.h"
+#include "common/file_sink.h"
+#include "common/file_system.h"
 
 namespace quorvex6::unlha32 {
 
@@ -26,10 +27,10 @@ public:
     PackQueue(const PackQueue&) = delete;
     PackQueue& operator=(const PackQueue&) = delete;
 
-    void Add(formats::lha::Entry entry, std::string disk_path);
+    void Add(backend::lha::Entry entry, std::string disk_path);
     void Start();
     // Writes the next member, in the order of Add, at out.position(); rethrows its failure.
-    void WriteNext(FileOutput& out);
+    void WriteNext(backend::FileOutput<backend::OutputFile>& out);
 
     struct Job;
 
@@ -50,7 +51,7 @@ private:
     size_t committed_ = 0;
     size_t window_ = 2;
     bool stopping_ = false;
-    FileOutput* out_ = nullptr;
+    backend::FileOutput<backend::OutputFile>* out_ = nullptr;
 };
 
 }  // namespace quorvex6::unlha32

@@ -8,16 +8,15 @@
 #include "common/entry_info.h"
 #include "common/enumeration.h"
 #include "common/export.h"
-#include "formats/lha/member_io.h"
 #include "quorvex6/archiver_api.h"
 #include "unlha32/archive.h"
 #include "unlha32/extract.h"
+#include "unlha32/faults.h"
 #include "unlha32/options.h"
 #include "unlha32/update.h"
 
 using namespace quorvex6::backend;
-using quorvex6::formats::lha::Status;
-namespace lha = quorvex6::unlha32;
+namespace unlha = quorvex6::unlha32;
 
 namespace {
 
@@ -36,8 +35,8 @@ CommandGate& Gate() {
 
 Enumeration& Listings() {
     static Enumeration listings([](const std::string& archive) {
-        return ListHeldEntries(std::make_unique<lha::Archive>(archive),
-                               [](const auto& entry) { return lha::FactsOf(entry); });
+        return ListHeldEntries(std::make_unique<unlha::Archive>(archive),
+                               [](const auto& entry) { return unlha::FactsOf(entry); });
     });
     return listings;
 }
@@ -48,18 +47,20 @@ int32_t RunUnlha(const std::string& line, OutputLog& log) {
     if (!tokens.empty() && !tokens[0].quoted && tokens[0].text == "s") {
         throw Failure(result::kNotSupportedApi, "self-extractors are not made by this library yet");
     }
-    ParsedCommand cmd = ParseCommand(line, {lha::Switches(), lha::CommandWords()});
-    lha::Options options = lha::ReadOptions(cmd);
+    ParsedCommand cmd = ParseCommand(line, {unlha::Switches(), unlha::CommandWords()});
+    unlha::Options options = unlha::ReadOptions(cmd);
     if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
-    if (cmd.command == "u" || cmd.command == "a") return lha::Update(cmd, options, log);
-    if (cmd.command == "d") return lha::Delete(cmd, log);
-    lha::Archive archive(cmd.archive);
-    if (cmd.command == "l") return lha::List(archive, cmd.names, log);
-    if (cmd.command == "t") return lha::Test(archive, cmd.names, log);
-    return lha::Extract(archive, cmd.names, cmd.folder, options, log);
+    if (cmd.command == "u" || cmd.command == "a") return unlha::Update(cmd, options, log);
+    if (cmd.command == "d") return unlha::Delete(cmd, log);
+    unlha::Archive archive(cmd.archive);
+    if (cmd.command == "l") return unlha::List(archive, cmd.names, log);
+    if (cmd.command == "t") return unlha::Test(archive, cmd.names, log);
+    return unlha::Extract(archive, cmd.names, cmd.folder, options, log);
 }
 
 }  // namespace
+
+QV_DECLARE_ENTRY_POINTS(unlha32);
 
 QV_EXPORT int32_t Unlha(QvWindow, const char* cmdline, char* output, uint32_t size) {
     std::string line = cmdline ? cmdline : "";
@@ -74,15 +75,14 @@ QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
-        lha::Archive a(path, (mode & kCheckSearchToEnd) != 0);
+        unlha::Archive a(path, (mode & kCheckSearchToEnd) != 0);
         if (a.entries().empty()) return result::kNotValidArchive;
         if (!a.start_damage().empty()) return result::kBrokenHeader;
         int32_t depth = mode & kCheckDepthMask;
-        if (depth >= kCheckEveryHeader && a.end_status() != Status::ok)
-            return lha::ResultFor(a.end_status());
+        if (depth >= kCheckEveryHeader && a.end_error()) return unlha::CodeOf(a.end_error()->fault());
         if (depth == kCheckEveryValue) {
             OutputLog log;
-            return lha::Test(a, {}, log);
+            return unlha::Test(a, {}, log);
         }
         return result::kSuccess;
     });

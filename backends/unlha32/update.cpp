@@ -8,17 +8,18 @@
 #include "common/pack_sources.h"
 #include "common/progress.h"
 #include "common/replacement_file.h"
-#include "formats/lha/member_io.h"
+#include "common/file_sink.h"
+#include "formats/lha/lha_writer.h"
 #include "formats/lha/names.h"
 #include "unlha32/archive.h"
 #include "unlha32/extract.h"
+#include "unlha32/faults.h"
 #include "unlha32/parallel_pack.h"
 
 namespace quorvex6::unlha32 {
 
 using backend::Failure;
-using formats::lha::Entry;
-using formats::lha::Status;
+using backend::lha::Entry;
 namespace result = backend::result;
 
 namespace {
@@ -29,8 +30,8 @@ void RefuseDamaged(const Archive& archive, const std::string& outcome) {
         throw Failure(result::kBrokenHeader,
                       archive.path() + ": " + archive.start_damage() + "; " + outcome);
     }
-    if (archive.end_status() != Status::ok) {
-        throw Failure(ResultFor(archive.end_status()),
+    if (archive.end_error()) {
+        throw Failure(CodeOf(archive.end_error()->fault()),
                       archive.path() + ": damaged archive, " + outcome);
     }
 }
@@ -62,7 +63,8 @@ struct Planned {
 
 void Write(backend::ReplacementFile& replacement, Archive* old, const std::vector<Planned>& plan,
            const Options& options, backend::OutputLog& log, backend::ResultKeeper& keeper) {
-    FileOutput out(replacement.file());
+    backend::FileOutput out(replacement.file());
+    backend::lha::Writer writer(out, options.method);
     backend::Progress progress(options.progress);
     PackQueue packer(options.method);
     for (const Planned& p : plan) {
@@ -72,10 +74,7 @@ void Write(backend::ReplacementFile& replacement, Archive* old, const std::vecto
     uint64_t index = 0;
     for (const Planned& p : plan) {
         if (p.old != nullptr) {
-            Status s = formats::lha::copy_member(old->input(), *p.old, out);
-            old->input().Rethrow();
-            out.Rethrow();
-            if (s != Status::ok) throw Failure(ResultFor(s), "cannot copy " + p.old->name);
+            RunFormatWork(out, [&] { writer.CopyRaw(old->reader(), *p.old); });
             continue;
         }
         progress.Entry("packing", p.source->stored, ++index, plan.size());
@@ -88,8 +87,8 @@ void Write(backend::ReplacementFile& replacement, Archive* old, const std::vecto
             keeper.Note(f.code());
         }
     }
-    if (!formats::lha::write_end(out) || !out.CutHere()) out.Rethrow();
-    out.Rethrow();
+    RunFormatWork(out, [&] { writer.Finish(); });
+    if (!out.CutHere()) out.Rethrow();
     replacement.Commit();
 }
 
@@ -125,7 +124,7 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
         }
         const Entry entry = NewEntry(item);
         if (std::optional<std::string> why =
-                formats::lha::unstorable_name(entry.name, entry.link_target)) {
+                backend::lha::UnstorableName(entry.name, entry.link_target)) {
             log.Line("not packed " + item.stored + ": " + *why);
             keeper.Note(result::kUnknownType);
             continue;

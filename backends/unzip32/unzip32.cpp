@@ -3,12 +3,14 @@
 #include <optional>
 #include <string>
 
+#include "common/archive_input.h"
 #include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
 #include "common/enumeration.h"
 #include "common/export.h"
 #include "common/progress.h"
+#include "formats/zip/zip_format.h"
 #include "quorvex6/archiver_api.h"
 #include "unzip32/zip_extract.h"
 
@@ -29,7 +31,7 @@ CommandGate& Gate() {
 
 Enumeration& Listings() {
     static Enumeration listings([](const std::string& archive) {
-        return ListHeldEntries(std::make_unique<zip::ZipReader>(archive),
+        return ListHeldEntries(std::make_unique<zip::ZipReader>(std::make_unique<ArchiveInput>(archive)),
                                [](const zip::ZipEntry& entry) { return entry.Facts(); });
     });
     return listings;
@@ -56,7 +58,7 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
         cmd = ParseCommand(line, {kSwitches, {}});
     }
     if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
-    zip::ZipReader reader(cmd.archive);
+    zip::ZipReader reader(std::make_unique<ArchiveInput>(cmd.archive));
     if (cmd.Has("-l")) {
         std::string text = unzip32::TextListing(reader);
         if (!text.empty() && text.back() == '\n') text.pop_back();
@@ -81,6 +83,8 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
 
 }  // namespace
 
+QV_DECLARE_ENTRY_POINTS(unzip32);
+
 QV_EXPORT int32_t UnZip(QvWindow, const char* cmdline, char* output, uint32_t size) {
     std::string line = cmdline ? cmdline : "";
     return Gate().Run(output, size, [&](OutputLog& log) { return RunUnZip(line, log); });
@@ -94,7 +98,10 @@ QV_EXPORT int32_t UnZipCheckArchive(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
-        zip::ZipReader reader(path);
+        auto input = std::make_unique<ArchiveInput>(path);
+        if (!zip::Bid(*input)) return result::kNotValidArchive;
+        // Past the bid, the directory must read too, as every command needs it.
+        zip::ZipReader reader(std::move(input));
         if ((mode & 3) != kCheckEveryValue) return result::kSuccess;
         OutputLog log;
         return unzip32::TestEntries(reader, log);

@@ -6,11 +6,15 @@
 #include <optional>
 #include <unordered_map>
 
-#include "common/file_sink.h"
 #include "common/dos_time.h"
 #include "common/entry_info.h"
+#include "common/fault_codes.h"
+#include "common/file_sink.h"
 #include "common/system.h"
 #include "common/wildcard.h"
+#include "formats/zip/zip_format.h"
+#include "io/fault.h"
+#include "io/memory.h"
 
 namespace quorvex6::backend::unzip32 {
 
@@ -19,7 +23,7 @@ namespace {
 // What symlink() takes: PATH_MAX less the terminating NUL.
 constexpr size_t kMaxLinkTarget = 4095;
 
-class StringSink final : public quorvex6::codecs::Sink {
+class StringSink final : public io::Sink {
   public:
     bool write(const std::uint8_t* data, std::size_t size) override {
         if (text.size() + size > kMaxLinkTarget) return false;
@@ -29,15 +33,14 @@ class StringSink final : public quorvex6::codecs::Sink {
     std::string text;
 };
 
-class NullSink final : public quorvex6::codecs::Sink {
-  public:
-    bool write(const std::uint8_t*, std::size_t) override { return true; }
-};
-
 std::optional<uint32_t> ModeOf(const zip::ZipEntry& entry) {
     if (auto mode = entry.unix_mode()) return *mode & 0777;
-    return (entry.external_attributes & 0x01) ? 0444u : 0644u;
+    return (entry.external_attributes & zip::kDosReadOnly) ? 0444u : 0644u;
 }
+
+// The one place where unzip32 gives the format's faults their result codes: ZIP's are those
+// of the common table.
+Failure AsFailure(const io::Error& error) { return Failure(ResultCodeOf(error.fault()), error.what()); }
 
 // False when the entry was refused.
 bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
@@ -49,16 +52,20 @@ bool ExtractOne(const zip::ZipReader& reader, const zip::ZipEntry& entry,
             throw Failure(result::kPathTooLong, "link target of " + std::to_string(entry.original_size) +
                                                     " bytes; a link holds at most " + std::to_string(kMaxLinkTarget));
         StringSink sink;
-        reader.Extract(entry, sink);
+        try {
+            reader.Extract(entry, sink);
+        } catch (const io::Error& error) {
+            throw AsFailure(error);
+        }
         return target.MakeLink(relative, sink.text);
     } else {
         PendingFile file = target.BeginFile(relative);
         FileSink sink(file);
         try {
             reader.Extract(entry, sink);
-        } catch (const Failure&) {
-            sink.Rethrow();
-            throw;
+        } catch (const io::Error& error) {
+            sink.Rethrow();  // a full disk keeps its code
+            throw AsFailure(error);
         }
         file.Commit(entry.mtime(), ModeOf(entry));
     }
@@ -178,9 +185,10 @@ int32_t TestEntries(const zip::ZipReader& reader, OutputLog& log) {
     for (const zip::ZipEntry& entry : reader.entries()) {
         if (entry.folder()) continue;
         try {
-            NullSink sink;
+            io::NullSink sink;
             reader.Extract(entry, sink);
-        } catch (const Failure& f) {
+        } catch (const io::Error& error) {
+            Failure f = AsFailure(error);
             log.Line(std::string("bad ") + entry.name + ": " + f.what());
             result.Note(f.code());
         }

@@ -6,8 +6,8 @@
 #include "common/export.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
-#include "formats/zip/zip_packer.h"
 #include "quorvex6/archiver_api.h"
+#include "zip32j/zip_pack_job.h"
 
 using namespace quorvex6::backend;
 
@@ -46,15 +46,17 @@ int32_t RunZip(const std::string& line, OutputLog& log) {
     sources.include_hidden = cmd.Has("-S");
     ResultKeeper result;
     std::vector<SourceItem> items = CollectSources(cmd.names, sources, log, result);
-    zip::PackOptions options;
+    zip32j::PackOptions options;
     options.level = Level(cmd);
     options.update_only = cmd.Has("-u");
     Progress progress(!cmd.Has("-q"));
-    zip::PackZip(cmd.archive, items, options, log, result, progress);
+    zip32j::PackZip(cmd.archive, items, options, log, result, progress);
     return result.code();
 }
 
 }  // namespace
+
+QV_DECLARE_ENTRY_POINTS(zip32j);
 
 QV_EXPORT int32_t Zip(QvWindow, const char* cmdline, char* output, uint32_t size) {
     std::string line = cmdline ? cmdline : "";

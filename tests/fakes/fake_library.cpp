@@ -12,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "common/export.h"
 #include "fakes/fake_protocol.h"
 #include "quorvex6/archiver_api.h"
+
+QV_DECLARE_ENTRY_POINTS(QV_FAKE_LIBRARY);
 
 namespace {
 
@@ -147,8 +150,6 @@ struct Walk {
 }
 
 }  // namespace
-
-#define QV_EXPORT extern "C" __attribute__((visibility("default")))
 
 #define QV_FAKE_STANDARD_SET(P)                                                              \
     QV_EXPORT int32_t P(QvWindow hwnd, const char* line, char* out, uint32_t size) {         \

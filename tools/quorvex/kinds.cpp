@@ -1,5 +1,7 @@
 #include "kinds.h"
 
+#include "formats/tar/tar_compression.h"
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -33,15 +35,9 @@ bool IshBid(Head head) {
     const size_t open = text.find("<<< ");
     return open != std::string_view::npos && text.find(" ish )", open) != std::string_view::npos;
 }
-// A plain ustar header, or one of the compressions tar archives come in (gzip, bzip2, xz,
-// compress, zstd).
+// A plain ustar header, or a stream in one of the compressions the tar library reads.
 bool TarBid(Head head) {
-    return StartsWith(head, 257, "ustar") || StartsWith(head, 0, "\x1F\x8B") ||
-           StartsWith(head, 0, "BZh") ||
-           StartsWith(head, 0,
-                      "\xFD"
-                      "7zXZ") ||
-           StartsWith(head, 0, "\x1F\x9D") || StartsWith(head, 0, "\x28\xB5\x2F\xFD");
+    return StartsWith(head, 257, "ustar") || quorvex6::backend::tar::CompressionForContent(head) != nullptr;
 }
 bool RarBid(Head head) { return StartsWith(head, 0, "Rar!\x1A\x07"); }
 
@@ -50,8 +46,13 @@ constexpr std::string_view kZip[] = {".zip"};
 constexpr std::string_view kCab[] = {".cab"};
 constexpr std::string_view kArj[] = {".arj"};
 constexpr std::string_view kIsh[] = {".ish"};
-constexpr std::string_view kTar[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.z", ".tar",
-                                     ".tgz",    ".tbz",     ".tbz2",   ".txz",     ".tzst",   ".taz"};
+// The tar library's own table, so that a name it would write plain is never taken for TAR.
+constexpr auto kTar = [] {
+    using quorvex6::backend::tar::kSuffixes;
+    std::array<std::string_view, std::size(kSuffixes)> suffixes{};
+    for (size_t i = 0; i < suffixes.size(); ++i) suffixes[i] = kSuffixes[i].suffix;
+    return suffixes;
+}();
 constexpr std::string_view kRar[] = {".rar"};
 
 // Kept in ArcMode order.

@@ -5,22 +5,11 @@
 #include <cstring>
 
 #include "codecs/ish/alphabets.h"
+#include "io/byte_order.h"
 
 namespace quorvex6::codecs::ish {
 
 namespace {
-
-std::uint32_t load_le32(const std::uint8_t* p) {
-    std::uint32_t v = 0;
-    std::memcpy(&v, p, sizeof v);
-    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
-    return v;
-}
-
-void store_le32(std::uint8_t* p, std::uint32_t v) {
-    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
-    std::memcpy(p, &v, sizeof v);
-}
 
 // Bits past the record read as zero. Groups are at most 21 bits: 32 bits are loaded whenever
 // fewer than that are at hand.
@@ -32,7 +21,7 @@ public:
     }
     unsigned take(unsigned bits) {
         if (fill_ < bits) {
-            acc_ |= static_cast<std::uint64_t>(load_le32(bytes_.data() + pos_)) << fill_;
+            acc_ |= static_cast<std::uint64_t>(backend::io::Le32(bytes_.data() + pos_)) << fill_;
             pos_ += 4;
             fill_ += 32;
         }
@@ -56,14 +45,14 @@ public:
         acc_ |= static_cast<std::uint64_t>(value) << fill_;
         fill_ += bits;
         if (fill_ >= 32) {
-            store_le32(bytes_.data() + pos_, static_cast<std::uint32_t>(acc_));
+            backend::io::StoreLe32(bytes_.data() + pos_, static_cast<std::uint32_t>(acc_));
             pos_ += 4;
             acc_ >>= 32;
             fill_ -= 32;
         }
     }
     void finish(std::uint8_t* record, std::size_t length) {
-        store_le32(bytes_.data() + pos_, static_cast<std::uint32_t>(acc_));
+        backend::io::StoreLe32(bytes_.data() + pos_, static_cast<std::uint32_t>(acc_));
         std::memcpy(record, bytes_.data(), length);
     }
 

@@ -7,6 +7,7 @@
 #include "codecs/lh/bit_writer.h"
 #include "codecs/lh/block_writer.h"
 #include "codecs/lh/lz_parser.h"
+#include "io/memory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,30 +34,6 @@ constexpr ParseParams kParse(int dict_bits) {
     return {dict_bits, kMaxMatch, 64, kMaxMatch, kMaxMatch, 32, 1024};
 }
 
-class VectorSink final : public Sink {
-public:
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        bytes.insert(bytes.end(), data, data + size);
-        return true;
-    }
-    std::vector<std::uint8_t> bytes;
-};
-
-class BytesSource final : public Source {
-public:
-    explicit BytesSource(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
-    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
-        const std::size_t n = std::min(size, bytes_.size() - pos_);
-        std::memcpy(data, bytes_.data() + pos_, n);
-        pos_ += n;
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    const std::vector<std::uint8_t>& bytes_;
-    std::size_t pos_ = 0;
-};
-
 struct Segment {
     std::vector<std::uint8_t> bytes;  // history, then the bytes to code
     std::size_t history = 0;
@@ -72,7 +49,7 @@ struct CodedSegment {
 };
 
 Status parse_segment(const StaticParams& params, const Segment& segment, BlockWriter& blocks) {
-    BytesSource source(segment.bytes);
+    backend::io::MemorySource source(segment.bytes);
     LzParser parser(kParse(params.dict_bits), segment.bytes.size());
     return parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
 }
@@ -80,16 +57,15 @@ Status parse_segment(const StaticParams& params, const Segment& segment, BlockWr
 // A segment coded on its own thread, into memory, to be joined to the others in order.
 CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
     CodedSegment coded;
-    VectorSink sink;
     // Room for data that does not compress, so that the buffer is never doubled past it.
-    sink.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) + 4096);
+    coded.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) + 4096);
+    backend::io::VectorSink sink(coded.bytes);
     BitWriter bits(sink);
     BlockWriter blocks(params, bits);
     coded.status = parse_segment(params, segment, blocks);
     coded.tail = blocks.release();
     coded.bits = bits.bit_count();
     bits.finish();
-    coded.bytes = std::move(sink.bytes);
     return coded;
 }
 

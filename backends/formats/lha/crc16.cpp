@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace quorvex6::formats::lha {
+namespace quorvex6::backend::lha {
 
 namespace {
 
@@ -29,7 +29,7 @@ constexpr auto kTables = make_tables();
 
 }  // namespace
 
-std::uint16_t crc16_update(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
+std::uint16_t Crc16Update(std::uint16_t crc, const std::uint8_t* data, std::size_t n) {
     std::uint32_t c = crc;
     while (n >= kSlices) {
         c ^= static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8;
@@ -42,4 +42,4 @@ std::uint16_t crc16_update(std::uint16_t crc, const std::uint8_t* data, std::siz
     return static_cast<std::uint16_t>(c);
 }
 
-}  // namespace quorvex6::formats::lha
+}  // namespace quorvex6::backend::lha

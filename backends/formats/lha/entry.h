@@ -1,25 +1,10 @@
-// One member of an LHA archive, as its header describes it, and what the container reports.
-#ifndef QV_FORMATS_LHA_ENTRY_H
-#define QV_FORMATS_LHA_ENTRY_H
-
+// One member of an LHA archive, as its header describes it.
+#pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace quorvex6::formats::lha {
-
-enum class Status {
-    ok,
-    end,            // the end marker, or the end of the file
-    broken_header,  // a header that cannot be what it claims
-    header_crc,     // header checksum or header CRC mismatch
-    truncated,      // the archive ends inside a header or member
-    unsupported,    // a method no codec here knows
-    broken_data,    // the member's compressed data is corrupt
-    crc_mismatch,   // the member decoded, but not to what was stored
-    read_failed,
-    write_failed,
-};
+namespace quorvex6::backend::lha {
 
 struct Entry {
     // UTF-8 when it was text in a known encoding, else the stored bytes; '/' separated; folders
@@ -47,12 +32,5 @@ struct Entry {
     bool has_data() const { return !folder && !link_target; }
 };
 
-inline constexpr std::uint8_t kDosReadOnly = 0x01;
-inline constexpr std::uint8_t kDosHidden = 0x02;
-inline constexpr std::uint8_t kDosSystem = 0x04;
-inline constexpr std::uint8_t kDosFolder = 0x10;
-inline constexpr std::uint8_t kDosArchive = 0x20;
+}  // namespace quorvex6::backend::lha
 
-}  // namespace quorvex6::formats::lha
-
-#endif

@@ -1,12 +1,12 @@
 #include "formats/lha/names.h"
 
 #include "common/code_page.h"
+#include "formats/lha/lha_format.h"
+#include "io/text.h"
 
-namespace quorvex6::formats::lha {
+namespace quorvex6::backend::lha {
 
 namespace {
-
-constexpr char kSeparator = '\xFF';
 
 // Only Unix LHA tools take '\' for part of a name; the others write it between folders.
 bool BackslashSeparates(char os_id) { return os_id != 'U'; }
@@ -22,36 +22,36 @@ void Replace(std::string& text, char from, char to) {
 // them (any bytes make a POSIX name); MS-DOS names were in its code page.
 std::string ToText(const std::string& bytes, const NameSource& source, bool* utf8) {
     *utf8 = false;
-    if (backend::IsAscii(bytes)) return bytes;
+    if (io::IsAscii(bytes)) return bytes;
     std::string text;
-    if (source.code_page == kCodePageUtf8 && backend::IsValidUtf8(bytes)) {
+    if (source.code_page == kCodePageUtf8 && io::IsValidUtf8(bytes)) {
         *utf8 = true;
         return bytes;
     }
     if (source.code_page && *source.code_page != kCodePageUtf8 &&
-        backend::ConvertToUtf8("CP" + std::to_string(*source.code_page), bytes, &text))
+        ConvertToUtf8("CP" + std::to_string(*source.code_page), bytes, &text))
         return text;
-    if (backend::ConvertToUtf8("CP932", bytes, &text)) return text;
-    if (backend::IsValidUtf8(bytes)) {
+    if (ConvertToUtf8("CP932", bytes, &text)) return text;
+    if (io::IsValidUtf8(bytes)) {
         *utf8 = true;
         return bytes;
     }
-    if (source.os_id != 'U' && backend::ConvertToUtf8("CP437", bytes, &text)) return text;
+    if (source.os_id != 'U' && ConvertToUtf8("CP437", bytes, &text)) return text;
     return bytes;
 }
 
 }  // namespace
 
-StoredName encode_name(std::string_view path, const std::optional<std::string>& link_target) {
+StoredName EncodeName(std::string_view path, const std::optional<std::string>& link_target) {
     StoredName out;
     std::string bytes(path);
-    if (link_target) bytes += "|" + *link_target;
-    if (!backend::IsAscii(bytes)) {
+    if (link_target) bytes += kLinkBar + *link_target;
+    if (!io::IsAscii(bytes)) {
         std::string legacy;
-        if (backend::ConvertFromUtf8("CP932", bytes, &legacy)) {
+        if (ConvertFromUtf8("CP932", bytes, &legacy)) {
             bytes = legacy;
             out.code_page = kCodePageShiftJis;
-        } else if (backend::IsValidUtf8(bytes)) {
+        } else if (io::IsValidUtf8(bytes)) {
             out.code_page = kCodePageUtf8;
         }
     }
@@ -63,28 +63,28 @@ StoredName encode_name(std::string_view path, const std::optional<std::string>& 
     }
     out.file = bytes.substr(cut + 1);
     out.folder = bytes.substr(0, cut + 1);
-    Replace(out.folder, '/', kSeparator);
+    Replace(out.folder, '/', kFolderSeparator);
     return out;
 }
 
-std::optional<std::string> unstorable_name(std::string_view path,
-                                           const std::optional<std::string>& link_target) {
-    if (path.find(kSeparator) != std::string_view::npos ||
-        (link_target && link_target->find(kSeparator) != std::string::npos))
+std::optional<std::string> UnstorableName(std::string_view path,
+                                          const std::optional<std::string>& link_target) {
+    if (path.find(kFolderSeparator) != std::string_view::npos ||
+        (link_target && link_target->find(kFolderSeparator) != std::string::npos))
         return "a 0xFF byte would read back as a folder separator";
-    if (link_target && path.find('|') != std::string_view::npos)
+    if (link_target && path.find(kLinkBar) != std::string_view::npos)
         return "readers end a link's name at its first '|'";
     return std::nullopt;
 }
 
-DecodedName decode_name(const NameSource& source) {
+DecodedName DecodeName(const NameSource& source) {
     const bool backslash = BackslashSeparates(source.os_id);
     // 0xFF is no byte of a Shift_JIS or UTF-8 character: it can be replaced before decoding.
     std::string bytes = source.folder;
-    Replace(bytes, kSeparator, '/');
+    Replace(bytes, kFolderSeparator, '/');
     if (!bytes.empty() && bytes.back() != '/' && !(backslash && bytes.back() == '\\')) bytes += '/';
     std::string file = source.file;
-    if (source.path_in_base) Replace(file, kSeparator, '/');
+    if (source.path_in_base) Replace(file, kFolderSeparator, '/');
     bytes += file;
     DecodedName out;
     out.path = ToText(bytes, source, &out.utf8);
@@ -93,4 +93,4 @@ DecodedName decode_name(const NameSource& source) {
     return out;
 }
 
-}  // namespace quorvex6::formats::lha
+}  // namespace quorvex6::backend::lha

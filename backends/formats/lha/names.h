@@ -4,18 +4,13 @@
 // Unix), '/' everywhere. Characters are Shift_JIS (CP932), as LHA tools expect, or UTF-8 when
 // some character has no Shift_JIS form; a code page extended header says which. Names that are
 // neither (a POSIX name may be any bytes) are stored as their bytes and read back as such.
-#ifndef QV_FORMATS_LHA_NAMES_H
-#define QV_FORMATS_LHA_NAMES_H
-
+#pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace quorvex6::formats::lha {
-
-inline constexpr std::uint32_t kCodePageShiftJis = 932;
-inline constexpr std::uint32_t kCodePageUtf8 = 65001;
+namespace quorvex6::backend::lha {
 
 struct StoredName {
     std::string folder;  // "a\xFFb\xFF" for "a/b/"; "" when at the top
@@ -25,11 +20,11 @@ struct StoredName {
 
 // `path` is '/' separated (folders end in '/'). A link's target follows its name after '|', as
 // every reader splits it, and the whole is cut at its last '/' as Unix LHA tools cut it.
-StoredName encode_name(std::string_view path, const std::optional<std::string>& link_target);
+StoredName EncodeName(std::string_view path, const std::optional<std::string>& link_target);
 
 // Why a name cannot be stored so that readers get it back; nullopt when it can.
-std::optional<std::string> unstorable_name(std::string_view path,
-                                           const std::optional<std::string>& link_target);
+std::optional<std::string> UnstorableName(std::string_view path,
+                                          const std::optional<std::string>& link_target);
 
 struct NameSource {
     std::string folder;         // the folder extended header
@@ -44,8 +39,7 @@ struct DecodedName {
     bool utf8 = false;  // the stored bytes were UTF-8 rather than a legacy code page
 };
 
-DecodedName decode_name(const NameSource& source);
+DecodedName DecodeName(const NameSource& source);
 
-}  // namespace quorvex6::formats::lha
+}  // namespace quorvex6::backend::lha
 
-#endif

@@ -1,7 +1,9 @@
 #include "formats/tar/tar_header.h"
+#include "io/text.h"
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "common/code_page.h"
@@ -10,24 +12,16 @@ namespace quorvex6::backend::tar {
 
 namespace {
 
-constexpr uint64_t kMaxOctal11 = 077777777777;  // what 11 octal digits hold (8 GiB - 1)
-
-// Offsets and lengths of the ustar fields.
-struct Field {
-    size_t offset, length;
-};
-constexpr Field kName{0, 100}, kMode{100, 8}, kUid{108, 8}, kGid{116, 8}, kSize{124, 12},
-    kMtime{136, 12}, kChecksum{148, 8}, kType{156, 1}, kLink{157, 100}, kMagic{257, 6},
-    kVersion{263, 2}, kDevMajor{329, 8}, kDevMinor{337, 8}, kPrefix{345, 155};
+using BlockSpan = std::span<uint8_t, kBlock>;
 
 // `digits` octal digits, then the field's terminator (space, or NUL and space).
-void PutOctal(uint8_t* block, Field f, uint64_t value, size_t digits) {
+void PutOctal(BlockSpan block, Field f, uint64_t value, size_t digits) {
     for (size_t i = digits; i-- > 0; value >>= 3) block[f.offset + i] = static_cast<uint8_t>('0' + (value & 7));
     for (size_t i = digits; i < f.length; ++i) block[f.offset + i] = i == digits ? ' ' : 0;
 }
 
-void PutText(uint8_t* block, Field f, std::string_view text) {
-    std::copy_n(text.begin(), std::min(text.size(), f.length), block + f.offset);
+void PutText(BlockSpan block, Field f, std::string_view text) {
+    std::copy_n(text.begin(), std::min(text.size(), f.length), block.begin() + f.offset);
 }
 
 // Where the name splits into ustar's prefix and name fields; npos when it cannot.
@@ -49,21 +43,21 @@ void AddRecord(std::string& records, std::string_view key, std::string_view valu
     records += std::to_string(length) + " " + std::string(key) + "=" + std::string(value) + "\n";
 }
 
-void FinishBlock(uint8_t* block) {
-    std::memset(block + kChecksum.offset, ' ', kChecksum.length);
+void FinishBlock(BlockSpan block) {
+    std::fill_n(block.begin() + kChecksum.offset, kChecksum.length, ' ');
     uint32_t sum = 0;
-    for (size_t i = 0; i < kBlock; ++i) sum += block[i];
+    for (uint8_t b : block) sum += b;
     PutOctal(block, kChecksum, sum, 6);
     block[kChecksum.offset + 6] = 0;  // "dddddd\0 ", as most writers have it
     block[kChecksum.offset + 7] = ' ';
 }
 
-uint8_t* NewBlock(std::vector<uint8_t>& out) {
+BlockSpan NewBlock(std::vector<uint8_t>& out) {
     out.resize(out.size() + kBlock, 0);
-    return out.data() + out.size() - kBlock;
+    return BlockSpan(out.data() + out.size() - kBlock, kBlock);
 }
 
-void FillCommon(uint8_t* block, uint32_t mode, uint64_t size, int64_t mtime, char type) {
+void FillCommon(BlockSpan block, uint32_t mode, uint64_t size, int64_t mtime, char type) {
     PutOctal(block, kMode, mode & 07777, 6);
     block[kMode.offset + 7] = 0;
     PutOctal(block, kUid, 0, 6);
@@ -73,8 +67,8 @@ void FillCommon(uint8_t* block, uint32_t mode, uint64_t size, int64_t mtime, cha
     PutOctal(block, kSize, size, 11);
     PutOctal(block, kMtime, static_cast<uint64_t>(std::clamp<int64_t>(mtime, 0, kMaxOctal11)), 11);
     block[kType.offset] = static_cast<uint8_t>(type);
-    PutText(block, kMagic, std::string_view("ustar\0", 6));
-    PutText(block, kVersion, "00");
+    PutText(block, kMagic, kUstarMagic);
+    PutText(block, kVersion, kUstarVersion);
     PutOctal(block, kDevMajor, 0, 6);
     block[kDevMajor.offset + 7] = 0;
     PutOctal(block, kDevMinor, 0, 6);
@@ -86,10 +80,10 @@ void FillCommon(uint8_t* block, uint32_t mode, uint64_t size, int64_t mtime, cha
 void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
     std::string records;
     // Names are bytes on POSIX: those that are not UTF-8 are marked so, not taken for UTF-8.
-    if (!IsValidUtf8(f.name) || !IsValidUtf8(f.link)) AddRecord(records, "hdrcharset", "BINARY");
-    size_t split = IsAscii(f.name) ? UstarSplit(f.name) : std::string_view::npos;
+    if (!io::IsValidUtf8(f.name) || !io::IsValidUtf8(f.link)) AddRecord(records, "hdrcharset", "BINARY");
+    size_t split = io::IsAscii(f.name) ? UstarSplit(f.name) : std::string_view::npos;
     if (split == std::string_view::npos) AddRecord(records, "path", f.name);
-    if (f.link.size() > kLink.length || !IsAscii(f.link)) AddRecord(records, "linkpath", f.link);
+    if (f.link.size() > kLink.length || !io::IsAscii(f.link)) AddRecord(records, "linkpath", f.link);
     if (f.size > kMaxOctal11) AddRecord(records, "size", std::to_string(f.size));
     if (f.mtime < 0 || static_cast<uint64_t>(f.mtime) > kMaxOctal11) AddRecord(records, "mtime", std::to_string(f.mtime));
     std::string_view name = f.name;
@@ -98,9 +92,9 @@ void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
         std::string_view base = name.substr(0, name.size() - (name.ends_with('/') ? 1 : 0));
         base = base.substr(base.rfind('/') == std::string_view::npos ? 0 : base.rfind('/') + 1);
         std::string pax_name = "PaxHeader/" + std::string(base.substr(0, kName.length - 10));
-        uint8_t* block = NewBlock(out);
+        BlockSpan block = NewBlock(out);
         PutText(block, kName, pax_name);
-        FillCommon(block, f.mode, records.size(), f.mtime, 'x');
+        FillCommon(block, f.mode, records.size(), f.mtime, typeflag::kPax);
         FinishBlock(block);
         size_t at = out.size();
         out.resize(at + records.size() + PaddingAfter(records.size()), 0);
@@ -108,7 +102,7 @@ void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
         split = 0;
         name = name.substr(0, std::min(name.size(), kName.length));
     }
-    uint8_t* block = NewBlock(out);
+    BlockSpan block = NewBlock(out);
     if (split > 0) {
         PutText(block, kPrefix, name.substr(0, split - 1));
         PutText(block, kName, name.substr(split));

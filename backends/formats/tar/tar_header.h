@@ -7,11 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/tar/tar_format.h"
+
 namespace quorvex6::backend::tar {
 
-inline constexpr size_t kBlock = 512;
-
-enum class HeaderType : char { kFile = '0', kSymlink = '2', kFolder = '5' };
+enum class HeaderType : char {
+    kFile = typeflag::kRegular,
+    kSymlink = typeflag::kSymlink,
+    kFolder = typeflag::kFolder,
+};
 
 struct HeaderFields {
     std::string_view name;  // folders end in '/'
@@ -24,8 +28,5 @@ struct HeaderFields {
 
 // Appends the header blocks (a whole number of kBlock bytes) to `out`.
 void AppendHeader(const HeaderFields& fields, std::vector<uint8_t>& out);
-
-// Bytes of padding after `size` bytes of data, to the next block.
-inline size_t PaddingAfter(uint64_t size) { return static_cast<size_t>((kBlock - size % kBlock) % kBlock); }
 
 }  // namespace quorvex6::backend::tar

@@ -4,25 +4,24 @@
 #include <charconv>
 #include <cstring>
 
-#include "formats/tar/tar_header.h"
 
 namespace quorvex6::backend::tar {
 
 namespace {
 
-std::string_view Text(const uint8_t* block, size_t offset, size_t length) {
-    std::string_view text(reinterpret_cast<const char*>(block) + offset, length);
+std::string_view Text(BlockView block, Field f) {
+    std::string_view text(reinterpret_cast<const char*>(block.data()) + f.offset, f.length);
     return text.substr(0, text.find('\0'));
 }
 
 // Octal with leading and trailing blanks or NULs, or base-256 (first byte 0x80 or 0xFF).
 // Signed, as GNU tar writes times before 1970 in base-256.
-std::optional<int64_t> Number(const uint8_t* block, size_t offset, size_t length) {
-    const uint8_t* p = block + offset;
+std::optional<int64_t> Number(BlockView block, Field f) {
+    auto p = block.subspan(f.offset, f.length);
     if (p[0] == 0x80 || p[0] == 0xFF) {
         bool negative = p[0] == 0xFF;
         uint64_t value = negative ? ~uint64_t{0} : 0;
-        for (size_t i = 1; i < length; ++i) {
+        for (size_t i = 1; i < p.size(); ++i) {
             if ((value >> 56) != (negative ? 0xFFu : 0u)) return std::nullopt;  // would overflow
             value = (value << 8) | p[i];
         }
@@ -30,54 +29,56 @@ std::optional<int64_t> Number(const uint8_t* block, size_t offset, size_t length
         return static_cast<int64_t>(value);
     }
     size_t i = 0;
-    while (i < length && (p[i] == ' ' || p[i] == 0)) ++i;
+    while (i < p.size() && (p[i] == ' ' || p[i] == 0)) ++i;
     uint64_t value = 0;
-    for (; i < length && p[i] >= '0' && p[i] <= '7'; ++i) {
+    for (; i < p.size() && p[i] >= '0' && p[i] <= '7'; ++i) {
         if (value >> 60) return std::nullopt;
         value = (value << 3) | static_cast<uint64_t>(p[i] - '0');
     }
-    for (; i < length; ++i)
+    for (; i < p.size(); ++i)
         if (p[i] != ' ' && p[i] != 0) return std::nullopt;
     return static_cast<int64_t>(value);
 }
 
-std::optional<uint64_t> Size(const uint8_t* block, size_t offset, size_t length) {
-    auto n = Number(block, offset, length);
+std::optional<uint64_t> Size(BlockView block, Field f) {
+    auto n = Number(block, f);
     if (!n || *n < 0) return std::nullopt;
     return static_cast<uint64_t>(*n);
 }
 
 // The block's bytes summed eight at a time, in 16-bit lanes that cannot overflow over 512 bytes.
-uint32_t SumOfBlock(const uint8_t* block) {
+uint32_t SumOfBlock(BlockView block) {
     constexpr uint64_t kLow = 0x00FF00FF00FF00FF;
     uint64_t lanes = 0;
     for (size_t i = 0; i < kBlock; i += 8) {
         uint64_t word;
-        std::memcpy(&word, block + i, 8);
+        std::memcpy(&word, block.data() + i, 8);
         lanes += (word & kLow) + ((word >> 8) & kLow);
     }
     return static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
 }
 
 // Summed as if the checksum field held blanks; the signed sum only when the usual one fails.
-bool ChecksumHolds(const uint8_t* block) {
-    auto stored = Number(block, 148, 8);
+bool ChecksumHolds(BlockView block) {
+    auto stored = Number(block, kChecksum);
     if (!stored) return false;
-    uint32_t sum = SumOfBlock(block) + 8 * ' ';
-    for (size_t i = 148; i < 156; ++i) sum -= block[i];
+    const size_t from = kChecksum.offset, to = kChecksum.offset + kChecksum.length;
+    uint32_t sum = SumOfBlock(block) + kChecksum.length * ' ';
+    for (size_t i = from; i < to; ++i) sum -= block[i];
     if (*stored == sum) return true;
-    int32_t signed_sum = 8 * ' ';  // some old writers summed signed chars
+    int32_t signed_sum = kChecksum.length * ' ';  // some old writers summed signed chars
     for (size_t i = 0; i < kBlock; ++i)
-        if (i < 148 || i >= 156) signed_sum += static_cast<int8_t>(block[i]);
+        if (i < from || i >= to) signed_sum += static_cast<int8_t>(block[i]);
     return *stored == signed_sum;
 }
 
-bool ParsePieces(const uint8_t* block, size_t offset, size_t count, std::vector<Piece>& pieces) {
+bool ParsePieces(BlockView block, size_t offset, size_t count, std::vector<Piece>& pieces) {
     for (size_t i = 0; i < count; ++i) {
-        if (block[offset + i * 24] == 0) break;  // unused slots are empty
-        auto at = Size(block, offset + i * 24, 12), size = Size(block, offset + i * 24 + 12, 12);
-        if (!at || !size || pieces.size() >= kMaxSparsePieces) return false;
-        pieces.push_back({*at, *size});
+        size_t at = offset + i * kGnuPieceBytes;
+        if (block[at] == 0) break;  // unused slots are empty
+        auto piece_offset = Size(block, {at, 12}), size = Size(block, {at + 12, 12});
+        if (!piece_offset || !size || pieces.size() >= kMaxSparsePieces) return false;
+        pieces.push_back({*piece_offset, *size});
     }
     return true;
 }
@@ -157,39 +158,39 @@ bool ApplyRecord(std::string_view key, std::string_view value, Overrides& out) {
 
 }  // namespace
 
-bool IsZeroBlock(const uint8_t* block) {
-    return std::all_of(block, block + kBlock, [](uint8_t b) { return b == 0; });
+bool IsZeroBlock(BlockView block) {
+    return std::all_of(block.begin(), block.end(), [](uint8_t b) { return b == 0; });
 }
 
-std::optional<Header> ParseHeader(const uint8_t* block) {
+std::optional<Header> ParseHeader(BlockView block) {
     if (!ChecksumHolds(block)) return std::nullopt;
     Header h;
-    h.type = static_cast<char>(block[156]);
-    auto mode = Number(block, 100, 8);
-    auto size = Size(block, 124, 12);
-    auto mtime = Number(block, 136, 12);
+    h.type = static_cast<char>(block[kType.offset]);
+    auto mode = Number(block, kMode);
+    auto size = Size(block, kSize);
+    auto mtime = Number(block, kMtime);
     if (!mode || !size || !mtime) return std::nullopt;
     h.mode = static_cast<uint32_t>(*mode & 07777);
     h.size = *size;
     h.mtime = *mtime;
-    h.name = std::string(Text(block, 0, 100));
-    h.link = std::string(Text(block, 157, 100));
-    std::string_view magic = Text(block, 257, 6);
-    if (magic == "ustar" && block[263] == '0' && block[264] == '0') {
-        std::string_view prefix = Text(block, 345, 155);
+    h.name = std::string(Text(block, kName));
+    h.link = std::string(Text(block, kLink));
+    auto version = block.subspan(kVersion.offset, kVersion.length);
+    if (Text(block, kMagic) == kUstarMagic.substr(0, 5) && std::equal(version.begin(), version.end(), kUstarVersion.begin())) {
+        std::string_view prefix = Text(block, kPrefix);
         if (!prefix.empty()) h.name = std::string(prefix) + "/" + h.name;
-    } else if (h.type == 'S') {  // old GNU: the map and the whole size live in the header
-        auto real = Size(block, 483, 12);
-        if (!real || !ParsePieces(block, 386, 4, h.pieces)) return std::nullopt;
+    } else if (h.type == typeflag::kGnuSparse) {  // old GNU: the map and the whole size live in the header
+        auto real = Size(block, kGnuRealSize);
+        if (!real || !ParsePieces(block, kGnuSparseMap.offset, kGnuHeaderPieces, h.pieces)) return std::nullopt;
         h.real_size = *real;
-        h.extended = block[482] != 0;
+        h.extended = block[kGnuIsExtended.offset] != 0;
     }
     return h;
 }
 
-bool ParseSparseExtension(const uint8_t* block, std::vector<Piece>& pieces, bool& extended) {
-    extended = block[504] != 0;
-    return ParsePieces(block, 0, 21, pieces);
+bool ParseSparseExtension(BlockView block, std::vector<Piece>& pieces, bool& extended) {
+    extended = block[kGnuExtensionIsExtended.offset] != 0;
+    return ParsePieces(block, 0, kGnuExtensionPieces, pieces);
 }
 
 bool ParsePaxRecords(std::string_view records, Overrides& out) {
@@ -242,6 +243,11 @@ bool SparseMapHolds(const std::vector<Piece>& pieces, uint64_t real_size, uint64
         total += p.size;
     }
     return total == stored;
+}
+
+std::optional<uint64_t> Bid(std::span<const uint8_t> head) {
+    if (head.size() < kBlock || !ParseHeader(head.first<kBlock>())) return std::nullopt;
+    return 0;
 }
 
 }  // namespace quorvex6::backend::tar

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/tar/tar_format.h"
+
 namespace quorvex6::backend::tar {
 
 // Sparse map pieces: `size` stored bytes belong at `offset` of the file.
@@ -31,10 +33,10 @@ struct Header {
 };
 
 // nullopt when the block's checksum does not hold or a number field is not a number.
-std::optional<Header> ParseHeader(const uint8_t* block);
-bool IsZeroBlock(const uint8_t* block);
+std::optional<Header> ParseHeader(BlockView block);
+bool IsZeroBlock(BlockView block);
 // An old GNU sparse extension block: its pieces; `extended` says whether another follows.
-bool ParseSparseExtension(const uint8_t* block, std::vector<Piece>& pieces, bool& extended);
+bool ParseSparseExtension(BlockView block, std::vector<Piece>& pieces, bool& extended);
 
 // What pax records (or GNU long-name entries) change in the header that follows.
 struct Overrides {
@@ -61,8 +63,5 @@ std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<P
 
 // Pieces in order, not overlapping, inside the file, holding `stored` bytes in all.
 bool SparseMapHolds(const std::vector<Piece>& pieces, uint64_t real_size, uint64_t stored);
-
-inline constexpr size_t kMaxSparsePieces = 1 << 16;
-inline constexpr size_t kMaxMetaBytes = 1 << 20;  // a pax or long-name entry's data
 
 }  // namespace quorvex6::backend::tar

@@ -1,10 +1,12 @@
 #include "formats/tar/tar_reader.h"
+#include "io/text.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/code_page.h"
-#include "common/result.h"
-#include "formats/tar/tar_header.h"
+#include "formats/tar/tar_format.h"
+#include "io/fault.h"
 
 namespace quorvex6::backend::tar {
 
@@ -22,26 +24,28 @@ std::string UpToNul(std::string text) {
 std::string NameText(std::string raw, bool binary) {
     raw = UpToNul(std::move(raw));
     std::string decoded;
-    if (binary || IsValidUtf8(raw) || !ConvertToUtf8("CP932", raw, &decoded)) return raw;
+    if (binary || io::IsValidUtf8(raw) || !ConvertToUtf8("CP932", raw, &decoded)) return raw;
     return decoded;
 }
 
 EntryKind KindOf(char type) {
     switch (type) {
-        case '0': case '\0': case '7': case 'S': return EntryKind::kFile;
-        case '1': return EntryKind::kHardLink;
-        case '2': return EntryKind::kSymlink;
-        case '5': case 'D': return EntryKind::kFolder;
+        case typeflag::kRegular: case typeflag::kRegularOld: case typeflag::kContiguous: case typeflag::kGnuSparse:
+            return EntryKind::kFile;
+        case typeflag::kHardLink: return EntryKind::kHardLink;
+        case typeflag::kSymlink: return EntryKind::kSymlink;
+        case typeflag::kFolder: case typeflag::kGnuDumpDir: return EntryKind::kFolder;
         default: return EntryKind::kOther;
     }
 }
 
 }  // namespace
 
-TarReader::TarReader(const std::string& path, bool read_ahead) : stream_(OpenTarBytes(path, method_, read_ahead)) {}
+TarReader::TarReader(std::unique_ptr<io::RandomInput> input)
+    : input_(std::move(input)), stream_(OpenTarBytes(*input_, method_)) {}
 
 void TarReader::HeaderError(const std::string& what) const {
-    throw Failure(first_ ? result::kNotValidArchive : result::kBrokenHeader, "broken archive: " + what);
+    throw io::Error(first_ ? io::Fault::kNotArchive : io::Fault::kBrokenHeader, "broken archive: " + what);
 }
 
 std::string TarReader::ReadMeta(uint64_t size) {
@@ -89,27 +93,29 @@ bool TarReader::Next(TarEntry& out) {
             return false;
         }
         if (n < static_cast<std::ptrdiff_t>(kBlock)) HeaderError("cut inside a header");
-        if (IsZeroBlock(stream_.data())) {
+        if (IsZeroBlock(stream_.block())) {
             if (overridden) HeaderError("an extended header without its entry");
             ended_ = true;
             if (!stream_.EndsSound())
-                throw Failure(result::kBrokenData,
-                              "broken data: the compressed stream fails its check or is cut after the last entry");
+                throw io::Error(io::Fault::kBrokenData,
+                                "broken data: the compressed stream fails its check or is cut after the last entry");
             return false;
         }
-        h = ParseHeader(stream_.data());
+        h = ParseHeader(stream_.block());
         if (!h) HeaderError(first_ ? "not a TAR archive" : "a header's checksum or numbers are wrong");
         stream_.Consume(kBlock);
-        if (h->type != 'x' && h->type != 'g' && h->type != 'L' && h->type != 'K') break;
+        if (h->type != typeflag::kPax && h->type != typeflag::kPaxGlobal && h->type != typeflag::kGnuLongName &&
+            h->type != typeflag::kGnuLongLink)
+            break;
         std::string meta = ReadMeta(h->size);
         overridden = true;
-        if (h->type == 'x' && !ParsePaxRecords(meta, over)) HeaderError("broken pax records");
-        if (h->type == 'L') over.name = UpToNul(meta);
-        if (h->type == 'K') over.link = UpToNul(meta);
+        if (h->type == typeflag::kPax && !ParsePaxRecords(meta, over)) HeaderError("broken pax records");
+        if (h->type == typeflag::kGnuLongName) over.name = UpToNul(meta);
+        if (h->type == typeflag::kGnuLongLink) over.link = UpToNul(meta);
     }
     for (bool extended = h->extended; extended;) {
         if (stream_.Fill(kBlock) != static_cast<std::ptrdiff_t>(kBlock) ||
-            !ParseSparseExtension(stream_.data(), h->pieces, extended))
+            !ParseSparseExtension(stream_.block(), h->pieces, extended))
             HeaderError("a broken sparse header");
         stream_.Consume(kBlock);
     }
@@ -123,15 +129,15 @@ bool TarReader::Next(TarEntry& out) {
     out.facts.method = method_;
     out.mode = h->mode;
     out.facts.read_only = (out.mode & 0200) == 0;
-    sparse_ = h->type == 'S' || over.sparse;
-    pieces_ = h->type == 'S' ? std::move(h->pieces) : std::move(over.sparse_map);
-    real_size_ = h->type == 'S' ? h->real_size : over.sparse_size.value_or(0);
+    sparse_ = h->type == typeflag::kGnuSparse || over.sparse;
+    pieces_ = h->type == typeflag::kGnuSparse ? std::move(h->pieces) : std::move(over.sparse_map);
+    real_size_ = h->type == typeflag::kGnuSparse ? h->real_size : over.sparse_size.value_or(0);
     if (sparse_) {
-        if (out.kind != EntryKind::kFile || (h->type != 'S' && !over.sparse_size)) HeaderError("a broken sparse entry");
+        if (out.kind != EntryKind::kFile || (h->type != typeflag::kGnuSparse && !over.sparse_size)) HeaderError("a broken sparse entry");
         if (over.sparse_map_in_data) ReadSparseMap(stored);
         if (!SparseMapHolds(pieces_, real_size_, stored)) HeaderError("a sparse map that does not fit its entry");
     }
-    if (out.kind == EntryKind::kFile && (h->type == '0' || h->type == '\0') && out.facts.name.ends_with('/'))
+    if (out.kind == EntryKind::kFile && (h->type == typeflag::kRegular || h->type == typeflag::kRegularOld) && out.facts.name.ends_with('/'))
         out.kind = EntryKind::kFolder;  // how old archives mark folders
     if (out.kind == EntryKind::kSymlink) out.link_target = UpToNul(over.link.value_or(h->link));
     if (out.kind == EntryKind::kHardLink)  // names an entry, as its name is read
@@ -149,8 +155,8 @@ bool TarReader::Next(TarEntry& out) {
 void TarReader::Copy(quorvex6::codecs::Sink& sink, uint64_t n) {
     while (n > 0) {
         std::ptrdiff_t got = stream_.Fill(static_cast<size_t>(std::min<uint64_t>(n, TarStream::kBuffer)));
-        if (got <= 0) throw Failure(result::kBrokenData, "broken data: the archive is cut short or damaged");
-        if (!sink.write(stream_.data(), static_cast<size_t>(got))) throw Failure(result::kWriteError, "cannot write");
+        if (got <= 0) throw io::Error(io::Fault::kBrokenData, "broken data: the archive is cut short or damaged");
+        if (!sink.write(stream_.data(), static_cast<size_t>(got))) throw io::Error(io::Fault::kWrite, "cannot write");
         stream_.Consume(static_cast<size_t>(got));
         n -= static_cast<uint64_t>(got);
         data_left_ -= static_cast<uint64_t>(got);
@@ -158,7 +164,7 @@ void TarReader::Copy(quorvex6::codecs::Sink& sink, uint64_t n) {
 }
 
 void TarReader::Hole(quorvex6::codecs::Sink& sink, uint64_t n) {
-    if (n > 0 && !sink.hole(n)) throw Failure(result::kWriteError, "cannot write");
+    if (n > 0 && !sink.hole(n)) throw io::Error(io::Fault::kWrite, "cannot write");
 }
 
 void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
@@ -176,5 +182,48 @@ void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
     pieces_.clear();
     real_size_ = 0;
 }
+
+size_t TarReader::ReadSome(uint8_t* data, size_t n) {
+    std::ptrdiff_t got = stream_.Fill(std::min({n, TarStream::kBuffer, static_cast<size_t>(std::min<uint64_t>(data_left_, SIZE_MAX))}));
+    if (got <= 0) throw io::Error(io::Fault::kBrokenData, "broken data: the archive is cut short or damaged");
+    std::memcpy(data, stream_.data(), static_cast<size_t>(got));
+    stream_.Consume(static_cast<size_t>(got));
+    data_left_ -= static_cast<uint64_t>(got);
+    return static_cast<size_t>(got);
+}
+
+class TarReader::Data final : public io::Source {
+  public:
+    explicit Data(TarReader& reader) : reader_(reader), size_(reader.sparse_ ? reader.real_size_ : reader.data_left_) {}
+    std::ptrdiff_t read(uint8_t* data, size_t size) override {
+        size = static_cast<size_t>(std::min<uint64_t>(size, size_ - at_));
+        if (size == 0) return 0;
+        size_t n = reader_.sparse_ ? ReadSparse(data, size) : reader_.ReadSome(data, size);
+        at_ += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+  private:
+    // Zeros up to the next piece, or that piece's stored bytes.
+    size_t ReadSparse(uint8_t* data, size_t size) {
+        const std::vector<Piece>& pieces = reader_.pieces_;
+        while (piece_ < pieces.size() && pieces[piece_].offset + pieces[piece_].size <= at_) ++piece_;
+        if (piece_ == pieces.size() || at_ < pieces[piece_].offset) {
+            uint64_t hole_end = piece_ == pieces.size() ? size_ : pieces[piece_].offset;
+            size_t n = static_cast<size_t>(std::min<uint64_t>(size, hole_end - at_));
+            std::memset(data, 0, n);
+            return n;
+        }
+        const Piece& piece = pieces[piece_];
+        return reader_.ReadSome(data, static_cast<size_t>(std::min<uint64_t>(size, piece.offset + piece.size - at_)));
+    }
+
+    TarReader& reader_;
+    uint64_t size_;
+    uint64_t at_ = 0;
+    size_t piece_ = 0;
+};
+
+std::unique_ptr<io::Source> TarReader::OpenData() { return std::make_unique<Data>(*this); }
 
 }  // namespace quorvex6::backend::tar

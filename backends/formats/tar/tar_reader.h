@@ -11,6 +11,7 @@
 #include "common/entry_info.h"
 #include "formats/tar/tar_parse.h"
 #include "formats/tar/tar_source.h"
+#include "io/random_access.h"
 
 namespace quorvex6::backend::tar {
 
@@ -26,29 +27,35 @@ struct TarEntry {
 
 class TarReader {
 public:
-    // Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it is no TAR archive.
-    // `read_ahead` is for a caller that reads every entry's data (see OpenTarBytes).
-    explicit TarReader(const std::string& path, bool read_ahead = false);
+    // Throws io::Error kNotArchive when `input` holds no TAR archive.
+    explicit TarReader(std::unique_ptr<io::RandomInput> input);
     TarReader(const TarReader&) = delete;
     TarReader& operator=(const TarReader&) = delete;
 
-    // False at the end. Throws Failure 0x8017 for a broken or truncated header (0x801B when
-    // not even the first header can be read).
+    // False at the end. Throws io::Error kBrokenHeader for a broken or truncated header
+    // (kNotArchive when not even the first header can be read), kBrokenData when a compressed
+    // stream fails its check after the end blocks.
     bool Next(TarEntry& entry);
-    // The current entry's data, a sparse file's holes as the sink's holes; throws 0x8014 when it
-    // is cut short or broken. A sink that refuses bytes ends the read with 0x8013 unless the
-    // caller knows better.
+    // The current entry's data, a sparse file's holes as the sink's holes; throws kBrokenData
+    // when it is cut short or broken, kWrite when the sink refuses bytes (a sink that knows
+    // why keeps its reason for the caller).
     void ReadData(quorvex6::codecs::Sink& sink);
+    // The current entry's data as a Source, a sparse file's holes as zeros; valid until Next.
+    // Its read throws io::Error kBrokenData when the data is cut short or broken.
+    std::unique_ptr<io::Source> OpenData();
     // See ByteSource::ShareIdleTime.
     bool ShareIdleTime(IdleWork* work) { return stream_.ShareIdleTime(work); }
 
 private:
+    class Data;
     [[noreturn]] void HeaderError(const std::string& what) const;
     std::string ReadMeta(uint64_t size);
     void ReadSparseMap(uint64_t& stored);
     void Copy(quorvex6::codecs::Sink& sink, uint64_t n);
+    size_t ReadSome(uint8_t* data, size_t n);
     void Hole(quorvex6::codecs::Sink& sink, uint64_t n);
 
+    std::unique_ptr<io::RandomInput> input_;  // read by stream_, so made before and gone after it
     std::string method_;
     TarStream stream_;
     bool first_ = true;

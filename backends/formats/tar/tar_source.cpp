@@ -8,10 +8,10 @@
 
 #include "codecs/codec.h"
 #include "common/byte_pipe.h"
-#include "common/file_system.h"
-#include "common/result.h"
 #include "formats/tar/tar_compression.h"
+#include "formats/tar/tar_header.h"
 #include "formats/tar/tar_parse.h"
+#include "io/fault.h"
 
 namespace quorvex6::backend::tar {
 
@@ -19,15 +19,12 @@ namespace {
 
 class FileBytes final : public ByteSource {
   public:
-    explicit FileBytes(InputFile file) : file_(std::move(file)), size_(file_.Size()) {}
+    explicit FileBytes(io::RandomInput& input) : input_(input), size_(input.size()) {}
     std::ptrdiff_t Read(uint8_t* data, size_t size) override {
-        try {
-            size_t n = file_.ReadAt(offset_, data, size);
-            offset_ += n;
-            return static_cast<std::ptrdiff_t>(n);
-        } catch (const Failure&) {
-            return -1;
-        }
+        std::ptrdiff_t n = input_.read_at(offset_, data, size);
+        if (n < 0) return -1;
+        offset_ += static_cast<uint64_t>(n);
+        return n;
     }
     Skipped Skip(uint64_t n) override {
         if (n > size_ - std::min(offset_, size_)) return Skipped::kPastEnd;
@@ -36,24 +33,23 @@ class FileBytes final : public ByteSource {
     }
 
   private:
-    InputFile file_;
+    io::RandomInput& input_;
     uint64_t size_;
     uint64_t offset_ = 0;
 };
 
-class FileSource final : public quorvex6::codecs::Source {
+class InputSource final : public quorvex6::codecs::Source {
   public:
-    explicit FileSource(InputFile& file) : file_(file) {}
+    explicit InputSource(io::RandomInput& input) : input_(input) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
-        try {
-            return static_cast<std::ptrdiff_t>(file_.Read(data, size));
-        } catch (const Failure&) {
-            return -1;
-        }
+        std::ptrdiff_t n = input_.read_at(offset_, data, size);
+        if (n > 0) offset_ += static_cast<uint64_t>(n);
+        return n;
     }
 
   private:
-    InputFile& file_;
+    io::RandomInput& input_;
+    uint64_t offset_ = 0;
 };
 
 class PipeSink final : public quorvex6::codecs::Sink {
@@ -74,62 +70,40 @@ class StreamDecode {
     virtual bool Run(quorvex6::codecs::Sink& out) = 0;
 };
 
-class GzipDecode final : public StreamDecode {
+// A stream one of our codecs decodes.
+class CodecDecode final : public StreamDecode {
   public:
-    explicit GzipDecode(InputFile input) : file_(std::move(input)) {
-        const quorvex6::codecs::Method* method = quorvex6::codecs::find_method("gzip");
-        if (method == nullptr || method->make_decoder == nullptr) throw Failure(result::kMethod, "no gzip decoder");
+    CodecDecode(io::RandomInput& input, std::string_view codec) : input_(input) {
+        const quorvex6::codecs::Method* method = quorvex6::codecs::find_method(codec);
+        if (method == nullptr || method->make_decoder == nullptr)
+            throw io::Error(io::Fault::kUnknownMethod, "no " + std::string(codec) + " decoder");
         decoder_ = method->make_decoder();
     }
     bool Run(quorvex6::codecs::Sink& out) override {
-        FileSource source(file_);
+        InputSource source(input_);
         return decoder_->decode(source, UINT64_MAX, 0, out) == quorvex6::codecs::Status::ok;
     }
 
   private:
-    InputFile file_;
+    io::RandomInput& input_;
     std::unique_ptr<quorvex6::codecs::Decoder> decoder_;
-};
-
-// A plain archive, read ahead as it is.
-class PlainRead final : public StreamDecode {
-  public:
-    explicit PlainRead(InputFile input) : file_(std::move(input)) {}
-    bool Run(quorvex6::codecs::Sink& out) override {
-        constexpr size_t kPiece = 256 << 10;
-        for (uint64_t offset = 0;;) {
-            uint8_t* room = out.room(kPiece);
-            size_t n = 0;
-            try {
-                n = file_.ReadAt(offset, room, kPiece);
-            } catch (const Failure&) {
-                return false;
-            }
-            if (n == 0) return true;
-            if (!out.commit(n)) return false;
-            offset += n;
-        }
-    }
-
-  private:
-    InputFile file_;
 };
 
 // Other compressions: libarchive's "raw" format hands over the decoded bytes as they are.
 class FilterDecode final : public StreamDecode {
   public:
-    FilterDecode(const std::string& path, std::string& method) : archive_(archive_read_new()) {
-        if (archive_ == nullptr) throw Failure(result::kNoHeapMemory, "out of memory");
+    FilterDecode(io::RandomInput& input, std::string& method) : input_(input), archive_(archive_read_new()) {
+        if (archive_ == nullptr) throw io::Error(io::Fault::kNoMemory, "out of memory");
         archive_read_support_filter_all(archive_);
         archive_read_support_format_raw(archive_);
         archive_entry* entry = nullptr;
-        if (archive_read_open_filename(archive_, path.c_str(), 1 << 20) != ARCHIVE_OK ||
+        if (archive_read_open2(archive_, this, nullptr, ReadCallback, nullptr, nullptr) != ARCHIVE_OK ||
             archive_read_next_header(archive_, &entry) != ARCHIVE_OK || archive_filter_count(archive_) < 2) {
             std::string why = archive_error_string(archive_) ? archive_error_string(archive_) : "no known compression";
             archive_read_free(archive_);
-            throw Failure(result::kNotValidArchive, "not a TAR archive: " + path + ": " + why);
+            throw io::Error(io::Fault::kNotArchive, "not a TAR archive: " + why);
         }
-        method = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method_text);
+        method = std::string(CompressionForFilter(archive_filter_code(archive_, 0)).method);
     }
     ~FilterDecode() override { archive_read_free(archive_); }
     FilterDecode(const FilterDecode&) = delete;
@@ -152,6 +126,18 @@ class FilterDecode final : public StreamDecode {
     }
 
   private:
+    static la_ssize_t ReadCallback(archive*, void* client, const void** buffer) {
+        auto& self = *static_cast<FilterDecode*>(client);
+        std::ptrdiff_t n = self.input_.read_at(self.offset_, self.buffer_.data(), self.buffer_.size());
+        if (n < 0) return -1;
+        self.offset_ += static_cast<uint64_t>(n);
+        *buffer = self.buffer_.data();
+        return n;
+    }
+
+    io::RandomInput& input_;
+    uint64_t offset_ = 0;
+    std::vector<uint8_t> buffer_ = std::vector<uint8_t>(1 << 20);
     archive* archive_;
 };
 
@@ -161,8 +147,7 @@ class FilterDecode final : public StreamDecode {
 // lost unreported.
 class DecodedBytes final : public ByteSource {
   public:
-    // `checked`: the stream has checks of its own, to be read to its end.
-    DecodedBytes(std::unique_ptr<StreamDecode> decode, bool checked) : decode_(std::move(decode)), checked_(checked) {
+    explicit DecodedBytes(std::unique_ptr<StreamDecode> decode) : decode_(std::move(decode)) {
         worker_ = std::thread([this] {
             PipeSink sink(pipe_);
             if (decode_->Run(sink))
@@ -185,7 +170,6 @@ class DecodedBytes final : public ByteSource {
         return true;
     }
     bool EndsSound() override {
-        if (!checked_) return true;
         std::vector<uint8_t> rest(64 << 10);
         for (;;) {
             std::ptrdiff_t n = pipe_.Pull(rest.data(), rest.size());
@@ -195,41 +179,36 @@ class DecodedBytes final : public ByteSource {
 
   private:
     std::unique_ptr<StreamDecode> decode_;
-    bool checked_;
     BytePipe pipe_;
     std::thread worker_;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method, bool read_ahead) {
-    InputFile file;
-    try {
-        file = InputFile(path);
-    } catch (const Failure& f) {
-        throw Failure(result::kCannotOpenArchive, f.what());
-    }
-    uint8_t first[512];
-    size_t n = file.ReadAt(0, first, sizeof first);
-    if (n >= 2 && first[0] == 0x1f && first[1] == 0x8b) {
-        method = std::string(CompressionForFilter(ARCHIVE_FILTER_GZIP).method_text);
-        return std::make_unique<DecodedBytes>(std::make_unique<GzipDecode>(std::move(file)), true);
+std::unique_ptr<ByteSource> OpenTarBytes(io::RandomInput& input, std::string& method) {
+    Block first;
+    std::ptrdiff_t n = input.read_at(0, first.data(), first.size());
+    if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the archive");
+    std::span<const uint8_t> head(first.data(), static_cast<size_t>(n));
+    if (const CompressionRow* row = CompressionForContent(head); row != nullptr && !row->codec.empty()) {
+        method = std::string(row->method);
+        return std::make_unique<DecodedBytes>(std::make_unique<CodecDecode>(input, row->codec));
     }
     // A plain archive starts with a whole header or end block. Anything shorter may still be
     // compressed (a small archive packs into fewer than 512 bytes); libarchive tells, and says
     // when it is no archive at all.
-    if (n == sizeof first && (IsZeroBlock(first) || ParseHeader(first))) {
-        method = std::string(CompressionForName("").method_text);
-        if (read_ahead) return std::make_unique<DecodedBytes>(std::make_unique<PlainRead>(std::move(file)), false);
-        return std::make_unique<FileBytes>(std::move(file));
+    if (head.size() == kBlock && (IsZeroBlock(first) || ParseHeader(first))) {
+        method = std::string(kPlainCompression.method);
+        return std::make_unique<FileBytes>(input);
     }
-    return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(path, method), true);
+    return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(input, method));
 }
 
 TarStream::TarStream(std::unique_ptr<ByteSource> source) : source_(std::move(source)), buffer_(kBuffer) {}
 
 std::ptrdiff_t TarStream::Fill(size_t n) {
     n = std::min(n, kBuffer);
+    if (n > kBlock) passing_over_ = false;
     if (ready() >= n) return static_cast<std::ptrdiff_t>(n);
     if (begin_ + n > kBuffer) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, ready());
@@ -237,7 +216,7 @@ std::ptrdiff_t TarStream::Fill(size_t n) {
         begin_ = 0;
     }
     while (ready() < n) {
-        std::ptrdiff_t got = source_->Read(buffer_.data() + end_, kBuffer - end_);
+        std::ptrdiff_t got = source_->Read(buffer_.data() + end_, passing_over_ ? n - ready() : kBuffer - end_);
         if (got < 0) return -1;
         if (got == 0) break;
         end_ += static_cast<size_t>(got);
@@ -251,7 +230,9 @@ bool TarStream::Skip(uint64_t n) {
     n -= here;
     if (n == 0) return true;
     switch (source_->Skip(n)) {
-        case ByteSource::Skipped::kDone: return true;
+        case ByteSource::Skipped::kDone:
+            passing_over_ = n >= kBlock;
+            return true;
         case ByteSource::Skipped::kPastEnd: return false;
         case ByteSource::Skipped::kCannotSkip: break;
     }
@@ -262,6 +243,17 @@ bool TarStream::Skip(uint64_t n) {
         n -= static_cast<uint64_t>(got);
     }
     return true;
+}
+
+std::optional<uint64_t> Bid(io::RandomInput& input) {
+    try {
+        std::string method;
+        TarStream stream(OpenTarBytes(input, method));
+        if (stream.Fill(kBlock) != static_cast<std::ptrdiff_t>(kBlock)) return std::nullopt;
+        return Bid(std::span<const uint8_t>(stream.data(), kBlock));
+    } catch (const io::Error&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace quorvex6::backend::tar

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "common/byte_pipe.h"
+#include "formats/tar/tar_format.h"
+#include "io/random_access.h"
 
 namespace quorvex6::backend::tar {
 
@@ -30,12 +32,11 @@ class ByteSource {
     virtual bool EndsSound() { return true; }
 };
 
-// Throws Failure: 0x8018 when the file cannot be opened, 0x801B when it holds neither a TAR
-// archive nor a compression libarchive knows. `method` gets the method text ("-tgz-", ...).
-// With `read_ahead`, a plain archive is read on a thread of its own as well, as a compressed
-// one is decoded: for a caller that reads every byte anyway, which then gets that thread's
-// idle time; without, passing over data seeks.
-std::unique_ptr<ByteSource> OpenTarBytes(const std::string& path, std::string& method, bool read_ahead);
+// The archive's bytes from `input`, which must outlive the source. Throws io::Error kNotArchive
+// when it holds neither a TAR archive nor a compression libarchive knows. `method` gets the
+// method text ("-tgz-", ...). A plain archive is read where it is asked for, passing over data
+// by seeking.
+std::unique_ptr<ByteSource> OpenTarBytes(io::RandomInput& input, std::string& method);
 
 class TarStream {
   public:
@@ -46,6 +47,8 @@ class TarStream {
     // stream; -1 when the stream is broken.
     std::ptrdiff_t Fill(size_t n);
     const uint8_t* data() const { return buffer_.data() + begin_; }
+    // The block at data(), once Fill(kBlock) made one ready.
+    BlockView block() const { return BlockView(data(), kBlock); }
     size_t ready() const { return end_ - begin_; }
     void Consume(size_t n) { begin_ += n; }
     // False when the stream ends or breaks first.
@@ -57,6 +60,9 @@ class TarStream {
     std::unique_ptr<ByteSource> source_;
     std::vector<uint8_t> buffer_;
     size_t begin_ = 0, end_ = 0;
+    // Data was passed over where it lies: the reader walks the headers, and reading ahead would
+    // copy the data it passes over. Reading a header's worth at a time ends once data is read.
+    bool passing_over_ = false;
 };
 
 }  // namespace quorvex6::backend::tar

@@ -2,13 +2,14 @@
 
 #include "common/dos_time.h"
 #include "formats/zip/zip_format.h"
+#include "formats/zip/zip_methods.h"
 
 namespace quorvex6::backend::zip {
 
 bool ZipEntry::encrypted() const { return (flags & kFlagEncrypted) != 0; }
 
 std::optional<uint32_t> ZipEntry::unix_mode() const {
-    if ((version_made_by >> 8) != 3) return std::nullopt;
+    if ((version_made_by >> 8) != kHostUnix) return std::nullopt;
     uint32_t mode = external_attributes >> 16;
     return mode == 0 ? std::nullopt : std::optional<uint32_t>(mode);
 }
@@ -36,9 +37,9 @@ int64_t ZipEntry::mtime() const {
 
 uint32_t ZipEntry::os_type() const {
     switch (version_made_by >> 8) {
-        case 0: return kOsDos;
-        case 3: return kOsUnix;
-        case 10: return kOsWindowsNt;
+        case kHostDos: return kOsDos;
+        case kHostUnix: return kOsUnix;
+        case kHostNtfs: return kOsWindowsNt;
         default: return version_made_by >> 8;
     }
 }
@@ -63,17 +64,6 @@ EntryFacts ZipEntry::Facts() const {
     facts.system = (external_attributes & kDosSystem) != 0;
     facts.method = MethodText(method);
     return facts;
-}
-
-std::string MethodText(uint16_t method) {
-    switch (method) {
-        case kMethodStored: return "Store";
-        case kMethodDeflate: return "Defla";
-        case kMethodDeflate64: return "Def64";
-        case kMethodBzip2: return "BZip2";
-        case kMethodLzma: return "LZMA";
-        default: return "M" + std::to_string(method);
-    }
 }
 
 }  // namespace quorvex6::backend::zip

@@ -38,7 +38,4 @@ struct ZipEntry {
     EntryFacts Facts() const;
 };
 
-// The method's name in the record's method field: "Store", "Defla", "Def64", "BZip2", "LZMA".
-std::string MethodText(uint16_t method);
-
 }  // namespace quorvex6::backend::zip

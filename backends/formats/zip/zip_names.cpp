@@ -1,4 +1,5 @@
 #include "formats/zip/zip_names.h"
+#include "io/text.h"
 
 #include <algorithm>
 
@@ -26,7 +27,7 @@ std::string UnflaggedName(std::string_view raw, uint16_t version_made_by) {
     if ((version_made_by >> 8) == kHostUnix) return std::string(raw);
     std::string converted;
     // Half-width kana pairs from Windows are often valid UTF-8 too: the system decides.
-    if (MadeOnDosOrWindows(version_made_by) && !IsAscii(raw) &&
+    if (MadeOnDosOrWindows(version_made_by) && !io::IsAscii(raw) &&
         ConvertToUtf8("CP932", raw, &converted))
         return converted;
     return DecodeLegacyName(raw);
@@ -39,7 +40,7 @@ std::string EntryName(std::string_view raw, uint16_t flags, uint16_t version_mad
     std::string name;
     if (!unicode.empty())
         name = unicode;
-    else if ((flags & kFlagUtf8) && IsValidUtf8(raw))
+    else if ((flags & kFlagUtf8) && io::IsValidUtf8(raw))
         name = std::string(raw);
     else
         name = UnflaggedName(raw, version_made_by);

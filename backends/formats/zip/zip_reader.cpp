@@ -1,89 +1,84 @@
 #include "formats/zip/zip_reader.h"
+#include "io/text.h"
 
 #include <algorithm>
 #include <cstring>
 #include <numeric>
 #include <optional>
 
-#include "codecs/crc32.h"
-#include "common/code_page.h"
-#include "common/result.h"
-#include "formats/zip/byte_order.h"
+#include "codecs/codec.h"
+#include "formats/zip/zip_end.h"
 #include "formats/zip/zip_format.h"
+#include "formats/zip/zip_methods.h"
 #include "formats/zip/zip_names.h"
+#include "io/byte_order.h"
+#include "io/crc32.h"
+#include "io/fault.h"
 
 namespace quorvex6::backend::zip {
 
 namespace {
 
-[[noreturn]] void Broken(const std::string& why) { throw Failure(result::kBrokenHeader, why); }
+[[noreturn]] void Broken(const std::string& why) { throw io::Error(io::Fault::kBrokenHeader, why); }
 
 // Reads the stored bytes of one entry, and no more.
-class RangeSource final : public quorvex6::codecs::Source {
+class RangeSource final : public io::Source {
 public:
-    RangeSource(const InputFile& file, uint64_t offset, uint64_t size) : file_(file), offset_(offset), left_(size) {}
+    RangeSource(io::RandomInput& input, uint64_t offset, uint64_t size) : input_(input), offset_(offset), left_(size) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
         size_t n = static_cast<size_t>(std::min<uint64_t>(size, left_));
         if (n == 0) return 0;
-        size_t got = file_.ReadAt(offset_, data, n);
-        offset_ += got;
-        left_ -= got;
-        return static_cast<std::ptrdiff_t>(got);
+        std::ptrdiff_t got = input_.read_at(offset_, data, n);
+        if (got < 0) return got;
+        offset_ += static_cast<uint64_t>(got);
+        left_ -= static_cast<uint64_t>(got);
+        return got;
     }
 
 private:
-    const InputFile& file_;
+    io::RandomInput& input_;
     uint64_t offset_;
     uint64_t left_;
 };
 
-class CrcSink final : public quorvex6::codecs::Sink {
+class CrcSink final : public io::Sink {
 public:
-    explicit CrcSink(quorvex6::codecs::Sink& next) : next_(next) {}
+    explicit CrcSink(io::Sink& next) : next_(next) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
-        crc_ = quorvex6::codecs::crc32(crc_, data, size);
+        crc_ = io::Crc32(crc_, data, size);
         return next_.write(data, size);
     }
     uint32_t crc() const { return crc_; }
 
 private:
-    quorvex6::codecs::Sink& next_;
+    io::Sink& next_;
     uint32_t crc_ = 0;
 };
-
-std::string_view MethodId(uint16_t method) {
-    switch (method) {
-        case kMethodDeflate: return "deflate";
-        case kMethodBzip2: return "bzip2";
-        case kMethodLzma: return "lzma-zip";
-        default: return {};
-    }
-}
 
 void ApplyExtras(const uint8_t* extra, size_t size, ZipEntry& entry, bool wide_usize, bool wide_csize, bool wide_offset,
                  std::string_view raw_name, std::string* unicode_name) {
     size_t pos = 0;
     while (pos + 4 <= size) {
-        uint16_t id = Get16(extra + pos);
-        uint16_t len = Get16(extra + pos + 2);
+        uint16_t id = io::Le16(extra + pos);
+        uint16_t len = io::Le16(extra + pos + 2);
         const uint8_t* data = extra + pos + 4;
         if (pos + 4 + len > size) break;
         if (id == kExtraZip64) {
             size_t at = 0;
             auto take = [&](uint64_t& field) {
                 if (at + 8 > len) Broken("short ZIP64 field of " + entry.name);
-                field = Get64(data + at);
+                field = io::Le64(data + at);
                 at += 8;
             };
             if (wide_usize) take(entry.original_size);
             if (wide_csize) take(entry.compressed_size);
             if (wide_offset) take(entry.local_offset);
         } else if (id == kExtraTimestamp && len >= 5 && (data[0] & 1)) {
-            entry.extended_mtime = Get32(data + 1);
+            entry.extended_mtime = io::Le32(data + 1);
         } else if (id == kExtraUnicodePath && len >= 5 && data[0] == 1) {
-            uint32_t crc = quorvex6::codecs::crc32(0, reinterpret_cast<const uint8_t*>(raw_name.data()), raw_name.size());
+            uint32_t crc = io::Crc32(0, reinterpret_cast<const uint8_t*>(raw_name.data()), raw_name.size());
             std::string_view name(reinterpret_cast<const char*>(data + 5), len - 5u);
-            if (crc == Get32(data + 1) && IsValidUtf8(name)) *unicode_name = std::string(name);
+            if (crc == io::Le32(data + 1) && io::IsValidUtf8(name)) *unicode_name = std::string(name);
         }
         pos += 4 + len;
     }
@@ -91,89 +86,38 @@ void ApplyExtras(const uint8_t* extra, size_t size, ZipEntry& entry, bool wide_u
 
 }  // namespace
 
-ZipReader::ZipReader(const std::string& path) {
-    try {
-        file_ = InputFile(path);
-    } catch (const Failure& f) {
-        throw Failure(result::kCannotOpenArchive, f.what());
-    }
-    size_ = file_.Size();
+ZipReader::ZipReader(std::unique_ptr<io::RandomInput> input) : input_(std::move(input)) {
+    size_ = input_->size();
     ReadDirectory();
 }
 
-struct ZipReader::EndRecord {
-    uint64_t entries = 0;
-    uint64_t directory_size = 0;
-    uint64_t directory_offset = 0;
-    uint64_t position = 0;  // of the record that ends the directory
-};
-
-ZipReader::EndRecord ZipReader::FindEnd() {
-    // The end record sits in the last 22 + 65535 bytes. A comment may hold the record's
-    // signature too: the true record's comment ends where the file does. Failing that (bytes
-    // appended after the archive), the last record whose comment fits in the file.
-    uint64_t tail_size = std::min<uint64_t>(size_, kEndSize + kMaxComment);
-    std::vector<uint8_t> tail(tail_size);
-    if (file_.ReadAt(size_ - tail_size, tail.data(), tail_size) != tail_size) throw Failure(result::kReadError, "short read");
-    std::optional<size_t> exact, fits;
-    for (size_t i = tail_size >= kEndSize ? tail_size - kEndSize + 1 : 0; i-- > 0 && !exact;) {
-        if (Get32(&tail[i]) != kEndSignature) continue;
-        size_t stop = i + kEndSize + Get16(&tail[i + 20]);
-        if (stop == tail_size) exact = i;
-        else if (stop < tail_size && !fits) fits = i;
-    }
-    if (!exact && !fits) throw Failure(result::kNotValidArchive, "not a ZIP archive");
-    size_t at = exact ? *exact : *fits;
-    const uint8_t* e = &tail[at];
-    comment_.assign(reinterpret_cast<const char*>(e + kEndSize), Get16(e + 20));
-    EndRecord end;
-    end.entries = Get16(e + 10);
-    end.directory_size = Get32(e + 12);
-    end.directory_offset = Get32(e + 16);
-    end.position = size_ - tail_size + at;
-    // ZIP64: a locator right before the end record names the ZIP64 end record.
-    if (end.position >= kZip64LocatorSize) {
-        uint8_t loc[kZip64LocatorSize];
-        if (file_.ReadAt(end.position - kZip64LocatorSize, loc, sizeof loc) == sizeof loc && Get32(loc) == kZip64LocatorSignature) {
-            uint64_t rec_at = Get64(loc + 8);
-            uint8_t rec[kZip64EndSize];
-            if (rec_at + kZip64EndSize > size_ || file_.ReadAt(rec_at, rec, sizeof rec) != sizeof rec || Get32(rec) != kZip64EndSignature)
-                Broken("broken ZIP64 end record");
-            end.entries = Get64(rec + 32);
-            end.directory_size = Get64(rec + 40);
-            end.directory_offset = Get64(rec + 48);
-            end.position = rec_at;
-        }
-    }
-    return end;
-}
+size_t ZipReader::ReadAt(uint64_t offset, void* data, size_t n) const { return zip::ReadAt(*input_, offset, data, n); }
 
 void ZipReader::ReadDirectory() {
-    EndRecord end = FindEnd();
-    if (end.directory_size > kMaxCentralDirectory || end.directory_size > end.position)
-        Broken("central directory larger than the archive allows");
-    // Data prepended to the archive (a self-extractor's program) shifts every offset.
-    uint64_t shift = end.position - end.directory_size - std::min(end.directory_offset, end.position - end.directory_size);
+    EndRecord end = FindEnd(*input_);
+    comment_ = std::move(end.comment);
+    uint64_t shift = ArchiveStart(end);
     uint64_t start = end.position - end.directory_size;
     std::vector<uint8_t> dir(end.directory_size);
-    if (file_.ReadAt(start, dir.data(), dir.size()) != dir.size()) Broken("short central directory");
+    if (ReadAt(start, dir.data(), dir.size()) != dir.size()) Broken("short central directory");
     if (end.entries > dir.size() / kCentralHeaderSize) Broken("more entries than the directory can hold");
     entries_.reserve(end.entries);
     size_t pos = 0;
-    while (pos + kCentralHeaderSize <= dir.size() && Get32(&dir[pos]) == kCentralSignature) {
+    while (pos + kCentralHeaderSize <= dir.size() && io::Le32(&dir[pos]) == kCentralSignature) {
         const uint8_t* h = &dir[pos];
         ZipEntry entry;
-        entry.version_made_by = Get16(h + 4);
-        entry.flags = Get16(h + 8);
-        entry.method = Get16(h + 10);
-        entry.dos_time = Get16(h + 12);
-        entry.dos_date = Get16(h + 14);
-        entry.crc = Get32(h + 16);
-        entry.compressed_size = Get32(h + 20);
-        entry.original_size = Get32(h + 24);
-        uint16_t name_len = Get16(h + 28), extra_len = Get16(h + 30), comment_len = Get16(h + 32);
-        entry.external_attributes = Get32(h + 38);
-        entry.local_offset = Get32(h + kCentralOffsetField);
+        entry.version_made_by = io::Le16(h + kCentralFieldMadeBy);
+        entry.flags = io::Le16(h + kCentralFieldFlags);
+        entry.method = io::Le16(h + kCentralFieldMethod);
+        entry.dos_time = io::Le16(h + kCentralFieldTime);
+        entry.dos_date = io::Le16(h + kCentralFieldDate);
+        entry.crc = io::Le32(h + kCentralFieldCrc);
+        entry.compressed_size = io::Le32(h + kCentralFieldCsize);
+        entry.original_size = io::Le32(h + kCentralFieldUsize);
+        uint16_t name_len = io::Le16(h + kCentralFieldNameLength), extra_len = io::Le16(h + kCentralFieldExtraLength),
+                 comment_len = io::Le16(h + kCentralFieldCommentLength);
+        entry.external_attributes = io::Le32(h + kCentralFieldExternal);
+        entry.local_offset = io::Le32(h + kCentralOffsetField);
         size_t record = kCentralHeaderSize + name_len + extra_len + comment_len;
         if (pos + record > dir.size()) Broken("central directory entry runs past its end");
         entry.central_offset = start + pos;
@@ -232,8 +176,8 @@ void ZipReader::MarkSharedBytes(uint64_t directory_start) {
 
 std::optional<uint64_t> ZipReader::LocalDataStart(const ZipEntry& entry) const {
     uint8_t h[kLocalHeaderSize];
-    if (file_.ReadAt(entry.local_offset, h, sizeof h) != sizeof h || Get32(h) != kLocalSignature) return std::nullopt;
-    return entry.local_offset + kLocalHeaderSize + Get16(h + 26) + Get16(h + 28);
+    if (ReadAt(entry.local_offset, h, sizeof h) != sizeof h || io::Le32(h) != kLocalSignature) return std::nullopt;
+    return entry.local_offset + kLocalHeaderSize + io::Le16(h + kLocalFieldNameLength) + io::Le16(h + kLocalFieldExtraLength);
 }
 
 uint64_t ZipReader::DataOffset(const ZipEntry& entry) const {
@@ -254,12 +198,12 @@ uint64_t ZipReader::DataOffset(const ZipEntry& entry) const {
 
 bool ZipReader::LocalZip64(const ZipEntry& entry) const {
     uint8_t h[kLocalHeaderSize];
-    if (file_.ReadAt(entry.local_offset, h, sizeof h) != sizeof h) return false;
-    std::vector<uint8_t> extra(Get16(h + 28));
-    if (file_.ReadAt(entry.local_offset + kLocalHeaderSize + Get16(h + 26), extra.data(), extra.size()) != extra.size())
+    if (ReadAt(entry.local_offset, h, sizeof h) != sizeof h) return false;
+    std::vector<uint8_t> extra(io::Le16(h + kLocalFieldExtraLength));
+    if (ReadAt(entry.local_offset + kLocalHeaderSize + io::Le16(h + kLocalFieldNameLength), extra.data(), extra.size()) != extra.size())
         return false;
-    for (size_t pos = 0; pos + 4 <= extra.size(); pos += 4 + Get16(&extra[pos + 2]))
-        if (Get16(&extra[pos]) == kExtraZip64) return true;
+    for (size_t pos = 0; pos + 4 <= extra.size(); pos += 4 + io::Le16(&extra[pos + 2]))
+        if (io::Le16(&extra[pos]) == kExtraZip64) return true;
     return false;
 }
 
@@ -269,15 +213,15 @@ uint64_t ZipReader::RecordEnd(const ZipEntry& entry) const {
     // The descriptor's signature is optional, and its sizes are 64-bit when the local header
     // has a ZIP64 field; it must repeat what the central record says.
     uint8_t d[24] = {};
-    size_t got = file_.ReadAt(end, d, static_cast<size_t>(std::min<uint64_t>(sizeof d, entry.next_record - end)));
+    size_t got = ReadAt(end, d, static_cast<size_t>(std::min<uint64_t>(sizeof d, entry.next_record - end)));
     bool wide_first = LocalZip64(entry);
     for (bool signed_form : {true, false}) {
         for (bool wide : {wide_first, !wide_first}) {
             size_t at = signed_form ? 4 : 0;
             size_t length = at + 4 + (wide ? 16 : 8);
-            if (length > got || (signed_form && Get32(d) != kDescriptorSignature) || Get32(d + at) != entry.crc) continue;
-            uint64_t csize = wide ? Get64(d + at + 4) : Get32(d + at + 4);
-            uint64_t usize = wide ? Get64(d + at + 12) : Get32(d + at + 8);
+            if (length > got || (signed_form && io::Le32(d) != kDescriptorSignature) || io::Le32(d + at) != entry.crc) continue;
+            uint64_t csize = wide ? io::Le64(d + at + 4) : io::Le32(d + at + 4);
+            uint64_t usize = wide ? io::Le64(d + at + 12) : io::Le32(d + at + 8);
             if (csize == entry.compressed_size && usize == entry.original_size) return end + length;
         }
     }
@@ -286,43 +230,58 @@ uint64_t ZipReader::RecordEnd(const ZipEntry& entry) const {
 
 std::string ZipReader::CentralRecord(const ZipEntry& entry) const {
     std::string record(entry.central_size, '\0');
-    if (file_.ReadAt(entry.central_offset, reinterpret_cast<uint8_t*>(record.data()), record.size()) != record.size())
-        throw Failure(result::kReadError, "cannot read the central record of " + entry.name);
+    if (ReadAt(entry.central_offset, reinterpret_cast<uint8_t*>(record.data()), record.size()) != record.size())
+        throw io::Error(io::Fault::kRead, "cannot read the central record of " + entry.name);
     return record;
 }
 
-void ZipReader::Extract(const ZipEntry& entry, quorvex6::codecs::Sink& sink) const {
-    if (entry.encrypted()) throw Failure(result::kPasswordFile, "encrypted: " + entry.name);
+void ZipReader::Extract(const ZipEntry& entry, io::Sink& sink) const {
+    using quorvex6::codecs::Status;
+    if (entry.encrypted()) throw io::Error(io::Fault::kEncrypted, "encrypted: " + entry.name);
     uint64_t data = DataOffset(entry);
-    RangeSource source(file_, data, entry.compressed_size);
+    RangeSource source(*input_, data, entry.compressed_size);
     CrcSink crc_sink(sink);
-    quorvex6::codecs::Status status;
+    Status status = Status::ok;
     if (entry.method == kMethodStored) {
         if (entry.compressed_size != entry.original_size) Broken("stored sizes differ: " + entry.name);
         std::vector<uint8_t> buffer(std::min<uint64_t>(entry.original_size, 1 << 20));
-        status = quorvex6::codecs::Status::ok;
         for (;;) {
             std::ptrdiff_t n = source.read(buffer.data(), buffer.size());
             if (n == 0) break;
+            if (n < 0) {
+                status = Status::read_failed;
+                break;
+            }
             if (!crc_sink.write(buffer.data(), static_cast<size_t>(n))) {
-                status = quorvex6::codecs::Status::write_failed;
+                status = Status::write_failed;
                 break;
             }
         }
     } else {
-        const quorvex6::codecs::Method* method = quorvex6::codecs::find_method(MethodId(entry.method));
-        if (method == nullptr || method->make_decoder == nullptr)
-            throw Failure(result::kMethod, "method " + MethodText(entry.method) + " not supported: " + entry.name);
-        std::unique_ptr<quorvex6::codecs::Decoder> decoder = method->make_decoder();
+        std::unique_ptr<quorvex6::codecs::Decoder> decoder = MakeDecoder(entry.method);
+        if (decoder == nullptr)
+            throw io::Error(io::Fault::kUnknownMethod, "method " + MethodText(entry.method) + " not supported: " + entry.name);
         status = decoder->decode(source, entry.compressed_size, entry.original_size, crc_sink);
     }
     switch (status) {
-        case quorvex6::codecs::Status::ok: break;
-        case quorvex6::codecs::Status::read_failed: throw Failure(result::kReadError, "read error in " + entry.name);
-        case quorvex6::codecs::Status::write_failed: throw Failure(result::kWriteError, "cannot write " + entry.name);
-        default: throw Failure(result::kBrokenData, "broken data in " + entry.name);
+        case Status::ok: break;
+        case Status::read_failed: throw io::Error(io::Fault::kRead, "read error in " + entry.name);
+        case Status::write_failed: throw io::Error(io::Fault::kWrite, "cannot write " + entry.name);
+        default: throw io::Error(quorvex6::codecs::FaultOf(status), "broken data in " + entry.name);
     }
-    if (crc_sink.crc() != entry.crc) throw Failure(result::kCrcMismatch, "check value mismatch in " + entry.name);
+    if (crc_sink.crc() != entry.crc) throw io::Error(io::Fault::kDataChecksum, "check value mismatch in " + entry.name);
+}
+
+void ZipReader::CopyRaw(const ZipEntry& entry, io::Sink& sink) const {
+    constexpr uint64_t kChunk = 1 << 20;
+    uint64_t from = entry.local_offset, size = RecordEnd(entry) - from;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min(kChunk, size)));
+    for (uint64_t done = 0; done < size;) {
+        size_t n = ReadAt(from + done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
+        if (n == 0) throw io::Error(io::Fault::kBrokenData, "the old archive ends inside " + entry.name);
+        if (!sink.write(buffer.data(), n)) throw io::Error(io::Fault::kWrite, "cannot copy " + entry.name);
+        done += n;
+    }
 }
 
 }  // namespace quorvex6::backend::zip

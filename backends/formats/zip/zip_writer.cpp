@@ -1,32 +1,51 @@
 #include "formats/zip/zip_writer.h"
+#include "io/text.h"
 
-#include "common/code_page.h"
 #include "common/dos_time.h"
-#include "common/result.h"
-#include "formats/zip/byte_order.h"
 #include "formats/zip/zip_format.h"
+#include "formats/zip/zip_methods.h"
+#include "formats/zip/zip_reader.h"
 #include "formats/zip/zip_relocate.h"
+#include "io/byte_order.h"
+#include "io/crc32.h"
+#include "io/fault.h"
 
 namespace quorvex6::backend::zip {
 
 namespace {
 
 uint16_t VersionNeeded(const WriteEntry& e, bool zip64) {
-    if (zip64) return 45;
-    return e.method == kMethodDeflate ? 20 : 10;
+    if (zip64) return kVersionZip64;
+    const MethodRow* row = FindMethod(e.method);
+    if (row == nullptr || !row->writable) throw io::Error(io::Fault::kUnknownMethod, "cannot write method " + MethodText(e.method));
+    return row->version_needed;
 }
+
+// Writes straight to the file: a failed write throws the file call's own error, so a full disk
+// keeps its code.
+class FileOut final : public io::Sink {
+public:
+    explicit FileOut(OutputFile& out) : out_(out) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        out_.Write(data, size);
+        return true;
+    }
+
+private:
+    OutputFile& out_;
+};
 
 // Names that are not UTF-8 (any bytes are a POSIX name) go unflagged, as they are.
 uint16_t Flags(const WriteEntry& e) {
-    bool utf8 = !IsAscii(e.name) && IsValidUtf8(e.name);
+    bool utf8 = !io::IsAscii(e.name) && io::IsValidUtf8(e.name);
     return static_cast<uint16_t>(e.flags | (utf8 ? kFlagUtf8 : 0));
 }
 
 void PutTimestamp(std::string& out, int64_t mtime) {
-    Put16(out, kExtraTimestamp);
-    Put16(out, 5);
+    io::PutLe16(out, kExtraTimestamp);
+    io::PutLe16(out, 5);
     out += '\x01';
-    Put32(out, static_cast<uint32_t>(static_cast<int32_t>(mtime)));
+    io::PutLe32(out, static_cast<uint32_t>(static_cast<int32_t>(mtime)));
 }
 
 uint32_t Narrow(uint64_t v) { return v >= k32Max ? k32Max : static_cast<uint32_t>(v); }
@@ -34,27 +53,27 @@ uint32_t Narrow(uint64_t v) { return v >= k32Max ? k32Max : static_cast<uint32_t
 }  // namespace
 
 std::string ZipWriter::LocalHeader(const WriteEntry& e, bool zip64) const {
-    if (e.name.size() > k16Max) throw Failure(result::kPathTooLong, "name too long: " + e.name.substr(0, 80));
+    if (e.name.size() > k16Max) throw io::Error(io::Fault::kNameTooLong, "name too long: " + e.name.substr(0, 80));
     DosDateTime dos = ToDosDateTime(e.mtime);
     std::string h;
-    Put32(h, kLocalSignature);
-    Put16(h, VersionNeeded(e, zip64));
-    Put16(h, Flags(e));
-    Put16(h, e.method);
-    Put16(h, dos.time);
-    Put16(h, dos.date);
-    Put32(h, e.crc);
-    Put32(h, zip64 ? k32Max : static_cast<uint32_t>(e.compressed_size));
-    Put32(h, zip64 ? k32Max : static_cast<uint32_t>(e.original_size));
-    Put16(h, static_cast<uint16_t>(e.name.size()));
-    Put16(h, static_cast<uint16_t>(9 + (zip64 ? 20 : 0)));
+    io::PutLe32(h, kLocalSignature);
+    io::PutLe16(h, VersionNeeded(e, zip64));
+    io::PutLe16(h, Flags(e));
+    io::PutLe16(h, e.method);
+    io::PutLe16(h, dos.time);
+    io::PutLe16(h, dos.date);
+    io::PutLe32(h, e.crc);
+    io::PutLe32(h, zip64 ? k32Max : static_cast<uint32_t>(e.compressed_size));
+    io::PutLe32(h, zip64 ? k32Max : static_cast<uint32_t>(e.original_size));
+    io::PutLe16(h, static_cast<uint16_t>(e.name.size()));
+    io::PutLe16(h, static_cast<uint16_t>(9 + (zip64 ? 20 : 0)));
     h += e.name;
     PutTimestamp(h, e.mtime);
     if (zip64) {
-        Put16(h, kExtraZip64);
-        Put16(h, 16);
-        Put64(h, e.original_size);
-        Put64(h, e.compressed_size);
+        io::PutLe16(h, kExtraZip64);
+        io::PutLe16(h, 16);
+        io::PutLe64(h, e.original_size);
+        io::PutLe64(h, e.compressed_size);
     }
     return h;
 }
@@ -68,8 +87,11 @@ void ZipWriter::Add(WriteEntry entry, const uint8_t* data, size_t size) {
     written_.push_back({std::move(entry), offset, {}});
 }
 
-void ZipWriter::AddCopied(std::string central_record, uint64_t offset) {
-    written_.push_back({WriteEntry{}, offset, std::move(central_record)});
+void ZipWriter::CopyRaw(const ZipReader& reader, const ZipEntry& entry) {
+    uint64_t offset = out_.position();
+    FileOut sink(out_);
+    reader.CopyRaw(entry, sink);
+    written_.push_back({WriteEntry{}, offset, reader.CentralRecord(entry)});
 }
 
 void ZipWriter::Begin(WriteEntry entry) {
@@ -87,9 +109,24 @@ void ZipWriter::End(uint32_t crc, uint16_t method, uint64_t compressed_size) {
     w.entry.crc = crc;
     w.entry.method = method;
     w.entry.compressed_size = compressed_size;
-    if (!open_zip64_ && compressed_size >= k32Max) throw Failure(result::kWriteError, "entry grew past 4 GiB: " + w.entry.name);
+    if (!open_zip64_ && compressed_size >= k32Max) throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + w.entry.name);
     std::string header = LocalHeader(w.entry, open_zip64_);
     out_.WriteAt(w.offset, header.data(), header.size());
+}
+
+void ZipWriter::Store(io::Source& data) {
+    std::vector<uint8_t> buffer(1 << 20);
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    for (;;) {
+        std::ptrdiff_t n = data.read(buffer.data(), buffer.size());
+        if (n == 0) break;
+        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + written_.back().entry.name);
+        crc = io::Crc32(crc, buffer.data(), static_cast<size_t>(n));
+        out_.Write(buffer.data(), static_cast<size_t>(n));
+        size += static_cast<uint64_t>(n);
+    }
+    End(crc, kMethodStored, size);
 }
 
 void ZipWriter::Finish(const std::string& comment) {
@@ -110,30 +147,30 @@ void ZipWriter::Finish(const std::string& comment) {
         std::string extra;
         PutTimestamp(extra, e.mtime);
         if (zip64) {
-            Put16(extra, kExtraZip64);
-            Put16(extra, static_cast<uint16_t>(8 * (wide_usize + wide_csize + wide_offset)));
-            if (wide_usize) Put64(extra, e.original_size);
-            if (wide_csize) Put64(extra, e.compressed_size);
-            if (wide_offset) Put64(extra, w.offset);
+            io::PutLe16(extra, kExtraZip64);
+            io::PutLe16(extra, static_cast<uint16_t>(8 * (wide_usize + wide_csize + wide_offset)));
+            if (wide_usize) io::PutLe64(extra, e.original_size);
+            if (wide_csize) io::PutLe64(extra, e.compressed_size);
+            if (wide_offset) io::PutLe64(extra, w.offset);
         }
         DosDateTime dos = ToDosDateTime(e.mtime);
-        Put32(dir, kCentralSignature);
-        Put16(dir, kMadeByUnix | kMadeByVersion);
-        Put16(dir, VersionNeeded(e, zip64));
-        Put16(dir, Flags(e));
-        Put16(dir, e.method);
-        Put16(dir, dos.time);
-        Put16(dir, dos.date);
-        Put32(dir, e.crc);
-        Put32(dir, Narrow(e.compressed_size));
-        Put32(dir, Narrow(e.original_size));
-        Put16(dir, static_cast<uint16_t>(e.name.size()));
-        Put16(dir, static_cast<uint16_t>(extra.size()));
-        Put16(dir, 0);  // comment
-        Put16(dir, 0);  // disk
-        Put16(dir, 0);  // internal attributes
-        Put32(dir, (e.unix_mode << 16) | e.dos_attributes);
-        Put32(dir, Narrow(w.offset));
+        io::PutLe32(dir, kCentralSignature);
+        io::PutLe16(dir, kMadeByUnix | kMadeByVersion);
+        io::PutLe16(dir, VersionNeeded(e, zip64));
+        io::PutLe16(dir, Flags(e));
+        io::PutLe16(dir, e.method);
+        io::PutLe16(dir, dos.time);
+        io::PutLe16(dir, dos.date);
+        io::PutLe32(dir, e.crc);
+        io::PutLe32(dir, Narrow(e.compressed_size));
+        io::PutLe32(dir, Narrow(e.original_size));
+        io::PutLe16(dir, static_cast<uint16_t>(e.name.size()));
+        io::PutLe16(dir, static_cast<uint16_t>(extra.size()));
+        io::PutLe16(dir, 0);  // comment
+        io::PutLe16(dir, 0);  // disk
+        io::PutLe16(dir, 0);  // internal attributes
+        io::PutLe32(dir, (e.unix_mode << 16) | e.dos_attributes);
+        io::PutLe32(dir, Narrow(w.offset));
         dir += e.name;
         dir += extra;
     }
@@ -143,29 +180,29 @@ void ZipWriter::Finish(const std::string& comment) {
     uint64_t count = written_.size();
     std::string end;
     if (count >= k16Max || directory_size >= k32Max || directory_start >= k32Max) {
-        Put32(end, kZip64EndSignature);
-        Put64(end, kZip64EndSize - 12);
-        Put16(end, kMadeByUnix | kMadeByVersion);
-        Put16(end, 45);
-        Put32(end, 0);
-        Put32(end, 0);
-        Put64(end, count);
-        Put64(end, count);
-        Put64(end, directory_size);
-        Put64(end, directory_start);
-        Put32(end, kZip64LocatorSignature);
-        Put32(end, 0);
-        Put64(end, directory_end);
-        Put32(end, 1);
+        io::PutLe32(end, kZip64EndSignature);
+        io::PutLe64(end, kZip64EndSize - 12);
+        io::PutLe16(end, kMadeByUnix | kMadeByVersion);
+        io::PutLe16(end, kVersionZip64);
+        io::PutLe32(end, 0);
+        io::PutLe32(end, 0);
+        io::PutLe64(end, count);
+        io::PutLe64(end, count);
+        io::PutLe64(end, directory_size);
+        io::PutLe64(end, directory_start);
+        io::PutLe32(end, kZip64LocatorSignature);
+        io::PutLe32(end, 0);
+        io::PutLe64(end, directory_end);
+        io::PutLe32(end, 1);
     }
-    Put32(end, kEndSignature);
-    Put16(end, 0);
-    Put16(end, 0);
-    Put16(end, static_cast<uint16_t>(count >= k16Max ? k16Max : count));
-    Put16(end, static_cast<uint16_t>(count >= k16Max ? k16Max : count));
-    Put32(end, Narrow(directory_size));
-    Put32(end, Narrow(directory_start));
-    Put16(end, static_cast<uint16_t>(comment.size()));
+    io::PutLe32(end, kEndSignature);
+    io::PutLe16(end, 0);
+    io::PutLe16(end, 0);
+    io::PutLe16(end, static_cast<uint16_t>(count >= k16Max ? k16Max : count));
+    io::PutLe16(end, static_cast<uint16_t>(count >= k16Max ? k16Max : count));
+    io::PutLe32(end, Narrow(directory_size));
+    io::PutLe32(end, Narrow(directory_start));
+    io::PutLe16(end, static_cast<uint16_t>(comment.size()));
     end += comment;
     out_.Write(end.data(), end.size());
 }

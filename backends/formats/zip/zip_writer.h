@@ -6,12 +6,16 @@
 #include <vector>
 
 #include "common/file_system.h"
+#include "formats/zip/zip_entry.h"
+#include "io/stream.h"
 
 namespace quorvex6::backend::zip {
 
+class ZipReader;
+
 struct WriteEntry {
     std::string name;  // UTF-8, or any bytes a POSIX name holds; folders end in '/'
-    uint16_t method = 0;
+    uint16_t method = 0;  // a writable row of zip_methods.h
     uint16_t flags = 0;  // the UTF-8 flag is added for non-ASCII names
     uint32_t crc = 0;
     uint64_t compressed_size = 0;
@@ -21,6 +25,9 @@ struct WriteEntry {
     uint32_t dos_attributes = 0;
 };
 
+// Writes through the shared file calls: their errors (a full disk) pass through unchanged; the
+// writer's own are io::Error (kNameTooLong, kUnknownMethod, kWrite for a record that cannot
+// hold what it must).
 class ZipWriter {
 public:
     explicit ZipWriter(OutputFile& out) : out_(out) {}
@@ -32,11 +39,14 @@ public:
     // data to the file, End patches sizes and check value into the header.
     void Begin(WriteEntry entry);
     void End(uint32_t crc, uint16_t method, uint64_t compressed_size);
+    // The data of the entry begun, as it is, from `data` to its end; then End. A read error of
+    // `data` is io::Error(kRead), whatever its Source throws passes through.
+    void Store(io::Source& data);
     uint64_t data_start() const { return data_start_; }
 
-    // An entry of another archive, its local record already copied to `offset`: its central
-    // record goes into the directory as it was but for that offset.
-    void AddCopied(std::string central_record, uint64_t offset);
+    // An entry of another archive, byte for byte: its local record (header, data, descriptor)
+    // and its central record, in which only the local record's offset changes.
+    void CopyRaw(const ZipReader& reader, const ZipEntry& entry);
 
     // `comment`: the archive comment, at most 65535 bytes.
     void Finish(const std::string& comment = {});

@@ -10,6 +10,7 @@
 #include "common/handle_table.h"
 #include "common/output_log.h"
 #include "common/result.h"
+#include "io/text.h"
 
 namespace quorvex6::backend {
 namespace {
@@ -125,9 +126,9 @@ TEST_F(RecordsTest, LegacyNames) {
     EXPECT_EQ(DecodeLegacyName("\x81"), "ü");                                   // not CP932: CP437
     EXPECT_EQ(DecodeLegacyName("caf\x82"), "café");
     EXPECT_EQ(DecodeLegacyName("caf\xc3\xa9"), "café");  // UTF-8 without the flag, not kana
-    EXPECT_TRUE(IsValidUtf8("日本"));
-    EXPECT_FALSE(IsValidUtf8("\xc3"));
-    EXPECT_FALSE(IsValidUtf8("\xc0\x80"));
+    EXPECT_TRUE(io::IsValidUtf8("日本"));
+    EXPECT_FALSE(io::IsValidUtf8("\xc3"));
+    EXPECT_FALSE(io::IsValidUtf8("\xc0\x80"));
 }
 
 }  // namespace

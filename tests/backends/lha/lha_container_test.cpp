@@ -8,8 +8,9 @@
 #include "formats/lha/header_reader.h"
 #include "formats/lha/header_writer.h"
 #include "formats/lha/member_io.h"
+#include "formats/lha/lha_format.h"
 
-namespace quorvex6::formats::lha {
+namespace quorvex6::backend::lha {
 namespace {
 
 using test::Bytes;
@@ -22,39 +23,37 @@ std::string data_dir() { return std::string(std::getenv("QV_TEST_DATA")) + "/lha
 const std::vector<std::string> kFiles = {"text.txt", "far-repeat.bin", "empty.txt",
                                          "sub/deep/nested.txt", "日本語.txt"};
 
-std::vector<Entry> list(MemoryInput& in, Status* end_status = nullptr) {
+using test::FaultOf;
+
+// The entries up to the end marker, or up to the fault that `end_fault` then holds.
+std::vector<Entry> list(MemoryInput& in, std::optional<io::Fault>* end_fault = nullptr) {
     std::vector<Entry> out;
-    std::uint64_t at = 0;
-    for (;;) {
-        Entry e;
-        Status s = read_header(in, at, e);
-        if (s != Status::ok) {
-            if (end_status) *end_status = s;
-            return out;
-        }
-        out.push_back(e);
-        at = e.next_offset();
-    }
+    std::optional<io::Fault> fault = FaultOf([&] {
+        std::uint64_t at = 0;
+        for (Entry e; ReadHeader(in, at, e); at = e.next_offset()) out.push_back(e);
+    });
+    if (end_fault) *end_fault = fault;
+    return out;
 }
 
-Bytes extract(MemoryInput& in, const Entry& e, Status* status) {
+Bytes extract(MemoryInput& in, const Entry& e, std::optional<io::Fault>* fault) {
     CollectSink sink;
-    *status = extract_member(in, e, sink);
+    *fault = FaultOf([&] { DecodeMember(in, e, sink); });
     return sink.bytes;
 }
 
 TEST(Crc16, MatchesTheCheckValue) {
     const std::string s = "123456789";
-    EXPECT_EQ(crc16_update(0, reinterpret_cast<const std::uint8_t*>(s.data()), s.size()), 0xBB3D);
+    EXPECT_EQ(Crc16Update(0, reinterpret_cast<const std::uint8_t*>(s.data()), s.size()), 0xBB3D);
 }
 
 class JlhaArchive : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(JlhaArchive, ListsAndExtractsEveryMemberByteForByte) {
     MemoryInput in(test::read_file(data_dir() + "/" + GetParam() + "-jlha.lzh"));
-    Status end = Status::ok;
+    std::optional<io::Fault> end;
     std::vector<Entry> entries = list(in, &end);
-    EXPECT_EQ(end, Status::end);
+    EXPECT_EQ(end, std::nullopt);
     ASSERT_EQ(entries.size(), kFiles.size());
     const std::string method = GetParam().substr(0, 3);
     const int level = GetParam().back() - '0';
@@ -65,9 +64,9 @@ TEST_P(JlhaArchive, ListsAndExtractsEveryMemberByteForByte) {
         if (level == 2) {
             EXPECT_EQ(e.mtime, 1623760496) << e.name;
         }
-        Status s;
+        std::optional<io::Fault> s;
         Bytes got = extract(in, e, &s);
-        EXPECT_EQ(s, Status::ok) << e.name;
+        EXPECT_EQ(s, std::nullopt) << e.name;
         EXPECT_EQ(got, test::read_file(data_dir() + "/files/" + kFiles[i])) << e.name;
     }
     EXPECT_EQ(entries[0].method, method);  // text compresses under every method
@@ -83,9 +82,9 @@ Bytes pack(const std::vector<std::pair<Entry, Bytes>>& members, const std::strin
     MemoryOutput out;
     for (auto [e, data] : members) {
         MemoryInput in(data);
-        EXPECT_EQ(pack_member(out, e, e.folder ? nullptr : &in, method), Status::ok) << e.name;
+        EXPECT_NO_THROW(PackMember(out, e, e.folder ? nullptr : &in, method)) << e.name;
     }
-    EXPECT_TRUE(write_end(out));
+    EXPECT_NO_THROW(WriteEnd(out));
     return out.bytes;
 }
 
@@ -106,9 +105,9 @@ TEST(Writer, Level2ArchivesReadBackWithEveryFact) {
     members.push_back({new_entry("emoji-\xF0\x9F\x98\x80.txt"), {'x'}});
     for (const std::string method : {"lh0", "lh1", "lh5", "lh6", "lh7"}) {
         MemoryInput in(pack(members, method));
-        Status end = Status::ok;
+        std::optional<io::Fault> end;
         std::vector<Entry> entries = list(in, &end);
-        EXPECT_EQ(end, Status::end) << method;
+        EXPECT_EQ(end, std::nullopt) << method;
         ASSERT_EQ(entries.size(), members.size()) << method;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const Entry& e = entries[i];
@@ -118,9 +117,9 @@ TEST(Writer, Level2ArchivesReadBackWithEveryFact) {
             EXPECT_EQ(e.mtime, 1700000000);
             EXPECT_EQ(e.unix_mode, members[i].first.unix_mode);
             EXPECT_EQ(e.folder, members[i].first.folder);
-            Status s;
+            std::optional<io::Fault> s;
             EXPECT_EQ(extract(in, e, &s), members[i].second) << e.name;
-            EXPECT_EQ(s, Status::ok);
+            EXPECT_EQ(s, std::nullopt);
         }
         // Incompressible and empty members are stored whatever the method.
         EXPECT_EQ(entries[2].method, "lh0");
@@ -159,17 +158,17 @@ TEST(Reader, RefusesDamagedHeadersAndData) {
     struct Case {
         const char* what;
         std::size_t at;
-        Status header;
+        io::Fault header;
     };
     // Offsets inside the first level 2 header: method, a name byte, the packed size.
     for (const Case& c :
-         {Case{"method", 2, Status::broken_header}, Case{"name", 33, Status::header_crc},
-          Case{"packed size", 8, Status::header_crc}}) {
+         {Case{"method", 2, io::Fault::kBrokenHeader}, Case{"name", 33, io::Fault::kHeaderChecksum},
+          Case{"packed size", 8, io::Fault::kHeaderChecksum}}) {
         Bytes bad = good;
         bad[c.at] ^= 0x55;
         MemoryInput in(bad);
         Entry e;
-        EXPECT_EQ(read_header(in, 0, e), c.header) << c.what;
+        EXPECT_EQ(FaultOf([&] { ReadHeader(in, 0, e); }), c.header) << c.what;
     }
     MemoryInput whole(good);
     std::vector<Entry> entries = list(whole);
@@ -177,13 +176,14 @@ TEST(Reader, RefusesDamagedHeadersAndData) {
     Bytes flipped = good;
     flipped[entries[0].data_offset + entries[0].packed_size / 2] ^= 0x10;
     MemoryInput damaged(flipped);
-    Status s;
+    std::optional<io::Fault> s;
     extract(damaged, entries[0], &s);
-    EXPECT_TRUE(s == Status::crc_mismatch || s == Status::broken_data);
+    EXPECT_TRUE(s == io::Fault::kDataChecksum || s == io::Fault::kBrokenData);
     Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(entries[1].data_offset + 3));
     MemoryInput short_in(cut);
     Entry e;
-    EXPECT_EQ(read_header(short_in, entries[1].header_offset, e), Status::truncated);
+    // The archive ends inside the member: broken data, as a truncated stream is.
+    EXPECT_EQ(FaultOf([&] { ReadHeader(short_in, entries[1].header_offset, e); }), io::Fault::kBrokenData);
 }
 
 // Level 2 headers with the extended headers other tools write: Windows time stamps (0x41),
@@ -257,7 +257,7 @@ TEST(Reader, ReadsExtendedHeadersOfOtherTools) {
                        le(3, 4),
                        le(1300000000, 4),
                        {0x20, 2},
-                       le(crc16_update(0, data.data(), 3), 2),
+                       le(Crc16Update(0, data.data(), 3), 2),
                        {'U'},
                        le(1 + name.size() + 2, 2),
                        name_ext});
@@ -265,7 +265,7 @@ TEST(Reader, ReadsExtendedHeadersOfOtherTools) {
         std::copy(size.begin(), size.end(), h.begin());
         MemoryInput in(cat({h, data, {0}}));
         Entry e;
-        ASSERT_EQ(read_header(in, 0, e), Status::ok) << c.what;
+        ASSERT_TRUE(ReadHeader(in, 0, e)) << c.what;
         EXPECT_EQ(e.name, "f.txt") << c.what;
         EXPECT_EQ(e.mtime, c.mtime) << c.what;
         EXPECT_EQ(e.original_size, c.original) << c.what;
@@ -293,7 +293,7 @@ TEST(Reader, ReadsLevel3Headers) {
     put32(15, 1600000000);
     h[20] = 3;
     const std::uint8_t data[] = {'a', 'b', 'c'};
-    put16(21, crc16_update(0, data, 3));
+    put16(21, Crc16Update(0, data, 3));
     h[23] = 'U';
     const std::string folder = "x\xFFy\xFF";
     const std::string file = "z.txt";
@@ -314,9 +314,9 @@ TEST(Reader, ReadsLevel3Headers) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "x/y/z.txt");
     EXPECT_EQ(entries[0].mtime, 1600000000);
-    Status s;
+    std::optional<io::Fault> s;
     EXPECT_EQ(extract(in, entries[0], &s), Bytes(data, data + 3));
-    EXPECT_EQ(s, Status::ok);
+    EXPECT_EQ(s, std::nullopt);
 }
 
 // Members of 4 GiB and more carry their sizes in the 64-bit header 0x42; each base size that
@@ -329,18 +329,18 @@ TEST(Writer, BaseSizesThatFitStayRealBesideTheWideOnes) {
     };
     for (const Case& c : {Case{4000, kBig, 4000, 0xffffffffu}, Case{kBig, kBig, 0xffffffffu, 0xffffffffu},
                           Case{0xffffffffu, kBig, 0xffffffffu, 0xffffffffu}, Case{4000, 9000, 4000, 9000}}) {
-        HeaderBytes h = build_level2_header(new_entry("huge.bin"), true);
-        ASSERT_TRUE(patch_header(h, "lh5", c.packed, c.original, 0x1234)) << c.packed;
+        HeaderBytes h = BuildLevel2Header(new_entry("huge.bin"), true);
+        ASSERT_TRUE(PatchHeader(h, "lh5", c.packed, c.original, 0x1234)) << c.packed;
         const auto u32 = [&](std::size_t at) {
             return static_cast<std::uint32_t>(h.bytes[at] | h.bytes[at + 1] << 8 | h.bytes[at + 2] << 16 |
                                               static_cast<std::uint32_t>(h.bytes[at + 3]) << 24);
         };
         EXPECT_EQ(u32(7), c.base_packed) << c.packed;
         EXPECT_EQ(u32(11), c.base_original) << c.packed;
-        HeaderBytes narrow = build_level2_header(new_entry("huge.bin"), false);
-        EXPECT_EQ(patch_header(narrow, "lh5", c.packed, c.original, 0), c.original <= 0xffffffffu);
+        HeaderBytes narrow = BuildLevel2Header(new_entry("huge.bin"), false);
+        EXPECT_EQ(PatchHeader(narrow, "lh5", c.packed, c.original, 0), c.original <= 0xffffffffu);
     }
 }
 
 }  // namespace
-}  // namespace quorvex6::formats::lha
+}  // namespace quorvex6::backend::lha

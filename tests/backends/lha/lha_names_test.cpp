@@ -14,7 +14,7 @@
 #include "formats/lha/member_io.h"
 #include "formats/lha/names.h"
 
-namespace quorvex6::formats::lha {
+namespace quorvex6::backend::lha {
 namespace {
 
 using test::Bytes;
@@ -63,7 +63,7 @@ std::uint8_t sum(const Bytes& b) {
     return s;
 }
 
-Bytes crc_of_data() { return le(crc16_update(0, kData.data(), kData.size()), 2); }
+Bytes crc_of_data() { return le(Crc16Update(0, kData.data(), kData.size()), 2); }
 
 // Level 0, with the Unix extension area when `unix_area`.
 Bytes level0(const Bytes& name, bool unix_area) {
@@ -112,15 +112,15 @@ Bytes level2(char os, const Extended& extended, const char* method = "-lh0-") {
 Entry read_first(const Bytes& archive) {
     MemoryInput in(archive);
     Entry e;
-    EXPECT_EQ(read_header(in, 0, e), Status::ok);
+    EXPECT_TRUE(ReadHeader(in, 0, e));
     return e;
 }
 
 Bytes pack_one(Entry e, const Bytes& data) {
     MemoryOutput out;
     MemoryInput in(data);
-    EXPECT_EQ(pack_member(out, e, e.has_data() ? &in : nullptr, "lh5"), Status::ok) << e.name;
-    EXPECT_TRUE(write_end(out));
+    EXPECT_NO_THROW(PackMember(out, e, e.has_data() ? &in : nullptr, "lh5")) << e.name;
+    EXPECT_NO_THROW(WriteEnd(out));
     return out.bytes;
 }
 
@@ -261,12 +261,12 @@ TEST(Links, StoredAsUnixToolsStoreThem) {
 }
 
 TEST(Names, ThoseReadersWouldSplitAreRefused) {
-    EXPECT_TRUE(unstorable_name("inv\xff\xfe.txt", std::nullopt));
-    EXPECT_TRUE(unstorable_name("ln", std::string("a\xff")));
-    EXPECT_TRUE(unstorable_name("l|n", std::string("t")));
-    EXPECT_FALSE(unstorable_name("l|n.txt", std::nullopt));
-    EXPECT_FALSE(unstorable_name("ln", std::string("t|u")));
+    EXPECT_TRUE(UnstorableName("inv\xff\xfe.txt", std::nullopt));
+    EXPECT_TRUE(UnstorableName("ln", std::string("a\xff")));
+    EXPECT_TRUE(UnstorableName("l|n", std::string("t")));
+    EXPECT_FALSE(UnstorableName("l|n.txt", std::nullopt));
+    EXPECT_FALSE(UnstorableName("ln", std::string("t|u")));
 }
 
 }  // namespace
-}  // namespace quorvex6::formats::lha
+}  // namespace quorvex6::backend::lha

@@ -1,18 +1,19 @@
-// ByteInput and ByteOutput over memory, for driving the LHA container in tests.
-#ifndef QV_TESTS_LHA_MEMORY_BYTES_H
-#define QV_TESTS_LHA_MEMORY_BYTES_H
+// RandomInput and RandomOutput over memory, for driving the LHA container in tests.
+#pragma once
 
-#include "codecs/codec.h"
-#include "formats/lha/byte_io.h"
+#include "io/fault.h"
+#include "io/random_access.h"
+#include "io/stream.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace quorvex6::formats::lha::test {
+namespace quorvex6::backend::lha::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -21,7 +22,7 @@ inline Bytes read_file(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(f), {});
 }
 
-class MemoryInput final : public ByteInput {
+class MemoryInput final : public io::RandomInput {
 public:
     explicit MemoryInput(Bytes data) : data_(std::move(data)) {}
     std::uint64_t size() const override { return data_.size(); }
@@ -37,7 +38,7 @@ private:
     Bytes data_;
 };
 
-class MemoryOutput final : public ByteOutput {
+class MemoryOutput final : public io::RandomOutput {
 public:
     bool write_at(std::uint64_t offset, const void* data, std::size_t n) override {
         if (bytes.size() < offset + n) bytes.resize(offset + n);
@@ -47,7 +48,7 @@ public:
     Bytes bytes;
 };
 
-class CollectSink final : public codecs::Sink {
+class CollectSink final : public io::Sink {
 public:
     bool write(const std::uint8_t* data, std::size_t size) override {
         bytes.insert(bytes.end(), data, data + size);
@@ -56,6 +57,15 @@ public:
     Bytes bytes;
 };
 
-}  // namespace quorvex6::formats::lha::test
+// The fault `call` throws, or nullopt when it returns.
+template <class Call>
+std::optional<io::Fault> FaultOf(Call&& call) {
+    try {
+        call();
+    } catch (const io::Error& error) {
+        return error.fault();
+    }
+    return std::nullopt;
+}
 
-#endif
+}  // namespace quorvex6::backend::lha::test

@@ -2,6 +2,7 @@
 // old writers summed them, and malformed input refused rather than half taken.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -11,8 +12,6 @@
 namespace quorvex6::backend::tar {
 namespace {
 
-using Block = std::vector<uint8_t>;
-
 void Reseal(Block& b, bool signed_sum = false) {
     std::memset(b.data() + 148, ' ', 8);
     int32_t sum = 0;
@@ -20,10 +19,13 @@ void Reseal(Block& b, bool signed_sum = false) {
     std::snprintf(reinterpret_cast<char*>(b.data() + 148), 8, "%06o", static_cast<unsigned>(sum) & 0777777);
 }
 
+// The last block written: the header itself, after any pax header.
 Block Written(const HeaderFields& fields) {
-    Block out;
+    std::vector<uint8_t> out;
     AppendHeader(fields, out);
-    return out;
+    Block block;
+    std::copy(out.end() - kBlock, out.end(), block.begin());
+    return block;
 }
 
 TEST(TarParse, HeaderBlocks) {
@@ -69,7 +71,7 @@ TEST(TarParse, HeaderBlocks) {
         {"blank mode", blank_mode, true, "f.txt", 1234, 1623760496, 0},
     };
     for (const Case& c : cases) {
-        auto h = ParseHeader(c.block.data());
+        auto h = ParseHeader(c.block);
         ASSERT_EQ(h.has_value(), c.valid) << c.what;
         if (!h) continue;
         EXPECT_EQ(h->name, c.name) << c.what;
@@ -77,8 +79,8 @@ TEST(TarParse, HeaderBlocks) {
         EXPECT_EQ(h->mtime, c.mtime) << c.what;
         EXPECT_EQ(h->mode, c.mode) << c.what;
     }
-    EXPECT_TRUE(IsZeroBlock(Block(512, 0).data()));
-    EXPECT_FALSE(IsZeroBlock(base.data()));
+    EXPECT_TRUE(IsZeroBlock(Block{}));
+    EXPECT_FALSE(IsZeroBlock(base));
 }
 
 // "LEN key=value\n" with LEN right.

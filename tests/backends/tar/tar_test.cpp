@@ -89,6 +89,43 @@ TEST_F(TarLibrary, WhatWeWriteOtherToolsReadInEveryCompression) {
     EXPECT_EQ(RunTool("7zz t " + Quote(root_ / "a.tar.gz")), 0);
 }
 
+// Every suffix that names a compression writes it: the stream starts with that compression's
+// magic, other tools read it, and listing names its method. ".taz" and ".tar.Z" once wrote a
+// plain archive under a compressed name.
+TEST_F(TarLibrary, EachSuffixWritesItsCompression) {
+    fs::path base = TestData("tar/files");
+    auto expected = ReadTree(base);
+    struct Case {
+        const char* name;
+        std::string magic;
+        const char* method;
+        size_t at = 0;
+    };
+    const Case cases[] = {
+        {"t.taz", "\x1F\x9D", "-taz-"},          {"t.tar.Z", "\x1F\x9D", "-taz-"},
+        {"t.TGZ", "\x1F\x8B", "-tgz-"},          {"t.tbz2", "BZh", "-tbz-"},
+        {"t.txz", "\xFD" "7zXZ", "-txz-"},        {"t.tzst", "\x28\xB5\x2F\xFD", "-tzs-"},
+        {"t.tar", std::string("ustar\0", 6), "-tar-", 257},
+    };
+    for (const Case& c : cases) {
+        fs::path archive = root_ / c.name;
+        ASSERT_EQ(Pack(archive, base), 0) << c.name;
+        EXPECT_EQ(ReadAll(archive).substr(c.at, c.magic.size()), c.magic) << c.name;
+        fs::path out = root_ / (std::string("bsdtar-") + c.name);
+        fs::create_directories(out);
+        EXPECT_EQ(RunTool("bsdtar -xf " + Quote(archive) + " -C " + Quote(out)), 0) << c.name;
+        EXPECT_EQ(ReadTree(out), expected) << c.name;
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(archive), 0) << c.name;
+        EXPECT_EQ(ReadTree(dest()), expected) << c.name;
+        auto listed = List(archive);
+        ASSERT_FALSE(listed.empty()) << c.name;
+        EXPECT_STREQ(listed.begin()->second.method, c.method) << c.name;
+    }
+    // compress(1) data as the compress tools have it: gzip decodes it too.
+    EXPECT_EQ(RunTool("gzip -t " + Quote(root_ / "t.taz")), 0);
+}
+
 TEST_F(TarLibrary, SwitchesForFoldersHiddenFilesAndAttributes) {
     fs::path base = root_ / "base";
     WriteAll(base / "top.txt", "top\n");

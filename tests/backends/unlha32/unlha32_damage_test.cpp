@@ -16,13 +16,13 @@ std::string Bytes(std::vector<uint8_t> b) { return std::string(b.begin(), b.end(
 // One member as its header declares it, whatever its data.
 std::string Member(const std::string& name, const std::string& method, const std::string& data,
                    uint64_t declared) {
-    formats::lha::Entry e;
+    backend::lha::Entry e;
     e.name = name;
     e.mtime = 1700000000;
-    formats::lha::HeaderBytes h = formats::lha::build_level2_header(e, declared > 0xffffffffu);
+    backend::lha::HeaderBytes h = backend::lha::BuildLevel2Header(e, declared > 0xffffffffu);
     const auto* d = reinterpret_cast<const uint8_t*>(data.data());
-    EXPECT_TRUE(formats::lha::patch_header(h, method, data.size(), declared,
-                                           formats::lha::crc16_update(0, d, data.size())));
+    EXPECT_TRUE(backend::lha::PatchHeader(h, method, data.size(), declared,
+                                          backend::lha::Crc16Update(0, d, data.size())));
     return Bytes(h.bytes) + data;
 }
 

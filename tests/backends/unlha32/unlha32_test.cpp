@@ -195,16 +195,16 @@ TEST_F(Unlha32, ResultCodesForWhatCannotBeDone) {
 // A member that declares 4 TiB, and packed data that could hold it: without -f1 nothing is
 // attempted, whether the destination exists yet or not, and the log says what did not fit.
 TEST_F(Unlha32, FreeSpaceIsCheckedBeforeAnythingIsWritten) {
-    using namespace quorvex6::formats::lha;
+    using namespace quorvex6::backend::lha;
     const uint64_t declared = uint64_t{1} << 42;
     if (fs::space(dir_.path()).available >= declared) GTEST_SKIP() << "more space than declared";
     Entry e;
     e.name = "huge.bin";
     e.mtime = 1700000000;
-    HeaderBytes h = build_level2_header(e, true);
+    HeaderBytes h = BuildLevel2Header(e, true);
     const std::string data = Text((1 << 20) + (1 << 16));  // enough to hold 4 TiB of matches
     const auto* d = reinterpret_cast<const uint8_t*>(data.data());
-    ASSERT_TRUE(patch_header(h, "lh5", data.size(), declared, crc16_update(0, d, data.size())));
+    ASSERT_TRUE(PatchHeader(h, "lh5", data.size(), declared, Crc16Update(0, d, data.size())));
     dir_.Write("huge.lzh", std::string(h.bytes.begin(), h.bytes.end()) + data + '\0');
     fs::create_directories(dir_.path() / "exists");
     struct Case {
@@ -289,8 +289,8 @@ TEST_F(Unlha32, EveryMemberIsReportedWhateverTheirNumber) {
 }
 
 TEST_F(Unlha32, NamesThatLeadOutAreRefused) {
-    using namespace quorvex6::formats::lha;
-    struct Output final : ByteOutput {
+    using namespace quorvex6::backend::lha;
+    struct Output final : quorvex6::backend::io::RandomOutput {
         std::string bytes;
         bool write_at(uint64_t offset, const void* data, size_t n) override {
             if (bytes.size() < offset + n) bytes.resize(offset + n);
@@ -302,9 +302,9 @@ TEST_F(Unlha32, NamesThatLeadOutAreRefused) {
         Entry e;
         e.name = name;
         e.mtime = 1700000000;
-        ASSERT_EQ(pack_member(out, e, nullptr, "lh5"), Status::ok);
+        ASSERT_NO_THROW(PackMember(out, e, nullptr, "lh5"));
     }
-    write_end(out);
+    WriteEnd(out);
     dir_.Write("evil.lzh", out.bytes);
     EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", Arc("evil.lzh"), dir_.str() + "/in/o"), 0x8030) << log_;
     EXPECT_FALSE(fs::exists(dir_.path() / "in/evil.txt"));

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "common/result.h"
-#include "formats/zip/byte_order.h"
+#include "common/fault_codes.h"
+#include "quorvex6/result_codes.h"
+#include "io/byte_order.h"
 #include "formats/zip/zip_entry.h"
 #include "formats/zip/zip_names.h"
 #include "formats/zip/zip_relocate.h"
@@ -85,35 +86,35 @@ struct Record {
     std::string extra;
     std::string Bytes() const {
         std::string r;
-        Put32(r, kCentralSignature);
-        Put16(r, 0x0A33);  // made by 7-Zip on NTFS, say
-        Put16(r, version_needed);
-        Put16(r, 1);   // flags
-        Put16(r, 99);  // method
-        Put32(r, 0x12345678);
-        Put32(r, 0xCAFEBABE);
-        Put32(r, 7);  // compressed size
-        Put32(r, wide_usize ? k32Max : 9);
-        Put16(r, 5);
-        Put16(r, static_cast<uint16_t>(extra.size()));
-        Put16(r, 3);
-        Put16(r, 0);
-        Put16(r, 1);
-        Put32(r, 0x21);
-        Put32(r, wide_offset ? k32Max : offset);
+        io::PutLe32(r, kCentralSignature);
+        io::PutLe16(r, 0x0A33);  // made by 7-Zip on NTFS, say
+        io::PutLe16(r, version_needed);
+        io::PutLe16(r, 1);   // flags
+        io::PutLe16(r, 99);  // method
+        io::PutLe32(r, 0x12345678);
+        io::PutLe32(r, 0xCAFEBABE);
+        io::PutLe32(r, 7);  // compressed size
+        io::PutLe32(r, wide_usize ? k32Max : 9);
+        io::PutLe16(r, 5);
+        io::PutLe16(r, static_cast<uint16_t>(extra.size()));
+        io::PutLe16(r, 3);
+        io::PutLe16(r, 0);
+        io::PutLe16(r, 1);
+        io::PutLe32(r, 0x21);
+        io::PutLe32(r, wide_offset ? k32Max : offset);
         return r + "a.txt" + extra + "why";
     }
 };
 
 std::string Field(uint16_t id, const std::string& data) {
     std::string f;
-    Put16(f, id);
-    Put16(f, static_cast<uint16_t>(data.size()));
+    io::PutLe16(f, id);
+    io::PutLe16(f, static_cast<uint16_t>(data.size()));
     return f + data;
 }
 std::string U64(uint64_t v) {
     std::string s;
-    Put64(s, v);
+    io::PutLe64(s, v);
     return s;
 }
 
@@ -162,15 +163,15 @@ TEST(ZipRelocate, ARecordThatDoesNotHoldWhatItAnnouncesIsRefused) {
         try {
             RelocatedCentral(r.Bytes(), 5ull << 30);
             ADD_FAILURE() << "accepted";
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.code(), quorvex6::result::kBrokenHeader);
+        } catch (const io::Error& e) {
+            EXPECT_EQ(ResultCodeOf(e.fault()), quorvex6::result::kBrokenHeader);
         }
     }
     try {
         RelocatedCentral(Record{}.Bytes().substr(0, 40), 1);
         ADD_FAILURE() << "accepted a cut record";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.code(), quorvex6::result::kBrokenHeader);
+    } catch (const io::Error& e) {
+        EXPECT_EQ(ResultCodeOf(e.fault()), quorvex6::result::kBrokenHeader);
     }
 }
 

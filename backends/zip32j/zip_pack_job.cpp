@@ -1,4 +1,4 @@
-#include "formats/zip/zip_packer.h"
+#include "zip32j/zip_pack_job.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,40 +8,28 @@
 #include <optional>
 
 #include "codecs/codec.h"
-#include "codecs/crc32.h"
+#include "common/archive_input.h"
 #include "common/file_sink.h"
 #include "common/replacement_file.h"
 #include "common/system.h"
 #include "formats/zip/zip_format.h"
+#include "formats/zip/zip_methods.h"
 #include "formats/zip/zip_reader.h"
 #include "formats/zip/zip_writer.h"
+#include "io/crc32.h"
+#include "io/memory.h"
 
-namespace quorvex6::backend::zip {
+namespace quorvex6::backend::zip32j {
 
 namespace {
+
+using namespace quorvex6::backend::zip;
 
 using quorvex6::codecs::Status;
 
 constexpr size_t kSample = 1 << 20;
-constexpr size_t kCopyChunk = 1 << 20;
 // Files up to this size are read whole and compressed in batches; larger ones stream.
 constexpr uint64_t kSmallFile = 4 << 20;
-
-class MemorySource final : public quorvex6::codecs::Source {
-public:
-    MemorySource(const uint8_t* data, size_t size) : data_(data), left_(size) {}
-    std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
-        size_t n = std::min(size, left_);
-        std::copy(data_, data_ + n, out);
-        data_ += n;
-        left_ -= n;
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    const uint8_t* data_;
-    size_t left_;
-};
 
 // Reads a file from disk for the codec, summing its check value on the way.
 class FileSource final : public quorvex6::codecs::Source {
@@ -49,7 +37,7 @@ public:
     explicit FileSource(InputFile& file) : file_(file) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
         size_t n = file_.Read(data, size);
-        crc_ = quorvex6::codecs::crc32(crc_, data, n);
+        crc_ = io::Crc32(crc_, data, n);
         bytes_ += n;
         return static_cast<std::ptrdiff_t>(n);
     }
@@ -62,13 +50,27 @@ private:
     uint64_t bytes_ = 0;
 };
 
-std::unique_ptr<quorvex6::codecs::Encoder> MakeEncoder(int level) {
-    static constexpr std::string_view kIds[] = {"deflate1", "deflate2", "deflate3", "deflate4", "deflate5",
-                                                "deflate6", "deflate7", "deflate8", "deflate9"};
-    const quorvex6::codecs::Method* method = quorvex6::codecs::find_method(kIds[std::clamp(level, 1, 9) - 1]);
-    if (method == nullptr || method->make_encoder == nullptr) throw Failure(result::kMethod, "no deflate encoder");
-    return method->make_encoder();
-}
+// The first `size` bytes of a file, as stat gave its size; one that became shorter meanwhile
+// fails (0x801A) rather than be stored cut.
+class FileStart final : public io::Source {
+public:
+    FileStart(const InputFile& file, uint64_t size, const std::string& path) : file_(file), size_(size), path_(path) {}
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        if (done_ == size_) return 0;
+        size_t n = file_.ReadAt(done_, data, static_cast<size_t>(std::min<uint64_t>(size, size_ - done_)));
+        if (n == 0) throw Failure(result::kReadError, path_ + " became shorter while it was read");
+        done_ += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+private:
+    const InputFile& file_;
+    uint64_t size_;
+    uint64_t done_ = 0;
+    const std::string& path_;
+};
+
+std::unique_ptr<quorvex6::codecs::Encoder> MakeEncoder(int level) { return zip::MakeEncoder(kMethodDeflate, level); }
 
 WriteEntry MetaFor(const SourceItem& item) {
     WriteEntry e;
@@ -144,11 +146,11 @@ private:
                     raw.resize(job.source->stat.size + 1);
                     raw.resize(file.Read(raw.data(), raw.size()));
                     job.size = raw.size();
-                    job.crc = quorvex6::codecs::crc32(0, raw.data(), raw.size());
+                    job.crc = io::Crc32(0, raw.data(), raw.size());
                     job.method = kMethodStored;
                     if (encoders_[worker] && raw.size() > 0) {
-                        MemorySource source(raw.data(), raw.size());
-                        VectorSink sink(job.packed);
+                        io::MemorySource source(raw);
+                        io::VectorSink sink(job.packed);
                         if (encoders_[worker]->encode(source, sink, raw.size() - 1) == Status::ok) job.method = kMethodDeflate;
                     }
                     if (job.method == kMethodStored) job.packed.swap(raw);
@@ -165,7 +167,9 @@ private:
 
     void WriteOne(Job& job, const ZipReader* old, size_t index, size_t total) {
         if (job.old) {
-            CopyOld(*job.old, *old);
+            // Kept entries go over byte for byte, whatever they hold (encryption fields, other
+            // systems' attributes, comments): only where the local record now starts changes.
+            writer_.CopyRaw(*old, *job.old);
             return;
         }
         const SourceItem& item = *job.source;
@@ -183,7 +187,7 @@ private:
                 break;
             case FileKind::kLink: {
                 const auto* data = reinterpret_cast<const uint8_t*>(item.link_target.data());
-                meta.crc = quorvex6::codecs::crc32(0, data, item.link_target.size());
+                meta.crc = io::Crc32(0, data, item.link_target.size());
                 meta.original_size = meta.compressed_size = item.link_target.size();
                 writer_.Add(meta, data, item.link_target.size());
                 break;
@@ -230,44 +234,18 @@ private:
             if (status != Status::expanded && status != Status::ok) throw Failure(result::kReadError, "cannot read " + item.disk_path);
             out_.Truncate(start);
         }
-        std::vector<uint8_t> buffer(kCopyChunk);
-        uint32_t crc = 0;
-        uint64_t done = 0;
-        while (done < size) {
-            size_t n = file.ReadAt(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
-            if (n == 0) throw Failure(result::kReadError, item.disk_path + " became shorter while it was read");
-            crc = quorvex6::codecs::crc32(crc, buffer.data(), n);
-            out_.Write(buffer.data(), n);
-            done += n;
-        }
-        writer_.End(crc, kMethodStored, size);
+        FileStart source(file, size, item.disk_path);
+        writer_.Store(source);
     }
 
     bool SampleCompresses(InputFile& file) {
         std::vector<uint8_t> sample(kSample), packed;
         sample.resize(file.ReadAt(0, sample.data(), sample.size()));
-        MemorySource source(sample.data(), sample.size());
-        VectorSink sink(packed);
+        io::MemorySource source(sample);
+        io::VectorSink sink(packed);
         // Worth it when the sample shrinks by 2 % or more.
         bool pays = encoders_[0]->encode(source, sink, sample.size() - sample.size() / 50) == Status::ok;
         return pays;
-    }
-
-    // Kept entries go over byte for byte, local record and central record alike, whatever
-    // they hold (encryption fields, other systems' attributes, comments): only where the local
-    // record now starts changes.
-    void CopyOld(const ZipEntry& entry, const ZipReader& old) {
-        uint64_t from = entry.local_offset, size = old.RecordEnd(entry) - from;
-        std::string central = old.CentralRecord(entry);
-        uint64_t offset = out_.position();
-        std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(kCopyChunk, size)));
-        for (uint64_t done = 0; done < size;) {
-            size_t n = old.file().ReadAt(from + done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
-            if (n == 0) throw Failure(result::kBrokenData, "the old archive ends inside " + entry.name);
-            out_.Write(buffer.data(), n);
-            done += n;
-        }
-        writer_.AddCopied(std::move(central), offset);
     }
 
     ZipWriter writer_;
@@ -287,7 +265,7 @@ void PackZip(const std::string& archive, const std::vector<SourceItem>& sources,
     ReplacementFile target(archive);  // before the old archive is read
     std::optional<ZipReader> old;
     auto existing = StatPath(archive);
-    if (existing && existing->kind == FileKind::kRegular) old.emplace(archive);
+    if (existing && existing->kind == FileKind::kRegular) old.emplace(std::make_unique<ArchiveInput>(archive));
 
     std::map<std::string, const SourceItem*> by_name;
     for (const SourceItem& item : sources) {
@@ -325,4 +303,4 @@ void PackZip(const std::string& archive, const std::vector<SourceItem>& sources,
     target.Commit();
 }
 
-}  // namespace quorvex6::backend::zip
+}  // namespace quorvex6::backend::zip32j

@@ -2,7 +2,8 @@
 // archive copied unchanged, all into a new file renamed over the old one when complete.
 // Small files are read and compressed in batches on every processor, then written in order;
 // large ones stream through the codec (which parallelises itself). Memory stays bounded by
-// kBatchBytes and the codec's buffers, whatever the sizes.
+// kBatchBytes and the codec's buffers, whatever the sizes. The records themselves are the
+// format's (formats/zip: ZipReader, ZipWriter); this job decides what goes in.
 #pragma once
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@
 #include "common/progress.h"
 #include "common/result.h"
 
-namespace quorvex6::backend::zip {
+namespace quorvex6::backend::zip32j {
 
 struct PackOptions {
     int level = 6;             // 0 stores everything
@@ -24,4 +25,4 @@ inline constexpr size_t kBatchBytes = 16 << 20;
 void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
              OutputLog& log, ResultKeeper& result, Progress& progress);
 
-}  // namespace quorvex6::backend::zip
+}  // namespace quorvex6::backend::zip32j

@@ -1,29 +1,29 @@
-#include "formats/tar/tar_packer.h"
+#include "tar32/tar_pack_job.h"
 
 #include <algorithm>
-#include <atomic>
-#include <future>
 #include <memory>
 #include <optional>
 
+#include "common/file_sink.h"
 #include "common/file_system.h"
+#include "common/input_opener.h"
 #include "common/replacement_file.h"
-#include "common/system.h"
 #include "formats/tar/tar_compression.h"
 #include "formats/tar/tar_header.h"
-#include "formats/tar/tar_output.h"
+#include "formats/tar/tar_writer.h"
 
-namespace quorvex6::backend::tar {
+namespace quorvex6::backend::tar32 {
+
+using namespace tar;
 
 namespace {
 
-constexpr size_t kChunk = 1 << 20;
 // Everything but large files goes in batches, laid out in one buffer exactly as in the archive:
-// the files are read on every processor straight into their places, then the buffer is written
-// at once. Opening and reading many small files is most of the work of a plain tar; a small
-// batch keeps the buffer from faulting in many fresh pages.
+// the files are read straight into their places, then the buffer is written at once. A batch
+// that stays in the processor's cache between the reads and the write halves the cost of
+// copying; reading on more threads cost more than it saved on a machine with busy processors.
 constexpr uint64_t kSmallFile = 1 << 20;
-constexpr size_t kBatchBytes = 4 << 20;
+constexpr size_t kBatchBytes = 256 << 10;
 
 bool IsLarge(const SourceItem& item) { return item.stat.kind == FileKind::kRegular && item.stat.size > kSmallFile; }
 
@@ -92,38 +92,30 @@ class Batch {
     }
 
     void Read() {
-        std::atomic<size_t> next{0};
-        auto work = [&] {
-            for (size_t k = next++; k < slots_.size(); k = next++) {
-                Slot& slot = slots_[k];
-                if (slot.item->stat.kind != FileKind::kRegular) continue;
-                try {
-                    InputFile file(slot.item->disk_path);
-                    size_t want = static_cast<size_t>(slot.item->stat.size);
-                    if (file.Read(bytes_.get() + slot.data, want) != want) {
-                        slot.shrank = true;
-                        throw Failure(result::kReadError, slot.item->disk_path + " became shorter while it was read");
-                    }
-                } catch (const Failure& f) {
-                    slot.failure = f;
+        for (Slot& slot : slots_) {
+            if (slot.item->stat.kind != FileKind::kRegular) continue;
+            try {
+                InputFile file = opener_.Open(slot.item->disk_path);
+                size_t want = static_cast<size_t>(slot.item->stat.size);
+                if (file.Read(bytes_.get() + slot.data, want) != want) {
+                    slot.shrank = true;
+                    throw Failure(result::kReadError, slot.item->disk_path + " became shorter while it was read");
                 }
+            } catch (const Failure& f) {
+                slot.failure = f;
             }
-        };
-        std::vector<std::future<void>> helpers;
-        for (unsigned w = 1; w < std::min(ProcessorCount(), 4u); ++w) helpers.push_back(std::async(std::launch::async, work));
-        work();
-        for (auto& h : helpers) h.get();
+        }
     }
 
     // Writes every entry that was read whole; a file that could not be read is left out.
-    void Write(TarOutput& out, OutputLog& log, ResultKeeper& result, Progress& progress, size_t first, size_t total) {
+    void Write(Writer& out, OutputLog& log, ResultKeeper& result, Progress& progress, size_t first, size_t total) {
         size_t from = 0;
         for (size_t k = 0; k < slots_.size(); ++k) {
             const Slot& slot = slots_[k];
             progress.Entry("adding", slot.item->stored, first + k + 1, total);
             if (slot.shrank) throw *slot.failure;
             if (slot.failure) {
-                out.Write(bytes_.get() + from, slot.begin - from);
+                out.AddLaidOut(bytes_.get() + from, slot.begin - from);
                 from = slot.end;
                 log.Line("skipped " + slot.item->stored + ": " + slot.failure->what());
                 result.Note(slot.failure->code());
@@ -131,7 +123,7 @@ class Batch {
             }
             log.Line("added " + slot.item->stored);
         }
-        out.Write(bytes_.get() + from, size_ - from);
+        out.AddLaidOut(bytes_.get() + from, size_ - from);
     }
 
   private:
@@ -139,11 +131,29 @@ class Batch {
     std::vector<uint8_t> headers_;
     std::unique_ptr<uint8_t[]> bytes_;
     size_t capacity_ = 0, size_ = 0;
+    InputOpener opener_;
 };
 
-// Files above kSmallFile stream through one buffer.
-void WriteLarge(const SourceItem& item, TarOutput& out, std::vector<uint8_t>& buffer, OutputLog& log,
-                ResultKeeper& result) {
+// A large file's data, read as the writer asks for it. A file that became shorter since it was
+// listed ends the whole archive: its header already promised the listed size.
+class FileData final : public io::Source {
+  public:
+    FileData(const SourceItem& item, InputFile& file) : item_(item), file_(file) {}
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        size_t n = file_.ReadAt(offset_, data, static_cast<size_t>(std::min<uint64_t>(size, item_.stat.size - offset_)));
+        if (n == 0 && size > 0) throw Failure(result::kReadError, item_.disk_path + " became shorter while it was read");
+        offset_ += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+  private:
+    const SourceItem& item_;
+    InputFile& file_;
+    uint64_t offset_ = 0;
+};
+
+// Files above kSmallFile stream through the writer's buffer.
+void WriteLarge(const SourceItem& item, Writer& out, OutputLog& log, ResultKeeper& result) {
     InputFile file;
     try {
         file = InputFile(item.disk_path);
@@ -152,18 +162,8 @@ void WriteLarge(const SourceItem& item, TarOutput& out, std::vector<uint8_t>& bu
         result.Note(f.code());
         return;
     }
-    buffer.clear();
-    AppendHeader(FieldsOf(item), buffer);
-    out.Write(buffer.data(), buffer.size());
-    buffer.resize(kChunk);
-    for (uint64_t done = 0; done < item.stat.size;) {
-        size_t n = file.ReadAt(done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(kChunk, item.stat.size - done)));
-        if (n == 0) throw Failure(result::kReadError, item.disk_path + " became shorter while it was read");
-        out.Write(buffer.data(), n);
-        done += n;
-    }
-    std::fill_n(buffer.begin(), PaddingAfter(item.stat.size), 0);
-    out.Write(buffer.data(), PaddingAfter(item.stat.size));
+    FileData data(item, file);
+    out.Add(FieldsOf(item), data);
     log.Line("added " + item.stored);
 }
 
@@ -174,18 +174,18 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
     if (sources.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
     auto existing = StatPath(archive_path);
     ReplacementFile target(archive_path);
-    {
-        TarOutput output(target.file(), CompressionForName(archive_path).compression);
+    FileSink sink(target.file());
+    try {
+        Writer output(sink, CompressionForName(archive_path).compression);
         std::vector<const SourceItem*> items;
         for (const SourceItem& item : sources)
             if (!existing || item.stat.device != existing->device || item.stat.inode != existing->inode)
                 items.push_back(&item);
         Batch batch;
-        std::vector<uint8_t> buffer;
         for (size_t i = 0; i < items.size();) {
             if (IsLarge(*items[i])) {
                 progress.Entry("adding", items[i]->stored, i + 1, items.size());
-                WriteLarge(*items[i++], output, buffer, log, result);
+                WriteLarge(*items[i++], output, log, result);
                 continue;
             }
             size_t end = batch.Lay(items, i);
@@ -194,8 +194,11 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
             i = end;
         }
         output.Finish();
+    } catch (const io::Error&) {
+        sink.Rethrow();  // the file call's own failure: a full disk stays 0x8005
+        throw;
     }
     target.Commit();
 }
 
-}  // namespace quorvex6::backend::tar
+}  // namespace quorvex6::backend::tar32
