@@ -284,6 +284,8 @@ TEST_F(CliOperations, KindComesFromTheFirstBytesWhenTheNameTellsNothing) {
         {std::string("\x60\xea", 2), "UnarjCheckArchive"},
         {"Rar!\x1a\x07", "UnrarCheckArchive"},
         {std::string("\x20\x00-lh5-", 7), "UnlhaCheckArchive"},
+        {std::string(1, '\0'), "UnlhaCheckArchive"},  // every member deleted
+        {std::string("PK\x05\x06", 4) + std::string(18, '\0'), "UnZipCheckArchive"},  // empty
         {"From: a@b\n\n<<< x.txt for MS-DOS ( use jis7 ish ) [ 3 lines ] >>>\n", "IshCheckArchive"},
         {std::string(257, '\0') + "ustar", "TarCheckArchive"},
         {std::string("\x28\xb5\x2f\xfd", 4), "TarCheckArchive"},

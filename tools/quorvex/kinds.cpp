@@ -1,6 +1,9 @@
 #include "kinds.h"
 
+#include "formats/lha/lha_format.h"
 #include "formats/tar/tar_compression.h"
+#include "formats/tar/tar_format.h"
+#include "formats/zip/zip_format.h"
 
 #include <algorithm>
 #include <array>
@@ -19,14 +22,17 @@ bool StartsWith(Head head, size_t at, std::string_view magic) {
                       [](char m, unsigned char h) { return static_cast<unsigned char>(m) == h; });
 }
 
-// "-lh5-" and its relatives sit two bytes into the first header.
+namespace lha = quorvex6::backend::lha;
+namespace tar = quorvex6::backend::tar;
+namespace zip = quorvex6::backend::zip;
+
+// Only an archive at the start, by its first method: a self-extractor's program may hold
+// anything, even a header. A lone end marker is an archive whose members were all deleted.
 bool LhaBid(Head head) {
-    return head.size() >= 7 && head[2] == '-' && head[3] == 'l' &&
-           (head[4] == 'h' || head[4] == 'z') && head[6] == '-';
+    return (head.size() == 1 && head[0] == lha::kEndMarker) ||
+           (head.size() >= lha::kMethodField + lha::kMethodSize && lha::LhaMethod(head.data() + lha::kMethodField));
 }
-bool ZipBid(Head head) {
-    return StartsWith(head, 0, "PK\x03\x04") || StartsWith(head, 0, "PK\x05\x06");
-}
+bool ZipBid(Head head) { return zip::StartsArchive(head); }
 bool CabBid(Head head) { return StartsWith(head, 0, "MSCF"); }
 bool ArjBid(Head head) { return StartsWith(head, 0, "\x60\xEA"); }
 // An ISH text announces itself with "<<< NAME for OS ( use ... ish )" somewhere near its top.
@@ -35,29 +41,24 @@ bool IshBid(Head head) {
     const size_t open = text.find("<<< ");
     return open != std::string_view::npos && text.find(" ish )", open) != std::string_view::npos;
 }
-// A plain ustar header, or a stream in one of the compressions the tar library reads.
-bool TarBid(Head head) {
-    return StartsWith(head, 257, "ustar") || quorvex6::backend::tar::CompressionForContent(head) != nullptr;
-}
+// A plain archive, or a stream in one of the compressions the tar library reads.
+bool TarBid(Head head) { return tar::StartsArchive(head) || tar::CompressionForContent(head) != nullptr; }
 bool RarBid(Head head) { return StartsWith(head, 0, "Rar!\x1A\x07"); }
 
-constexpr std::string_view kLha[] = {".lzh", ".lha"};
-constexpr std::string_view kZip[] = {".zip"};
 constexpr std::string_view kCab[] = {".cab"};
 constexpr std::string_view kArj[] = {".arj"};
 constexpr std::string_view kIsh[] = {".ish"};
 // The tar library's own table, so that a name it would write plain is never taken for TAR.
 constexpr auto kTar = [] {
-    using quorvex6::backend::tar::kSuffixes;
-    std::array<std::string_view, std::size(kSuffixes)> suffixes{};
-    for (size_t i = 0; i < suffixes.size(); ++i) suffixes[i] = kSuffixes[i].suffix;
+    std::array<std::string_view, std::size(tar::kSuffixes)> suffixes{};
+    for (size_t i = 0; i < suffixes.size(); ++i) suffixes[i] = tar::kSuffixes[i].suffix;
     return suffixes;
 }();
 constexpr std::string_view kRar[] = {".rar"};
 
 // Kept in ArcMode order.
 constexpr std::array kKinds = {
-    Kind{"lha", 0, kLha, LhaBid}, Kind{"zip", 1, kZip, ZipBid}, Kind{"cab", 2, kCab, CabBid},
+    Kind{"lha", 0, lha::kSuffixes, LhaBid}, Kind{"zip", 1, zip::kSuffixes, ZipBid}, Kind{"cab", 2, kCab, CabBid},
     Kind{"arj", 3, kArj, ArjBid}, Kind{"ish", 4, kIsh, IshBid}, Kind{"tar", 5, kTar, TarBid},
     Kind{"rar", 6, kRar, RarBid},
 };

@@ -134,8 +134,6 @@ void ReadLevel23Base(const std::vector<std::uint8_t>& h, Entry& e) {
     e.os_id = static_cast<char>(h[kOsField]);
 }
 
-bool MethodLike(const std::uint8_t* p) { return p[0] == '-' && p[4] == '-'; }
-
 // One byte of "-lh?-" or "-lz?-" may be damaged; the level is not trusted, so every level's way
 // of giving the header size is tried.
 bool DamagedMemberEndsAt(const std::uint8_t* h, std::uint64_t at, std::uint64_t end) {
@@ -154,10 +152,7 @@ bool DamagedMemberEndsAt(const std::uint8_t* h, std::uint64_t at, std::uint64_t 
 bool LooksLikeHeader(io::RandomInput& in, std::uint64_t offset) {
     std::uint8_t h[kLevel01Base];
     if (in.read_at(offset, h, sizeof h) != static_cast<std::ptrdiff_t>(sizeof h)) return false;
-    if (!MethodLike(h + kMethodField) || h[kLevelField] > kHighestLevel) return false;
-    if (h[kLevelField] == 3) return io::Le16(h) == kLevel3WordSize;
-    if (h[kLevelField] == 2) return io::Le16(h) >= kLevel2Base;
-    return h[kSizeField] >= kLevel01Base + h[kNameLengthField] - 2;
+    return LooksLikeHeader(h);
 }
 
 std::optional<std::uint64_t> FindDamagedHeader(io::RandomInput& in, std::uint64_t limit, std::uint64_t end) {

@@ -50,7 +50,7 @@ std::optional<std::uint64_t> FindArchiveStart(io::RandomInput& in, std::uint64_t
         if (got < 7) break;
         // A header's method field "-??-" sits two bytes in; test only where that can start.
         for (std::size_t i = 0; i + 7 <= static_cast<std::size_t>(got) && i < kBlock; ++i) {
-            if (block[i + kMethodField] != '-' || block[i + kMethodField + 4] != '-') continue;
+            if (!MethodLike(block.data() + i + kMethodField)) continue;
             if (ValidAt(in, base + i)) return base + i;
         }
     }

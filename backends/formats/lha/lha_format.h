@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
+#include "io/byte_order.h"
 #include "io/random_access.h"
 
 namespace quorvex6::backend::lha {
@@ -92,6 +94,24 @@ inline constexpr std::uint64_t kMaxExpansion = std::uint64_t{1} << 22;
 // Self-extractors put the archive behind a program; this much of one is searched for it
 // (lha_reader.cpp), unless the caller asks for the whole file.
 inline constexpr std::uint64_t kSfxSearchLimit = 1 << 20;
+
+inline constexpr std::string_view kSuffixes[] = {".lzh", ".lha"};
+
+// "-lh5-", "-lzs-", ...: what every method field looks like.
+inline bool MethodLike(const std::uint8_t* method) { return method[0] == '-' && method[4] == '-'; }
+// The LH and LZ families; other archivers share the header with methods of their own.
+inline bool LhaMethod(const std::uint8_t* method) {
+    return MethodLike(method) && method[1] == 'l' && (method[2] == 'h' || method[2] == 'z');
+}
+
+// Whether the kLevel01Base bytes at `h` can start a member header of some level: "-??-" as the
+// method, and a size that fits the level. Only a parse tells for sure.
+inline bool LooksLikeHeader(const std::uint8_t* h) {
+    if (!MethodLike(h + kMethodField) || h[kLevelField] > kHighestLevel) return false;
+    if (h[kLevelField] == 3) return io::Le16(h) == kLevel3WordSize;
+    if (h[kLevelField] == 2) return io::Le16(h) >= kLevel2Base;
+    return h[kSizeField] >= kLevel01Base + h[kNameLengthField] - 2;
+}
 
 // Where the first member header is among the first `limit` bytes of `in` (a candidate's header
 // may run past them): at 0, or after a self-extractor's program. A lone end marker is an

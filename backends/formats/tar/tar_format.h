@@ -1,6 +1,7 @@
 // The TAR layout, once: the 512-byte header block and its fields (ustar, with the old GNU sparse
 // fields), the type flags, the magic, and the limits the reader enforces; and the bid.
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +61,14 @@ inline constexpr uint64_t kMaxOctal11 = 077777777777;
 // Map pieces of one sparse entry, and the data of a pax or long-name entry, that the reader takes.
 inline constexpr size_t kMaxSparsePieces = 1 << 16;
 inline constexpr size_t kMaxMetaBytes = 1 << 20;
+
+// What the first bytes of a plain archive show without a parse: the ustar magic, which POSIX
+// and GNU headers share. Old-format archives need Bid.
+inline bool StartsArchive(std::span<const uint8_t> head) {
+    const std::string_view shared = kUstarMagic.substr(0, 5);
+    return head.size() >= kMagic.offset + shared.size() &&
+           std::equal(shared.begin(), shared.end(), head.begin() + kMagic.offset);
+}
 
 // Whether `head` starts a TAR archive: a header block whose checksum holds (ustar, GNU or the
 // old format). The offset is always 0: no stub precedes a TAR archive.

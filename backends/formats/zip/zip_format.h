@@ -3,7 +3,10 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string_view>
 
+#include "io/byte_order.h"
 #include "io/random_access.h"
 
 namespace quorvex6::backend::zip {
@@ -77,6 +80,16 @@ inline constexpr uint32_t kUnixTypeMask = 0170000;
 inline constexpr uint32_t kUnixFile = 0100000;
 inline constexpr uint32_t kUnixFolder = 0040000;
 inline constexpr uint32_t kUnixLink = 0120000;
+
+inline constexpr std::string_view kSuffixes[] = {".zip"};
+
+// What a file's first bytes alone can tell: a ZIP archive starts with its first entry, or, when
+// empty, with its end record. Self-extractors and damaged archives need Bid.
+inline bool StartsArchive(std::span<const uint8_t> head) {
+    if (head.size() < 4) return false;
+    const uint32_t signature = io::Le32(head.data());
+    return signature == kLocalSignature || signature == kEndSignature;
+}
 
 // Whether `input` holds a ZIP archive, judged by its end records, and where it starts: 0, or
 // past a self-extractor's program or other data put in front of it. nullopt: not ZIP.
