@@ -5,6 +5,7 @@
 
 #include "common/file_sink.h"
 #include "common/jobs/ordered_pool.h"
+#include "common/jobs/spare_buffers.h"
 #include "io/memory.h"
 
 namespace quorvex6::backend::jobs {
@@ -101,60 +102,63 @@ class Extraction {
         }
     }
 
+    // Files are made on the pool too, as making them is much of the work when they are small;
+    // no check is overtaken by a link, as links are made only when no file work is left.
     void File(const ExtractItem& item, const std::string& relative) {
         format_.BeforeFile(item);
-        PendingFile file = target_.BeginFile(relative, item.mode);
         switch (format_.PathOf(item)) {
-            case DataPath::kHere:
+            case DataPath::kHere: {
                 pool_.Drain();
+                PendingFile file = target_.BeginFile(relative, item.mode);
                 WriteFile(format_, item, file);
                 pool_.Done(item.name);
                 return;
+            }
             case DataPath::kBuffered: {
-                std::vector<uint8_t> bytes;
+                std::vector<uint8_t> bytes = spare_.Take();
                 bytes.reserve(item.size);
                 io::VectorSink sink(bytes);
                 format_.Decode(item, sink);
-                WaitForSameName(file);
-                const std::string final_path = file.final_path();
+                WaitForSameName(relative);
                 const size_t size = bytes.size();
-                const uint64_t number =
-                    pool_.Submit(item.name,
-                                 PoolTask([file = std::move(file), bytes = std::move(bytes),
-                                           mtime = item.mtime, mode = item.mode]() mutable {
-                                     if (!bytes.empty()) file.Write(bytes.data(), bytes.size());
-                                     file.Commit(mtime, mode);
-                                 }),
-                                 size);
-                writing_[final_path] = number;
+                Submit(item.name, relative,
+                       PoolTask([this, relative, bytes = std::move(bytes), mtime = item.mtime,
+                                 mode = item.mode]() mutable {
+                           PendingFile file = target_.BeginFile(relative, mode);
+                           if (!bytes.empty()) file.Write(bytes.data(), bytes.size());
+                           file.Commit(mtime, mode);
+                           spare_.Give(bytes);
+                       }),
+                       size);
                 return;
             }
-            case DataPath::kAnyThread: {
-                WaitForSameName(file);
-                const std::string final_path = file.final_path();
-                const uint64_t number = pool_.Submit(
-                    item.name,
-                    PoolTask([&format = format_, item, file = std::move(file)]() mutable {
-                        WriteFile(format, item, file);
-                    }));
-                writing_[final_path] = number;
+            case DataPath::kAnyThread:
+                WaitForSameName(relative);
+                Submit(item.name, relative, PoolTask([this, relative, item] {
+                           PendingFile file = target_.BeginFile(relative, item.mode);
+                           WriteFile(format_, item, file);
+                       }));
                 return;
-            }
         }
     }
 
-    // Copies of one name end as written one after another, so that an earlier copy that fails
-    // removes only itself.
-    void WaitForSameName(const PendingFile& file) {
-        if (!file.replaces()) return;
-        auto it = writing_.find(file.final_path());
+    void Submit(const std::string& name, const std::string& relative, PoolTask task,
+                size_t bytes = 0) {
+        writing_[relative] = pool_.Submit(name, std::move(task), bytes);
+    }
+
+    // Copies of one name are made one after another, so that the later one ends at the name
+    // and an earlier copy that fails removes only itself.
+    void WaitForSameName(const std::string& relative) {
+        auto it = writing_.find(relative);
         if (it != writing_.end() && it->second >= pool_.reported()) pool_.Drain();
     }
 
     ExtractFormat& format_;
     ExtractTarget& target_;
-    OrderedPool pool_;
-    std::unordered_map<std::string, uint64_t> writing_;  // final path: its latest work's number
+    SpareBuffers spare_;
+    std::unordered_map<std::string, uint64_t> writing_;  // a path: its latest work's number
+    OrderedPool pool_;  // last: its work uses the members above until it ends
 };
 
 }  // namespace
