@@ -109,8 +109,10 @@ class Extraction {
         switch (format_.PathOf(item)) {
             case DataPath::kHere: {
                 pool_.Drain();
-                PendingFile file = target_.BeginFile(relative, item.mode);
-                WriteFile(format_, item, file);
+                {  // closed before it is reported, as work on the pool does
+                    PendingFile file = target_.BeginFile(relative, item.mode);
+                    WriteFile(format_, item, file);
+                }
                 pool_.Done(item.name);
                 return;
             }
