@@ -8,11 +8,13 @@
 #include "common/entry_info.h"
 #include "common/enumeration.h"
 #include "common/export.h"
+#include "common/extract_target.h"
+#include "common/name_selection.h"
 #include "common/archive_input.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
 #include "quorvex6/archiver_api.h"
-#include "tar32/tar_extract.h"
+#include "tar32/extract_adapter.h"
 #include "tar32/tar_pack_job.h"
 #include "io/memory.h"
 
@@ -118,7 +120,8 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     options.restore_mode = !cmd.Has("-I");
     options.backslash_separates = false;
     ExtractTarget target(options, log, result);
-    tar32::ExtractEntries(reader, names, target, log, progress);
+    tar32::TarExtractFormat format(reader, log, target.options().folder);
+    jobs::RunExtraction(format, names, target, log, progress);
     names.ReportUnmatched(log, result);
     return result.code();
 }

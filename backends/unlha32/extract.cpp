@@ -5,12 +5,13 @@
 
 #include "common/dos_time.h"
 #include "common/extract_target.h"
+#include "common/jobs/extract_job.h"
 #include "common/progress.h"
 #include "common/system.h"
 #include "common/wildcard.h"
 #include "formats/lha/member_io.h"
 #include "io/memory.h"
-#include "unlha32/extract_pool.h"
+#include "unlha32/extract_adapter.h"
 #include "unlha32/faults.h"
 
 namespace quorvex6::unlha32 {
@@ -70,14 +71,6 @@ void CheckFreeSpace(const std::vector<const Entry*>& selected, const std::string
     }
 }
 
-// A link waits for the files before it: placing later members must not be overtaken by it.
-void MakeLink(const Entry& e, const std::string& relative, ExtractPool& pool,
-              backend::ExtractTarget& target, backend::OutputLog& log) {
-    if (e.link_target->empty()) throw Failure(result::kBrokenHeader, "a link without a target");
-    pool.Finish();
-    if (target.MakeLink(relative, *e.link_target)) log.Line("extracted " + e.name);
-}
-
 }  // namespace
 
 int32_t Extract(Archive& archive, const std::vector<std::string>& names, const std::string& folder,
@@ -95,39 +88,8 @@ int32_t Extract(Archive& archive, const std::vector<std::string>& names, const s
     eo.backslash_separates = false;  // the reader has made every separator '/'
     backend::ExtractTarget target(eo, log, keeper);
     backend::Progress progress(options.progress);
-    ExtractPool pool(
-        archive.path(), [&](const Entry& e, const Failure& f) { target.EntryFailed(e.name, f); },
-        [&](const Entry& e) { log.Line("extracted " + e.name); });
-    uint64_t index = 0;
-    for (const Entry* e : selected) {
-        progress.Entry("extracting", e->name, ++index, selected.size());
-        if (e->folder && !options.folder_parts) continue;
-        try {
-            if (!backend::lha::CanDecode(*e))
-                throw Failure(result::kMethod, "unknown method -" + e->method + "-");
-            if (!backend::lha::DeclaredSizePossible(*e)) {
-                throw Failure(result::kBrokenHeader,
-                              "the header declares " + std::to_string(e->original_size) +
-                                  " bytes, more than its " + std::to_string(e->packed_size) +
-                                  " bytes of -" + e->method + "- data can hold");
-            }
-            std::optional<std::string> rel = target.Place(e->name, e->mtime, e->folder);
-            if (!rel) continue;
-            if (e->link_target) {
-                MakeLink(*e, *rel, pool, target, log);
-                continue;
-            }
-            if (e->folder) {
-                target.MakeFolder(*rel, e->mtime, e->unix_mode);
-                continue;
-            }
-            pool.Submit(*e, target.BeginFile(*rel, ModeOf(*e)));
-        } catch (const Failure& f) {
-            if (f.code() == result::kDiskFull) throw;
-            target.EntryFailed(e->name, f);
-        }
-    }
-    pool.Finish();
+    LhaExtractFormat format(archive, options.folder_parts);
+    backend::jobs::RunExtraction(format, selection, target, log, progress);
     return keeper.code();
 }
 

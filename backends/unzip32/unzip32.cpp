@@ -9,9 +9,12 @@
 #include "common/entry_info.h"
 #include "common/enumeration.h"
 #include "common/export.h"
+#include "common/extract_target.h"
+#include "common/name_selection.h"
 #include "common/progress.h"
 #include "formats/zip/zip_format.h"
 #include "quorvex6/archiver_api.h"
+#include "unzip32/extract_adapter.h"
 #include "unzip32/zip_extract.h"
 
 using namespace quorvex6::backend;
@@ -76,7 +79,8 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
     options.backslash_separates = false;  // the reader turned a DOS host's separators into '/'
     ExtractTarget target(options, log, result);
     Progress progress(!cmd.Has("--i"));
-    unzip32::ExtractEntries(reader, names, target, log, result, progress);
+    unzip32::ZipExtractFormat format(reader, log, result);
+    jobs::RunExtraction(format, names, target, log, progress);
     names.ReportUnmatched(log, result);
     return result.code();
 }
