@@ -11,7 +11,9 @@ namespace quorvex6::backend::io {
 class PositionSink final : public Sink {
   public:
     explicit PositionSink(RandomOutput& out) : out_(out) {}
-    bool write(const std::uint8_t* data, std::size_t size) override { return out_.write(data, size); }
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        return out_.write(data, size);
+    }
 
   private:
     RandomOutput& out_;

@@ -10,8 +10,8 @@
 
 namespace quorvex6::backend::tar32 {
 
-void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sources, OutputLog& log,
-             ResultKeeper& result, Progress& progress) {
+void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sources,
+             OutputLog& log, ResultKeeper& result, Progress& progress) {
     if (sources.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
     auto existing = StatPath(archive_path);
     ReplacementFile target(archive_path);

@@ -52,12 +52,16 @@ class TarEncoder final : public jobs::EntryEncoder {
             for (uint64_t done = 0; done < fields.size;) {
                 size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, fields.size - done));
                 std::ptrdiff_t n = data->read_at(done, buffer_.data(), want);
-                if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + item.stored);
-                if (n == 0) throw Failure(result::kReadError, item.disk_path + " became shorter while it was read");
+                if (n < 0)
+                    throw io::Error(io::Fault::kRead, "cannot read the data of " + item.stored);
+                if (n == 0)
+                    throw Failure(result::kReadError,
+                                  item.disk_path + " became shorter while it was read");
                 done += static_cast<uint64_t>(n);
                 size_t size = static_cast<size_t>(n);
                 if (done == fields.size) {
-                    std::fill_n(buffer_.begin() + static_cast<std::ptrdiff_t>(size), PaddingAfter(fields.size), 0);
+                    std::fill_n(buffer_.begin() + static_cast<std::ptrdiff_t>(size),
+                                PaddingAfter(fields.size), 0);
                     size += PaddingAfter(fields.size);
                 }
                 Put(out, buffer_.data(), size);
@@ -104,9 +108,13 @@ bool StreamOutput::Pass(const uint8_t* data, size_t n) {
 TarPackWriter::TarPackWriter(OutputFile& file, Compression compression)
     : sink_(file), writer_(sink_, compression), stream_(writer_) {}
 
-std::unique_ptr<jobs::EntryEncoder> TarPackWriter::MakeEncoder() { return std::make_unique<TarEncoder>(); }
+std::unique_ptr<jobs::EntryEncoder> TarPackWriter::MakeEncoder() {
+    return std::make_unique<TarEncoder>();
+}
 
-void TarPackWriter::CopyRaw(size_t) { throw io::Error(io::Fault::kWrite, "a TAR archive keeps no entries"); }
+void TarPackWriter::CopyRaw(size_t) {
+    throw io::Error(io::Fault::kWrite, "a TAR archive keeps no entries");
+}
 
 void TarPackWriter::Finish() {
     if (!stream_.Flush()) throw io::Error(io::Fault::kWrite, "cannot write the archive");

@@ -47,7 +47,9 @@ std::unique_ptr<backend::jobs::EntryEncoder> LhaPackWriter::MakeEncoder() {
     return std::make_unique<LhaEncoder>(method_);
 }
 
-void LhaPackWriter::CopyRaw(size_t index) { writer_.CopyRaw(old_->reader(), old_->entries()[index]); }
+void LhaPackWriter::CopyRaw(size_t index) {
+    writer_.CopyRaw(old_->reader(), old_->entries()[index]);
+}
 
 void LhaPackWriter::Finish() {
     writer_.Finish();

@@ -89,7 +89,8 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
     }
     backend::jobs::PlanRules rules;
     rules.only_newer = cmd.command != "a" && options.check_time;
-    backend::jobs::Plan plan = backend::jobs::PlanUpdate(LhaOldArchive(old.get()).Entries(), items, rules);
+    backend::jobs::Plan plan =
+        backend::jobs::PlanUpdate(LhaOldArchive(old.get()).Entries(), items, rules);
     if (!old || plan.changes) Write(replacement, old.get(), plan, options, log, keeper);
     return keeper.code();
 }
@@ -104,7 +105,8 @@ int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
     const std::vector<Entry>& entries = archive->entries();
     std::vector<bool> doomed(entries.size(), false);
     for (const Entry* e : selected) doomed[static_cast<size_t>(e - entries.data())] = true;
-    backend::jobs::Plan plan = backend::jobs::PlanDeletion(LhaOldArchive(archive.get()).Entries(), doomed);
+    backend::jobs::Plan plan =
+        backend::jobs::PlanDeletion(LhaOldArchive(archive.get()).Entries(), doomed);
     backend::ResultKeeper keeper;
     if (plan.changes) Write(replacement, archive.get(), plan, Options{}, log, keeper);
     return keeper.code();

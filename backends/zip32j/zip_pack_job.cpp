@@ -12,17 +12,19 @@
 
 namespace quorvex6::backend::zip32j {
 
-void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
-             OutputLog& log, ResultKeeper& result, Progress& progress) {
+void PackZip(const std::string& archive, const std::vector<SourceItem>& sources,
+             const PackOptions& options, OutputLog& log, ResultKeeper& result, Progress& progress) {
     ReplacementFile target(archive);  // before the old archive is read
     std::optional<zip::ZipReader> old;
     auto existing = StatPath(archive);
-    if (existing && existing->kind == FileKind::kRegular) old.emplace(std::make_unique<ArchiveInput>(archive));
+    if (existing && existing->kind == FileKind::kRegular)
+        old.emplace(std::make_unique<ArchiveInput>(archive));
 
     std::vector<jobs::NewItem> items;
     for (const SourceItem& item : sources) {
         // Never pack the archive into itself.
-        if (existing && item.stat.device == existing->device && item.stat.inode == existing->inode) continue;
+        if (existing && item.stat.device == existing->device && item.stat.inode == existing->inode)
+            continue;
         items.push_back({item.stored, &item});
     }
     jobs::PlanRules rules;

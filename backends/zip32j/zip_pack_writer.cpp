@@ -8,8 +8,8 @@
 #include "formats/zip/zip_methods.h"
 #include "io/crc32.h"
 #include "io/fault.h"
-#include "io/position_sink.h"
 #include "io/memory.h"
+#include "io/position_sink.h"
 
 namespace quorvex6::backend::zip32j {
 
@@ -35,8 +35,12 @@ WriteEntry MetaFor(const SourceItem& item) {
             e.unix_mode = kUnixFolder | perms;
             e.dos_attributes = kDosFolder;
             break;
-        case FileKind::kLink: e.unix_mode = kUnixLink | 0777; break;
-        default: e.unix_mode = kUnixFile | perms; e.dos_attributes = kDosArchive;
+        case FileKind::kLink:
+            e.unix_mode = kUnixLink | 0777;
+            break;
+        default:
+            e.unix_mode = kUnixFile | perms;
+            e.dos_attributes = kDosArchive;
     }
     if ((perms & 0200) == 0) e.dos_attributes |= kDosReadOnly;
     return e;
@@ -74,7 +78,8 @@ class FileStart final : public io::Source {
         : data_(data), size_(size), path_(path) {}
     std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
         if (done_ == size_) return 0;
-        std::ptrdiff_t n = data_.read_at(done_, out, static_cast<size_t>(std::min<uint64_t>(size, size_ - done_)));
+        std::ptrdiff_t n =
+            data_.read_at(done_, out, static_cast<size_t>(std::min<uint64_t>(size, size_ - done_)));
         if (n < 0) return n;
         if (n == 0) throw Failure(result::kReadError, path_ + " became shorter while it was read");
         done_ += static_cast<uint64_t>(n);
@@ -113,7 +118,8 @@ class ZipEncoder final : public jobs::EntryEncoder {
     }
 
   private:
-    static void WriteWhole(io::RandomOutput& out, const WriteEntry& meta, const uint8_t* bytes, size_t size) {
+    static void WriteWhole(io::RandomOutput& out, const WriteEntry& meta, const uint8_t* bytes,
+                           size_t size) {
         bool zip64 = meta.original_size >= k32Max || meta.compressed_size >= k32Max;
         std::string header = ZipWriter::LocalHeader(meta, zip64);
         Put(out, header.data(), header.size());
@@ -121,7 +127,8 @@ class ZipEncoder final : public jobs::EntryEncoder {
     }
 
     // Read whole (one byte more than listed, to see growth); deflated when that shrinks it.
-    void EncodeSmall(io::RandomInput& data, uint64_t size, io::RandomOutput& out, WriteEntry& meta) {
+    void EncodeSmall(io::RandomInput& data, uint64_t size, io::RandomOutput& out,
+                     WriteEntry& meta) {
         raw_.resize(static_cast<size_t>(size) + 1);
         size_t got = 0;
         while (got < raw_.size()) {
@@ -138,7 +145,8 @@ class ZipEncoder final : public jobs::EntryEncoder {
         if (encoder_ && !raw_.empty()) {
             io::MemorySource source(raw_);
             io::VectorSink sink(packed_);
-            if (encoder_->encode(source, sink, raw_.size() - 1) == Status::ok) meta.method = kMethodDeflate;
+            if (encoder_->encode(source, sink, raw_.size() - 1) == Status::ok)
+                meta.method = kMethodDeflate;
         }
         const std::vector<uint8_t>& bytes = meta.method == kMethodDeflate ? packed_ : raw_;
         meta.compressed_size = bytes.size();
@@ -146,7 +154,8 @@ class ZipEncoder final : public jobs::EntryEncoder {
     }
 
     // Decides from a sample whether deflate pays, then streams; stores what grew after all.
-    void EncodeLarge(io::RandomInput& data, const SourceItem& item, io::RandomOutput& out, WriteEntry& meta) {
+    void EncodeLarge(io::RandomInput& data, const SourceItem& item, io::RandomOutput& out,
+                     WriteEntry& meta) {
         uint64_t size = item.stat.size;
         meta.original_size = size;
         bool zip64 = size >= k32Max;
@@ -156,13 +165,15 @@ class ZipEncoder final : public jobs::EntryEncoder {
         if (level_ > 0 && SampleCompresses(data)) {
             SummedSource source(data);
             io::PositionSink sink(out);
-            Status status = MakeEncoder(kMethodDeflate, level_)->encode(source, sink, size > 0 ? size - 1 : 0);
+            Status status =
+                MakeEncoder(kMethodDeflate, level_)->encode(source, sink, size > 0 ? size - 1 : 0);
             if (status == Status::ok && source.bytes() == size) {
                 End(out, meta, zip64, source.crc(), kMethodDeflate, out.position() - start);
                 return;
             }
             if (status != Status::expanded && status != Status::ok) {
-                if (status == Status::write_failed) throw io::Error(io::Fault::kWrite, "cannot write the archive");
+                if (status == Status::write_failed)
+                    throw io::Error(io::Fault::kWrite, "cannot write the archive");
                 throw Failure(result::kReadError, "cannot read " + item.disk_path);
             }
             out.seek(start);
@@ -181,14 +192,16 @@ class ZipEncoder final : public jobs::EntryEncoder {
     }
 
     // Sizes and check value into the header written before the data.
-    static void End(io::RandomOutput& out, WriteEntry& meta, bool zip64, uint32_t crc, uint16_t method,
-                    uint64_t compressed_size) {
+    static void End(io::RandomOutput& out, WriteEntry& meta, bool zip64, uint32_t crc,
+                    uint16_t method, uint64_t compressed_size) {
         meta.crc = crc;
         meta.method = method;
         meta.compressed_size = compressed_size;
-        if (!zip64 && compressed_size >= k32Max) throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + meta.name);
+        if (!zip64 && compressed_size >= k32Max)
+            throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + meta.name);
         std::string header = ZipWriter::LocalHeader(meta, zip64);
-        if (!out.write_at(0, header.data(), header.size())) throw io::Error(io::Fault::kWrite, "cannot write the archive");
+        if (!out.write_at(0, header.data(), header.size()))
+            throw io::Error(io::Fault::kWrite, "cannot write the archive");
     }
 
     bool SampleCompresses(io::RandomInput& data) {
@@ -216,7 +229,9 @@ ZipOldArchive::ZipOldArchive(const ZipReader* reader) {
 ZipPackWriter::ZipPackWriter(OutputFile& file, const ZipReader* old, int level)
     : out_(file), writer_(out_), old_(old), level_(level) {}
 
-std::unique_ptr<jobs::EntryEncoder> ZipPackWriter::MakeEncoder() { return std::make_unique<ZipEncoder>(level_); }
+std::unique_ptr<jobs::EntryEncoder> ZipPackWriter::MakeEncoder() {
+    return std::make_unique<ZipEncoder>(level_);
+}
 
 void ZipPackWriter::Placed(std::unique_ptr<jobs::EncodedEntry> encoded, uint64_t offset) {
     writer_.Placed(std::move(static_cast<ZipEncoded&>(*encoded).entry), offset);

@@ -34,10 +34,10 @@ void RunFormatWork(const PackWriter& writer, Work&& work) {
 }  // namespace
 
 void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
-             const PackWording& wording, OutputLog& log, ResultKeeper& result,
-             Progress& progress) {
+             const PackWording& wording, OutputLog& log, ResultKeeper& result, Progress& progress) {
     if (wording.logs_kept_not_newer) {
-        for (const std::string& name : plan.kept_not_newer) log.Line("kept " + name + ": not newer");
+        for (const std::string& name : plan.kept_not_newer)
+            log.Line("kept " + name + ": not newer");
     }
     for (const std::string& name : plan.deleted) log.Line("deleted " + name);
     std::vector<const SourceItem*> items;

@@ -28,7 +28,6 @@ struct PackWording {
 // cannot be read is logged and noted, and the rest goes on; a failure of the archive itself
 // (a full disk) ends the job with the old archive untouched.
 void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
-             const PackWording& wording, OutputLog& log, ResultKeeper& result,
-             Progress& progress);
+             const PackWording& wording, OutputLog& log, ResultKeeper& result, Progress& progress);
 
 }  // namespace quorvex6::backend::jobs

@@ -45,8 +45,8 @@ class SpoolOutput final : public io::RandomOutput {
         queue_.workers_wait_.wait(lock, [&] { return job_.direct || queue_.stopping_; });
         if (queue_.stopping_) return false;
         lock.unlock();
-        bool ok = queue_.writer_.Archive().write_at(job_.base, job_.spool.data(),
-                                                     job_.spool.size());
+        bool ok =
+            queue_.writer_.Archive().write_at(job_.base, job_.spool.data(), job_.spool.size());
         std::vector<uint8_t>().swap(job_.spool);
         return ok;
     }
@@ -92,9 +92,8 @@ void PackQueue::Work() {
         Job* job = nullptr;
         {
             std::unique_lock lock(mutex_);
-            workers_wait_.wait(lock, [&] {
-                return stopping_ || next_job_ >= jobs_.size() || MayClaim();
-            });
+            workers_wait_.wait(
+                lock, [&] { return stopping_ || next_job_ >= jobs_.size() || MayClaim(); });
             if (stopping_ || next_job_ >= jobs_.size()) return;
             job = jobs_[next_job_++].get();
             ahead_bytes_ += job->expected;

@@ -102,7 +102,8 @@ void ZipWriter::End(uint32_t crc, uint16_t method, uint64_t compressed_size) {
     w.entry.compressed_size = compressed_size;
     if (!open_zip64_ && compressed_size >= k32Max) throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + w.entry.name);
     std::string header = LocalHeader(w.entry, open_zip64_);
-    if (!out_.write_at(w.offset, header.data(), header.size())) throw io::Error(io::Fault::kWrite, "cannot write the archive");
+    if (!out_.write_at(w.offset, header.data(), header.size()))
+        throw io::Error(io::Fault::kWrite, "cannot write the archive");
 }
 
 void ZipWriter::Store(io::Source& data) {

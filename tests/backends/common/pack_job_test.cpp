@@ -46,16 +46,36 @@ TEST(PackPlan, DecidesKeepReplaceAndAdd) {
                                              Item("b", 300)};
     const PlanCase cases[] = {
         {"into nothing", {}, {}, {"put b", "put c", "put d"}, {}, true},
-        {"replace in place, add behind", {}, {{"a", 0}, {"b", 900}, {"z", 0}},
-         {"keep a", "put b", "keep z", "put c", "put d"}, {}, true},
-        {"only newer keeps the newer stored one", {true, 0}, {{"b", 900}, {"c", 99}},
-         {"keep b", "put c", "put d"}, {"b"}, true},
-        {"only newer, equal time is not newer", {true, 0}, {{"b", 200}},
-         {"keep b", "put c", "put d"}, {"b"}, true},
-        {"coarse stored times need a margin", {true, 1}, {{"b", 199}, {"c", 98}},
-         {"keep b", "put c", "put d"}, {"b"}, true},
-        {"nothing newer changes nothing", {true, 0}, {{"b", 500}, {"c", 500}, {"d", 500}},
-         {"keep b", "keep c", "keep d"}, {"b", "c", "d"}, false},
+        {"replace in place, add behind",
+         {},
+         {{"a", 0}, {"b", 900}, {"z", 0}},
+         {"keep a", "put b", "keep z", "put c", "put d"},
+         {},
+         true},
+        {"only newer keeps the newer stored one",
+         {true, 0},
+         {{"b", 900}, {"c", 99}},
+         {"keep b", "put c", "put d"},
+         {"b"},
+         true},
+        {"only newer, equal time is not newer",
+         {true, 0},
+         {{"b", 200}},
+         {"keep b", "put c", "put d"},
+         {"b"},
+         true},
+        {"coarse stored times need a margin",
+         {true, 1},
+         {{"b", 199}, {"c", 98}},
+         {"keep b", "put c", "put d"},
+         {"b"},
+         true},
+        {"nothing newer changes nothing",
+         {true, 0},
+         {{"b", 500}, {"c", 500}, {"d", 500}},
+         {"keep b", "keep c", "keep d"},
+         {"b", "c", "d"},
+         false},
     };
     for (const PlanCase& c : cases) {
         std::vector<NewItem> items;
@@ -96,13 +116,15 @@ class ToyEncoder final : public EntryEncoder {
     uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
                     std::unique_ptr<EncodedEntry>&) override {
         if (item.stored.rfind("fatal", 0) == 0) throw Failure(result::kDiskFull, "disk full");
-        std::string header = "<" + item.stored + "|" + std::to_string(data ? data->size() : 0) + ">";
+        std::string header =
+            "<" + item.stored + "|" + std::to_string(data ? data->size() : 0) + ">";
         if (!out.write(header.data(), header.size())) throw io::Error(io::Fault::kWrite, "write");
         std::vector<uint8_t> buffer(100000);
         for (uint64_t done = 0; data && done < data->size();) {
             std::ptrdiff_t n = data->read_at(done, buffer.data(), buffer.size());
             if (n <= 0) throw io::Error(io::Fault::kRead, "read");
-            if (!out.write(buffer.data(), static_cast<size_t>(n))) throw io::Error(io::Fault::kWrite, "write");
+            if (!out.write(buffer.data(), static_cast<size_t>(n)))
+                throw io::Error(io::Fault::kWrite, "write");
             done += static_cast<uint64_t>(n);
         }
         if (item.stored.rfind("late", 0) == 0) throw io::Error(io::Fault::kBrokenData, "late");
@@ -116,7 +138,9 @@ class ToyWriter final : public PackWriter {
     std::unique_ptr<EntryEncoder> MakeEncoder() override { return std::make_unique<ToyEncoder>(); }
     io::RandomOutput& Archive() override { return out_; }
     bool Rewinds() const override { return rewinds_; }
-    void Placed(std::unique_ptr<EncodedEntry>, uint64_t offset) override { offsets.push_back(offset); }
+    void Placed(std::unique_ptr<EncodedEntry>, uint64_t offset) override {
+        offsets.push_back(offset);
+    }
     void CopyRaw(size_t index) override {
         std::string kept = "<kept" + std::to_string(index) + "|0>";
         out_.write(kept.data(), kept.size());
@@ -140,7 +164,8 @@ class PackJobTest : public quorvex6::testing::ScratchTest {
         std::string path = (root_ / "src" / name).string();
         fs::create_directories(root_ / "src");
         std::string data(size, '\0');
-        for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>('a' + (i * 7 + name.size()) % 26);
+        for (size_t i = 0; i < size; ++i)
+            data[i] = static_cast<char>('a' + (i * 7 + name.size()) % 26);
         std::ofstream(path, std::ios::binary) << data;
         SourceItem item = Item(name, 1);
         item.disk_path = path;
@@ -159,7 +184,8 @@ class PackJobTest : public quorvex6::testing::ScratchTest {
         for (size_t i = 0; i < kept; ++i) out += "<kept" + std::to_string(i) + "|0>";
         for (const SourceItem& item : items) {
             out += "<" + item.stored + "|" + std::to_string(item.stat.size) + ">";
-            if (!item.disk_path.empty() && fs::exists(item.disk_path)) out += ReadAll(item.disk_path);
+            if (!item.disk_path.empty() && fs::exists(item.disk_path))
+                out += ReadAll(item.disk_path);
         }
         return out + "$";
     }
@@ -236,7 +262,8 @@ TEST_F(PackJobTest, PerEntryFailuresAndWhatCannotBeTakenBack) {
         std::vector<SourceItem> written = {items_[0], items_[3]};
         EXPECT_EQ(ReadAll(archive), Expected(written, 0)) << c.what;
         EXPECT_NE(log_.text().find("added one\nskipped gone: "), std::string::npos) << log_.text();
-        EXPECT_NE(log_.text().find("skipped late: late\nadded two\n"), std::string::npos) << log_.text();
+        EXPECT_NE(log_.text().find("skipped late: late\nadded two\n"), std::string::npos)
+            << log_.text();
         EXPECT_NE(result_.code(), 0) << c.what;
     }
 }
