@@ -30,7 +30,7 @@ class SpoolOutput final : public io::RandomOutput {
     SpoolOutput(PackQueue& queue, PackQueue::Job& job) : queue_(queue), job_(job) {}
 
     bool write_at(uint64_t offset, const void* data, size_t n) override {
-        if (!job_.direct && offset + n > kSpoolLimit && !GoDirect()) return false;
+        if (!job_.direct && Outgrows(offset + n) && !GoDirect()) return false;
         if (job_.direct) return queue_.writer_.Archive().write_at(job_.base + offset, data, n);
         if (job_.spool.size() < offset + n) job_.spool.resize(offset + n);
         std::memcpy(job_.spool.data() + offset, data, n);
@@ -38,6 +38,14 @@ class SpoolOutput final : public io::RandomOutput {
     }
 
   private:
+    // An entry whose turn has come spools little: the writing thread only waits for it.
+    bool Outgrows(uint64_t end) {
+        if (end <= kTurnSpool) return false;
+        if (end > kSpoolLimit) return true;
+        std::lock_guard lock(queue_.mutex_);
+        return queue_.writer_waiting_ && queue_.jobs_[queue_.committed_].get() == &job_;
+    }
+
     bool GoDirect() {
         std::unique_lock lock(queue_.mutex_);
         job_.wants_direct = true;
