@@ -165,8 +165,7 @@ class ZipEncoder final : public jobs::EntryEncoder {
         if (level_ > 0 && SampleCompresses(data)) {
             SummedSource source(data);
             io::PositionSink sink(out);
-            Status status =
-                MakeEncoder(kMethodDeflate, level_)->encode(source, sink, size > 0 ? size - 1 : 0);
+            Status status = encoder_->encode(source, sink, size > 0 ? size - 1 : 0);
             if (status == Status::ok && source.bytes() == size) {
                 End(out, meta, zip64, source.crc(), kMethodDeflate, out.position() - start);
                 return;

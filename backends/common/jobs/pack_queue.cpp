@@ -38,12 +38,12 @@ class SpoolOutput final : public io::RandomOutput {
     }
 
   private:
-    // An entry whose turn has come spools little: the writing thread only waits for it.
+    // An entry whose turn has come spools little: nothing is written before it any more.
     bool Outgrows(uint64_t end) {
         if (end <= kTurnSpool) return false;
         if (end > kSpoolLimit) return true;
         std::lock_guard lock(queue_.mutex_);
-        return queue_.writer_waiting_ && queue_.jobs_[queue_.committed_].get() == &job_;
+        return queue_.jobs_[queue_.committed_].get() == &job_;
     }
 
     bool GoDirect() {
