@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/archive_input.h"
@@ -17,7 +16,6 @@ class FileInput final : public io::RandomInput {
   public:
     // Throws the file calls' Failure when the file cannot be opened.
     explicit FileInput(const std::string& path) : file_(InputFile(path)) {}
-    explicit FileInput(InputFile file) : file_(std::move(file)) {}
     std::uint64_t size() const override { return file_.size(); }
     std::ptrdiff_t read_at(std::uint64_t offset, void* data, std::size_t n) override;
 

@@ -42,6 +42,9 @@ class TarPackWriter final : public jobs::PackWriter {
 
     std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override;
     io::RandomOutput& Archive() override { return stream_; }
+    // Reading files is most of the work: on the writing thread, as GNU tar does; the
+    // compressors have threads of their own.
+    unsigned MaxWorkers() const override { return 0; }
     bool Rewinds() const override { return false; }
     void Placed(std::unique_ptr<jobs::EncodedEntry>, uint64_t) override {}
     void CopyRaw(size_t index) override;

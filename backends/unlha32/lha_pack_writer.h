@@ -33,6 +33,7 @@ class LhaPackWriter final : public backend::jobs::PackWriter {
 
     std::unique_ptr<backend::jobs::EntryEncoder> MakeEncoder() override;
     backend::io::RandomOutput& Archive() override { return out_; }
+    unsigned MaxWorkers() const override { return backend::jobs::kEveryProcessor; }
     bool Rewinds() const override { return true; }
     void Placed(std::unique_ptr<backend::jobs::EncodedEntry>, uint64_t) override {}
     void CopyRaw(size_t index) override;

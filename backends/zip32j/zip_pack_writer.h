@@ -33,6 +33,7 @@ class ZipPackWriter final : public jobs::PackWriter {
 
     std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override;
     io::RandomOutput& Archive() override { return out_; }
+    unsigned MaxWorkers() const override { return jobs::kEveryProcessor; }
     bool Rewinds() const override { return true; }
     void Placed(std::unique_ptr<jobs::EncodedEntry> encoded, uint64_t offset) override;
     void CopyRaw(size_t index) override;

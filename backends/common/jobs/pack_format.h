@@ -13,6 +13,8 @@
 
 namespace quorvex6::backend::jobs {
 
+inline constexpr unsigned kEveryProcessor = ~0u;
+
 struct OldEntry {
     std::string name;
     int64_t mtime = 0;
@@ -48,6 +50,9 @@ class PackWriter {
   public:
     virtual ~PackWriter() = default;
     virtual std::unique_ptr<EntryEncoder> MakeEncoder() = 0;
+    // At most this many workers; 0 encodes each entry on the writing thread, straight into the
+    // archive (where encoding is mostly reading, handing bytes between threads costs more).
+    virtual unsigned MaxWorkers() const = 0;
     // The new archive by offset from its start; its position is where the next entry goes.
     virtual io::RandomOutput& Archive() = 0;
     // Whether bytes already written can be taken back (a file can, a compressed stream cannot).

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <exception>
 
-#include "common/file_input.h"
+#include "common/archive_input.h"
 #include "common/input_opener.h"
 #include "common/system.h"
 #include "io/fault.h"
@@ -72,7 +72,9 @@ PackQueue::PackQueue(PackWriter& writer, const std::vector<const SourceItem*>& i
         job->expected = std::min<uint64_t>(item->stat.size, kSpoolLimit);
         jobs_.push_back(std::move(job));
     }
-    unsigned n = std::min<unsigned>(ProcessorCount(), static_cast<unsigned>(jobs_.size()));
+    unsigned n =
+        std::min({ProcessorCount(), writer.MaxWorkers(), static_cast<unsigned>(jobs_.size())});
+    if (n == 0) own_encoder_ = writer.MakeEncoder();
     window_ = std::max<size_t>(2, 2 * static_cast<size_t>(n));
     for (unsigned i = 0; i < n; ++i) workers_.emplace_back([this] { Work(); });
 }
@@ -118,7 +120,7 @@ void PackQueue::RunJob(Job& job, EntryEncoder& encoder, InputOpener& opener) {
     try {
         SpoolOutput spool(*this, job);
         if (job.item->stat.kind == FileKind::kRegular) {
-            FileInput input(opener.Open(job.item->disk_path));
+            ArchiveInput input(opener.Open(job.item->disk_path), job.item->stat.size);
             job.size = encoder.Encode(*job.item, &input, spool, job.encoded);
         } else {
             job.size = encoder.Encode(*job.item, nullptr, spool, job.encoded);
@@ -132,6 +134,14 @@ std::optional<EntryFailure> PackQueue::WriteNext() {
     io::RandomOutput& archive = writer_.Archive();
     std::unique_lock lock(mutex_);
     Job& job = *jobs_[committed_];
+    if (own_encoder_) {
+        job.base = archive.position();
+        job.direct = true;
+        lock.unlock();
+        RunJob(job, *own_encoder_, own_opener_);
+        lock.lock();
+        job.done = true;
+    }
     writer_waiting_ = true;
     writer_waits_.wait(lock, [&] { return job.done || job.wants_direct; });
     if (!job.done) {

@@ -51,6 +51,8 @@ class PackQueue {
     bool MayClaim() const;
 
     PackWriter& writer_;
+    std::unique_ptr<EntryEncoder> own_encoder_;  // without workers, the writing thread's
+    InputOpener own_opener_;
     std::vector<std::unique_ptr<Job>> jobs_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;

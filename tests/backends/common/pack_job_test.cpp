@@ -134,8 +134,10 @@ class ToyEncoder final : public EntryEncoder {
 
 class ToyWriter final : public PackWriter {
   public:
-    ToyWriter(OutputFile& file, bool rewinds) : out_(file), rewinds_(rewinds) {}
+    ToyWriter(OutputFile& file, bool rewinds, unsigned workers)
+        : out_(file), rewinds_(rewinds), workers_(workers) {}
     std::unique_ptr<EntryEncoder> MakeEncoder() override { return std::make_unique<ToyEncoder>(); }
+    unsigned MaxWorkers() const override { return workers_; }
     io::RandomOutput& Archive() override { return out_; }
     bool Rewinds() const override { return rewinds_; }
     void Placed(std::unique_ptr<EncodedEntry>, uint64_t offset) override {
@@ -156,6 +158,7 @@ class ToyWriter final : public PackWriter {
   private:
     FileOutput<OutputFile> out_;
     bool rewinds_;
+    unsigned workers_;
 };
 
 class PackJobTest : public quorvex6::testing::ScratchTest {
@@ -189,9 +192,10 @@ class PackJobTest : public quorvex6::testing::ScratchTest {
         }
         return out + "$";
     }
-    void Run(const std::string& archive, bool rewinds, size_t kept) {
+    void Run(const std::string& archive, bool rewinds, size_t kept,
+             unsigned workers = kEveryProcessor) {
         ReplacementFile target(archive);
-        ToyWriter writer(target.file(), rewinds);
+        ToyWriter writer(target.file(), rewinds, workers);
         Plan plan;
         for (size_t i = 0; i < kept; ++i) plan.entries.push_back({i, nullptr});
         for (const SourceItem& item : items_) plan.entries.push_back({kNoOldEntry, &item});
@@ -218,14 +222,18 @@ TEST_F(PackJobTest, EntriesLandInOrderWhateverTheirSize) {
         size_t size = i % 97 == 5 ? kSpoolLimit + 12345 : static_cast<size_t>(i * 131 % 5000);
         File("f" + std::to_string(i), size);
     }
-    const std::string archive = (root_ / "a.toy").string();
-    Run(archive, true, 3);
-    const std::string got = ReadAll(archive);
-    ASSERT_EQ(got, Expected(items_, 3));
-    ASSERT_EQ(offsets_.size(), items_.size());
-    for (size_t i = 0; i < items_.size(); ++i)
-        EXPECT_EQ(got.substr(offsets_[i], items_[i].stored.size() + 1), "<" + items_[i].stored);
-    EXPECT_EQ(result_.code(), 0);
+    for (unsigned workers : {kEveryProcessor, 1u, 0u}) {
+        const std::string archive = (root_ / ("a" + std::to_string(workers) + ".toy")).string();
+        Run(archive, true, 3, workers);
+        const std::string got = ReadAll(archive);
+        ASSERT_EQ(got, Expected(items_, 3)) << workers;
+        ASSERT_EQ(offsets_.size(), items_.size());
+        for (size_t i = 0; i < items_.size(); ++i) {
+            EXPECT_EQ(got.substr(offsets_[i], items_[i].stored.size() + 1), "<" + items_[i].stored)
+                << workers;
+        }
+        EXPECT_EQ(result_.code(), 0);
+    }
 }
 
 // A file that cannot be read is left out with a line and its code; the rest goes on. A failure
@@ -235,13 +243,16 @@ TEST_F(PackJobTest, PerEntryFailuresAndWhatCannotBeTakenBack) {
         const char* what;
         bool rewinds;
         size_t late_size;
+        unsigned workers;
         bool completes;
     };
     const Case cases[] = {
-        {"failed in its spool", true, 10, true},
-        {"failed in its spool, stream", false, 10, true},
-        {"failed straight in the archive", true, kSpoolLimit + 1, true},
-        {"failed straight in a stream", false, kSpoolLimit + 1, false},
+        {"failed in its spool", true, 10, kEveryProcessor, true},
+        {"failed in its spool, stream", false, 10, kEveryProcessor, true},
+        {"failed straight in the archive", true, kSpoolLimit + 1, kEveryProcessor, true},
+        {"failed straight in a stream", false, kSpoolLimit + 1, kEveryProcessor, false},
+        {"failed on the writing thread", true, 10, 0, true},
+        {"failed on the writing thread, stream", false, 10, 0, false},
     };
     for (const Case& c : cases) {
         items_.clear();
@@ -254,11 +265,11 @@ TEST_F(PackJobTest, PerEntryFailuresAndWhatCannotBeTakenBack) {
         const std::string archive = (root_ / "b.toy").string();
         fs::remove(archive);
         if (!c.completes) {
-            EXPECT_THROW(Run(archive, c.rewinds, 0), Failure) << c.what;
+            EXPECT_THROW(Run(archive, c.rewinds, 0, c.workers), Failure) << c.what;
             EXPECT_FALSE(fs::exists(archive)) << c.what;
             continue;
         }
-        Run(archive, c.rewinds, 0);
+        Run(archive, c.rewinds, 0, c.workers);
         std::vector<SourceItem> written = {items_[0], items_[3]};
         EXPECT_EQ(ReadAll(archive), Expected(written, 0)) << c.what;
         EXPECT_NE(log_.text().find("added one\nskipped gone: "), std::string::npos) << log_.text();
