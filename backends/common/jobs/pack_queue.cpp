@@ -38,12 +38,14 @@ class SpoolOutput final : public io::RandomOutput {
     }
 
   private:
-    // An entry whose turn has come spools little: nothing is written before it any more.
+    // The last entry, once its turn has come, spools little: nothing is written before it
+    // and nothing after it could go on meanwhile.
     bool Outgrows(uint64_t end) {
         if (end <= kTurnSpool) return false;
         if (end > kSpoolLimit) return true;
         std::lock_guard lock(queue_.mutex_);
-        return queue_.jobs_[queue_.committed_].get() == &job_;
+        return queue_.next_job_ == queue_.jobs_.size() &&
+               queue_.jobs_[queue_.committed_].get() == &job_;
     }
 
     bool GoDirect() {

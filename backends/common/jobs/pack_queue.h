@@ -20,7 +20,7 @@
 namespace quorvex6::backend::jobs {
 
 inline constexpr size_t kSpoolLimit = 4 << 20;
-// An entry the writing thread already waits for goes straight in once it outgrows this.
+// The last entry goes straight in once it outgrows this, when its turn has come.
 inline constexpr size_t kTurnSpool = 256 << 10;
 // Small entries may run this far ahead of the writing thread, beyond two per worker.
 inline constexpr uint64_t kAheadBytes = 8 << 20;
