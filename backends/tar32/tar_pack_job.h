@@ -1,6 +1,6 @@
-// tar32's packing job: walks the pack sources, reads the files on several threads and writes
-// them through the TAR writer (formats/tar), compressed as the archive's name says, into a new
-// file renamed over the old one when complete; logs and shows progress per entry.
+// tar32's packing: the pack sources through the shared pack job (common/jobs) and the TAR
+// writer (formats/tar), compressed as the archive's name says, into a new file renamed over the
+// old one when complete.
 #pragma once
 #include <string>
 #include <vector>

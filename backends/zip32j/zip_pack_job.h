@@ -1,9 +1,6 @@
 // Packing into a ZIP archive: new or replaced entries from disk, the rest of an existing
-// archive copied unchanged, all into a new file renamed over the old one when complete.
-// Small files are read and compressed in batches on every processor, then written in order;
-// large ones stream through the codec (which parallelises itself). Memory stays bounded by
-// kBatchBytes and the codec's buffers, whatever the sizes. The records themselves are the
-// format's (formats/zip: ZipReader, ZipWriter); this job decides what goes in.
+// archive copied unchanged, all into a new file renamed over the old one when complete, by the
+// shared pack job (common/jobs) through ZipPackWriter.
 #pragma once
 #include <string>
 #include <vector>
@@ -19,8 +16,6 @@ struct PackOptions {
     int level = 6;             // 0 stores everything
     bool update_only = false;  // replace stored entries only by newer files
 };
-
-inline constexpr size_t kBatchBytes = 16 << 20;
 
 void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
              OutputLog& log, ResultKeeper& result, Progress& progress);

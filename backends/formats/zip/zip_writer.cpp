@@ -9,6 +9,7 @@
 #include "io/byte_order.h"
 #include "io/crc32.h"
 #include "io/fault.h"
+#include "io/position_sink.h"
 
 namespace quorvex6::backend::zip {
 
@@ -20,20 +21,6 @@ uint16_t VersionNeeded(const WriteEntry& e, bool zip64) {
     if (row == nullptr || !row->writable) throw io::Error(io::Fault::kUnknownMethod, "cannot write method " + MethodText(e.method));
     return row->version_needed;
 }
-
-// Writes straight to the file: a failed write throws the file call's own error, so a full disk
-// keeps its code.
-class FileOut final : public io::Sink {
-public:
-    explicit FileOut(OutputFile& out) : out_(out) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        out_.Write(data, size);
-        return true;
-    }
-
-private:
-    OutputFile& out_;
-};
 
 // Names that are not UTF-8 (any bytes are a POSIX name) go unflagged, as they are.
 uint16_t Flags(const WriteEntry& e) {
@@ -52,7 +39,7 @@ uint32_t Narrow(uint64_t v) { return v >= k32Max ? k32Max : static_cast<uint32_t
 
 }  // namespace
 
-std::string ZipWriter::LocalHeader(const WriteEntry& e, bool zip64) const {
+std::string ZipWriter::LocalHeader(const WriteEntry& e, bool zip64) {
     if (e.name.size() > k16Max) throw io::Error(io::Fault::kNameTooLong, "name too long: " + e.name.substr(0, 80));
     DosDateTime dos = ToDosDateTime(e.mtime);
     std::string h;
@@ -78,18 +65,22 @@ std::string ZipWriter::LocalHeader(const WriteEntry& e, bool zip64) const {
     return h;
 }
 
+void ZipWriter::Put(const void* data, size_t size) {
+    if (!out_.write(data, size)) throw io::Error(io::Fault::kWrite, "cannot write the archive");
+}
+
 void ZipWriter::Add(WriteEntry entry, const uint8_t* data, size_t size) {
     bool zip64 = entry.original_size >= k32Max || entry.compressed_size >= k32Max;
     uint64_t offset = out_.position();
     std::string header = LocalHeader(entry, zip64);
-    out_.Write(header.data(), header.size());
-    if (size > 0) out_.Write(data, size);
+    Put(header.data(), header.size());
+    if (size > 0) Put(data, size);
     written_.push_back({std::move(entry), offset, {}});
 }
 
 void ZipWriter::CopyRaw(const ZipReader& reader, const ZipEntry& entry) {
     uint64_t offset = out_.position();
-    FileOut sink(out_);
+    io::PositionSink sink(out_);
     reader.CopyRaw(entry, sink);
     written_.push_back({WriteEntry{}, offset, reader.CentralRecord(entry)});
 }
@@ -99,7 +90,7 @@ void ZipWriter::Begin(WriteEntry entry) {
     open_zip64_ = entry.original_size >= k32Max;
     uint64_t offset = out_.position();
     std::string header = LocalHeader(entry, open_zip64_);
-    out_.Write(header.data(), header.size());
+    Put(header.data(), header.size());
     data_start_ = out_.position();
     written_.push_back({std::move(entry), offset, {}});
 }
@@ -111,7 +102,8 @@ void ZipWriter::End(uint32_t crc, uint16_t method, uint64_t compressed_size) {
     w.entry.compressed_size = compressed_size;
     if (!open_zip64_ && compressed_size >= k32Max) throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + w.entry.name);
     std::string header = LocalHeader(w.entry, open_zip64_);
-    out_.WriteAt(w.offset, header.data(), header.size());
+    if (!out_.write_at(w.offset, header.data(), header.size()))
+        throw io::Error(io::Fault::kWrite, "cannot write the archive");
 }
 
 void ZipWriter::Store(io::Source& data) {
@@ -123,7 +115,7 @@ void ZipWriter::Store(io::Source& data) {
         if (n == 0) break;
         if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + written_.back().entry.name);
         crc = io::Crc32(crc, buffer.data(), static_cast<size_t>(n));
-        out_.Write(buffer.data(), static_cast<size_t>(n));
+        Put(buffer.data(), static_cast<size_t>(n));
         size += static_cast<uint64_t>(n);
     }
     End(crc, kMethodStored, size);
@@ -134,7 +126,7 @@ void ZipWriter::Finish(const std::string& comment) {
     std::string dir;
     for (const Written& w : written_) {
         if (dir.size() >= (1 << 20)) {
-            out_.Write(dir.data(), dir.size());
+            Put(dir.data(), dir.size());
             dir.clear();
         }
         if (!w.central.empty()) {
@@ -174,7 +166,7 @@ void ZipWriter::Finish(const std::string& comment) {
         dir += e.name;
         dir += extra;
     }
-    out_.Write(dir.data(), dir.size());
+    Put(dir.data(), dir.size());
     uint64_t directory_end = out_.position();
     uint64_t directory_size = directory_end - directory_start;
     uint64_t count = written_.size();
@@ -204,7 +196,7 @@ void ZipWriter::Finish(const std::string& comment) {
     io::PutLe32(end, Narrow(directory_start));
     io::PutLe16(end, static_cast<uint16_t>(comment.size()));
     end += comment;
-    out_.Write(end.data(), end.size());
+    Put(end.data(), end.size());
 }
 
 }  // namespace quorvex6::backend::zip

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/file_system.h"
 #include "formats/zip/zip_entry.h"
+#include "io/random_access.h"
 #include "io/stream.h"
 
 namespace quorvex6::backend::zip {
@@ -25,12 +25,18 @@ struct WriteEntry {
     uint32_t dos_attributes = 0;
 };
 
-// Writes through the shared file calls: their errors (a full disk) pass through unchanged; the
-// writer's own are io::Error (kNameTooLong, kUnknownMethod, kWrite for a record that cannot
-// hold what it must).
+// Writes at the output's position. Faults are io::Error: kNameTooLong, kUnknownMethod, kWrite
+// for a record that cannot hold what it must or an output that refuses bytes (an output that
+// knows why keeps its reason for the caller).
 class ZipWriter {
 public:
-    explicit ZipWriter(OutputFile& out) : out_(out) {}
+    explicit ZipWriter(io::RandomOutput& out) : out_(out) {}
+
+    // The local header of `entry`; 64-bit sizes when `zip64`. Entries encoded elsewhere start
+    // with it and are then announced with Placed.
+    static std::string LocalHeader(const WriteEntry& entry, bool zip64);
+    // An entry whose local record was written at `offset` by someone else.
+    void Placed(WriteEntry entry, uint64_t offset) { written_.push_back({std::move(entry), offset, {}}); }
 
     // Sizes and check value known: header and data in one go.
     void Add(WriteEntry entry, const uint8_t* data, size_t size);
@@ -57,9 +63,9 @@ private:
         uint64_t offset;
         std::string central;  // a copied entry's central record; empty for one written here
     };
-    std::string LocalHeader(const WriteEntry& entry, bool zip64) const;
+    void Put(const void* data, size_t size);
 
-    OutputFile& out_;
+    io::RandomOutput& out_;
     std::vector<Written> written_;
     uint64_t data_start_ = 0;
     bool open_zip64_ = false;

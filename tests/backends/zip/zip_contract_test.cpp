@@ -9,6 +9,7 @@
 #include "backends/support/backend_library.h"
 #include "codecs/codec.h"
 #include "common/archive_input.h"
+#include "common/file_sink.h"
 #include "common/file_system.h"
 #include "formats/zip/zip_format.h"
 #include "formats/zip/zip_methods.h"
@@ -226,7 +227,8 @@ TEST_F(ZipWriterContract, StoredFromASourceAndRawCopiesReadBack) {
     const std::string first = (root_ / "first.zip").string(), second = (root_ / "second.zip").string();
     {
         OutputFile out = OutputFile::Create(first);
-        ZipWriter writer(out);
+        FileOutput<OutputFile> output(out);
+        ZipWriter writer(output);
         WriteEntry stored;
         stored.name = "stored.bin";
         stored.original_size = data.size();
@@ -250,7 +252,8 @@ TEST_F(ZipWriterContract, StoredFromASourceAndRawCopiesReadBack) {
     {
         // Behind a first entry, so that every copied record moves.
         OutputFile out = OutputFile::Create(second);
-        ZipWriter writer(out);
+        FileOutput<OutputFile> output(out);
+        ZipWriter writer(output);
         WriteEntry front;
         front.name = "front.txt";
         writer.Add(front, nullptr, 0);
