@@ -28,8 +28,7 @@ std::string EncodeFile(const std::string& file, const std::string& folder, ish::
     info.variant = variant;
     StampTime(stat->mtime, info);
 
-    std::string base = folder.empty() ? "" : folder.back() == '/' ? folder : folder + "/";
-    std::string target = base + TextNameFor(info.name);
+    std::string target = InFolder(folder, TextNameFor(info.name));
     ReplacementFile text(target);
     FileSource source(file);
     FileSink<OutputFile> sink(text.file());

@@ -12,6 +12,8 @@ constexpr std::string_view kHeadings =
     "ISH text\n"
     "Size       Date       Time     Type\n"
     "--------------------------------------------\n";
+// What the control's lister takes for the end of the entries.
+constexpr std::string_view kSeparatorStart = "--------------";
 constexpr std::string_view kClosing = "--------------------------------------------\n";
 
 std::string_view TypeName(const codecs::ish::FileInfo& info) {
@@ -35,7 +37,8 @@ std::string NameLine(const codecs::ish::FileInfo& info) {
     std::string name = RestoredName(info);
     for (char& c : name)
         if (static_cast<unsigned char>(c) < 0x20) c = '?';
-    if (name.empty() || name.front() == '-' || name.front() == ' ') name.insert(0, "?");
+    if (name.empty() || name.front() == ' ' || name.starts_with(kSeparatorStart))
+        name.insert(0, "?");
     return name + "\n";
 }
 

@@ -24,6 +24,11 @@ std::string RestoredName(const codecs::ish::FileInfo& info) {
     return info.short_name;
 }
 
+std::string InFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 std::string TextNameFor(std::string_view path) {
     size_t slash = path.find_last_of("/\\");
     std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);

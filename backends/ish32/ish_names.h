@@ -13,6 +13,9 @@ namespace quorvex6::backend::ish32 {
 // without regard to case), else the header's name. Either still passes the extraction rules.
 std::string RestoredName(const codecs::ish::FileInfo& info);
 
+// `name` in `folder` ("" is the current folder; a final '/' may be there or not).
+std::string InFolder(const std::string& folder, const std::string& name);
+
 // "BASE.ish" for the file `path`: its last part without its extension.
 std::string TextNameFor(std::string_view path);
 

@@ -32,9 +32,6 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
     extract.junk_paths = true;
     extract.restore_mode = false;
     ExtractTarget target(extract, log, result);
-    const std::string root = options.folder.empty() || options.folder.back() == '/'
-                                 ? options.folder
-                                 : options.folder + "/";
     bool any = false;
     while (std::optional<codecs::ish::FileInfo> info = reader.next()) {
         any = true;
@@ -42,7 +39,7 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
         const int64_t mtime = HeaderTime(*info);
         std::optional<std::string> relative = target.Place(name, mtime, false);
         if (!relative) continue;
-        if (options.only_newer && NewerThere(root + *relative, mtime)) {
+        if (options.only_newer && NewerThere(InFolder(options.folder, *relative), mtime)) {
             log.Line("skipped " + name + ": a file as new or newer is there (0x800E)");
             continue;
         }

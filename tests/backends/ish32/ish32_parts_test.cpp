@@ -1,9 +1,12 @@
 // The pieces of ish32 that need no files: its command lines, names and header times.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <set>
 
 #include "common/result.h"
+#include "ish32/file_listing.h"
 #include "ish32/ish_command.h"
 #include "ish32/ish_names.h"
 #include "ish32/ish_times.h"
@@ -107,6 +110,9 @@ TEST(IshNames, TheTextIsNamedAfterTheFilesBase) {
         {"/a/.profile", ".profile.ish"}, {"c:\\d\\e.bin", "e.ish"},
     };
     for (const auto& [path, text] : cases) EXPECT_EQ(TextNameFor(path), text) << path;
+    EXPECT_EQ(InFolder("", "t.ish"), "t.ish");
+    EXPECT_EQ(InFolder("/o", "t.ish"), "/o/t.ish");
+    EXPECT_EQ(InFolder("/o/", "t.ish"), "/o/t.ish");
 }
 
 TEST(IshTimes, HeaderTimesAreLocalAndCarryTheZone) {
@@ -118,6 +124,38 @@ TEST(IshTimes, HeaderTimesAreLocalAndCarryTheZone) {
     EXPECT_EQ(HeaderTime(info), 1704164646);
     info.dos_time = 0x00210000;  // 1980-01-01 00:00:00
     EXPECT_EQ(HeaderTime(info), 315532800);
+
+    // Nine hours east of UTC, as the format's own example: the zone field reads -32400.
+    setenv("TZ", "JST-9", 1);
+    tzset();
+    FileInfo east;
+    StampTime(1704164646, east);
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(east.dos_time, 0x58226083u);  // 12:04:06 local
+    EXPECT_EQ(east.zone_west, -32400);
+}
+
+TEST(IshListing, NameLinesStayOneLineTheListerKeepsAsItIs) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"plain.txt", "plain.txt"},    {"tab\there.txt", "tab?here.txt"},
+        {"line\nbreak", "line?break"}, {"---------------.txt", "?---------------.txt"},
+        {"-dash.txt", "-dash.txt"},    {" blank.txt", "? blank.txt"},
+    };
+    for (const auto& [name, shown] : cases) {
+        FileInfo info;
+        info.name = name;
+        info.short_name = codecs::ish::short_name_of(codecs::ish::name_field(name));
+        info.size = 12345;
+        info.dos_time = 0x58221883;
+        info.variant = Variant::non_kana;
+        FileListing listing(1000);
+        ASSERT_TRUE(listing.Add(info));
+        EXPECT_NE(listing.Text().find(std::string("-\n") + shown +
+                                      "\n12345 2024-01-02 03:04:06 non-kana\n---"),
+                  std::string::npos)
+            << listing.Text();
+    }
 }
 
 }  // namespace
