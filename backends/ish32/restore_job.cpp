@@ -52,6 +52,8 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
             file.Commit(mtime, std::nullopt);
             log.Line("restored " + name);
         } catch (const Failure& failure) {
+            // The next file would not fit either.
+            if (failure.code() == result::kDiskFull) throw;
             target.EntryFailed(name, failure);
         }
     }
