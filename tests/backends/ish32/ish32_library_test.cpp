@@ -173,7 +173,6 @@ TEST_F(Ish32, RestoreModesKeepOrReplaceWhatIsThere) {
         SetTime(out / "t100.txt", c.existing_time);
         EXPECT_EQ(Ish(std::string(" ") + c.mode + " " + text.string() + " /f=" + out.string()), 0);
         EXPECT_EQ(ReadAll(out / "t100.txt"), c.replaced ? original : "old");
-        EXPECT_EQ(ReadAll(out / "t100.txt") == original, c.replaced);
     }
     fs::path fresh = root_ / "fresh";
     fs::create_directories(fresh);
