@@ -1,0 +1,32 @@
+#include "ish32/decode_outcome.h"
+
+#include <string>
+
+namespace quorvex6::backend::ish32 {
+
+Failure DecodeFailure(codecs::Status status, const codecs::ish::DecodeReport& report) {
+    using codecs::ish::Fault;
+    switch (report.fault) {
+        case Fault::unrepairable_block: {
+            std::string lines;
+            for (size_t line : report.lost) lines += " " + std::to_string(line);
+            return Failure(result::kBrokenData, "block " + std::to_string(report.blocks + 1) +
+                                                    " lost too many lines to rebuild:" + lines);
+        }
+        case Fault::file_crc:
+            return Failure(result::kCrcMismatch, "the file's CRC does not match");
+        case Fault::missing_blocks:
+            return Failure(result::kArchiveDataMissing,
+                           "the text ends before the file's last block");
+        case Fault::volume_of_set:
+            return Failure(result::kArchiveDataMissing,
+                           "a volume of a multi-volume set, not decoded alone");
+        case Fault::none:
+            break;
+    }
+    if (status == codecs::Status::read_failed) return Failure(result::kReadError, "read error");
+    if (status == codecs::Status::write_failed) return Failure(result::kWriteError, "write error");
+    return Failure(result::kBrokenData, "the file cannot be decoded");
+}
+
+}  // namespace quorvex6::backend::ish32
