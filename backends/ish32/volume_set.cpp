@@ -86,15 +86,22 @@ std::map<unsigned, std::string> VolumeFiles(const std::string& text, const FileI
     const TextPlace place = PlaceOf(text);
     std::vector<std::string> paths{text};
     for (const FolderItem& item : ListFolder(place.folder.empty() ? "." : place.folder)) {
-        if (item.stat.kind == FileKind::kRegular && IsVolumeName(item.name, place.base))
-            paths.push_back(InFolder(place.folder, item.name));
+        if (item.stat.kind != FileKind::kRegular || !IsVolumeName(item.name, place.base)) continue;
+        std::string path = InFolder(place.folder, item.name);
+        if (path != text) paths.push_back(std::move(path));
     }
     std::map<unsigned, std::string> files;
     for (const std::string& path : paths) {
         FileSource source(path);
         codecs::ish::Reader reader(source);
-        while (std::optional<FileInfo> info = reader.next())
-            if (info->volume != 0 && SameSet(*info, set)) files.try_emplace(info->volume, path);
+        // A volume file holds one volume: reading its header is enough. The text named may
+        // hold several, one after another.
+        const bool first_only = path != text;
+        while (std::optional<FileInfo> info = reader.next()) {
+            if (info->volume == 0 || !SameSet(*info, set)) continue;
+            files.try_emplace(info->volume, path);
+            if (first_only) break;
+        }
         source.Rethrow();
     }
     return files;

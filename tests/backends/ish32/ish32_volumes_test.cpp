@@ -175,6 +175,22 @@ TEST_F(Ish32Volumes, SetsAreJoinedWholeOrRefusedWithNothingWritten) {
     }
 }
 
+TEST_F(Ish32Volumes, ATextHoldingEveryVolumeOutOfOrderIsJoined) {
+    VolumeSetPlan plan;
+    plan.info.name = "joined.bin";
+    plan.info.dos_time = kDosTime;
+    const std::string data = RandomBytes(10000, 3);
+    std::vector<std::string> volumes = MakeVolumeSet(plan, data);
+    ASSERT_EQ(volumes.size(), 3U);
+    const fs::path text = root_ / "all.txt";
+    WriteAll(text, volumes[2] + "a comment\n" + volumes[0] + volumes[1]);
+    const fs::path out = root_ / "out";
+    fs::create_directories(out);
+    ASSERT_EQ(Ish("/a " + text.string() + " /f=" + out.string()), 0);
+    EXPECT_TRUE(ReadAll(out / "joined.bin") == data);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+}
+
 TEST_F(Ish32Volumes, EachVolumeIsListedAndCheckedOnItsOwn) {
     VolumeSetPlan plan;
     plan.info.name = "joined.bin";
