@@ -20,6 +20,8 @@ struct VolumeFields {
     std::uint32_t whole_crc32 = 0;   // CRC-32 (zlib) of the whole file
     std::uint32_t volume_bytes = 0;  // bytes per volume; the last volume holds the rest
     std::uint16_t volume_crc16 = 0;  // ~CRC-16 of this volume's bytes
+
+    friend bool operator==(const VolumeFields&, const VolumeFields&) = default;
 };
 
 // Operating-system codes of header byte 24.

@@ -34,13 +34,13 @@ std::string VolumeName(int number) {
 
 struct SetCase {
     const char* what;
-    size_t size;
-    ish::Variant variant;
-    uint32_t blocks_per_volume;
     // The volume each file joined.i01, .i02, ... holds (1 is the first); 0 writes no such file.
-    std::vector<int> files;
-    int named;  // the file the command names
-    int32_t code;
+    std::vector<int> files = {1, 2, 3};
+    int32_t code = 0;
+    size_t size = 10000;  // three volumes of one JIS7 block
+    int named = 1;        // the file the command names
+    ish::Variant variant = ish::Variant::jis7;
+    uint32_t blocks_per_volume = 1;
     std::function<void(ish::FileInfo&)> edit_header = nullptr;
     std::function<void(std::vector<std::string>&)> damage = nullptr;
 };
@@ -62,88 +62,62 @@ TEST_F(Ish32Volumes, SetsAreJoinedWholeOrRefusedWithNothingWritten) {
     const uint32_t jis7_volume = VolumeBytes(ish::Variant::jis7, 1);
     const uint32_t jis8_volume = VolumeBytes(ish::Variant::jis8, 2);
     const SetCase cases[] = {
-        {"three volumes named by the first", 10000, ish::Variant::jis7, 1, {1, 2, 3}, 1, 0},
-        {"named by the last", 10000, ish::Variant::jis7, 1, {1, 2, 3}, 3, 0},
-        {"names out of the volumes' order", 10000, ish::Variant::jis7, 1, {3, 1, 2}, 2, 0},
-        {"a size that is a multiple of the volume",
-         2 * jis8_volume,
-         ish::Variant::jis8,
-         2,
-         {1, 2},
-         1,
-         0},
-        {"one byte more than a volume", jis7_volume + 1, ish::Variant::jis7, 1, {1, 2}, 2, 0},
-        {"an empty file", 0, ish::Variant::shift_jis, 1, {1}, 1, 0},
-        {"non-kana text", 8000, ish::Variant::non_kana, 1, {1, 2}, 1, 0},
-        {"a volume missing",
-         10000,
-         ish::Variant::jis7,
-         1,
-         {1, 0, 3},
-         1,
-         result::kArchiveDataMissing},
-        {"a lone first volume", 5000, ish::Variant::jis7, 1, {1}, 1, result::kArchiveDataMissing},
-        {"a volume of another set in its place",
-         10000,
-         ish::Variant::jis7,
-         1,
-         {1, 2, 3},
-         1,
-         result::kArchiveDataMissing,
-         [](ish::FileInfo& info) {
-             if (info.volume == 2) info.set.whole_crc16 ^= 1;
-         }},
-        {"a volume whose own CRC is wrong",
-         10000,
-         ish::Variant::jis7,
-         1,
-         {1, 2, 3},
-         1,
-         result::kCrcMismatch,
-         [](ish::FileInfo& info) {
-             if (info.volume == 2) info.set.volume_crc16 ^= 0x100;
-         }},
-        {"a wrong CRC-32 of the whole file",
-         10000,
-         ish::Variant::jis7,
-         1,
-         {1, 2, 3},
-         3,
-         result::kCrcMismatch,
-         [](ish::FileInfo& info) { info.set.whole_crc32 ^= 1; }},
-        {"a wrong CRC-16 of the whole file",
-         8000,
-         ish::Variant::jis8,
-         1,
-         {1, 2},
-         1,
-         result::kCrcMismatch,
-         [](ish::FileInfo& info) { info.set.whole_crc16 ^= 0x8000; }},
-        {"a header without bytes per volume",
-         10000,
-         ish::Variant::jis7,
-         1,
-         {1, 2, 3},
-         1,
-         result::kBrokenData,
-         [](ish::FileInfo& info) { info.set.volume_bytes = 0; }},
-        {"a block of a volume lost three lines",
-         10000,
-         ish::Variant::jis7,
-         1,
-         {1, 2, 3},
-         1,
-         result::kBrokenData,
-         nullptr,
-         [](std::vector<std::string>& texts) {
-             // After the first line, the part line and three header lines: data lines 2 to 4.
-             std::string& text = texts[1];
-             size_t at = 0;
-             for (int line = 0; line < 6; ++line) at = text.find('\n', at) + 1;
-             size_t end = at;
-             for (int line = 0; line < 3; ++line) end = text.find('\n', end) + 1;
-             text.erase(at, end - at);
-         }},
+        {.what = "three volumes named by the first"},
+        {.what = "named by the last", .named = 3},
+        {.what = "names out of the volumes' order", .files = {3, 1, 2}, .named = 2},
+        {.what = "a size that is a multiple of the volume",
+         .files = {1, 2},
+         .size = 2 * jis8_volume,
+         .variant = ish::Variant::jis8,
+         .blocks_per_volume = 2},
+        {.what = "one byte more than a volume",
+         .files = {1, 2},
+         .size = jis7_volume + 1,
+         .named = 2},
+        {.what = "an empty file", .files = {1}, .size = 0, .variant = ish::Variant::shift_jis},
+        {.what = "non-kana text", .files = {1, 2}, .size = 8000, .variant = ish::Variant::non_kana},
+        {.what = "a volume missing", .files = {1, 0, 3}, .code = result::kArchiveDataMissing},
+        {.what = "a lone first volume",
+         .files = {1},
+         .code = result::kArchiveDataMissing,
+         .size = 5000},
+        {.what = "a volume of another set in its place",
+         .code = result::kArchiveDataMissing,
+         .edit_header =
+             [](ish::FileInfo& info) {
+                 if (info.volume == 2) info.set.whole_crc16 ^= 1;
+             }},
+        {.what = "a volume whose own CRC is wrong",
+         .code = result::kCrcMismatch,
+         .edit_header =
+             [](ish::FileInfo& info) {
+                 if (info.volume == 2) info.set.volume_crc16 ^= 0x100;
+             }},
+        {.what = "a wrong CRC-32 of the whole file",
+         .code = result::kCrcMismatch,
+         .named = 3,
+         .edit_header = [](ish::FileInfo& info) { info.set.whole_crc32 ^= 1; }},
+        {.what = "a wrong CRC-16 of the whole file",
+         .files = {1, 2},
+         .code = result::kCrcMismatch,
+         .size = 8000,
+         .variant = ish::Variant::jis8,
+         .edit_header = [](ish::FileInfo& info) { info.set.whole_crc16 ^= 0x8000; }},
+        {.what = "a header without bytes per volume",
+         .code = result::kBrokenData,
+         .edit_header = [](ish::FileInfo& info) { info.set.volume_bytes = 0; }},
+        {.what = "a block of a volume lost three lines",
+         .code = result::kBrokenData,
+         .damage =
+             [](std::vector<std::string>& texts) {
+                 // After the first line, the part line and three header lines: data lines 2 to 4.
+                 std::string& text = texts[1];
+                 size_t at = 0;
+                 for (int line = 0; line < 6; ++line) at = text.find('\n', at) + 1;
+                 size_t end = at;
+                 for (int line = 0; line < 3; ++line) end = text.find('\n', end) + 1;
+                 text.erase(at, end - at);
+             }},
     };
     for (const SetCase& c : cases) {
         SCOPED_TRACE(c.what);
