@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ish::HeaderRecord again = ish::make_header(*info);
             std::optional<ish::FileInfo> back = ish::parse_header(again.data(), again.size());
             if (!back || back->size != info->size || back->dos_time != info->dos_time ||
-                back->zone_west != info->zone_west || back->variant != info->variant)
+                back->zone_west != info->zone_west || back->variant != info->variant ||
+                back->volume != info->volume || back->set != info->set)
                 __builtin_trap();
         }
     }

@@ -19,8 +19,7 @@ Failure DecodeFailure(codecs::Status status, const codecs::ish::DecodeReport& re
             return Failure(result::kArchiveDataMissing,
                            "the text ends before the file's last block");
         case Fault::volume_of_set:
-            return Failure(result::kArchiveDataMissing,
-                           "a volume of a multi-volume set, not decoded alone");
+            return Failure(result::kBrokenData, "a volume header that allows no such volume");
         case Fault::none:
             break;
     }

@@ -1,6 +1,8 @@
 #include "ish32/restore_job.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "codecs/ish/reader.h"
 #include "common/extract_target.h"
@@ -10,6 +12,7 @@
 #include "ish32/file_source.h"
 #include "ish32/ish_names.h"
 #include "ish32/ish_times.h"
+#include "ish32/volume_set.h"
 
 namespace quorvex6::backend::ish32 {
 
@@ -33,8 +36,14 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
     extract.restore_mode = false;
     ExtractTarget target(extract, log, result);
     bool any = false;
+    std::vector<codecs::ish::FileInfo> sets;  // joined already, from another of their volumes
     while (std::optional<codecs::ish::FileInfo> info = reader.next()) {
         any = true;
+        if (info->volume != 0) {
+            if (std::ranges::any_of(sets, [&](const auto& set) { return SameSet(set, *info); }))
+                continue;
+            sets.push_back(*info);
+        }
         const std::string name = RestoredName(*info);
         const int64_t mtime = HeaderTime(*info);
         std::optional<std::string> relative = target.Place(name, mtime, false);
@@ -45,10 +54,14 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
         }
         try {
             PendingFile file = target.BeginFile(*relative);
-            FileSink<PendingFile> sink(file);
-            codecs::Status status = reader.decode(sink);
-            sink.Rethrow();
-            if (status != codecs::Status::ok) throw DecodeFailure(status, reader.report());
+            if (info->volume != 0) {
+                JoinSet(text, *info, file);
+            } else {
+                FileSink<PendingFile> sink(file);
+                codecs::Status status = reader.decode(sink);
+                sink.Rethrow();
+                if (status != codecs::Status::ok) throw DecodeFailure(status, reader.report());
+            }
             file.Commit(mtime, std::nullopt);
             log.Line("restored " + name);
         } catch (const Failure& failure) {

@@ -8,7 +8,7 @@ namespace quorvex6::codecs::ish {
 
 namespace {
 
-// Header offsets; the multi-volume fields (34..45) stay zero for a whole file.
+// Header offsets; the volume fields (34..45) stay zero for a whole file.
 constexpr std::size_t kVolume = 1;
 constexpr std::size_t kSize = 2;
 constexpr std::size_t kRecordLength = 6;
@@ -21,8 +21,13 @@ constexpr std::size_t kExtensionType = 25;
 constexpr std::size_t kFlags = 26;
 constexpr std::size_t kTime = 27;
 constexpr std::size_t kZone = 31;
+constexpr std::size_t kWholeCrc16 = 34;
+constexpr std::size_t kWholeCrc32 = 36;
+constexpr std::size_t kVolumeBytes = 40;
+constexpr std::size_t kVolumeCrc16 = 44;
 
 constexpr std::uint8_t kTimeAndZoneValid = 3;
+constexpr std::uint8_t kVolumeFlags = 0x1F;
 
 void put_le(std::uint8_t* p, std::uint32_t value, std::size_t bytes) {
     for (std::size_t i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -33,6 +38,13 @@ std::uint32_t get_le(const std::uint8_t* p, std::size_t bytes) {
     for (std::size_t i = 0; i < bytes; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
     return v;
 }
+
+void put_be16(std::uint8_t* p, std::uint16_t value) {
+    p[0] = static_cast<std::uint8_t>(value >> 8);
+    p[1] = static_cast<std::uint8_t>(value);
+}
+
+std::uint16_t get_be16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] << 8 | p[1]); }
 
 }  // namespace
 
@@ -52,12 +64,19 @@ HeaderRecord make_header(const FileInfo& info) {
     h[kFlags] = kTimeAndZoneValid;
     put_le(&h[kTime], info.dos_time, 4);
     put_le(&h[kZone], static_cast<std::uint32_t>(info.zone_west), 3);
+    if (info.volume != 0) {
+        h[kFlags] = kVolumeFlags;
+        put_be16(&h[kWholeCrc16], info.set.whole_crc16);
+        put_le(&h[kWholeCrc32], info.set.whole_crc32, 4);
+        put_le(&h[kVolumeBytes], info.set.volume_bytes, 4);
+        put_be16(&h[kVolumeCrc16], info.set.volume_crc16);
+    }
     seal_record(h.data(), layout(l.header).record);
     return h;
 }
 
 std::optional<FileInfo> parse_header(const std::uint8_t* record, std::size_t length) {
-    if (length < kZone + 3) return std::nullopt;
+    if (length < kVolumeCrc16 + 2) return std::nullopt;
     std::optional<Variant> variant = variant_from_code(record[kTypeCode]);
     if (!variant) return std::nullopt;
     FileInfo info;
@@ -71,7 +90,28 @@ std::optional<FileInfo> parse_header(const std::uint8_t* record, std::size_t len
     info.dos_time = get_le(&record[kTime], 4);
     // Sign-extend the 24-bit zone.
     info.zone_west = static_cast<std::int32_t>(get_le(&record[kZone], 3) << 8) >> 8;
+    if (info.volume != 0) {
+        info.set.whole_crc16 = get_be16(&record[kWholeCrc16]);
+        info.set.whole_crc32 = get_le(&record[kWholeCrc32], 4);
+        info.set.volume_bytes = get_le(&record[kVolumeBytes], 4);
+        info.set.volume_crc16 = get_be16(&record[kVolumeCrc16]);
+    }
     return info;
+}
+
+// An empty file still makes one volume.
+std::optional<std::uint32_t> volume_count(const FileInfo& info) {
+    if (info.volume == 0 || info.set.volume_bytes == 0) return std::nullopt;
+    const std::uint64_t per = info.set.volume_bytes;
+    return static_cast<std::uint32_t>(std::max<std::uint64_t>(1, (info.size + per - 1) / per));
+}
+
+std::optional<std::uint32_t> volume_length(const FileInfo& info) {
+    std::optional<std::uint32_t> count = volume_count(info);
+    if (!count || info.volume > *count) return std::nullopt;
+    const std::uint64_t before = std::uint64_t{info.volume - 1u} * info.set.volume_bytes;
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(info.set.volume_bytes, info.size - before));
 }
 
 std::array<char, 11> name_field(std::string_view name) {

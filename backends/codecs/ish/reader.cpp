@@ -75,9 +75,15 @@ Status Reader::decode(Sink& out) {
     report_ = DecodeReport();
     if (!in_file_ || decoded_) return Status::corrupt;
     decoded_ = true;
+    // A volume's blocks hold its own bytes, sealed with their own CRC.
+    std::uint32_t length = info_.size;
     if (info_.volume != 0) {
-        report_.fault = Fault::volume_of_set;
-        return Status::corrupt;
+        std::optional<std::uint32_t> own = volume_length(info_);
+        if (!own) {
+            report_.fault = Fault::volume_of_set;
+            return Status::corrupt;
+        }
+        length = *own;
     }
     std::unique_ptr<FileBlocks> blocks;
     for (;;) {
@@ -90,7 +96,7 @@ Status Reader::decode(Sink& out) {
         }
         if (line->kind != Kind::data) continue;
         data_seen_ = true;
-        if (!blocks) blocks = std::make_unique<FileBlocks>(layout(*data_variant_), info_.size, out, report_);
+        if (!blocks) blocks = std::make_unique<FileBlocks>(layout(*data_variant_), length, out, report_);
         switch (blocks->add(line->record)) {
             case FileBlocks::Step::more: continue;
             case FileBlocks::Step::not_ours: pending_ = std::move(line); return blocks->status();

@@ -24,7 +24,7 @@ public:
     // the text, or after a read error (status()).
     std::optional<FileInfo> next();
 
-    // The bytes of the file next() returned, once. Status::ok only when every block was whole or
+    // The bytes of the file next() returned, once; of a volume of a set, that volume's bytes. Status::ok only when every block was whole or
     // repaired and the file's CRC holds; otherwise report() says what failed and `out` holds a
     // partial file for the caller to discard.
     Status decode(Sink& out);

@@ -18,7 +18,8 @@ enum class Fault : std::uint8_t {
     // Status::truncated: the text ended, or the next file began, before the file's last block
     // (a block cut there too short to rebuild included; `lost` then lists its missing lines).
     missing_blocks,
-    // Status::corrupt: a volume of a multi-volume set, which is decoded by joining the set.
+    // Status::corrupt: a volume of a multi-volume set whose header allows no such volume (no
+    // bytes per volume, or a number past the last volume of the size).
     volume_of_set,
 };
 
