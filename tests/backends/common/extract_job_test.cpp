@@ -140,7 +140,9 @@ TEST_F(ExtractJobTest, LinksWaitForTheFilesBeforeThem) {
     }
 }
 
-// A full disk ends the command: the files before it stay, none after it is left.
+// A full disk ends the command: the files before it stay, the failing one is not left, and
+// work not begun is dropped (a pool with threads may have finished later files meanwhile: a
+// descheduled failing thread is enough, so only the single-threaded paths show the drop).
 TEST_F(ExtractJobTest, AFullDiskEndsTheCommand) {
     std::vector<FakeEntry> entries = {{"1.txt", ItemKind::kFile, "one", 10},
                                       {"2.txt", ItemKind::kFile, "", 0, result::kDiskFull}};
@@ -156,7 +158,7 @@ TEST_F(ExtractJobTest, AFullDiskEndsTheCommand) {
         EXPECT_EQ(thrown, result::kDiskFull) << p.name;
         EXPECT_EQ(Slurp("1.txt"), "one") << p.name;
         EXPECT_FALSE(fs::exists(root_ / "2.txt")) << p.name;
-        EXPECT_FALSE(fs::exists(root_ / "39.txt")) << p.name;
+        if (p.threads == 0) EXPECT_FALSE(fs::exists(root_ / "39.txt")) << p.name;
     }
 }
 
