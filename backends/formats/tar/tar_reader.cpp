@@ -44,7 +44,12 @@ EntryKind KindOf(char type) {
 TarReader::TarReader(std::unique_ptr<io::RandomInput> input)
     : input_(std::move(input)), stream_(OpenTarBytes(*input_, method_)) {}
 
-void TarReader::HeaderError(const std::string& what) const {
+void TarReader::HeaderError(const std::string& what) {
+    // Damage in a compressed stream is decoded into garbage before the stream's own check
+    // fails, and how far the decoder has got is a matter of timing: past the first header, its
+    // verdict names the fault. Before it, nothing shows that this is a TAR archive at all.
+    if (!first_ && !stream_.EndsSound())
+        throw io::Error(io::Fault::kBrokenData, "broken data: the compressed stream fails its check or is cut");
     throw io::Error(first_ ? io::Fault::kNotArchive : io::Fault::kBrokenHeader, "broken archive: " + what);
 }
 

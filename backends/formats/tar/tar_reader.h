@@ -48,7 +48,7 @@ public:
 
 private:
     class Data;
-    [[noreturn]] void HeaderError(const std::string& what) const;
+    [[noreturn]] void HeaderError(const std::string& what);
     std::string ReadMeta(uint64_t size);
     void ReadSparseMap(uint64_t& stored);
     void Copy(quorvex6::codecs::Sink& sink, uint64_t n);
