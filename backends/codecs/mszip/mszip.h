@@ -15,6 +15,8 @@ namespace quorvex6::codecs::mszip {
 
 inline constexpr std::size_t kBlockLimit = 32768;
 inline constexpr std::uint8_t kSignature[2] = {'C', 'K'};
+// What a block may take: larger compressed blocks are stored instead, as readers expect.
+inline constexpr std::size_t kPackedLimit = kBlockLimit + 12;
 
 // Decodes the blocks of one folder in order; Reset before the next folder.
 class BlockDecoder {
@@ -32,6 +34,23 @@ class BlockDecoder {
   private:
     z_stream_s* stream_;
     std::vector<std::uint8_t> history_;  // the last kBlockLimit bytes decoded
+};
+
+// Encodes one block, with the previous block's input as dictionary: blocks of a folder depend
+// on nothing else, so they may be encoded on separate threads.
+class BlockEncoder {
+  public:
+    explicit BlockEncoder(int level);  // zlib's 1..9
+    ~BlockEncoder();
+    BlockEncoder(const BlockEncoder&) = delete;
+    BlockEncoder& operator=(const BlockEncoder&) = delete;
+
+    // `in` at most kBlockLimit bytes; `out` becomes the block's payload, "CK" included.
+    void Encode(std::span<const std::uint8_t> in, std::span<const std::uint8_t> dictionary,
+                std::vector<std::uint8_t>& out);
+
+  private:
+    z_stream_s* stream_;
 };
 
 }  // namespace quorvex6::codecs::mszip

@@ -25,11 +25,15 @@ std::string DecodeName(const CabFile& file) {
 void SharePackedBytes(const Cabinet& cab, std::uint64_t file_size, std::vector<CabEntry>& entries) {
     std::uint64_t end = std::min(file_size, cab.start + cab.size);
     std::vector<std::uint64_t> packed(cab.folders.size()), unpacked(cab.folders.size());
+    // A folder's bytes reach to the next folder's start, in the order they lie in the file.
+    std::vector<std::uint64_t> starts;
+    for (const CabFolder& folder : cab.folders) starts.push_back(folder.data_offset);
+    std::sort(starts.begin(), starts.end());
     for (size_t i = 0; i < cab.folders.size(); ++i) {
-        std::uint64_t next = end;
-        for (const CabFolder& other : cab.folders)
-            if (other.data_offset > cab.folders[i].data_offset) next = std::min(next, other.data_offset);
-        packed[i] = next > cab.folders[i].data_offset ? next - cab.folders[i].data_offset : 0;
+        std::uint64_t start = cab.folders[i].data_offset;
+        auto next = std::upper_bound(starts.begin(), starts.end(), start);
+        std::uint64_t until = next == starts.end() ? end : std::min(end, *next);
+        packed[i] = until > start ? until - start : 0;
     }
     for (const CabEntry& entry : entries)
         if (!entry.continued())

@@ -2,6 +2,7 @@
 // cabinets and damaged ones.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,15 +11,18 @@
 #include <vector>
 
 #include "backends/cab/cabinet_maker.h"
+#include "backends/lha/memory_bytes.h"
 #include "formats/cab/cab_format.h"
 #include "formats/cab/cab_reader.h"
+#include "formats/cab/cab_writer.h"
+#include "io/byte_order.h"
 #include "io/fault.h"
 #include "io/memory.h"
 
 namespace quorvex6::backend::cab {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = lha::test::Bytes;
 
 Bytes ReadFile(const std::string& relative) {
     const char* dir = std::getenv("QV_TEST_DATA");
@@ -29,22 +33,8 @@ Bytes ReadFile(const std::string& relative) {
 
 Bytes AsBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-// A reader over bytes the test keeps alive.
-class OwnedInput final : public io::RandomInput {
-  public:
-    explicit OwnedInput(Bytes bytes) : bytes_(std::move(bytes)), input_(bytes_) {}
-    std::uint64_t size() const override { return input_.size(); }
-    std::ptrdiff_t read_at(std::uint64_t offset, void* data, std::size_t n) override {
-        return input_.read_at(offset, data, n);
-    }
-
-  private:
-    Bytes bytes_;
-    io::MemoryInput input_;
-};
-
 std::unique_ptr<CabReader> Open(Bytes bytes) {
-    return std::make_unique<CabReader>(std::make_unique<OwnedInput>(std::move(bytes)));
+    return std::make_unique<CabReader>(std::make_unique<lha::test::MemoryInput>(std::move(bytes)));
 }
 
 std::string Extract(const CabReader& reader, const CabEntry& entry) {
@@ -187,6 +177,55 @@ TEST(CabReader, DamageIsAFaultOfItsKind) {
         } catch (const io::Error& error) {
             EXPECT_EQ(error.fault(), c.fault) << c.name << ": " << error.what();
         }
+    }
+}
+
+// What the writer makes, the reader reads; no block grows past what readers take.
+TEST(CabWriter, FoldersAndHeaderReadBack) {
+    std::string text;
+    for (int i = 0; i < 9000; ++i) text += "line " + std::to_string(i % 700) + "\n";
+    std::string noise;
+    std::uint32_t x = 3;
+    for (int i = 0; i < 80000; ++i) noise.push_back(static_cast<char>((x = x * 69069u + 1) >> 24));
+    const std::string contents[] = {text, noise, "", "short"};
+    for (std::uint16_t type : {kMethodMszip, kMethodStore}) {
+        std::vector<std::string> names = {"dir\\text.txt", "noise.bin", "empty", "s"};
+        lha::test::MemoryOutput out;
+        out.seek(HeaderRoom(names));
+        std::vector<WrittenFolder> folders;
+        std::vector<WrittenFile> files;
+        FolderEncoder encoder(type, 6);
+        for (size_t i = 0; i < 4; ++i) {
+            io::MemoryInput data(std::span(reinterpret_cast<const std::uint8_t*>(contents[i].data()),
+                                           contents[i].size()));
+            WrittenFolder folder{out.position(), 0, type};
+            std::uint64_t read = 0;
+            folder.blocks = encoder.Encode(data, contents[i].size(), out, &read);
+            EXPECT_EQ(read, contents[i].size());
+            if (read != 0) folders.push_back(folder);
+            WrittenFile file;
+            file.name = names[i];
+            file.size = static_cast<std::uint32_t>(read);
+            file.folder = static_cast<std::uint16_t>(folders.size() - 1);
+            files.push_back(file);
+        }
+        std::string header = CabinetHeader(out.position(), folders, files);
+        ASSERT_LE(header.size(), HeaderRoom(names));
+        out.write_at(0, header.data(), header.size());
+
+        for (const WrittenFolder& folder : folders) {
+            std::uint64_t at = folder.offset;
+            for (int b = 0; b < folder.blocks; ++b) {
+                std::uint16_t packed = io::Le16(out.bytes.data() + at + 4);
+                EXPECT_LE(packed, 32768u + 12u) << type;
+                at += kDataSize + packed;
+            }
+        }
+        auto reader = Open(out.bytes);
+        ASSERT_EQ(reader->entries().size(), 4u);
+        EXPECT_EQ(reader->entries()[0].name, "dir/text.txt");
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(Extract(*reader, reader->entries()[i]), contents[i]) << type << " " << i;
     }
 }
 
