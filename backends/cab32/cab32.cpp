@@ -26,9 +26,18 @@ namespace {
 constexpr uint16_t kVersion = 100;
 constexpr int32_t kCheckEveryValue = 2;
 
-constexpr SwitchRule kSwitches[] = {
-    {"-x"}, {"-a"}, {"-f"}, {"-j"}, {"-n"}, {"-i"}, {"-r"}, {"-mz"}, {"-ms"},
-    {"-v:", SwitchArg::kSuffix}, {"-ml:", SwitchArg::kSuffix}, {"-mq:", SwitchArg::kSuffix}};
+constexpr SwitchRule kSwitches[] = {{"-x"},
+                                    {"-a"},
+                                    {"-f"},
+                                    {"-j"},
+                                    {"-n"},
+                                    {"-i"},
+                                    {"-r"},
+                                    {"-mz"},
+                                    {"-ms"},
+                                    {"-v:", SwitchArg::kSuffix},
+                                    {"-ml:", SwitchArg::kSuffix},
+                                    {"-mq:", SwitchArg::kSuffix}};
 
 CommandGate& Gate() {
     static CommandGate gate;
@@ -79,9 +88,8 @@ int32_t Pack(const ParsedCommand& cmd, OutputLog& log) {
     sources.recursive = cmd.Has("-r");
     sources.folder_entries = false;  // a cabinet holds files only
     ResultKeeper result;
-    std::vector<SourceItem> items =
-        CollectSources(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, sources,
-                       log, result);
+    std::vector<SourceItem> items = CollectSources(
+        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, sources, log, result);
     Progress progress(!cmd.Has("-i"));
     cab32::PackCabinet(cmd.archive, items, options, log, result, progress);
     return result.code();

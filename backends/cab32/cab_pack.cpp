@@ -36,7 +36,8 @@ class CabEncoder final : public jobs::EntryEncoder {
         entry->file.time = dos.time;
         entry->folder.type = type_;
         uint64_t read = 0;
-        if (data != nullptr) entry->folder.blocks = encoder_.Encode(*data, item.stat.size, out, &read);
+        if (data != nullptr)
+            entry->folder.blocks = encoder_.Encode(*data, item.stat.size, out, &read);
         entry->file.size = static_cast<uint32_t>(read);
         encoded = std::move(entry);
         return out.position();
@@ -116,7 +117,8 @@ void PackCabinet(const std::string& archive, const std::vector<SourceItem>& sour
                             ? cab::StoredName(item.stored, &attributes)
                             : std::string());
     }
-    if (items.size() > 0xFFFF) throw Failure(result::kTooManyFiles, "a cabinet holds at most 65535 files");
+    if (items.size() > 0xFFFF)
+        throw Failure(result::kTooManyFiles, "a cabinet holds at most 65535 files");
     jobs::Plan plan = jobs::PlanUpdate({}, items, {});
     if (plan.entries.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
     CabPackWriter writer(target.file(), options, cab::HeaderRoom(names));

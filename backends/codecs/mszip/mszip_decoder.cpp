@@ -33,9 +33,10 @@ Status BlockDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
     stream_->next_out = out.data();
     stream_->avail_out = static_cast<uInt>(out.size());
     int rc = inflate(stream_, Z_FINISH);
-    if (rc != Z_STREAM_END) return rc == Z_BUF_ERROR && stream_->avail_in == 0 && stream_->avail_out != 0
-                                       ? Status::truncated
-                                       : Status::corrupt;
+    if (rc != Z_STREAM_END)
+        return rc == Z_BUF_ERROR && stream_->avail_in == 0 && stream_->avail_out != 0
+                   ? Status::truncated
+                   : Status::corrupt;
     if (stream_->avail_out != 0) return Status::corrupt;
     // The window is the last 32 KiB of output, which a short block does not fill alone.
     std::size_t keep = std::min(history_.size(), kBlockLimit - out.size());

@@ -33,7 +33,8 @@ BlockEncoder::~BlockEncoder() {
     delete stream_;
 }
 
-void BlockEncoder::Encode(std::span<const std::uint8_t> in, std::span<const std::uint8_t> dictionary,
+void BlockEncoder::Encode(std::span<const std::uint8_t> in,
+                          std::span<const std::uint8_t> dictionary,
                           std::vector<std::uint8_t>& out) {
     if (in.size() > kBlockLimit) throw std::length_error("MSZIP block larger than 32 KiB");
     out.resize(kPackedLimit);

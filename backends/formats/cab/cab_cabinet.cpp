@@ -35,7 +35,8 @@ class HeaderCursor {
         const std::uint8_t* end = std::find(buffer, buffer + got, 0);
         if (end == buffer + got) Broken(std::string(what) + " without its end");
         at_ += static_cast<std::uint64_t>(end - buffer) + 1;
-        return std::string(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(end - buffer));
+        return std::string(reinterpret_cast<const char*>(buffer),
+                           static_cast<std::size_t>(end - buffer));
     }
     std::uint64_t at() const { return at_; }
     void Seek(std::uint64_t at) { at_ = at; }

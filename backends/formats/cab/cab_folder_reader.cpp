@@ -25,11 +25,16 @@ void ReadExactly(io::RandomInput& input, std::uint64_t at, std::uint8_t* data, s
 
 FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
                            std::uint8_t data_reserve)
-    : input_(input), folder_(folder), data_reserve_(data_reserve),
+    : input_(input),
+      folder_(folder),
+      data_reserve_(data_reserve),
       next_offset_(folder.data_offset) {
     switch (folder.type & kMethodMask) {
-        case kMethodStore: break;
-        case kMethodMszip: mszip_ = std::make_unique<codecs::mszip::BlockDecoder>(); break;
+        case kMethodStore:
+            break;
+        case kMethodMszip:
+            mszip_ = std::make_unique<codecs::mszip::BlockDecoder>();
+            break;
         default:
             throw io::Error(io::Fault::kUnknownMethod,
                             "cannot decode method " + MethodText(folder.type));
@@ -41,8 +46,8 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
 void FolderReader::Copy(std::uint64_t count, io::Sink* sink) {
     while (count != 0) {
         if (block_at_ == block_.size()) NextBlock();
-        std::size_t n = static_cast<std::size_t>(
-            std::min<std::uint64_t>(count, block_.size() - block_at_));
+        std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, block_.size() - block_at_));
         if (sink != nullptr && !sink->write(block_.data() + block_at_, n))
             throw io::Error(io::Fault::kWrite, "cannot write the file");
         block_at_ += n;

@@ -27,11 +27,16 @@ std::uint32_t BlockChecksum(const std::uint8_t* data, std::size_t size, std::uin
 
 std::string MethodText(std::uint16_t type) {
     switch (type & kMethodMask) {
-        case kMethodStore: return "NONE";
-        case kMethodMszip: return "MSZIP";
-        case kMethodQuantum: return "QTM" + std::to_string(QuantumLevelOf(type));
-        case kMethodLzx: return "LZX" + std::to_string(WindowBitsOf(type));
-        default: return "?";
+        case kMethodStore:
+            return "NONE";
+        case kMethodMszip:
+            return "MSZIP";
+        case kMethodQuantum:
+            return "QTM" + std::to_string(QuantumLevelOf(type));
+        case kMethodLzx:
+            return "LZX" + std::to_string(WindowBitsOf(type));
+        default:
+            return "?";
     }
 }
 
@@ -57,12 +62,14 @@ std::optional<std::uint64_t> Bid(io::RandomInput& input) {
     std::uint64_t end = std::min<std::uint64_t>(input.size(), kSfxSearchLimit + kHeaderSize);
     std::vector<std::uint8_t> buffer(kChunk + kHeaderSize);
     for (std::uint64_t at = 0; at + kHeaderSize <= end; at += kChunk) {
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
+        std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
         std::ptrdiff_t got = input.read_at(at, buffer.data(), want);
         if (got < static_cast<std::ptrdiff_t>(kHeaderSize)) return std::nullopt;
         std::size_t n = static_cast<std::size_t>(got);
         for (std::size_t i = 0; i + kHeaderSize <= n && i < kChunk; ++i)
-            if (buffer[i] == 'M' && LooksLikeHeader(&buffer[i], input.size() - at - i)) return at + i;
+            if (buffer[i] == 'M' && LooksLikeHeader(&buffer[i], input.size() - at - i))
+                return at + i;
     }
     return std::nullopt;
 }

@@ -37,8 +37,9 @@ void SharePackedBytes(const Cabinet& cab, std::uint64_t file_size, std::vector<C
     }
     for (const CabEntry& entry : entries)
         if (!entry.continued())
-            unpacked[entry.file.folder] = std::max<std::uint64_t>(
-                unpacked[entry.file.folder], std::uint64_t{entry.file.folder_offset} + entry.file.size);
+            unpacked[entry.file.folder] =
+                std::max<std::uint64_t>(unpacked[entry.file.folder],
+                                        std::uint64_t{entry.file.folder_offset} + entry.file.size);
     for (CabEntry& entry : entries) {
         if (entry.continued() || unpacked[entry.file.folder] == 0) continue;
         entry.packed = packed[entry.file.folder] * entry.file.size / unpacked[entry.file.folder];
@@ -47,10 +48,13 @@ void SharePackedBytes(const Cabinet& cab, std::uint64_t file_size, std::vector<C
 
 std::uint16_t FolderIndexOf(const Cabinet& cab, const CabFile& file) {
     switch (file.folder) {
-        case kContinuedFromPrevious: return 0;
+        case kContinuedFromPrevious:
+            return 0;
         case kContinuedToNext:
-        case kContinuedBoth: return static_cast<std::uint16_t>(cab.folders.size() - 1);
-        default: return file.folder;
+        case kContinuedBoth:
+            return static_cast<std::uint16_t>(cab.folders.size() - 1);
+        default:
+            return file.folder;
     }
 }
 

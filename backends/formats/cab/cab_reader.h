@@ -18,8 +18,8 @@ namespace quorvex6::backend::cab {
 struct CabEntry {
     std::string name;  // UTF-8, '/' separated
     CabFile file;
-    std::string method;          // MethodText of its folder
-    std::uint64_t packed = 0;    // its share of the folder's packed bytes (CAB stores none)
+    std::string method;        // MethodText of its folder
+    std::uint64_t packed = 0;  // its share of the folder's packed bytes (CAB stores none)
 
     int64_t mtime() const;
     // Whether part of its data lies in another cabinet of a set.

@@ -72,13 +72,16 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
     std::uint16_t blocks = 0;
     std::uint64_t at = 0;
     while (at < size) {
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kMaxBlockData, size - at));
+        std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kMaxBlockData, size - at));
         std::ptrdiff_t got = data.read_at(at, current_.data(), want);
         if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the file");
         if (got == 0) break;
         std::span<const std::uint8_t> block(current_.data(), static_cast<std::size_t>(got));
-        if (mszip_) mszip_->Encode(block, previous_, packed_);
-        else packed_.assign(block.begin(), block.end());
+        if (mszip_)
+            mszip_->Encode(block, previous_, packed_);
+        else
+            packed_.assign(block.begin(), block.end());
         std::uint8_t h[kDataSize];
         const auto packed_size = static_cast<std::uint16_t>(packed_.size());
         const auto unpacked_size = static_cast<std::uint16_t>(block.size());

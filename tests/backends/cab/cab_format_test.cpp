@@ -1,5 +1,7 @@
 // The container on its own: checksum, method texts, the bid, the reader over makecab's
 // cabinets and damaged ones.
+#include "formats/cab/cab_format.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,7 +14,6 @@
 
 #include "backends/cab/cabinet_maker.h"
 #include "backends/lha/memory_bytes.h"
-#include "formats/cab/cab_format.h"
 #include "formats/cab/cab_reader.h"
 #include "formats/cab/cab_writer.h"
 #include "io/byte_order.h"
@@ -71,7 +72,7 @@ TEST(CabFormat, MethodTexts) {
         const char* text;
     };
     const Case cases[] = {{0x0000, "NONE"}, {0x0001, "MSZIP"}, {0x1503, "LZX21"}, {0x0F03, "LZX15"},
-                          {0x1272, "QTM7"}, {0x1222, "QTM2"}, {0x0004, "?"}};
+                          {0x1272, "QTM7"}, {0x1222, "QTM2"},  {0x0004, "?"}};
     for (const Case& c : cases) EXPECT_EQ(MethodText(c.type), c.text) << c.type;
 }
 
@@ -196,8 +197,8 @@ TEST(CabWriter, FoldersAndHeaderReadBack) {
         std::vector<WrittenFile> files;
         FolderEncoder encoder(type, 6);
         for (size_t i = 0; i < 4; ++i) {
-            io::MemoryInput data(std::span(reinterpret_cast<const std::uint8_t*>(contents[i].data()),
-                                           contents[i].size()));
+            io::MemoryInput data(std::span(
+                reinterpret_cast<const std::uint8_t*>(contents[i].data()), contents[i].size()));
             WrittenFolder folder{out.position(), 0, type};
             std::uint64_t read = 0;
             folder.blocks = encoder.Encode(data, contents[i].size(), out, &read);

@@ -11,7 +11,7 @@ struct MadeFile {
     std::string name;  // stored bytes
     std::string data;
     std::uint16_t attributes = 0x20;
-    std::uint16_t date = (41 << 9) | (6 << 5) | 15;  // 2021-06-15
+    std::uint16_t date = (41 << 9) | (6 << 5) | 15;    // 2021-06-15
     std::uint16_t time = (12 << 11) | (34 << 5) | 28;  // 12:34:56
 };
 
@@ -38,7 +38,8 @@ inline std::string MakeCabinet(const std::vector<MadeFile>& files, std::uint32_t
         data += f.data;
     }
     const std::uint32_t files_offset = 36 + 8;
-    const std::uint32_t data_offset = files_offset + static_cast<std::uint32_t>(file_records.size());
+    const std::uint32_t data_offset =
+        files_offset + static_cast<std::uint32_t>(file_records.size());
     const std::uint32_t total = data_offset + 8 + static_cast<std::uint32_t>(data.size());
     std::string cab = "MSCF";
     le32(cab, 0);

@@ -75,15 +75,18 @@ TEST_F(CabApi, CommandsNotServedAreRefused) {
     };
     const Case cases[] = {
         {"-f " + archive + " " + QuoteFolder(root_), result::kNotSupportedApi},
-        {"-a -ml:21 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*", result::kMethod},
-        {"-a -mq:7 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*", result::kMethod},
+        {"-a -ml:21 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
+         result::kMethod},
+        {"-a -mq:7 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
+         result::kMethod},
         {"-a -v:1440 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
          result::kNotSupportedApi},
         {"-x -q " + archive + " " + QuoteFolder(root_) + " *.*", result::kBadCommand},
         {archive + " " + QuoteFolder(root_) + " *.*", result::kBadCommand},
         {"-x -a " + archive, result::kBadCommand},
         {"-x", result::kNoArchiveName},
-        {"-x " + Quote(root_ / "missing.cab") + " " + QuoteFolder(root_), result::kCannotOpenArchive},
+        {"-x " + Quote(root_ / "missing.cab") + " " + QuoteFolder(root_),
+         result::kCannotOpenArchive},
     };
     for (const Case& c : cases) EXPECT_EQ(cab_.Command("Cab", c.line), c.code) << c.line;
     EXPECT_FALSE(fs::exists(root_ / "a.txt"));

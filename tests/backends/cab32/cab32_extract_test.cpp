@@ -14,8 +14,8 @@ class CabExtract : public ScratchTest {
     int32_t Extract(const fs::path& archive, const std::string& opts = "-x -i",
                     const std::string& names = "*.*") {
         log_.clear();
-        return cab_.Command("Cab", opts + " " + Quote(archive) + " " + QuoteFolder(dest()) + " " + names,
-                            &log_);
+        return cab_.Command(
+            "Cab", opts + " " + Quote(archive) + " " + QuoteFolder(dest()) + " " + names, &log_);
     }
     // What cabextract makes of the cabinet, even when it fails halfway.
     std::map<std::string, std::string> Reference(const fs::path& archive) {
@@ -36,12 +36,18 @@ class CabExtract : public ScratchTest {
 
 TEST_F(CabExtract, MakecabsCabinetsExtractAsCabextractDoes) {
     const char* cabinets[] = {
-        "libarchive/test_read_format_cab_1.cab", "libarchive/test_read_format_cab_2.cab",
-        "libmspack/normal_2files_1folder.cab",   "libmspack/normal_255c_filename.cab",
-        "libmspack/reserve_---.cab",             "libmspack/reserve_--D.cab",
-        "libmspack/reserve_-F-.cab",             "libmspack/reserve_-FD.cab",
-        "libmspack/reserve_H--.cab",             "libmspack/reserve_H-D.cab",
-        "libmspack/reserve_HF-.cab",             "libmspack/reserve_HFD.cab",
+        "libarchive/test_read_format_cab_1.cab",
+        "libarchive/test_read_format_cab_2.cab",
+        "libmspack/normal_2files_1folder.cab",
+        "libmspack/normal_255c_filename.cab",
+        "libmspack/reserve_---.cab",
+        "libmspack/reserve_--D.cab",
+        "libmspack/reserve_-F-.cab",
+        "libmspack/reserve_-FD.cab",
+        "libmspack/reserve_H--.cab",
+        "libmspack/reserve_H-D.cab",
+        "libmspack/reserve_HF-.cab",
+        "libmspack/reserve_HFD.cab",
     };
     for (const char* name : cabinets) {
         fs::path archive = TestData(std::string("cab/") + name);
@@ -104,8 +110,8 @@ TEST_F(CabExtract, HostileNamesStayInTheDestination) {
                                    {"sub\\..\\..\\up2.txt", "up2"},
                                    {"sub\\fine.txt", "fine"}}));
     EXPECT_EQ(Extract(archive), result::kAccessDenied) << log_;
-    EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"sub", "<folder>"},
-                                                                      {"sub/fine.txt", "fine"}}));
+    EXPECT_EQ(ReadTree(dest()),
+              (std::map<std::string, std::string>{{"sub", "<folder>"}, {"sub/fine.txt", "fine"}}));
     EXPECT_FALSE(fs::exists(root_ / "up.txt"));
     EXPECT_FALSE(fs::exists(root_ / "up2.txt"));
     EXPECT_FALSE(fs::exists("/absolute.txt"));
@@ -123,9 +129,14 @@ TEST_F(CabExtract, SwitchesNamesAndTimes) {
         std::map<std::string, std::string> files;
     };
     const Case cases[] = {
-        {"all", "-x -i", "*.*",
-         {{"dir", "<folder>"}, {"dir/a.txt", "new a"}, {"dir/b.txt", "b"},
-          {"\xE6\x97\xA5.txt", "utf8"}, {"\xE6\x97\xA5\xE6\x9C\xAC.txt", "sjis"}}},
+        {"all",
+         "-x -i",
+         "*.*",
+         {{"dir", "<folder>"},
+          {"dir/a.txt", "new a"},
+          {"dir/b.txt", "b"},
+          {"\xE6\x97\xA5.txt", "utf8"},
+          {"\xE6\x97\xA5\xE6\x9C\xAC.txt", "sjis"}}},
         {"junk paths", "-x -j -i", "dir\\b.txt", {{"b.txt", "b"}}},
         {"named", "-x -i", "dir\\a.txt", {{"dir", "<folder>"}, {"dir/a.txt", "new a"}}},
     };

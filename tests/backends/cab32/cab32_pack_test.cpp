@@ -25,10 +25,11 @@ class CabPack : public ScratchTest {
         WriteAll(src() / "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xAA\x9E.txt", "utf8 name\n");
         WriteAll(src() / "empty.txt", "");
     }
-    int32_t Pack(const std::string& opts, const fs::path& archive, const std::string& names = "*.*") {
-        return cab_.Command("Cab", "-a " + opts + " " + Quote(archive) + " " + QuoteFolder(src()) +
-                                       " " + names,
-                            &log_);
+    int32_t Pack(const std::string& opts, const fs::path& archive,
+                 const std::string& names = "*.*") {
+        return cab_.Command(
+            "Cab", "-a " + opts + " " + Quote(archive) + " " + QuoteFolder(src()) + " " + names,
+            &log_);
     }
     fs::path src() const { return root_ / "src"; }
     BackendLibrary cab_{"cab32"};
@@ -60,7 +61,8 @@ TEST_F(CabPack, OtherReadersExtractEveryMethodByteForByte) {
             EXPECT_EQ(ReadTree(dest), ReadTree(src())) << reader.tool << method;
         }
         fs::path ours = root_ / (std::string("ours") + method);
-        EXPECT_EQ(cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(ours) + " *.*"), 0);
+        EXPECT_EQ(cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(ours) + " *.*"),
+                  0);
         EXPECT_EQ(ReadTree(ours), ReadTree(src())) << method;
         EXPECT_EQ(cab_.Get<QvCheckArchiveFn>("CabCheckArchive")(archive.c_str(), 2), 1) << method;
     }
@@ -82,8 +84,11 @@ TEST_F(CabPack, NamesFoldersAndRecursion) {
     };
     const Case cases[] = {
         {"top level only", "-i", "*.*", {"empty.txt", "readme.txt"}},
-        {"recursive", "-r -i", "*.txt",
-         {"empty.txt", "nested/numbers.txt", "readme.txt", "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xAA\x9E.txt"}},
+        {"recursive",
+         "-r -i",
+         "*.txt",
+         {"empty.txt", "nested/numbers.txt", "readme.txt",
+          "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xAA\x9E.txt"}},
         {"a named file", "-i", "nested\\numbers.txt", {"nested/numbers.txt"}},
     };
     for (const Case& c : cases) {
@@ -121,7 +126,8 @@ TEST_F(CabPack, AddingToACabinetMakesItAnew) {
 }
 
 TEST_F(CabPack, ANamePastTheLimitIsSkippedAndTheRestPacked) {
-    WriteAll(src() / std::string(200, 'd') / (std::string(52, 'n') + ".txt"), "256 bytes with the '\\'");
+    WriteAll(src() / std::string(200, 'd') / (std::string(52, 'n') + ".txt"),
+             "256 bytes with the '\\'");
     fs::path archive = root_ / "l.cab";
     EXPECT_EQ(Pack("-r -i", archive, "*.txt"), result::kPathTooLong) << log_;
     fs::path dest = root_ / "dest";
