@@ -101,9 +101,17 @@ void EntryDecoder::Extract(const CabEntry& entry, io::Sink& sink) {
     const Cabinet& cab = reader_.cabinet();
     if (!folder_ || folder_index_ != entry.file.folder ||
         folder_->position() > entry.file.folder_offset) {
+        if (opened_.empty()) opened_.resize(cab.folders.size());
+        if (opened_[entry.file.folder]) {
+            redecoded_ += std::uint64_t{entry.file.folder_offset} + entry.file.size;
+            if (redecoded_ > redecode_budget_)
+                throw io::Error(io::Fault::kBrokenData,
+                                entry.name + ": files of a folder go back too often");
+        }
         folder_.reset();
         folder_.emplace(reader_.input(), cab.folders[entry.file.folder], cab.data_reserve);
         folder_index_ = entry.file.folder;
+        opened_[entry.file.folder] = true;
     }
     try {
         folder_->Copy(entry.file.folder_offset - folder_->position(), nullptr);

@@ -47,14 +47,22 @@ class CabReader {
 // in it, so that extracting a folder's files in stored order decodes it once.
 class EntryDecoder {
   public:
-    explicit EntryDecoder(const CabReader& reader) : reader_(reader) {}
+    // Going back in a folder, or on after a failure in it, decodes it again from its start:
+    // crafted cabinets whose files go back and forth in a folder that unpacks hugely would
+    // never end. Past `redecode_budget` bytes decoded again, entries are refused (kBrokenData).
+    explicit EntryDecoder(const CabReader& reader,
+                          std::uint64_t redecode_budget = 2 * kMaxFolderData)
+        : reader_(reader), redecode_budget_(redecode_budget) {}
     // Throws io::Error as FolderReader does, kBrokenData for an entry of another cabinet.
     void Extract(const CabEntry& entry, io::Sink& sink);
 
   private:
     const CabReader& reader_;
+    std::uint64_t redecode_budget_;
     std::optional<FolderReader> folder_;
     std::uint16_t folder_index_ = 0;
+    std::vector<bool> opened_;  // folders decoded before, from their start
+    std::uint64_t redecoded_ = 0;
 };
 
 }  // namespace quorvex6::backend::cab

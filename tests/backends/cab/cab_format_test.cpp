@@ -146,6 +146,23 @@ TEST(CabReader, NamesAttributesAndTimes) {
     EXPECT_EQ(Extract(*reader, e[2]), "sjis");
 }
 
+TEST(CabReader, GoingBackInAFolderHasABudget) {
+    auto reader = Open(AsBytes(testing::MakeCabinet({{"a", "12345"}, {"b", "67890"}})));
+    const auto& e = reader->entries();
+    EntryDecoder decoder(*reader, 12);
+    io::NullSink sink;
+    decoder.Extract(e[0], sink);
+    decoder.Extract(e[1], sink);  // on in the folder: free
+    decoder.Extract(e[0], sink);  // back to the start: 5 bytes again
+    decoder.Extract(e[1], sink);  // on again: free
+    try {
+        decoder.Extract(e[1], sink);  // back: 10 bytes again, 15 in all
+        ADD_FAILURE() << "no fault";
+    } catch (const io::Error& error) {
+        EXPECT_EQ(error.fault(), io::Fault::kBrokenData) << error.what();
+    }
+}
+
 TEST(CabReader, DamageIsAFaultOfItsKind) {
     std::string good = testing::MakeCabinet({{"a.txt", "hello"}});
     std::string bad_checksum = testing::MakeCabinet({{"a.txt", "hello"}}, 0xDEADBEEF);
