@@ -58,7 +58,7 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
     return h;
 }
 
-FolderEncoder::FolderEncoder(std::uint16_t type, int level) : type_(type) {
+FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
     if ((type & kMethodMask) == kMethodMszip)
         mszip_ = std::make_unique<codecs::mszip::BlockEncoder>(level);
     current_.resize(kMaxBlockData);

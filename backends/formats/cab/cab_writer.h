@@ -51,7 +51,6 @@ class FolderEncoder {
                          std::uint64_t* read);
 
   private:
-    std::uint16_t type_;
     std::unique_ptr<codecs::mszip::BlockEncoder> mszip_;
     std::vector<std::uint8_t> previous_, current_, packed_;
 };
