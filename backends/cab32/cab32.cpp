@@ -1,0 +1,146 @@
+// libcab32: Cab and the enumeration set. Makes, extracts, lists and tests cabinets.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cab32/cab_pack.h"
+#include "cab32/cab_test_entries.h"
+#include "cab32/extract_adapter.h"
+#include "common/archive_input.h"
+#include "common/command_gate.h"
+#include "common/command_line.h"
+#include "common/enumeration.h"
+#include "common/export.h"
+#include "common/extract_target.h"
+#include "common/name_selection.h"
+#include "common/pack_sources.h"
+#include "common/progress.h"
+#include "formats/cab/cab_format.h"
+#include "formats/cab/cab_reader.h"
+#include "quorvex6/archiver_api.h"
+
+using namespace quorvex6::backend;
+
+namespace {
+
+constexpr uint16_t kVersion = 100;
+constexpr int32_t kCheckEveryValue = 2;
+
+constexpr SwitchRule kSwitches[] = {{"-x"},
+                                    {"-a"},
+                                    {"-f"},
+                                    {"-j"},
+                                    {"-n"},
+                                    {"-i"},
+                                    {"-r"},
+                                    {"-mz"},
+                                    {"-ms"},
+                                    {"-v:", SwitchArg::kSuffix},
+                                    {"-ml:", SwitchArg::kSuffix},
+                                    {"-mq:", SwitchArg::kSuffix}};
+
+CommandGate& Gate() {
+    static CommandGate gate;
+    return gate;
+}
+
+Enumeration& Listings() {
+    static Enumeration listings([](const std::string& archive) {
+        return ListHeldEntries(
+            std::make_unique<cab::CabReader>(std::make_unique<ArchiveInput>(archive)),
+            [](const cab::CabEntry& entry) { return entry.Facts(); });
+    });
+    return listings;
+}
+
+int32_t Extract(const ParsedCommand& cmd, OutputLog& log) {
+    cab::CabReader reader(std::make_unique<ArchiveInput>(cmd.archive));
+    NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
+    ResultKeeper result;
+    ExtractOptions options;
+    options.folder = cmd.folder;
+    options.junk_paths = cmd.Has("-j");
+    options.only_newer = cmd.Has("-n");
+    options.backslash_separates = false;  // the reader turned CAB's separators into '/'
+    ExtractTarget target(options, log, result);
+    Progress progress(!cmd.Has("-i"));
+    cab32::CabExtractFormat format(reader);
+    jobs::RunExtraction(format, names, target, log, progress);
+    names.ReportUnmatched(log, result);
+    return result.code();
+}
+
+cab32::PackOptions PackMethod(const ParsedCommand& cmd) {
+    if (cmd.Has("-ml:") || cmd.Has("-mq:"))
+        throw Failure(result::kMethod, "LZX and Quantum cabinets are not written yet");
+    cab32::PackOptions options;
+    options.type = cmd.Has("-ms") ? cab::kMethodStore : cab::kMethodMszip;
+    return options;
+}
+
+int32_t Pack(const ParsedCommand& cmd, OutputLog& log) {
+    std::optional<std::string> volume = cmd.Value("-v:");
+    if (volume && *volume != "0")
+        throw Failure(result::kNotSupportedApi, "cabinet sets are not written yet");
+    cab32::PackOptions options = PackMethod(cmd);
+    SourceOptions sources;
+    sources.base = cmd.folder;
+    sources.recursive = cmd.Has("-r");
+    sources.folder_entries = false;  // a cabinet holds files only
+    ResultKeeper result;
+    std::vector<SourceItem> items = CollectSources(
+        cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, sources, log, result);
+    Progress progress(!cmd.Has("-i"));
+    cab32::PackCabinet(cmd.archive, items, options, log, result, progress);
+    return result.code();
+}
+
+int32_t RunCab(const std::string& line, OutputLog& log) {
+    ParsedCommand cmd = ParseCommand(line, {kSwitches, {}});
+    int commands = cmd.Has("-x") + cmd.Has("-a") + cmd.Has("-f");
+    if (commands != 1) throw Failure(result::kBadCommand, "say one of -x, -a and -f");
+    if (cmd.archive.empty()) throw Failure(result::kNoArchiveName, "no archive name");
+    if (cmd.Has("-f"))
+        throw Failure(result::kNotSupportedApi, "self-extractors are not made by this library yet");
+    return cmd.Has("-a") ? Pack(cmd, log) : Extract(cmd, log);
+}
+
+}  // namespace
+
+QV_DECLARE_ENTRY_POINTS(cab32);
+
+QV_EXPORT int32_t Cab(QvWindow, const char* cmdline, char* output, uint32_t size) {
+    std::string line = cmdline ? cmdline : "";
+    return Gate().Run(output, size, [&](OutputLog& log) { return RunCab(line, log); });
+}
+
+QV_EXPORT uint16_t CabGetVersion() { return kVersion; }
+
+QV_EXPORT int32_t CabGetRunning() { return Gate().running() ? 1 : 0; }
+
+QV_EXPORT int32_t CabCheckArchive(const char* archive, int32_t mode) {
+    if (archive == nullptr) return 0;
+    std::string path = archive;
+    int32_t code = Guarded([&] {
+        // Past the bid, the headers must read too, as every command needs them.
+        cab::CabReader reader(std::make_unique<ArchiveInput>(path));
+        if ((mode & 3) != kCheckEveryValue) return result::kSuccess;
+        OutputLog log;
+        return cab32::TestEntries(reader, log);
+    });
+    return code == result::kSuccess ? 1 : 0;
+}
+
+QV_EXPORT QvArchive CabOpenArchive(QvWindow, const char* archive, uint32_t) {
+    return Listings().Open(archive);
+}
+
+QV_EXPORT int32_t CabFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
+    return Listings().FindFirst(handle, pattern, info);
+}
+
+QV_EXPORT int32_t CabFindNext(QvArchive handle, QvEntryInfo* info) {
+    return Listings().FindNext(handle, info);
+}
+
+QV_EXPORT int32_t CabCloseArchive(QvArchive handle) { return Listings().Close(handle); }

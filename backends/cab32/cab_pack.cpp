@@ -1,0 +1,128 @@
+#include "cab32/cab_pack.h"
+
+#include <memory>
+
+#include "common/dos_time.h"
+#include "common/file_sink.h"
+#include "common/jobs/pack_job.h"
+#include "common/jobs/pack_plan.h"
+#include "common/replacement_file.h"
+#include "formats/cab/cab_format.h"
+#include "formats/cab/cab_writer.h"
+#include "io/fault.h"
+
+namespace quorvex6::backend::cab32 {
+
+namespace {
+
+struct CabEncoded final : jobs::EncodedEntry {
+    cab::WrittenFile file;
+    cab::WrittenFolder folder;
+};
+
+class CabEncoder final : public jobs::EntryEncoder {
+  public:
+    explicit CabEncoder(const PackOptions& options)
+        : type_(options.type), encoder_(options.type, options.level) {}
+
+    uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
+                    std::unique_ptr<jobs::EncodedEntry>& encoded) override {
+        auto entry = std::make_unique<CabEncoded>();
+        entry->file.attributes = cab::kAttributeArchive;
+        if ((item.stat.mode & 0222) == 0) entry->file.attributes |= cab::kAttributeReadOnly;
+        entry->file.name = cab::StoredName(item.stored, &entry->file.attributes);
+        DosDateTime dos = ToDosDateTime(item.stat.mtime);
+        entry->file.date = dos.date;
+        entry->file.time = dos.time;
+        entry->folder.type = type_;
+        uint64_t read = 0;
+        if (data != nullptr)
+            entry->folder.blocks = encoder_.Encode(*data, item.stat.size, out, &read);
+        entry->file.size = static_cast<uint32_t>(read);
+        encoded = std::move(entry);
+        return out.position();
+    }
+
+  private:
+    uint16_t type_;
+    cab::FolderEncoder encoder_;
+};
+
+class CabPackWriter final : public jobs::PackWriter {
+  public:
+    CabPackWriter(OutputFile& file, const PackOptions& options, uint64_t header_room)
+        : out_(file), options_(options), header_room_(header_room) {
+        out_.seek(header_room);
+    }
+
+    std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override {
+        return std::make_unique<CabEncoder>(options_);
+    }
+    unsigned MaxWorkers() const override { return jobs::kEveryProcessor; }
+    io::RandomOutput& Archive() override { return out_; }
+    bool Rewinds() const override { return true; }
+    void Placed(std::unique_ptr<jobs::EncodedEntry> encoded, uint64_t offset) override {
+        auto& entry = static_cast<CabEncoded&>(*encoded);
+        // An empty file needs no data: it points at the start of whichever folder is there.
+        if (entry.file.size != 0) {
+            entry.folder.offset = offset;
+            folders_.push_back(entry.folder);
+        }
+        entry.file.folder = static_cast<uint16_t>(folders_.empty() ? 0 : folders_.size() - 1);
+        files_.push_back(std::move(entry.file));
+    }
+    void CopyRaw(size_t) override {
+        throw io::Error(io::Fault::kUnknownMethod, "a cabinet is made anew, never updated");
+    }
+    void Finish() override {
+        // Readers refuse a cabinet without folders, even when its files are all empty.
+        if (folders_.empty()) folders_.push_back({out_.position(), 0, options_.type});
+        uint64_t size = out_.position();
+        if (size > 0x7FFFFFFF) throw io::Error(io::Fault::kWrite, "a cabinet holds at most 2 GiB");
+        std::string header = cab::CabinetHeader(size, folders_, files_);
+        if (header.size() > header_room_ || !out_.write_at(0, header.data(), header.size()) ||
+            !out_.CutHere())
+            throw io::Error(io::Fault::kWrite, "cannot write the cabinet");
+    }
+    void CheckArchive() const override { out_.Rethrow(); }
+
+  private:
+    FileOutput<OutputFile> out_;
+    PackOptions options_;
+    uint64_t header_room_;
+    std::vector<cab::WrittenFolder> folders_;
+    std::vector<cab::WrittenFile> files_;
+};
+
+}  // namespace
+
+void PackCabinet(const std::string& archive, const std::vector<SourceItem>& sources,
+                 const PackOptions& options, OutputLog& log, ResultKeeper& result,
+                 Progress& progress) {
+    ReplacementFile target(archive);
+    auto existing = StatPath(archive);
+    std::vector<jobs::NewItem> items;
+    std::vector<std::string> names;
+    for (const SourceItem& item : sources) {
+        if (existing && item.stat.device == existing->device && item.stat.inode == existing->inode)
+            continue;  // never the cabinet into itself
+        if (item.stat.kind == FileKind::kLink) {
+            log.Line("skipped " + item.stored + ": a cabinet holds no links");
+            continue;
+        }
+        if (item.stat.kind != FileKind::kRegular) continue;
+        items.push_back({item.stored, &item});
+        uint16_t attributes = 0;
+        names.push_back(item.stored.size() <= cab::kMaxName
+                            ? cab::StoredName(item.stored, &attributes)
+                            : std::string());
+    }
+    if (items.size() > 0xFFFF)
+        throw Failure(result::kTooManyFiles, "a cabinet holds at most 65535 files");
+    jobs::Plan plan = jobs::PlanUpdate({}, items, {});
+    if (plan.entries.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
+    CabPackWriter writer(target.file(), options, cab::HeaderRoom(names));
+    jobs::RunPack(target, writer, plan, jobs::PackWording{}, log, result, progress);
+}
+
+}  // namespace quorvex6::backend::cab32

@@ -1,0 +1,28 @@
+#include "cab32/extract_adapter.h"
+
+#include "cab32/cab_failure.h"
+#include "formats/cab/cab_format.h"
+
+namespace quorvex6::backend::cab32 {
+
+bool CabExtractFormat::Next(jobs::ExtractItem& item) {
+    if (next_ == reader_.entries().size()) return false;
+    const cab::CabEntry& entry = reader_.entries()[next_];
+    item.index = next_++;
+    item.name = entry.name;
+    item.mtime = entry.mtime();
+    item.kind = jobs::ItemKind::kFile;
+    item.mode = (entry.file.attributes & cab::kAttributeReadOnly) ? 0444u : 0644u;
+    item.size = entry.file.size;
+    return true;
+}
+
+void CabExtractFormat::Decode(const jobs::ExtractItem& item, io::Sink& sink) {
+    try {
+        decoder_.Extract(reader_.entries()[item.index], sink);
+    } catch (const io::Error& error) {
+        throw AsFailure(error);
+    }
+}
+
+}  // namespace quorvex6::backend::cab32

@@ -1,0 +1,89 @@
+#include "formats/cab/cab_folder_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "formats/cab/cab_format.h"
+#include "io/byte_order.h"
+#include "io/fault.h"
+
+namespace quorvex6::backend::cab {
+
+namespace {
+
+[[noreturn]] void BrokenData(const std::string& what) {
+    throw io::Error(io::Fault::kBrokenData, "broken cabinet data: " + what);
+}
+
+void ReadExactly(io::RandomInput& input, std::uint64_t at, std::uint8_t* data, std::size_t n) {
+    std::ptrdiff_t got = input.read_at(at, data, n);
+    if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the cabinet");
+    if (static_cast<std::size_t>(got) != n) BrokenData("the cabinet ends inside a block");
+}
+
+}  // namespace
+
+FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
+                           std::uint8_t data_reserve)
+    : input_(input),
+      folder_(folder),
+      data_reserve_(data_reserve),
+      next_offset_(folder.data_offset) {
+    switch (folder.type & kMethodMask) {
+        case kMethodStore:
+            break;
+        case kMethodMszip:
+            mszip_ = std::make_unique<codecs::mszip::BlockDecoder>();
+            break;
+        default:
+            throw io::Error(io::Fault::kUnknownMethod,
+                            "cannot decode method " + MethodText(folder.type));
+    }
+    packed_.reserve(kMaxBlockPacked);
+    block_.reserve(kMaxBlockData);
+}
+
+void FolderReader::Copy(std::uint64_t count, io::Sink* sink) {
+    while (count != 0) {
+        if (block_at_ == block_.size()) NextBlock();
+        std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, block_.size() - block_at_));
+        if (sink != nullptr && !sink->write(block_.data() + block_at_, n))
+            throw io::Error(io::Fault::kWrite, "cannot write the file");
+        block_at_ += n;
+        position_ += n;
+        count -= n;
+    }
+}
+
+void FolderReader::NextBlock() {
+    if (blocks_read_ == folder_.blocks) BrokenData("the folder ends before its files");
+    std::uint8_t h[kDataSize];
+    ReadExactly(input_, next_offset_, h, sizeof h);
+    std::uint32_t checksum = io::Le32(h);
+    std::uint16_t packed = io::Le16(h + 4);
+    std::uint16_t unpacked = io::Le16(h + 6);
+    // A zero-sized piece is the start of a block split across cabinets.
+    if (unpacked == 0) BrokenData("a block continues in another cabinet");
+    if (packed > kMaxBlockPacked || unpacked > kMaxBlockData) BrokenData("block too large");
+    packed_.resize(packed);
+    ReadExactly(input_, next_offset_ + kDataSize + data_reserve_, packed_.data(), packed);
+    next_offset_ += kDataSize + data_reserve_ + packed;
+    ++blocks_read_;
+    if (checksum != 0 && BlockChecksum(packed_.data(), packed, packed, unpacked) != checksum)
+        throw io::Error(io::Fault::kDataChecksum, "block checksum mismatch");
+    Decode(unpacked);
+}
+
+void FolderReader::Decode(std::uint16_t unpacked) {
+    block_.resize(unpacked);
+    block_at_ = 0;
+    if (!mszip_) {
+        if (packed_.size() != unpacked) BrokenData("stored block of the wrong size");
+        std::memcpy(block_.data(), packed_.data(), unpacked);
+        return;
+    }
+    if (mszip_->Decode(packed_, block_) != codecs::Status::ok) BrokenData("MSZIP block");
+}
+
+}  // namespace quorvex6::backend::cab

@@ -1,0 +1,42 @@
+// A folder's data decoded front to back from its CFDATA blocks, each checked against its
+// checksum before it is decoded. Files of a folder lie at offsets in this one stream.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "codecs/mszip/mszip.h"
+#include "formats/cab/cab_cabinet.h"
+#include "io/random_access.h"
+#include "io/stream.h"
+
+namespace quorvex6::backend::cab {
+
+class FolderReader {
+  public:
+    // Throws io::Error(kUnknownMethod) for a method no decoder here reads.
+    FolderReader(io::RandomInput& input, const CabFolder& folder, std::uint8_t data_reserve);
+
+    // Passes the next `count` bytes to `sink`, or drops them when it is null. Throws
+    // io::Error: kBrokenData when the folder ends first or a block does not decode,
+    // kDataChecksum, kRead, kWrite.
+    void Copy(std::uint64_t count, io::Sink* sink);
+    std::uint64_t position() const { return position_; }
+
+  private:
+    void NextBlock();
+    void Decode(std::uint16_t unpacked);
+
+    io::RandomInput& input_;
+    CabFolder folder_;
+    std::uint8_t data_reserve_;
+    std::uint64_t next_offset_;
+    std::uint32_t blocks_read_ = 0;
+    std::uint64_t position_ = 0;
+    std::vector<std::uint8_t> packed_;
+    std::vector<std::uint8_t> block_;
+    std::size_t block_at_ = 0;
+    std::unique_ptr<codecs::mszip::BlockDecoder> mszip_;
+};
+
+}  // namespace quorvex6::backend::cab

@@ -1,0 +1,101 @@
+#include "formats/cab/cab_writer.h"
+
+#include <algorithm>
+
+#include "formats/cab/cab_format.h"
+#include "io/byte_order.h"
+#include "io/fault.h"
+#include "io/text.h"
+
+namespace quorvex6::backend::cab {
+
+std::string StoredName(std::string_view name, std::uint16_t* attributes) {
+    if (name.size() > kMaxName)
+        throw io::Error(io::Fault::kNameTooLong, "a cabinet holds names of at most 255 bytes");
+    if (!io::IsAscii(name)) *attributes |= kAttributeUtf8;
+    std::string stored(name);
+    std::replace(stored.begin(), stored.end(), '/', '\\');
+    return stored;
+}
+
+std::uint64_t HeaderRoom(const std::vector<std::string>& stored_names) {
+    std::uint64_t room = kHeaderSize;
+    for (const std::string& name : stored_names) room += kFolderSize + kFileSize + name.size() + 1;
+    return room;
+}
+
+std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenFolder>& folders,
+                          const std::vector<WrittenFile>& files) {
+    std::uint64_t files_offset = kHeaderSize + kFolderSize * folders.size();
+    std::string h(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
+    io::PutLe32(h, 0);
+    io::PutLe32(h, static_cast<std::uint32_t>(cabinet_size));
+    io::PutLe32(h, 0);
+    io::PutLe32(h, static_cast<std::uint32_t>(files_offset));
+    io::PutLe32(h, 0);
+    h += static_cast<char>(kMinorVersion);
+    h += static_cast<char>(kMajorVersion);
+    io::PutLe16(h, static_cast<std::uint16_t>(folders.size()));
+    io::PutLe16(h, static_cast<std::uint16_t>(files.size()));
+    io::PutLe16(h, 0);  // flags
+    io::PutLe16(h, 0);  // set id
+    io::PutLe16(h, 0);  // index in the set
+    for (const WrittenFolder& folder : folders) {
+        io::PutLe32(h, static_cast<std::uint32_t>(folder.offset));
+        io::PutLe16(h, folder.blocks);
+        io::PutLe16(h, folder.type);
+    }
+    for (const WrittenFile& file : files) {
+        io::PutLe32(h, file.size);
+        io::PutLe32(h, file.folder_offset);
+        io::PutLe16(h, file.folder);
+        io::PutLe16(h, file.date);
+        io::PutLe16(h, file.time);
+        io::PutLe16(h, file.attributes);
+        h += file.name;
+        h += '\0';
+    }
+    return h;
+}
+
+FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
+    if ((type & kMethodMask) == kMethodMszip)
+        mszip_ = std::make_unique<codecs::mszip::BlockEncoder>(level);
+    current_.resize(kMaxBlockData);
+}
+
+std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
+                                    io::RandomOutput& out, std::uint64_t* read) {
+    if (size > kMaxFolderData)
+        throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 2 GiB");
+    previous_.clear();
+    std::uint16_t blocks = 0;
+    std::uint64_t at = 0;
+    while (at < size) {
+        std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kMaxBlockData, size - at));
+        std::ptrdiff_t got = data.read_at(at, current_.data(), want);
+        if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the file");
+        if (got == 0) break;
+        std::span<const std::uint8_t> block(current_.data(), static_cast<std::size_t>(got));
+        if (mszip_)
+            mszip_->Encode(block, previous_, packed_);
+        else
+            packed_.assign(block.begin(), block.end());
+        std::uint8_t h[kDataSize];
+        const auto packed_size = static_cast<std::uint16_t>(packed_.size());
+        const auto unpacked_size = static_cast<std::uint16_t>(block.size());
+        io::StoreLe32(h, BlockChecksum(packed_.data(), packed_.size(), packed_size, unpacked_size));
+        io::StoreLe16(h + 4, packed_size);
+        io::StoreLe16(h + 6, unpacked_size);
+        if (!out.write(h, sizeof h) || !out.write(packed_.data(), packed_.size()))
+            throw io::Error(io::Fault::kWrite, "cannot write the cabinet");
+        if (mszip_) previous_.assign(block.begin(), block.end());
+        at += block.size();
+        ++blocks;
+    }
+    *read = at;
+    return blocks;
+}
+
+}  // namespace quorvex6::backend::cab

@@ -1,0 +1,139 @@
+// cab32 making cabinets that tools nobody here wrote read byte for byte.
+#include "backends/support/backend_library.h"
+#include "quorvex6/result_codes.h"
+
+namespace quorvex6::testing {
+namespace {
+
+namespace result = quorvex6::result;
+
+class CabPack : public ScratchTest {
+  protected:
+    void SetUp() override {
+        ScratchTest::SetUp();
+        WriteAll(src() / "readme.txt", "Quorvex6\nline two\n");
+        std::string numbers;
+        for (int i = 0; i < 40000; ++i) numbers += std::to_string(i) + "\n";
+        WriteAll(src() / "nested/numbers.txt", numbers);  // several blocks, history used
+        std::string noise;
+        uint32_t state = 7;
+        for (int i = 0; i < 70000; ++i) {
+            state = state * 1103515245u + 12345u;
+            noise.push_back(static_cast<char>(state >> 24));
+        }
+        WriteAll(src() / "nested/deeper/noise.bin", noise);  // stored blocks
+        WriteAll(src() / "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xAA\x9E.txt", "utf8 name\n");
+        WriteAll(src() / "empty.txt", "");
+    }
+    int32_t Pack(const std::string& opts, const fs::path& archive,
+                 const std::string& names = "*.*") {
+        return cab_.Command(
+            "Cab", "-a " + opts + " " + Quote(archive) + " " + QuoteFolder(src()) + " " + names,
+            &log_);
+    }
+    fs::path src() const { return root_ / "src"; }
+    BackendLibrary cab_{"cab32"};
+    std::string log_;
+};
+
+TEST_F(CabPack, OtherReadersExtractEveryMethodByteForByte) {
+    struct Reader {
+        const char* tool;
+        std::string command;  // %A the cabinet, %D the destination
+    };
+    const Reader readers[] = {
+        {"cabextract", "cabextract -q -d %D %A"},
+        {"7zz", "7zz x -o%D %A"},
+        {"bsdtar", "bsdtar -x -C %D -f %A"},
+        {"gcab", "cd %D && gcab -x %A"},
+    };
+    for (const char* method : {"-mz", "-ms"}) {
+        fs::path archive = root_ / (std::string("t") + method + ".cab");
+        ASSERT_EQ(Pack(std::string("-r -i ") + method, archive), 0) << method << ": " << log_;
+        for (const Reader& reader : readers) {
+            if (RunTool(std::string("command -v ") + reader.tool) != 0) continue;
+            fs::path dest = root_ / (std::string(reader.tool) + method);
+            fs::create_directories(dest);
+            std::string command = reader.command;
+            command.replace(command.find("%D"), 2, Quote(dest));
+            command.replace(command.find("%A"), 2, Quote(archive));
+            EXPECT_EQ(RunTool(command), 0) << reader.tool << method;
+            EXPECT_EQ(ReadTree(dest), ReadTree(src())) << reader.tool << method;
+        }
+        fs::path ours = root_ / (std::string("ours") + method);
+        EXPECT_EQ(cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(ours) + " *.*"),
+                  0);
+        EXPECT_EQ(ReadTree(ours), ReadTree(src())) << method;
+        EXPECT_EQ(cab_.Get<QvCheckArchiveFn>("CabCheckArchive")(archive.c_str(), 2), 1) << method;
+    }
+}
+
+TEST_F(CabPack, CompressionHelpsAndDoesNotHurt) {
+    ASSERT_EQ(Pack("-r -i -mz", root_ / "z.cab", "*.bin nested\\numbers.txt"), 0) << log_;
+    ASSERT_EQ(Pack("-r -i -ms", root_ / "s.cab", "*.bin nested\\numbers.txt"), 0) << log_;
+    auto z = fs::file_size(root_ / "z.cab"), s = fs::file_size(root_ / "s.cab");
+    EXPECT_LT(z, s - 120000);  // the numbers shrink to well under half
+    EXPECT_GT(z, 70000u);      // the noise stays about its size
+}
+
+TEST_F(CabPack, NamesFoldersAndRecursion) {
+    struct Case {
+        const char* name;
+        std::string opts, names;
+        std::vector<std::string> stored;
+    };
+    const Case cases[] = {
+        {"top level only", "-i", "*.*", {"empty.txt", "readme.txt"}},
+        {"recursive",
+         "-r -i",
+         "*.txt",
+         {"empty.txt", "nested/numbers.txt", "readme.txt",
+          "\xE6\x97\xA5\xE6\x9C\xAC/\xE8\xAA\x9E.txt"}},
+        {"a named file", "-i", "nested\\numbers.txt", {"nested/numbers.txt"}},
+    };
+    for (const Case& c : cases) {
+        fs::path archive = root_ / "n.cab";
+        fs::remove(archive);
+        ASSERT_EQ(Pack(c.opts, archive, c.names), 0) << c.name << ": " << log_;
+        QvArchive h = cab_.Get<QvOpenArchiveFn>("CabOpenArchive")(0, archive.c_str(), 0);
+        ASSERT_NE(h, QvArchive{}) << c.name;
+        std::vector<std::string> stored;
+        QvEntryInfo info;
+        for (int32_t rc = cab_.Get<QvFindFirstFn>("CabFindFirst")(h, "*.*", &info); rc == 0;
+             rc = cab_.Get<QvFindNextFn>("CabFindNext")(h, &info))
+            stored.push_back(info.name);
+        cab_.Get<QvCloseArchiveFn>("CabCloseArchive")(h);
+        std::sort(stored.begin(), stored.end());
+        std::vector<std::string> expected = c.stored;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(stored, expected) << c.name;
+    }
+}
+
+// A cabinet cannot be updated: -a makes it anew beside the old one and replaces it when done.
+TEST_F(CabPack, AddingToACabinetMakesItAnew) {
+    fs::path archive = root_ / "a.cab";
+    ASSERT_EQ(Pack("-i", archive, "readme.txt"), 0) << log_;
+    ASSERT_EQ(Pack("-i", archive, "empty.txt"), 0) << log_;
+    fs::path dest = root_ / "dest";
+    EXPECT_EQ(cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(dest) + " *.*"), 0);
+    EXPECT_EQ(ReadTree(dest), (std::map<std::string, std::string>{{"empty.txt", ""}}));
+
+    // Nothing to pack leaves the old cabinet as it was.
+    std::string before = ReadAll(archive);
+    EXPECT_EQ(Pack("-i", archive, "missing.txt"), result::kFileNotFound);
+    EXPECT_EQ(ReadAll(archive), before);
+}
+
+TEST_F(CabPack, ANamePastTheLimitIsSkippedAndTheRestPacked) {
+    WriteAll(src() / std::string(200, 'd') / (std::string(52, 'n') + ".txt"),
+             "256 bytes with the '\\'");
+    fs::path archive = root_ / "l.cab";
+    EXPECT_EQ(Pack("-r -i", archive, "*.txt"), result::kPathTooLong) << log_;
+    fs::path dest = root_ / "dest";
+    EXPECT_EQ(cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(dest) + " *.*"), 0);
+    EXPECT_EQ(ReadTree(dest).size(), 6u);  // the four files and their two folders
+}
+
+}  // namespace
+}  // namespace quorvex6::testing
