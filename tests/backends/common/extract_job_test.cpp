@@ -158,7 +158,9 @@ TEST_F(ExtractJobTest, AFullDiskEndsTheCommand) {
         EXPECT_EQ(thrown, result::kDiskFull) << p.name;
         EXPECT_EQ(Slurp("1.txt"), "one") << p.name;
         EXPECT_FALSE(fs::exists(root_ / "2.txt")) << p.name;
-        if (p.threads == 0) EXPECT_FALSE(fs::exists(root_ / "39.txt")) << p.name;
+        if (p.threads == 0) {
+            EXPECT_FALSE(fs::exists(root_ / "39.txt")) << p.name;
+        }
     }
 }
 

@@ -112,7 +112,9 @@ TEST(OrderedPool, WhatEndsTheCommandEndsTheWork) {
         EXPECT_EQ(got, (std::vector<Reported>{{"w0", 0}, {"w1", 0}, {"w2", 0}})) << c.name;
         // Work not yet begun is dropped. With threads of its own the pool may have begun all of it
         // while the failing piece ran, so only the command's thread alone shows the drop.
-        if (c.threads == 0) EXPECT_EQ(after, 0) << c.name;
+        if (c.threads == 0) {
+            EXPECT_EQ(after, 0) << c.name;
+        }
     }
 }
 
