@@ -69,7 +69,7 @@ inline constexpr std::uint8_t kTypeUnixSpecial = 6;
 
 inline constexpr std::uint8_t kHighestMethod = 4;
 
-// DOS attributes, as other hosts store them.
+// DOS attributes, as hosts other than UNIX ones store them.
 inline constexpr std::uint8_t kDosReadOnly = 0x01;
 inline constexpr std::uint8_t kDosHidden = 0x02;
 inline constexpr std::uint8_t kDosSystem = 0x04;

@@ -1,0 +1,68 @@
+#include "unarj32j/extract_adapter.h"
+
+#include "common/system.h"
+#include "formats/arj/arj_format.h"
+#include "unarj32j/faults.h"
+
+namespace quorvex6::backend::unarj32j {
+
+using jobs::ExtractItem;
+using jobs::ItemKind;
+
+namespace {
+
+std::optional<uint32_t> ModeOf(const arj::Entry& e) {
+    if (e.unix_host()) return e.mode & 0777u;
+    if (e.folder()) return std::nullopt;
+    return (e.mode & arj::kDosReadOnly) ? 0444u : 0644u;
+}
+
+}  // namespace
+
+ArjExtractFormat::ArjExtractFormat(const Archive& archive, bool folders)
+    : archive_(archive),
+      folders_(folders),
+      inputs_([path = archive.path()] { return std::make_unique<FileInput>(path); }) {}
+
+bool ArjExtractFormat::Next(ExtractItem& item) {
+    if (next_ == archive_.entries().size()) return false;
+    const arj::Entry& e = archive_.entries()[next_];
+    item.index = next_++;
+    item.name = e.name;
+    item.mtime = e.mtime;
+    item.kind = e.folder() ? ItemKind::kFolder : e.has_data() ? ItemKind::kFile : ItemKind::kOther;
+    item.mode = ModeOf(e);
+    item.size = e.original_size;
+    return true;
+}
+
+bool ArjExtractFormat::Admit(const ExtractItem& item) {
+    const arj::Entry& e = archive_.entries()[item.index];
+    if (e.type == arj::kTypeVolumeLabel || e.type == arj::kTypeChapterLabel) return false;
+    if (e.folder()) return folders_;
+    if (e.type == arj::kTypeUnixSpecial)
+        throw Failure(result::kUnknownType, e.name + " is a special file, not made here");
+    if (!e.has_data())
+        throw Failure(result::kUnknownType,
+                      e.name + " is of unknown type " + std::to_string(e.type));
+    if (e.garbled()) throw Failure(result::kPasswordFile, e.name + " is garbled with a password");
+    if (e.method > arj::kHighestMethod)
+        throw Failure(result::kMethod, "unknown method " + std::to_string(e.method));
+    if (e.split())
+        throw Failure(result::kArchiveDataMissing,
+                      e.name + " is split across volumes, which are not joined here");
+    return true;
+}
+
+void ArjExtractFormat::Decode(const ExtractItem& item, io::Sink& sink) {
+    auto input = inputs_.Take();
+    try {
+        arj::Reader::Decode(*input, archive_.entries()[item.index], sink);
+    } catch (const io::Error& error) {
+        throw FailureOf(error, "");
+    }
+}
+
+unsigned ArjExtractFormat::Threads() const { return ProcessorCount(); }
+
+}  // namespace quorvex6::backend::unarj32j
