@@ -36,7 +36,7 @@ int32_t Extract(const Archive& archive, const std::vector<std::string>& names,
     eo.backslash_separates = false;  // the reader has made every separator '/'
     ExtractTarget target(eo, log, keeper);
     Progress progress(options.progress);
-    ArjExtractFormat format(archive, options.folder_parts);
+    ArjExtractFormat format(archive, options.folder_parts, log);
     jobs::RunExtraction(format, selection, target, log, progress);
     selection.ReportUnmatched(log, keeper);
     NoteDamage(archive, log, keeper);

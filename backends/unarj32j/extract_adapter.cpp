@@ -19,9 +19,10 @@ std::optional<uint32_t> ModeOf(const arj::Entry& e) {
 
 }  // namespace
 
-ArjExtractFormat::ArjExtractFormat(const Archive& archive, bool folders)
+ArjExtractFormat::ArjExtractFormat(const Archive& archive, bool folders, OutputLog& log)
     : archive_(archive),
       folders_(folders),
+      log_(log),
       inputs_([path = archive.path()] { return std::make_unique<FileInput>(path); }) {}
 
 bool ArjExtractFormat::Next(ExtractItem& item) {
@@ -30,8 +31,12 @@ bool ArjExtractFormat::Next(ExtractItem& item) {
     item.index = next_++;
     item.name = e.name;
     item.mtime = e.mtime;
-    item.kind = e.folder() ? ItemKind::kFolder : e.has_data() ? ItemKind::kFile : ItemKind::kOther;
+    item.kind = e.folder()      ? ItemKind::kFolder
+                : e.has_data()  ? ItemKind::kFile
+                : e.link_target ? ItemKind::kSymlink
+                                : ItemKind::kOther;
     item.mode = ModeOf(e);
+    item.link_target = e.link_target.value_or("");
     item.size = e.original_size;
     return true;
 }
@@ -40,8 +45,12 @@ bool ArjExtractFormat::Admit(const ExtractItem& item) {
     const arj::Entry& e = archive_.entries()[item.index];
     if (e.type == arj::kTypeVolumeLabel || e.type == arj::kTypeChapterLabel) return false;
     if (e.folder()) return folders_;
-    if (e.type == arj::kTypeUnixSpecial)
-        throw Failure(result::kUnknownType, e.name + " is a special file, not made here");
+    if (e.link_target) return true;
+    if (e.special_kind) {
+        // FIFOs and devices are no data to lose, and nothing an archive should make.
+        log_.Line("skipped " + e.name + ": a FIFO or device is not made");
+        return false;
+    }
     if (!e.has_data())
         throw Failure(result::kUnknownType,
                       e.name + " is of unknown type " + std::to_string(e.type));

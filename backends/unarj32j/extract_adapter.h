@@ -6,6 +6,7 @@
 #include "common/file_input.h"
 #include "common/jobs/extract_job.h"
 #include "common/jobs/handle_pool.h"
+#include "common/output_log.h"
 #include "unarj32j/archive.h"
 
 namespace quorvex6::backend::unarj32j {
@@ -13,12 +14,12 @@ namespace quorvex6::backend::unarj32j {
 class ArjExtractFormat final : public jobs::ExtractFormat {
   public:
     // `folders`: folder entries are made (else skipped, as their files land in one folder).
-    ArjExtractFormat(const Archive& archive, bool folders);
+    ArjExtractFormat(const Archive& archive, bool folders, OutputLog& log);
 
     bool Next(jobs::ExtractItem& item) override;
     uint64_t Count() const override { return archive_.entries().size(); }
-    // Labels pass silently; garbled entries (0x800A), unknown methods, split files and
-    // special files fail here, before anything is made.
+    // Labels pass silently, FIFOs and devices with a log line; garbled entries (0x800A),
+    // unknown methods and split files fail here, before anything is made.
     bool Admit(const jobs::ExtractItem& item) override;
     bool ReportsFolders() const override { return false; }
     jobs::DataPath PathOf(const jobs::ExtractItem&) const override {
@@ -30,6 +31,7 @@ class ArjExtractFormat final : public jobs::ExtractFormat {
   private:
     const Archive& archive_;
     bool folders_;
+    OutputLog& log_;
     size_t next_ = 0;
     jobs::HandlePool<FileInput> inputs_;
 };

@@ -69,6 +69,15 @@ inline constexpr std::uint8_t kTypeUnixSpecial = 6;
 
 inline constexpr std::uint8_t kHighestMethod = 4;
 
+// A UNIX special file's extended header: tag 'U', then one byte of kind (high 3 bits) and
+// length (low 5), a length of 31 saying that a 16-bit length follows; then that many bytes (a
+// link's target, a device's number).
+inline constexpr std::uint8_t kTagUnixSpecial = 'U';
+inline constexpr int kSpecialKindShift = 5;
+inline constexpr std::uint8_t kSpecialShortLengthMask = 0x1F;
+inline constexpr std::uint8_t kSpecialLongLength = 0x1F;
+inline constexpr std::uint8_t kSpecialSymlink = 2;
+
 // DOS attributes, as hosts other than UNIX ones store them.
 inline constexpr std::uint8_t kDosReadOnly = 0x01;
 inline constexpr std::uint8_t kDosHidden = 0x02;

@@ -28,6 +28,29 @@ std::int64_t TimeOf(std::uint32_t stored, std::uint8_t host) {
     return t < 0 ? 0 : t;
 }
 
+// The kind and the bytes of a special file's extended header.
+void ReadSpecial(const RawHeader& h, Entry& e) {
+    std::vector<std::uint8_t> data;
+    for (const ExtendedHeader& x : h.extended)
+        if (x.tag == kTagUnixSpecial) data.insert(data.end(), x.data.begin(), x.data.end());
+    if (data.empty())
+        throw io::Error(io::Fault::kBrokenHeader,
+                        "special file " + e.name + " says not what it is");
+    std::size_t length = data[0] & kSpecialShortLengthMask;
+    std::size_t at = 1;
+    if (length == kSpecialLongLength && data.size() >= 3) {
+        length = io::Le16(data.data() + 1);
+        at = 3;
+    }
+    if (data.size() < at + length)
+        throw io::Error(io::Fault::kBrokenHeader, "special file " + e.name + " is cut short");
+    e.special_kind = static_cast<std::uint8_t>(data[0] >> kSpecialKindShift);
+    if (*e.special_kind == kSpecialSymlink)
+        e.link_target =
+            DecodeLegacyName(std::string(data.begin() + static_cast<std::ptrdiff_t>(at),
+                                         data.begin() + static_cast<std::ptrdiff_t>(at + length)));
+}
+
 Entry EntryOf(const RawHeader& h, std::uint64_t offset) {
     const std::uint8_t* b = h.basic.data();
     Entry e;
@@ -46,6 +69,7 @@ Entry EntryOf(const RawHeader& h, std::uint64_t offset) {
     e.comment = DecodeLegacyName(h.comment);
     e.header_offset = offset;
     e.data_offset = h.end;
+    if (e.type == kTypeUnixSpecial) ReadSpecial(h, e);
     return e;
 }
 

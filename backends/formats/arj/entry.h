@@ -1,6 +1,7 @@
 // One entry of an ARJ archive, as its local header describes it.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "formats/arj/arj_format.h"
@@ -23,6 +24,10 @@ struct Entry {
     std::uint16_t mode = 0;  // UNIX hosts: permission and kind bits; others: DOS attributes
     std::uint8_t first_chapter = 0;
     std::uint8_t last_chapter = 0;
+    // A UNIX special file's kind (kSpecialSymlink, FIFO, device, ...) and, for a link, its
+    // target as stored.
+    std::optional<std::uint8_t> special_kind;
+    std::optional<std::string> link_target;
     std::uint64_t header_offset = 0;
     std::uint64_t data_offset = 0;
 

@@ -39,6 +39,17 @@ TEST_F(Unarj32j, FolderEntriesAreMadeWithTheirFiles) {
                   {"sub/deep/nested.txt", ReadAll(Data("files/sub/deep/nested.txt"))}}));
 }
 
+// Links come out through the shared link rules; FIFOs and devices are not made.
+TEST_F(Unarj32j, LinksAreMadeAndFifosSkipped) {
+    std::string log;
+    ASSERT_EQ(Extract(Data("special.arj"), root_ / "s", "x", "", "*.*", &log), 0) << log;
+    EXPECT_EQ(ReadTree(root_ / "s"),
+              (std::map<std::string, std::string>{{"NOEXT", ReadAll(Data("files/NOEXT"))},
+                                                  {"ln", "-> NOEXT"},
+                                                  {"long", "-> sub/" + std::string(70, 'x')}}));
+    EXPECT_NE(log.find("skipped fifo"), std::string::npos) << log;
+}
+
 TEST_F(Unarj32j, NamesPatternsAndListFilesSelect) {
     WriteAll(root_ / "list.txt", "\"NOEXT\"\r\n\"sub/deep/*\"\r\n\r\n");
     struct Case {

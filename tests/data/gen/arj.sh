@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ARJ archives made by Debian's `arj` over one small tree that the tests compare byte for
 # byte: every method (0 stored, 1..3 the LH stream, 4 its own), the DOS host (-2d, DOS times
-# and attributes), an archive comment, a garbled entry beside a plain one, folder entries.
+# and attributes), an archive comment, a garbled entry beside a plain one, folder entries, and
+# UNIX special files (-a: links, short and long targets, and a FIFO) made in a scratch folder.
 # arj never returns when given a dot-file at the top of its folder: the tree holds none, and
 # every run has a timeout and no input.
 set -euo pipefail
@@ -49,3 +50,13 @@ arj a -m1 "$out/garbled.arj" NOEXT
 arj a -m1 -gsecret "$out/garbled.arj" text.txt
 arj a -m1 -r -a1 "$out/folders.arj" sub
 rm "$out/comment.txt"
+special=$(mktemp -d)
+cd "$special"
+cp "$files/NOEXT" NOEXT
+ln -s NOEXT ln
+ln -s "sub/$(printf 'x%.0s' {1..70})" long
+mkfifo fifo
+find . -exec touch -h -d "2021-06-15 12:34:56 UTC" {} +
+arj a -m1 -a "$out/special.arj" NOEXT ln long fifo
+cd /
+rm -rf "$special"
