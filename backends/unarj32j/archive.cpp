@@ -14,20 +14,36 @@ constexpr std::array<const char*, arj::kHighestMethod + 1> kMethodTexts = {
 
 }  // namespace
 
-Archive::Archive(const std::string& path) : path_(path) {
+Archive::Archive(const std::string& path) {
+    std::unique_ptr<FileInput> first;
     try {
-        input_ = std::make_unique<FileInput>(path);
+        first = std::make_unique<FileInput>(path);
     } catch (const Failure&) {
         throw Failure(result::kCannotOpenArchive, "cannot open archive " + path);
     }
+    // A later volume that cannot be opened ends the set: its split file is incomplete.
+    auto open = [&first](const std::string& name) -> std::unique_ptr<io::RandomInput> {
+        if (first) return std::move(first);
+        try {
+            return std::make_unique<FileInput>(name);
+        } catch (const Failure&) {
+            return nullptr;
+        }
+    };
     try {
-        reader_.emplace(*input_);
+        set_.emplace(path, open);
     } catch (const io::Error& error) {
         throw FailureOf(error, path);
     }
 }
 
-EntryFacts FactsOf(const arj::Entry& e) {
+io::RandomInput& VolumeInputs::operator()(std::size_t volume) {
+    if (!opened_[volume]) opened_[volume] = std::make_unique<FileInput>(paths_[volume]);
+    return *opened_[volume];
+}
+
+EntryFacts FactsOf(const arj::JoinedEntry& joined) {
+    const arj::Entry& e = joined.entry;
     EntryFacts f;
     f.name = e.name;
     f.original_size = e.original_size;

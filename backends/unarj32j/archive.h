@@ -1,5 +1,5 @@
-// An ARJ archive on disk, opened for reading through the format's Reader, and what the
-// listing makes of its entries.
+// An ARJ archive on disk with the volumes it goes on in, opened for reading through the
+// format's VolumeSet, and what the listing makes of its entries.
 #pragma once
 #include <memory>
 #include <optional>
@@ -8,7 +8,7 @@
 
 #include "common/entry_info.h"
 #include "common/file_input.h"
-#include "formats/arj/arj_reader.h"
+#include "formats/arj/volume_set.h"
 
 namespace quorvex6::backend::unarj32j {
 
@@ -18,18 +18,29 @@ class Archive {
     // when its main header's CRC disagrees.
     explicit Archive(const std::string& path);
 
-    const std::string& path() const { return path_; }
-    const std::vector<arj::Entry>& entries() const { return reader_->entries(); }
-    const std::optional<io::Error>& end_error() const { return reader_->end_error(); }
+    const std::string& path() const { return set_->paths().front(); }
+    const std::vector<std::string>& volumes() const { return set_->paths(); }
+    const std::vector<arj::JoinedEntry>& entries() const { return set_->entries(); }
+    const std::optional<io::Error>& end_error() const { return set_->end_error(); }
 
   private:
-    std::string path_;
-    std::unique_ptr<FileInput> input_;
-    std::optional<arj::Reader> reader_;
+    std::optional<arj::VolumeSet> set_;
+};
+
+// The volumes of one archive, each opened when first read.
+class VolumeInputs {
+  public:
+    explicit VolumeInputs(const std::vector<std::string>& paths)
+        : paths_(paths), opened_(paths.size()) {}
+    io::RandomInput& operator()(std::size_t volume);
+
+  private:
+    std::vector<std::string> paths_;
+    std::vector<std::unique_ptr<FileInput>> opened_;
 };
 
 // The listing record's facts. Methods read "Stored" (0) and "Method1" .. "Method4"; a UNIX
 // host's entry is read-only when its owner may not write it, any other's by its attributes.
-EntryFacts FactsOf(const arj::Entry& entry);
+EntryFacts FactsOf(const arj::JoinedEntry& joined);
 
 }  // namespace quorvex6::backend::unarj32j

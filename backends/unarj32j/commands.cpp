@@ -1,7 +1,8 @@
 #include "unarj32j/commands.h"
 
+#include <functional>
+
 #include "common/extract_target.h"
-#include "common/file_input.h"
 #include "common/jobs/extract_job.h"
 #include "common/name_selection.h"
 #include "common/progress.h"
@@ -46,12 +47,15 @@ int32_t Extract(const Archive& archive, const std::vector<std::string>& names,
 int32_t Test(const Archive& archive, const std::vector<std::string>& names, OutputLog& log) {
     ResultKeeper keeper;
     NameSelection selection(names, true);
-    FileInput input(archive.path());
-    for (const arj::Entry& e : archive.entries()) {
+    VolumeInputs inputs(archive.volumes());
+    for (const arj::JoinedEntry& joined : archive.entries()) {
+        const arj::Entry& e = joined.entry;
         if (!e.has_data() || !selection.Selects(e.name)) continue;
         io::NullSink sink;
         try {
-            arj::Reader::Decode(input, e, sink);
+            if (!joined.complete)
+                throw io::Error(io::Fault::kBrokenData, "a volume of it is missing");
+            arj::VolumeSet::Decode(joined, std::ref(inputs), sink);
             log.Line("ok     " + e.name);
         } catch (const io::Error& error) {
             // A failing archive file ends the test; damage is the entry's alone.

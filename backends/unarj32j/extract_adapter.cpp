@@ -1,5 +1,7 @@
 #include "unarj32j/extract_adapter.h"
 
+#include <functional>
+
 #include "common/system.h"
 #include "formats/arj/arj_format.h"
 #include "unarj32j/faults.h"
@@ -23,11 +25,11 @@ ArjExtractFormat::ArjExtractFormat(const Archive& archive, bool folders, OutputL
     : archive_(archive),
       folders_(folders),
       log_(log),
-      inputs_([path = archive.path()] { return std::make_unique<FileInput>(path); }) {}
+      inputs_([&archive] { return std::make_unique<VolumeInputs>(archive.volumes()); }) {}
 
 bool ArjExtractFormat::Next(ExtractItem& item) {
     if (next_ == archive_.entries().size()) return false;
-    const arj::Entry& e = archive_.entries()[next_];
+    const arj::Entry& e = archive_.entries()[next_].entry;
     item.index = next_++;
     item.name = e.name;
     item.mtime = e.mtime;
@@ -42,7 +44,8 @@ bool ArjExtractFormat::Next(ExtractItem& item) {
 }
 
 bool ArjExtractFormat::Admit(const ExtractItem& item) {
-    const arj::Entry& e = archive_.entries()[item.index];
+    const arj::JoinedEntry& joined = archive_.entries()[item.index];
+    const arj::Entry& e = joined.entry;
     if (e.type == arj::kTypeVolumeLabel || e.type == arj::kTypeChapterLabel) return false;
     if (e.folder()) return folders_;
     if (e.link_target) return true;
@@ -57,16 +60,16 @@ bool ArjExtractFormat::Admit(const ExtractItem& item) {
     if (e.garbled()) throw Failure(result::kPasswordFile, e.name + " is garbled with a password");
     if (e.method > arj::kHighestMethod)
         throw Failure(result::kMethod, "unknown method " + std::to_string(e.method));
-    if (e.split())
+    if (!joined.complete)
         throw Failure(result::kArchiveDataMissing,
-                      e.name + " is split across volumes, which are not joined here");
+                      e.name + " is split across volumes, and one of them is missing");
     return true;
 }
 
 void ArjExtractFormat::Decode(const ExtractItem& item, io::Sink& sink) {
-    auto input = inputs_.Take();
+    auto inputs = inputs_.Take();
     try {
-        arj::Reader::Decode(*input, archive_.entries()[item.index], sink);
+        arj::VolumeSet::Decode(archive_.entries()[item.index], std::ref(*inputs), sink);
     } catch (const io::Error& error) {
         throw FailureOf(error, "");
     }

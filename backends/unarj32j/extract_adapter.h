@@ -19,7 +19,7 @@ class ArjExtractFormat final : public jobs::ExtractFormat {
     bool Next(jobs::ExtractItem& item) override;
     uint64_t Count() const override { return archive_.entries().size(); }
     // Labels pass silently, FIFOs and devices with a log line; garbled entries (0x800A),
-    // unknown methods and split files fail here, before anything is made.
+    // unknown methods and files missing a volume fail here, before anything is made.
     bool Admit(const jobs::ExtractItem& item) override;
     bool ReportsFolders() const override { return false; }
     jobs::DataPath PathOf(const jobs::ExtractItem&) const override {
@@ -33,7 +33,7 @@ class ArjExtractFormat final : public jobs::ExtractFormat {
     bool folders_;
     OutputLog& log_;
     size_t next_ = 0;
-    jobs::HandlePool<FileInput> inputs_;
+    jobs::HandlePool<VolumeInputs> inputs_;
 };
 
 }  // namespace quorvex6::backend::unarj32j

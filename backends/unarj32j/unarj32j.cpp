@@ -34,7 +34,7 @@ CommandGate& Gate() {
 Enumeration& Listings() {
     static Enumeration listings([](const std::string& archive) {
         return ListHeldEntries(std::make_unique<unarj::Archive>(archive),
-                               [](const arj::Entry& entry) { return unarj::FactsOf(entry); });
+                               [](const arj::JoinedEntry& entry) { return unarj::FactsOf(entry); });
     });
     return listings;
 }

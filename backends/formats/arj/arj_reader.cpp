@@ -65,6 +65,8 @@ Entry EntryOf(const RawHeader& h, std::uint64_t offset) {
     e.mode = io::Le16(b + kModeField);
     e.first_chapter = b[kFirstChapterField];
     e.last_chapter = b[kLastChapterField];
+    if (b[kFirstSizeField] >= kResumePositionField + 4)
+        e.resume_position = io::Le32(b + kResumePositionField);
     e.name = PathOf(h.name, e.folder());
     e.comment = DecodeLegacyName(h.comment);
     e.header_offset = offset;
@@ -92,6 +94,7 @@ Reader::Reader(io::RandomInput& in) {
     start_ = *start;
     std::optional<RawHeader> main = ReadHeader(in, start_);
     comment_ = DecodeLegacyName(main->comment);
+    main_flags_ = main->basic[kFlagsField];
     std::uint64_t offset = main->end;
     try {
         while (std::optional<RawHeader> h = ReadHeader(in, offset)) {

@@ -23,6 +23,8 @@ class Reader {
 
     const std::vector<Entry>& entries() const { return entries_; }
     const std::string& comment() const { return comment_; }
+    // The archive goes on in the next volume.
+    bool continues() const { return (main_flags_ & kFlagVolume) != 0; }
     std::uint64_t start() const { return start_; }
     // What broke after the last entry read; nullopt when the entries end in the end marker.
     const std::optional<io::Error>& end_error() const { return end_error_; }
@@ -35,6 +37,7 @@ class Reader {
   private:
     std::uint64_t start_ = 0;
     std::string comment_;
+    std::uint8_t main_flags_ = 0;
     std::vector<Entry> entries_;
     std::optional<io::Error> end_error_;
 };

@@ -22,6 +22,8 @@ struct Entry {
     std::uint32_t crc = 0;
     std::int64_t mtime = 0;  // seconds since 1970, UTC
     std::uint16_t mode = 0;  // UNIX hosts: permission and kind bits; others: DOS attributes
+    // Where a piece continued from the last volume starts in its file.
+    std::uint64_t resume_position = 0;
     std::uint8_t first_chapter = 0;
     std::uint8_t last_chapter = 0;
     // A UNIX special file's kind (kSpecialSymlink, FIFO, device, ...) and, for a link, its
@@ -33,7 +35,6 @@ struct Entry {
 
     bool garbled() const { return (flags & kFlagGarbled) != 0; }
     bool folder() const { return type == kTypeFolder; }
-    bool split() const { return (flags & (kFlagVolume | kFlagContinued)) != 0; }
     bool unix_host() const { return UnixHost(host); }
     // Entries that hold a file's bytes.
     bool has_data() const { return type == kTypeBinary || type == kTypeText; }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "formats/arj/arj_reader.h"
+#include "formats/arj/volume_set.h"
 #include "io/memory.h"
 
 namespace quorvex6::backend::arj {
@@ -87,6 +88,20 @@ TEST(ArjFormat, ABackslashSeparatesFolders) {
     EXPECT_EQ(reader.entries()[0].name, "sub/deep/nested.txt");
     EXPECT_TRUE(reader.entries()[1].folder());
     EXPECT_EQ(reader.entries()[1].name, "sub/deep/");
+}
+
+TEST(ArjFormat, VolumesAreNamedAfterTheFirst) {
+    struct Case {
+        std::string first;
+        std::size_t number;
+        std::optional<std::string> name;
+    };
+    const Case cases[] = {
+        {"dir/set.arj", 1, "dir/set.a01"}, {"dir/SET.ARJ", 12, "dir/SET.A12"},
+        {"dir.x/set", 2, "dir.x/set.a02"}, {"set.arj", 99, "set.a99"},
+        {"set.arj", 100, std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(VolumeName(c.first, c.number), c.name) << c.first;
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # ARJ archives made by Debian's `arj` over one small tree that the tests compare byte for
 # byte: every method (0 stored, 1..3 the LH stream, 4 its own), the DOS host (-2d, DOS times
 # and attributes), an archive comment, a garbled entry beside a plain one, folder entries, and
-# UNIX special files (-a: links, short and long targets, and a FIFO) made in a scratch folder.
+# UNIX special files (-a: links, short and long targets, and a FIFO) made in a scratch folder,
+# and a set of volumes (-v) with files split across them.
 # arj never returns when given a dot-file at the top of its folder: the tree holds none, and
 # every run has a timeout and no input.
 set -euo pipefail
@@ -49,6 +50,7 @@ arj a -m1 "-z$out/comment.txt" "$out/comment.arj" text.txt NOEXT
 arj a -m1 "$out/garbled.arj" NOEXT
 arj a -m1 -gsecret "$out/garbled.arj" text.txt
 arj a -m1 -r -a1 "$out/folders.arj" sub
+arj a -m1 -v12K "$out/volumes.arj" text.txt far-repeat.bin NOEXT
 rm "$out/comment.txt"
 special=$(mktemp -d)
 cd "$special"
