@@ -34,6 +34,7 @@ inline constexpr std::size_t kNamePositionField = 24;
 inline constexpr std::size_t kModeField = 26;
 inline constexpr std::size_t kFirstChapterField = 28;
 inline constexpr std::size_t kLastChapterField = 29;
+inline constexpr std::size_t kCurrentChapterField = 29;  // in the main header
 inline constexpr std::size_t kResumePositionField = 30;  // when the fixed part holds it
 
 // The fixed part of the oldest headers; later versions add fields up to the first size,

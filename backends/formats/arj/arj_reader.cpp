@@ -95,6 +95,7 @@ Reader::Reader(io::RandomInput& in) {
     std::optional<RawHeader> main = ReadHeader(in, start_);
     comment_ = DecodeLegacyName(main->comment);
     main_flags_ = main->basic[kFlagsField];
+    chapter_ = main->basic[kCurrentChapterField];
     std::uint64_t offset = main->end;
     try {
         while (std::optional<RawHeader> h = ReadHeader(in, offset)) {

@@ -23,6 +23,8 @@ class Reader {
 
     const std::vector<Entry>& entries() const { return entries_; }
     const std::string& comment() const { return comment_; }
+    // The chapter entries are shown as (0: the archive has no chapters).
+    std::uint8_t chapter() const { return chapter_; }
     // The archive goes on in the next volume.
     bool continues() const { return (main_flags_ & kFlagVolume) != 0; }
     std::uint64_t start() const { return start_; }
@@ -38,6 +40,7 @@ class Reader {
     std::uint64_t start_ = 0;
     std::string comment_;
     std::uint8_t main_flags_ = 0;
+    std::uint8_t chapter_ = 0;
     std::vector<Entry> entries_;
     std::optional<io::Error> end_error_;
 };

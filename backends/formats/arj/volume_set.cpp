@@ -39,7 +39,10 @@ VolumeSet::VolumeSet(const std::string& path, const OpenVolume& open) {
             break;
         }
         paths_.push_back(current);
-        if (volume == 0) comment_ = reader->comment();
+        if (volume == 0) {
+            comment_ = reader->comment();
+            chapter_ = reader->chapter();
+        }
         for (const Entry& e : reader->entries()) Add(volume, e);
         if (reader->end_error()) {
             end_error_ = io::Error(reader->end_error()->fault(),
@@ -56,6 +59,8 @@ VolumeSet::VolumeSet(const std::string& path, const OpenVolume& open) {
 }
 
 void VolumeSet::Add(std::size_t volume, const Entry& entry) {
+    // Versions of files from other chapters are history the latest chapter does not show.
+    if (chapter_ != 0 && (entry.first_chapter > chapter_ || entry.last_chapter < chapter_)) return;
     bool continued = (entry.flags & kFlagContinued) != 0;
     if (continued && open_piece_ && entries_.back().entry.name == entry.name &&
         entries_.back().entry.original_size == entry.resume_position) {

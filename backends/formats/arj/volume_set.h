@@ -1,5 +1,7 @@
 // An ARJ archive that may go on in further volumes (name.arj, name.a01, name.a02, ...): every
-// volume's entries in order, a file split across volumes joined from its pieces again.
+// volume's entries in order, a file split across volumes joined from its pieces again. An
+// archive with chapters shows its latest chapter: the entries (and the label) that belong to
+// it, as `arj l` lists them.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -57,6 +59,7 @@ class VolumeSet {
     std::string comment_;
     std::optional<io::Error> end_error_;
     bool open_piece_ = false;  // the last entry goes on in the next volume
+    std::uint8_t chapter_ = 0;
 };
 
 }  // namespace quorvex6::backend::arj

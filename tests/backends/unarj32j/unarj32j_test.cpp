@@ -50,6 +50,23 @@ TEST_F(Unarj32j, LinksAreMadeAndFifosSkipped) {
     EXPECT_NE(log.find("skipped fifo"), std::string::npos) << log;
 }
 
+// As arj shows an archive of chapters: the latest one, its label listed but not made.
+TEST_F(Unarj32j, TheLatestChapterIsWhatComesOutAndIsListed) {
+    std::string log;
+    ASSERT_EQ(Extract(Data("chapters.arj"), root_ / "c", "x", "", "*.*", &log), 0) << log;
+    EXPECT_EQ(ReadTree(root_ / "c"),
+              (std::map<std::string, std::string>{{"a.txt", "second\n"}, {"c.txt", "new\n"}}));
+    QvArchive handle =
+        lib_.Get<QvOpenArchiveFn>("UnarjOpenArchive")(0, Data("chapters.arj").c_str(), 0);
+    std::vector<std::string> names;
+    QvEntryInfo info{};
+    for (int r = lib_.Get<QvFindFirstFn>("UnarjFindFirst")(handle, "*.*", &info); r == 0;
+         r = lib_.Get<QvFindNextFn>("UnarjFindNext")(handle, &info))
+        names.push_back(info.name);
+    lib_.Get<QvCloseArchiveFn>("UnarjCloseArchive")(handle);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "c.txt", "<<<002>>>"}));
+}
+
 TEST_F(Unarj32j, NamesPatternsAndListFilesSelect) {
     WriteAll(root_ / "list.txt", "\"NOEXT\"\r\n\"sub/deep/*\"\r\n\r\n");
     struct Case {

@@ -3,7 +3,7 @@
 # byte: every method (0 stored, 1..3 the LH stream, 4 its own), the DOS host (-2d, DOS times
 # and attributes), an archive comment, a garbled entry beside a plain one, folder entries, and
 # UNIX special files (-a: links, short and long targets, and a FIFO) made in a scratch folder,
-# and a set of volumes (-v) with files split across them.
+# a set of volumes (-v) with files split across them, and an archive of two chapters (ac).
 # arj never returns when given a dot-file at the top of its folder: the tree holds none, and
 # every run has a timeout and no input.
 set -euo pipefail
@@ -55,6 +55,15 @@ rm "$out/comment.txt"
 special=$(mktemp -d)
 cd "$special"
 cp "$files/NOEXT" NOEXT
+printf 'first\n' > a.txt
+printf 'gone\n' > b.txt
+touch -d "2021-06-15 12:34:56 UTC" a.txt b.txt
+arj ac -m1 "$out/chapters.arj" a.txt b.txt
+printf 'second\n' > a.txt
+printf 'new\n' > c.txt
+touch -d "2021-06-16 12:34:56 UTC" a.txt c.txt
+arj ac -m1 "$out/chapters.arj" a.txt c.txt
+rm a.txt b.txt c.txt
 ln -s NOEXT ln
 ln -s "sub/$(printf 'x%.0s' {1..70})" long
 mkfifo fifo
