@@ -9,8 +9,8 @@ namespace quorvex6::backend::unarj32j {
 
 namespace {
 
-constexpr std::array<const char*, arj::kHighestMethod + 1> kMethodTexts = {
-    "Stored", "Method1", "Method2", "Method3", "Method4"};
+constexpr std::array<const char*, arj::kHighestMethod + 1> kMethodTexts = {"-m0-", "-m1-", "-m2-",
+                                                                           "-m3-", "-m4-"};
 
 }  // namespace
 
@@ -60,7 +60,7 @@ EntryFacts FactsOf(const arj::JoinedEntry& joined) {
         f.system = (e.mode & arj::kDosSystem) != 0;
         f.archive_bit = (e.mode & arj::kDosArchive) != 0;
     }
-    f.method = e.method < kMethodTexts.size() ? kMethodTexts[e.method] : "Unknown";
+    f.method = e.method < kMethodTexts.size() ? kMethodTexts[e.method] : "-m?-";
     return f;
 }
 

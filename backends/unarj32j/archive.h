@@ -39,8 +39,9 @@ class VolumeInputs {
     std::vector<std::unique_ptr<FileInput>> opened_;
 };
 
-// The listing record's facts. Methods read "Stored" (0) and "Method1" .. "Method4"; a UNIX
-// host's entry is read-only when its owner may not write it, any other's by its attributes.
+// The listing record's facts. Methods read "-m0-" .. "-m4-", as arj's switches name them (the
+// control shows five characters); a UNIX host's entry is read-only when its owner may not
+// write it, any other's by its attributes.
 EntryFacts FactsOf(const arj::JoinedEntry& joined);
 
 }  // namespace quorvex6::backend::unarj32j

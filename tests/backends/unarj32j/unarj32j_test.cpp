@@ -136,8 +136,8 @@ TEST_F(Unarj32j, ListingRecordsDescribeEachEntry) {
         const char* method;
         uint32_t os;
     };
-    for (const Case& c : {Case{"m0.arj", "Stored", 2}, Case{"m4.arj", "Method4", 2},
-                          Case{"dos-host.arj", "Method1", 0}}) {
+    for (const Case& c :
+         {Case{"m0.arj", "-m0-", 2}, Case{"m4.arj", "-m4-", 2}, Case{"dos-host.arj", "-m1-", 0}}) {
         auto open = lib_.Get<QvOpenArchiveFn>("UnarjOpenArchive");
         auto first = lib_.Get<QvFindFirstFn>("UnarjFindFirst");
         auto next = lib_.Get<QvFindNextFn>("UnarjFindNext");
