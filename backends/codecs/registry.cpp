@@ -33,6 +33,12 @@ constexpr std::array kMethods = {
     Method{"lh7", static_decoder<lh::kLh7>, static_encoder<lh::kLh7>},
     Method{"lzs", lh::make_lzs_decoder, nullptr},
     Method{"lz5", lh::make_lz5_decoder, nullptr},
+    // ARJ's methods by number; 1..3 differ only in how hard their encoders search.
+    Method{"arj0", lh::make_stored_decoder, nullptr},
+    Method{"arj1", static_decoder<lh::kArj>, nullptr},
+    Method{"arj2", static_decoder<lh::kArj>, nullptr},
+    Method{"arj3", static_decoder<lh::kArj>, nullptr},
+    Method{"arj4", lh::make_arj_fastest_decoder, nullptr},
     // Raw deflate at each level (ZIP method 8, gzip members); "deflate" is level 6.
     Method{"deflate", deflate::make_decoder, deflate_encoder<6>},
     Method{"deflate1", deflate::make_decoder, deflate_encoder<1>},

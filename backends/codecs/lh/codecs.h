@@ -15,6 +15,7 @@ std::unique_ptr<Decoder> make_lh1_decoder();
 std::unique_ptr<Encoder> make_lh1_encoder();
 std::unique_ptr<Decoder> make_lzs_decoder();
 std::unique_ptr<Decoder> make_lz5_decoder();
+std::unique_ptr<Decoder> make_arj_fastest_decoder();
 std::unique_ptr<Decoder> make_stored_decoder();
 std::unique_ptr<Encoder> make_stored_encoder();
 

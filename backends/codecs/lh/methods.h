@@ -16,6 +16,10 @@ inline constexpr StaticParams kLh4{12, 14, 4};
 inline constexpr StaticParams kLh5{13, 14, 4};
 inline constexpr StaticParams kLh6{15, 16, 5};
 inline constexpr StaticParams kLh7{16, 17, 5};
+// ARJ's methods 1..3 write lh7's stream from a smaller history: its decoders keep only
+// kArjWindow bytes, so an encoder for them must keep its distances below that.
+inline constexpr StaticParams kArj = kLh7;
+inline constexpr int kArjWindow = 26624;
 
 inline constexpr int kLiteralCodes = 256;
 inline constexpr int kMinMatch = 3;

@@ -13,47 +13,15 @@
 #include "formats/zip/zip_names.h"
 #include "io/byte_order.h"
 #include "io/crc32.h"
+#include "io/crc32_sink.h"
 #include "io/fault.h"
+#include "io/range_source.h"
 
 namespace quorvex6::backend::zip {
 
 namespace {
 
 [[noreturn]] void Broken(const std::string& why) { throw io::Error(io::Fault::kBrokenHeader, why); }
-
-// Reads the stored bytes of one entry, and no more.
-class RangeSource final : public io::Source {
-public:
-    RangeSource(io::RandomInput& input, uint64_t offset, uint64_t size) : input_(input), offset_(offset), left_(size) {}
-    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
-        size_t n = static_cast<size_t>(std::min<uint64_t>(size, left_));
-        if (n == 0) return 0;
-        std::ptrdiff_t got = input_.read_at(offset_, data, n);
-        if (got < 0) return got;
-        offset_ += static_cast<uint64_t>(got);
-        left_ -= static_cast<uint64_t>(got);
-        return got;
-    }
-
-private:
-    io::RandomInput& input_;
-    uint64_t offset_;
-    uint64_t left_;
-};
-
-class CrcSink final : public io::Sink {
-public:
-    explicit CrcSink(io::Sink& next) : next_(next) {}
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        crc_ = io::Crc32(crc_, data, size);
-        return next_.write(data, size);
-    }
-    uint32_t crc() const { return crc_; }
-
-private:
-    io::Sink& next_;
-    uint32_t crc_ = 0;
-};
 
 void ApplyExtras(const uint8_t* extra, size_t size, ZipEntry& entry, bool wide_usize, bool wide_csize, bool wide_offset,
                  std::string_view raw_name, std::string* unicode_name) {
@@ -239,8 +207,8 @@ void ZipReader::Extract(const ZipEntry& entry, io::Sink& sink) const {
     using quorvex6::codecs::Status;
     if (entry.encrypted()) throw io::Error(io::Fault::kEncrypted, "encrypted: " + entry.name);
     uint64_t data = DataOffset(entry);
-    RangeSource source(*input_, data, entry.compressed_size);
-    CrcSink crc_sink(sink);
+    io::RangeSource source(*input_, data, entry.compressed_size);
+    io::Crc32Sink crc_sink(sink);
     Status status = Status::ok;
     if (entry.method == kMethodStored) {
         if (entry.compressed_size != entry.original_size) Broken("stored sizes differ: " + entry.name);
