@@ -212,8 +212,11 @@ TEST_F(LibraryJobs, AnInterruptedExtractionLeavesNothingHalfWritten) {
                 EXPECT_EQ(Names(dest), std::vector<std::string>{"big.bin"}) << what;
                 EXPECT_EQ(ReadAll(dest / "big.bin"), "old") << what;
             } else {
-                if (c.sig != SIGKILL || k.has_time_check) {
-                    EXPECT_EQ(Names(dest), std::vector<std::string>{}) << what;
+                // The child is caught while it holds the file open for writing, which it still
+                // does for a moment after the whole file is in place: that one may stay, whole.
+                if ((c.sig != SIGKILL || k.has_time_check) && !Names(dest).empty()) {
+                    EXPECT_EQ(Names(dest), std::vector<std::string>{"big.bin"}) << what;
+                    EXPECT_TRUE(ReadAll(dest / "big.bin") == big) << what << ": a file cut short";
                 }
                 EXPECT_EQ(Extract(k, archive, dest, k.has_time_check), 0) << what;
                 EXPECT_TRUE(ReadAll(dest / "big.bin") == big) << what;
