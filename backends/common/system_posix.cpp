@@ -1,9 +1,9 @@
-#include "common/system.h"
-
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <thread>
-#include <unistd.h>
+
+#include "common/system.h"
 
 namespace quorvex6::backend {
 

@@ -12,7 +12,7 @@
 #include "codecs/ish/payload.h"
 #include "codecs/ish/text_out.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -21,7 +21,7 @@ namespace {
 constexpr std::size_t kBatchBlocks = 64;
 
 class Batch {
-public:
+  public:
     explicit Batch(const Layout& l) : layout_(l), grids_(kBatchBlocks), data_lines_(kBatchBlocks) {}
 
     // Takes the payload of up to kBatchBlocks blocks out of the `lines` data lines still due.
@@ -29,7 +29,8 @@ public:
         const std::size_t per_block = layout_.payload();
         blocks_ = 0;
         while (lines > 0 && blocks_ < kBatchBlocks) {
-            std::size_t in_block = static_cast<std::size_t>(std::min<std::uint64_t>(lines, per_block));
+            std::size_t in_block =
+                static_cast<std::size_t>(std::min<std::uint64_t>(lines, per_block));
             lines -= in_block;
             Grid& grid = grids_[blocks_];
             for (std::size_t n = 1; n <= per_block; ++n) {
@@ -54,7 +55,7 @@ public:
         for (std::size_t b = 0; b < blocks_; ++b) {
             Grid& grid = grids_[b];
             for (std::size_t n = 1; n <= data_lines_[b]; ++n) put(v, grid[n]);
-            compute_check_rows(grid, layout_);
+            ComputeCheckRows(grid, layout_);
             put(v, grid[layout_.vertical()]);
             put(v, grid[layout_.diagonal()]);
         }
@@ -71,10 +72,10 @@ public:
 
     bool empty() const { return blocks_ == 0; }
 
-private:
+  private:
     void put(Variant v, Row& row) {
-        seal_record(row.data(), layout_.record);
-        encode_line(v, row.data(), text_.data() + lines_++ * layout_.text);
+        SealRecord(row.data(), layout_.record);
+        EncodeLine(v, row.data(), text_.data() + lines_++ * layout_.text);
     }
 
     const Layout& layout_;
@@ -86,30 +87,31 @@ private:
 };
 
 class IshEncoder final : public Encoder {
-public:
+  public:
     explicit IshEncoder(const FileInfo& info) : info_(info) {}
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
-        const Layout& l = layout(info_.variant);
+        const Layout& l = LayoutOf(info_.variant);
         TextOut text(out, limit, info_);
-        if (!text.line(first_line(info_, announced_lines(info_)))) return text.status();
-        HeaderRecord header = make_header(info_);
+        if (!text.line(FirstLine(info_, AnnouncedLines(info_)))) return text.status();
+        HeaderRecord header = MakeHeader(info_);
         for (int copy = 0; copy < 3; ++copy) {
-            encode_line(l.header, header.data(), text.line_room(layout(l.header).text));
+            EncodeLine(l.header, header.data(), text.line_room(LayoutOf(l.header).text));
             if (!text.end_line()) return text.status();
         }
         Payload payload(in, info_.size);
         std::uint64_t lines = (std::uint64_t{info_.size} + 2 + l.payload() - 1) / l.payload();
         Batch first(l), second(l);
         while (lines > 0) {
-            if (!first.read(payload, lines) || !second.read(payload, lines)) return payload.status();
+            if (!first.read(payload, lines) || !second.read(payload, lines))
+                return payload.status();
             encode_both(first, second);
             if (!first.write(text) || !second.write(text)) return text.status();
         }
-        return text.finish() ? Status::ok : text.status();
+        return text.finish() ? Status::kOk : text.status();
     }
 
-private:
+  private:
     void encode_both(Batch& first, Batch& second) const {
         if (!second.empty()) {
             try {
@@ -130,8 +132,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Encoder> make_encoder(const FileInfo& info) {
+std::unique_ptr<Encoder> MakeEncoder(const FileInfo& info) {
     return std::make_unique<IshEncoder>(info);
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

@@ -4,7 +4,7 @@
 
 #include "codecs/ish/first_line.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr std::size_t kChunk = 256 << 10;
 }  // namespace
 
 TextOut::TextOut(Sink& out, std::uint64_t limit, const FileInfo& info)
-    : out_(out), limit_(limit), info_(info), lines_(announced_lines(info)), buffer_(kChunk) {}
+    : out_(out), limit_(limit), info_(info), lines_(AnnouncedLines(info)), buffer_(kChunk) {}
 
 std::uint8_t* TextOut::line_room(std::size_t n) {
     if (used_ + n + 1 > buffer_.size()) buffer_.resize(used_ + n + 1);
@@ -41,7 +41,7 @@ bool TextOut::finish() {
 }
 
 void TextOut::title() {
-    std::string t = title_line(info_, ++physical_, lines_);
+    std::string t = TitleLine(info_, ++physical_, lines_);
     if (used_ + t.size() + 1 > buffer_.size()) buffer_.resize(used_ + t.size() + 1);
     std::memcpy(buffer_.data() + used_, t.data(), t.size());
     used_ += t.size();
@@ -52,15 +52,15 @@ void TextOut::title() {
 bool TextOut::flush() {
     written_ += used_;
     if (written_ > limit_) {
-        status_ = Status::expanded;
+        status_ = Status::kExpanded;
         return false;
     }
     if (used_ > 0 && !out_.write(buffer_.data(), used_)) {
-        status_ = Status::write_failed;
+        status_ = Status::kWriteFailed;
         return false;
     }
     used_ = 0;
     return true;
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish
