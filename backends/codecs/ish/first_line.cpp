@@ -69,8 +69,12 @@ std::string first_line(const FileInfo& info, std::uint64_t lines) {
 }
 
 std::string title_line(const FileInfo& info, std::uint64_t n, std::uint64_t lines) {
-    return "--- " + printable(info.name) + " (" + std::to_string(n) + "/" + std::to_string(lines) +
-           ") ---";
+    TitleFrame frame = TitleFrameOf(info, lines);
+    return frame.head + std::to_string(n) + frame.tail;
+}
+
+TitleFrame TitleFrameOf(const FileInfo& info, std::uint64_t lines) {
+    return {"--- " + printable(info.name) + " (", "/" + std::to_string(lines) + ") ---"};
 }
 
 std::optional<std::string> name_in_first_line(std::string_view line) {

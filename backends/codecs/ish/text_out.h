@@ -9,6 +9,7 @@
 
 #include "codecs/codec.h"
 #include "codecs/ish/file_info.h"
+#include "codecs/ish/first_line.h"
 
 namespace quorvex6::codecs::ish {
 
@@ -30,8 +31,7 @@ private:
 
     Sink& out_;
     std::uint64_t limit_;
-    const FileInfo& info_;
-    std::uint64_t lines_;
+    TitleFrame title_;
     std::vector<std::uint8_t> buffer_;
     std::size_t used_ = 0;
     std::size_t room_ = 0;
