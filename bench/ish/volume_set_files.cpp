@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     quorvex6::testing::VolumeSetPlan plan;
     const std::string path = argv[1];
     plan.info.name = path.substr(path.find_last_of('/') + 1);
+    plan.info.dos_time = 0x58221883;  // 2024-01-02 03:04:06: any valid time
     plan.blocks_per_volume = static_cast<uint32_t>(std::stoul(argv[2]));
     if (plan.blocks_per_volume == 0) return Fail("a volume needs at least one block");
     const std::vector<std::string> volumes = quorvex6::testing::MakeVolumeSet(plan, data);
