@@ -7,6 +7,7 @@
 #include "codecs/codec.h"
 #include "io/crc32.h"
 #include "io/fault.h"
+#include "io/memory.h"
 #include "io/position_sink.h"
 
 namespace quorvex6::backend::arj {
@@ -14,6 +15,11 @@ namespace quorvex6::backend::arj {
 namespace {
 
 constexpr std::size_t kCopyBuffer = std::size_t{1} << 18;
+// A large file is packed only when pieces of it shrink by 2 % or more: random or packed data
+// would otherwise be compressed whole before it is found to grow, and then stored.
+constexpr std::uint64_t kSampledFrom = std::uint64_t{1} << 20;
+constexpr std::size_t kSample = std::size_t{1} << 15;
+constexpr int kSamples = 4;
 // Sizes are 32-bit fields.
 constexpr std::uint64_t kSizeLimit = std::uint64_t{1} << 32;
 
@@ -37,6 +43,32 @@ class SummedSource final : public io::Source {
     std::uint64_t bytes_ = 0;
 };
 
+const codecs::Method& Packer() {
+    const codecs::Method* m = codecs::find_method("arj1");
+    if (m == nullptr || m->make_encoder == nullptr)
+        throw io::Error(io::Fault::kUnknownMethod, "no encoder for ARJ method 1");
+    return *m;
+}
+
+// Samples spread over the file, each packed on its own.
+bool SamplesShrink(io::RandomInput& data) {
+    std::vector<std::uint8_t> sample(kSample), packed;
+    std::uint64_t raw_bytes = 0, packed_bytes = 0;
+    for (int i = 0; i < kSamples; ++i) {
+        const std::ptrdiff_t n = data.read_at(data.size() / kSamples * i, sample.data(), kSample);
+        if (n <= 0) return true;  // the real pass reports it
+        sample.resize(static_cast<std::size_t>(n));
+        packed.clear();
+        io::MemorySource source(sample);
+        io::VectorSink sink(packed);
+        if (Packer().make_encoder()->encode(source, sink, sample.size()) != codecs::Status::ok)
+            packed.resize(sample.size());
+        raw_bytes += sample.size();
+        packed_bytes += packed.size();
+    }
+    return packed_bytes < raw_bytes - raw_bytes / 50;
+}
+
 void Put(io::RandomOutput& out, const void* data, std::size_t size) {
     if (!out.write(data, size)) throw io::Error(io::Fault::kWrite, "cannot write the archive");
 }
@@ -48,14 +80,12 @@ void PutAt(io::RandomOutput& out, std::uint64_t offset, const std::vector<std::u
 
 // Compresses the data behind the header; false when it came out no smaller.
 bool TryPacked(io::RandomOutput& out, Entry& entry, io::RandomInput& data) {
-    const codecs::Method* m = codecs::find_method("arj1");
-    if (m == nullptr || m->make_encoder == nullptr)
-        throw io::Error(io::Fault::kUnknownMethod, "no encoder for ARJ method 1");
+    if (data.size() >= kSampledFrom && !SamplesShrink(data)) return false;
     const std::uint64_t start = out.position();
     SummedSource source(data);
     io::PositionSink sink(out);
     const std::uint64_t limit = data.size() - 1;
-    const codecs::Status s = m->make_encoder()->encode(source, sink, limit);
+    const codecs::Status s = Packer().make_encoder()->encode(source, sink, limit);
     if (s == codecs::Status::expanded) return false;
     if (s != codecs::Status::ok) throw io::Error(codecs::FaultOf(s), "cannot pack " + entry.name);
     const std::uint64_t packed = out.position() - start;
