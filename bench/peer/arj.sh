@@ -34,7 +34,7 @@ ratio() { echo "$1 / $2" | bc -l; }
 printf '| corpus | job | ours s | peer s | ratio | ours MB | peer MB | size ratio | ours peak MiB |\n|---|---|---|---|---|---|---|---|---|\n'
 for c in text many binary; do
     rm -f "$work"/*.times
-    pack_ours "$c"; pack_arj "$c"
+    pack_ours "$c" >/dev/null; pack_arj "$c" >/dev/null
     fresh; (cd "$work/x" && timeout 600 arj x -y "$work/ours.arj" >/dev/null); verify "$c"
     for ((i = 0; i < runs; i++)); do
         time_one ours pack_ours "$c"
