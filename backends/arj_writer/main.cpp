@@ -22,8 +22,9 @@ int Run(const std::vector<std::string>& words, OutputLog& log) {
         const TerminationCleanup cleanup;
         return Update(args, log);
     } catch (const BadArguments& e) {
-        log.Line(std::string(e.what()) + "; usage: quorvex-arj u [-r] [-e] [-c] [-a] [-2d] [-m0..4] "
-                                         "archive [names]");
+        log.Line(std::string(e.what()) +
+                 "; usage: quorvex-arj u [-r] [-e] [-c] [-a] [-2d] [-m0..4] "
+                 "archive [names]");
         return kExitBadParameters;
     } catch (const Failure& f) {
         log.Line(f.what());

@@ -57,7 +57,7 @@ int RunTool(const fs::path& cwd, const std::string& command) {
 struct Case {
     const char* what;
     std::vector<std::string> options;
-    std::vector<std::string> names;  // the pack list
+    std::vector<std::string> names;   // the pack list
     std::vector<std::string> stored;  // of kTree, as stored
     bool junked = false;              // stored without folders
 };
@@ -123,7 +123,8 @@ TEST_F(CliRealArj, EveryNameIsPackedAndReadBackAlikeByEveryReader) {
         Files without_top_dot = expected;
         std::string exclude;
         for (const auto& [name, text] : expected) {
-            if (name.starts_with('.') && name.find('/') == std::string::npos) exclude += " -x" + name;
+            if (name.starts_with('.') && name.find('/') == std::string::npos)
+                exclude += " -x" + name;
         }
         std::erase_if(without_top_dot, [](const auto& item) {
             return item.first.starts_with('.') && item.first.find('/') == std::string::npos;

@@ -1,12 +1,13 @@
 // Which file a started program's name stands for: our arj beside the control before any on
 // PATH, anything else from PATH alone.
+#include "platform/posix/program_lookup.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "platform/posix/program_lookup.h"
 #include "support/test_support.h"
 
 namespace quorvex6::testing {

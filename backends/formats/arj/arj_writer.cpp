@@ -100,8 +100,8 @@ bool TryPacked(io::RandomOutput& out, Entry& entry, io::RandomInput& data) {
 
 void Stored(io::RandomOutput& out, Entry& entry, io::RandomInput& data) {
     SummedSource source(data);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(
-        std::clamp<std::uint64_t>(data.size(), 1, kCopyBuffer)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(data.size(), 1, kCopyBuffer)));
     for (;;) {
         const std::ptrdiff_t n = source.read(buffer.data(), buffer.size());
         if (n == 0) break;
@@ -143,7 +143,8 @@ void CopyEntry(io::RandomInput& archive, const Entry& entry, io::RandomOutput& o
             std::min<std::uint64_t>(buffer.size(), entry.next_offset() - at));
         const std::ptrdiff_t n = archive.read_at(at, buffer.data(), want);
         if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the archive");
-        if (n == 0) throw io::Error(io::Fault::kBrokenData, entry.name + ": the archive ends in it");
+        if (n == 0)
+            throw io::Error(io::Fault::kBrokenData, entry.name + ": the archive ends in it");
         Put(out, buffer.data(), static_cast<std::size_t>(n));
         at += static_cast<std::uint64_t>(n);
     }

@@ -28,7 +28,8 @@ constexpr std::uint16_t kUnixRegularKind = 0x1000;
 constexpr std::uint16_t kUnixSpecialKind = 0x4000;
 
 std::uint32_t StoredTime(std::int64_t time, std::uint8_t host) {
-    if (UnixHost(host)) return static_cast<std::uint32_t>(std::clamp<std::int64_t>(time, 0, UINT32_MAX));
+    if (UnixHost(host))
+        return static_cast<std::uint32_t>(std::clamp<std::int64_t>(time, 0, UINT32_MAX));
     const DosDateTime dos = ToDosDateTime(time);
     return static_cast<std::uint32_t>(dos.date) << 16 | dos.time;
 }
@@ -111,7 +112,8 @@ std::vector<std::uint8_t> LocalHeader(const Entry& entry) {
     io::StoreLe16(b.data() + kNamePositionField,
                   static_cast<std::uint16_t>(slash == std::string::npos ? 0 : slash + 1));
     std::uint16_t mode = entry.mode;
-    if (UnixHost(entry.host)) mode = (mode & 07777) | (special ? kUnixSpecialKind : kUnixRegularKind);
+    if (UnixHost(entry.host))
+        mode = (mode & 07777) | (special ? kUnixSpecialKind : kUnixRegularKind);
     io::StoreLe16(b.data() + kModeField, mode);
     io::StoreLe32(b.data() + kAccessTimeField, time);
     io::StoreLe32(b.data() + kCreationTimeField, time);
@@ -130,7 +132,7 @@ std::vector<std::uint8_t> MainHeader(const ArchiveFacts& facts) {
     b[kFlagsField] = kFlagPathSymbols;
     b[kTypeField] = kTypeMainHeader;
     b[kPasswordModifierField] = static_cast<std::uint8_t>(time);
-    io::StoreLe32(b.data() + kTimeField, time);  // made
+    io::StoreLe32(b.data() + kTimeField, time);        // made
     io::StoreLe32(b.data() + kPackedSizeField, time);  // changed
     return Assemble(b, facts.name, facts.comment, {});
 }

@@ -39,10 +39,22 @@ TEST_F(ArjUpdate, ReplacesNewerFilesOrWithMinusCEveryNamedOne) {
     };
     const Step steps[] = {
         {"first pack", {}, "first a", 1000000000, {{"a.txt", "first a"}, {"b.txt", "first b"}}},
-        {"same time: kept", {}, "second a", 1000000000, {{"a.txt", "first a"}, {"b.txt", "first b"}}},
-        {"newer: replaced", {}, "third a", 1000000002, {{"a.txt", "third a"}, {"b.txt", "first b"}}},
+        {"same time: kept",
+         {},
+         "second a",
+         1000000000,
+         {{"a.txt", "first a"}, {"b.txt", "first b"}}},
+        {"newer: replaced",
+         {},
+         "third a",
+         1000000002,
+         {{"a.txt", "third a"}, {"b.txt", "first b"}}},
         {"older: kept", {}, "old a", 900000000, {{"a.txt", "third a"}, {"b.txt", "first b"}}},
-        {"older with -c: replaced", {"-c"}, "old a", 900000000, {{"a.txt", "old a"}, {"b.txt", "first b"}}},
+        {"older with -c: replaced",
+         {"-c"},
+         "old a",
+         900000000,
+         {{"a.txt", "old a"}, {"b.txt", "first b"}}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -60,7 +72,7 @@ TEST_F(ArjUpdate, OutcomesAndExitCodes) {
         const char* what;
         std::vector<std::string> args;  // after "u"; {A} is the archive
         int code;
-        const char* says;  // in the output
+        const char* says;                 // in the output
         std::vector<std::string> stored;  // empty: no archive
     };
     fs::create_directories(src_ / "one");
@@ -71,8 +83,11 @@ TEST_F(ArjUpdate, OutcomesAndExitCodes) {
     const Case cases[] = {
         {"names without folders that repeat", {"-r", "-e", "{A}", "*"}, 2, "same.txt", {}},
         {"names without folders", {"-e", "{A}", "one/*", "a.txt"}, 0, "", {"a.txt", "same.txt"}},
-        {"a missing name beside one that exists", {"{A}", "a.txt", "nothing.txt"}, 1,
-         "nothing.txt", {"a.txt"}},
+        {"a missing name beside one that exists",
+         {"{A}", "a.txt", "nothing.txt"},
+         1,
+         "nothing.txt",
+         {"a.txt"}},
         {"only a missing name", {"{A}", "nothing.txt"}, 1, "nothing.txt", {}},
         {"a FIFO", {"-a", "{A}", "fifo", "b.txt"}, 1, "fifo", {"b.txt"}},
         {"an unknown switch", {"-jz", "{A}", "a.txt"}, 7, "-jz", {}},
