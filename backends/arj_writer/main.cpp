@@ -11,6 +11,7 @@
 #include "common/output_log.h"
 #include "common/pending_names.h"
 #include "common/result.h"
+#include "common/system.h"
 #include "io/fault.h"
 
 namespace quorvex6::backend::arj_writer {
@@ -42,6 +43,7 @@ int Run(const std::vector<std::string>& words, OutputLog& log) {
 }  // namespace quorvex6::backend::arj_writer
 
 int main(int argc, char** argv) {
+    quorvex6::backend::IgnoreFileSizeSignal();
     const std::vector<std::string> words(argv + 1, argv + argc);
     quorvex6::backend::OutputLog log;
     const int code = quorvex6::backend::arj_writer::Run(words, log);

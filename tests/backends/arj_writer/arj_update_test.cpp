@@ -3,6 +3,8 @@
 // fail leaving the old archive as it was.
 #include <sys/stat.h>
 
+#include <random>
+
 #include "arj_writer_fixture.h"
 
 namespace quorvex6::testing {
@@ -139,6 +141,18 @@ TEST_F(ArjUpdate, AnUpdateThatFailsLeavesTheOldArchiveUntouched) {
         EXPECT_EQ(ReadAll(archive_), c.bytes);
     }
     EXPECT_EQ(Writer(src_, {"u", (root_ / "no/such/folder/a.arj").string(), "*"}).code, 6);
+
+    // A write that fails: past a file-size limit of 64 KiB, with the signal ignored.
+    WriteAll(archive_, whole);
+    std::mt19937 random(7);
+    std::string noise(200000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    WriteAll(src_ / "noise.bin", noise);
+    const Ran limited = RunIn(src_, {"sh", "-c", "ulimit -f 128; exec \"$@\"", "sh", QV_ARJ_WRITER,
+                                     "u", archive_.string(), "*"});
+    EXPECT_EQ(limited.code, 2) << limited.out;
+    EXPECT_TRUE(ReadAll(archive_) == whole);
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2);
 }
 
 }  // namespace
