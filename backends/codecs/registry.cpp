@@ -35,7 +35,7 @@ constexpr std::array kMethods = {
     Method{"lz5", lh::make_lz5_decoder, nullptr},
     // ARJ's methods by number; 1..3 differ only in how hard their encoders search.
     Method{"arj0", lh::make_stored_decoder, nullptr},
-    Method{"arj1", static_decoder<lh::kArj>, nullptr},
+    Method{"arj1", static_decoder<lh::kArj>, static_encoder<lh::kArj>},
     Method{"arj2", static_decoder<lh::kArj>, nullptr},
     Method{"arj3", static_decoder<lh::kArj>, nullptr},
     Method{"arj4", lh::make_arj_fastest_decoder, nullptr},
