@@ -101,6 +101,11 @@ Entry EntryOf(const Header& h) {
     if (e.name.empty() || e.name == "/") r.Fail("an entry without a name");
     e.data_offset = h.data_offset();
     ReadExtraArea(std::span<const std::uint8_t>(h.bytes).subspan(h.extra), e, h.where());
+    // A link to a folder is a link: neither made as a folder nor named as one.
+    if (e.redirection != Redirection::kNone && e.folder) {
+        e.folder = false;
+        e.name.pop_back();
+    }
     if (file_flags & kFile5UnknownSize) e.original_size = UINT64_MAX;
     return e;
 }

@@ -114,7 +114,7 @@ TEST(RarFormat, RedirectionsKeepTheirKindAndTarget) {
         {"rar5-symlink-unix.rar", "random_link", Redirection::kUnixSymlink, "../random123"},
         {"rar5-symlink-win.rar", "links/file_link", Redirection::kWindowsSymlink,
          "../content/file.txt"},
-        {"rar5-symlink-win.rar", "links/dir_junction/", Redirection::kJunction,
+        {"rar5-symlink-win.rar", "links/dir_junction", Redirection::kJunction,
          "/?\?/C:/Users/User/stuff/content/dir2"},
         {"rar5-hlink.rar", "stest2.txt", Redirection::kHardLink, "stest1.txt"},
         {"rar5-evil-symlink-traversal.rar", "up", Redirection::kUnixSymlink, ".."},
