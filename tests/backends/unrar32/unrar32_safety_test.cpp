@@ -1,6 +1,8 @@
 // What an archive may not do to the disk or the process: links and names that lead out are
 // refused through the shared rules, and every crafted archive of libarchive's suite gives a
 // result code, never a crash or a hang, whether extracted, tested or listed.
+#include <map>
+
 #include "backends/unrar32/rar_library.h"
 
 namespace quorvex6::testing {
@@ -36,6 +38,36 @@ TEST_F(Unrar32, WindowsLinksAndJunctions) {
     EXPECT_EQ(fs::read_symlink(root_ / "w/links/dir_link"), "../content/dir1");
     EXPECT_FALSE(fs::exists(root_ / "w/links/dir_junction"));
     EXPECT_NE(log.find("junction"), std::string::npos) << log;
+}
+
+// Names that climb out, start at the root or name a drive are refused, one by one; the rest
+// comes out, and nothing lands outside the target.
+TEST_F(Unrar32, HostileNamesAreRefusedAndNothingLeaves) {
+    for (const char* archive : {"store/hostile4.rar", "store/hostile5.rar"}) {
+        fs::path dest = root_ / fs::path(archive).stem() / "in";
+        std::string log;
+        EXPECT_EQ(Extract(Data(archive), dest, "-x", "", "*.*", &log), result::kAccessDenied)
+            << archive << log;
+        EXPECT_EQ(ReadTree(dest), (std::map<std::string, std::string>{{"ok.txt", "fine\n"}}))
+            << archive;
+        EXPECT_EQ(ReadTree(dest.parent_path()).size(), 2u) << archive;  // "in" and its file
+        EXPECT_FALSE(fs::exists("/abs.txt"));
+    }
+}
+
+// A hard link and a file copy of an earlier file, a symlink; a copy of a name that comes
+// nowhere before it fails alone.
+TEST_F(Unrar32, RedirectionsAreMadeFromTheEntriesTheyName) {
+    std::string log;
+    EXPECT_EQ(Extract(Data("store/links5.rar"), root_ / "l", "-x", "", "*.*", &log),
+              result::kBrokenData)
+        << log;
+    EXPECT_EQ(ReadTree(root_ / "l"), (std::map<std::string, std::string>{{"data.txt", "the data\n"},
+                                                                         {"copy.txt", "the data\n"},
+                                                                         {"hard.txt", "the data\n"},
+                                                                         {"sym", "-> data.txt"}}));
+    EXPECT_TRUE(fs::equivalent(root_ / "l/hard.txt", root_ / "l/data.txt"));
+    EXPECT_FALSE(fs::equivalent(root_ / "l/copy.txt", root_ / "l/data.txt"));
 }
 
 TEST_F(Unrar32, CraftedArchivesGiveACodeNeverACrash) {
