@@ -82,7 +82,7 @@ bool RarExtractFormat::Admit(const ExtractItem& item) {
     const rar::JoinedEntry& data = DataOf(item.index);
     if (data.entry.encrypted || e.encrypted)
         throw Failure(result::kPasswordFile, e.name + " is encrypted");
-    if (data.entry.method != 0)
+    if (!rar::HasDecoder(data.entry))
         throw Failure(result::kMethod, e.name + ": method m" + std::to_string(data.entry.method) +
                                            " is not available yet");
     if (!data.complete)

@@ -18,8 +18,9 @@ class RarExtractFormat final : public jobs::ExtractFormat {
 
     bool Next(jobs::ExtractItem& item) override;
     uint64_t Count() const override { return archive_.entries().size(); }
-    // Junctions pass with a log line; encrypted entries (0x800A), compressed ones (0x8009),
-    // files missing a volume (0x802D) and copies of nothing fail here, before anything is made.
+    // Junctions pass with a log line; encrypted entries (0x800A), methods without a decoder
+    // (0x8009), files missing a volume (0x802D) and copies of nothing fail here, before
+    // anything is made.
     bool Admit(const jobs::ExtractItem& item) override;
     // A RAR 4 symlink's target is its data.
     std::string LinkTarget(const jobs::ExtractItem& item) override;

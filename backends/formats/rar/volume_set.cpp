@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "codecs/codec.h"
 #include "formats/rar/reader.h"
 #include "formats/rar/volume_names.h"
+#include "io/crc32.h"
 #include "io/crc32_sink.h"
 #include "io/range_source.h"
 
@@ -35,6 +37,47 @@ class Blake2spSink final : public io::Sink {
     io::Blake2sp hash_;
 };
 
+// An entry's packed data read piece after piece, each piece but the last checked against its
+// own CRC-32 as it ends.
+class PiecesSource final : public io::Source {
+  public:
+    PiecesSource(const JoinedEntry& joined, const VolumeSet::VolumeInput& volume)
+        : joined_(joined), volume_(volume) {}
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        while (next_ <= joined_.pieces.size()) {
+            if (piece_) {
+                std::ptrdiff_t got = piece_->read(data, size);
+                if (got != 0) {
+                    if (got > 0) crc_ = io::Crc32(crc_, data, static_cast<std::size_t>(got));
+                    return got;
+                }
+                const Entry& done = joined_.pieces[next_ - 1].entry;
+                if (next_ < joined_.pieces.size() && done.crc && *done.crc != crc_)
+                    throw io::Error(io::Fault::kDataChecksum,
+                                    "the CRC of a piece of " + done.name + " disagrees");
+            }
+            if (next_ == joined_.pieces.size()) return 0;
+            const Piece& p = joined_.pieces[next_++];
+            piece_.emplace(volume_(p.volume), p.entry.data_offset, p.entry.packed_size);
+            crc_ = 0;
+        }
+        return 0;
+    }
+
+  private:
+    const JoinedEntry& joined_;
+    const VolumeSet::VolumeInput& volume_;
+    std::size_t next_ = 0;
+    std::optional<io::RangeSource> piece_;
+    std::uint32_t crc_ = 0;
+};
+
+// The methods a codec here decodes: RAR 5.0's LZ of a file that continues no solid stream.
+const ::quorvex6::codecs::Method* CodecOf(const Entry& e) {
+    if (e.generation != Generation::kRar5 || e.version != 0 || e.solid) return nullptr;
+    return ::quorvex6::codecs::find_method("rar5");
+}
+
 void CopyStored(io::RandomInput& in, const Entry& piece, io::Sink& out) {
     io::RangeSource source(in, piece.data_offset, piece.packed_size);
     std::vector<std::uint8_t> buffer(kCopyBuffer);
@@ -51,6 +94,8 @@ void CopyStored(io::RandomInput& in, const Entry& piece, io::Sink& out) {
 }
 
 }  // namespace
+
+bool HasDecoder(const Entry& entry) { return entry.method == 0 || CodecOf(entry) != nullptr; }
 
 VolumeSet::VolumeSet(const std::string& path, const OpenVolume& open) {
     std::unique_ptr<io::RandomInput> input = open(path);
@@ -119,7 +164,8 @@ void VolumeSet::Add(std::size_t volume, const Entry& entry) {
 void VolumeSet::Decode(const JoinedEntry& joined, const VolumeInput& volume, io::Sink& out) {
     const Entry& e = joined.entry;
     if (e.encrypted) throw io::Error(io::Fault::kEncrypted, e.name + " is encrypted");
-    if (e.method != 0)
+    const ::quorvex6::codecs::Method* codec = e.method == 0 ? nullptr : CodecOf(e);
+    if (e.method != 0 && codec == nullptr)
         throw io::Error(io::Fault::kUnknownMethod,
                         e.name + ": method m" + std::to_string(e.method) + " is not available");
     if (!joined.complete)
@@ -128,7 +174,15 @@ void VolumeSet::Decode(const JoinedEntry& joined, const VolumeInput& volume, io:
     Blake2spSink hashed(out);
     io::Crc32Sink whole(hashed);
     std::uint64_t written = 0;
-    for (std::size_t i = 0; i < joined.pieces.size(); ++i) {
+    if (codec != nullptr) {
+        PiecesSource packed(joined, volume);
+        ::quorvex6::codecs::Status status =
+            codec->make_decoder()->decode(packed, e.packed_size, e.original_size, whole);
+        if (status != ::quorvex6::codecs::Status::ok)
+            throw io::Error(::quorvex6::codecs::FaultOf(status), "cannot decode " + e.name);
+        written = e.original_size;
+    }
+    for (std::size_t i = 0; codec == nullptr && i < joined.pieces.size(); ++i) {
         const Entry& piece = joined.pieces[i].entry;
         io::Crc32Sink part(static_cast<io::Sink&>(whole));
         CopyStored(volume(joined.pieces[i].volume), piece, part);

@@ -27,6 +27,9 @@ struct JoinedEntry {
     bool complete = true;  // no piece of it lies in a volume that is missing
 };
 
+// Whether the entry's data is stored, or compressed with a method a codec here decodes.
+bool HasDecoder(const Entry& entry);
+
 class VolumeSet {
   public:
     // An open volume, or nullptr when there is no file of that name.
