@@ -23,17 +23,19 @@ bool GoesOn(const Volume& v) {
     return v.is_volume && !v.entries.empty() && v.entries.back().split_after;
 }
 
+// Hashes only when the archive keeps a hash to compare with: BLAKE2sp costs more than a copy.
 class Blake2spSink final : public io::Sink {
   public:
-    explicit Blake2spSink(io::Sink& next) : next_(next) {}
+    Blake2spSink(io::Sink& next, bool hashing) : next_(next), hashing_(hashing) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
-        hash_.Update(data, size);
+        if (hashing_) hash_.Update(data, size);
         return next_.write(data, size);
     }
     io::Blake2spDigest Final() { return hash_.Final(); }
 
   private:
     io::Sink& next_;
+    bool hashing_;
     io::Blake2sp hash_;
 };
 
@@ -80,7 +82,9 @@ const ::quorvex6::codecs::Method* CodecOf(const Entry& e) {
 
 void CopyStored(io::RandomInput& in, const Entry& piece, io::Sink& out) {
     io::RangeSource source(in, piece.data_offset, piece.packed_size);
-    std::vector<std::uint8_t> buffer(kCopyBuffer);
+    // Sized to the piece: most files are small, and a buffer is zeroed when made.
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(kCopyBuffer, piece.packed_size)));
     std::uint64_t left = piece.packed_size;
     while (left > 0) {
         std::ptrdiff_t got = source.read(buffer.data(), buffer.size());
@@ -171,7 +175,7 @@ void VolumeSet::Decode(const JoinedEntry& joined, const VolumeInput& volume, io:
     if (!joined.complete)
         throw io::Error(io::Fault::kBrokenData,
                         e.name + " is split across volumes, and one is missing");
-    Blake2spSink hashed(out);
+    Blake2spSink hashed(out, e.blake2sp.has_value());
     io::Crc32Sink whole(hashed);
     std::uint64_t written = 0;
     if (codec != nullptr) {
