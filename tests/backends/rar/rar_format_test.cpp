@@ -4,6 +4,7 @@
 #include "formats/rar/rar_format.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>

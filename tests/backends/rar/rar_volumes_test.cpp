@@ -1,6 +1,7 @@
 // Volumes joined by name, both numbering schemes, each piece's CRC and the whole's checked;
 // only volumes of the set the first one names are taken.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
