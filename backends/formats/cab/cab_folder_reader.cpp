@@ -83,7 +83,7 @@ void FolderReader::Decode(std::uint16_t unpacked) {
         std::memcpy(block_.data(), packed_.data(), unpacked);
         return;
     }
-    if (mszip_->Decode(packed_, block_) != codecs::Status::ok) BrokenData("MSZIP block");
+    if (mszip_->Decode(packed_, block_) != codecs::Status::kOk) BrokenData("MSZIP block");
 }
 
 }  // namespace quorvex6::backend::cab
