@@ -7,6 +7,7 @@
 #include "codecs/deflate/gzip.h"
 #include "codecs/lh/codecs.h"
 #include "codecs/lzma/lzma.h"
+#include "codecs/rar5/rar5_decoder.h"
 #include "codecs/zstd/zstd.h"
 
 namespace quorvex6::backend::codecs {
@@ -40,10 +41,12 @@ constexpr std::array kMethods = {
     Method{"lz5", lh::MakeLz5Decoder, nullptr},
     // ARJ's methods by number; 1..3 differ only in how hard their encoders search.
     Method{"arj0", lh::MakeStoredDecoder, nullptr},
-    Method{"arj1", static_decoder<lh::kArj>, nullptr},
+    Method{"arj1", static_decoder<lh::kArj>, static_encoder<lh::kArj>},
     Method{"arj2", static_decoder<lh::kArj>, nullptr},
     Method{"arj3", static_decoder<lh::kArj>, nullptr},
     Method{"arj4", lh::MakeArjFastestDecoder, nullptr},
+    // RAR 5.0's LZ (methods 1-5 share it), a file that continues no solid stream.
+    Method{"rar5", ::quorvex6::backend::codecs::rar5::MakeDecoder, nullptr},
     // Raw deflate at each level (ZIP method 8, gzip members); "deflate" is level 6.
     Method{"deflate", deflate::MakeDecoder, deflate_encoder<6>},
     Method{"deflate1", deflate::MakeDecoder, deflate_encoder<1>},

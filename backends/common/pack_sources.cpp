@@ -34,7 +34,7 @@ class Collector {
     }
 
     bool Add(const std::string& relative, const FileStat& stat) {
-        if (stat.kind == FileKind::kOther) return false;
+        if (stat.kind == FileKind::kOther && !options_.keep_others) return false;
         if (stat.kind == FileKind::kFolder && !options_.folder_entries) return true;
         std::string stored = relative;
         if (options_.junk_paths) {

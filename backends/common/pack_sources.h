@@ -16,6 +16,7 @@ struct SourceOptions {
     bool folder_entries = true;  // store folders as entries of their own
     bool junk_paths = false;     // store names without their folder part
     bool include_hidden = true;  // names starting with '.'
+    bool keep_others = false;    // FIFOs, sockets and devices too, for the caller to name
 };
 
 struct SourceItem {

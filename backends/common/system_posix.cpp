@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -31,6 +32,13 @@ int64_t FromLocalTime(const std::tm& tm) {
     std::tm copy = tm;
     copy.tm_isdst = -1;
     return static_cast<int64_t>(mktime(&copy));
+}
+
+void IgnoreFileSizeSignal() {
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 }  // namespace quorvex6::backend

@@ -37,15 +37,18 @@ struct PackJob {
         return operations::ListText(names);
     }
 
-    // The programs take the names on their command line, resolved against the base folder.
+    // The programs take the names on their command line, resolved against the base folder, and
+    // all files in their own terms.
     std::u16string InlineList() const {
-        if (entries.empty()) return std::u16string(kAllFiles);
+        if (entries.empty()) return std::u16string(platform::kProgramAllFiles);
+        const std::u16string allBelow =
+            platform::kFolderSeparator + std::u16string(platform::kProgramAllFiles);
         std::u16string list;
         for (const auto& entry : entries) {
             if (entry.empty()) continue;
             const std::u16string shortPath = ShortPathOf(entry);
             if (IsFolderEntry(entry)) {
-                list += QuotedIfBlank(shortPath + std::u16string(kAllFilesBelow)) + u" ";
+                list += QuotedIfBlank(shortPath + allBelow) + u" ";
             } else {
                 list += QuotedIfBlank(shortPath) + u" ";
             }

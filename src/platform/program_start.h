@@ -22,6 +22,13 @@ inline constexpr std::u16string_view kArjProgram = u"arj";
 inline constexpr std::u16string_view kRarProgram = u"rar";
 #endif
 
+// The packers' all-files pattern: their POSIX builds read "*.*" as "names with a dot".
+#if defined(_WIN32)
+inline constexpr std::u16string_view kProgramAllFiles = u"*.*";
+#else
+inline constexpr std::u16string_view kProgramAllFiles = u"*";
+#endif
+
 class ProgramStarter {
   public:
     virtual ~ProgramStarter() = default;

@@ -43,4 +43,17 @@ done
 if [ -e "$build/lib/libunzip32.so" ]; then
   case "$out" in "${expected_prefix}0") echo "the installed control cannot load unzip32"; exit 1;; esac
 fi
+# The installed control packs ARJ with our writer beside it: every name, a top-level dot-file
+# (which Debian's arj never finishes on) and a name without a dot too.
+if [ -e "$build/lib/quorvex-arj" ]; then
+  mkdir "$work/src"
+  printf 'x\n' > "$work/src/Makefile"
+  printf 'y\n' > "$work/src/.top"
+  "$prefix/bin/quorvex" pack "$work/t.arj" --base "$work/src" --quiet 2>/dev/null
+  for _ in $(seq 100); do [ -e "$work/t.arj" ] && break; sleep 0.1; done
+  listed=$("$prefix/bin/quorvex" list "$work/t.arj" --format csv 2>&1 || true)
+  for name in Makefile .top; do
+    grep -q "^$name," <<<"$listed" || { echo "the installed ARJ pack lost $name: $listed"; exit 1; }
+  done
+fi
 echo "installed, built with pkg-config and CMake, ran: $out"

@@ -3,6 +3,7 @@
 
 #include "operations/operation_fixture.h"
 #include "operations/standin_program.h"
+#include "platform/program_start.h"
 
 namespace quorvex6::testing {
 namespace {
@@ -10,6 +11,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Q(const std::string& text) { return "\"" + text + "\""; }
+// The started programs' all-files pattern on this platform.
+std::string AllFiles() { return U8(std::u16string(platform::kProgramAllFiles)); }
 
 class Pack : public OperationTest {
   protected:
@@ -156,7 +159,7 @@ TEST_F(Pack, ProgramsGetTheNamesOnTheirCommandLine) {
         std::vector<std::string> words;
     };
     const std::string archive = At("out/a b.arc");
-    const std::vector<std::string> names = {"docs/*.*", "readme.txt", "two words.txt"};
+    const std::vector<std::string> names = {"docs/" + AllFiles(), "readme.txt", "two words.txt"};
     const auto with = [&](std::vector<std::string> start) {
         start.push_back(archive);
         start.insert(start.end(), names.begin(), names.end());
@@ -191,21 +194,22 @@ TEST_F(Pack, ProgramCommandLinesByteForByte) {
         int16_t check;
         int16_t dialog;
         const char* archive;
-        std::string line;  // "{A}" stands for the archive's absolute name, "{S}" for src's
+        std::string line;  // "{A}" stands for the archive's absolute name, "{S}" for src's, "{*}"
+                           // for the programs' all-files pattern
     };
     const std::vector<std::u16string> list = {u"docs", u"readme.txt"};
     const Case cases[] = {
         {"the rar example", RAR_, list, kTrue, kFalse, kFalse, "out/a.rar",
-         "rar a -std  -r {A} docs/*.* readme.txt "},
+         "rar a -std  -r {A} docs/{*} readme.txt "},
         {"rar update, shown", RAR_, list, kTrue, kTrue, kTrue, "out/a.rar",
-         "rar u -std  -r {A} docs/*.* readme.txt "},
+         "rar u -std  -r {A} docs/{*} readme.txt "},
         {"rar switches off", RAR_, list, kFalse, kFalse, kFalse, "out/a.rar",
-         "rar a -std  -ep -es -eh {A} docs/*.* readme.txt "},
+         "rar a -std  -ep -es -eh {A} docs/{*} readme.txt "},
         {"arj switches off", ARJ_, list, kFalse, kFalse, kFalse, "out/a.arj",
-         "arj u  -e -c {A} docs/*.* readme.txt "},
+         "arj u  -e -c {A} docs/{*} readme.txt "},
         {"arj switches on", ARJ_, list, kTrue, kTrue, kTrue, "out/a.arj",
-         "arj u -r -a {A} docs/*.* readme.txt "},
-        {"no list", RAR_, {}, kTrue, kFalse, kFalse, "out/a.rar", "rar a -std  -r {A} *.*"},
+         "arj u -r -a {A} docs/{*} readme.txt "},
+        {"no list", RAR_, {}, kTrue, kFalse, kFalse, "out/a.rar", "rar a -std  -r {A} {*}"},
         {"a missing name leaves its blank",
          ARJ_,
          {u"docs", u"missing.txt", u"readme.txt"},
@@ -213,10 +217,10 @@ TEST_F(Pack, ProgramCommandLinesByteForByte) {
          kTrue,
          kFalse,
          "out/a.arj",
-         "arj u  -e {A} docs/*.*  readme.txt "},
+         "arj u  -e {A} docs/{*}  readme.txt "},
         {"only empty entries", ARJ_, {u""}, kFalse, kTrue, kFalse, "out/a.arj", "arj u  -e {A} "},
         {"archive with a blank", RAR_, list, kTrue, kFalse, kFalse, "out/a b.rar",
-         "rar a -std  -r \"{A}\" docs/*.* readme.txt "},
+         "rar a -std  -r \"{A}\" docs/{*} readme.txt "},
         {"names with a blank",
          RAR_,
          {u"two words", u"a b.txt"},
@@ -224,7 +228,7 @@ TEST_F(Pack, ProgramCommandLinesByteForByte) {
          kFalse,
          kFalse,
          "out/a.rar",
-         "rar a -std  -r {A} \"two words/*.*\" \"a b.txt\" "},
+         "rar a -std  -r {A} \"two words/{*}\" \"a b.txt\" "},
         {"an absolute folder is a file entry",
          ARJ_,
          {U("src/docs")},
@@ -251,6 +255,8 @@ TEST_F(Pack, ProgramCommandLinesByteForByte) {
         ASSERT_EQ(starts.starts.size(), 1u);
         std::string line = c.line;
         line.replace(line.find("{A}"), 3, At(c.archive));
+        for (size_t p = line.find("{*}"); p != std::string::npos; p = line.find("{*}"))
+            line.replace(p, 3, AllFiles());
         if (const size_t s = line.find("{S}"); s != std::string::npos)
             line.replace(s, 3, At("src"));
         EXPECT_EQ(U8(starts.starts[0].commandLine), line);
@@ -296,7 +302,7 @@ TEST_F(Pack, ProgramsPackTheWholeBaseFolderWithoutAList) {
     Run(RAR_, "out/a.rar");
     EXPECT_EQ(programs.WaitForRun().words,
               (std::vector<std::string>{"rar", "a", "-std", "-r", "-ep", "-es", "-eh",
-                                        At("out/a.rar"), "*.*"}));
+                                        At("out/a.rar"), AllFiles()}));
 }
 
 TEST_F(Pack, ProgramThatCannotRunOrIsMissing) {

@@ -69,8 +69,12 @@ std::string FirstLine(const FileInfo& info, std::uint64_t lines) {
 }
 
 std::string TitleLine(const FileInfo& info, std::uint64_t n, std::uint64_t lines) {
-    return "--- " + Printable(info.name) + " (" + std::to_string(n) + "/" + std::to_string(lines) +
-           ") ---";
+    TitleFrame frame = TitleFrameOf(info, lines);
+    return frame.head + std::to_string(n) + frame.tail;
+}
+
+TitleFrame TitleFrameOf(const FileInfo& info, std::uint64_t lines) {
+    return {"--- " + Printable(info.name) + " (", "/" + std::to_string(lines) + ") ---"};
 }
 
 std::optional<std::string> NameInFirstLine(std::string_view line) {

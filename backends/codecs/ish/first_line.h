@@ -22,6 +22,12 @@ std::string FirstLine(const FileInfo& info, std::uint64_t lines);
 // "--- NAME (n/N) ---", without a line end.
 std::string TitleLine(const FileInfo& info, std::uint64_t n, std::uint64_t lines);
 
+// A title line's text before and after its own number n, for a writer of many.
+struct TitleFrame {
+    std::string head, tail;
+};
+TitleFrame TitleFrameOf(const FileInfo& info, std::uint64_t lines);
+
 // The name a first line gives; nullopt for any other line.
 std::optional<std::string> NameInFirstLine(std::string_view line);
 

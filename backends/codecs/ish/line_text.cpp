@@ -106,9 +106,20 @@ bool decode_jis7(const std::uint8_t* text, std::size_t length, std::uint8_t* rec
     return true;
 }
 
+// Two 7-bit JIS8 groups' characters, looked up as one 14-bit group.
+constexpr auto kJis8Pairs = [] {
+    std::array<std::array<std::uint8_t, 2>, 1 << 14> t{};
+    for (unsigned d = 0; d < t.size(); ++d) t[d] = {kA128.chars[d & 0x7F], kA128.chars[d >> 7]};
+    return t;
+}();
+
 void encode_jis8(const std::uint8_t* record, std::uint8_t* text) {
     BitReader bits(record, 69);
-    for (int i = 0; i < 79; ++i) *text++ = kA128.chars[bits.take(7)];
+    for (int i = 0; i < 78; i += 2) {
+        std::memcpy(text, kJis8Pairs[bits.take(14)].data(), 2);
+        text += 2;
+    }
+    *text = kA128.chars[bits.take(7)];
 }
 
 bool decode_jis8(const std::uint8_t* text, std::size_t length, std::uint8_t* record) {
@@ -124,42 +135,50 @@ bool decode_jis8(const std::uint8_t* text, std::size_t length, std::uint8_t* rec
 }
 
 // Shift_JIS: after a lead character comes a trail character; the state runs across groups.
-// Random data makes the state unpredictable: both characters of each set are looked up and the
-// state only selects, which keeps its chain from one group to the next short.
-class SjisWriter {
-  public:
-    explicit SjisWriter(std::uint8_t* text) : text_(text) {}
-    void put_group(unsigned d) {
-        unsigned hi = d / 182, lo = d % 182;
-        std::uint8_t hi1 = kSj1.chars[hi], hi2 = kSj2.chars[hi];
-        std::uint8_t lo1 = kSj1.chars[lo], lo2 = kSj2.chars[lo];
-        bool hi_leads = !lead_ & is_lead(hi1);
-        text_[0] = lead_ ? hi2 : hi1;
-        text_[1] = hi_leads ? lo2 : lo1;
-        text_ += 2;
-        lead_ = !hi_leads & is_lead(lo1);
-    }
-    // The last 7 bits: a lead character there would have no trail, so it moves up by 0x40.
-    void put_last(unsigned index) {
-        if (lead_) {
-            *text_ = kSj2.chars[index];
-        } else {
-            std::uint8_t c = kSj1.chars[index];
-            *text_ = is_lead(c) ? static_cast<std::uint8_t>(c + 0x40) : c;
-        }
-    }
+// Each 15-bit group's two characters and the state they leave are looked up for both states at
+// once (bits 0-15 the characters, bit 16 the state; after a lead character 32 bits higher), so
+// the state only selects and its chain from one group to the next stays short. Made on first
+// use: too many steps for a compiler to evaluate.
+using SjisGroups = std::array<std::uint64_t, 1 << 15>;
 
-  private:
-    std::uint8_t* text_;
-    bool lead_ = false;
-};
+const SjisGroups& SjisGroupTable() {
+    static const SjisGroups table = [] {
+        SjisGroups t{};
+        for (unsigned d = 0; d < t.size(); ++d) {
+            const unsigned hi = d / 182, lo = d % 182;
+            const bool hi_leads = is_lead(kSj1.chars[hi]);
+            const std::uint64_t after_single =
+                kSj1.chars[hi] | unsigned{hi_leads ? kSj2.chars[lo] : kSj1.chars[lo]} << 8 |
+                unsigned{!hi_leads && is_lead(kSj1.chars[lo])} << 16;
+            const std::uint64_t after_lead = kSj2.chars[hi] | unsigned{kSj1.chars[lo]} << 8 |
+                                             unsigned{is_lead(kSj1.chars[lo])} << 16;
+            t[d] = after_single | after_lead << 32;
+        }
+        return t;
+    }();
+    return table;
+}
 
 void encode_sjis(const std::uint8_t* record, std::uint8_t* text) {
     BitReader bits(record, 73);
     *text++ = kA128.chars[bits.take(7)];
-    SjisWriter out(text);
-    for (int i = 0; i < 38; ++i) out.put_group(bits.take(15));
-    out.put_last(bits.take(7));
+    const SjisGroups& groups = SjisGroupTable();
+    unsigned lead = 0;
+    for (int i = 0; i < 38; ++i) {
+        auto group = static_cast<std::uint32_t>(groups[bits.take(15)] >> (lead * 32));
+        text[0] = static_cast<std::uint8_t>(group);
+        text[1] = static_cast<std::uint8_t>(group >> 8);
+        text += 2;
+        lead = group >> 16 & 1;
+    }
+    // The last 7 bits: a lead character there would have no trail, so it moves up by 0x40.
+    const unsigned index = bits.take(7);
+    if (lead != 0) {
+        *text = kSj2.chars[index];
+    } else {
+        std::uint8_t c = kSj1.chars[index];
+        *text = is_lead(c) ? static_cast<std::uint8_t>(c + 0x40) : c;
+    }
 }
 
 bool decode_sjis(const std::uint8_t* text, std::size_t length, std::uint8_t* record) {

@@ -1,5 +1,6 @@
 #include "codecs/ish/text_out.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "codecs/ish/first_line.h"
@@ -13,7 +14,7 @@ constexpr std::size_t kChunk = 256 << 10;
 }  // namespace
 
 TextOut::TextOut(Sink& out, std::uint64_t limit, const FileInfo& info)
-    : out_(out), limit_(limit), info_(info), lines_(AnnouncedLines(info)), buffer_(kChunk) {}
+    : out_(out), limit_(limit), title_(TitleFrameOf(info, AnnouncedLines(info))), buffer_(kChunk) {}
 
 std::uint8_t* TextOut::line_room(std::size_t n) {
     if (used_ + n + 1 > buffer_.size()) buffer_.resize(used_ + n + 1);
@@ -40,12 +41,19 @@ bool TextOut::finish() {
     return flush();
 }
 
+// Made in place: a title every 49 lines.
 void TextOut::title() {
-    std::string t = TitleLine(info_, ++physical_, lines_);
-    if (used_ + t.size() + 1 > buffer_.size()) buffer_.resize(used_ + t.size() + 1);
-    std::memcpy(buffer_.data() + used_, t.data(), t.size());
-    used_ += t.size();
-    buffer_[used_++] = '\n';
+    char number[20];
+    const std::size_t digits = static_cast<std::size_t>(
+        std::to_chars(number, number + sizeof number, ++physical_).ptr - number);
+    const std::size_t n = title_.head.size() + digits + title_.tail.size();
+    if (used_ + n + 1 > buffer_.size()) buffer_.resize(used_ + n + 1);
+    std::uint8_t* at = buffer_.data() + used_;
+    std::memcpy(at, title_.head.data(), title_.head.size());
+    std::memcpy(at + title_.head.size(), number, digits);
+    std::memcpy(at + title_.head.size() + digits, title_.tail.data(), title_.tail.size());
+    at[n] = '\n';
+    used_ += n + 1;
     last_was_title_ = true;
 }
 

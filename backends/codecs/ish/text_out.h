@@ -8,6 +8,7 @@
 
 #include "codecs/codec.h"
 #include "codecs/ish/file_info.h"
+#include "codecs/ish/first_line.h"
 
 namespace quorvex6::backend::codecs::ish {
 
@@ -29,8 +30,7 @@ class TextOut {
 
     Sink& out_;
     std::uint64_t limit_;
-    const FileInfo& info_;
-    std::uint64_t lines_;
+    TitleFrame title_;
     std::vector<std::uint8_t> buffer_;
     std::size_t used_ = 0;
     std::size_t room_ = 0;

@@ -27,7 +27,10 @@ int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
 }  // namespace
 
 LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
-    : p_(p), window_(std::int32_t{1} << p.dict_bits), mask_(window_ - 1) {
+    : p_(p),
+      window_(std::int32_t{1} << p.dict_bits),
+      reach_(p.max_distance > 0 ? std::min(window_, p.max_distance + 1) : window_),
+      mask_(window_ - 1) {
     const std::size_t span = std::min(input_bound, static_cast<std::size_t>(window_ + kBlock));
     int span_bits = kMinTableBits;
     while ((std::size_t{1} << span_bits) < span) ++span_bits;
@@ -84,7 +87,7 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     // one past the best length so far: one compare each rejects most of them.
     std::int32_t tail_at = std::max(best - 3, 0);
     std::uint32_t tail = load(pos + tail_at);
-    while (cur >= 0 && pos - cur < window_ && chain-- > 0) {
+    while (cur >= 0 && pos - cur < reach_ && chain-- > 0) {
         if (load(cur + tail_at) == tail && load(cur) == first) {
             const int len = common_prefix(here, base + cur, limit);
             if (len > best) {

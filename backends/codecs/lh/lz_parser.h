@@ -18,11 +18,12 @@ namespace quorvex6::backend::codecs::lh {
 struct ParseParams {
     int dict_bits;
     int max_match;
-    int max_chain;    // candidates tried per position
-    int nice_length;  // a match this long ends the search
-    int lazy_length;  // a match this long is taken without looking one position ahead
-    int good_length;  // with a match this long in hand, a quarter of the chain is searched
-    int far_three;    // length-3 matches farther than this cost more than three literals
+    int max_chain;         // candidates tried per position
+    int nice_length;       // a match this long ends the search
+    int lazy_length;       // a match this long is taken without looking one position ahead
+    int good_length;       // with a match this long in hand, a quarter of the chain is searched
+    int far_three;         // length-3 matches farther than this cost more than three literals
+    int max_distance = 0;  // the farthest match a reader can follow; 0 for the whole window
 };
 
 class LzParser {
@@ -97,6 +98,7 @@ class LzParser {
 
     ParseParams p_;
     std::int32_t window_;
+    std::int32_t reach_;  // candidates must lie nearer than this
     std::int32_t mask_;
     std::int32_t slot_mask_;  // chain slots: the window, or less when the input is shorter
     int hash_shift_;

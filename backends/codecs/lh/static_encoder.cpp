@@ -29,8 +29,8 @@ constexpr std::size_t kFirstRead = std::size_t{1} << 14;
 // at a fraction of its time: 64 candidates a position (more bought 0.2% on text for half again
 // the time), always one step of lazy evaluation, and no length-3 match beyond 1 KiB (its offset
 // bits cost more than three literals).
-constexpr ParseParams ParseParamsFor(int dict_bits) {
-    return {dict_bits, kMaxMatch, 64, kMaxMatch, kMaxMatch, 32, 1024};
+constexpr ParseParams ParseParamsFor(const StaticParams& params) {
+    return {params.dict_bits, kMaxMatch, 64, kMaxMatch, kMaxMatch, 32, 1024, params.max_distance};
 }
 
 struct Segment {
@@ -49,7 +49,7 @@ struct CodedSegment {
 
 Status ParseSegment(const StaticParams& params, const Segment& segment, BlockWriter& blocks) {
     backend::io::MemorySource source(segment.bytes);
-    LzParser parser(ParseParamsFor(params.dict_bits), segment.bytes.size());
+    LzParser parser(ParseParamsFor(params), segment.bytes.size());
     return parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
 }
 

@@ -7,19 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/own_folder.h"
+
 namespace quorvex6::platform {
 namespace {
-
-// The folder of the object that holds this code: libquorvex6, or a program linking the control
-// statically.
-std::string OwnFolder() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || info.dli_fname == nullptr)
-        return {};
-    const std::string_view path = info.dli_fname;
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
 
 // The search is made here rather than left to dlopen's own use of the run path: that run path is
 // the calling object's, and a sanitizer runtime that intercepts dlopen becomes the caller.

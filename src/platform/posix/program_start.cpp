@@ -3,47 +3,23 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <future>
 #include <thread>
 #include <vector>
 
 #include "platform/codepage.h"
 #include "platform/command_line.h"
+#include "platform/posix/own_folder.h"
+#include "platform/posix/program_lookup.h"
 
 extern char** environ;
 
 namespace quorvex6::platform {
 namespace {
-
-bool IsExecutable(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
-}
-
-std::string FindOnPath(const std::string& program) {
-    if (program.find('/') != std::string::npos) return IsExecutable(program) ? program : "";
-    const char* env = std::getenv("PATH");
-    const std::string path = env != nullptr ? env : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find(':', start);
-        if (end == std::string::npos) end = path.size();
-        std::string folder = path.substr(start, end - start);
-        if (folder.empty()) folder = ".";
-        std::string candidate = std::move(folder);
-        candidate.append(1, '/').append(program);
-        if (IsExecutable(candidate)) return candidate;
-        start = end + 1;
-    }
-    return "";
-}
 
 // The program starts as a fresh process would: no blocked or ignored signals inherited from the
 // host, and none of the host's files beyond the three standard ones.
@@ -86,7 +62,7 @@ class SystemStarter final : public ProgramStarter {
 uint32_t SystemStarter::Start(const std::u16string& commandLine, bool shown) {
     const std::vector<std::string> words = SplitCommandLine(ToSystem(commandLine));
     if (words.empty()) throw ProgramNotFound("no program named in an empty command line");
-    const std::string program = FindOnPath(words.front());
+    const std::string program = FindProgram(words.front(), OwnFolder());
     if (program.empty()) {
         throw ProgramNotFound("cannot start the program " + words.front() + ": not found on PATH");
     }
