@@ -61,6 +61,8 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
 FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
     if ((type & kMethodMask) == kMethodMszip)
         mszip_ = std::make_unique<::quorvex6::codecs::mszip::BlockEncoder>(level);
+    if ((type & kMethodMask) == kMethodLzx)
+        lzx_ = std::make_unique<codecs::lzx::Encoder>(WindowBitsOf(type));
     current_.resize(kMaxBlockData);
 }
 
@@ -69,6 +71,7 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
     if (size > kMaxFolderData)
         throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 2 GiB");
     previous_.clear();
+    if (lzx_) lzx_->Reset();
     std::uint16_t blocks = 0;
     std::uint64_t at = 0;
     while (at < size) {
@@ -78,7 +81,9 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
         if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the file");
         if (got == 0) break;
         std::span<const std::uint8_t> block(current_.data(), static_cast<std::size_t>(got));
-        if (mszip_)
+        if (lzx_)
+            lzx_->EncodeFrame(block, packed_);
+        else if (mszip_)
             mszip_->Encode(block, previous_, packed_);
         else
             packed_.assign(block.begin(), block.end());

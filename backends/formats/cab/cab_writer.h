@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codecs/lzx/lzx_encoder.h"
 #include "codecs/mszip/mszip.h"
 #include "io/random_access.h"
 
@@ -38,10 +39,11 @@ std::uint64_t HeaderRoom(const std::vector<std::string>& stored_names);
 std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenFolder>& folders,
                           const std::vector<WrittenFile>& files);
 
-// Encodes data into a folder's blocks of 32 KiB, stored or MSZIP.
+// Encodes data into a folder's blocks of 32 KiB, stored, MSZIP or LZX.
 class FolderEncoder {
   public:
-    // `type` kMethodStore or kMethodMszip; `level` zlib's, for MSZIP.
+    // `type` kMethodStore, kMethodMszip or kMethodLzx with its window; `level` zlib's, for
+    // MSZIP.
     FolderEncoder(std::uint16_t type, int level);
 
     // Reads `size` bytes of `data` (fewer when it ends first) and writes the folder's CFDATA
@@ -52,6 +54,7 @@ class FolderEncoder {
 
   private:
     std::unique_ptr<::quorvex6::codecs::mszip::BlockEncoder> mszip_;
+    std::unique_ptr<codecs::lzx::Encoder> lzx_;
     std::vector<std::uint8_t> previous_, current_, packed_;
 };
 
