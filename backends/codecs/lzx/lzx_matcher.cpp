@@ -8,13 +8,16 @@ namespace quorvex6::backend::codecs::lzx {
 
 namespace {
 
-constexpr unsigned kHashBits = 16;
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 constexpr std::uint32_t kSlack = 8;
-constexpr unsigned kChainDepth = 24;
+constexpr unsigned kHashMinBits = 12;
+constexpr unsigned kHeadBytes = 4;  // what a bucket matches on
 constexpr std::uint32_t kNiceLength = 96;
-// A three-byte match far away costs more than its literals.
-constexpr std::uint32_t kFarForThree = 1 << 14;
+// After 2^kSkipShift positions in a row without a match, every other one is searched, and so on.
+constexpr unsigned kSkipShift = 5;
+constexpr std::uint32_t kPrefetchAhead = 6;
+// Matches up to this long have every position remembered.
+constexpr std::uint32_t kDenseLength = 32;
 
 std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t v = 0;
@@ -28,27 +31,36 @@ Matcher::Matcher(unsigned window_bits)
     : window_size_(std::uint32_t{1} << window_bits),
       max_offset_(window_size_ - 3),
       data_(2 * std::size_t{window_size_} + kSlack),
-      head_(std::size_t{1} << kHashBits),
-      prev_(window_size_) {
+      hash_shift_(32 - std::max(kHashMinBits, window_bits - 4)),
+      buckets_(std::size_t{1} << (32 - hash_shift_)) {
+    slid_ = true;
     Reset();
 }
 
 void Matcher::Reset() {
+    Bucket empty;
+    empty.position.fill(kNone);
+    empty.head.fill(0);
+    if (slid_ || inserted_ > buckets_.size()) {
+        std::fill(buckets_.begin(), buckets_.end(), empty);
+    } else {
+        // A small stream touched few buckets: find them again by its bytes.
+        for (std::uint32_t at = 0; at < inserted_; ++at) BucketOf(HeadAt(at)) = empty;
+    }
     end_ = frame_ = inserted_ = 0;
-    std::fill(head_.begin(), head_.end(), kNone);
+    slid_ = false;
 }
 
 std::span<std::uint8_t> Matcher::NextFrame(std::size_t size) {
     if (end_ + size > 2 * window_size_) {
         // Frames are whole until the last, so the window is full here: keep its second half.
         std::memmove(data_.data(), data_.data() + window_size_, window_size_);
-        auto rebase = [this](std::uint32_t& p) {
-            p = p == kNone || p < window_size_ ? kNone : p - window_size_;
-        };
-        for (std::uint32_t& p : head_) rebase(p);
-        for (std::uint32_t& p : prev_) rebase(p);
+        for (Bucket& b : buckets_)
+            for (std::uint32_t& p : b.position)
+                p = p == kNone || p < window_size_ ? kNone : p - window_size_;
         end_ -= window_size_;
         inserted_ -= window_size_;
+        slid_ = true;
     }
     frame_ = end_;
     end_ += static_cast<std::uint32_t>(size);
@@ -56,17 +68,26 @@ std::span<std::uint8_t> Matcher::NextFrame(std::size_t size) {
     return {data_.data() + frame_, size};
 }
 
-std::uint32_t Matcher::Hash(std::uint32_t at) const {
-    std::uint32_t v = data_[at] | (data_[at + 1] << 8) | (data_[at + 2] << 16);
-    return (v * 0x9E3779B1u) >> (32 - kHashBits);
+std::uint32_t Matcher::HeadAt(std::uint32_t at) const {
+    std::uint32_t v = 0;
+    std::memcpy(&v, &data_[at], sizeof v);
+    return v;
 }
 
 void Matcher::InsertUpTo(std::uint32_t at) {
-    at = std::min(at, end_ < 2 ? 0 : end_ - 2);
+    at = std::min(at, end_ < kHeadBytes ? 0 : end_ - (kHeadBytes - 1));
     for (; inserted_ < at; ++inserted_) {
-        std::uint32_t h = Hash(inserted_);
-        prev_[inserted_ & (window_size_ - 1)] = head_[h];
-        head_[h] = inserted_;
+        // Buckets are far apart in memory: the one wanted a few positions on is fetched now.
+        if (inserted_ + kPrefetchAhead + kHeadBytes <= end_)
+            __builtin_prefetch(&BucketOf(HeadAt(inserted_ + kPrefetchAhead)));
+        std::uint32_t head = HeadAt(inserted_);
+        Bucket& b = BucketOf(head);
+        for (unsigned i = Bucket::kWays - 1; i != 0; --i) {
+            b.position[i] = b.position[i - 1];
+            b.head[i] = b.head[i - 1];
+        }
+        b.position[0] = inserted_;
+        b.head[0] = head;
     }
 }
 
@@ -90,39 +111,44 @@ Matcher::Found Matcher::Best(std::uint32_t at, std::uint32_t limit,
         std::uint32_t n = Common(at - offset, at, limit);
         if (n > rep.length) rep = {n, offset, static_cast<int>(r)};
     }
-    if (rep.length >= kNiceLength || limit < 3) return rep.length >= kMinMatch ? rep : Found{};
+    if (rep.length >= kNiceLength) return rep;
 
     Found far;
+    if (limit < kHeadBytes) return rep.length >= kMinMatch ? rep : Found{};
     InsertUpTo(at);
-    std::uint32_t candidate = head_[Hash(at)];
-    for (unsigned depth = kChainDepth; candidate != kNone && depth != 0; --depth) {
-        std::uint32_t offset = at - candidate;
-        if (offset > max_offset_) break;
-        if (data_[candidate + far.length] == data_[at + far.length]) {
-            std::uint32_t n = Common(candidate, at, limit);
-            if (n > far.length) {
-                far = {n, offset, -1};
-                if (n >= kNiceLength || n == limit) break;
-            }
+    std::uint32_t head = HeadAt(at);
+    const Bucket& b = BucketOf(head);
+    for (unsigned i = 0; i < Bucket::kWays; ++i) {
+        std::uint32_t candidate = b.position[i];
+        if (candidate == kNone || at - candidate > max_offset_) break;  // newest first
+        if (b.head[i] != head) continue;
+        std::uint32_t n = Common(candidate, at, limit);
+        if (n > far.length) {
+            far = {n, at - candidate, -1};
+            if (n >= kNiceLength || n == limit) break;
         }
-        candidate = prev_[candidate & (window_size_ - 1)];
     }
-    if (far.length == 3 && far.offset >= kFarForThree) far = Found{};
     // A repeat costs a few bits where a new offset costs up to 17 more.
     if (rep.length >= kMinMatch && rep.length + 1 >= far.length) return rep;
-    return far.length >= 3 ? far : Found{};
+    return far;
 }
 
 void Matcher::Match(std::array<std::uint32_t, kRepeatOffsets>& repeats, std::vector<Item>& items) {
     items.clear();
     std::uint32_t at = frame_;
     auto literal = [&](std::uint32_t p) { items.push_back({0, 0, data_[p], 0}); };
+    std::uint32_t misses = 0;
     while (at < end_) {
         Found m = Best(at, std::min(kMaxMatch, end_ - at), repeats);
         if (m.length == 0) {
-            literal(at++);
+            // Data that does not repeat is searched ever more sparsely, as it costs the most.
+            // Positions passed over are not remembered either: such data seldom comes again.
+            std::uint32_t step = std::min(1 + (misses++ >> kSkipShift), end_ - at);
+            for (std::uint32_t i = 0; i < step; ++i) literal(at++);
+            if (step > 1) inserted_ = std::max(inserted_, at - 1);
             continue;
         }
+        misses = 0;
         // Lazy: a longer match one byte on is worth a literal.
         while (m.length < kNiceLength && at + 1 < end_) {
             Found next = Best(at + 1, std::min(kMaxMatch, end_ - at - 1), repeats);
@@ -145,6 +171,11 @@ void Matcher::Match(std::array<std::uint32_t, kRepeatOffsets>& repeats, std::vec
             repeats[0] = m.offset;
         }
         items.push_back(item);
+        if (m.length > kDenseLength) {
+            // The middle of a long match is left out: its start and end find the same data.
+            InsertUpTo(at + kDenseLength / 2);
+            inserted_ = std::max(inserted_, at + m.length - kDenseLength / 2);
+        }
         at += m.length;
     }
 }
