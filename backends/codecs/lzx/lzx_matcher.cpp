@@ -16,6 +16,12 @@ constexpr std::uint32_t kNiceLength = 96;
 // After 2^kSkipShift positions in a row without a match, every other one is searched, and so on.
 constexpr unsigned kSkipShift = 5;
 constexpr std::uint32_t kPrefetchAhead = 6;
+constexpr std::uint32_t kShortMatch = 4;
+constexpr std::uint32_t kFarForShort = 1 << 15;
+// Three-byte matches, found through a small table of their own, are worth it only close by.
+constexpr unsigned kNearBits = 14;
+constexpr std::uint32_t kNearMatch = 3;
+constexpr std::uint32_t kNearReach = 1 << 12;
 // Matches up to this long have every position remembered.
 constexpr std::uint32_t kDenseLength = 32;
 
@@ -32,7 +38,8 @@ Matcher::Matcher(unsigned window_bits)
       max_offset_(window_size_ - 3),
       data_(2 * std::size_t{window_size_} + kSlack),
       hash_shift_(32 - std::max(kHashMinBits, window_bits - 4)),
-      buckets_(std::size_t{1} << (32 - hash_shift_)) {
+      buckets_(std::size_t{1} << (32 - hash_shift_)),
+      near_(std::size_t{1} << kNearBits) {
     slid_ = true;
     Reset();
 }
@@ -41,6 +48,7 @@ void Matcher::Reset() {
     Bucket empty;
     empty.position.fill(kNone);
     empty.head.fill(0);
+    std::fill(near_.begin(), near_.end(), kNone);
     if (slid_ || inserted_ > buckets_.size()) {
         std::fill(buckets_.begin(), buckets_.end(), empty);
     } else {
@@ -55,9 +63,12 @@ std::span<std::uint8_t> Matcher::NextFrame(std::size_t size) {
     if (end_ + size > 2 * window_size_) {
         // Frames are whole until the last, so the window is full here: keep its second half.
         std::memmove(data_.data(), data_.data() + window_size_, window_size_);
+        auto rebase = [this](std::uint32_t& p) {
+            p = p == kNone || p < window_size_ ? kNone : p - window_size_;
+        };
         for (Bucket& b : buckets_)
-            for (std::uint32_t& p : b.position)
-                p = p == kNone || p < window_size_ ? kNone : p - window_size_;
+            for (std::uint32_t& p : b.position) rebase(p);
+        for (std::uint32_t& p : near_) rebase(p);
         end_ -= window_size_;
         inserted_ -= window_size_;
         slid_ = true;
@@ -74,6 +85,10 @@ std::uint32_t Matcher::HeadAt(std::uint32_t at) const {
     return v;
 }
 
+std::uint32_t Matcher::NearOf(std::uint32_t head) {
+    return ((head & 0xFFFFFF) * 0x9E3779B1u) >> (32 - kNearBits);
+}
+
 void Matcher::InsertUpTo(std::uint32_t at) {
     at = std::min(at, end_ < kHeadBytes ? 0 : end_ - (kHeadBytes - 1));
     for (; inserted_ < at; ++inserted_) {
@@ -81,6 +96,7 @@ void Matcher::InsertUpTo(std::uint32_t at) {
         if (inserted_ + kPrefetchAhead + kHeadBytes <= end_)
             __builtin_prefetch(&BucketOf(HeadAt(inserted_ + kPrefetchAhead)));
         std::uint32_t head = HeadAt(inserted_);
+        near_[NearOf(head)] = inserted_;
         Bucket& b = BucketOf(head);
         for (unsigned i = Bucket::kWays - 1; i != 0; --i) {
             b.position[i] = b.position[i - 1];
@@ -128,6 +144,15 @@ Matcher::Found Matcher::Best(std::uint32_t at, std::uint32_t limit,
             if (n >= kNiceLength || n == limit) break;
         }
     }
+    if (far.length < kHeadBytes) {
+        std::uint32_t candidate = near_[NearOf(head)];
+        if (candidate != kNone && at - candidate <= kNearReach) {
+            std::uint32_t n = Common(candidate, at, limit);
+            if (n >= kNearMatch) far = {n, at - candidate, -1};
+        }
+    }
+    // A short match far away costs more than its literals.
+    if (far.length <= kShortMatch && far.offset > kFarForShort) far = Found{};
     // A repeat costs a few bits where a new offset costs up to 17 more.
     if (rep.length >= kMinMatch && rep.length + 1 >= far.length) return rep;
     return far;
@@ -152,7 +177,7 @@ void Matcher::Match(std::array<std::uint32_t, kRepeatOffsets>& repeats, std::vec
         // Lazy: a longer match one byte on is worth a literal.
         while (m.length < kNiceLength && at + 1 < end_) {
             Found next = Best(at + 1, std::min(kMaxMatch, end_ - at - 1), repeats);
-            if (next.length <= m.length) break;
+            if (next.length < m.length + (next.repeat < 0 && m.repeat >= 0 ? 2 : 1)) break;
             literal(at++);
             m = next;
         }

@@ -49,6 +49,7 @@ class Matcher {
     std::uint32_t Common(std::uint32_t a, std::uint32_t b, std::uint32_t limit) const;
     Bucket& BucketOf(std::uint32_t head) { return buckets_[(head * 0x9E3779B1u) >> hash_shift_]; }
     std::uint32_t HeadAt(std::uint32_t at) const;
+    static std::uint32_t NearOf(std::uint32_t head);
 
     std::uint32_t window_size_;
     std::uint32_t max_offset_;
@@ -58,7 +59,8 @@ class Matcher {
     std::uint32_t inserted_ = 0;      // positions below this are in the chains
     unsigned hash_shift_;
     std::vector<Bucket> buckets_;
-    bool slid_ = false;  // since Reset: the buckets hold positions no longer in data_
+    std::vector<std::uint32_t> near_;  // the latest position of each three-byte hash
+    bool slid_ = false;                // since Reset: the buckets hold positions no longer in data_
 };
 
 }  // namespace quorvex6::backend::codecs::lzx
