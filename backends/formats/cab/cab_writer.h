@@ -55,7 +55,12 @@ class FolderEncoder {
   private:
     std::unique_ptr<::quorvex6::codecs::mszip::BlockEncoder> mszip_;
     std::unique_ptr<codecs::lzx::Encoder> lzx_;
+    void WriteBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
+                    io::RandomOutput& out);
+    std::uint16_t WriteFrames(io::RandomOutput& out);  // the LZX frames settled so far
+
     std::vector<std::uint8_t> previous_, current_, packed_;
+    std::vector<codecs::lzx::PackedFrame> frames_;
 };
 
 }  // namespace quorvex6::backend::cab

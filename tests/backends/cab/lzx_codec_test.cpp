@@ -50,12 +50,18 @@ Bytes Calls(std::size_t size) {
 
 Frames Encode(const Bytes& data, unsigned window_bits) {
     Encoder encoder(window_bits);
-    Frames frames;
+    std::vector<PackedFrame> packed;
     for (std::size_t at = 0; at < data.size(); at += kFrameSize) {
         std::size_t n = std::min(kFrameSize, data.size() - at);
-        frames.emplace_back();
-        encoder.EncodeFrame(std::span(data.data() + at, n), frames.back());
+        encoder.EncodeFrame(std::span(data.data() + at, n), packed);
     }
+    encoder.Finish(packed);
+    Frames frames;
+    for (std::size_t i = 0; i < packed.size(); ++i) {
+        EXPECT_EQ(packed[i].size, std::min(kFrameSize, data.size() - i * kFrameSize));
+        frames.push_back(std::move(packed[i].bytes));
+    }
+    EXPECT_EQ(frames.size(), (data.size() + kFrameSize - 1) / kFrameSize);
     return frames;
 }
 
