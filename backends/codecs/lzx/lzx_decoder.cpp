@@ -10,9 +10,9 @@ namespace quorvex6::backend::codecs::lzx {
 Decoder::Decoder(unsigned window_bits)
     : window_size_(std::uint32_t{1} << window_bits),
       main_symbols_(kNumChars + kLengthHeaders * SlotsFor(window_bits)),
-      window_(window_size_),
-      main_(12, kMaxMainSymbols),
-      length_(10, kLengthSymbols),
+      window_(new std::uint8_t[window_size_]),
+      main_(10, kMaxMainSymbols),
+      length_(8, kLengthSymbols),
       aligned_(7, kAlignedSymbols),
       pretree_(8, kPretreeSymbols) {
     Reset();
@@ -60,7 +60,7 @@ Status Decoder::DecodeFrame(std::span<const std::uint8_t> in, std::span<std::uin
     bits.Align(false);
     if (bits.Overran()) return Status::truncated;
 
-    std::memcpy(out.data(), window_.data() + frame_end - out.size(), out.size());
+    std::memcpy(out.data(), window_.get() + frame_end - out.size(), out.size());
     if (e8_size_ != 0 && frames_ < kE8FrameLimit)
         E8Decode(out, static_cast<std::uint32_t>(position_), e8_size_);
     position_ += out.size();
@@ -149,7 +149,7 @@ bool Decoder::ReadLengths(BitReader& in, std::uint8_t* lengths, unsigned first, 
 
 bool Decoder::DecodeSymbols(BitReader& in, std::uint32_t count) {
     const bool aligned = type_ == BlockType::kAligned;
-    std::uint8_t* window = window_.data();
+    std::uint8_t* window = window_.get();
     std::uint32_t end = window_at_ + count;
     while (window_at_ < end) {
         int sym = main_.Decode(in);
@@ -196,15 +196,21 @@ bool Decoder::DecodeSymbols(BitReader& in, std::uint32_t count) {
 bool Decoder::CopyMatch(std::uint32_t offset, std::uint32_t length) {
     std::uint64_t decoded = position_ + (window_at_ - frame_start_);
     if (offset == 0 || offset > window_size_ || offset > decoded) return false;
-    std::uint8_t* window = window_.data();
+    std::uint8_t* window = window_.get();
     std::uint8_t* dst = window + window_at_;
     if (offset <= window_at_) {
         const std::uint8_t* src = dst - offset;
-        if (offset >= length) {
-            std::memcpy(dst, src, length);
-        } else {
-            for (std::uint32_t i = 0; i < length; ++i) dst[i] = src[i];
+        std::uint32_t i = 0;
+        // Eight bytes at a time when they do not overlap; never past the match, whose end may
+        // be the oldest history still wanted.
+        if (offset >= 8) {
+            for (; i + 8 <= length; i += 8) {
+                std::uint64_t v = 0;
+                std::memcpy(&v, src + i, sizeof v);
+                std::memcpy(dst + i, &v, sizeof v);
+            }
         }
+        for (; i < length; ++i) dst[i] = src[i];
     } else {
         std::uint32_t src = window_at_ + window_size_ - offset;
         for (std::uint32_t i = 0; i < length; ++i) dst[i] = window[(src + i) & (window_size_ - 1)];
@@ -216,7 +222,7 @@ bool Decoder::CopyMatch(std::uint32_t offset, std::uint32_t length) {
 bool Decoder::CopyStored(BitReader& in, std::uint32_t count) {
     const std::uint8_t* p = in.TakeBytes(count);
     if (p == nullptr) return false;
-    std::memcpy(window_.data() + window_at_, p, count);
+    std::memcpy(window_.get() + window_at_, p, count);
     window_at_ += count;
     return true;
 }

@@ -3,8 +3,8 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
-#include <vector>
 
 #include "codecs/codec.h"
 #include "codecs/lzx/lzx_bit_reader.h"
@@ -37,7 +37,9 @@ class Decoder {
 
     std::uint32_t window_size_;
     unsigned main_symbols_;
-    std::vector<std::uint8_t> window_;
+    // Left uninitialised: offsets are checked against what was decoded, so no unwritten byte
+    // is ever read, and small streams touch only the pages they use.
+    std::unique_ptr<std::uint8_t[]> window_;
     std::uint32_t window_at_ = 0;
     std::uint32_t frame_start_ = 0;
     std::uint64_t position_ = 0;  // bytes of the stream decoded so far

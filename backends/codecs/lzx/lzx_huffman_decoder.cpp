@@ -1,5 +1,7 @@
 #include "codecs/lzx/lzx_huffman_decoder.h"
 
+#include <algorithm>
+
 namespace quorvex6::backend::codecs::lzx {
 
 HuffmanDecoder::HuffmanDecoder(unsigned table_bits, unsigned max_symbols)
@@ -22,21 +24,27 @@ bool HuffmanDecoder::Build(std::span<const std::uint8_t> lengths, bool may_be_em
         placed += count_[len];
         if (code > (std::uint32_t{1} << len)) return false;  // over-subscribed
     }
-    for (Entry& e : table_) e = Entry{};
-    if (placed == 0) return may_be_empty;
+    if (placed == 0) {
+        std::fill(table_.begin(), table_.end(), Entry{});
+        return may_be_empty;
+    }
     if (code != (std::uint32_t{1} << kMaxCodeLength)) return false;  // incomplete
 
     std::array<std::uint32_t, kMaxCodeLength + 1> next = offset_;
     for (std::size_t s = 0; s < lengths.size(); ++s)
         if (lengths[s] != 0) sorted_[next[lengths[s]]++] = static_cast<std::uint16_t>(s);
+    // Canonical codes fill the table in order: the short ones first, then the prefixes of the
+    // long ones, which are marked for the slow walk.
+    Entry* at = table_.data();
     for (unsigned len = 1; len <= table_bits_; ++len) {
-        unsigned fill = table_bits_ - len;
+        std::uint32_t span = std::uint32_t{1} << (table_bits_ - len);
         for (std::uint32_t i = 0; i < count_[len]; ++i) {
-            std::uint32_t start = (first_[len] + i) << fill;
             Entry e{sorted_[offset_[len] + i], static_cast<std::uint8_t>(len)};
-            for (std::uint32_t j = 0; j < (std::uint32_t{1} << fill); ++j) table_[start + j] = e;
+            std::fill_n(at, span, e);
+            at += span;
         }
     }
+    std::fill(at, table_.data() + table_.size(), Entry{});
     return true;
 }
 
