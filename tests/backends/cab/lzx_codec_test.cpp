@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/lzx/lzx_bit_writer.h"
 #include "codecs/lzx/lzx_decoder.h"
 #include "codecs/lzx/lzx_e8.h"
 #include "codecs/lzx/lzx_encoder.h"
@@ -48,8 +49,8 @@ Bytes Calls(std::size_t size) {
     return out;
 }
 
-Frames Encode(const Bytes& data, unsigned window_bits) {
-    Encoder encoder(window_bits);
+Frames Encode(const Bytes& data, Encoder& encoder) {
+    encoder.Reset();
     std::vector<PackedFrame> packed;
     for (std::size_t at = 0; at < data.size(); at += kFrameSize) {
         std::size_t n = std::min(kFrameSize, data.size() - at);
@@ -63,6 +64,11 @@ Frames Encode(const Bytes& data, unsigned window_bits) {
     }
     EXPECT_EQ(frames.size(), (data.size() + kFrameSize - 1) / kFrameSize);
     return frames;
+}
+
+Frames Encode(const Bytes& data, unsigned window_bits) {
+    Encoder encoder(window_bits);
+    return Encode(data, encoder);
 }
 
 // The stream's bytes, or the status of the first frame that failed.
@@ -108,6 +114,52 @@ TEST(Lzx, StreamsRoundTripInEveryWindow) {
             }
         }
     }
+}
+
+// One encoder, stream after stream: nothing of an earlier stream may leak into the next,
+// whether it was small (its buckets are cleared one by one) or slid the window.
+TEST(Lzx, AnEncoderStartsEachStreamAfresh) {
+    Encoder encoder(15);
+    const Bytes streams[] = {Text(5000), Calls(3000), Noise(200000, 8), Text(4000), Bytes(7, 'x')};
+    for (const Bytes& data : streams) {
+        Frames frames = Encode(data, encoder);
+        Bytes out;
+        ASSERT_EQ(Decode(frames, data.size(), 15, out), Status::ok) << data.size();
+        EXPECT_EQ(out, data) << data.size();
+    }
+}
+
+// Streams as other encoders may write them: an odd uncompressed block running across a frame,
+// its pad byte, and the next block after it in the same frame.
+TEST(Lzx, UncompressedBlocksAcrossFrames) {
+    const Bytes first = Noise(kFrameSize + 1, 2), second = Noise(99, 3);
+    auto stored_header = [](BitWriter& bits, std::size_t size) {
+        bits.Write(static_cast<std::uint32_t>(BlockType::kUncompressed), 3);
+        bits.Write(static_cast<std::uint32_t>(size >> 8), 16);
+        bits.Write(static_cast<std::uint32_t>(size & 0xFF), 8);
+        bits.Align(true);
+    };
+    auto repeats = [](Bytes& out) {
+        for (int r = 0; r < 3; ++r) out.insert(out.end(), {1, 0, 0, 0});
+    };
+    Frames frames(2);
+    BitWriter head(frames[0]);
+    head.Write(0, 1);  // no E8 translation
+    stored_header(head, first.size());
+    repeats(frames[0]);
+    frames[0].insert(frames[0].end(), first.begin(), first.begin() + kFrameSize);
+    frames[1] = {first.back(), 0};  // the last byte and its pad
+    BitWriter next(frames[1]);
+    stored_header(next, second.size());
+    repeats(frames[1]);
+    frames[1].insert(frames[1].end(), second.begin(), second.end());
+    frames[1].push_back(0);
+
+    Bytes expected = first;
+    expected.insert(expected.end(), second.begin(), second.end());
+    Bytes out;
+    ASSERT_EQ(Decode(frames, expected.size(), 16, out), Status::ok);
+    EXPECT_EQ(out, expected);
 }
 
 TEST(Lzx, CompressesWhatRepeats) {
