@@ -147,6 +147,32 @@ bool Decoder::ReadLengths(BitReader& in, std::uint8_t* lengths, unsigned first, 
     return true;
 }
 
+inline bool Decoder::CopyMatch(std::uint32_t offset, std::uint32_t length) {
+    std::uint64_t decoded = position_ + (window_at_ - frame_start_);
+    if (offset == 0 || offset > window_size_ || offset > decoded) return false;
+    std::uint8_t* window = window_.get();
+    std::uint8_t* dst = window + window_at_;
+    if (offset <= window_at_) {
+        const std::uint8_t* src = dst - offset;
+        std::uint32_t i = 0;
+        // Eight bytes at a time when they do not overlap; never past the match, whose end may
+        // be the oldest history still wanted.
+        if (offset >= 8) {
+            for (; i + 8 <= length; i += 8) {
+                std::uint64_t v = 0;
+                std::memcpy(&v, src + i, sizeof v);
+                std::memcpy(dst + i, &v, sizeof v);
+            }
+        }
+        for (; i < length; ++i) dst[i] = src[i];
+    } else {
+        std::uint32_t src = window_at_ + window_size_ - offset;
+        for (std::uint32_t i = 0; i < length; ++i) dst[i] = window[(src + i) & (window_size_ - 1)];
+    }
+    window_at_ += length;
+    return true;
+}
+
 bool Decoder::DecodeSymbols(BitReader& in, std::uint32_t count) {
     const bool aligned = type_ == BlockType::kAligned;
     std::uint8_t* window = window_.get();
@@ -193,31 +219,6 @@ bool Decoder::DecodeSymbols(BitReader& in, std::uint32_t count) {
     return !in.Overran();
 }
 
-bool Decoder::CopyMatch(std::uint32_t offset, std::uint32_t length) {
-    std::uint64_t decoded = position_ + (window_at_ - frame_start_);
-    if (offset == 0 || offset > window_size_ || offset > decoded) return false;
-    std::uint8_t* window = window_.get();
-    std::uint8_t* dst = window + window_at_;
-    if (offset <= window_at_) {
-        const std::uint8_t* src = dst - offset;
-        std::uint32_t i = 0;
-        // Eight bytes at a time when they do not overlap; never past the match, whose end may
-        // be the oldest history still wanted.
-        if (offset >= 8) {
-            for (; i + 8 <= length; i += 8) {
-                std::uint64_t v = 0;
-                std::memcpy(&v, src + i, sizeof v);
-                std::memcpy(dst + i, &v, sizeof v);
-            }
-        }
-        for (; i < length; ++i) dst[i] = src[i];
-    } else {
-        std::uint32_t src = window_at_ + window_size_ - offset;
-        for (std::uint32_t i = 0; i < length; ++i) dst[i] = window[(src + i) & (window_size_ - 1)];
-    }
-    window_at_ += length;
-    return true;
-}
 
 bool Decoder::CopyStored(BitReader& in, std::uint32_t count) {
     const std::uint8_t* p = in.TakeBytes(count);
