@@ -70,11 +70,23 @@ int32_t Extract(const ParsedCommand& cmd, OutputLog& log) {
     return result.code();
 }
 
+// The window bits of "-ml:N", or -1 when N is not 15..21.
+int ParseWindowBits(const std::string& text) {
+    if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9')
+        return -1;
+    int bits = (text[0] - '0') * 10 + (text[1] - '0');
+    return bits >= 15 && bits <= 21 ? bits : -1;
+}
+
 cab32::PackOptions PackMethod(const ParsedCommand& cmd) {
-    if (cmd.Has("-ml:") || cmd.Has("-mq:"))
-        throw Failure(result::kMethod, "LZX and Quantum cabinets are not written yet");
+    if (cmd.Has("-mq:")) throw Failure(result::kMethod, "Quantum cabinets are not written yet");
     cab32::PackOptions options;
     options.type = cmd.Has("-ms") ? cab::kMethodStore : cab::kMethodMszip;
+    if (std::optional<std::string> lzx = cmd.Value("-ml:")) {
+        int bits = ParseWindowBits(*lzx);
+        if (bits < 0) throw Failure(result::kBadCommand, "-ml: takes a window of 15 to 21 bits");
+        options.type = static_cast<std::uint16_t>(cab::kMethodLzx | bits << 8);
+    }
     return options;
 }
 

@@ -33,7 +33,14 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
         case kMethodStore:
             break;
         case kMethodMszip:
-            mszip_ = std::make_unique<codecs::mszip::BlockDecoder>();
+            mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockDecoder>();
+            break;
+        case kMethodLzx:
+            if (WindowBitsOf(folder.type) < codecs::lzx::kMinWindowBits ||
+                WindowBitsOf(folder.type) > codecs::lzx::kMaxWindowBits)
+                throw io::Error(io::Fault::kUnknownMethod,
+                                "cannot decode method " + MethodText(folder.type));
+            lzx_ = std::make_unique<codecs::lzx::Decoder>(WindowBitsOf(folder.type));
             break;
         default:
             throw io::Error(io::Fault::kUnknownMethod,
@@ -78,12 +85,17 @@ void FolderReader::NextBlock() {
 void FolderReader::Decode(std::uint16_t unpacked) {
     block_.resize(unpacked);
     block_at_ = 0;
+    if (lzx_) {
+        if (lzx_->DecodeFrame(packed_, block_) != codecs::lzx::Status::kOk) BrokenData("LZX block");
+        return;
+    }
     if (!mszip_) {
         if (packed_.size() != unpacked) BrokenData("stored block of the wrong size");
         std::memcpy(block_.data(), packed_.data(), unpacked);
         return;
     }
-    if (mszip_->Decode(packed_, block_) != codecs::Status::kOk) BrokenData("MSZIP block");
+    if (mszip_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)
+        BrokenData("MSZIP block");
 }
 
 }  // namespace quorvex6::backend::cab

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "codecs/lzx/lzx_decoder.h"
 #include "codecs/mszip/mszip.h"
 #include "formats/cab/cab_cabinet.h"
 #include "io/random_access.h"
@@ -36,7 +37,8 @@ class FolderReader {
     std::vector<std::uint8_t> packed_;
     std::vector<std::uint8_t> block_;
     std::size_t block_at_ = 0;
-    std::unique_ptr<codecs::mszip::BlockDecoder> mszip_;
+    std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockDecoder> mszip_;
+    std::unique_ptr<codecs::lzx::Decoder> lzx_;
 };
 
 }  // namespace quorvex6::backend::cab

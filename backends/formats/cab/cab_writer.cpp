@@ -60,7 +60,9 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
 
 FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
     if ((type & kMethodMask) == kMethodMszip)
-        mszip_ = std::make_unique<codecs::mszip::BlockEncoder>(level);
+        mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockEncoder>(level);
+    if ((type & kMethodMask) == kMethodLzx)
+        lzx_ = std::make_unique<codecs::lzx::Encoder>(WindowBitsOf(type));
     current_.resize(kMaxBlockData);
 }
 
@@ -69,6 +71,7 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
     if (size > kMaxFolderData)
         throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 2 GiB");
     previous_.clear();
+    if (lzx_) lzx_->Reset();
     std::uint16_t blocks = 0;
     std::uint64_t at = 0;
     while (at < size) {
@@ -78,24 +81,48 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
         if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the file");
         if (got == 0) break;
         std::span<const std::uint8_t> block(current_.data(), static_cast<std::size_t>(got));
-        if (mszip_)
-            mszip_->Encode(block, previous_, packed_);
-        else
-            packed_.assign(block.begin(), block.end());
-        std::uint8_t h[kDataSize];
-        const auto packed_size = static_cast<std::uint16_t>(packed_.size());
-        const auto unpacked_size = static_cast<std::uint16_t>(block.size());
-        io::StoreLe32(h, BlockChecksum(packed_.data(), packed_.size(), packed_size, unpacked_size));
-        io::StoreLe16(h + 4, packed_size);
-        io::StoreLe16(h + 6, unpacked_size);
-        if (!out.write(h, sizeof h) || !out.write(packed_.data(), packed_.size()))
-            throw io::Error(io::Fault::kWrite, "cannot write the cabinet");
-        if (mszip_) previous_.assign(block.begin(), block.end());
         at += block.size();
+        if (lzx_) {
+            // Frames come out once their LZX block is settled, which may be some frames on.
+            lzx_->EncodeFrame(block, frames_);
+            blocks += WriteFrames(out);
+            if (block.size() < want) break;  // only the last frame may be short
+            continue;
+        }
+        if (mszip_) {
+            mszip_->Encode(block, previous_, packed_);
+            previous_.assign(block.begin(), block.end());
+        } else {
+            packed_.assign(block.begin(), block.end());
+        }
+        WriteBlock(packed_, block.size(), out);
         ++blocks;
+    }
+    if (lzx_) {
+        lzx_->Finish(frames_);
+        blocks += WriteFrames(out);
     }
     *read = at;
     return blocks;
+}
+
+std::uint16_t FolderEncoder::WriteFrames(io::RandomOutput& out) {
+    for (const codecs::lzx::PackedFrame& frame : frames_) WriteBlock(frame.bytes, frame.size, out);
+    auto written = static_cast<std::uint16_t>(frames_.size());
+    frames_.clear();
+    return written;
+}
+
+void FolderEncoder::WriteBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
+                               io::RandomOutput& out) {
+    std::uint8_t h[kDataSize];
+    const auto packed_size = static_cast<std::uint16_t>(packed.size());
+    const auto unpacked_size = static_cast<std::uint16_t>(unpacked);
+    io::StoreLe32(h, BlockChecksum(packed.data(), packed.size(), packed_size, unpacked_size));
+    io::StoreLe16(h + 4, packed_size);
+    io::StoreLe16(h + 6, unpacked_size);
+    if (!out.write(h, sizeof h) || !out.write(packed.data(), packed.size()))
+        throw io::Error(io::Fault::kWrite, "cannot write the cabinet");
 }
 
 }  // namespace quorvex6::backend::cab

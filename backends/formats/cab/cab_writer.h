@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codecs/lzx/lzx_encoder.h"
 #include "codecs/mszip/mszip.h"
 #include "io/random_access.h"
 
@@ -38,10 +39,11 @@ std::uint64_t HeaderRoom(const std::vector<std::string>& stored_names);
 std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenFolder>& folders,
                           const std::vector<WrittenFile>& files);
 
-// Encodes data into a folder's blocks of 32 KiB, stored or MSZIP.
+// Encodes data into a folder's blocks of 32 KiB, stored, MSZIP or LZX.
 class FolderEncoder {
   public:
-    // `type` kMethodStore or kMethodMszip; `level` zlib's, for MSZIP.
+    // `type` kMethodStore, kMethodMszip or kMethodLzx with its window; `level` zlib's, for
+    // MSZIP.
     FolderEncoder(std::uint16_t type, int level);
 
     // Reads `size` bytes of `data` (fewer when it ends first) and writes the folder's CFDATA
@@ -51,8 +53,14 @@ class FolderEncoder {
                          std::uint64_t* read);
 
   private:
-    std::unique_ptr<codecs::mszip::BlockEncoder> mszip_;
+    std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockEncoder> mszip_;
+    std::unique_ptr<codecs::lzx::Encoder> lzx_;
+    void WriteBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
+                    io::RandomOutput& out);
+    std::uint16_t WriteFrames(io::RandomOutput& out);  // the LZX frames settled so far
+
     std::vector<std::uint8_t> previous_, current_, packed_;
+    std::vector<codecs::lzx::PackedFrame> frames_;
 };
 
 }  // namespace quorvex6::backend::cab

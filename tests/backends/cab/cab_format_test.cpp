@@ -170,8 +170,8 @@ TEST(CabReader, DamageIsAFaultOfItsKind) {
     std::string cut_data = good.substr(0, good.size() - 2);
     std::string wrong_folder = good;
     wrong_folder[36 + 8 + 8] = 1;  // iFolder of the one file
-    std::string lzx = good;
-    lzx[36 + 6] = 3;  // typeCompress
+    std::string quantum = good;
+    quantum[36 + 6] = 2;  // typeCompress
     struct Case {
         const char* name;
         std::string bytes;
@@ -184,7 +184,7 @@ TEST(CabReader, DamageIsAFaultOfItsKind) {
         {"file in a missing folder", wrong_folder, io::Fault::kBrokenHeader, true},
         {"checksum", bad_checksum, io::Fault::kDataChecksum, false},
         {"data cut short", cut_data, io::Fault::kBrokenData, false},
-        {"method not read yet", lzx, io::Fault::kUnknownMethod, false},
+        {"method not read yet", quantum, io::Fault::kUnknownMethod, false},
     };
     for (const Case& c : cases) {
         try {

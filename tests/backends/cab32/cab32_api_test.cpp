@@ -75,8 +75,10 @@ TEST_F(CabApi, CommandsNotServedAreRefused) {
     };
     const Case cases[] = {
         {"-f " + archive + " " + QuoteFolder(root_), result::kNotSupportedApi},
-        {"-a -ml:21 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
-         result::kMethod},
+        {"-a -ml:22 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
+         result::kBadCommand},
+        {"-a -ml:1 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
+         result::kBadCommand},
         {"-a -mq:7 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",
          result::kMethod},
         {"-a -v:1440 " + Quote(root_ / "new.cab") + " " + QuoteFolder(root_) + " *.*",

@@ -38,7 +38,12 @@ TEST_F(CabExtract, MakecabsCabinetsExtractAsCabextractDoes) {
     const char* cabinets[] = {
         "libarchive/test_read_format_cab_1.cab",
         "libarchive/test_read_format_cab_2.cab",
+        "libarchive/test_read_format_cab_3.cab",
+        "libarchive/test_read_format_cab_lzx_16bit.cab",
+        "libarchive/test_read_format_cab_lzx_literal_control.cab",
+        "libarchive/test_fuzz.cab",
         "libmspack/normal_2files_1folder.cab",
+        "libmspack/normal_2files_2folders.cab",
         "libmspack/normal_255c_filename.cab",
         "libmspack/reserve_---.cab",
         "libmspack/reserve_--D.cab",
@@ -59,15 +64,14 @@ TEST_F(CabExtract, MakecabsCabinetsExtractAsCabextractDoes) {
     }
 }
 
-// LZX and Quantum folders are not read yet: their files are refused, the MSZIP ones extracted.
-TEST_F(CabExtract, MszipFoldersOfMixedCabinets) {
+// Quantum folders are not read yet: their files are refused, the others extracted.
+TEST_F(CabExtract, ReadFoldersOfMixedCabinets) {
     struct Case {
         const char* cabinet;
-        std::vector<std::string> mszip_files;
+        std::vector<std::string> read_files;
     };
     const Case cases[] = {
-        {"libmspack/mszip_lzx_qtm.cab", {"mszip.txt"}},
-        {"libmspack/normal_2files_2folders.cab", {"mszip1.txt", "mszip2.txt"}},
+        {"libmspack/mszip_lzx_qtm.cab", {"mszip.txt", "lzx.txt"}},
     };
     for (const Case& c : cases) {
         fs::path archive = TestData(std::string("cab/") + c.cabinet);
@@ -75,7 +79,7 @@ TEST_F(CabExtract, MszipFoldersOfMixedCabinets) {
         EXPECT_EQ(Extract(archive), result::kMethod) << c.cabinet;
         auto reference = Reference(archive);
         std::map<std::string, std::string> expected;
-        for (const std::string& name : c.mszip_files) expected[name] = reference[name];
+        for (const std::string& name : c.read_files) expected[name] = reference[name];
         EXPECT_EQ(ReadTree(dest()), expected) << c.cabinet;
     }
 }
@@ -100,6 +104,22 @@ TEST_F(CabExtract, DamagedCabinetsAreRefusedCleanly) {
         }
     }
     EXPECT_EQ(seen, 33);
+}
+
+// Crafted LZX streams: a main tree without lengths, matches before any data, a match reaching
+// before the stream. Each gives the code of broken data and leaves no piece of a file.
+TEST_F(CabExtract, CraftedLzxStreamsAreBrokenData) {
+    const char* cabinets[] = {
+        "libmspack/lzx-main-tree-no-lengths.cab",
+        "libmspack/lzx-premature-matches.cab",
+        "libarchive/test_read_format_cab_lzx_invalid_history.cab",
+    };
+    for (const char* name : cabinets) {
+        fs::remove_all(dest());
+        EXPECT_EQ(Extract(TestData(std::string("cab/") + name)), result::kBrokenData)
+            << name << ": " << log_;
+        EXPECT_TRUE(ReadTree(dest()).empty()) << name;
+    }
 }
 
 TEST_F(CabExtract, HostileNamesStayInTheDestination) {

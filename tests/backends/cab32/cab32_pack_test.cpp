@@ -47,7 +47,8 @@ TEST_F(CabPack, OtherReadersExtractEveryMethodByteForByte) {
         {"bsdtar", "bsdtar -x -C %D -f %A"},
         {"gcab", "cd %D && gcab -x %A"},
     };
-    for (const char* method : {"-mz", "-ms"}) {
+    for (const char* method :
+         {"-mz", "-ms", "-ml:15", "-ml:16", "-ml:17", "-ml:18", "-ml:19", "-ml:20", "-ml:21"}) {
         fs::path archive = root_ / (std::string("t") + method + ".cab");
         ASSERT_EQ(Pack(std::string("-r -i ") + method, archive), 0) << method << ": " << log_;
         for (const Reader& reader : readers) {

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# CAB with LZX side by side: libcab32 (through the quorvex program) packing LZX:21 against
+# wimlib's LZX (`wimlib-imagex capture`, the same codec in 32 KiB chunks) at its default level
+# (`--compress=LZX`, which wimlib parses near-optimally) and with its lazy parser (levels below
+# 35: `--compress=LZX:20`), and
+# extracting our LZX:21 cabinet against cabextract, gcab, bsdtar and 7zz (nothing on Debian
+# writes LZX cabinets, so every extraction reads ours). Runs alternate after a warm-up; the
+# table gives medians, the ratio of the medians, the sizes and our peak memory. Every
+# extraction, ours and the peers', is checked against the corpus manifest. WIM stores each
+# content once, CAB every file: where a corpus repeats files, one more row compares the sizes
+# on a copy that holds each content once.
+# Usage: bench/peer/cab.sh BUILD [CORPUS] [RUNS]   (CORPUS is made when missing)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+corpus=${2:-/dev/shm/qv-corpus}
+runs=${3:-3}
+[ -f "$corpus/SUMMARY.txt" ] || bash "$here/make_corpus.sh" "$corpus" >/dev/null
+corpus=$(cd "$corpus" && pwd)
+qv="$build/bin/quorvex"
+work=$(mktemp -d /dev/shm/qv-cab-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+. "$here/common.sh"
+
+pack_ours() { rm -f "$work/ours.cab"; "$qv" pack "$work/ours.cab" --base "$corpus/$1" --method lzx --level 21 --quiet; }
+pack_wim() { rm -f "$work/w.wim"; wimlib-imagex capture "$corpus/$1" "$work/w.wim" --compress=LZX; }
+pack_lazy() { rm -f "$work/lazy.wim"; wimlib-imagex capture "$corpus/$1" "$work/lazy.wim" --compress=LZX:20; }
+x_ours() { "$qv" extract "$work/ours.cab" --to "$work/x" --quiet; }
+x_cabextract() { cabextract -q -d "$work/x" "$work/ours.cab"; }
+x_gcab() { (cd "$work/x" && gcab -x "$work/ours.cab"); }
+x_bsdtar() { bsdtar -xf "$work/ours.cab" -C "$work/x"; }
+x_7zz() { 7zz x -y -bso0 -o"$work/x" "$work/ours.cab"; }
+mb() { echo "$(stat -c %s "$1") / 1000000" | bc -l; }
+# The files whose content an earlier file of the corpus already has.
+repeated() { awk '{ if (seen[$2]++) print $1 }' "$corpus/MANIFEST-$1.txt"; }
+
+printf '| corpus | job | ours s | peer s | ratio | ours MB | peer MB | size ratio | ours peak MiB |\n|---|---|---|---|---|---|---|---|---|\n'
+for c in text many binary; do
+    rm -f "$work"/*.times
+    pack_ours "$c" >/dev/null; pack_wim "$c" >/dev/null; pack_lazy "$c" >/dev/null
+    for ((i = 0; i < runs; i++)); do
+        time_one ours pack_ours "$c"
+        time_one peer pack_wim "$c"
+        time_one lazy pack_lazy "$c"
+    done
+    rm -f "$work/ours.cab"
+    peak=$(peak_mib "$qv" pack "$work/ours.cab" --base "$corpus/$c" --method lzx --level 21 --quiet)
+    o=$(median < "$work/ours.times"); os=$(mb "$work/ours.cab")
+    for w in lazy peer; do
+        p=$(median < "$work/$w.times")
+        if [ $w = lazy ]; then ws=$(mb "$work/lazy.wim"); what="wimlib lazy"; else ws=$(mb "$work/w.wim"); what="wimlib default"; fi
+        printf '| %s | pack LZX:21 vs %s | %.2f | %.2f | %.2f | %.2f | %.2f | %.4f | %s |\n' "$c" "$what" "$o" "$p" \
+            "$(echo "$o / $p" | bc -l)" "$os" "$ws" "$(echo "$os / $ws" | bc -l)" "$peak"
+    done
+    if [ -n "$(repeated "$c")" ]; then
+        rm -rf "$work/once"; cp -a "$corpus/$c" "$work/once"
+        repeated "$c" | (cd "$work/once" && xargs rm -f)
+        "$qv" pack "$work/once.cab" --base "$work/once" --method lzx --level 21 --quiet
+        os=$(mb "$work/once.cab")
+        for level in 20 50; do
+            wimlib-imagex capture "$work/once" "$work/once.wim" --compress=LZX:$level >/dev/null
+            ws=$(mb "$work/once.wim"); rm -f "$work/once.wim"
+            printf '| %s, each content once | pack LZX:21 vs wimlib LZX:%s | | | | %.2f | %.2f | %.4f | |\n' \
+                "$c" "$level" "$os" "$ws" "$(echo "$os / $ws" | bc -l)"
+        done
+        rm -rf "$work/once" "$work/once.cab" "$work/once.wim"
+    fi
+
+    fresh; x_ours; verify "$c"
+    rm -f "$work"/*.times
+    for t in cabextract gcab bsdtar 7zz; do fresh; "x_$t" >/dev/null 2>&1; verify "$c"; done
+    for ((i = 0; i < runs; i++)); do
+        for t in ours cabextract gcab bsdtar 7zz; do fresh; time_one "$t" "x_$t"; done
+    done
+    fresh
+    peak=$(peak_mib "$qv" extract "$work/ours.cab" --to "$work/x" --quiet)
+    verify "$c"
+    o=$(median < "$work/ours.times")
+    best=""; bestname=""
+    for t in cabextract gcab bsdtar 7zz; do
+        v=$(median < "$work/$t.times")
+        if [ -z "$best" ] || (( $(echo "$v < $best" | bc -l) )); then best=$v; bestname=$t; fi
+        printf '| %s | extract LZX:21: %s | | %.2f | | | | | |\n' "$c" "$t" "$v"
+    done
+    printf '| %s | extract LZX:21: ours vs %s | %.2f | %.2f | %.2f | | | | %s |\n' "$c" "$bestname" "$o" "$best" \
+        "$(echo "$o / $best" | bc -l)" "$peak"
+done
