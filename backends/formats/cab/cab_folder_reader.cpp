@@ -33,8 +33,15 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
         case kMethodStore:
             break;
         case kMethodMszip:
-            mszip_ = std::make_unique<codecs::mszip::BlockDecoder>();
+            mszip_ = std::make_unique<::quorvex6::codecs::mszip::BlockDecoder>();
             break;
+        case kMethodQuantum: {
+            unsigned bits = WindowBitsOf(folder.type);
+            if (bits < codecs::quantum::kMinWindowBits || bits > codecs::quantum::kMaxWindowBits)
+                BrokenData("Quantum window out of range");
+            quantum_ = std::make_unique<codecs::quantum::FrameDecoder>(bits);
+            break;
+        }
         default:
             throw io::Error(io::Fault::kUnknownMethod,
                             "cannot decode method " + MethodText(folder.type));
@@ -78,12 +85,18 @@ void FolderReader::NextBlock() {
 void FolderReader::Decode(std::uint16_t unpacked) {
     block_.resize(unpacked);
     block_at_ = 0;
+    if (quantum_) {
+        if (quantum_->Decode(packed_, block_) != ::quorvex6::codecs::Status::ok)
+            BrokenData("Quantum block");
+        return;
+    }
     if (!mszip_) {
         if (packed_.size() != unpacked) BrokenData("stored block of the wrong size");
         std::memcpy(block_.data(), packed_.data(), unpacked);
         return;
     }
-    if (mszip_->Decode(packed_, block_) != codecs::Status::ok) BrokenData("MSZIP block");
+    if (mszip_->Decode(packed_, block_) != ::quorvex6::codecs::Status::ok)
+        BrokenData("MSZIP block");
 }
 
 }  // namespace quorvex6::backend::cab

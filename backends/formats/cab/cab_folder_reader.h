@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/mszip/mszip.h"
+#include "codecs/quantum/quantum.h"
 #include "formats/cab/cab_cabinet.h"
 #include "io/random_access.h"
 #include "io/stream.h"
@@ -36,7 +37,8 @@ class FolderReader {
     std::vector<std::uint8_t> packed_;
     std::vector<std::uint8_t> block_;
     std::size_t block_at_ = 0;
-    std::unique_ptr<codecs::mszip::BlockDecoder> mszip_;
+    std::unique_ptr<::quorvex6::codecs::mszip::BlockDecoder> mszip_;
+    std::unique_ptr<codecs::quantum::FrameDecoder> quantum_;
 };
 
 }  // namespace quorvex6::backend::cab

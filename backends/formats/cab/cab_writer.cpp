@@ -60,7 +60,7 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
 
 FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
     if ((type & kMethodMask) == kMethodMszip)
-        mszip_ = std::make_unique<codecs::mszip::BlockEncoder>(level);
+        mszip_ = std::make_unique<::quorvex6::codecs::mszip::BlockEncoder>(level);
     current_.resize(kMaxBlockData);
 }
 

@@ -51,7 +51,7 @@ class FolderEncoder {
                          std::uint64_t* read);
 
   private:
-    std::unique_ptr<codecs::mszip::BlockEncoder> mszip_;
+    std::unique_ptr<::quorvex6::codecs::mszip::BlockEncoder> mszip_;
     std::vector<std::uint8_t> previous_, current_, packed_;
 };
 
