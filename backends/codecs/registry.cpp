@@ -6,6 +6,7 @@
 #include "codecs/deflate/gzip.h"
 #include "codecs/lh/codecs.h"
 #include "codecs/lzma/lzma.h"
+#include "codecs/rar5/rar5_decoder.h"
 #include "codecs/zstd/zstd.h"
 
 #include <array>
@@ -39,6 +40,8 @@ constexpr std::array kMethods = {
     Method{"arj2", static_decoder<lh::kArj>, nullptr},
     Method{"arj3", static_decoder<lh::kArj>, nullptr},
     Method{"arj4", lh::make_arj_fastest_decoder, nullptr},
+    // RAR 5.0's LZ (methods 1-5 share it), a file that continues no solid stream.
+    Method{"rar5", ::quorvex6::backend::codecs::rar5::MakeDecoder, nullptr},
     // Raw deflate at each level (ZIP method 8, gzip members); "deflate" is level 6.
     Method{"deflate", deflate::make_decoder, deflate_encoder<6>},
     Method{"deflate1", deflate::make_decoder, deflate_encoder<1>},

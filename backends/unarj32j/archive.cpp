@@ -2,8 +2,9 @@
 
 #include <array>
 
+#include "common/fault_codes.h"
 #include "common/result.h"
-#include "unarj32j/faults.h"
+#include "common/volume_inputs.h"
 
 namespace quorvex6::backend::unarj32j {
 
@@ -15,31 +16,11 @@ constexpr std::array<const char*, arj::kHighestMethod + 1> kMethodTexts = {"-m0-
 }  // namespace
 
 Archive::Archive(const std::string& path) {
-    std::unique_ptr<FileInput> first;
     try {
-        first = std::make_unique<FileInput>(path);
-    } catch (const Failure&) {
-        throw Failure(result::kCannotOpenArchive, "cannot open archive " + path);
-    }
-    // A later volume that cannot be opened ends the set: its split file is incomplete.
-    auto open = [&first](const std::string& name) -> std::unique_ptr<io::RandomInput> {
-        if (first) return std::move(first);
-        try {
-            return std::make_unique<FileInput>(name);
-        } catch (const Failure&) {
-            return nullptr;
-        }
-    };
-    try {
-        set_.emplace(path, open);
+        set_.emplace(path, ArchiveVolumeOpener(path));
     } catch (const io::Error& error) {
         throw FailureOf(error, path);
     }
-}
-
-io::RandomInput& VolumeInputs::operator()(std::size_t volume) {
-    if (!opened_[volume]) opened_[volume] = std::make_unique<FileInput>(paths_[volume]);
-    return *opened_[volume];
 }
 
 EntryFacts FactsOf(const arj::JoinedEntry& joined) {

@@ -8,6 +8,7 @@
 
 #include "common/entry_info.h"
 #include "common/file_input.h"
+#include "common/volume_inputs.h"
 #include "formats/arj/volume_set.h"
 
 namespace quorvex6::backend::unarj32j {
@@ -25,18 +26,6 @@ class Archive {
 
   private:
     std::optional<arj::VolumeSet> set_;
-};
-
-// The volumes of one archive, each opened when first read.
-class VolumeInputs {
-  public:
-    explicit VolumeInputs(const std::vector<std::string>& paths)
-        : paths_(paths), opened_(paths.size()) {}
-    io::RandomInput& operator()(std::size_t volume);
-
-  private:
-    std::vector<std::string> paths_;
-    std::vector<std::unique_ptr<FileInput>> opened_;
 };
 
 // The listing record's facts. Methods read "-m0-" .. "-m4-", as arj's switches name them (the

@@ -2,9 +2,9 @@
 
 #include <functional>
 
+#include "common/fault_codes.h"
 #include "common/system.h"
 #include "formats/arj/arj_format.h"
-#include "unarj32j/faults.h"
 
 namespace quorvex6::backend::unarj32j {
 

@@ -3,15 +3,16 @@
 #include <memory>
 #include <string>
 
+#include "common/check_archive.h"
 #include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
 #include "common/enumeration.h"
 #include "common/export.h"
+#include "common/fault_codes.h"
 #include "quorvex6/archiver_api.h"
 #include "unarj32j/archive.h"
 #include "unarj32j/commands.h"
-#include "unarj32j/faults.h"
 #include "unarj32j/options.h"
 
 using namespace quorvex6::backend;
@@ -20,11 +21,6 @@ namespace unarj = quorvex6::backend::unarj32j;
 namespace {
 
 constexpr uint16_t kVersion = 100;
-
-// CheckArchive's mode: the low bits say how deep.
-constexpr int32_t kCheckDepthMask = 3;
-constexpr int32_t kCheckEveryHeader = 1;
-constexpr int32_t kCheckEveryValue = 2;
 
 CommandGate& Gate() {
     static CommandGate gate;
@@ -62,20 +58,10 @@ QV_EXPORT uint16_t UnarjGetVersion() { return kVersion; }
 QV_EXPORT int32_t UnarjGetRunning() { return Gate().running() ? 1 : 0; }
 
 QV_EXPORT int32_t UnarjCheckArchive(const char* archive, int32_t mode) {
-    if (archive == nullptr) return 0;
-    std::string path = archive;
-    int32_t code = Guarded([&] {
-        unarj::Archive a(path);
-        int32_t depth = mode & kCheckDepthMask;
-        if (depth >= kCheckEveryHeader && a.end_error())
-            return ResultCodeOf(a.end_error()->fault());
-        if (depth == kCheckEveryValue) {
-            OutputLog log;
-            return unarj::Test(a, {}, log);
-        }
-        return result::kSuccess;
-    });
-    return code == result::kSuccess ? 1 : 0;
+    return CheckArchiveAnswer(
+        archive, mode,
+        CheckHeldArchive<unarj::Archive>(
+            [](const unarj::Archive& a, OutputLog& log) { return unarj::Test(a, {}, log); }));
 }
 
 QV_EXPORT QvArchive UnarjOpenArchive(QvWindow, const char* archive, uint32_t) {

@@ -170,4 +170,14 @@ void RunExtraction(ExtractFormat& format, NameSelection& names, ExtractTarget& t
     Extraction(format, target, log).Run(names, progress);
 }
 
+void ExtractSelected(ExtractFormat& format, const std::vector<std::string>& names,
+                     const ExtractOptions& options, bool progress, OutputLog& log,
+                     ResultKeeper& keeper) {
+    NameSelection selection(names, true);
+    ExtractTarget target(options, log, keeper);
+    Progress shown(progress);
+    RunExtraction(format, selection, target, log, shown);
+    selection.ReportUnmatched(log, keeper);
+}
+
 }  // namespace quorvex6::backend::jobs

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/byte_pipe.h"
 #include "common/extract_target.h"
@@ -63,5 +64,12 @@ class ExtractFormat {
 
 void RunExtraction(ExtractFormat& format, NameSelection& names, ExtractTarget& target,
                    OutputLog& log, Progress& progress);
+
+// The whole of an extracting command: the entries `names` select (all when empty; folders
+// below a named one too) into a target made from `options`, progress when asked, and a line
+// and 0x8031 for every plain name that selected nothing. Codes are noted in `keeper`.
+void ExtractSelected(ExtractFormat& format, const std::vector<std::string>& names,
+                     const ExtractOptions& options, bool progress, OutputLog& log,
+                     ResultKeeper& keeper);
 
 }  // namespace quorvex6::backend::jobs

@@ -1,0 +1,290 @@
+#include "codecs/rar5/rar5_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <vector>
+
+#include "codecs/rar5/bit_reader.h"
+#include "codecs/rar5/filters.h"
+#include "codecs/rar5/huffman.h"
+
+namespace quorvex6::backend::codecs::rar5 {
+
+namespace {
+
+using ::quorvex6::codecs::Sink;
+using ::quorvex6::codecs::Source;
+using ::quorvex6::codecs::Status;
+
+constexpr std::size_t kLevelCodes = 20;
+constexpr std::size_t kMainCodes = 306, kDistanceCodes = 64, kAlignCodes = 16, kLengthCodes = 44;
+constexpr std::size_t kAllCodes = kMainCodes + kDistanceCodes + kAlignCodes + kLengthCodes;
+constexpr std::uint64_t kMinWindow = 256 * 1024;
+// No match is longer: the longest length slot and its extra bits, plus the distance bonus.
+constexpr std::uint64_t kMaxMatch = 0x1000 + 0x200 + 8;
+constexpr std::size_t kMaxPendingFilters = 8192;
+constexpr std::size_t kPadding = 8;
+
+// A failed step: its Status travels up as this.
+struct Failed {
+    Status status;
+};
+
+[[noreturn]] void Corrupt() { throw Failed{Status::corrupt}; }
+
+class Unpacker {
+  public:
+    Unpacker(Source& in, std::uint64_t packed, std::uint64_t unpacked, Sink& out)
+        : in_(in), packed_left_(packed), unpacked_(unpacked), out_(out) {
+        // Room for the whole file and a match past it, so that a small file never wraps.
+        std::uint64_t size = kMinWindow;
+        while (size < std::min(std::min(unpacked, kMaxWindow) + 2 * kMaxMatch, kMaxWindow))
+            size <<= 1;
+        window_.resize(static_cast<std::size_t>(size));
+        mask_ = size - 1;
+    }
+
+    void Run() {
+        for (bool last = false; !last;) {
+            std::uint8_t flags = ReadBlock();
+            last = (flags & 0x40) != 0;
+            BitReader bits(block_, block_end_bit_);
+            if (flags & 0x80) ReadTables(bits);
+            if (!tables_ready_) Corrupt();
+            while (bits.more()) {
+                Step(bits);
+                if (bits.overrun() || written_ > unpacked_) Corrupt();
+                if (written_ - flushed_ >= window_.size() / 2) Flush();
+                if (written_ - flushed_ + kMaxMatch > window_.size()) Corrupt();
+            }
+        }
+        Flush();
+        if (!filters_.empty() || written_ != unpacked_) Corrupt();
+    }
+
+  private:
+    void Take(std::uint8_t* data, std::size_t n) {
+        if (n > packed_left_) throw Failed{Status::truncated};
+        while (n > 0) {
+            std::ptrdiff_t got = in_.read(data, n);
+            if (got < 0) throw Failed{Status::read_failed};
+            if (got == 0) throw Failed{Status::truncated};
+            data += got;
+            n -= static_cast<std::size_t>(got);
+            packed_left_ -= static_cast<std::uint64_t>(got);
+        }
+    }
+
+    // A block header (flags, check byte, 1-3 bytes of size) and the block; its flags.
+    std::uint8_t ReadBlock() {
+        std::uint8_t head[2];
+        Take(head, 2);
+        unsigned size_bytes = ((head[0] >> 3) & 3) + 1;
+        if (size_bytes > 3) Corrupt();
+        std::uint8_t size_field[3] = {};
+        Take(size_field, size_bytes);
+        std::uint32_t size = size_field[0] | (size_field[1] << 8) | (size_field[2] << 16);
+        std::uint8_t check = 0x5A ^ head[0] ^ size_field[0] ^ size_field[1] ^ size_field[2];
+        if (check != head[1]) Corrupt();
+        block_.assign(size + kPadding, 0);
+        Take(block_.data(), size);
+        block_end_bit_ = size == 0 ? 0 : (std::uint64_t{size} - 1) * 8 + (head[0] & 7) + 1;
+        return head[0];
+    }
+
+    void ReadTables(BitReader& bits) {
+        std::array<std::uint8_t, kLevelCodes> level{};
+        for (std::size_t i = 0; i < kLevelCodes;) {
+            std::uint8_t n = static_cast<std::uint8_t>(bits.Bits(4));
+            if (n != 15) {
+                level[i++] = n;
+                continue;
+            }
+            unsigned zeros = bits.Bits(4);
+            if (zeros == 0) {
+                level[i++] = 15;
+                continue;
+            }
+            for (unsigned k = 0; k < zeros + 2 && i < kLevelCodes; ++k) level[i++] = 0;
+        }
+        HuffmanTable level_table;
+        if (!level_table.Build(level)) Corrupt();
+        std::array<std::uint8_t, kAllCodes> lengths{};
+        for (std::size_t i = 0; i < kAllCodes;) {
+            std::optional<std::uint16_t> code = level_table.Decode(bits);
+            if (!code || bits.overrun()) Corrupt();
+            if (*code < 16) {
+                lengths[i++] = static_cast<std::uint8_t>(*code);
+                continue;
+            }
+            bool small = *code == 16 || *code == 18;
+            unsigned count = small ? bits.Bits(3) + 3 : bits.Bits(7) + 11;
+            std::uint8_t value = 0;
+            if (*code < 18) {
+                if (i == 0) Corrupt();
+                value = lengths[i - 1];
+            }
+            for (; count > 0 && i < kAllCodes; --count) lengths[i++] = value;
+        }
+        std::span<const std::uint8_t> all(lengths);
+        if (!main_.Build(all.subspan(0, kMainCodes)) ||
+            !distance_.Build(all.subspan(kMainCodes, kDistanceCodes)) ||
+            !align_.Build(all.subspan(kMainCodes + kDistanceCodes, kAlignCodes)) ||
+            !length_.Build(all.subspan(kMainCodes + kDistanceCodes + kAlignCodes, kLengthCodes)))
+            Corrupt();
+        tables_ready_ = true;
+    }
+
+    static std::uint16_t Symbol(const HuffmanTable& table, BitReader& bits) {
+        std::optional<std::uint16_t> s = table.Decode(bits);
+        if (!s) Corrupt();
+        return *s;
+    }
+
+    static std::uint32_t LengthOf(unsigned slot, BitReader& bits) {
+        if (slot < 8) return slot + 2;
+        unsigned extra = slot / 4 - 1;
+        return ((4u | (slot & 3)) << extra) + 2 + bits.Bits(extra);
+    }
+
+    std::uint64_t DistanceOf(unsigned slot, BitReader& bits) {
+        if (slot < 4) return slot + 1;
+        unsigned extra = slot / 2 - 1;
+        std::uint64_t distance = (std::uint64_t{2} | (slot & 1)) << extra;
+        if (extra < 4) return distance + 1 + bits.Bits(extra);
+        std::uint64_t high = extra > 4 ? bits.Bits(std::min(extra - 4, 16u)) : 0;
+        if (extra - 4 > 16) high = (high << (extra - 20)) | bits.Bits(extra - 20);
+        return distance + 1 + (high << 4) + Symbol(align_, bits);
+    }
+
+    void Step(BitReader& bits) {
+        std::uint16_t symbol = Symbol(main_, bits);
+        if (symbol < 256) {
+            window_[written_ & mask_] = static_cast<std::uint8_t>(symbol);
+            ++written_;
+        } else if (symbol >= 262) {
+            std::uint32_t length = LengthOf(symbol - 262, bits);
+            std::uint64_t distance = DistanceOf(Symbol(distance_, bits), bits);
+            if (distance > 0x100) ++length;
+            if (distance > 0x2000) ++length;
+            if (distance > 0x40000) ++length;
+            std::copy_backward(recent_.begin(), recent_.end() - 1, recent_.end());
+            recent_[0] = distance;
+            last_length_ = length;
+            Copy(length, distance);
+        } else if (symbol == 256) {
+            ReadFilter(bits);
+        } else if (symbol == 257) {
+            if (last_length_ != 0) Copy(last_length_, recent_[0]);
+        } else {
+            std::size_t index = symbol - 258;
+            std::uint64_t distance = recent_[index];
+            std::copy_backward(recent_.begin(),
+                               recent_.begin() + static_cast<std::ptrdiff_t>(index),
+                               recent_.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+            recent_[0] = distance;
+            last_length_ = LengthOf(Symbol(length_, bits), bits);
+            Copy(last_length_, distance);
+        }
+    }
+
+    void Copy(std::uint32_t length, std::uint64_t distance) {
+        if (distance == 0 || distance > written_ || distance > window_.size()) Corrupt();
+        for (std::uint32_t i = 0; i < length; ++i, ++written_)
+            window_[written_ & mask_] = window_[(written_ - distance) & mask_];
+    }
+
+    static std::uint32_t FilterNumber(BitReader& bits) {
+        unsigned bytes = bits.Bits(2) + 1;
+        std::uint32_t value = 0;
+        for (unsigned i = 0; i < bytes; ++i) value |= bits.Bits(8) << (8 * i);
+        return value;
+    }
+
+    void ReadFilter(BitReader& bits) {
+        Filter f;
+        f.start = written_ + FilterNumber(bits);
+        f.length = FilterNumber(bits);
+        unsigned type = bits.Bits(3);
+        if (type == static_cast<unsigned>(FilterType::kDelta)) f.channels = bits.Bits(5) + 1;
+        std::uint64_t earliest =
+            filters_.empty() ? flushed_ : filters_.back().start + filters_.back().length;
+        if (type > static_cast<unsigned>(FilterType::kArm) || f.length < 4 ||
+            f.length > kMaxFilterLength || f.start < earliest ||
+            filters_.size() >= kMaxPendingFilters || f.start + f.length > unpacked_)
+            Corrupt();
+        f.type = static_cast<FilterType>(type);
+        filters_.push_back(f);
+    }
+
+    void Write(const std::uint8_t* data, std::size_t n) {
+        if (n != 0 && !out_.write(data, n)) throw Failed{Status::write_failed};
+    }
+
+    // The window from flushed_ up to `end`, in at most two pieces.
+    void WriteWindow(std::uint64_t end) {
+        while (flushed_ < end) {
+            std::size_t at = static_cast<std::size_t>(flushed_ & mask_);
+            std::size_t n = static_cast<std::size_t>(
+                std::min<std::uint64_t>(end - flushed_, window_.size() - at));
+            Write(window_.data() + at, n);
+            flushed_ += n;
+        }
+    }
+
+    // Writes what is decoded, each filter's stretch once it is whole and filtered.
+    void Flush() {
+        while (!filters_.empty()) {
+            const Filter& f = filters_.front();
+            WriteWindow(std::min(f.start, written_));
+            if (written_ < f.start + f.length) return;
+            filtered_.resize(f.length);
+            for (std::uint32_t i = 0; i < f.length; ++i)
+                filtered_[i] = window_[(f.start + i) & mask_];
+            ApplyFilter(f, filtered_);
+            Write(filtered_.data(), filtered_.size());
+            flushed_ = f.start + f.length;
+            filters_.pop_front();
+        }
+        WriteWindow(written_);
+    }
+
+    Source& in_;
+    std::uint64_t packed_left_;
+    std::uint64_t unpacked_;
+    Sink& out_;
+    std::vector<std::uint8_t> window_;
+    std::uint64_t mask_ = 0;
+    std::uint64_t written_ = 0;
+    std::uint64_t flushed_ = 0;
+    std::vector<std::uint8_t> block_;
+    std::uint64_t block_end_bit_ = 0;
+    bool tables_ready_ = false;
+    HuffmanTable main_, distance_, align_, length_;
+    std::array<std::uint64_t, 4> recent_{};
+    std::uint32_t last_length_ = 0;
+    std::deque<Filter> filters_;
+    std::vector<std::uint8_t> filtered_;
+};
+
+class Rar5Decoder final : public ::quorvex6::codecs::Decoder {
+  public:
+    Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
+                  Sink& out) override {
+        try {
+            Unpacker(in, packed_size, unpacked_size, out).Run();
+            return Status::ok;
+        } catch (const Failed& failed) {
+            return failed.status;
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<::quorvex6::codecs::Decoder> MakeDecoder() {
+    return std::make_unique<Rar5Decoder>();
+}
+
+}  // namespace quorvex6::backend::codecs::rar5

@@ -1,0 +1,17 @@
+// One RAR 1.5-4.x volume read block by block from its main header to its end block (or the
+// end of the file, as RAR 1.5-2.x archives end): entries in stored order, the comment, the
+// volume facts.
+#pragma once
+#include <cstdint>
+
+#include "formats/rar/entry.h"
+#include "io/random_access.h"
+
+namespace quorvex6::backend::rar {
+
+// `start` is where the signature is. Throws io::Error: kBrokenHeader or kHeaderChecksum when
+// the main header is damaged, kEncrypted when the headers are encrypted, kRead. Damage later
+// on ends the entries and is kept as the volume's end_error.
+Volume ReadRar4Volume(io::RandomInput& in, std::uint64_t start);
+
+}  // namespace quorvex6::backend::rar

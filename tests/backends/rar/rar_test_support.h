@@ -1,0 +1,62 @@
+// What the RAR format tests share: archives under tests/data/rar opened as volume sets, and
+// every entry's data decoded.
+#pragma once
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/archive_input.h"
+#include "formats/rar/volume_set.h"
+#include "io/memory.h"
+
+namespace quorvex6::backend::rar {
+
+inline std::filesystem::path RarData(const std::string& relative) {
+    const char* dir = std::getenv("QV_TEST_DATA");
+    return std::filesystem::path(dir ? dir : "tests/data") / "rar" / relative;
+}
+
+inline std::unique_ptr<io::RandomInput> OpenIfThere(const std::string& path) {
+    if (!std::filesystem::exists(path)) return nullptr;
+    return std::make_unique<ArchiveInput>(path);
+}
+
+inline VolumeSet OpenSet(const std::filesystem::path& path) {
+    return VolumeSet(path.string(), OpenIfThere);
+}
+
+// The entry's data, or the fault that stopped it.
+struct Decoded {
+    std::vector<std::uint8_t> bytes;
+    std::optional<io::Fault> fault;
+};
+
+inline Decoded DecodeEntry(const VolumeSet& set, const JoinedEntry& entry) {
+    std::map<std::size_t, std::unique_ptr<io::RandomInput>> inputs;
+    Decoded d;
+    io::VectorSink sink(d.bytes);
+    try {
+        VolumeSet::Decode(
+            entry,
+            [&](std::size_t v) -> io::RandomInput& {
+                auto& in = inputs[v];
+                if (!in) in = std::make_unique<ArchiveInput>(set.paths()[v]);
+                return *in;
+            },
+            sink);
+    } catch (const io::Error& error) {
+        d.fault = error.fault();
+    }
+    return d;
+}
+
+inline const JoinedEntry* Find(const VolumeSet& set, const std::string& name) {
+    for (const JoinedEntry& e : set.entries())
+        if (e.entry.name == name) return &e;
+    return nullptr;
+}
+
+}  // namespace quorvex6::backend::rar
