@@ -160,7 +160,8 @@ void CopyRar5Entry(io::RandomInput& archive, const Entry& entry, io::RandomOutpu
     Bytes buffer(kCopyBuffer);
     const std::uint64_t end = entry.data_offset + entry.packed_size;
     for (std::uint64_t at = entry.header_offset; at < end;) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
         const std::ptrdiff_t n = archive.read_at(at, buffer.data(), want);
         if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the archive");
         if (n == 0)

@@ -14,7 +14,7 @@ namespace quorvex6::backend::rar {
 struct NewEntry {
     enum class Kind { kFile, kFolder, kSymlink };
     Kind kind = Kind::kFile;
-    std::string name;  // UTF-8, '/' separated, no trailing '/'
+    std::string name;        // UTF-8, '/' separated, no trailing '/'
     std::uint32_t mode = 0;  // st_mode with its kind bits
     Time mtime;
     std::string link_target;

@@ -39,8 +39,9 @@ inline std::map<std::string, std::string> ReadBack(const fs::path& archive) {
             std::string data(e.packed_size, '\0');
             EXPECT_EQ(in.read_at(e.data_offset, data.data(), data.size()),
                       static_cast<std::ptrdiff_t>(data.size()));
-            EXPECT_EQ(e.crc, backend::io::Crc32(0, reinterpret_cast<const std::uint8_t*>(data.data()),
-                                                data.size()))
+            EXPECT_EQ(e.crc,
+                      backend::io::Crc32(0, reinterpret_cast<const std::uint8_t*>(data.data()),
+                                         data.size()))
                 << e.name;
             entries[e.name] = data;
         }

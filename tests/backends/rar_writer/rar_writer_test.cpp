@@ -35,7 +35,10 @@ class RarWriterPeers : public Unrar32 {
         WriteAll(src_ / "noise.bin", Noise(700000, 1));  // more than one copy buffer
         WriteAll(src_ / "sub/deeper/tool", "#!/bin/sh\n");
         fs::permissions(src_ / "sub/deeper/tool", fs::perms(0750));
-        WriteAll(src_ / "sub/\xC3\xBC" "ber.txt", "utf-8");
+        WriteAll(src_ /
+                     "sub/\xC3\xBC"
+                     "ber.txt",
+                 "utf-8");
         WriteAll(src_ / ".hidden", "dot");
         WriteAll(src_ / "sub/.dot/inside", "in a dot-folder");
         fs::create_directories(src_ / "void");
