@@ -7,11 +7,11 @@
 
 #include "codecs/deflate/deflate_join.h"
 
-using namespace quorvex6::codecs::deflate;
+using namespace quorvex6::backend::codecs::deflate;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!find_stream_end(data, size)) return 0;
+    if (!FindStreamEnd(data, size)) return 0;
     std::vector<uint8_t> stream(data, data + size);
-    if (!make_continuable(stream) || find_stream_end(stream.data(), stream.size())) std::abort();
+    if (!MakeContinuable(stream) || FindStreamEnd(stream.data(), stream.size())) std::abort();
     return 0;
 }

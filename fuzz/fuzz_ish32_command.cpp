@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Failure&) {
     }
     const size_t half = size / 2;
-    quorvex6::codecs::ish::FileInfo info;
+    quorvex6::backend::codecs::ish::FileInfo info;
     info.name = std::string(text.substr(0, half));
     info.short_name = std::string(text.substr(half, 12));
     info.size = static_cast<uint32_t>(size);

@@ -7,10 +7,10 @@
 
 namespace {
 
-using namespace quorvex6::codecs;
+using namespace quorvex6::backend::codecs;
 
 class CountingSink final : public Sink {
-public:
+  public:
     bool write(const std::uint8_t*, std::size_t size) override {
         total += size;
         return true;
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CountingSink out;
         Status s = reader.decode(out);
         // A file decoded whole is exactly the size its header gives, and text never shrinks.
-        if (s == Status::ok && out.total != info->size) __builtin_trap();
+        if (s == Status::kOk && out.total != info->size) __builtin_trap();
         if (out.total > text.size()) __builtin_trap();
     }
     return 0;

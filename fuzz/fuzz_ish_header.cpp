@@ -8,21 +8,21 @@
 #include "codecs/ish/ish.h"
 #include "fuzz_ish_lines.h"
 
-using namespace quorvex6::codecs;
+using namespace quorvex6::backend::codecs;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size >= 69) {
-        if (std::optional<ish::FileInfo> info = ish::parse_header(data, 69)) {
+        if (std::optional<ish::FileInfo> info = ish::ParseHeader(data, 69)) {
             // Our header of what was read reads back the same.
-            ish::HeaderRecord again = ish::make_header(*info);
-            std::optional<ish::FileInfo> back = ish::parse_header(again.data(), again.size());
+            ish::HeaderRecord again = ish::MakeHeader(*info);
+            std::optional<ish::FileInfo> back = ish::ParseHeader(again.data(), again.size());
             if (!back || back->size != info->size || back->dos_time != info->dos_time ||
                 back->zone_west != info->zone_west || back->variant != info->variant ||
                 back->volume != info->volume || back->set != info->set)
                 __builtin_trap();
         }
     }
-    ish::name_in_first_line(std::string_view(reinterpret_cast<const char*>(data), size));
+    ish::NameInFirstLine(std::string_view(reinterpret_cast<const char*>(data), size));
     std::vector<std::uint8_t> text = ish::fuzz::text_from(data, size);
     ish::fuzz::TextSource in(text, SIZE_MAX);
     ish::Reader reader(in);

@@ -8,7 +8,7 @@
 
 namespace {
 
-class BytesSource final : public quorvex6::codecs::Source {
+class BytesSource final : public quorvex6::backend::codecs::Source {
   public:
     BytesSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::ptrdiff_t read(std::uint8_t* out, std::size_t n) override {
@@ -24,7 +24,7 @@ class BytesSource final : public quorvex6::codecs::Source {
     std::size_t pos_ = 0;
 };
 
-class CountingSink final : public quorvex6::codecs::Sink {
+class CountingSink final : public quorvex6::backend::codecs::Sink {
   public:
     bool write(const std::uint8_t*, std::size_t size) override {
         total += size;
@@ -39,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 3) return 0;
     std::uint64_t unpacked =
         (static_cast<std::uint64_t>(data[0]) << 16 | data[1] << 8 | data[2]) & 0xfffff;
-    static const auto* method = quorvex6::codecs::find_method(QV_FUZZ_LH_METHOD);
+    static const auto* method = quorvex6::backend::codecs::FindMethod(QV_FUZZ_LH_METHOD);
     auto decoder = method->make_decoder();
     BytesSource in(data + 3, size - 3);
     CountingSink out;
-    quorvex6::codecs::Status s = decoder->decode(in, size - 3, unpacked, out);
-    if (s == quorvex6::codecs::Status::ok && out.total != unpacked) __builtin_trap();
+    quorvex6::backend::codecs::Status s = decoder->decode(in, size - 3, unpacked, out);
+    if (s == quorvex6::backend::codecs::Status::kOk && out.total != unpacked) __builtin_trap();
     return 0;
 }

@@ -14,7 +14,7 @@ namespace {
 using namespace quorvex6::backend;
 
 class BytesInput final : public io::RandomInput {
-public:
+  public:
     BytesInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint64_t size() const override { return size_; }
     std::ptrdiff_t read_at(std::uint64_t offset, void* out, std::size_t n) override {
@@ -24,7 +24,7 @@ public:
         return static_cast<std::ptrdiff_t>(k);
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
 };

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= 4;
         if (packed > size) packed = size;
         out.resize(unpacked);
-        if (decoder.DecodeFrame(std::span(data, packed), out) != lzx::Status::ok) decoder.Reset();
+        if (decoder.DecodeFrame(std::span(data, packed), out) != lzx::Status::kOk) decoder.Reset();
         data += packed;
         size -= packed;
     }

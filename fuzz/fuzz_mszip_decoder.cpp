@@ -6,7 +6,7 @@
 
 #include "codecs/mszip/mszip.h"
 
-using namespace quorvex6::codecs;
+using namespace quorvex6::backend::codecs;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mszip::BlockDecoder decoder;
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= 4;
         if (packed > size) packed = size;
         out.resize(unpacked);
-        if (decoder.Decode(std::span(data, packed), out) != Status::ok) decoder.Reset();
+        if (decoder.Decode(std::span(data, packed), out) != Status::kOk) decoder.Reset();
         data += packed;
         size -= packed;
     }

@@ -17,7 +17,7 @@ namespace {
 
 // The file bag's rules over parsed text, without the file.
 class TextBag : public PropertyBag {
-public:
+  public:
     explicit TextBag(PropertyText& text) : text_(text) {}
     Variant Read(const std::u16string& key, const Variant& def) override {
         const Variant* stored = text_.Find(key);
@@ -31,7 +31,7 @@ public:
         }
     }
 
-private:
+  private:
     PropertyText& text_;
 };
 

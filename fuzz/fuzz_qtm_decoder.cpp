@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= 4;
         if (packed > size) packed = size;
         out.resize(unpacked);
-        if (decoder.Decode(std::span(data, packed), out) != quorvex6::codecs::Status::ok)
+        if (decoder.Decode(std::span(data, packed), out) != quorvex6::backend::codecs::Status::kOk)
             decoder.Reset();
         data += packed;
         size -= packed;

@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint64_t unpacked = io::Le32(data) & 0xFFFFF;
     io::MemorySource in({data + 4, size - 4});
     io::NullSink out;
-    ::quorvex6::codecs::find_method("rar5")->make_decoder()->decode(in, size - 4, unpacked, out);
+    ::quorvex6::backend::codecs::FindMethod("rar5")->make_decoder()->decode(in, size - 4, unpacked,
+                                                                            out);
     return 0;
 }

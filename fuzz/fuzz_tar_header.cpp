@@ -16,15 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (auto header = ParseHeader(block)) {
             bool extended = header->extended;
             for (size_t at = kBlock; extended && at + kBlock <= size; at += kBlock)
-                if (!ParseSparseExtension(BlockView(data + at, kBlock), header->pieces, extended)) break;
+                if (!ParseSparseExtension(BlockView(data + at, kBlock), header->pieces, extended))
+                    break;
             SparseMapHolds(header->pieces, header->real_size, header->size);
         }
     }
     std::string_view text(reinterpret_cast<const char*>(data), size);
     Overrides overrides;
-    if (ParsePaxRecords(text, overrides)) SparseMapHolds(overrides.sparse_map, overrides.sparse_size.value_or(0), size);
+    if (ParsePaxRecords(text, overrides))
+        SparseMapHolds(overrides.sparse_map, overrides.sparse_size.value_or(0), size);
     std::vector<Piece> pieces;
     bool done = false;
-    if (auto bytes = ParseSparseMapLines(text, pieces, done)) SparseMapHolds(pieces, UINT64_MAX, *bytes);
+    if (auto bytes = ParseSparseMapLines(text, pieces, done))
+        SparseMapHolds(pieces, UINT64_MAX, *bytes);
     return 0;
 }

@@ -21,7 +21,7 @@ namespace {
 constexpr uint64_t kMaxDecoded = 16 << 20;  // keeps one input's run short
 
 class CountingSink final : public io::Sink {
-public:
+  public:
     bool write(const std::uint8_t*, std::size_t size) override {
         bytes += size;
         return bytes <= kMaxDecoded;

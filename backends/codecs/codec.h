@@ -4,14 +4,13 @@
 // - A decoder pulls at most `packed_size` bytes from its Source and pushes exactly
 //   `unpacked_size` bytes to its Sink, in chunks of any size; it never reads past the member.
 // - An encoder pulls its Source until it answers 0 and pushes the compressed stream to its Sink;
-//   it stops early with Status::expanded once it has written more than `limit` bytes, so that
+//   it stops early with Status::kExpanded once it has written more than `limit` bytes, so that
 //   a container can store the member instead without compressing it twice in full.
 // - Neither flushes or closes the Source or Sink: the caller owns both.
 // - A codec object holds only its own state (windows, tables) and bounded memory; separate
 //   objects may run concurrently on separate threads, one object never on two at once.
-// - Corrupt input gives Status::corrupt or Status::truncated, never a crash or a hang.
-#ifndef QV_CODECS_CODEC_H
-#define QV_CODECS_CODEC_H
+// - Corrupt input gives Status::kCorrupt or Status::kTruncated, never a crash or a hang.
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -21,9 +20,9 @@
 #include "io/fault.h"
 #include "io/stream.h"
 
-namespace quorvex6::codecs {
+namespace quorvex6::backend::codecs {
 
-enum class Status { ok, corrupt, truncated, read_failed, write_failed, expanded };
+enum class Status { kOk, kCorrupt, kTruncated, kReadFailed, kWriteFailed, kExpanded };
 
 using Source = backend::io::Source;
 using Sink = backend::io::Sink;
@@ -32,25 +31,29 @@ using Sink = backend::io::Sink;
 inline backend::io::Fault FaultOf(Status status) {
     using backend::io::Fault;
     switch (status) {
-        case Status::read_failed: return Fault::kRead;
-        case Status::write_failed: return Fault::kWrite;
-        case Status::expanded: return Fault::kWrite;
-        case Status::truncated:
-        case Status::corrupt:
-        case Status::ok: break;
+        case Status::kReadFailed:
+            return Fault::kRead;
+        case Status::kWriteFailed:
+            return Fault::kWrite;
+        case Status::kExpanded:
+            return Fault::kWrite;
+        case Status::kTruncated:
+        case Status::kCorrupt:
+        case Status::kOk:
+            break;
     }
     return Fault::kBrokenData;
 }
 
 class Decoder {
-public:
+  public:
     virtual ~Decoder() = default;
     virtual Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                           Sink& out) = 0;
 };
 
 class Encoder {
-public:
+  public:
     virtual ~Encoder() = default;
     virtual Status encode(Source& in, Sink& out, std::uint64_t limit) = 0;
 };
@@ -64,8 +67,6 @@ struct Method {
 };
 
 // The row for `id`, or nullptr when no codec here knows it.
-const Method* find_method(std::string_view id);
+const Method* FindMethod(std::string_view id);
 
-}  // namespace quorvex6::codecs
-
-#endif
+}  // namespace quorvex6::backend::codecs

@@ -59,7 +59,9 @@ bool BytePipe::Commit(size_t size) {
     } else {
         // A short piece (the end of a gzip member, say) gets memory of its size, so that the
         // memory held stays near the bytes waiting however short the pieces are.
-        pieces_.push_back(Piece{std::vector<uint8_t>(room_.begin(), room_.begin() + static_cast<std::ptrdiff_t>(size)), size});
+        pieces_.push_back(Piece{
+            std::vector<uint8_t>(room_.begin(), room_.begin() + static_cast<std::ptrdiff_t>(size)),
+            size});
     }
     waiting_ += size;
     changed_.notify_all();

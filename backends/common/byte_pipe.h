@@ -61,7 +61,7 @@ class BytePipe {
     size_t front_used_ = 0;                     // bytes of pieces_.front() already pulled
     std::vector<std::vector<uint8_t>> spares_;  // pulled pieces, for Room
     std::vector<uint8_t> room_;                 // the producer's, between Room and Commit
-    size_t waiting_ = 0;                       // bytes not yet pulled
+    size_t waiting_ = 0;                        // bytes not yet pulled
     bool closed_ = false;
     bool broken_ = false;
     bool failed_ = false;

@@ -1,9 +1,8 @@
-#include "common/code_page.h"
-
 #include <iconv.h>
 
 #include <string>
 
+#include "common/code_page.h"
 #include "io/text.h"
 
 namespace quorvex6::backend {

@@ -30,7 +30,8 @@ int32_t CodeOf(OutputLog* log) {
 }
 }  // namespace
 
-int32_t CommandGate::Run(char* out, uint32_t size, const std::function<int32_t(OutputLog&)>& body) noexcept {
+int32_t CommandGate::Run(char* out, uint32_t size,
+                         const std::function<int32_t(OutputLog&)>& body) noexcept {
     if (running_.exchange(true)) return result::kAlreadyRunning;
     int32_t code = result::kSuccess;
     OutputLog log;

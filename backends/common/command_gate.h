@@ -13,13 +13,13 @@
 namespace quorvex6::backend {
 
 class CommandGate {
-public:
+  public:
     bool running() const { return running_.load(); }
 
     // 0x801F while another command of this library runs. The log goes to `out` afterwards.
     int32_t Run(char* out, uint32_t size, const std::function<int32_t(OutputLog&)>& body) noexcept;
 
-private:
+  private:
     std::atomic<bool> running_{false};
 };
 

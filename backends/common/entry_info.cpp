@@ -18,8 +18,10 @@ void CopyText(char* dest, size_t size, const std::string& text) {
 
 std::string AttributeText(const EntryFacts& facts) {
     std::string text = "----";
-    if (facts.folder) text[0] = 'd';
-    else if (facts.archive_bit) text[0] = 'a';
+    if (facts.folder)
+        text[0] = 'd';
+    else if (facts.archive_bit)
+        text[0] = 'a';
     if (facts.system) text[1] = 's';
     if (facts.hidden) text[2] = 'h';
     if (!facts.read_only) text[3] = 'w';

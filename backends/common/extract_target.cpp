@@ -8,7 +8,8 @@ PendingFile::~PendingFile() { file_.Discard(); }
 
 void PendingFile::Commit(int64_t mtime, std::optional<uint32_t> mode) {
     uint32_t wanted = owner_.ModeFor(mode);
-    file_.SetTimeAndMode(mtime, made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
+    file_.SetTimeAndMode(mtime,
+                         made_with_ == wanted ? std::nullopt : std::optional<uint32_t>(wanted));
     auto id = file_.Identity();  // naming keeps it
     file_.Publish(*folder_, name_, final_path_, true);
     file_.Close();

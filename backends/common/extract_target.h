@@ -28,7 +28,7 @@ struct ExtractOptions {
     bool junk_paths = false;  // store every file directly in the destination
     bool only_newer = false;  // skip when the existing file is as new or newer
     bool never_overwrite = false;
-    bool restore_mode = true;  // permission bits (never set-id bits)
+    bool restore_mode = true;         // permission bits (never set-id bits)
     bool backslash_separates = true;  // '\' in stored names is a separator (never in TAR)
 };
 
@@ -131,7 +131,7 @@ class ExtractTarget {
     uint32_t default_mode_;
     uint32_t creation_mask_;
     bool unnamed_files_;  // files can be made without a name, and named when committed
-    std::mutex mutex_;  // guards the log, the result, the folder lists
+    std::mutex mutex_;    // guards the log, the result, the folder lists
     std::vector<FolderFinish> folder_finish_;
     std::unordered_set<std::string> verified_;
     struct FileIdHash {
@@ -142,7 +142,7 @@ class ExtractTarget {
     std::unordered_set<std::pair<uint64_t, uint64_t>, FileIdHash>
         written_;                                   // device and inode of files written here
     std::unordered_set<std::string> link_depends_;  // paths the links made here lead through
-    std::string open_folder_name_;                   // where files were made last
+    std::string open_folder_name_;                  // where files were made last
     std::shared_ptr<const OpenFolder> open_folder_;
 };
 

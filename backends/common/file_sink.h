@@ -38,7 +38,7 @@ class KeptFailure {
 };
 
 template <class File>
-class FileSink final : public quorvex6::codecs::Sink {
+class FileSink final : public quorvex6::backend::codecs::Sink {
   public:
     explicit FileSink(File& file) : file_(file) {}
     bool write(const std::uint8_t* data, std::size_t size) override {

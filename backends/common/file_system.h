@@ -18,9 +18,9 @@ enum class FileKind { kRegular, kFolder, kLink, kOther };
 struct FileStat {
     FileKind kind = FileKind::kOther;
     uint64_t size = 0;
-    int64_t mtime = 0;  // seconds since 1970, UTC
+    int64_t mtime = 0;      // seconds since 1970, UTC
     uint32_t mtime_ns = 0;  // and nanoseconds
-    uint32_t mode = 0;  // permission bits (07777)
+    uint32_t mode = 0;      // permission bits (07777)
     uint64_t device = 0;
     uint64_t inode = 0;
 };
@@ -59,7 +59,7 @@ std::string ReadLink(const std::string& path);
 class OpenFolder;
 
 class InputFile {
-public:
+  public:
     InputFile() = default;
     explicit InputFile(const std::string& path);  // throws 0x800D
     // `name` in `folder`, which `path` names whole (for errors); throws 0x800D.
@@ -77,14 +77,14 @@ public:
     size_t Read(void* buffer, size_t n);
     bool is_open() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
 // An open folder, so that files are made in it by their name alone: no walk of the whole path
 // for each, and nothing on that path can be swapped meanwhile.
 class OpenFolder {
-public:
+  public:
     OpenFolder() = default;
     // Throws 0x800D; the folder itself must not be a link unless `follow_link` (a folder the
     // caller named).
@@ -95,14 +95,14 @@ public:
     OpenFolder& operator=(const OpenFolder&) = delete;
     ~OpenFolder();
 
-private:
+  private:
     friend class InputFile;
     friend class OutputFile;
     int fd_ = -1;
 };
 
 class OutputFile {
-public:
+  public:
     OutputFile() = default;
     // Creates or truncates; never writes through an existing link at `path` (it is replaced).
     static OutputFile Create(const std::string& path, uint32_t mode = 0644);
@@ -136,7 +136,8 @@ public:
     void SetMode(uint32_t mode);
     // The open file's device and inode (no path to look up), or nullopt when it cannot be told.
     std::optional<std::pair<uint64_t, uint64_t>> Identity() const;
-    // Cuts the file back to `size` (or extends it to `size` with a hole) and continues writing there.
+    // Cuts the file back to `size` (or extends it to `size` with a hole) and continues writing
+    // there.
     void Truncate(uint64_t size);
     void Sync();
     void Close();  // reports errors of delayed writes
@@ -151,7 +152,7 @@ public:
     // Where it is, or is to be once published.
     const std::string& path() const { return path_; }
 
-private:
+  private:
     // Gives the unnamed file a name in `folder`; errno, or 0 when done.
     int LinkAs(const OpenFolder& folder, const std::string& name) const;
 
@@ -166,13 +167,13 @@ private:
 // An exclusive advisory lock on an existing file while it lives (none when it cannot be had):
 // writers that replace a file take it on the old one, so that one checks and replaces at a time.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::string& path);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-private:
+  private:
     int fd_ = -1;
 };
 

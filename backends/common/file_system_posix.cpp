@@ -1,16 +1,16 @@
-#include "common/file_system.h"
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/file_system.h"
 #include "common/result.h"
 
 namespace quorvex6::backend {
@@ -83,7 +83,8 @@ bool ReadSmallFile(const std::string& path, std::string* text) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxSmallFile) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<uint64_t>(st.st_size) > kMaxSmallFile) {
         close(fd);
         return false;
     }
@@ -116,7 +117,8 @@ std::vector<FolderItem> ListFolder(const std::string& path) {
         items.push_back({std::move(name), StatOf(st)});
     }
     closedir(dir);
-    std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+    std::sort(items.begin(), items.end(),
+              [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
     return items;
 }
 
@@ -141,11 +143,14 @@ void MakeFoldersBelow(const std::string& root, const std::string& relative) {
             std::string part = Join(root, relative.substr(0, next));
             struct stat st;
             if (lstat(part.c_str(), &st) == 0) {
-                if (S_ISLNK(st.st_mode)) throw Failure(result::kAccessDenied, "passes through a link: " + part);
-                if (!S_ISDIR(st.st_mode)) throw Failure(result::kCannotMakeFolder, "not a folder: " + part);
+                if (S_ISLNK(st.st_mode))
+                    throw Failure(result::kAccessDenied, "passes through a link: " + part);
+                if (!S_ISDIR(st.st_mode))
+                    throw Failure(result::kCannotMakeFolder, "not a folder: " + part);
             } else if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
                 if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, part);
-                throw Failure(result::kCannotMakeFolder, "cannot make folder " + part + ": " + std::strerror(errno));
+                throw Failure(result::kCannotMakeFolder,
+                              "cannot make folder " + part + ": " + std::strerror(errno));
             }
         }
         pos = next + 1;
@@ -158,7 +163,8 @@ void MakeTrustedFolder(const std::string& path) {
         std::string part = path.substr(0, pos);
         if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
             if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, part);
-            throw Failure(result::kCannotMakeFolder, "cannot make folder " + part + ": " + std::strerror(errno));
+            throw Failure(result::kCannotMakeFolder,
+                          "cannot make folder " + part + ": " + std::strerror(errno));
         }
     }
 }
@@ -189,11 +195,13 @@ std::string ReadLink(const std::string& path) {
 }
 
 InputFile::InputFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
+    if (fd_ < 0)
+        throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
 }
 InputFile::InputFile(const OpenFolder& folder, const std::string& name, const std::string& path)
     : fd_(openat(folder.fd_, name.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
+    if (fd_ < 0)
+        throw Failure(result::kCannotOpen, "cannot open " + path + ": " + std::strerror(errno));
 }
 InputFile::InputFile(InputFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
@@ -213,9 +221,11 @@ uint64_t InputFile::Size() const {
 size_t InputFile::ReadAt(uint64_t offset, void* buffer, size_t n) const {
     size_t done = 0;
     while (done < n) {
-        ssize_t got = pread(fd_, static_cast<char*>(buffer) + done, n - done, static_cast<off_t>(offset + done));
+        ssize_t got = pread(fd_, static_cast<char*>(buffer) + done, n - done,
+                            static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw Failure(result::kReadError, std::string("read error: ") + std::strerror(errno));
+        if (got < 0)
+            throw Failure(result::kReadError, std::string("read error: ") + std::strerror(errno));
         if (got == 0) break;
         done += static_cast<size_t>(got);
     }
@@ -227,7 +237,8 @@ size_t InputFile::Read(void* buffer, size_t n) {
     while (done < n) {
         ssize_t got = read(fd_, static_cast<char*>(buffer) + done, n - done);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw Failure(result::kReadError, std::string("read error: ") + std::strerror(errno));
+        if (got < 0)
+            throw Failure(result::kReadError, std::string("read error: ") + std::strerror(errno));
         if (got == 0) break;
         done += static_cast<size_t>(got);
     }
@@ -245,7 +256,8 @@ OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
     }
     if (file.fd_ < 0) {
         if (errno == ENOSPC || errno == EDQUOT) ThrowWrite(errno, path);
-        int32_t code = errno == EACCES || errno == EROFS ? result::kReadOnlyTarget : result::kCannotOpen;
+        int32_t code =
+            errno == EACCES || errno == EROFS ? result::kReadOnlyTarget : result::kCannotOpen;
         throw Failure(code, "cannot create " + path + ": " + std::strerror(errno));
     }
     return file;
@@ -253,7 +265,9 @@ OutputFile OutputFile::Create(const std::string& path, uint32_t mode) {
 
 OpenFolder::OpenFolder(const std::string& path, bool follow_link)
     : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW))) {
-    if (fd_ < 0) throw Failure(result::kCannotOpen, "cannot open folder " + path + ": " + std::strerror(errno));
+    if (fd_ < 0)
+        throw Failure(result::kCannotOpen,
+                      "cannot open folder " + path + ": " + std::strerror(errno));
 }
 OpenFolder::OpenFolder(OpenFolder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
 OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
@@ -269,7 +283,8 @@ std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder
                                                         const std::string& path, uint32_t mode,
                                                         int32_t denied) {
     OutputFile file;
-    file.fd_ = openat(folder.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
+    file.fd_ = openat(folder.fd_, name.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
     if (file.fd_ < 0) {
         if (errno == EEXIST) return std::nullopt;
         ThrowCreate(errno, path, denied);
@@ -372,7 +387,9 @@ std::optional<std::pair<uint64_t, uint64_t>> OutputFile::Identity() const {
 }
 
 void OutputFile::Truncate(uint64_t size) {
-    if (ftruncate(fd_, static_cast<off_t>(size)) != 0 || lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) ThrowWrite(errno, path_);
+    if (ftruncate(fd_, static_cast<off_t>(size)) != 0 ||
+        lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0)
+        ThrowWrite(errno, path_);
     position_ = size;
 }
 
@@ -470,7 +487,8 @@ uint32_t FileCreationMask() {
     uint32_t mask = 022;
     if (ReadSmallFile("/proc/self/status", &status)) {
         size_t at = status.find("Umask:");
-        if (at != std::string::npos) mask = static_cast<uint32_t>(std::strtoul(status.c_str() + at + 6, nullptr, 8));
+        if (at != std::string::npos)
+            mask = static_cast<uint32_t>(std::strtoul(status.c_str() + at + 6, nullptr, 8));
     }
     return mask & 0777;
 }

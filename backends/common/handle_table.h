@@ -10,7 +10,7 @@ namespace quorvex6::backend {
 
 template <class T>
 class HandleTable {
-public:
+  public:
     static constexpr uint32_t kMaxHandles = 4096;
 
     uint32_t Add(std::unique_ptr<T> item) {
@@ -42,7 +42,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::map<uint32_t, std::unique_ptr<T>> items_;
 };

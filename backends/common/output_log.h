@@ -8,7 +8,7 @@
 namespace quorvex6::backend {
 
 class OutputLog {
-public:
+  public:
     static constexpr size_t kMaxBytes = 1 << 20;
 
     void Line(std::string_view text);
@@ -16,7 +16,7 @@ public:
     // Cut to `size` bytes, always NUL-terminated; nothing is written when size is 0.
     void CopyTo(char* out, uint32_t size) const;
 
-private:
+  private:
     std::string text_;
     bool full_ = false;
 };

@@ -4,7 +4,6 @@
 
 #include "common/wildcard.h"
 
-
 namespace quorvex6::backend {
 
 namespace {
@@ -77,8 +76,9 @@ class Collector {
 
 }  // namespace
 
-std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, const SourceOptions& options,
-                                       OutputLog& log, ResultKeeper& result) {
+std::vector<SourceItem> CollectSources(const std::vector<std::string>& names,
+                                       const SourceOptions& options, OutputLog& log,
+                                       ResultKeeper& result) {
     std::vector<SourceItem> out;
     Collector collector(options, out, names.size() > 1 || options.junk_paths);
     for (const std::string& name : names) {
@@ -86,7 +86,8 @@ std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, co
         if (HasWildcard(name)) {
             size_t slash = name.rfind('/');
             std::string folder = slash == std::string::npos ? "" : name.substr(0, slash + 1);
-            if (auto st = StatPath(options.base + (folder.empty() ? "." : folder)); st && st->kind == FileKind::kFolder)
+            if (auto st = StatPath(options.base + (folder.empty() ? "." : folder));
+                st && st->kind == FileKind::kFolder)
                 found = collector.Walk(folder, name.substr(folder.size()), false);
         } else if (auto st = StatPath(options.base + name)) {
             std::string relative = name;

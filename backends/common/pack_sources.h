@@ -11,12 +11,12 @@
 namespace quorvex6::backend {
 
 struct SourceOptions {
-    std::string base;             // "" or ends in '/'
-    bool recursive = false;       // patterns also match in subfolders
-    bool folder_entries = true;   // store folders as entries of their own
-    bool junk_paths = false;      // store names without their folder part
-    bool include_hidden = true;   // names starting with '.'
-    bool keep_others = false;     // FIFOs, sockets and devices too, for the caller to name
+    std::string base;            // "" or ends in '/'
+    bool recursive = false;      // patterns also match in subfolders
+    bool folder_entries = true;  // store folders as entries of their own
+    bool junk_paths = false;     // store names without their folder part
+    bool include_hidden = true;  // names starting with '.'
+    bool keep_others = false;    // FIFOs, sockets and devices too, for the caller to name
 };
 
 struct SourceItem {
@@ -28,7 +28,8 @@ struct SourceItem {
 
 // Names that match nothing are logged and noted as 0x8031; the rest are still collected.
 // Throws 0x8028 (after a log line for each) when junk paths give two files one name.
-std::vector<SourceItem> CollectSources(const std::vector<std::string>& names, const SourceOptions& options,
-                                       OutputLog& log, ResultKeeper& result);
+std::vector<SourceItem> CollectSources(const std::vector<std::string>& names,
+                                       const SourceOptions& options, OutputLog& log,
+                                       ResultKeeper& result);
 
 }  // namespace quorvex6::backend

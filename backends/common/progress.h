@@ -7,7 +7,7 @@
 namespace quorvex6::backend {
 
 class Progress {
-public:
+  public:
     explicit Progress(bool wanted);
     ~Progress();
     Progress(const Progress&) = delete;
@@ -16,7 +16,7 @@ public:
     void Entry(std::string_view verb, std::string_view name, uint64_t index, uint64_t total);
     bool active() const { return active_; }
 
-private:
+  private:
     bool active_;
     bool printed_ = false;
 };

@@ -12,23 +12,23 @@ namespace quorvex6::backend {
 namespace result = quorvex6::result;
 
 class Failure : public std::runtime_error {
-public:
+  public:
     Failure(int32_t code, const std::string& what) : std::runtime_error(what), code_(code) {}
     int32_t code() const { return code_; }
 
-private:
+  private:
     int32_t code_;
 };
 
 // Keeps the first error of a command that goes on after per-entry failures.
 class ResultKeeper {
-public:
+  public:
     void Note(int32_t code) {
         if (code_ == result::kSuccess) code_ = code;
     }
     int32_t code() const { return code_; }
 
-private:
+  private:
     int32_t code_ = result::kSuccess;
 };
 

@@ -11,7 +11,8 @@
 namespace quorvex6::backend {
 
 // The name as a clean relative path ('/' separated, no "." or empty parts), or nullopt.
-std::optional<std::string> SafeRelativePath(std::string_view stored, bool backslash_separates = true);
+std::optional<std::string> SafeRelativePath(std::string_view stored,
+                                            bool backslash_separates = true);
 
 // Whether the name is only "." and separators: the destination itself.
 bool IsCurrentFolder(std::string_view stored, bool backslash_separates = true);
@@ -20,9 +21,9 @@ bool IsCurrentFolder(std::string_view stored, bool backslash_separates = true);
 enum class PathKind { kNothing, kFolder, kLink, kOther };
 using PathLookup = std::function<PathKind(const std::string& relative, std::string* link_target)>;
 
-// Follows a link stored at `link_path` (a safe relative path, split at '/' only) to `target` as the system will,
-// through the links `lookup` reports (at most kMaxLinkHops of them). Returns the paths the
-// outcome depends on: every path passed through and every link followed. nullopt when the
+// Follows a link stored at `link_path` (a safe relative path, split at '/' only) to `target` as the
+// system will, through the links `lookup` reports (at most kMaxLinkHops of them). Returns the paths
+// the outcome depends on: every path passed through and every link followed. nullopt when the
 // target leads outside the destination, back to the link itself or too deep, or holds a
 // backslash or a NUL (read differently by different systems).
 inline constexpr int kMaxLinkHops = 40;

@@ -1,10 +1,10 @@
-#include "common/system.h"
-
 #include <signal.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <thread>
-#include <unistd.h>
+
+#include "common/system.h"
 
 namespace quorvex6::backend {
 

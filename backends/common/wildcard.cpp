@@ -4,7 +4,9 @@
 
 namespace quorvex6::backend {
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcard(std::string_view text) {
+    return text.find_first_of("*?") != std::string_view::npos;
+}
 
 bool MatchWildcard(std::string_view pattern, std::string_view name) {
     if (pattern == "*.*" || pattern == "*") return true;
@@ -49,7 +51,8 @@ bool MatchPath(std::string_view pattern, std::string_view path, bool recursive) 
     }
     std::string_view pattern_folder = FolderPart(pattern);
     std::string_view path_folder = FolderPart(path);
-    bool folder_ok = recursive ? IsBelow(path_folder, pattern_folder) : path_folder == pattern_folder;
+    bool folder_ok =
+        recursive ? IsBelow(path_folder, pattern_folder) : path_folder == pattern_folder;
     if (!folder_ok) return false;
     return MatchWildcard(pattern.substr(pattern_folder.size()), path.substr(path_folder.size()));
 }

@@ -5,7 +5,9 @@
 
 namespace quorvex6::backend::io {
 
-inline std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 inline std::uint32_t Le32(const std::uint8_t* p) {
     return Le16(p) | (static_cast<std::uint32_t>(Le16(p + 2)) << 16);
 }

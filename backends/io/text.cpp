@@ -15,11 +15,16 @@ bool IsValidUtf8(std::string_view bytes) {
     while (i < bytes.size()) {
         auto c = static_cast<unsigned char>(bytes[i]);
         std::size_t extra;
-        if (c < 0x80) extra = 0;
-        else if (c >= 0xC2 && c <= 0xDF) extra = 1;
-        else if ((c & 0xF0) == 0xE0) extra = 2;
-        else if (c >= 0xF0 && c <= 0xF4) extra = 3;
-        else return false;
+        if (c < 0x80)
+            extra = 0;
+        else if (c >= 0xC2 && c <= 0xDF)
+            extra = 1;
+        else if ((c & 0xF0) == 0xE0)
+            extra = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            extra = 3;
+        else
+            return false;
         if (bytes.size() - i <= extra) return false;
         for (std::size_t k = 1; k <= extra; ++k)
             if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;

@@ -5,7 +5,7 @@
 
 namespace quorvex6::backend::ish32 {
 
-// The Failure for a decode that did not end with Status::ok.
+// The Failure for a decode that did not end with Status::kOk.
 Failure DecodeFailure(codecs::Status status, const codecs::ish::DecodeReport& report);
 
 }  // namespace quorvex6::backend::ish32

@@ -32,10 +32,10 @@ std::string EncodeFile(const std::string& file, const std::string& folder, ish::
     ReplacementFile text(target);
     FileSource source(file);
     FileSink<OutputFile> sink(text.file());
-    codecs::Status status = ish::make_encoder(info)->encode(source, sink, UINT64_MAX);
+    codecs::Status status = ish::MakeEncoder(info)->encode(source, sink, UINT64_MAX);
     source.Rethrow();
     sink.Rethrow();
-    if (status != codecs::Status::ok)
+    if (status != codecs::Status::kOk)
         throw Failure(result::kReadError, "the file changed while it was read: " + file);
     text.Commit();
     return target;

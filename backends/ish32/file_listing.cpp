@@ -18,7 +18,7 @@ constexpr std::string_view kClosing = "-----------------------------------------
 
 std::string_view TypeName(const codecs::ish::FileInfo& info) {
     if (info.volume != 0) return "volume";
-    return codecs::ish::layout(info.variant).name;
+    return codecs::ish::LayoutOf(info.variant).name;
 }
 
 // "SIZE YYYY-MM-DD HH:MM:SS TYPE", the header's own date and time.

@@ -43,15 +43,15 @@ int32_t RunIsh(const std::string& line, OutputLog& log) {
 // The listing of every file of the text, cut to what `capacity` bytes hold.
 std::string ListText(const std::string& path, size_t capacity) {
     FileSource source(path);
-    quorvex6::codecs::ish::Reader reader(source);
+    quorvex6::backend::codecs::ish::Reader reader(source);
     FileListing listing(capacity);
     bool any = false;
-    while (std::optional<quorvex6::codecs::ish::FileInfo> info = reader.next()) {
+    while (std::optional<quorvex6::backend::codecs::ish::FileInfo> info = reader.next()) {
         any = true;
         if (!listing.Add(*info)) break;
     }
     source.Rethrow();
-    if (reader.status() != quorvex6::codecs::Status::ok)
+    if (reader.status() != quorvex6::backend::codecs::Status::kOk)
         throw Failure(result::kReadError, "read error");
     if (!any) throw Failure(result::kNotValidArchive, "no ISH file in " + path);
     std::string text = listing.Text();
@@ -62,16 +62,16 @@ std::string ListText(const std::string& path, size_t capacity) {
 // Whether the text holds a file; with `decode`, whether every file of it decodes whole.
 bool CheckText(const std::string& path, bool decode) {
     FileSource source(path);
-    quorvex6::codecs::ish::Reader reader(source);
+    quorvex6::backend::codecs::ish::Reader reader(source);
     bool any = false;
     while (reader.next()) {
         any = true;
         if (!decode) break;
         io::NullSink sink;
-        if (reader.decode(sink) != quorvex6::codecs::Status::ok) return false;
+        if (reader.decode(sink) != quorvex6::backend::codecs::Status::kOk) return false;
     }
     source.Rethrow();
-    return any && reader.status() == quorvex6::codecs::Status::ok;
+    return any && reader.status() == quorvex6::backend::codecs::Status::kOk;
 }
 
 }  // namespace

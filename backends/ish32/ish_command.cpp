@@ -19,10 +19,10 @@ struct SwitchWord {
 };
 
 // The control's "/s" is JIS8, as its property names it.
-constexpr std::array<SwitchWord, 6> kSwitchWords = {{{"s", Variant::jis8},
-                                                     {"ss", Variant::shift_jis},
-                                                     {"s7", Variant::jis7},
-                                                     {"sn", Variant::non_kana},
+constexpr std::array<SwitchWord, 6> kSwitchWords = {{{"s", Variant::kJis8},
+                                                     {"ss", Variant::kShiftJis},
+                                                     {"s7", Variant::kJis7},
+                                                     {"sn", Variant::kNonKana},
                                                      {"r", std::nullopt},
                                                      {"a", std::nullopt}}};
 
@@ -88,7 +88,7 @@ class SwitchTally {
 
   private:
     bool encode_ = false;
-    Variant variant_ = Variant::jis8;
+    Variant variant_ = Variant::kJis8;
     std::optional<IshAction> restore_;
 };
 

@@ -19,7 +19,7 @@ enum class IshAction {
 
 struct IshCommand {
     IshAction action = IshAction::kEncode;
-    codecs::ish::Variant variant = codecs::ish::Variant::jis8;
+    codecs::ish::Variant variant = codecs::ish::Variant::kJis8;
     std::string file;
     std::string folder;  // "" is the current folder
 };

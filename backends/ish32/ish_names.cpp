@@ -16,10 +16,9 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::string RestoredName(const codecs::ish::FileInfo& info) {
-    using codecs::ish::name_field;
-    using codecs::ish::short_name_of;
-    if (!info.name.empty() &&
-        SameIgnoringCase(short_name_of(name_field(info.name)), info.short_name))
+    using codecs::ish::NameField;
+    using codecs::ish::ShortNameOf;
+    if (!info.name.empty() && SameIgnoringCase(ShortNameOf(NameField(info.name)), info.short_name))
         return info.name;
     return info.short_name;
 }

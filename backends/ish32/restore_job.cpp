@@ -60,7 +60,7 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
                 FileSink<PendingFile> sink(file);
                 codecs::Status status = reader.decode(sink);
                 sink.Rethrow();
-                if (status != codecs::Status::ok) throw DecodeFailure(status, reader.report());
+                if (status != codecs::Status::kOk) throw DecodeFailure(status, reader.report());
             }
             file.Commit(mtime, std::nullopt);
             log.Line("restored " + name);
@@ -71,7 +71,7 @@ int32_t RestoreFiles(const std::string& text, const RestoreOptions& options, Out
         }
     }
     source.Rethrow();
-    if (reader.status() != codecs::Status::ok) throw Failure(result::kReadError, "read error");
+    if (reader.status() != codecs::Status::kOk) throw Failure(result::kReadError, "read error");
     if (!any) throw Failure(result::kNotValidArchive, "no ISH file in " + text);
     return result.code();
 }

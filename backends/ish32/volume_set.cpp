@@ -28,8 +28,8 @@ class CheckedSink final : public io::Sink {
   public:
     explicit CheckedSink(io::Sink& out) : out_(out) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
-        volume_crc16_ = codecs::ish::crc16(volume_crc16_, data, size);
-        whole_crc16_ = codecs::ish::crc16(whole_crc16_, data, size);
+        volume_crc16_ = codecs::ish::Crc16(volume_crc16_, data, size);
+        whole_crc16_ = codecs::ish::Crc16(whole_crc16_, data, size);
         whole_crc32_ = io::Crc32(whole_crc32_, data, size);
         return out_.write(data, size);
     }
@@ -120,7 +120,7 @@ void DecodeVolume(const std::string& path, const FileInfo& set, unsigned number,
     codecs::Status status = reader.decode(sink);
     file.Rethrow();
     source.Rethrow();
-    if (status != codecs::Status::ok) throw DecodeFailure(status, reader.report());
+    if (status != codecs::Status::kOk) throw DecodeFailure(status, reader.report());
     if (sink.volume_crc16() != volume->set.volume_crc16)
         throw Failure(result::kCrcMismatch,
                       "the CRC of volume " + std::to_string(number) + " does not match");
@@ -135,7 +135,7 @@ bool SameSet(const FileInfo& a, const FileInfo& b) {
 }
 
 void JoinSet(const std::string& text, const FileInfo& volume, PendingFile& out) {
-    std::optional<uint32_t> count = codecs::ish::volume_count(volume);
+    std::optional<uint32_t> count = codecs::ish::VolumeCount(volume);
     // Volume numbers are one byte: a set of more volumes can never be whole.
     if (!count || volume.volume > *count || *count > kMaxVolumes)
         throw Failure(result::kBrokenData, "a volume header that allows no such set");

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "common/archive_input.h"
 #include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
@@ -10,13 +11,12 @@
 #include "common/export.h"
 #include "common/extract_target.h"
 #include "common/name_selection.h"
-#include "common/archive_input.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
+#include "io/memory.h"
 #include "quorvex6/archiver_api.h"
 #include "tar32/extract_adapter.h"
 #include "tar32/tar_pack_job.h"
-#include "io/memory.h"
 
 using namespace quorvex6::backend;
 
@@ -56,9 +56,7 @@ class TarEntries final : public EntryListing {
         facts = entry.facts;
         return true;
     }
-    void Restart() override {
-        reader_ = std::make_unique<tar::TarReader>(OpenArchive(path_));
-    }
+    void Restart() override { reader_ = std::make_unique<tar::TarReader>(OpenArchive(path_)); }
 
   private:
     std::string path_;

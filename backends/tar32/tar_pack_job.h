@@ -12,7 +12,7 @@
 
 namespace quorvex6::backend::tar32 {
 
-void PackTar(const std::string& archive, const std::vector<SourceItem>& sources, OutputLog& log, ResultKeeper& result,
-             Progress& progress);
+void PackTar(const std::string& archive, const std::vector<SourceItem>& sources, OutputLog& log,
+             ResultKeeper& result, Progress& progress);
 
 }  // namespace quorvex6::backend::tar32

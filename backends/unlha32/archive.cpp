@@ -4,7 +4,7 @@
 #include "formats/lha/lha_format.h"
 #include "unlha32/faults.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 using backend::lha::Entry;
 namespace result = backend::result;
@@ -51,4 +51,4 @@ backend::EntryFacts FactsOf(const Entry& e) {
     return f;
 }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

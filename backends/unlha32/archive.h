@@ -10,10 +10,10 @@
 #include "common/file_input.h"
 #include "formats/lha/lha_reader.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 class Archive {
-public:
+  public:
     // Throws 0x8018 when the file cannot be opened, 0x801B when it holds no LHA archive, 0x8017
     // when its only header is damaged. `search_all` looks for the first header through the
     // whole file.
@@ -25,7 +25,7 @@ public:
     const std::optional<backend::io::Error>& end_error() const { return reader_->end_error(); }
     const std::string& start_damage() const { return reader_->start_damage(); }
 
-private:
+  private:
     std::string path_;
     std::unique_ptr<backend::FileInput> input_;
     std::optional<backend::lha::Reader> reader_;
@@ -33,4 +33,4 @@ private:
 
 backend::EntryFacts FactsOf(const backend::lha::Entry& entry);
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -14,7 +14,7 @@
 #include "unlha32/extract_adapter.h"
 #include "unlha32/faults.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 using backend::Failure;
 using backend::lha::Entry;
@@ -137,4 +137,4 @@ int32_t List(const Archive& archive, const std::vector<std::string>& names,
     return keeper.code();
 }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

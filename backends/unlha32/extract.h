@@ -8,7 +8,7 @@
 #include "unlha32/archive.h"
 #include "unlha32/options.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 // Logs and notes damage found around the members: before the first, or after the last read.
 void NoteDamage(const Archive& archive, backend::OutputLog& log, backend::ResultKeeper& keeper);
@@ -25,4 +25,4 @@ int32_t Test(Archive& archive, const std::vector<std::string>& names, backend::O
 int32_t List(const Archive& archive, const std::vector<std::string>& names,
              backend::OutputLog& log);
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

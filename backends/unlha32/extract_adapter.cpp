@@ -5,7 +5,7 @@
 #include "formats/lha/member_io.h"
 #include "unlha32/faults.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 using backend::Failure;
 using backend::jobs::ExtractItem;
@@ -75,4 +75,4 @@ void LhaExtractFormat::Decode(const ExtractItem& item, backend::io::Sink& sink) 
 
 unsigned LhaExtractFormat::Threads() const { return backend::ProcessorCount(); }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

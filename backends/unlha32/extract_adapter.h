@@ -8,7 +8,7 @@
 #include "common/jobs/handle_pool.h"
 #include "unlha32/archive.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 class LhaExtractFormat final : public backend::jobs::ExtractFormat {
   public:
@@ -34,4 +34,4 @@ class LhaExtractFormat final : public backend::jobs::ExtractFormat {
     backend::jobs::HandlePool<backend::FileInput> inputs_;
 };
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -8,7 +8,7 @@
 #include "common/result.h"
 #include "io/fault.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 inline int32_t CodeOf(backend::io::Fault fault) { return backend::ResultCodeOf(fault); }
 
@@ -32,4 +32,4 @@ void RunFormatWork(const Kept& kept, Work&& work) {
     kept.Rethrow();
 }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -1,6 +1,6 @@
 #include "unlha32/lha_pack_writer.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 using backend::lha::Entry;
 
@@ -57,4 +57,4 @@ void LhaPackWriter::Finish() {
     if (!out_.CutHere()) out_.Rethrow();
 }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -13,7 +13,7 @@
 #include "formats/lha/lha_writer.h"
 #include "unlha32/archive.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 // The member a source item becomes (folders end in '/').
 backend::lha::Entry NewEntry(const backend::SourceItem& item);
@@ -47,4 +47,4 @@ class LhaPackWriter final : public backend::jobs::PackWriter {
     std::string method_;
 };
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -4,7 +4,7 @@
 
 #include "common/result.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 using backend::SwitchArg;
 using backend::SwitchRule;
@@ -82,4 +82,4 @@ Options ReadOptions(const backend::ParsedCommand& cmd) {
     return o;
 }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -6,7 +6,7 @@
 
 #include "common/command_line.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 std::span<const backend::SwitchRule> Switches();
 std::span<const std::string_view> CommandWords();
@@ -26,4 +26,4 @@ struct Options {
 // "e" drops folder parts unless -x1, everything else keeps them unless -x0.
 Options ReadOptions(const backend::ParsedCommand& cmd);
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

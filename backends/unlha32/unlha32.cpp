@@ -16,7 +16,7 @@
 #include "unlha32/update.h"
 
 using namespace quorvex6::backend;
-namespace unlha = quorvex6::unlha32;
+namespace unlha = quorvex6::backend::unlha32;
 
 namespace {
 
@@ -79,7 +79,8 @@ QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
         if (a.entries().empty()) return result::kNotValidArchive;
         if (!a.start_damage().empty()) return result::kBrokenHeader;
         int32_t depth = mode & kCheckDepthMask;
-        if (depth >= kCheckEveryHeader && a.end_error()) return unlha::CodeOf(a.end_error()->fault());
+        if (depth >= kCheckEveryHeader && a.end_error())
+            return unlha::CodeOf(a.end_error()->fault());
         if (depth == kCheckEveryValue) {
             OutputLog log;
             return unlha::Test(a, {}, log);

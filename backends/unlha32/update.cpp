@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "common/file_system.h"
-#include "common/pack_sources.h"
-#include "common/progress.h"
 #include "common/jobs/pack_job.h"
 #include "common/jobs/pack_plan.h"
+#include "common/pack_sources.h"
+#include "common/progress.h"
 #include "common/replacement_file.h"
 #include "formats/lha/names.h"
 #include "unlha32/archive.h"
@@ -15,7 +15,7 @@
 #include "unlha32/faults.h"
 #include "unlha32/lha_pack_writer.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 using backend::Failure;
 using backend::lha::Entry;
@@ -112,4 +112,4 @@ int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log) {
     return keeper.code();
 }
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -8,9 +8,9 @@
 #include "common/output_log.h"
 #include "unlha32/options.h"
 
-namespace quorvex6::unlha32 {
+namespace quorvex6::backend::unlha32 {
 
 int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backend::OutputLog& log);
 int32_t Delete(const backend::ParsedCommand& cmd, backend::OutputLog& log);
 
-}  // namespace quorvex6::unlha32
+}  // namespace quorvex6::backend::unlha32

@@ -34,8 +34,9 @@ CommandGate& Gate() {
 
 Enumeration& Listings() {
     static Enumeration listings([](const std::string& archive) {
-        return ListHeldEntries(std::make_unique<zip::ZipReader>(std::make_unique<ArchiveInput>(archive)),
-                               [](const zip::ZipEntry& entry) { return entry.Facts(); });
+        return ListHeldEntries(
+            std::make_unique<zip::ZipReader>(std::make_unique<ArchiveInput>(archive)),
+            [](const zip::ZipEntry& entry) { return entry.Facts(); });
     });
     return listings;
 }

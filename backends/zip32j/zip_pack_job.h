@@ -17,7 +17,7 @@ struct PackOptions {
     bool update_only = false;  // replace stored entries only by newer files
 };
 
-void PackZip(const std::string& archive, const std::vector<SourceItem>& sources, const PackOptions& options,
-             OutputLog& log, ResultKeeper& result, Progress& progress);
+void PackZip(const std::string& archive, const std::vector<SourceItem>& sources,
+             const PackOptions& options, OutputLog& log, ResultKeeper& result, Progress& progress);
 
 }  // namespace quorvex6::backend::zip32j

@@ -16,7 +16,7 @@ namespace quorvex6::backend::zip32j {
 namespace {
 
 using namespace quorvex6::backend::zip;
-using quorvex6::codecs::Status;
+using quorvex6::backend::codecs::Status;
 
 constexpr size_t kSample = 1 << 20;
 
@@ -145,7 +145,7 @@ class ZipEncoder final : public jobs::EntryEncoder {
         if (encoder_ && !raw_.empty()) {
             io::MemorySource source(raw_);
             io::VectorSink sink(packed_);
-            if (encoder_->encode(source, sink, raw_.size() - 1) == Status::ok)
+            if (encoder_->encode(source, sink, raw_.size() - 1) == Status::kOk)
                 meta.method = kMethodDeflate;
         }
         const std::vector<uint8_t>& bytes = meta.method == kMethodDeflate ? packed_ : raw_;
@@ -166,12 +166,12 @@ class ZipEncoder final : public jobs::EntryEncoder {
             SummedSource source(data);
             io::PositionSink sink(out);
             Status status = encoder_->encode(source, sink, size > 0 ? size - 1 : 0);
-            if (status == Status::ok && source.bytes() == size) {
+            if (status == Status::kOk && source.bytes() == size) {
                 End(out, meta, zip64, source.crc(), kMethodDeflate, out.position() - start);
                 return;
             }
-            if (status != Status::expanded && status != Status::ok) {
-                if (status == Status::write_failed)
+            if (status != Status::kExpanded && status != Status::kOk) {
+                if (status == Status::kWriteFailed)
                     throw io::Error(io::Fault::kWrite, "cannot write the archive");
                 throw Failure(result::kReadError, "cannot read " + item.disk_path);
             }
@@ -210,11 +210,11 @@ class ZipEncoder final : public jobs::EntryEncoder {
         io::MemorySource source(sample);
         io::VectorSink sink(packed);
         // Worth it when the sample shrinks by 2 % or more.
-        return encoder_->encode(source, sink, sample.size() - sample.size() / 50) == Status::ok;
+        return encoder_->encode(source, sink, sample.size() - sample.size() / 50) == Status::kOk;
     }
 
     int level_;
-    std::unique_ptr<quorvex6::codecs::Encoder> encoder_;
+    std::unique_ptr<quorvex6::backend::codecs::Encoder> encoder_;
     std::vector<uint8_t> raw_, packed_;
 };
 

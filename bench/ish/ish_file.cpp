@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace quorvex6::codecs;
+using namespace quorvex6::backend::codecs;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -18,25 +18,25 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 class FileSource final : public Source {
-public:
+  public:
     explicit FileSource(std::FILE* f) : f_(f) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
         std::size_t n = std::fread(data, 1, size, f_);
         return n == 0 && std::ferror(f_) != 0 ? -1 : static_cast<std::ptrdiff_t>(n);
     }
 
-private:
+  private:
     std::FILE* f_;
 };
 
 class FileSink final : public Sink {
-public:
+  public:
     explicit FileSink(std::FILE* f) : f_(f) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         return std::fwrite(data, 1, size, f_) == size;
     }
 
-private:
+  private:
     std::FILE* f_;
 };
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         info.name = info.name.substr(info.name.find_last_of('/') + 1);
         bool known = false;
         for (ish::Variant v : ish::kVariants) {
-            if (ish::layout(v).name == argv[2]) {
+            if (ish::LayoutOf(v).name == argv[2]) {
                 info.variant = v;
                 known = true;
             }
@@ -74,11 +74,12 @@ int main(int argc, char** argv) {
         if (size < 0 || size > 0xFFFFFFFFL) return fail("the input is over 4 GiB");
         std::rewind(in.get());
         info.size = static_cast<std::uint32_t>(size);
-        if (ish::make_encoder(info)->encode(source, sink, UINT64_MAX) != Status::ok) return fail("encoding failed");
+        if (ish::MakeEncoder(info)->encode(source, sink, UINT64_MAX) != Status::kOk)
+            return fail("encoding failed");
     } else {
         ish::Reader reader(source);
         if (!reader.next()) return fail("no file in the text");
-        if (reader.decode(sink) != Status::ok) return fail("decoding failed");
+        if (reader.decode(sink) != Status::kOk) return fail("decoding failed");
     }
     return std::fflush(out.get()) == 0 ? 0 : fail("cannot write");
 }

@@ -19,11 +19,11 @@ inline constexpr int32_t kWrongArgumentCount = 450;
 }  // namespace automation
 
 class QUORVEX6_API AutomationError : public std::runtime_error {
-public:
+  public:
     explicit AutomationError(int32_t number);
     int32_t number() const { return number_; }
 
-private:
+  private:
     int32_t number_;
 };
 

@@ -7,7 +7,7 @@
 namespace quorvex6 {
 
 class QUORVEX6_API ContainerSite {
-public:
+  public:
     virtual ~ContainerSite() = default;
     // A property with this dispatch id changed; the saved state is now dirty.
     virtual void OnPropertyChanged(int32_t dispid) = 0;

@@ -22,7 +22,7 @@ struct ControlState;
 enum class InvokeKind { Get, Put, Method };
 
 class QUORVEX6_API Quorvex6 {
-public:
+  public:
     // A created control holds zeros until the container runs InitNew or Load.
     Quorvex6();
     ~Quorvex6();
@@ -155,7 +155,7 @@ public:
     ControlState& state() { return *state_; }
     const ControlState& state() const { return *state_; }
 
-private:
+  private:
     void Notify(int32_t dispid);
     std::unique_ptr<ControlState> state_;
 };

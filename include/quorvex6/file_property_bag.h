@@ -33,11 +33,11 @@ namespace quorvex6 {
 
 // A file that is not in the format above; line() counts from 1.
 class QUORVEX6_API PropertyFileError : public std::runtime_error {
-public:
+  public:
     PropertyFileError(size_t line, const std::string& reason);
     size_t line() const { return line_; }
 
-private:
+  private:
     size_t line_;
 };
 
@@ -46,7 +46,7 @@ class PropertyText;
 }
 
 class QUORVEX6_API FilePropertyBag : public PropertyBag {
-public:
+  public:
     // Settings files are small; a larger file is refused rather than read into memory.
     static constexpr size_t kMaxFileBytes = size_t{1} << 20;
 
@@ -66,7 +66,7 @@ public:
     // a failure or a crash leaves the previous file whole. Throws std::runtime_error.
     void Commit() const;
 
-private:
+  private:
     std::u16string path_;
     std::unique_ptr<persistence::PropertyText> text_;
 };

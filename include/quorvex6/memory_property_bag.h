@@ -12,7 +12,7 @@
 namespace quorvex6 {
 
 class QUORVEX6_API MemoryPropertyBag : public PropertyBag {
-public:
+  public:
     Variant Read(const std::u16string& key, const Variant& def) override;
     // A value equal to def (as values: 0 as a 16-bit or a 32-bit integer alike, False and 0
     // alike) removes the key instead, so that a later read gives def.
@@ -26,7 +26,7 @@ public:
     // The stored keys in the order in which each was first stored.
     const std::vector<std::pair<std::u16string, Variant>>& entries() const { return entries_; }
 
-private:
+  private:
     std::vector<std::pair<std::u16string, Variant>> entries_;
 };
 

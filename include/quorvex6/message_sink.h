@@ -9,7 +9,7 @@
 namespace quorvex6 {
 
 class QUORVEX6_API MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // Shows text modally with an OK button; returns when the user has closed it.
     virtual void ShowModal(const std::u16string& text) = 0;

@@ -8,7 +8,7 @@
 namespace quorvex6 {
 
 class QUORVEX6_API PropertyBag {
-public:
+  public:
     virtual ~PropertyBag() = default;
     // The stored value for key, or def when the key is absent.
     virtual Variant Read(const std::u16string& key, const Variant& def) = 0;

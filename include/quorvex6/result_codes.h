@@ -56,7 +56,7 @@ inline constexpr int32_t kNoDevice = 0x8033;
 inline constexpr int32_t kLibraryFirst = kDiskFull;
 inline constexpr int32_t kLibraryLast = kNoDevice;
 
-inline constexpr int32_t kTrapped = 37120;         // ERR_TRAPPED: text from TrappedErrorText
+inline constexpr int32_t kTrapped = 37120;  // ERR_TRAPPED: text from TrappedErrorText
 inline constexpr int32_t kNotSupported = 37121;
 inline constexpr int32_t kPathMissing = 37122;
 inline constexpr int32_t kBadArchivePath = 37123;

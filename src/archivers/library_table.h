@@ -45,14 +45,15 @@ inline constexpr std::array<LibraryInfo, 8> kLibraries = {{
     {Library::unrar32, "unrar32"},
 }};
 
-#define QV_STANDARD_SET(lib, P)                                                        \
+#define QV_STANDARD_SET(lib, P)                                                          \
     {Library::lib, P, Shape::Command}, {Library::lib, P "GetVersion", Shape::Version16}, \
         {Library::lib, P "GetRunning", Shape::Running},                                  \
         {Library::lib, P "CheckArchive", Shape::Check},                                  \
         {Library::lib, P "OpenArchive", Shape::Open},                                    \
         {Library::lib, P "FindFirst", Shape::FindFirst},                                 \
-        {Library::lib, P "FindNext", Shape::FindNext},                                   \
-        {Library::lib, P "CloseArchive", Shape::Close}
+        {Library::lib, P "FindNext", Shape::FindNext}, {                                 \
+        Library::lib, P "CloseArchive", Shape::Close                                     \
+    }
 
 inline constexpr EntryPoint kEntryPoints[] = {
     QV_STANDARD_SET(unlha32, "Unlha"),

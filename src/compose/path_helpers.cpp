@@ -39,7 +39,8 @@ bool CheckArchive(std::u16string_view name) {
     if (!archivers::IsKnownKind(kind)) return false;
     return RunTrapped(
         [&] {
-            const auto check = archivers::BindForKind<archivers::Shape::Check>(kind, "CheckArchive");
+            const auto check =
+                archivers::BindForKind<archivers::Shape::Check>(kind, "CheckArchive");
             return check(platform::ToSystem(name).c_str(), 1) != 0;
         },
         false);
@@ -55,7 +56,8 @@ std::u16string FolderOf(std::u16string_view path) {
     if (first == std::u16string_view::npos) return {};
     const std::u16string_view trimmed = path.substr(first, path.find_last_not_of(u' ') - first + 1);
     const size_t last = trimmed.find_last_of(kNameSeparators);
-    return last == std::u16string_view::npos ? std::u16string() : std::u16string(trimmed.substr(0, last + 1));
+    return last == std::u16string_view::npos ? std::u16string()
+                                             : std::u16string(trimmed.substr(0, last + 1));
 }
 
 }  // namespace quorvex6

@@ -35,12 +35,9 @@ constexpr bool kSets = true;
 constexpr bool kAppends = false;
 
 constexpr Piece kLhaPack[] = {
-    {kUnderFolder, kSets, u"-r2", u"-r0"},
-    {kFolderName, kAppends, u" -x1", u" -x0"},
-    {kCheckTimeStamp, kAppends, u"", u" -c1"},
-    {kAttribute, kAppends, u" -a1", u" -a0"},
-    {kDiskSpace, kAppends, u"", u" -f1"},
-    {kDialog, kAppends, u"", u" -n"},
+    {kUnderFolder, kSets, u"-r2", u"-r0"},     {kFolderName, kAppends, u" -x1", u" -x0"},
+    {kCheckTimeStamp, kAppends, u"", u" -c1"}, {kAttribute, kAppends, u" -a1", u" -a0"},
+    {kDiskSpace, kAppends, u"", u" -f1"},      {kDialog, kAppends, u"", u" -n"},
     {kGaugeProgress, kAppends, u" -jp1", u""},
 };
 constexpr Piece kZipPack[] = {
@@ -71,12 +68,9 @@ constexpr Piece kRarPack[] = {
 };
 
 constexpr Piece kLhaExtract[] = {
-    {kFolderName, kSets, u"-x1", u"-x0"},
-    {kCheckTimeStamp, kAppends, u"", u" -c1"},
-    {kAttribute, kAppends, u" -a1", u" -a0"},
-    {kDiskSpace, kAppends, u"", u" -f1"},
-    {kDialog, kAppends, u"", u" -n"},
-    {kGaugeProgress, kAppends, u" -jp1", u""},
+    {kFolderName, kSets, u"-x1", u"-x0"},     {kCheckTimeStamp, kAppends, u"", u" -c1"},
+    {kAttribute, kAppends, u" -a1", u" -a0"}, {kDiskSpace, kAppends, u"", u" -f1"},
+    {kDialog, kAppends, u"", u" -n"},         {kGaugeProgress, kAppends, u" -jp1", u""},
 };
 // The ZIP base ("-u" or "-x") is set before the other extract switches are applied.
 constexpr Piece kZipExtract[] = {

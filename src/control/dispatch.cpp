@@ -7,7 +7,9 @@
 namespace quorvex6 {
 namespace {
 
-char16_t FoldCase(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t FoldCase(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;

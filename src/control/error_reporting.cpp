@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "control/module_state.h"
-#include "quorvex6/result_codes.h"
 #include "platform/message_box.h"
+#include "quorvex6/result_codes.h"
 
 namespace quorvex6 {
 namespace {
@@ -47,8 +47,11 @@ constexpr CodeText kResultTexts[] = {
     {32798, u"グローバルメモリが不足しています。"},
     {32799, u"既に DLL が動作中です。"},
     {32800, u"ユーザーによって処理を中断されました。"},
-    {32801, u"OpenArchive() で書庫とハンドルを関連付ける前に FindFirst() 等の API が使用されました。"},
-    {32802, u"FindFirst() を使用する前に FindNext() が呼ばれた。または，これらを呼び出す前に UnlhaGetFileName() 等の API が呼ばれました。"},
+    {32801,
+     u"OpenArchive() で書庫とハンドルを関連付ける前に FindFirst() 等の API が使用されました。"},
+    {32802,
+     u"FindFirst() を使用する前に FindNext() が呼ばれた。または，これらを呼び出す前に "
+     u"UnlhaGetFileName() 等の API が呼ばれました。"},
     {32803, u"DLL でサポートされていない API が使用されました。"},
     {32804, u"日付及び時間の指定形式が間違っています｡"},
     {32805, u"作業ファイルが作成できません｡"},
@@ -87,9 +90,9 @@ std::u16string FallbackText(int32_t code) {
 std::u16string ResultText(int32_t code) {
     if (code == 0) return {};
     if (code == result::kTrapped) return Module().TrappedErrorText;
-    const auto* found = std::lower_bound(
-        std::begin(kResultTexts), std::end(kResultTexts), code,
-        [](const CodeText& entry, int32_t wanted) { return entry.code < wanted; });
+    const auto* found =
+        std::lower_bound(std::begin(kResultTexts), std::end(kResultTexts), code,
+                         [](const CodeText& entry, int32_t wanted) { return entry.code < wanted; });
     if (found != std::end(kResultTexts) && found->code == code) return found->text;
     return FallbackText(code);
 }

@@ -17,11 +17,11 @@ void SetError(ControlState& state, int32_t code);
 // A runtime failure inside an operation's trapped section: a library or entry point that cannot
 // be loaded, a file error. Its description is what the user sees.
 class TrappedFailure : public std::runtime_error {
-public:
+  public:
     explicit TrappedFailure(std::u16string description);
     const std::u16string& description() const { return description_; }
 
-private:
+  private:
     std::u16string description_;
 };
 

@@ -1,9 +1,9 @@
 // The control's face and about box. The face is a fixed square; the container decides, by its
 // ambient user mode, whether the design-time image and border show.
+#include "control/state.h"
 #include "platform/message_box.h"
 #include "quorvex6/control.h"
 #include "quorvex6/version.h"
-#include "control/state.h"
 
 namespace quorvex6 {
 namespace {

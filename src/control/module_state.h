@@ -14,7 +14,8 @@ struct ListingEntry {
 struct ModuleState {
     int32_t CurrentArcMode = 0;
     int32_t OwnerWindow = 0;
-    std::optional<std::vector<ListingEntry>> ListingArrays;  // undimensioned before the first listing
+    std::optional<std::vector<ListingEntry>>
+        ListingArrays;  // undimensioned before the first listing
     std::u16string TrappedErrorText;
 };
 

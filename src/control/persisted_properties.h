@@ -51,9 +51,8 @@ inline constexpr std::array<PersistedProperty, 25> kPersisted = {{
 }};
 
 // Loading reads the same keys in its own order (indices into kPersisted).
-inline constexpr std::array<uint8_t, 25> kLoadOrder = {0,  1,  3,  4,  5,  2,  6,  7,  8,
-                                                       9,  10, 11, 12, 13, 14, 15, 16, 17,
-                                                       18, 19, 20, 21, 22, 23, 24};
+inline constexpr std::array<uint8_t, 25> kLoadOrder = {
+    0, 1, 3, 4, 5, 2, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
 
 // The default handed to the bag: numbers as 16-bit integers, booleans as booleans.
 Variant DefaultOf(const PersistedProperty& property);

@@ -1,13 +1,12 @@
 // The property surface: every getter and setter of the control with its exact rule. A setter
 // stores and then notifies; a rejected value is neither stored nor notified.
-#include "quorvex6/control.h"
-
 #include <vector>
 
 #include "control/member_table.h"
 #include "control/module_state.h"
 #include "control/state.h"
 #include "quorvex6/automation_error.h"
+#include "quorvex6/control.h"
 
 namespace quorvex6 {
 namespace {
@@ -125,11 +124,11 @@ void Quorvex6::put_ArcMode(int32_t value) {
     Notify(DispidOf(u"ArcMode"));
 }
 
-#define QV_PLAIN_PROPERTY(Type, Name)                                  \
-    Type Quorvex6::get_##Name() const { return state_->Name; }         \
-    void Quorvex6::put_##Name(QV_PARAM_##Type value) {                 \
-        state_->Name = value;                                          \
-        Notify(DispidOf(u## #Name));                                   \
+#define QV_PLAIN_PROPERTY(Type, Name)                          \
+    Type Quorvex6::get_##Name() const { return state_->Name; } \
+    void Quorvex6::put_##Name(QV_PARAM_##Type value) {         \
+        state_->Name = value;                                  \
+        Notify(DispidOf(u## #Name));                           \
     }
 #define QV_PARAM_string const std::u16string&
 #define QV_PARAM_int16_t int16_t

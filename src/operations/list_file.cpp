@@ -31,7 +31,8 @@ std::u16string ListText(const std::vector<std::u16string>& names) {
 std::u16string WriteListFile(OperationScope& scope, const std::u16string& text) {
     std::u16string name = NewWorkFile();
     if (name.empty()) {
-        throw std::runtime_error("cannot make a work file in " + platform::ToSystem(platform::TempFolder()));
+        throw std::runtime_error("cannot make a work file in " +
+                                 platform::ToSystem(platform::TempFolder()));
     }
     scope.AdoptWorkFile(name);
     platform::WriteFile(name, platform::ToSystem(text));

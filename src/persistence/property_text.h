@@ -17,7 +17,7 @@ struct PropertyLine {
 };
 
 class PropertyText {
-public:
+  public:
     // Throws PropertyFileError naming the first malformed line.
     static PropertyText Parse(std::string_view bytes);
     // LF line ends, no byte-order mark.
@@ -31,7 +31,7 @@ public:
 
     const std::vector<PropertyLine>& lines() const { return lines_; }
 
-private:
+  private:
     std::vector<PropertyLine> lines_;
 };
 

@@ -7,12 +7,12 @@
 namespace quorvex6::platform {
 
 class LoadError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class DynamicLibrary {
-public:
+  public:
     // name is the library's platform-neutral name ("unlha32"); the platform maps it to its
     // file ("libunlha32.so") and searches as its loader does. Throws LoadError naming the file.
     static std::shared_ptr<DynamicLibrary> Open(const std::string& name);
@@ -26,7 +26,7 @@ public:
 
     static std::string FileNameOf(const std::string& name);
 
-private:
+  private:
     DynamicLibrary(void* handle, std::string file) : handle_(handle), file_(std::move(file)) {}
     void* handle_;
     std::string file_;

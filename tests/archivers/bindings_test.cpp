@@ -1,6 +1,7 @@
+#include "archivers/bindings.h"
+
 #include <gtest/gtest.h>
 
-#include "archivers/bindings.h"
 #include "control/error_reporting.h"
 #include "fakes/fake_archiver.h"
 #include "platform/codepage.h"
@@ -19,17 +20,39 @@ void CallThroughTable(const archivers::EntryPoint& entry) {
     char buffer[64] = {};
     QvEntryInfo info{};
     switch (entry.shape) {
-        case Shape::Command: Bind<Shape::Command>(entry.library, name)(7, "x", buffer, sizeof buffer); break;
-        case Shape::IshCommand: Bind<Shape::IshCommand>(entry.library, name)(7, "x"); break;
-        case Shape::Version16: Bind<Shape::Version16>(entry.library, name)(); break;
-        case Shape::Version32: Bind<Shape::Version32>(entry.library, name)(); break;
-        case Shape::Running: Bind<Shape::Running>(entry.library, name)(); break;
-        case Shape::Check: Bind<Shape::Check>(entry.library, name)("a", 1); break;
-        case Shape::Open: Bind<Shape::Open>(entry.library, name)(7, "a", 0); break;
-        case Shape::FindFirst: Bind<Shape::FindFirst>(entry.library, name)(1, "*.*", &info); break;
-        case Shape::FindNext: Bind<Shape::FindNext>(entry.library, name)(1, &info); break;
-        case Shape::Close: Bind<Shape::Close>(entry.library, name)(1); break;
-        case Shape::IshFileList: Bind<Shape::IshFileList>(entry.library, name)("a", buffer, sizeof buffer); break;
+        case Shape::Command:
+            Bind<Shape::Command>(entry.library, name)(7, "x", buffer, sizeof buffer);
+            break;
+        case Shape::IshCommand:
+            Bind<Shape::IshCommand>(entry.library, name)(7, "x");
+            break;
+        case Shape::Version16:
+            Bind<Shape::Version16>(entry.library, name)();
+            break;
+        case Shape::Version32:
+            Bind<Shape::Version32>(entry.library, name)();
+            break;
+        case Shape::Running:
+            Bind<Shape::Running>(entry.library, name)();
+            break;
+        case Shape::Check:
+            Bind<Shape::Check>(entry.library, name)("a", 1);
+            break;
+        case Shape::Open:
+            Bind<Shape::Open>(entry.library, name)(7, "a", 0);
+            break;
+        case Shape::FindFirst:
+            Bind<Shape::FindFirst>(entry.library, name)(1, "*.*", &info);
+            break;
+        case Shape::FindNext:
+            Bind<Shape::FindNext>(entry.library, name)(1, &info);
+            break;
+        case Shape::Close:
+            Bind<Shape::Close>(entry.library, name)(1);
+            break;
+        case Shape::IshFileList:
+            Bind<Shape::IshFileList>(entry.library, name)("a", buffer, sizeof buffer);
+            break;
     }
 }
 
@@ -74,7 +97,8 @@ TEST(Bindings, MissingLibraryOrEntryPointIsATrappedFailureNamingIt) {
             ADD_FAILURE() << "bound " << c.entry;
         } catch (const TrappedFailure& failure) {
             EXPECT_NE(platform::ToSystem(failure.description()).find(c.named), std::string::npos);
-            EXPECT_NE(platform::ToSystem(failure.description()).find("libcab32.so"), std::string::npos);
+            EXPECT_NE(platform::ToSystem(failure.description()).find("libcab32.so"),
+                      std::string::npos);
         }
     }
 }

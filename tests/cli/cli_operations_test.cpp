@@ -260,9 +260,9 @@ TEST_F(CliOperations, NamesThatAreNotUtf8ReachTheLibraryAsTheirBytes) {
 
 TEST_F(CliOperations, KindComesFromTheArchivesNameWhateverItsCase) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"},  {"a.zip", "Zip"},     {"a.Cab", "Cab"},
-        {"a.tar", "Tar"},   {"a.tgz", "Tar"},    {"a.tar.bz2", "Tar"}, {"a.tbz2", "Tar"},
-        {"a.txz", "Tar"},   {"a.tar.xz", "Tar"}, {"a.taz", "Tar"},     {"a.tar.Z", "Tar"},
+        {"a.lzh", "Unlha"}, {"A.LHA", "Unlha"},   {"a.zip", "Zip"},     {"a.Cab", "Cab"},
+        {"a.tar", "Tar"},   {"a.tgz", "Tar"},     {"a.tar.bz2", "Tar"}, {"a.tbz2", "Tar"},
+        {"a.txz", "Tar"},   {"a.tar.xz", "Tar"},  {"a.taz", "Tar"},     {"a.tar.Z", "Tar"},
         {"a.tzst", "Tar"},  {"a.tar.zst", "Tar"},
     };
     for (const auto& [archive, entry] : cases) {

@@ -1,3 +1,5 @@
+#include "compose/path_helpers.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,7 +7,6 @@
 #include <filesystem>
 #include <set>
 
-#include "compose/path_helpers.h"
 #include "control/module_state.h"
 #include "fakes/fake_archiver.h"
 #include "support/test_support.h"
@@ -19,7 +20,7 @@ using testing::U16;
 using testing::U8;
 
 class PathHelpers : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_.Write("data");
         dir_.Write(".hidden");
@@ -31,7 +32,9 @@ protected:
         fs::create_symlink(dir_.path() / "gone", dir_.path() / "dangling");
         fs::create_symlink(dir_.path() / "folder", dir_.path() / "folderlink");
     }
-    std::u16string At(const std::string& relative) const { return U16(dir_.str() + "/" + relative); }
+    std::u16string At(const std::string& relative) const {
+        return U16(dir_.str() + "/" + relative);
+    }
     TempDir dir_;
 };
 

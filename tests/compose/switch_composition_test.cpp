@@ -1,9 +1,10 @@
+#include "compose/switch_composition.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 
-#include "compose/switch_composition.h"
 #include "quorvex6/enums.h"
 #include "support/test_support.h"
 
@@ -25,8 +26,8 @@ ControlState Neutral() {
 }
 
 constexpr int16_t ControlState::*kSwitches[] = {
-    &ControlState::swUnderFolder, &ControlState::swFolderName, &ControlState::swCheckTimeStamp,
-    &ControlState::swAttribute,   &ControlState::swDiskSpace,  &ControlState::swDialog,
+    &ControlState::swUnderFolder,   &ControlState::swFolderName, &ControlState::swCheckTimeStamp,
+    &ControlState::swAttribute,     &ControlState::swDiskSpace,  &ControlState::swDialog,
     &ControlState::swGaugeProgress,
 };
 
@@ -43,49 +44,63 @@ struct StringRow {
 };
 
 const StringRow kRows[] = {
-    {"optLhaPack", &SwitchSet::optLhaPack,
+    {"optLhaPack",
+     &SwitchSet::optLhaPack,
      {u"-r0 -x0 -c1 -a0 -f1 -n", u"-r2 -x0 -c1 -a0 -f1 -n", u"-r0 -x1 -c1 -a0 -f1 -n",
       u"-r0 -x0 -a0 -f1 -n", u"-r0 -x0 -c1 -a1 -f1 -n", u"-r0 -x0 -c1 -a0 -n",
       u"-r0 -x0 -c1 -a0 -f1", u"-r0 -x0 -c1 -a0 -f1 -n -jp1", u"-r2 -x1 -a1 -jp1"}},
-    {"optZipPack", &SwitchSet::optZipPack,
+    {"optZipPack",
+     &SwitchSet::optZipPack,
      {u" -j -q", u" -r -j -q", u" -D -q", u" -j -q", u" -j -S -q", u" -j -q", u" -j", u" -j -q",
       u" -r -D -S"}},
-    {"optCabPack", &SwitchSet::optCabPack,
+    {"optCabPack",
+     &SwitchSet::optCabPack,
      {u" -i", u"-r -i", u" -i", u" -i", u" -i", u" -i", u"", u" -i", u"-r"}},
-    {"optArjPack", &SwitchSet::optArjPack,
+    {"optArjPack",
+     &SwitchSet::optArjPack,
      {u" -e -c", u"-r -e -c", u" -c", u" -e", u" -e -c -a", u" -e -c", u" -e -c", u" -e -c",
       u"-r -a"}},
     {"optIshPack", &SwitchSet::optIshPack, {u"", u"", u"", u"", u"", u"", u"", u"", u""}},
-    {"optTarPack", &SwitchSet::optTarPack,
+    {"optTarPack",
+     &SwitchSet::optTarPack,
      {u" --use-directory=0 -AA --display-dialog=0", u" --use-directory=0 -AA --display-dialog=0",
       u" -AA --display-dialog=0", u" --use-directory=0 -AA --display-dialog=0",
       u" --use-directory=0 -AH --display-dialog=0", u" --use-directory=0 -AA --display-dialog=0",
       u" --use-directory=0 -AA", u" --use-directory=0 -AA --display-dialog=0", u" -AH"}},
-    {"optRarPack", &SwitchSet::optRarPack,
-     {u" -ep -es -eh", u" -r -ep -es -eh", u" -es -eh", u" -ep -es -eh", u" -ep",
-      u" -ep -es -eh", u" -ep -es -eh", u" -ep -es -eh", u" -r"}},
-    {"optLhaExtract", &SwitchSet::optLhaExtract,
+    {"optRarPack",
+     &SwitchSet::optRarPack,
+     {u" -ep -es -eh", u" -r -ep -es -eh", u" -es -eh", u" -ep -es -eh", u" -ep", u" -ep -es -eh",
+      u" -ep -es -eh", u" -ep -es -eh", u" -r"}},
+    {"optLhaExtract",
+     &SwitchSet::optLhaExtract,
      {u"-x0 -c1 -a0 -f1 -n", u"-x0 -c1 -a0 -f1 -n", u"-x1 -c1 -a0 -f1 -n", u"-x0 -a0 -f1 -n",
       u"-x0 -c1 -a1 -f1 -n", u"-x0 -c1 -a0 -n", u"-x0 -c1 -a0 -f1", u"-x0 -c1 -a0 -f1 -n -jp1",
       u"-x1 -a1 -jp1"}},
-    {"optZipExtract", &SwitchSet::optZipExtract,
+    {"optZipExtract",
+     &SwitchSet::optZipExtract,
      {u"-x -j --i", u"-x -j --i", u"-x --i", u"-u -j --i", u"-x -j --i", u"-x -j --i", u"-x -j",
       u"-x -j --i", u"-u"}},
-    {"optCabExtract", &SwitchSet::optCabExtract,
+    {"optCabExtract",
+     &SwitchSet::optCabExtract,
      {u"-j -i", u"-j -i", u" -i", u"-j -n -i", u"-j -i", u"-j -i", u"-j", u"-j -i", u" -n"}},
-    {"optArjExtract", &SwitchSet::optArjExtract,
+    {"optArjExtract",
+     &SwitchSet::optArjExtract,
      {u" -a -i", u" -a -i", u" -a -i", u" -u -a -i", u" -i", u" -a -i", u" -a", u" -a -i -hp1",
       u" -u -hp1"}},
-    {"optIshExtract", &SwitchSet::optIshExtract,
+    {"optIshExtract",
+     &SwitchSet::optIshExtract,
      {u" /a", u" /a", u" /a", u" /r", u" /a", u" /a", u" /a", u" /a", u" /r"}},
-    {"optTarExtract", &SwitchSet::optTarExtract,
+    {"optTarExtract",
+     &SwitchSet::optTarExtract,
      {u" --use-directory=0 -I --display-dialog=0", u" --use-directory=0 -I --display-dialog=0",
       u" -I --display-dialog=0", u" --use-directory=0 -I --display-dialog=0",
       u" --use-directory=0 --display-dialog=0", u" --use-directory=0 -I --display-dialog=0",
       u" --use-directory=0 -I", u" --use-directory=0 -I --display-dialog=0", u""}},
-    {"optRarExtract", &SwitchSet::optRarExtract,
+    {"optRarExtract",
+     &SwitchSet::optRarExtract,
      {u"", u"", u"", u" -u", u"", u"", u"", u"", u" -u"}},
-    {"optSfx", &SwitchSet::optSfx,
+    {"optSfx",
+     &SwitchSet::optSfx,
      {u"-jw", u"-jw", u"-jw", u"-jw", u"-jw", u"-jw", u"-jw", u"-jw", u"-jw"}},
 };
 
@@ -241,7 +256,8 @@ TEST(ComposeSwitches, MultiVolumeOnlyWhenNonzero) {
         state.cabMultiVolume = volume;
         state.swCommand = u"-z";
         ComposeSwitches(state);
-        const std::u16string piece = volume == 0 ? u"" : u" -v:" + testing::U16(std::to_string(volume));
+        const std::u16string piece =
+            volume == 0 ? u"" : u" -v:" + testing::U16(std::to_string(volume));
         EXPECT_EQ(U8(state.switches.optCabPack), U8(u" -i" + piece + u" -z"));
         // Extraction is left as it is.
         EXPECT_EQ(U8(state.switches.optCabExtract), "-j -i -z");
@@ -250,9 +266,8 @@ TEST(ComposeSwitches, MultiVolumeOnlyWhenNonzero) {
 
 TEST(ComposeSwitches, SelfExtractorTypes) {
     const std::pair<int32_t, std::u16string> types[] = {
-        {DOS_SFX_Large, u"-x0"}, {DOS_SFX_Small, u"-x1"}, {WinSFX, u"-jw"},
-        {WinSFXM, u"-jw3"},      {WinSFX32, u"-gw"},      {WinSFX32M, u"-gw3"},
-        {6, u""},                {-1, u""},
+        {DOS_SFX_Large, u"-x0"}, {DOS_SFX_Small, u"-x1"}, {WinSFX, u"-jw"}, {WinSFXM, u"-jw3"},
+        {WinSFX32, u"-gw"},      {WinSFX32M, u"-gw3"},    {6, u""},         {-1, u""},
     };
     for (const auto& [type, base] : types) {
         for (const std::u16string command : {u"", u"-o", u" "}) {

@@ -28,7 +28,8 @@ QvEntryInfo MakeEntryInfo(const EntryRecord& r) {
 
 FakeArchiver::FakeArchiver() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qvfake-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make the fake's folder");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make the fake's folder");
     folder_ = pattern;
     if (const char* old = getenv("QV_FAKE_DIR")) {
         previous_ = old;
@@ -38,8 +39,10 @@ FakeArchiver::FakeArchiver() {
 }
 
 FakeArchiver::~FakeArchiver() {
-    if (hadPrevious_) setenv("QV_FAKE_DIR", previous_.c_str(), 1);
-    else unsetenv("QV_FAKE_DIR");
+    if (hadPrevious_)
+        setenv("QV_FAKE_DIR", previous_.c_str(), 1);
+    else
+        unsetenv("QV_FAKE_DIR");
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -76,14 +79,22 @@ std::vector<FakeCall> FakeArchiver::Calls() const {
             const size_t eq = field.find('=');
             const std::string key = field.substr(0, eq);
             const std::string value = fake::Unhex(field.substr(eq + 1));
-            if (key == "entry") call.entry = value;
-            else if (key == "hwnd") call.hwnd = static_cast<uint32_t>(std::stoul(value));
-            else if (key == "command") call.command = value;
-            else if (key == "size") call.size = static_cast<uint32_t>(std::stoul(value));
-            else if (key == "mode") call.mode = static_cast<int32_t>(std::stol(value));
-            else if (key == "pattern") call.pattern = value;
-            else if (key == "cwd") call.cwd = value;
-            else if (key == "list") call.lists.push_back(value);
+            if (key == "entry")
+                call.entry = value;
+            else if (key == "hwnd")
+                call.hwnd = static_cast<uint32_t>(std::stoul(value));
+            else if (key == "command")
+                call.command = value;
+            else if (key == "size")
+                call.size = static_cast<uint32_t>(std::stoul(value));
+            else if (key == "mode")
+                call.mode = static_cast<int32_t>(std::stol(value));
+            else if (key == "pattern")
+                call.pattern = value;
+            else if (key == "cwd")
+                call.cwd = value;
+            else if (key == "list")
+                call.lists.push_back(value);
         }
         calls.push_back(std::move(call));
     }

@@ -16,7 +16,7 @@ struct FakeCall {
     uint32_t size = 0;    // output buffer size
     int32_t mode = 0;
     std::string pattern;
-    std::string cwd;      // the process's directory during the call
+    std::string cwd;                 // the process's directory during the call
     std::vector<std::string> lists;  // content of each list file named, read during the call
 };
 
@@ -35,7 +35,7 @@ struct EntryRecord {
 QvEntryInfo MakeEntryInfo(const EntryRecord& record);
 
 class FakeArchiver {
-public:
+  public:
     FakeArchiver();
     ~FakeArchiver();
     FakeArchiver(const FakeArchiver&) = delete;
@@ -55,7 +55,7 @@ public:
     void ClearCalls();
     const std::string& folder() const { return folder_; }
 
-private:
+  private:
     void AddLine(const std::string& line);
     std::string folder_;
     std::string previous_;

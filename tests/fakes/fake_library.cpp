@@ -83,8 +83,10 @@ std::vector<std::string> ListFilesOf(const std::string& command) {
         std::string token;
         bool quoted = false;
         while (i < command.size() && (quoted || command[i] != ' ')) {
-            if (command[i] == '"') quoted = !quoted;
-            else token.push_back(command[i]);
+            if (command[i] == '"')
+                quoted = !quoted;
+            else
+                token.push_back(command[i]);
             ++i;
         }
         if (token.size() > 1 && (token[0] == '@' || token[0] == '!')) {
@@ -121,7 +123,8 @@ void PrintInto(const std::string& entry, char* out, size_t size) {
     std::memcpy(out, found->second.data(), std::min(size, found->second.size()));
 }
 
-int32_t Command(const std::string& entry, QvWindow hwnd, const char* line, char* out, uint32_t size) {
+int32_t Command(const std::string& entry, QvWindow hwnd, const char* line, char* out,
+                uint32_t size) {
     const std::string command = line != nullptr ? line : "";
     Record record;
     record.Add("entry", entry).Add("hwnd", hwnd).Add("command", command).Add("size", size);
@@ -135,7 +138,7 @@ struct Walk {
 };
 
 [[maybe_unused]] int32_t Find(const std::string& prefix, const std::string& entry, QvArchive handle,
-             QvEntryInfo* info, bool first) {
+                              QvEntryInfo* info, bool first) {
     static std::map<std::string, Walk> walks;
     const auto& queued = CurrentScript().entries;
     const auto found = queued.find(prefix);
@@ -144,47 +147,58 @@ struct Walk {
     const auto scripted = CurrentScript().returns.find(entry);
     if (scripted != CurrentScript().returns.end()) return scripted->second;
     if (found == queued.end() || at >= found->second.size()) return -1;
-    std::memcpy(info, found->second[at].data(), std::min<size_t>(QV_ENTRY_INFO_SIZE, found->second[at].size()));
+    std::memcpy(info, found->second[at].data(),
+                std::min<size_t>(QV_ENTRY_INFO_SIZE, found->second[at].size()));
     ++at;
     return 0;
 }
 
 }  // namespace
 
-#define QV_FAKE_STANDARD_SET(P)                                                              \
-    QV_EXPORT int32_t P(QvWindow hwnd, const char* line, char* out, uint32_t size) {         \
-        return Command(#P, hwnd, line, out, size);                                           \
-    }                                                                                        \
-    QV_FAKE_STATUS(P)                                                                        \
-    QV_EXPORT int32_t P##CheckArchive(const char* archive, int32_t mode) {                   \
-        Record().Add("entry", #P "CheckArchive").Add("command", archive ? archive : "").Add("mode", mode); \
-        return Scripted(#P "CheckArchive", 1);                                               \
-    }                                                                                        \
-    QV_EXPORT QvArchive P##OpenArchive(QvWindow hwnd, const char* archive, uint32_t mode) {  \
-        Record().Add("entry", #P "OpenArchive").Add("hwnd", hwnd).Add("command", archive ? archive : "").Add("mode", mode); \
-        return static_cast<QvArchive>(Scripted(#P "OpenArchive", 1));                        \
-    }                                                                                        \
-    QV_EXPORT int32_t P##FindFirst(QvArchive h, const char* pattern, QvEntryInfo* info) {    \
-        Record().Add("entry", #P "FindFirst").Add("hwnd", h).Add("pattern", pattern ? pattern : ""); \
-        return Find(#P, #P "FindFirst", h, info, true);                                      \
-    }                                                                                        \
-    QV_EXPORT int32_t P##FindNext(QvArchive h, QvEntryInfo* info) {                          \
-        Record().Add("entry", #P "FindNext").Add("hwnd", h);                                 \
-        return Find(#P, #P "FindNext", h, info, false);                                      \
-    }                                                                                        \
-    QV_EXPORT int32_t P##CloseArchive(QvArchive h) {                                         \
-        Record().Add("entry", #P "CloseArchive").Add("hwnd", h);                             \
-        return Scripted(#P "CloseArchive", 0);                                               \
+#define QV_FAKE_STANDARD_SET(P)                                                             \
+    QV_EXPORT int32_t P(QvWindow hwnd, const char* line, char* out, uint32_t size) {        \
+        return Command(#P, hwnd, line, out, size);                                          \
+    }                                                                                       \
+    QV_FAKE_STATUS(P)                                                                       \
+    QV_EXPORT int32_t P##CheckArchive(const char* archive, int32_t mode) {                  \
+        Record()                                                                            \
+            .Add("entry", #P "CheckArchive")                                                \
+            .Add("command", archive ? archive : "")                                         \
+            .Add("mode", mode);                                                             \
+        return Scripted(#P "CheckArchive", 1);                                              \
+    }                                                                                       \
+    QV_EXPORT QvArchive P##OpenArchive(QvWindow hwnd, const char* archive, uint32_t mode) { \
+        Record()                                                                            \
+            .Add("entry", #P "OpenArchive")                                                 \
+            .Add("hwnd", hwnd)                                                              \
+            .Add("command", archive ? archive : "")                                         \
+            .Add("mode", mode);                                                             \
+        return static_cast<QvArchive>(Scripted(#P "OpenArchive", 1));                       \
+    }                                                                                       \
+    QV_EXPORT int32_t P##FindFirst(QvArchive h, const char* pattern, QvEntryInfo* info) {   \
+        Record()                                                                            \
+            .Add("entry", #P "FindFirst")                                                   \
+            .Add("hwnd", h)                                                                 \
+            .Add("pattern", pattern ? pattern : "");                                        \
+        return Find(#P, #P "FindFirst", h, info, true);                                     \
+    }                                                                                       \
+    QV_EXPORT int32_t P##FindNext(QvArchive h, QvEntryInfo* info) {                         \
+        Record().Add("entry", #P "FindNext").Add("hwnd", h);                                \
+        return Find(#P, #P "FindNext", h, info, false);                                     \
+    }                                                                                       \
+    QV_EXPORT int32_t P##CloseArchive(QvArchive h) {                                        \
+        Record().Add("entry", #P "CloseArchive").Add("hwnd", h);                            \
+        return Scripted(#P "CloseArchive", 0);                                              \
     }
 
-#define QV_FAKE_STATUS(P)                                                                    \
-    QV_EXPORT uint16_t P##GetVersion() {                                                     \
-        Record().Add("entry", #P "GetVersion");                                              \
-        return static_cast<uint16_t>(Scripted(#P "GetVersion", 100));                        \
-    }                                                                                        \
-    QV_EXPORT int32_t P##GetRunning() {                                                      \
-        Record().Add("entry", #P "GetRunning");                                              \
-        return Scripted(#P "GetRunning", 0);                                                 \
+#define QV_FAKE_STATUS(P)                                             \
+    QV_EXPORT uint16_t P##GetVersion() {                              \
+        Record().Add("entry", #P "GetVersion");                       \
+        return static_cast<uint16_t>(Scripted(#P "GetVersion", 100)); \
+    }                                                                 \
+    QV_EXPORT int32_t P##GetRunning() {                               \
+        Record().Add("entry", #P "GetRunning");                       \
+        return Scripted(#P "GetRunning", 0);                          \
     }
 
 #if defined(QV_FAKE_unlha32)
@@ -217,7 +231,10 @@ QV_EXPORT int32_t IshGetRunning() {
     return Scripted("IshGetRunning", 0);
 }
 QV_EXPORT int32_t IshCheckArchive(const char* archive, int32_t mode) {
-    Record().Add("entry", "IshCheckArchive").Add("command", archive ? archive : "").Add("mode", mode);
+    Record()
+        .Add("entry", "IshCheckArchive")
+        .Add("command", archive ? archive : "")
+        .Add("mode", mode);
     return Scripted("IshCheckArchive", 1);
 }
 QV_EXPORT int32_t IshFileList(const char* archive, char* out, uint16_t size) {

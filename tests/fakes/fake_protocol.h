@@ -6,8 +6,8 @@
 // Script lines:
 //   return ENTRY N      the entry point ENTRY answers N (default: 0; versions 100; checks 1;
 //                       opens 1; finds walk the queued records)
-//   print ENTRY HEX     bytes the command or IshFileList writes into its output buffer (cut to size)
-//   entry PREFIX HEX    a 558-byte record queued for PREFIXFindFirst / PREFIXFindNext
+//   print ENTRY HEX     bytes the command or IshFileList writes into its output buffer (cut to
+//   size) entry PREFIX HEX    a 558-byte record queued for PREFIXFindFirst / PREFIXFindNext
 // Log lines: space-separated key=HEX pairs: entry, hwnd, command, size, mode, pattern, cwd,
 // and list (once per @ or ! list file named on the command line: its content during the call).
 #pragma once
@@ -28,9 +28,7 @@ inline std::string Hex(std::string_view bytes) {
 }
 
 inline std::string Unhex(std::string_view hex) {
-    const auto nibble = [](char c) {
-        return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-    };
+    const auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
     std::string out;
     for (size_t i = 0; i + 1 < hex.size(); i += 2) {
         out.push_back(static_cast<char>(nibble(hex[i]) * 16 + nibble(hex[i + 1])));

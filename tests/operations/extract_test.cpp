@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 std::string Q(const std::string& text) { return "\"" + text + "\""; }
 
 class Extract : public OperationTest {
-protected:
+  protected:
     Extract() {
         work_.Write("arc/a.arc", "archive");
         work_.Folder("to");
@@ -62,7 +62,8 @@ TEST_F(Extract, CommandLinesWithAndWithoutAList) {
                 const FakeCall call = OnlyCommand(k.entry);
                 const std::string names = " " + Q(At("arc/a.arc")) + " " + Q(At("to") + "/") + " ";
                 if (listed) {
-                    const std::string start = k.listStart + names + "\"" + k.marker + temp_.str() + "/~TR";
+                    const std::string start =
+                        k.listStart + names + "\"" + k.marker + temp_.str() + "/~TR";
                     EXPECT_TRUE(call.command.starts_with(start)) << call.command;
                     ASSERT_EQ(call.lists.size(), 1u);
                     EXPECT_EQ(call.lists[0], "\"a.txt\"\r\n\"日本/b.txt\"\r\n\r\n");
@@ -83,7 +84,8 @@ TEST_F(Extract, CommandLinesWithAndWithoutAList) {
 TEST_F(Extract, FolderNamesChooseTheVerbOfArjAndRar) {
     state().swFolderName = kTrue;
     Run(ARJ_);
-    EXPECT_TRUE(OnlyCommand("Unarj").command.starts_with("x -+  -a -i \"")) << OnlyCommand("Unarj").command;
+    EXPECT_TRUE(OnlyCommand("Unarj").command.starts_with("x -+  -a -i \""))
+        << OnlyCommand("Unarj").command;
     fake_.ClearCalls();
     Run(RAR_);
     EXPECT_TRUE(OnlyCommand("Unrar").command.starts_with("-x  \"")) << OnlyCommand("Unrar").command;

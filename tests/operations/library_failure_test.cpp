@@ -5,7 +5,7 @@ namespace quorvex6::testing {
 namespace {
 
 class LibraryFailure : public OperationTest {
-protected:
+  protected:
     LibraryFailure() {
         work_.Write("src/a.txt", "a");
         work_.Write("arc/a.arc", "archive");

@@ -17,7 +17,7 @@
 namespace quorvex6::testing {
 
 class OperationTest : public ::testing::Test {
-protected:
+  protected:
     OperationTest() : scopedTemp_(temp_.path()) {
         caller_ = work_.Folder("caller");
         std::filesystem::current_path(caller_);

@@ -1,3 +1,5 @@
+#include "platform/program_start.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,7 +13,6 @@
 #include <thread>
 
 #include "platform/command_line.h"
-#include "platform/program_start.h"
 #include "support/test_support.h"
 
 namespace quorvex6::testing {
@@ -24,7 +25,8 @@ using Words = std::vector<std::string>;
 
 TEST(SplitCommandLine, AsWindowsSplitsOne) {
     const std::pair<std::string, Words> cases[] = {
-        {"rar a -std  -r a.rar docs/*.* readme.txt ", {"rar", "a", "-std", "-r", "a.rar", "docs/*.*", "readme.txt"}},
+        {"rar a -std  -r a.rar docs/*.* readme.txt ",
+         {"rar", "a", "-std", "-r", "a.rar", "docs/*.*", "readme.txt"}},
         {"arj u \"a b.arj\" x", {"arj", "u", "a b.arj", "x"}},
         {"a\tb", {"a", "b"}},
         {"a\"b c\"d", {"ab cd"}},
@@ -42,21 +44,32 @@ TEST(SplitCommandLine, AsWindowsSplitsOne) {
 
 // A program on PATH that records what it saw, then leaves a marker.
 class ProgramStart : public ::testing::Test {
-protected:
+  protected:
     ProgramStart() {
         const fs::path script = dir_.path() / "bin" / "probe";
         fs::create_directories(script.parent_path());
         const std::string d = dir_.str();
-        std::ofstream(script) << "#!/bin/sh\n"
-                                 "echo to-stdout; echo to-stderr >&2\n"
-                                 "if [ -e /proc/$$/fd/$PROBE_FD ]; then echo open; else echo closed; fi > '" << d << "/fd'\n"
-                                 "grep SigIgn /proc/$$/status > '" << d << "/signals'\n"
-                                 "printf '%s\\n' \"$@\" > '" << d << "/args'\n"
-                                 "pwd > '" << d << "/cwd'\n"
-                                 "touch '" << d << "/done'\n";
+        std::ofstream(script)
+            << "#!/bin/sh\n"
+               "echo to-stdout; echo to-stderr >&2\n"
+               "if [ -e /proc/$$/fd/$PROBE_FD ]; then echo open; else echo closed; fi > '"
+            << d
+            << "/fd'\n"
+               "grep SigIgn /proc/$$/status > '"
+            << d
+            << "/signals'\n"
+               "printf '%s\\n' \"$@\" > '"
+            << d
+            << "/args'\n"
+               "pwd > '"
+            << d
+            << "/cwd'\n"
+               "touch '"
+            << d << "/done'\n";
         fs::permissions(script, fs::perms::owner_all);
         previousPath_ = getenv("PATH");
-        setenv("PATH", ("/nonexistent::" + (dir_.path() / "bin").string() + ":/usr/bin:/bin").c_str(), 1);
+        setenv("PATH",
+               ("/nonexistent::" + (dir_.path() / "bin").string() + ":/usr/bin:/bin").c_str(), 1);
     }
     ~ProgramStart() override { setenv("PATH", previousPath_.c_str(), 1); }
 
@@ -71,7 +84,8 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         const fs::path entry = "/proc/" + std::to_string(pid);
         while (!fs::exists(dir_.path() / "done") || fs::exists(entry)) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << Read("/proc/" + std::to_string(pid) + "/stat");
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+                << Read("/proc/" + std::to_string(pid) + "/stat");
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
@@ -121,19 +135,22 @@ TEST_F(ProgramStart, TheProgramInheritsNoFilesAndNoIgnoredSignals) {
     WaitUntilGone(pid);
     EXPECT_EQ(Read("fd"), "closed\n");
     const std::string signals = Read("signals");
-    const unsigned long long ignored = std::stoull(signals.substr(signals.find(':') + 1), nullptr, 16);
+    const unsigned long long ignored =
+        std::stoull(signals.substr(signals.find(':') + 1), nullptr, 16);
     EXPECT_EQ(ignored & (1ull << (SIGUSR1 - 1)), 0u) << signals;
 }
 
 TEST_F(ProgramStart, MissingProgramIsATrappableFailureNamingIt) {
     fs::create_directories(dir_.path() / "bin" / "folder");
     std::ofstream(dir_.path() / "bin" / "plain") << "#!/bin/sh\n";  // not executable
-    for (const std::u16string line : {u"qv-no-such-program u a.arj", u"folder", u"plain", u"./missing x", u" "}) {
+    for (const std::u16string line :
+         {u"qv-no-such-program u a.arj", u"folder", u"plain", u"./missing x", u" "}) {
         try {
             StartProgram(line, false);
             ADD_FAILURE() << U8(line);
         } catch (const platform::ProgramNotFound& failure) {
-            const std::string first = SplitCommandLine(U8(line)).empty() ? "" : SplitCommandLine(U8(line))[0];
+            const std::string first =
+                SplitCommandLine(U8(line)).empty() ? "" : SplitCommandLine(U8(line))[0];
             EXPECT_NE(std::string(failure.what()).find(first), std::string::npos) << failure.what();
         }
     }

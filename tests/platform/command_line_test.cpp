@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace quorvex6::platform {
 namespace {
@@ -11,7 +11,8 @@ TEST(CommandLine, SplitsAsWindowsDoes) {
         std::vector<std::string> words;
     };
     const Case cases[] = {
-        {"arj u -r a.arj docs/*.* readme.txt ", {"arj", "u", "-r", "a.arj", "docs/*.*", "readme.txt"}},
+        {"arj u -r a.arj docs/*.* readme.txt ",
+         {"arj", "u", "-r", "a.arj", "docs/*.*", "readme.txt"}},
         {"rar a -std  \"my archive.rar\" x", {"rar", "a", "-std", "my archive.rar", "x"}},
         {"a\"b c\"d", {"ab cd"}},
         {"\"\"", {""}},

@@ -48,8 +48,10 @@ ScopedTempFolder::ScopedTempFolder(const std::filesystem::path& folder) {
 }
 
 ScopedTempFolder::~ScopedTempFolder() {
-    if (had_) setenv("TMPDIR", previous_.c_str(), 1);
-    else unsetenv("TMPDIR");
+    if (had_)
+        setenv("TMPDIR", previous_.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 std::u16string U16(const std::string& utf8) { return platform::FromSystem(utf8); }

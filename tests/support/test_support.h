@@ -13,7 +13,7 @@ namespace quorvex6::testing {
 
 // A fresh folder, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -23,25 +23,25 @@ public:
     std::filesystem::path Write(const std::string& relative, const std::string& bytes = "") const;
     std::filesystem::path Folder(const std::string& relative) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Collects the modal messages of the calling thread while it lives.
 class CapturedMessages {
-public:
+  public:
     CapturedMessages();
     ~CapturedMessages();
     const std::vector<std::u16string>& messages() const;
 
-private:
+  private:
     struct Sink;
     std::shared_ptr<Sink> sink_;
 };
 
 // A container that records which properties were notified.
 class RecordingSite : public ContainerSite {
-public:
+  public:
     void OnPropertyChanged(int32_t dispid) override { notified.push_back(dispid); }
     bool AmbientUserMode() override { return userMode; }
     void SetWidth(int32_t twips) override { sizes.push_back({'w', twips}); }
@@ -53,11 +53,11 @@ public:
 
 // Points TMPDIR at a folder for the test's lifetime, so that work files can be counted.
 class ScopedTempFolder {
-public:
+  public:
     explicit ScopedTempFolder(const std::filesystem::path& folder);
     ~ScopedTempFolder();
 
-private:
+  private:
     std::string previous_;
     bool had_ = false;
 };

@@ -1,15 +1,15 @@
 #include "kinds.h"
 
-#include "formats/lha/lha_format.h"
-#include "formats/tar/tar_compression.h"
-#include "formats/tar/tar_format.h"
-#include "formats/zip/zip_format.h"
-
 #include <algorithm>
 #include <array>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "formats/lha/lha_format.h"
+#include "formats/tar/tar_compression.h"
+#include "formats/tar/tar_format.h"
+#include "formats/zip/zip_format.h"
 
 namespace quorvex::cli {
 namespace {
@@ -30,7 +30,8 @@ namespace zip = quorvex6::backend::zip;
 // anything, even a header. A lone end marker is an archive whose members were all deleted.
 bool LhaBid(Head head) {
     return (head.size() == 1 && head[0] == lha::kEndMarker) ||
-           (head.size() >= lha::kMethodField + lha::kMethodSize && lha::LhaMethod(head.data() + lha::kMethodField));
+           (head.size() >= lha::kMethodField + lha::kMethodSize &&
+            lha::LhaMethod(head.data() + lha::kMethodField));
 }
 bool ZipBid(Head head) { return zip::StartsArchive(head); }
 bool CabBid(Head head) { return StartsWith(head, 0, "MSCF"); }
@@ -42,7 +43,9 @@ bool IshBid(Head head) {
     return open != std::string_view::npos && text.find(" ish )", open) != std::string_view::npos;
 }
 // A plain archive, or a stream in one of the compressions the tar library reads.
-bool TarBid(Head head) { return tar::StartsArchive(head) || tar::CompressionForContent(head) != nullptr; }
+bool TarBid(Head head) {
+    return tar::StartsArchive(head) || tar::CompressionForContent(head) != nullptr;
+}
 bool RarBid(Head head) { return StartsWith(head, 0, "Rar!\x1A\x07"); }
 
 constexpr std::string_view kCab[] = {".cab"};
@@ -58,8 +61,9 @@ constexpr std::string_view kRar[] = {".rar"};
 
 // Kept in ArcMode order.
 constexpr std::array kKinds = {
-    Kind{"lha", 0, lha::kSuffixes, LhaBid}, Kind{"zip", 1, zip::kSuffixes, ZipBid}, Kind{"cab", 2, kCab, CabBid},
-    Kind{"arj", 3, kArj, ArjBid}, Kind{"ish", 4, kIsh, IshBid}, Kind{"tar", 5, kTar, TarBid},
+    Kind{"lha", 0, lha::kSuffixes, LhaBid}, Kind{"zip", 1, zip::kSuffixes, ZipBid},
+    Kind{"cab", 2, kCab, CabBid},           Kind{"arj", 3, kArj, ArjBid},
+    Kind{"ish", 4, kIsh, IshBid},           Kind{"tar", 5, kTar, TarBid},
     Kind{"rar", 6, kRar, RarBid},
 };
 

@@ -3,8 +3,7 @@
 // kWholeBufferLimit in one buffer, larger ones in 2 MiB chunks compressed two at a time on two
 // threads and joined into one stream (deflate_join.h), so memory stays bounded whatever the
 // size. Decoding: small members through libdeflate in one buffer, larger ones stream through zlib.
-#ifndef QV_CODECS_DEFLATE_DEFLATE_H
-#define QV_CODECS_DEFLATE_DEFLATE_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -15,17 +14,17 @@
 
 struct libdeflate_compressor;
 
-namespace quorvex6::codecs::deflate {
+namespace quorvex6::backend::codecs::deflate {
 
 inline constexpr std::size_t kWholeBufferLimit = 4 << 20;
 
-std::unique_ptr<Decoder> make_decoder();
-std::unique_ptr<Encoder> make_encoder(int level);  // 1..9
+std::unique_ptr<Decoder> MakeDecoder();
+std::unique_ptr<Encoder> MakeEncoder(int level);  // 1..9
 
 // One buffer into another, for packers that already hold a member in memory (ZIP's parallel
 // packer, gzip members). Keep one per thread: making one costs more than compressing a small file.
 class BufferCompressor {
-public:
+  public:
     explicit BufferCompressor(int level);  // 1..12 (libdeflate's levels)
     ~BufferCompressor();
     BufferCompressor(const BufferCompressor&) = delete;
@@ -33,10 +32,8 @@ public:
     // `out` is resized to the compressed size.
     void compress(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
 
-private:
+  private:
     ::libdeflate_compressor* handle_;
 };
 
-}  // namespace quorvex6::codecs::deflate
-
-#endif
+}  // namespace quorvex6::backend::codecs::deflate

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace quorvex6::codecs::deflate {
+namespace quorvex6::backend::codecs::deflate {
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr int kTableBits = 10;  // codes up to this long are looked up at once
 // Bits in deflate's order (least significant first), 64 at a time. Reading past the end sets
 // failed() and yields zeros.
 class BitReader {
-public:
+  public:
     BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint32_t peek(int n) {
         while (have_ <= 56 && next_ < size_) {
@@ -49,7 +49,7 @@ public:
     std::size_t pos() const { return next_ * 8 - static_cast<std::size_t>(have_); }
     bool failed() const { return failed_; }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t next_ = 0;
@@ -139,7 +139,8 @@ bool fixed_codes(Huffman& lit, Huffman& dist) {
 }
 
 bool dynamic_codes(BitReader& in, Huffman& lit, Huffman& dist) {
-    static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
     int nlen = static_cast<int>(in.bits(5)) + 257, ndist = static_cast<int>(in.bits(5)) + 1;
     int ncode = static_cast<int>(in.bits(4)) + 4;
     if (nlen > 286 || ndist > 30) return false;
@@ -169,12 +170,13 @@ bool dynamic_codes(BitReader& in, Huffman& lit, Huffman& dist) {
         if (i + repeat > nlen + ndist) return false;
         while (repeat-- > 0) lengths[i++] = value;
     }
-    return !in.failed() && lengths[256] != 0 && build(lit, lengths, nlen) && build(dist, lengths + nlen, ndist);
+    return !in.failed() && lengths[256] != 0 && build(lit, lengths, nlen) &&
+           build(dist, lengths + nlen, ndist);
 }
 
 }  // namespace
 
-std::optional<StreamEnd> find_stream_end(const std::uint8_t* data, std::size_t size) {
+std::optional<StreamEnd> FindStreamEnd(const std::uint8_t* data, std::size_t size) {
     BitReader in(data, size);
     Huffman lit, dist;
     for (;;) {
@@ -193,7 +195,8 @@ std::optional<StreamEnd> find_stream_end(const std::uint8_t* data, std::size_t s
                 if (!fixed_codes(lit, dist) || !walk_symbols(in, lit, dist)) return std::nullopt;
                 break;
             case 2:
-                if (!dynamic_codes(in, lit, dist) || !walk_symbols(in, lit, dist)) return std::nullopt;
+                if (!dynamic_codes(in, lit, dist) || !walk_symbols(in, lit, dist))
+                    return std::nullopt;
                 break;
             default:
                 return std::nullopt;
@@ -206,18 +209,21 @@ std::optional<StreamEnd> find_stream_end(const std::uint8_t* data, std::size_t s
     }
 }
 
-bool make_continuable(std::vector<std::uint8_t>& stream) {
-    std::optional<StreamEnd> end = find_stream_end(stream.data(), stream.size());
+bool MakeContinuable(std::vector<std::uint8_t>& stream) {
+    std::optional<StreamEnd> end = FindStreamEnd(stream.data(), stream.size());
     if (!end) return false;
-    stream[end->last_block_bit / 8] &= static_cast<std::uint8_t>(~(1u << (end->last_block_bit % 8)));
+    stream[end->last_block_bit / 8] &=
+        static_cast<std::uint8_t>(~(1u << (end->last_block_bit % 8)));
     // An empty stored block: three zero header bits, then zeros to the byte boundary, then
     // LEN 0 and NLEN 0xFFFF.
     std::size_t aligned = (end->end_bit + 3 + 7) / 8;
     stream.resize(aligned, 0);
-    if (end->end_bit % 8 != 0) stream[end->end_bit / 8] &= static_cast<std::uint8_t>((1u << (end->end_bit % 8)) - 1);
-    for (std::size_t i = end->end_bit / 8 + (end->end_bit % 8 != 0); i < aligned; ++i) stream[i] = 0;
+    if (end->end_bit % 8 != 0)
+        stream[end->end_bit / 8] &= static_cast<std::uint8_t>((1u << (end->end_bit % 8)) - 1);
+    for (std::size_t i = end->end_bit / 8 + (end->end_bit % 8 != 0); i < aligned; ++i)
+        stream[i] = 0;
     stream.insert(stream.end(), {0x00, 0x00, 0xFF, 0xFF});
     return true;
 }
 
-}  // namespace quorvex6::codecs::deflate
+}  // namespace quorvex6::backend::codecs::deflate

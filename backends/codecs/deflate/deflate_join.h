@@ -3,15 +3,14 @@
 // block and gains an empty stored block after it, which brings the stream to a byte boundary
 // where the next part's first block can start. Finding that last block means walking every
 // block's symbols, as an inflater would, without writing anything out.
-#ifndef QV_CODECS_DEFLATE_DEFLATE_JOIN_H
-#define QV_CODECS_DEFLATE_DEFLATE_JOIN_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-namespace quorvex6::codecs::deflate {
+namespace quorvex6::backend::codecs::deflate {
 
 struct StreamEnd {
     std::size_t last_block_bit = 0;  // where the final block's header starts
@@ -19,11 +18,9 @@ struct StreamEnd {
 };
 
 // nullopt when `data` is not one complete deflate stream.
-std::optional<StreamEnd> find_stream_end(const std::uint8_t* data, std::size_t size);
+std::optional<StreamEnd> FindStreamEnd(const std::uint8_t* data, std::size_t size);
 
 // Makes a complete stream continuable in place; false when it is not a complete stream.
-bool make_continuable(std::vector<std::uint8_t>& stream);
+bool MakeContinuable(std::vector<std::uint8_t>& stream);
 
-}  // namespace quorvex6::codecs::deflate
-
-#endif
+}  // namespace quorvex6::backend::codecs::deflate

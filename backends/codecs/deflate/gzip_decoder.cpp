@@ -6,7 +6,7 @@
 
 #include "codecs/deflate/gzip.h"
 
-namespace quorvex6::codecs::deflate {
+namespace quorvex6::backend::codecs::deflate {
 
 namespace {
 
@@ -14,7 +14,7 @@ constexpr std::size_t kChunk = 256 << 10;
 
 // ISA-L inflates about three times as fast as zlib, which is most of reading a .tar.gz.
 class GzipDecoder final : public Decoder {
-public:
+  public:
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t, Sink& out) override {
         // The state is large (tens of KiB): on the heap, not the stack.
         auto state = std::make_unique<inflate_state>();
@@ -25,15 +25,17 @@ public:
         bool in_member = false;
         for (;;) {
             if (state->avail_in == 0) {
-                std::ptrdiff_t n = left == 0 ? 0 : in.read(input.data(), std::min<std::uint64_t>(kChunk, left));
-                if (n < 0) return Status::read_failed;
-                if (n == 0) return in_member ? Status::truncated : Status::ok;
+                std::ptrdiff_t n =
+                    left == 0 ? 0 : in.read(input.data(), std::min<std::uint64_t>(kChunk, left));
+                if (n < 0) return Status::kReadFailed;
+                if (n == 0) return in_member ? Status::kTruncated : Status::kOk;
                 left -= static_cast<std::uint64_t>(n);
                 state->next_in = input.data();
                 state->avail_in = static_cast<std::uint32_t>(n);
             }
             if (!in_member) {
-                // Zero padding between or after members, of any length and across reads, is skipped.
+                // Zero padding between or after members, of any length and across reads, is
+                // skipped.
                 while (state->avail_in > 0 && *state->next_in == 0) {
                     ++state->next_in;
                     --state->avail_in;
@@ -46,9 +48,10 @@ public:
             if (room == nullptr && output.empty()) output.resize(kChunk);
             state->next_out = room != nullptr ? room : output.data();
             state->avail_out = static_cast<std::uint32_t>(kChunk);
-            if (isal_inflate(state.get()) != ISAL_DECOMP_OK) return Status::corrupt;
+            if (isal_inflate(state.get()) != ISAL_DECOMP_OK) return Status::kCorrupt;
             std::size_t n = kChunk - state->avail_out;
-            if (n > 0 && !(room != nullptr ? out.commit(n) : out.write(output.data(), n))) return Status::write_failed;
+            if (n > 0 && !(room != nullptr ? out.commit(n) : out.write(output.data(), n)))
+                return Status::kWriteFailed;
             if (state->block_state == ISAL_BLOCK_FINISH) {
                 in_member = false;
                 std::uint8_t* next = state->next_in;
@@ -64,6 +67,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Decoder> make_gzip_decoder() { return std::make_unique<GzipDecoder>(); }
+std::unique_ptr<Decoder> MakeGzipDecoder() { return std::make_unique<GzipDecoder>(); }
 
-}  // namespace quorvex6::codecs::deflate
+}  // namespace quorvex6::backend::codecs::deflate

@@ -1,13 +1,12 @@
 // The character sets of the ISH variants, in index order, and their inverses.
-#ifndef QV_CODECS_ISH_ALPHABETS_H
-#define QV_CODECS_ISH_ALPHABETS_H
+#pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 template <std::size_t N>
 struct Alphabet {
@@ -48,22 +47,31 @@ inline constexpr Alphabet<128> kA128 = detail::from_ranges<128>(
      {0xAE, 0xB2}, {0xB4, 0xBE}, {0xC0, 0xCC}, {0xCE, 0xD2}, {0xD4, 0xDE}});
 
 // Shift_JIS: single or lead characters, and trail characters.
-inline constexpr Alphabet<182> kSj1 =
-    detail::from_ranges<182>({{0x40, 0x5F}, {0x61, 0x7E}, {0x27, 0x2F}, {0x89, 0x97}, {0x30, 0x30},
-                              {0x99, 0x9F}, {0xA1, 0xE9}, {0x31, 0x3F}});
+inline constexpr Alphabet<182> kSj1 = detail::from_ranges<182>({{0x40, 0x5F},
+                                                                {0x61, 0x7E},
+                                                                {0x27, 0x2F},
+                                                                {0x89, 0x97},
+                                                                {0x30, 0x30},
+                                                                {0x99, 0x9F},
+                                                                {0xA1, 0xE9},
+                                                                {0x31, 0x3F}});
 inline constexpr Alphabet<182> kSj2 =
     detail::from_ranges<182>({{0x40, 0x5F}, {0x61, 0x7E}, {0x80, 0x9F}, {0xA1, 0xF8}});
 
 // Non-kana: kA91 followed by the 32 lead characters it uses.
-inline constexpr Alphabet<123> kA123 =
-    detail::from_ranges<123>({{0x21, 0x22}, {0x24, 0x2D}, {0x2F, 0x5F}, {0x61, 0x7E}, {0x89, 0x97},
-                              {0x99, 0x9F}, {0xE0, 0xE9}});
+inline constexpr Alphabet<123> kA123 = detail::from_ranges<123>({{0x21, 0x22},
+                                                                 {0x24, 0x2D},
+                                                                 {0x2F, 0x5F},
+                                                                 {0x61, 0x7E},
+                                                                 {0x89, 0x97},
+                                                                 {0x99, 0x9F},
+                                                                 {0xE0, 0xE9}});
 inline constexpr Alphabet<32> kLeads =
     detail::from_ranges<32>({{0x89, 0x97}, {0x99, 0x9F}, {0xE0, 0xE9}});
 
 // A Shift_JIS lead byte, as both sides of the encoding test it.
-constexpr bool is_lead(std::uint8_t c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xE9); }
+constexpr bool is_lead(std::uint8_t c) {
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xE9);
+}
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

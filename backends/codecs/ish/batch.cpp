@@ -6,7 +6,7 @@
 #include "codecs/ish/crc16.h"
 #include "codecs/ish/line_text.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 Batch::Batch(const Layout& layout)
     : layout_(layout),
@@ -40,7 +40,7 @@ void Batch::Encode(Variant v) {
     for (std::size_t b = 0; b < blocks_; ++b) {
         Grid& grid = grids_[b];
         for (std::size_t n = 1; n <= data_lines_[b]; ++n) Put(v, grid[n]);
-        compute_check_rows(grid, layout_);
+        ComputeCheckRows(grid, layout_);
         Put(v, grid[layout_.vertical()]);
         Put(v, grid[layout_.diagonal()]);
     }
@@ -56,8 +56,8 @@ bool Batch::Write(TextOut& text) const {
 }
 
 void Batch::Put(Variant v, Row& row) {
-    seal_record(row.data(), layout_.record);
-    encode_line(v, row.data(), text_.data() + lines_++ * layout_.text);
+    SealRecord(row.data(), layout_.record);
+    EncodeLine(v, row.data(), text_.data() + lines_++ * layout_.text);
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

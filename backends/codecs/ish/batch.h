@@ -11,7 +11,7 @@
 #include "codecs/ish/text_out.h"
 #include "codecs/ish/variant.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 class Batch {
   public:
@@ -39,4 +39,4 @@ class Batch {
     std::size_t lines_ = 0;
 };
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

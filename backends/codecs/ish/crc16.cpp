@@ -2,14 +2,14 @@
 
 #include <array>
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
 // Sixteen tables: the file's CRC and every record's run over every byte, sixteen bytes a step.
 using Tables = std::array<std::array<std::uint16_t, 256>, 16>;
 
-constexpr Tables make_tables() {
+constexpr Tables MakeTables() {
     Tables t{};
     for (unsigned i = 0; i < 256; ++i) {
         unsigned c = i << 8;
@@ -25,26 +25,26 @@ constexpr Tables make_tables() {
     return t;
 }
 
-constexpr Tables kTables = make_tables();
+constexpr Tables kTables = MakeTables();
 
 }  // namespace
 
-std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t size) {
+std::uint16_t Crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t size) {
     unsigned c = crc;
     while (size >= 16) {
         c = kTables[15][(c >> 8) ^ data[0]] ^ kTables[14][(c & 0xFF) ^ data[1]] ^
             kTables[13][data[2]] ^ kTables[12][data[3]] ^ kTables[11][data[4]] ^
-            kTables[10][data[5]] ^ kTables[9][data[6]] ^ kTables[8][data[7]] ^
-            kTables[7][data[8]] ^ kTables[6][data[9]] ^ kTables[5][data[10]] ^
-            kTables[4][data[11]] ^ kTables[3][data[12]] ^ kTables[2][data[13]] ^
-            kTables[1][data[14]] ^ kTables[0][data[15]];
+            kTables[10][data[5]] ^ kTables[9][data[6]] ^ kTables[8][data[7]] ^ kTables[7][data[8]] ^
+            kTables[6][data[9]] ^ kTables[5][data[10]] ^ kTables[4][data[11]] ^
+            kTables[3][data[12]] ^ kTables[2][data[13]] ^ kTables[1][data[14]] ^
+            kTables[0][data[15]];
         data += 16;
         size -= 16;
     }
     if (size >= 8) {
         c = kTables[7][(c >> 8) ^ data[0]] ^ kTables[6][(c & 0xFF) ^ data[1]] ^
-            kTables[5][data[2]] ^ kTables[4][data[3]] ^ kTables[3][data[4]] ^
-            kTables[2][data[5]] ^ kTables[1][data[6]] ^ kTables[0][data[7]];
+            kTables[5][data[2]] ^ kTables[4][data[3]] ^ kTables[3][data[4]] ^ kTables[2][data[5]] ^
+            kTables[1][data[6]] ^ kTables[0][data[7]];
         data += 8;
         size -= 8;
     }
@@ -58,14 +58,14 @@ std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t siz
     return static_cast<std::uint16_t>(c);
 }
 
-void seal_record(std::uint8_t* record, std::size_t length) {
-    std::uint16_t c = ~crc16(kCrcStart, record, length - 2);
+void SealRecord(std::uint8_t* record, std::size_t length) {
+    std::uint16_t c = ~Crc16(kCrcStart, record, length - 2);
     record[length - 2] = static_cast<std::uint8_t>(c >> 8);
     record[length - 1] = static_cast<std::uint8_t>(c);
 }
 
-bool record_sealed(const std::uint8_t* record, std::size_t length) {
-    return crc16(kCrcStart, record, length) == kCrcResidue;
+bool RecordSealed(const std::uint8_t* record, std::size_t length) {
+    return Crc16(kCrcStart, record, length) == kCrcResidue;
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

@@ -9,7 +9,7 @@
 
 #include "codecs/ish/batch.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -111,4 +111,4 @@ bool EncodeBlocks(EncodeWork& work, bool two_lanes) {
     return !lanes.Stopped();
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

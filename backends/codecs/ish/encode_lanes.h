@@ -10,7 +10,7 @@
 #include "codecs/ish/text_out.h"
 #include "codecs/ish/variant.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 struct EncodeWork {
     const Layout& layout;
@@ -25,4 +25,4 @@ struct EncodeWork {
 // here once both have stopped.
 bool EncodeBlocks(EncodeWork& work, bool two_lanes);
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

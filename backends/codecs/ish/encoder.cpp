@@ -8,7 +8,7 @@
 #include "codecs/ish/payload.h"
 #include "codecs/ish/text_out.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -17,12 +17,12 @@ class IshEncoder final : public Encoder {
     explicit IshEncoder(const FileInfo& info) : info_(info) {}
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
-        const Layout& l = layout(info_.variant);
+        const Layout& l = LayoutOf(info_.variant);
         TextOut text(out, limit, info_);
-        if (!text.line(first_line(info_, announced_lines(info_)))) return text.status();
-        HeaderRecord header = make_header(info_);
+        if (!text.line(FirstLine(info_, AnnouncedLines(info_)))) return text.status();
+        HeaderRecord header = MakeHeader(info_);
         for (int copy = 0; copy < 3; ++copy) {
-            encode_line(l.header, header.data(), text.line_room(layout(l.header).text));
+            EncodeLine(l.header, header.data(), text.line_room(LayoutOf(l.header).text));
             if (!text.end_line()) return text.status();
         }
         Payload payload(in, info_.size);
@@ -30,8 +30,8 @@ class IshEncoder final : public Encoder {
         EncodeWork work{l, info_.variant, payload, text, lines};
         // A file of one batch has nothing to share with a second thread.
         if (!EncodeBlocks(work, lines > Batch::kBlocks * l.payload()))
-            return payload.status() != Status::ok ? payload.status() : text.status();
-        return text.finish() ? Status::ok : text.status();
+            return payload.status() != Status::kOk ? payload.status() : text.status();
+        return text.finish() ? Status::kOk : text.status();
     }
 
   private:
@@ -40,8 +40,8 @@ class IshEncoder final : public Encoder {
 
 }  // namespace
 
-std::unique_ptr<Encoder> make_encoder(const FileInfo& info) {
+std::unique_ptr<Encoder> MakeEncoder(const FileInfo& info) {
     return std::make_unique<IshEncoder>(info);
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

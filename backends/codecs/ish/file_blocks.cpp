@@ -5,7 +5,7 @@
 
 #include "codecs/ish/crc16.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -26,7 +26,8 @@ FileBlocks::FileBlocks(const Layout& layout, std::uint32_t size, Sink& out, Deco
 }
 
 std::size_t FileBlocks::data_lines(std::uint64_t block) const {
-    return static_cast<std::size_t>(std::min<std::uint64_t>(layout_.payload(), lines_ - block * layout_.payload()));
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(layout_.payload(), lines_ - block * layout_.payload()));
 }
 
 bool FileBlocks::is_line_of_block(std::size_t n) const {
@@ -37,7 +38,7 @@ FileBlocks::Step FileBlocks::add(const Record& line) {
     std::size_t n = line.number();
     if (n == last_) return Step::more;  // the same line twice
     if (n < last_) {
-        if (!close_block(Status::corrupt, Fault::unrepairable_block)) return Step::failed;
+        if (!close_block(Status::kCorrupt, Fault::kUnrepairableBlock)) return Step::failed;
         if (block_ == blocks_) return finish() ? Step::not_ours : Step::failed;
     }
     last_ = n;
@@ -47,24 +48,24 @@ FileBlocks::Step FileBlocks::add(const Record& line) {
     }
     // Nothing follows a block's diagonal line: the last block ends there.
     if (block_ + 1 == blocks_ && n == layout_.diagonal()) {
-        if (!close_block(Status::corrupt, Fault::unrepairable_block)) return Step::failed;
+        if (!close_block(Status::kCorrupt, Fault::kUnrepairableBlock)) return Step::failed;
         return finish() ? Step::done : Step::failed;
     }
     return Step::more;
 }
 
 Status FileBlocks::end() {
-    if (status_ != Status::ok) return status_;
+    if (status_ != Status::kOk) return status_;
     // A block still open here that cannot be rebuilt was cut rather than damaged when more
     // blocks should follow it or when all it lacks would have come after its latest line.
     if (last_ > 0) {
         bool cut = block_ + 1 < blocks_ || !lacks_line_before(last_);
-        if (!close_block(cut ? Status::truncated : Status::corrupt,
-                         cut ? Fault::missing_blocks : Fault::unrepairable_block))
+        if (!close_block(cut ? Status::kTruncated : Status::kCorrupt,
+                         cut ? Fault::kMissingBlocks : Fault::kUnrepairableBlock))
             return status_;
     }
     if (block_ < blocks_) {
-        fail(Status::truncated, Fault::missing_blocks);
+        fail(Status::kTruncated, Fault::kMissingBlocks);
         return status_;
     }
     finish();
@@ -92,8 +93,8 @@ bool FileBlocks::close_block(Status unrepairable, Fault why) {
     }
     std::vector<std::size_t> rebuild(lost);
     std::erase(rebuild, layout_.diagonal());
-    if (lost.size() >= 3 ||
-        (!rebuild.empty() && !rebuild_rows(grid, layout_, rebuild, present_.test(layout_.diagonal())))) {
+    if (lost.size() >= 3 || (!rebuild.empty() && !RebuildRows(grid, layout_, rebuild,
+                                                              present_.test(layout_.diagonal())))) {
         report_.lost = std::move(lost);
         return fail(unrepairable, why);
     }
@@ -107,10 +108,11 @@ bool FileBlocks::close_block(Status unrepairable, Fault why) {
 }
 
 void FileBlocks::emit(const std::uint8_t* bytes, std::size_t n) {
-    std::size_t data = pos_ < size_ ? static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - pos_)) : 0;
+    std::size_t data =
+        pos_ < size_ ? static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - pos_)) : 0;
     if (data > 0) {
         buffer_.insert(buffer_.end(), bytes, bytes + data);
-        crc_ = crc16(crc_, bytes, data);
+        crc_ = Crc16(crc_, bytes, data);
     }
     // The two bytes after the file's own are its CRC, whichever lines they fall in.
     for (std::size_t i = data; i < n; ++i) {
@@ -123,14 +125,15 @@ void FileBlocks::emit(const std::uint8_t* bytes, std::size_t n) {
 
 bool FileBlocks::flush() {
     if (!buffer_.empty() && !out_.write(buffer_.data(), buffer_.size()))
-        return fail(Status::write_failed, Fault::none);
+        return fail(Status::kWriteFailed, Fault::kNone);
     buffer_.clear();
     return true;
 }
 
 bool FileBlocks::finish() {
     if (!flush()) return false;
-    if (static_cast<std::uint16_t>(~crc_) != stored_crc_) return fail(Status::corrupt, Fault::file_crc);
+    if (static_cast<std::uint16_t>(~crc_) != stored_crc_)
+        return fail(Status::kCorrupt, Fault::kFileCrc);
     return true;
 }
 
@@ -140,4 +143,4 @@ bool FileBlocks::fail(Status s, Fault f) {
     return false;
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

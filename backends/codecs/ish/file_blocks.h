@@ -1,7 +1,6 @@
 // One file's data lines gathered into blocks by line number, each block checked, repaired when
 // it lost one or two lines, and its payload passed on as the file's bytes.
-#ifndef QV_CODECS_ISH_FILE_BLOCKS_H
-#define QV_CODECS_ISH_FILE_BLOCKS_H
+#pragma once
 
 #include <bitset>
 #include <cstdint>
@@ -13,10 +12,10 @@
 #include "codecs/ish/records.h"
 #include "codecs/ish/report.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 class FileBlocks {
-public:
+  public:
     FileBlocks(const Layout& layout, std::uint32_t size, Sink& out, DecodeReport& report);
 
     enum class Step {
@@ -30,7 +29,7 @@ public:
     Status end();
     Status status() const { return status_; }
 
-private:
+  private:
     std::size_t data_lines(std::uint64_t block) const;
     bool is_line_of_block(std::size_t n) const;
     bool lacks_line_before(std::size_t n) const;
@@ -46,7 +45,7 @@ private:
     std::uint32_t size_;
     Sink& out_;
     DecodeReport& report_;
-    std::uint64_t lines_;   // data lines of the whole file
+    std::uint64_t lines_;  // data lines of the whole file
     std::uint64_t blocks_;
     std::uint64_t block_ = 0;  // the block being gathered
     std::size_t last_ = 0;     // the number of its latest line; 0 before its first
@@ -56,9 +55,7 @@ private:
     std::uint16_t crc_;
     std::uint16_t stored_crc_ = 0;
     std::vector<std::uint8_t> buffer_;
-    Status status_ = Status::ok;
+    Status status_ = Status::kOk;
 };
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

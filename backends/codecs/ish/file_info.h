@@ -1,7 +1,6 @@
 // What ISH records about one file: the header record (line number 0, written three times) and
 // the name in the text's first line.
-#ifndef QV_CODECS_ISH_FILE_INFO_H
-#define QV_CODECS_ISH_FILE_INFO_H
+#pragma once
 
 #include <array>
 #include <cstddef>
@@ -12,7 +11,7 @@
 
 #include "codecs/ish/variant.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 // What a volume of a multi-volume set adds to its header; all zero for a whole file.
 struct VolumeFields {
@@ -41,7 +40,7 @@ struct FileInfo {
     std::int32_t zone_west = 0;  // seconds west of UTC, 24 bits
     std::uint8_t os = kOsUnix;
     // The variant the header names; the decoder reads data lines of any variant.
-    Variant variant = Variant::jis7;
+    Variant variant = Variant::kJis7;
     // 1, 2, ... for a volume of a multi-volume set, 0 for a whole file.
     std::uint8_t volume = 0;
     VolumeFields set;
@@ -52,25 +51,23 @@ using HeaderRecord = std::array<std::uint8_t, 69>;
 
 // The header record of `info` for its variant, sealed with its CRC; its length is that of the
 // variant's header lines (63 or 69).
-HeaderRecord make_header(const FileInfo& info);
+HeaderRecord MakeHeader(const FileInfo& info);
 
 // The fields of a sealed header record of `length` bytes; nullopt when it names no variant.
 // `name` stays empty.
-std::optional<FileInfo> parse_header(const std::uint8_t* record, std::size_t length);
+std::optional<FileInfo> ParseHeader(const std::uint8_t* record, std::size_t length);
 
 // How many volumes a set of `info.size` bytes in volumes of `info.set.volume_bytes` has, and
 // how many bytes volume `info.volume` holds; nullopt when the fields allow no such volume.
-std::optional<std::uint32_t> volume_count(const FileInfo& info);
-std::optional<std::uint32_t> volume_length(const FileInfo& info);
+std::optional<std::uint32_t> VolumeCount(const FileInfo& info);
+std::optional<std::uint32_t> VolumeLength(const FileInfo& info);
 
 // The 11-byte name field as the format fills it from a name: characters are copied, a dot pads
 // with blanks to position 8 and is skipped, and the field ends after 11 characters (a long
 // name keeps its first 11 characters, dots aside).
-std::array<char, 11> name_field(std::string_view name);
+std::array<char, 11> NameField(std::string_view name);
 
 // "BASE.EXT" from a name field: up to 8 characters before a blank, then the extension.
-std::string short_name_of(const std::array<char, 11>& field);
+std::string ShortNameOf(const std::array<char, 11>& field);
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

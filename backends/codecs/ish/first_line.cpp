@@ -5,7 +5,7 @@
 
 #include "quorvex6/version.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr std::string_view kOpen = "<<< ";
 constexpr std::string_view kFor = " for ";
 constexpr std::string_view kUse = " ( use ";
 
-std::string_view os_text(std::uint8_t os) {
+std::string_view OsText(std::uint8_t os) {
     static constexpr std::array<std::pair<std::uint8_t, std::string_view>, 9> kNames = {{
         {0x00, "MS-DOS or Human68K"},
         {0x10, "CP/M or MSX-DOS"},
@@ -32,7 +32,7 @@ std::string_view os_text(std::uint8_t os) {
 }
 
 // A name from the file system may hold line breaks; in our lines they would start new ones.
-std::string printable(std::string_view name) {
+std::string Printable(std::string_view name) {
     std::string s(name);
     for (char& c : s) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
@@ -41,7 +41,7 @@ std::string printable(std::string_view name) {
 }
 
 // Our name where the format's first line names the program that wrote it.
-std::string program() {
+std::string Program() {
     std::string s = "quorvex6 Ver";
     for (const char16_t* p = version::kVersionString; *p != 0; ++p) s += static_cast<char>(*p);
     return s;
@@ -49,35 +49,35 @@ std::string program() {
 
 }  // namespace
 
-std::uint64_t announced_lines(const FileInfo& info) {
-    const std::uint64_t per_line = layout(info.variant).payload();
+std::uint64_t AnnouncedLines(const FileInfo& info) {
+    const std::uint64_t per_line = LayoutOf(info.variant).payload();
     std::uint64_t lines = (std::uint64_t{info.size} + 2 + per_line - 1) / per_line;
     std::uint64_t blocks = (lines + per_line - 1) / per_line;
     std::uint64_t t = lines + 2 * blocks + 4;
     return t + t / (kTitleInterval - 1) + 1;
 }
 
-std::string first_line(const FileInfo& info, std::uint64_t lines) {
+std::string FirstLine(const FileInfo& info, std::uint64_t lines) {
     std::string s(kOpen);
-    s += printable(info.name);
+    s += Printable(info.name);
     s += kFor;
-    s += os_text(info.os);
+    s += OsText(info.os);
     s += kUse;
-    s += layout(info.variant).name;
-    s += " ish ) [ " + std::to_string(lines) + " lines ] " + program() + " >>>";
+    s += LayoutOf(info.variant).name;
+    s += " ish ) [ " + std::to_string(lines) + " lines ] " + Program() + " >>>";
     return s;
 }
 
-std::string title_line(const FileInfo& info, std::uint64_t n, std::uint64_t lines) {
+std::string TitleLine(const FileInfo& info, std::uint64_t n, std::uint64_t lines) {
     TitleFrame frame = TitleFrameOf(info, lines);
     return frame.head + std::to_string(n) + frame.tail;
 }
 
 TitleFrame TitleFrameOf(const FileInfo& info, std::uint64_t lines) {
-    return {"--- " + printable(info.name) + " (", "/" + std::to_string(lines) + ") ---"};
+    return {"--- " + Printable(info.name) + " (", "/" + std::to_string(lines) + ") ---"};
 }
 
-std::optional<std::string> name_in_first_line(std::string_view line) {
+std::optional<std::string> NameInFirstLine(std::string_view line) {
     // A colour sequence may stand before the opening mark; no system name holds " for ".
     std::size_t open = line.find(kOpen);
     if (open == std::string_view::npos) return std::nullopt;
@@ -89,4 +89,4 @@ std::optional<std::string> name_in_first_line(std::string_view line) {
     return std::string(line.substr(start, for_at - start));
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

@@ -1,7 +1,6 @@
 // The free-form lines around a file's records: the first line, which carries the file's full
 // name, and the title lines every 50 lines.
-#ifndef QV_CODECS_ISH_FIRST_LINE_H
-#define QV_CODECS_ISH_FIRST_LINE_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -10,18 +9,18 @@
 
 #include "codecs/ish/file_info.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 // Title lines stand at physical lines 50, 100, ... of a file's text, and one ends it.
 inline constexpr std::uint64_t kTitleInterval = 50;
 
 // The line count the first and title lines announce, as the format computes it.
-std::uint64_t announced_lines(const FileInfo& info);
+std::uint64_t AnnouncedLines(const FileInfo& info);
 
 // "<<< NAME for OS ( use VARIANT ish ) [ N lines ] PROGRAM >>>", without a line end.
-std::string first_line(const FileInfo& info, std::uint64_t lines);
+std::string FirstLine(const FileInfo& info, std::uint64_t lines);
 // "--- NAME (n/N) ---", without a line end.
-std::string title_line(const FileInfo& info, std::uint64_t n, std::uint64_t lines);
+std::string TitleLine(const FileInfo& info, std::uint64_t n, std::uint64_t lines);
 
 // A title line's text before and after its own number n, for a writer of many.
 struct TitleFrame {
@@ -30,8 +29,6 @@ struct TitleFrame {
 TitleFrame TitleFrameOf(const FileInfo& info, std::uint64_t lines);
 
 // The name a first line gives; nullopt for any other line.
-std::optional<std::string> name_in_first_line(std::string_view line);
+std::optional<std::string> NameInFirstLine(std::string_view line);
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

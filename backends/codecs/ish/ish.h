@@ -6,8 +6,7 @@
 // encodings into one Sink make one text holding several files. Decoding reads any text: it
 // takes the files one by one, in any of the four variants whatever their header names, and
 // ignores every line that does not decode. Both use bounded memory whatever the size.
-#ifndef QV_CODECS_ISH_ISH_H
-#define QV_CODECS_ISH_ISH_H
+#pragma once
 
 #include <memory>
 
@@ -16,12 +15,10 @@
 #include "codecs/ish/reader.h"
 #include "codecs/ish/variant.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 // Encodes the `info.size` bytes its Source gives as the text of one file, in `info.variant`.
-// Status::truncated when the Source ends early, Status::corrupt when it gives more.
-std::unique_ptr<Encoder> make_encoder(const FileInfo& info);
+// Status::kTruncated when the Source ends early, Status::kCorrupt when it gives more.
+std::unique_ptr<Encoder> MakeEncoder(const FileInfo& info);
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

@@ -7,14 +7,14 @@
 #include "codecs/ish/alphabets.h"
 #include "io/byte_order.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
 // Bits past the record read as zero. Groups are at most 21 bits: 32 bits are loaded whenever
 // fewer than that are at hand.
 class BitReader {
-public:
+  public:
     BitReader(const std::uint8_t* record, std::size_t length) {
         std::memcpy(bytes_.data(), record, length);
         std::memset(bytes_.data() + length, 0, bytes_.size() - length);
@@ -31,7 +31,7 @@ public:
         return value;
     }
 
-private:
+  private:
     std::array<std::uint8_t, kMaxRecord + 8> bytes_;
     std::uint64_t acc_ = 0;
     unsigned fill_ = 0;
@@ -40,7 +40,7 @@ private:
 
 // Bits past the record are dropped; whole 32-bit words are stored as they fill.
 class BitWriter {
-public:
+  public:
     void put(unsigned value, unsigned bits) {
         acc_ |= static_cast<std::uint64_t>(value) << fill_;
         fill_ += bits;
@@ -56,7 +56,7 @@ public:
         std::memcpy(record, bytes_.data(), length);
     }
 
-private:
+  private:
     std::array<std::uint8_t, kMaxRecord + 8> bytes_;
     std::uint64_t acc_ = 0;
     unsigned fill_ = 0;
@@ -312,23 +312,31 @@ bool decode_non_kana(const std::uint8_t* text, std::size_t length, std::uint8_t*
 
 }  // namespace
 
-void encode_line(Variant v, const std::uint8_t* record, std::uint8_t* text) {
+void EncodeLine(Variant v, const std::uint8_t* record, std::uint8_t* text) {
     switch (v) {
-        case Variant::jis7: return encode_jis7(record, text);
-        case Variant::jis8: return encode_jis8(record, text);
-        case Variant::shift_jis: return encode_sjis(record, text);
-        case Variant::non_kana: return encode_non_kana(record, text);
+        case Variant::kJis7:
+            return encode_jis7(record, text);
+        case Variant::kJis8:
+            return encode_jis8(record, text);
+        case Variant::kShiftJis:
+            return encode_sjis(record, text);
+        case Variant::kNonKana:
+            return encode_non_kana(record, text);
     }
 }
 
-bool decode_line(Variant v, const std::uint8_t* text, std::size_t length, std::uint8_t* record) {
+bool DecodeLine(Variant v, const std::uint8_t* text, std::size_t length, std::uint8_t* record) {
     switch (v) {
-        case Variant::jis7: return decode_jis7(text, length, record);
-        case Variant::jis8: return decode_jis8(text, length, record);
-        case Variant::shift_jis: return decode_sjis(text, length, record);
-        case Variant::non_kana: return decode_non_kana(text, length, record);
+        case Variant::kJis7:
+            return decode_jis7(text, length, record);
+        case Variant::kJis8:
+            return decode_jis8(text, length, record);
+        case Variant::kShiftJis:
+            return decode_sjis(text, length, record);
+        case Variant::kNonKana:
+            return decode_non_kana(text, length, record);
     }
     return false;
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

@@ -5,7 +5,7 @@
 
 #include "codecs/ish/crc16.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -13,7 +13,8 @@ constexpr std::size_t kChunk = 256 << 10;
 
 }  // namespace
 
-Payload::Payload(Source& in, std::uint32_t size) : in_(in), left_(size), buffer_(kChunk), crc_(kCrcStart) {}
+Payload::Payload(Source& in, std::uint32_t size)
+    : in_(in), left_(size), buffer_(kChunk), crc_(kCrcStart) {}
 
 bool Payload::fill(std::uint8_t* out, std::size_t n) {
     while (n > 0) {
@@ -40,25 +41,25 @@ bool Payload::fill(std::uint8_t* out, std::size_t n) {
 bool Payload::refill() {
     std::ptrdiff_t got = in_.read(buffer_.data(), buffer_.size());
     if (got <= 0) {
-        status_ = got < 0 ? Status::read_failed : Status::truncated;
+        status_ = got < 0 ? Status::kReadFailed : Status::kTruncated;
         return false;
     }
     pos_ = 0;
     end_ = static_cast<std::size_t>(got);
-    crc_ = crc16(crc_, buffer_.data(), end_);
+    crc_ = Crc16(crc_, buffer_.data(), end_);
     return true;
 }
 
 // The file's CRC covers what was read ahead too; nothing may follow its last byte.
 bool Payload::at_end() {
     if (pos_ < end_) {
-        status_ = Status::corrupt;
+        status_ = Status::kCorrupt;
         return false;
     }
     std::uint8_t extra = 0;
     std::ptrdiff_t got = in_.read(&extra, 1);
     if (got == 0) return true;
-    status_ = got < 0 ? Status::read_failed : Status::corrupt;
+    status_ = got < 0 ? Status::kReadFailed : Status::kCorrupt;
     return false;
 }
 
@@ -67,4 +68,4 @@ std::uint8_t Payload::crc_byte(int i) const {
     return static_cast<std::uint8_t>(i == 0 ? c >> 8 : c);
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

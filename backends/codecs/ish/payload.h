@@ -1,17 +1,16 @@
 // The bytes the encoder spreads over its data lines: the file's bytes, ~CRC-16 of them
 // big-endian, then zeros up to the end of the last line.
-#ifndef QV_CODECS_ISH_PAYLOAD_H
-#define QV_CODECS_ISH_PAYLOAD_H
+#pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "codecs/codec.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 class Payload {
-public:
+  public:
     Payload(Source& in, std::uint32_t size);
 
     // Fills `n` bytes; false with status() when the Source fails or does not hold exactly
@@ -19,7 +18,7 @@ public:
     bool fill(std::uint8_t* out, std::size_t n);
     Status status() const { return status_; }
 
-private:
+  private:
     bool refill();
     bool at_end();
     std::uint8_t crc_byte(int i) const;
@@ -31,9 +30,7 @@ private:
     std::uint16_t crc_;
     int trailer_ = 0;
     bool ended_ = false;
-    Status status_ = Status::ok;
+    Status status_ = Status::kOk;
 };
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

@@ -6,7 +6,7 @@
 #include "codecs/ish/file_blocks.h"
 #include "codecs/ish/first_line.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 Reader::Reader(Source& text) : lines_(text) {}
 
@@ -15,13 +15,13 @@ std::optional<Reader::Line> Reader::take(bool want_data) {
     std::optional<std::span<const std::uint8_t>> text = lines_.next();
     if (!text) return std::nullopt;
     Line line;
-    if (read_header_line(*text, line.record)) {
-        line.kind = Kind::header;
+    if (ReadHeaderLine(*text, line.record)) {
+        line.kind = Kind::kHeader;
     } else if (want_data && read_data(*text, line)) {
-        line.kind = Kind::data;
+        line.kind = Kind::kData;
     } else {
         std::string_view s(reinterpret_cast<const char*>(text->data()), text->size());
-        if (std::optional<std::string> name = name_in_first_line(s)) first_name_ = std::move(*name);
+        if (std::optional<std::string> name = NameInFirstLine(s)) first_name_ = std::move(*name);
     }
     return line;
 }
@@ -29,13 +29,13 @@ std::optional<Reader::Line> Reader::take(bool want_data) {
 // Once a file's first data line fixes its variant, only that one is tried; before, the one its
 // header names comes first.
 bool Reader::read_data(std::span<const std::uint8_t> text, Line& line) {
-    if (data_variant_) return read_data_line(text, *data_variant_, line.record);
-    if (read_data_line(text, info_.variant, line.record)) {
+    if (data_variant_) return ReadDataLine(text, *data_variant_, line.record);
+    if (ReadDataLine(text, info_.variant, line.record)) {
         data_variant_ = info_.variant;
         return true;
     }
     for (Variant v : kVariants) {
-        if (v != info_.variant && read_data_line(text, v, line.record)) {
+        if (v != info_.variant && ReadDataLine(text, v, line.record)) {
             data_variant_ = v;
             return true;
         }
@@ -47,7 +47,8 @@ bool Reader::read_data(std::span<const std::uint8_t> text, Line& line) {
 // of another file (the same file encoded twice).
 bool Reader::is_copy(const Record& header) const {
     return in_file_ && !data_seen_ && header.length == header_.length &&
-           std::equal(header.bytes.begin(), header.bytes.begin() + static_cast<std::ptrdiff_t>(header.length),
+           std::equal(header.bytes.begin(),
+                      header.bytes.begin() + static_cast<std::ptrdiff_t>(header.length),
                       header_.bytes.begin());
 }
 
@@ -56,9 +57,9 @@ std::optional<FileInfo> Reader::next() {
         // Data lines matter only until the current file's first: they tell copies from files.
         std::optional<Line> line = take(in_file_ && !data_seen_);
         if (!line) return std::nullopt;
-        if (line->kind == Kind::data) data_seen_ = true;
-        if (line->kind != Kind::header || is_copy(line->record)) continue;
-        std::optional<FileInfo> info = parse_header(line->record.bytes.data(), line->record.length);
+        if (line->kind == Kind::kData) data_seen_ = true;
+        if (line->kind != Kind::kHeader || is_copy(line->record)) continue;
+        std::optional<FileInfo> info = ParseHeader(line->record.bytes.data(), line->record.length);
         if (!info) continue;
         info->name = std::exchange(first_name_, std::string());
         header_ = line->record;
@@ -73,15 +74,15 @@ std::optional<FileInfo> Reader::next() {
 
 Status Reader::decode(Sink& out) {
     report_ = DecodeReport();
-    if (!in_file_ || decoded_) return Status::corrupt;
+    if (!in_file_ || decoded_) return Status::kCorrupt;
     decoded_ = true;
     // A volume's blocks hold its own bytes, sealed with their own CRC.
     std::uint32_t length = info_.size;
     if (info_.volume != 0) {
-        std::optional<std::uint32_t> own = volume_length(info_);
+        std::optional<std::uint32_t> own = VolumeLength(info_);
         if (!own) {
-            report_.fault = Fault::volume_of_set;
-            return Status::corrupt;
+            report_.fault = Fault::kVolumeOfSet;
+            return Status::kCorrupt;
         }
         length = *own;
     }
@@ -89,27 +90,32 @@ Status Reader::decode(Sink& out) {
     for (;;) {
         std::optional<Line> line = take(true);
         if (!line) break;
-        if (line->kind == Kind::header) {
+        if (line->kind == Kind::kHeader) {
             if (is_copy(line->record)) continue;
             pending_ = std::move(line);
             break;
         }
-        if (line->kind != Kind::data) continue;
+        if (line->kind != Kind::kData) continue;
         data_seen_ = true;
-        if (!blocks) blocks = std::make_unique<FileBlocks>(layout(*data_variant_), length, out, report_);
+        if (!blocks)
+            blocks = std::make_unique<FileBlocks>(LayoutOf(*data_variant_), length, out, report_);
         switch (blocks->add(line->record)) {
-            case FileBlocks::Step::more: continue;
-            case FileBlocks::Step::not_ours: pending_ = std::move(line); return blocks->status();
+            case FileBlocks::Step::more:
+                continue;
+            case FileBlocks::Step::not_ours:
+                pending_ = std::move(line);
+                return blocks->status();
             case FileBlocks::Step::done:
-            case FileBlocks::Step::failed: return blocks->status();
+            case FileBlocks::Step::failed:
+                return blocks->status();
         }
     }
-    if (lines_.status() != Status::ok) return lines_.status();
+    if (lines_.status() != Status::kOk) return lines_.status();
     if (!blocks) {
-        report_.fault = Fault::missing_blocks;
-        return Status::truncated;
+        report_.fault = Fault::kMissingBlocks;
+        return Status::kTruncated;
     }
     return blocks->end();
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

@@ -1,7 +1,6 @@
 // Reads the files of an ISH text one by one: next() finds a file's header (what a listing
 // needs), decode() writes its bytes. Lines that do not decode are ignored wherever they stand.
-#ifndef QV_CODECS_ISH_READER_H
-#define QV_CODECS_ISH_READER_H
+#pragma once
 
 #include <memory>
 #include <optional>
@@ -13,10 +12,10 @@
 #include "codecs/ish/report.h"
 #include "codecs/ish/text_lines.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 class Reader {
-public:
+  public:
     explicit Reader(Source& text);
 
     // The next file's header (from the first of its copies whose CRC holds) with the name of the
@@ -24,18 +23,18 @@ public:
     // the text, or after a read error (status()).
     std::optional<FileInfo> next();
 
-    // The bytes of the file next() returned, once; of a volume of a set, that volume's bytes. Status::ok only when every block was whole or
-    // repaired and the file's CRC holds; otherwise report() says what failed and `out` holds a
-    // partial file for the caller to discard.
+    // The bytes of the file next() returned, once; of a volume of a set, that volume's bytes.
+    // Status::kOk only when every block was whole or repaired and the file's CRC holds; otherwise
+    // report() says what failed and `out` holds a partial file for the caller to discard.
     Status decode(Sink& out);
     const DecodeReport& report() const { return report_; }
 
     Status status() const { return lines_.status(); }
 
-private:
-    enum class Kind { header, data, other };
+  private:
+    enum class Kind { kHeader, kData, kOther };
     struct Line {
-        Kind kind = Kind::other;
+        Kind kind = Kind::kOther;
         Record record;
     };
     std::optional<Line> take(bool want_data);
@@ -43,17 +42,15 @@ private:
     bool read_data(std::span<const std::uint8_t> text, Line& line);
 
     TextLines lines_;
-    std::optional<Line> pending_;     // read but belonging to what follows
-    std::string first_name_;          // from the latest first line not yet given to a file
+    std::optional<Line> pending_;  // read but belonging to what follows
+    std::string first_name_;       // from the latest first line not yet given to a file
     bool in_file_ = false;
     bool decoded_ = false;
-    bool data_seen_ = false;          // a data line since the current file's header
+    bool data_seen_ = false;  // a data line since the current file's header
     std::optional<Variant> data_variant_;
     Record header_;
     FileInfo info_;
     DecodeReport report_;
 };
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

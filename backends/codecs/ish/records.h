@@ -1,6 +1,5 @@
 // Lines of text as records: a header line or a data line of one variant, its CRC checked.
-#ifndef QV_CODECS_ISH_RECORDS_H
-#define QV_CODECS_ISH_RECORDS_H
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -8,7 +7,7 @@
 
 #include "codecs/ish/variant.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 struct Record {
     std::array<std::uint8_t, kMaxRecord> bytes{};
@@ -18,12 +17,10 @@ struct Record {
 
 // A header record: line number 0, as JIS7 text (starting with '!') or JIS8 text ('#'),
 // whatever variant its data lines use.
-bool read_header_line(std::span<const std::uint8_t> text, Record& out);
+bool ReadHeaderLine(std::span<const std::uint8_t> text, Record& out);
 
 // A data line of `v`, numbered as a block's lines can be: 1..payload(), vertical() or
 // diagonal().
-bool read_data_line(std::span<const std::uint8_t> text, Variant v, Record& out);
+bool ReadDataLine(std::span<const std::uint8_t> text, Variant v, Record& out);
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

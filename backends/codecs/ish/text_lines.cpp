@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
 constexpr std::size_t kChunk = 256 << 10;
 
-bool is_control(std::uint8_t c) { return c < 0x20 || c == 0x7F; }
+bool IsControl(std::uint8_t c) { return c < 0x20 || c == 0x7F; }
 
-std::span<const std::uint8_t> trimmed(const std::uint8_t* p, std::size_t n) {
+std::span<const std::uint8_t> Trimmed(const std::uint8_t* p, std::size_t n) {
     while (n > 0 && p[n - 1] == ' ') --n;
     return {p, n};
 }
@@ -25,7 +25,7 @@ bool TextLines::refill() {
     std::ptrdiff_t got = in_.read(buffer_.data(), buffer_.size());
     if (got <= 0) {
         at_end_ = true;
-        if (got < 0) status_ = Status::read_failed;
+        if (got < 0) status_ = Status::kReadFailed;
         return false;
     }
     pos_ = 0;
@@ -35,7 +35,7 @@ bool TextLines::refill() {
 
 void TextLines::append(const std::uint8_t* p, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
-        if (is_control(p[i])) continue;
+        if (IsControl(p[i])) continue;
         if (line_.size() == kMaxLine) {
             overlong_ = true;
             return;
@@ -50,29 +50,29 @@ std::optional<std::span<const std::uint8_t>> TextLines::next() {
     bool started = false;
     for (;;) {
         if (pos_ == end_ && !refill()) {
-            if (!started || status_ != Status::ok) return std::nullopt;
+            if (!started || status_ != Status::kOk) return std::nullopt;
             if (overlong_) return std::nullopt;
-            return trimmed(line_.data(), line_.size());
+            return Trimmed(line_.data(), line_.size());
         }
         const std::uint8_t* start = buffer_.data() + pos_;
         std::size_t avail = end_ - pos_;
         const auto* nl = static_cast<const std::uint8_t*>(std::memchr(start, '\n', avail));
         std::size_t n = nl != nullptr ? static_cast<std::size_t>(nl - start) : avail;
         // Most lines lie whole in the buffer and hold no control character: no copy.
-        if (nl != nullptr && !started && n <= kMaxLine && std::none_of(start, nl, is_control)) {
+        if (nl != nullptr && !started && n <= kMaxLine && std::none_of(start, nl, IsControl)) {
             pos_ += n + 1;
-            return trimmed(start, n);
+            return Trimmed(start, n);
         }
         append(start, n);
         pos_ += n;
         started = true;
         if (nl == nullptr) continue;
         ++pos_;
-        if (!overlong_) return trimmed(line_.data(), line_.size());
+        if (!overlong_) return Trimmed(line_.data(), line_.size());
         line_.clear();
         overlong_ = false;
         started = false;
     }
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

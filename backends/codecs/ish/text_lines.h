@@ -1,8 +1,7 @@
 // The lines of a text read from a Source, as the decoder wants them: without their line end,
 // without control characters (so CR LF, CR-less and ESC-coloured text all read alike), without
 // trailing blanks. A line longer than kMaxLine can be no line of ours and is skipped whole.
-#ifndef QV_CODECS_ISH_TEXT_LINES_H
-#define QV_CODECS_ISH_TEXT_LINES_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -11,12 +10,12 @@
 
 #include "codecs/codec.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 inline constexpr std::size_t kMaxLine = 2048;
 
 class TextLines {
-public:
+  public:
     explicit TextLines(Source& in);
 
     // The next line, valid until the next call; nullopt at the end of the text or after a read
@@ -24,7 +23,7 @@ public:
     std::optional<std::span<const std::uint8_t>> next();
     Status status() const { return status_; }
 
-private:
+  private:
     bool refill();
     void append(const std::uint8_t* p, std::size_t n);
 
@@ -34,9 +33,7 @@ private:
     std::vector<std::uint8_t> line_;  // a line that is cut across reads or holds control characters
     bool overlong_ = false;
     bool at_end_ = false;
-    Status status_ = Status::ok;
+    Status status_ = Status::kOk;
 };
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

@@ -5,7 +5,7 @@
 
 #include "codecs/ish/first_line.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 namespace {
 
@@ -14,10 +14,7 @@ constexpr std::size_t kChunk = 256 << 10;
 }  // namespace
 
 TextOut::TextOut(Sink& out, std::uint64_t limit, const FileInfo& info)
-    : out_(out),
-      limit_(limit),
-      title_(TitleFrameOf(info, announced_lines(info))),
-      buffer_(kChunk) {}
+    : out_(out), limit_(limit), title_(TitleFrameOf(info, AnnouncedLines(info))), buffer_(kChunk) {}
 
 std::uint8_t* TextOut::line_room(std::size_t n) {
     if (used_ + n + 1 > buffer_.size()) buffer_.resize(used_ + n + 1);
@@ -63,15 +60,15 @@ void TextOut::title() {
 bool TextOut::flush() {
     written_ += used_;
     if (written_ > limit_) {
-        status_ = Status::expanded;
+        status_ = Status::kExpanded;
         return false;
     }
     if (used_ > 0 && !out_.write(buffer_.data(), used_)) {
-        status_ = Status::write_failed;
+        status_ = Status::kWriteFailed;
         return false;
     }
     used_ = 0;
     return true;
 }
 
-}  // namespace quorvex6::codecs::ish
+}  // namespace quorvex6::backend::codecs::ish

@@ -1,7 +1,6 @@
 // The text of one encoded file as it goes to the Sink: lines gathered and passed on in large
 // pieces, a title line at every 50th physical line and one at the end.
-#ifndef QV_CODECS_ISH_TEXT_OUT_H
-#define QV_CODECS_ISH_TEXT_OUT_H
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -11,11 +10,11 @@
 #include "codecs/ish/file_info.h"
 #include "codecs/ish/first_line.h"
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
 class TextOut {
-public:
-    // Status::expanded once more than `limit` bytes were written.
+  public:
+    // Status::kExpanded once more than `limit` bytes were written.
     TextOut(Sink& out, std::uint64_t limit, const FileInfo& info);
 
     // Room for one line of `n` characters, given back with end_line().
@@ -25,7 +24,7 @@ public:
     bool finish();
     Status status() const { return status_; }
 
-private:
+  private:
     void title();
     bool flush();
 
@@ -38,9 +37,7 @@ private:
     std::uint64_t physical_ = 0;
     std::uint64_t written_ = 0;
     bool last_was_title_ = false;
-    Status status_ = Status::ok;
+    Status status_ = Status::kOk;
 };
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

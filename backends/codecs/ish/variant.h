@@ -1,6 +1,5 @@
 // The four ISH text variants and the shape of their lines.
-#ifndef QV_CODECS_ISH_VARIANT_H
-#define QV_CODECS_ISH_VARIANT_H
+#pragma once
 
 #include <array>
 #include <cstddef>
@@ -8,12 +7,12 @@
 #include <optional>
 #include <string_view>
 
-namespace quorvex6::codecs::ish {
+namespace quorvex6::backend::codecs::ish {
 
-enum class Variant : std::uint8_t { jis7, jis8, shift_jis, non_kana };
+enum class Variant : std::uint8_t { kJis7, kJis8, kShiftJis, kNonKana };
 
-inline constexpr std::array kVariants = {Variant::jis7, Variant::jis8, Variant::shift_jis,
-                                         Variant::non_kana};
+inline constexpr std::array kVariants = {Variant::kJis7, Variant::kJis8, Variant::kShiftJis,
+                                         Variant::kNonKana};
 
 // The longest record of any variant (Shift_JIS) and the longest line of text.
 inline constexpr std::size_t kMaxRecord = 73;
@@ -34,9 +33,7 @@ struct Layout {
     std::size_t diagonal() const { return record; }
 };
 
-const Layout& layout(Variant v);
-std::optional<Variant> variant_from_code(std::uint8_t type_code);
+const Layout& LayoutOf(Variant v);
+std::optional<Variant> VariantFromCode(std::uint8_t type_code);
 
-}  // namespace quorvex6::codecs::ish
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish

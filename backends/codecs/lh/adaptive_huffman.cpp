@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 constexpr std::uint32_t kMaxFreq = 0x8000;
@@ -87,4 +87,4 @@ int AdaptiveHuffman::code(int symbol, std::array<std::uint8_t, kNodes>& path) co
     return length;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

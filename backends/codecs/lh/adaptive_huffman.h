@@ -2,18 +2,17 @@
 // every symbol coded, kept in sibling order so that an update only swaps nodes; when the root
 // count reaches 0x8000 all counts are halved and the tree rebuilt. Encoder and decoder run the
 // same updates, so they agree on the code without sending it.
-#ifndef QV_CODECS_LH_ADAPTIVE_HUFFMAN_H
-#define QV_CODECS_LH_ADAPTIVE_HUFFMAN_H
-
-#include "codecs/lh/methods.h"
+#pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/lh/methods.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 class AdaptiveHuffman {
-public:
+  public:
     static constexpr int kSymbols = kLh1Codes;
     static constexpr int kNodes = 2 * kSymbols - 1;
     static constexpr int kRoot = kNodes - 1;
@@ -32,7 +31,7 @@ public:
 
     void update(int symbol);
 
-private:
+  private:
     void rebuild();
 
     std::array<std::uint32_t, kNodes + 1> freq_{};
@@ -40,6 +39,4 @@ private:
     std::array<int, kNodes> son_{};
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

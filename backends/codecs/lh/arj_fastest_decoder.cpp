@@ -4,7 +4,7 @@
 #include "codecs/lh/codecs.h"
 #include "codecs/lh/output_window.h"
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
@@ -42,16 +42,17 @@ class FastestDecoder final : public Decoder {
                 window.copy(ReadPrefixed(bits, kOffsetFirstWidth, kOffsetPrefixBits) + 1,
                             length + 2);
             }
-            if (bits.overran()) return bits.read_failed() ? Status::read_failed : Status::truncated;
-            if (window.failed()) return Status::write_failed;
+            if (bits.overran())
+                return bits.read_failed() ? Status::kReadFailed : Status::kTruncated;
+            if (window.failed()) return Status::kWriteFailed;
         }
-        if (!window.finish()) return Status::write_failed;
-        return Status::ok;
+        if (!window.finish()) return Status::kWriteFailed;
+        return Status::kOk;
     }
 };
 
 }  // namespace
 
-std::unique_ptr<Decoder> make_arj_fastest_decoder() { return std::make_unique<FastestDecoder>(); }
+std::unique_ptr<Decoder> MakeArjFastestDecoder() { return std::make_unique<FastestDecoder>(); }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

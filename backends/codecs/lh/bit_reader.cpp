@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 constexpr std::size_t kInputBuffer = 64 * 1024;
@@ -16,7 +16,8 @@ BitReader::BitReader(Source& in, std::uint64_t packed_size)
 
 bool BitReader::fill_buffer() {
     if (remaining_ == 0 || read_failed_) return false;
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, buffer_.size()));
+    std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, buffer_.size()));
     std::ptrdiff_t got = in_.read(buffer_.data(), want);
     if (got < 0) {
         read_failed_ = true;
@@ -59,4 +60,4 @@ int BitReader::byte() {
     return -1;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

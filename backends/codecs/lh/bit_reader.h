@@ -1,18 +1,17 @@
 // MSB-first bit reader over one member's packed bytes. Past the member's end it reads zero
 // bits and counts them, so a decoder never blocks on a short member and learns afterwards
 // (overran()) whether it consumed bits that were not there.
-#ifndef QV_CODECS_LH_BIT_READER_H
-#define QV_CODECS_LH_BIT_READER_H
-
-#include "codecs/codec.h"
+#pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/codec.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 class BitReader {
-public:
+  public:
     BitReader(Source& in, std::uint64_t packed_size);
 
     // n <= 32. The next n bits without consuming them.
@@ -37,7 +36,7 @@ public:
     // One byte at a time for the byte-oriented LArc formats; -1 past the end.
     int byte();
 
-private:
+  private:
     void refill();
     bool fill_buffer();
 
@@ -52,6 +51,4 @@ private:
     bool read_failed_ = false;
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

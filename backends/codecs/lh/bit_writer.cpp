@@ -1,6 +1,6 @@
 #include "codecs/lh/bit_writer.h"
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 BitWriter::BitWriter(Sink& out) : out_(out), buffer_(16 * 1024) {}
 
@@ -32,4 +32,4 @@ bool BitWriter::finish() {
     return !failed_;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,17 +1,16 @@
 // MSB-first bit writer into a Sink, buffered; counts what it has written so that an encoder can
 // give up once its output passes the caller's limit.
-#ifndef QV_CODECS_LH_BIT_WRITER_H
-#define QV_CODECS_LH_BIT_WRITER_H
-
-#include "codecs/codec.h"
+#pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/codec.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 class BitWriter {
-public:
+  public:
     explicit BitWriter(Sink& out);
 
     // n <= 32; value holds exactly n significant bits.
@@ -23,14 +22,18 @@ public:
     }
     // Pads the last byte with zero bits and pushes everything to the Sink.
     bool finish();
-    std::uint64_t written() const { return flushed_ + pos_ + static_cast<std::uint64_t>(count_ / 8); }
+    std::uint64_t written() const {
+        return flushed_ + pos_ + static_cast<std::uint64_t>(count_ / 8);
+    }
     // Bits put so far, without the padding finish() adds.
-    std::uint64_t bit_count() const { return (flushed_ + pos_) * 8 + static_cast<std::uint64_t>(count_); }
+    std::uint64_t bit_count() const {
+        return (flushed_ + pos_) * 8 + static_cast<std::uint64_t>(count_);
+    }
     // Puts the first `bits` bits of a stream another writer produced, MSB first.
     void append(const std::uint8_t* data, std::uint64_t bits);
     bool failed() const { return failed_; }
 
-private:
+  private:
     void spill() {
         while (count_ >= 8) {
             buffer_[pos_++] = static_cast<std::uint8_t>(bits_ >> 56);
@@ -50,6 +53,4 @@ private:
     bool failed_ = false;
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,18 +1,18 @@
 #include "codecs/lh/block_plan.h"
 
-#include "codecs/lh/huffman_decoder.h"
-#include "codecs/lh/huffman_encoder.h"
-
 #include <algorithm>
 #include <cstdint>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/lh/huffman_decoder.h"
+#include "codecs/lh/huffman_encoder.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
-int bit_length(std::uint32_t v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
+int BitLength(std::uint32_t v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
 
-int only(const std::uint32_t* freq, int count) {
+int Only(const std::uint32_t* freq, int count) {
     for (int i = 0; i < count; ++i) {
         if (freq[i] != 0) return i;
     }
@@ -20,7 +20,7 @@ int only(const std::uint32_t* freq, int count) {
 }
 
 // A one-symbol table made a two-symbol one: its symbol and a neighbour, one bit each.
-int give_second_code(std::uint8_t* len, int used, int symbol) {
+int GiveSecondCode(std::uint8_t* len, int used, int symbol) {
     if (used > 1) return used;
     len[symbol] = 1;
     len[symbol > 0 ? symbol - 1 : 1] = 1;
@@ -34,7 +34,7 @@ struct BitCounter {
 
 // Zero runs in the code-length stream are cut into the pieces that cost least at the given
 // prices of the length alphabet: 0 is one zero, 1 + 4 bits 3..18 zeros, 2 + 9 bits 20..531.
-void cut_zero_run(int run, const std::array<int, kLengthCodes>& price, LengthSteps& steps) {
+void CutZeroRun(int run, const std::array<int, kLengthCodes>& price, LengthSteps& steps) {
     int best = INT32_MAX, zeros = run, threes = 0, twenties = 0;
     for (int n2 = 0; n2 <= 1; ++n2) {
         for (int n1 = 0; 3 * n1 + 20 * n2 <= run; ++n1) {
@@ -58,8 +58,8 @@ void cut_zero_run(int run, const std::array<int, kLengthCodes>& price, LengthSte
 }
 
 // The code lengths as a stream over the length alphabet: k + 2 is a length of k.
-void cut_code_lengths(const std::uint8_t* len, int n, const std::array<int, kLengthCodes>& price,
-                      LengthSteps& steps) {
+void CutCodeLengths(const std::uint8_t* len, int n, const std::array<int, kLengthCodes>& price,
+                    LengthSteps& steps) {
     steps.count = 0;
     for (int i = 0; i < n;) {
         if (len[i] != 0) {
@@ -70,7 +70,7 @@ void cut_code_lengths(const std::uint8_t* len, int n, const std::array<int, kLen
         int run = 1;
         while (i + run < n && len[i + run] == 0) ++run;
         i += run;
-        cut_zero_run(run, price, steps);
+        CutZeroRun(run, price, steps);
     }
 }
 
@@ -79,7 +79,8 @@ void cut_code_lengths(const std::uint8_t* len, int n, const std::array<int, kLen
 SymbolCounts::SymbolCounts(const ParsedSymbol* symbols, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         ++codes[symbols[i].code];
-        if (symbols[i].code >= kLiteralCodes) ++offsets[static_cast<std::size_t>(bit_length(symbols[i].dist))];
+        if (symbols[i].code >= kLiteralCodes)
+            ++offsets[static_cast<std::size_t>(BitLength(symbols[i].dist))];
     }
 }
 
@@ -96,12 +97,12 @@ BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
     : params_(params),
       symbols_(symbols),
       count_(count),
-      only_code_(only(counts.codes.data(), kCodeCount)),
-      only_offset_(only(counts.offsets.data(), params.offset_codes)) {
-    cused_ = build_lengths(counts.codes.data(), kCodeCount, kMaxCodeBits, clen_.data());
-    pused_ = build_lengths(counts.offsets.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
-    if (shape.two_codes_c) cused_ = give_second_code(clen_.data(), cused_, only_code_);
-    if (shape.two_codes_p) pused_ = give_second_code(plen_.data(), pused_, only_offset_);
+      only_code_(Only(counts.codes.data(), kCodeCount)),
+      only_offset_(Only(counts.offsets.data(), params.offset_codes)) {
+    cused_ = BuildLengths(counts.codes.data(), kCodeCount, kMaxCodeBits, clen_.data());
+    pused_ = BuildLengths(counts.offsets.data(), params_.offset_codes, kMaxCodeBits, plen_.data());
+    if (shape.two_codes_c) cused_ = GiveSecondCode(clen_.data(), cused_, only_code_);
+    if (shape.two_codes_p) pused_ = GiveSecondCode(plen_.data(), pused_, only_offset_);
     if (pused_ > 1) {
         // The readers' offset tables hold dict_bits + 1 classes (lh4 one fewer than lh5).
         int sent = params_.offset_codes;
@@ -116,10 +117,13 @@ BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
         price.fill(4);
         LengthCoding other;
         for (LengthCoding* coding : {&lengths_, &other}) {
-            cut_code_lengths(clen_.data(), ccount_, price, coding->steps);
-            for (int k = 0; k < coding->steps.count; ++k) ++coding->freq[coding->steps.at[static_cast<std::size_t>(k)].symbol];
-            coding->used = build_lengths(coding->freq.data(), kLengthCodes, kMaxCodeBits, coding->len.data());
-            for (std::size_t s = 0; s < price.size(); ++s) price[s] = coding->used > 1 && coding->len[s] == 0 ? 7 : coding->len[s];
+            CutCodeLengths(clen_.data(), ccount_, price, coding->steps);
+            for (int k = 0; k < coding->steps.count; ++k)
+                ++coding->freq[coding->steps.at[static_cast<std::size_t>(k)].symbol];
+            coding->used =
+                BuildLengths(coding->freq.data(), kLengthCodes, kMaxCodeBits, coding->len.data());
+            for (std::size_t s = 0; s < price.size(); ++s)
+                price[s] = coding->used > 1 && coding->len[s] == 0 ? 7 : coding->len[s];
         }
         const std::uint64_t first_bits = table_bits(lengths_);
         const std::uint64_t other_bits = table_bits(other);
@@ -128,7 +132,8 @@ BlockPlan::BlockPlan(const StaticParams& params, const SymbolCounts& counts,
     } else {
         bits_ = table_bits(lengths_);
     }
-    for (std::size_t c = 0; c < clen_.size(); ++c) bits_ += std::uint64_t{counts.codes[c]} * clen_[c];
+    for (std::size_t c = 0; c < clen_.size(); ++c)
+        bits_ += std::uint64_t{counts.codes[c]} * clen_[c];
     for (int p = 0; p < params_.offset_codes; ++p) {
         const std::uint64_t per = plen_[static_cast<std::size_t>(p)] + (p > 1 ? p - 1 : 0);
         bits_ += counts.offsets[static_cast<std::size_t>(p)] * per;
@@ -164,14 +169,16 @@ std::uint64_t BlockPlan::table_bits(const LengthCoding& lengths) const {
 }
 
 template <class Bits>
-void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::uint16_t* tcode) const {
+void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths,
+                           const std::uint16_t* tcode) const {
     out.put(16, static_cast<std::uint32_t>(count_));
     if (cused_ > 1) {
         if (lengths.used > 1) {
             put_small_lengths(out, lengths.len.data(), kLengthCodes, kLengthCountBits, 3, 0);
         } else {
             out.put(kLengthCountBits, 0);
-            out.put(kLengthCountBits, static_cast<std::uint32_t>(only(lengths.freq.data(), kLengthCodes)));
+            out.put(kLengthCountBits,
+                    static_cast<std::uint32_t>(Only(lengths.freq.data(), kLengthCodes)));
         }
         out.put(kCodeCountBits, static_cast<std::uint32_t>(ccount_));
         for (int k = 0; k < lengths.steps.count; ++k) {
@@ -186,11 +193,11 @@ void BlockPlan::put_tables(Bits& out, const LengthCoding& lengths, const std::ui
         out.put(kCodeCountBits, static_cast<std::uint32_t>(only_code_));
     }
     if (pused_ > 1) {
-        put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1, spare_p_);
+        put_small_lengths(out, plen_.data(), params_.offset_codes, params_.offset_bits, -1,
+                          spare_p_);
     } else {
         out.put(params_.offset_bits, 0);
-        out.put(params_.offset_bits,
-                static_cast<std::uint32_t>(pused_ == 1 ? only_offset_ : 0));
+        out.put(params_.offset_bits, static_cast<std::uint32_t>(pused_ == 1 ? only_offset_ : 0));
     }
 }
 
@@ -198,16 +205,16 @@ void BlockPlan::write(BitWriter& out) const {
     std::array<std::uint16_t, kCodeCount> ccode{};
     std::array<std::uint16_t, 17> pcode{};
     std::array<std::uint16_t, kLengthCodes> tcode{};
-    assign_codes(clen_.data(), kCodeCount, ccode.data());
-    assign_codes(plen_.data(), params_.offset_codes, pcode.data());
-    assign_codes(lengths_.len.data(), kLengthCodes, tcode.data());
+    AssignCodes(clen_.data(), kCodeCount, ccode.data());
+    AssignCodes(plen_.data(), params_.offset_codes, pcode.data());
+    AssignCodes(lengths_.len.data(), kLengthCodes, tcode.data());
     put_tables(out, lengths_, tcode.data());
     for (std::size_t i = 0; i < count_; ++i) {
         const std::uint16_t c = symbols_[i].code;
         out.put(clen_[c], ccode[c]);
         if (c < kLiteralCodes) continue;
         const std::uint32_t d = symbols_[i].dist;
-        const int p = bit_length(d);
+        const int p = BitLength(d);
         out.put(plen_[static_cast<std::size_t>(p)], pcode[static_cast<std::size_t>(p)]);
         if (p > 1) out.put(p - 1, d & ((1u << (p - 1)) - 1));
     }
@@ -217,8 +224,8 @@ bool BlockPlan::ends_on_empty_code() const {
     if (count_ == 0) return false;
     const ParsedSymbol& last = symbols_[count_ - 1];
     if (last.code < kLiteralCodes) return clen_[last.code] == 0;
-    const int p = bit_length(last.dist);
+    const int p = BitLength(last.dist);
     return p <= 1 && plen_[static_cast<std::size_t>(p)] == 0;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,16 +1,15 @@
 // The Huffman tables of one lh5..lh7 block and the exact number of bits the block takes with
 // them, so that the encoder can weigh one block against two before it writes anything.
-#ifndef QV_CODECS_LH_BLOCK_PLAN_H
-#define QV_CODECS_LH_BLOCK_PLAN_H
-
-#include "codecs/lh/bit_writer.h"
-#include "codecs/lh/methods.h"
+#pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/lh/bit_writer.h"
+#include "codecs/lh/methods.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 // One symbol of the parse: a code below kLiteralCodes is a literal, else a match length whose
 // distance - 1 is `dist`.
@@ -28,7 +27,7 @@ struct SymbolCounts {
     // The counts of a run less those of its first part: the counts of the rest.
     SymbolCounts minus(const SymbolCounts& part) const;
 
-private:
+  private:
     SymbolCounts() = default;
 };
 
@@ -63,7 +62,7 @@ struct TableShape {
 };
 
 class BlockPlan {
-public:
+  public:
     BlockPlan(const StaticParams& params, const SymbolCounts& counts, const ParsedSymbol* symbols,
               std::size_t count, TableShape shape = {});
 
@@ -72,7 +71,7 @@ public:
     bool ends_on_empty_code() const;
     void write(BitWriter& out) const;
 
-private:
+  private:
     template <class Bits>
     void put_tables(Bits& out, const LengthCoding& lengths, const std::uint16_t* tcode) const;
     std::uint64_t table_bits(const LengthCoding& lengths) const;
@@ -83,7 +82,7 @@ private:
     StaticParams params_;
     const ParsedSymbol* symbols_;
     std::size_t count_;
-    int only_code_ = 0;    // the symbol of a one-symbol table
+    int only_code_ = 0;  // the symbol of a one-symbol table
     int only_offset_ = 0;
     std::array<std::uint8_t, kCodeCount> clen_{};
     std::array<std::uint8_t, 17> plen_{};
@@ -95,6 +94,4 @@ private:
     std::uint64_t bits_ = 0;
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 // Symbols collected before they are cut into blocks: long enough that tables cost little.
@@ -75,12 +75,13 @@ void BlockWriter::write_last(std::size_t begin) {
     const std::size_t end = symbols_.size();
     const std::uint64_t at = out_.bit_count();
     auto block = [&](std::size_t from, std::size_t to, TableShape shape) {
-        return BlockPlan(params_, SymbolCounts(symbols_.data() + from, to - from), symbols_.data() + from,
-                         to - from, shape);
+        return BlockPlan(params_, SymbolCounts(symbols_.data() + from, to - from),
+                         symbols_.data() + from, to - from, shape);
     };
     auto ends_well = [](std::uint64_t from, const BlockPlan& plan) {
         const std::uint64_t padding = (8 - (from + plan.bits()) % 8) % 8;
-        return plan.bits() + padding >= kShortestLastBlock && (padding > 0 || !plan.ends_on_empty_code());
+        return plan.bits() + padding >= kShortestLastBlock &&
+               (padding > 0 || !plan.ends_on_empty_code());
     };
     if (const BlockPlan plain = block(begin, end, {}); ends_well(at, plain)) {
         plain.write(out_);
@@ -97,7 +98,8 @@ void BlockWriter::write_last(std::size_t begin) {
                 for (int spare = 0; spare <= params_.dict_bits + 1; ++spare) {
                     const TableShape shape{c, p, spare};
                     const BlockPlan plan = block(from, end, shape);
-                    if (ends_well(at + before, plan) && (!best_bits || before + plan.bits() < *best_bits)) {
+                    if (ends_well(at + before, plan) &&
+                        (!best_bits || before + plan.bits() < *best_bits)) {
                         cut = from;
                         best = shape;
                         best_bits = before + plan.bits();
@@ -112,4 +114,4 @@ void BlockWriter::write_last(std::size_t begin) {
     block(cut, end, best).write(out_);
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,20 +1,19 @@
 // Collects the LZ parse of lh5..lh7 and writes it as blocks, each with the Huffman codes that
 // are optimal for its own symbols; where the statistics change, a run of symbols is cut into
 // halves, quarters and so on whenever the extra tables cost less than they save.
-#ifndef QV_CODECS_LH_BLOCK_WRITER_H
-#define QV_CODECS_LH_BLOCK_WRITER_H
+#pragma once
+
+#include <cstdint>
+#include <vector>
 
 #include "codecs/lh/bit_writer.h"
 #include "codecs/lh/block_plan.h"
 #include "codecs/lh/methods.h"
 
-#include <cstdint>
-#include <vector>
-
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 class BlockWriter {
-public:
+  public:
     BlockWriter(const StaticParams& params, BitWriter& out);
 
     void literal(std::uint8_t b) { push({b, 0}); }
@@ -35,7 +34,7 @@ public:
     // Hands over what is collected, unwritten, for another writer to push.
     std::vector<ParsedSymbol> release() { return std::move(symbols_); }
 
-private:
+  private:
     void plan(std::size_t begin, std::size_t end, const SymbolCounts& counts, std::uint64_t bits);
     // Cuts what is collected into blocks and writes all but the last; returns where it begins.
     std::size_t write_all_but_last();
@@ -47,6 +46,4 @@ private:
     std::vector<std::size_t> ends_;
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

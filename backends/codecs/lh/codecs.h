@@ -1,24 +1,21 @@
 // Factories of the LH family's codecs, for the method table.
-#ifndef QV_CODECS_LH_CODECS_H
-#define QV_CODECS_LH_CODECS_H
+#pragma once
+
+#include <memory>
 
 #include "codecs/codec.h"
 #include "codecs/lh/methods.h"
 
-#include <memory>
+namespace quorvex6::backend::codecs::lh {
 
-namespace quorvex6::codecs::lh {
+std::unique_ptr<Decoder> MakeStaticDecoder(const StaticParams& params);
+std::unique_ptr<Encoder> MakeStaticEncoder(const StaticParams& params);
+std::unique_ptr<Decoder> MakeLh1Decoder();
+std::unique_ptr<Encoder> MakeLh1Encoder();
+std::unique_ptr<Decoder> MakeLzsDecoder();
+std::unique_ptr<Decoder> MakeLz5Decoder();
+std::unique_ptr<Decoder> MakeArjFastestDecoder();
+std::unique_ptr<Decoder> MakeStoredDecoder();
+std::unique_ptr<Encoder> MakeStoredEncoder();
 
-std::unique_ptr<Decoder> make_static_decoder(const StaticParams& params);
-std::unique_ptr<Encoder> make_static_encoder(const StaticParams& params);
-std::unique_ptr<Decoder> make_lh1_decoder();
-std::unique_ptr<Encoder> make_lh1_encoder();
-std::unique_ptr<Decoder> make_lzs_decoder();
-std::unique_ptr<Decoder> make_lz5_decoder();
-std::unique_ptr<Decoder> make_arj_fastest_decoder();
-std::unique_ptr<Decoder> make_stored_decoder();
-std::unique_ptr<Encoder> make_stored_encoder();
-
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 HuffmanDecoder::HuffmanDecoder(int fast_bits)
     : fast_bits_(fast_bits), fast_(std::size_t{1} << fast_bits) {}
@@ -61,4 +61,4 @@ int HuffmanDecoder::decode_long(BitReader& in) {
     return -1;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -2,21 +2,20 @@
 // of symbol, at most 16 bits long. A direct table covers codes up to kFastBits; longer codes
 // take the per-length search. Over-subscribed length sets are refused; incomplete ones are
 // accepted and a bit pattern with no code decodes as an error.
-#ifndef QV_CODECS_LH_HUFFMAN_DECODER_H
-#define QV_CODECS_LH_HUFFMAN_DECODER_H
-
-#include "codecs/lh/bit_reader.h"
+#pragma once
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/lh/bit_reader.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 constexpr int kMaxCodeBits = 16;
 
 class HuffmanDecoder {
-public:
+  public:
     explicit HuffmanDecoder(int fast_bits);
 
     bool build(const std::uint8_t* lengths, int count);
@@ -34,7 +33,7 @@ public:
         return decode_long(in);
     }
 
-private:
+  private:
     static constexpr std::uint32_t kLeaf = 1u << 24;
     int decode_long(BitReader& in);
 
@@ -48,6 +47,4 @@ private:
     std::vector<std::uint16_t> sorted_;
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
@@ -15,8 +15,8 @@ struct Node {
 };
 
 // Depth of every leaf in an unrestricted Huffman tree.
-void huffman_depths(const std::vector<int>& symbols, const std::uint32_t* freq,
-                    std::vector<int>& depth) {
+void HuffmanDepths(const std::vector<int>& symbols, const std::uint32_t* freq,
+                   std::vector<int>& depth) {
     std::vector<Node> nodes;
     nodes.reserve(symbols.size() * 2);
     for (int s : symbols) nodes.push_back({freq[s], -1, -1});
@@ -51,7 +51,7 @@ void huffman_depths(const std::vector<int>& symbols, const std::uint32_t* freq,
 
 }  // namespace
 
-int build_lengths(const std::uint32_t* freq, int count, int max_bits, std::uint8_t* lengths) {
+int BuildLengths(const std::uint32_t* freq, int count, int max_bits, std::uint8_t* lengths) {
     std::vector<int> used;
     for (int i = 0; i < count; ++i) {
         lengths[i] = 0;
@@ -59,7 +59,7 @@ int build_lengths(const std::uint32_t* freq, int count, int max_bits, std::uint8
     }
     if (used.size() <= 1) return static_cast<int>(used.size());
     std::vector<int> depth;
-    huffman_depths(used, freq, depth);
+    HuffmanDepths(used, freq, depth);
     const std::int64_t full = std::int64_t{1} << max_bits;
     std::int64_t kraft = 0;
     for (int& d : depth) {
@@ -77,7 +77,8 @@ int build_lengths(const std::uint32_t* freq, int count, int max_bits, std::uint8
             std::size_t best = by_freq.size();
             for (std::size_t k = by_freq.size(); k-- > 0;) {
                 std::size_t i = by_freq[k];
-                if (depth[i] < max_bits && (best == by_freq.size() || depth[i] > depth[best])) best = i;
+                if (depth[i] < max_bits && (best == by_freq.size() || depth[i] > depth[best]))
+                    best = i;
             }
             kraft -= std::int64_t{1} << (max_bits - depth[best] - 1);
             ++depth[best];
@@ -89,11 +90,12 @@ int build_lengths(const std::uint32_t* freq, int count, int max_bits, std::uint8
             }
         }
     }
-    for (std::size_t i = 0; i < used.size(); ++i) lengths[used[i]] = static_cast<std::uint8_t>(depth[i]);
+    for (std::size_t i = 0; i < used.size(); ++i)
+        lengths[used[i]] = static_cast<std::uint8_t>(depth[i]);
     return static_cast<int>(used.size());
 }
 
-void assign_codes(const std::uint8_t* lengths, int count, std::uint16_t* codes) {
+void AssignCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes) {
     std::array<std::uint32_t, 18> per_length{};
     for (int i = 0; i < count; ++i) ++per_length[lengths[i]];
     per_length[0] = 0;
@@ -108,4 +110,4 @@ void assign_codes(const std::uint8_t* lengths, int count, std::uint16_t* codes) 
     }
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,21 +1,21 @@
 // lzs and lz5, from LArc: LZSS whose copies name an absolute position in a small ring buffer.
-#include "codecs/lh/codecs.h"
-
-#include "codecs/lh/bit_reader.h"
-
 #include <array>
 #include <memory>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/lh/bit_reader.h"
+#include "codecs/lh/codecs.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
 // A ring buffer that also collects output and hands it to the Sink in chunks.
 template <std::size_t Size>
 class Ring {
-public:
-    Ring(Sink& out, std::uint64_t total, std::size_t start) : out_(out), remaining_(total), pos_(start) {
+  public:
+    Ring(Sink& out, std::uint64_t total, std::size_t start)
+        : out_(out), remaining_(total), pos_(start) {
         pending_.reserve(kChunk);
     }
     std::array<std::uint8_t, Size>& bytes() { return ring_; }
@@ -34,12 +34,13 @@ public:
         for (std::size_t i = 0; i < length; ++i) put(ring_[(start + i) % Size]);
     }
     bool flush() {
-        if (!pending_.empty() && !failed_ && !out_.write(pending_.data(), pending_.size())) failed_ = true;
+        if (!pending_.empty() && !failed_ && !out_.write(pending_.data(), pending_.size()))
+            failed_ = true;
         pending_.clear();
         return !failed_;
     }
 
-private:
+  private:
     static constexpr std::size_t kChunk = 64 * 1024;
     Sink& out_;
     std::uint64_t remaining_;
@@ -49,15 +50,15 @@ private:
     bool failed_ = false;
 };
 
-Status finish(BitReader& bits, bool overran, bool failed, bool flushed) {
-    if (failed || !flushed) return Status::write_failed;
-    if (bits.read_failed()) return Status::read_failed;
-    return overran ? Status::truncated : Status::ok;
+Status Finish(BitReader& bits, bool overran, bool failed, bool flushed) {
+    if (failed || !flushed) return Status::kWriteFailed;
+    if (bits.read_failed()) return Status::kReadFailed;
+    return overran ? Status::kTruncated : Status::kOk;
 }
 
 // lzs: one flag bit per command; 1 = literal byte, 0 = 11-bit position and 4-bit length + 2.
 class LzsDecoder final : public Decoder {
-public:
+  public:
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                   Sink& out) override {
         constexpr std::size_t kSize = 2048;
@@ -74,7 +75,7 @@ public:
             }
         }
         bool overran = bits.overran();
-        return finish(bits, overran, ring->failed(), ring->flush());
+        return Finish(bits, overran, ring->failed(), ring->flush());
     }
 };
 
@@ -82,7 +83,7 @@ public:
 // 0 = two bytes holding a 12-bit position and a 4-bit length + 3. The ring starts with
 // runs and ramps of every byte value that early copies may refer to.
 class Lz5Decoder final : public Decoder {
-public:
+  public:
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                   Sink& out) override {
         constexpr std::size_t kSize = 4096;
@@ -111,15 +112,16 @@ public:
                         overran = true;
                         break;
                     }
-                    std::size_t pos = static_cast<std::size_t>(lo) | (static_cast<std::size_t>(hi & 0xf0) << 4);
+                    std::size_t pos =
+                        static_cast<std::size_t>(lo) | (static_cast<std::size_t>(hi & 0xf0) << 4);
                     ring->copy(pos, static_cast<std::size_t>(hi & 0x0f) + 3);
                 }
             }
         }
-        return finish(bits, overran, ring->failed(), ring->flush());
+        return Finish(bits, overran, ring->failed(), ring->flush());
     }
 
-private:
+  private:
     static void fill_initial(std::array<std::uint8_t, 4096>& r) {
         std::size_t p = 0;
         for (int v = 0; v < 256; ++v) {
@@ -135,7 +137,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Decoder> make_lzs_decoder() { return std::make_unique<LzsDecoder>(); }
-std::unique_ptr<Decoder> make_lz5_decoder() { return std::make_unique<Lz5Decoder>(); }
+std::unique_ptr<Decoder> MakeLzsDecoder() { return std::make_unique<LzsDecoder>(); }
+std::unique_ptr<Decoder> MakeLz5Decoder() { return std::make_unique<Lz5Decoder>(); }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,21 +1,20 @@
-#include "codecs/lh/codecs.h"
-
 #include "codecs/lh/adaptive_huffman.h"
 #include "codecs/lh/bit_writer.h"
+#include "codecs/lh/codecs.h"
 #include "codecs/lh/huffman_encoder.h"
 #include "codecs/lh/lh1_position_code.h"
 #include "codecs/lh/lz_parser.h"
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
 class Lh1Writer {
-public:
+  public:
     Lh1Writer(Sink& out, std::uint64_t limit) : bits_(out), limit_(limit) {
-        constexpr auto kLengths = lh1_position_lengths();
+        constexpr auto kLengths = Lh1PositionLengths();
         lengths_ = kLengths;
-        assign_codes(lengths_.data(), kLh1PositionCodes, codes_.data());
+        AssignCodes(lengths_.data(), kLh1PositionCodes, codes_.data());
     }
 
     void literal(std::uint8_t b) { symbol(b); }
@@ -28,11 +27,11 @@ public:
     }
     bool failed() const { return bits_.failed() || bits_.written() > limit_; }
     Status finish() {
-        if (bits_.written() > limit_) return Status::expanded;
-        return bits_.finish() ? Status::ok : Status::write_failed;
+        if (bits_.written() > limit_) return Status::kExpanded;
+        return bits_.finish() ? Status::kOk : Status::kWriteFailed;
     }
 
-private:
+  private:
     void symbol(int s) {
         int n = tree_.code(s, path_);
         for (int i = 0; i < n; ++i) bits_.put(1, path_[static_cast<std::size_t>(i)]);
@@ -48,19 +47,20 @@ private:
 };
 
 class Lh1Encoder final : public Encoder {
-public:
+  public:
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
         LzParser parser({kLh1DictBits, kLh1MaxMatch, 128, kLh1MaxMatch, kLh1MaxMatch, 16, 1024});
         Lh1Writer writer(out, limit);
         Status s = parser.run(in, writer);
-        if (s == Status::write_failed) return writer.finish() == Status::expanded ? Status::expanded : s;
-        if (s != Status::ok) return s;
+        if (s == Status::kWriteFailed)
+            return writer.finish() == Status::kExpanded ? Status::kExpanded : s;
+        if (s != Status::kOk) return s;
         return writer.finish();
     }
 };
 
 }  // namespace
 
-std::unique_ptr<Encoder> make_lh1_encoder() { return std::make_unique<Lh1Encoder>(); }
+std::unique_ptr<Encoder> MakeLh1Encoder() { return std::make_unique<Lh1Encoder>(); }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

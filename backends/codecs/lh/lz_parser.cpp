@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 // Fresh bytes per refill; a multiple of every window so that positions keep their chain slots.
@@ -115,4 +115,4 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     return found;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -3,32 +3,31 @@
 // link positions that share four bytes, so that a search does not wade through three-byte
 // matches it cannot use; a length-3 match, worth taking only when near, comes from short
 // chains over the last KiB.
-#ifndef QV_CODECS_LH_LZ_PARSER_H
-#define QV_CODECS_LH_LZ_PARSER_H
+#pragma once
 
-#include "codecs/codec.h"
-
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/codec.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 struct ParseParams {
     int dict_bits;
     int max_match;
-    int max_chain;    // candidates tried per position
-    int nice_length;  // a match this long ends the search
-    int lazy_length;  // a match this long is taken without looking one position ahead
-    int good_length;  // with a match this long in hand, a quarter of the chain is searched
-    int far_three;    // length-3 matches farther than this cost more than three literals
+    int max_chain;         // candidates tried per position
+    int nice_length;       // a match this long ends the search
+    int lazy_length;       // a match this long is taken without looking one position ahead
+    int good_length;       // with a match this long in hand, a quarter of the chain is searched
+    int far_three;         // length-3 matches farther than this cost more than three literals
     int max_distance = 0;  // the farthest match a reader can follow; 0 for the whole window
 };
 
 class LzParser {
-public:
+  public:
     // `input_bound`: the input is never longer; the buffer and tables shrink to fit it, which
     // spares small files the cost of preparing tables for a whole window.
     explicit LzParser(const ParseParams& p, std::size_t input_bound = SIZE_MAX);
@@ -40,7 +39,7 @@ public:
     template <class Out>
     Status run(Source& in, Out& out, std::int32_t history = 0);
 
-private:
+  private:
     static constexpr int kMinMatch = 3;
     static constexpr std::int32_t kNil = -1;
     // Length-3 matches are looked for this near at most; the near chains keep this much.
@@ -58,7 +57,9 @@ private:
         return v;
     }
     static std::uint32_t hash4(std::uint32_t v, int shift) { return (v * 0x9E3779B1u) >> shift; }
-    static std::uint32_t hash3(std::uint32_t v, int shift) { return ((v & 0xffffffu) * 0x9E3779B1u) >> shift; }
+    static std::uint32_t hash3(std::uint32_t v, int shift) {
+        return ((v & 0xffffffu) * 0x9E3779B1u) >> shift;
+    }
     // The chains' arrays and keys, copied into the parse loop: stores into the chains cannot
     // then alias them, and the compiler keeps them in registers.
     struct Chains {
@@ -87,7 +88,8 @@ private:
         }
     };
     Chains chains() {
-        return {buf_.data(), head_.data(), prev_.data(), head3_.data(), prev3_.data(), hash_shift_, slot_mask_};
+        return {buf_.data(),   head_.data(), prev_.data(), head3_.data(),
+                prev3_.data(), hash_shift_,  slot_mask_};
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
     int longest(std::int32_t pos, int best, std::int32_t& dist) const;
@@ -118,14 +120,14 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     bool pending = false;
     int barren = 0;  // searches in a row that found nothing
     int skip = 0;    // positions left before the next search
-    if (!fill(in)) return Status::read_failed;
+    if (!fill(in)) return Status::kReadFailed;
     const Chains chains = this->chains();
     for (history = std::min(history, end_); pos_ < history; ++pos_) {
         if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
     }
     while (pos_ < end_) {
         if (end_ - pos_ < lookahead && !eof_) {
-            if (!fill(in)) return Status::read_failed;
+            if (!fill(in)) return Status::kReadFailed;
         }
         const std::int32_t avail = end_ - pos_;
         int len = 0;
@@ -161,13 +163,11 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
             prev_dist = dist;
             ++pos_;
         }
-        if (out.failed()) return Status::write_failed;
+        if (out.failed()) return Status::kWriteFailed;
     }
     if (pending) out.literal(buf_[static_cast<std::size_t>(pos_ - 1)]);
     // Input beyond input_bound would otherwise be dropped without a word.
-    return eof_ ? Status::ok : Status::read_failed;
+    return eof_ ? Status::kOk : Status::kReadFailed;
 }
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

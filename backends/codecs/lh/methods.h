@@ -1,14 +1,13 @@
 // The LH family's parameters, one row per method: the single source for window sizes and
 // table sizes used by both directions.
-#ifndef QV_CODECS_LH_METHODS_H
-#define QV_CODECS_LH_METHODS_H
+#pragma once
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 struct StaticParams {
-    int dict_bits;    // history the encoder uses: 2^dict_bits bytes
-    int offset_codes; // size of the offset alphabet; distances reach 2^(offset_codes - 1)
-    int offset_bits;  // bits of the offset table's count field
+    int dict_bits;     // history the encoder uses: 2^dict_bits bytes
+    int offset_codes;  // size of the offset alphabet; distances reach 2^(offset_codes - 1)
+    int offset_bits;   // bits of the offset table's count field
     // The farthest distance the encoder may use; 0 for its whole history.
     int max_distance = 0;
 };
@@ -29,7 +28,7 @@ inline constexpr int kMinMatch = 3;
 inline constexpr int kMaxMatch = 256;
 inline constexpr int kCodeCount = kLiteralCodes + kMaxMatch - kMinMatch + 1;  // 510
 inline constexpr int kCodeCountBits = 9;
-inline constexpr int kLengthCodes = 19;   // code-length alphabet: runs of zeros and lengths 1..16
+inline constexpr int kLengthCodes = 19;  // code-length alphabet: runs of zeros and lengths 1..16
 inline constexpr int kLengthCountBits = 5;
 inline constexpr int kMaxBlockSymbols = 0xffff;
 
@@ -38,6 +37,4 @@ inline constexpr int kLh1DictBits = 12;
 inline constexpr int kLh1MaxMatch = 60;
 inline constexpr int kLh1Codes = kLiteralCodes + kLh1MaxMatch - kMinMatch + 1;  // 314
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

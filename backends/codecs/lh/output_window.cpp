@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 constexpr std::size_t kChunk = 256 * 1024;
@@ -15,7 +15,8 @@ OutputWindow::OutputWindow(Sink& out, std::size_t history, std::uint64_t total)
       history_(history),
       // A small member gets a buffer of its own size: filling 256 KiB for each of thousands
       // of small files would cost more than decoding them.
-      buf_(history + static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, total)) + kSlack, ' '),
+      buf_(history + static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, total)) + kSlack,
+           ' '),
       pos_(history),
       flushed_(history),
       limit_(buf_.size() - kSlack),
@@ -36,4 +37,4 @@ bool OutputWindow::finish() {
     return !failed_;
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -1,19 +1,18 @@
 // The decoders' history and output in one flat buffer: bytes are decoded at `pos`, copies read
 // behind it, and full chunks go to the Sink while the last window's worth slides to the front.
 // The history starts as spaces, as the LH encoders assumed.
-#ifndef QV_CODECS_LH_OUTPUT_WINDOW_H
-#define QV_CODECS_LH_OUTPUT_WINDOW_H
-
-#include "codecs/codec.h"
+#pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/codec.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 class OutputWindow {
-public:
+  public:
     OutputWindow(Sink& out, std::size_t history, std::uint64_t total);
 
     std::uint64_t remaining() const { return remaining_; }
@@ -41,7 +40,7 @@ public:
     // Pushes what is still buffered; true when everything reached the Sink.
     bool finish();
 
-private:
+  private:
     void slide();
 
     Sink& out_;
@@ -54,6 +53,4 @@ private:
     bool failed_ = false;
 };
 
-}  // namespace quorvex6::codecs::lh
-
-#endif
+}  // namespace quorvex6::backend::codecs::lh

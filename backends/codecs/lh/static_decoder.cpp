@@ -1,19 +1,18 @@
 // lh4..lh7: blocks of LZ77 symbols under static Huffman codes sent at each block's start.
-#include "codecs/lh/codecs.h"
+#include <array>
 
 #include "codecs/lh/bit_reader.h"
+#include "codecs/lh/codecs.h"
 #include "codecs/lh/huffman_decoder.h"
 #include "codecs/lh/methods.h"
 #include "codecs/lh/output_window.h"
 
-#include <array>
-
-namespace quorvex6::codecs::lh {
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
 class StaticDecoder final : public Decoder {
-public:
+  public:
     explicit StaticDecoder(const StaticParams& p)
         : params_(p), codes_(12), lengths_(8), offsets_(8) {}
 
@@ -23,29 +22,31 @@ public:
         OutputWindow window(out, std::size_t{1} << (params_.offset_codes - 1), unpacked_size);
         while (window.remaining() > 0) {
             std::uint32_t block = bits.get(16);
-            if (bits.overran()) return bits.read_failed() ? Status::read_failed : Status::truncated;
-            if (block == 0 || !read_tables(bits)) return Status::corrupt;
+            if (bits.overran())
+                return bits.read_failed() ? Status::kReadFailed : Status::kTruncated;
+            if (block == 0 || !read_tables(bits)) return Status::kCorrupt;
             for (; block > 0 && window.remaining() > 0; --block) {
                 int c = codes_.decode(bits);
-                if (c < 0) return Status::corrupt;
+                if (c < 0) return Status::kCorrupt;
                 if (c < kLiteralCodes) {
                     window.literal(static_cast<std::uint8_t>(c));
                     continue;
                 }
                 int p = offsets_.decode(bits);
-                if (p < 0) return Status::corrupt;
+                if (p < 0) return Status::kCorrupt;
                 std::size_t distance = p <= 1 ? static_cast<std::size_t>(p)
                                               : (std::size_t{1} << (p - 1)) + bits.get(p - 1);
                 window.copy(distance + 1, static_cast<std::size_t>(c - kLiteralCodes + kMinMatch));
             }
-            if (window.failed()) return Status::write_failed;
-            if (bits.overran()) return bits.read_failed() ? Status::read_failed : Status::truncated;
+            if (window.failed()) return Status::kWriteFailed;
+            if (bits.overran())
+                return bits.read_failed() ? Status::kReadFailed : Status::kTruncated;
         }
-        if (!window.finish()) return Status::write_failed;
-        return Status::ok;
+        if (!window.finish()) return Status::kWriteFailed;
+        return Status::kOk;
     }
 
-private:
+  private:
     // Lengths of a small table: 3 bits each, 7 extended by a run of 1 bits.
     bool read_small_lengths(BitReader& bits, HuffmanDecoder& table, int max_count, int count_bits,
                             int skip_after) {
@@ -93,8 +94,9 @@ private:
                 len[static_cast<std::size_t>(i++)] = static_cast<std::uint8_t>(c - 2);
                 continue;
             }
-            int run = c == 0 ? 1 : c == 1 ? static_cast<int>(bits.get(4)) + 3
-                                          : static_cast<int>(bits.get(kCodeCountBits)) + 20;
+            int run = c == 0   ? 1
+                      : c == 1 ? static_cast<int>(bits.get(4)) + 3
+                               : static_cast<int>(bits.get(kCodeCountBits)) + 20;
             if (run > n - i) return false;
             i += run;
         }
@@ -115,8 +117,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Decoder> make_static_decoder(const StaticParams& params) {
+std::unique_ptr<Decoder> MakeStaticDecoder(const StaticParams& params) {
     return std::make_unique<StaticDecoder>(params);
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

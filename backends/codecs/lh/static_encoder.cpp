@@ -2,13 +2,6 @@
 // Each segment is parsed with the window before it as history, so matches reach back across
 // the cut, and the segments' bits are joined without padding: the result is one stream that
 // any decoder reads, nearly as small as a serial parse.
-#include "codecs/lh/codecs.h"
-
-#include "codecs/lh/bit_writer.h"
-#include "codecs/lh/block_writer.h"
-#include "codecs/lh/lz_parser.h"
-#include "io/memory.h"
-
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -17,7 +10,13 @@
 #include <thread>
 #include <vector>
 
-namespace quorvex6::codecs::lh {
+#include "codecs/lh/bit_writer.h"
+#include "codecs/lh/block_writer.h"
+#include "codecs/lh/codecs.h"
+#include "codecs/lh/lz_parser.h"
+#include "io/memory.h"
+
+namespace quorvex6::backend::codecs::lh {
 
 namespace {
 
@@ -30,7 +29,7 @@ constexpr std::size_t kFirstRead = std::size_t{1} << 14;
 // at a fraction of its time: 64 candidates a position (more bought 0.2% on text for half again
 // the time), always one step of lazy evaluation, and no length-3 match beyond 1 KiB (its offset
 // bits cost more than three literals).
-constexpr ParseParams kParse(const StaticParams& params) {
+constexpr ParseParams ParseParamsFor(const StaticParams& params) {
     return {params.dict_bits, kMaxMatch, 64, kMaxMatch, kMaxMatch, 32, 1024, params.max_distance};
 }
 
@@ -42,27 +41,28 @@ struct Segment {
 // A segment's blocks, joined bit by bit after the segments before it, and its last symbols,
 // which are written only once it is known whether the stream ends with them.
 struct CodedSegment {
-    Status status = Status::ok;
+    Status status = Status::kOk;
     std::vector<std::uint8_t> bytes;
     std::uint64_t bits = 0;
     std::vector<ParsedSymbol> tail;
 };
 
-Status parse_segment(const StaticParams& params, const Segment& segment, BlockWriter& blocks) {
+Status ParseSegment(const StaticParams& params, const Segment& segment, BlockWriter& blocks) {
     backend::io::MemorySource source(segment.bytes);
-    LzParser parser(kParse(params), segment.bytes.size());
+    LzParser parser(ParseParamsFor(params), segment.bytes.size());
     return parser.run(source, blocks, static_cast<std::int32_t>(segment.history));
 }
 
 // A segment coded on its own thread, into memory, to be joined to the others in order.
-CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
+CodedSegment CodeSegment(const StaticParams& params, const Segment& segment) {
     CodedSegment coded;
     // Room for data that does not compress, so that the buffer is never doubled past it.
-    coded.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) + 4096);
+    coded.bytes.reserve(segment.bytes.size() - segment.history + (segment.bytes.size() >> 6) +
+                        4096);
     backend::io::VectorSink sink(coded.bytes);
     BitWriter bits(sink);
     BlockWriter blocks(params, bits);
-    coded.status = parse_segment(params, segment, blocks);
+    coded.status = ParseSegment(params, segment, blocks);
     coded.tail = blocks.release();
     coded.bits = bits.bit_count();
     bits.finish();
@@ -71,7 +71,7 @@ CodedSegment code_segment(const StaticParams& params, const Segment& segment) {
 
 // Cuts the input into segments, each after the window of bytes before it.
 class SegmentReader {
-public:
+  public:
     SegmentReader(Source& in, std::size_t window) : in_(in), window_(window) {}
 
     // The next segment; nothing at the end of the input or on a read error.
@@ -81,7 +81,8 @@ public:
         std::size_t got = s.history;
         while (got < full) {
             // Grown as bytes arrive: most inputs are small files.
-            if (got == s.bytes.size()) s.bytes.resize(std::min(full, got + std::max(got, kFirstRead)));
+            if (got == s.bytes.size())
+                s.bytes.resize(std::min(full, got + std::max(got, kFirstRead)));
             const std::ptrdiff_t n = in_.read(s.bytes.data() + got, s.bytes.size() - got);
             if (n < 0) failed_ = true;
             if (n == 0) ended_ = true;
@@ -98,7 +99,7 @@ public:
     // The input's end was seen: no segment follows the last one returned.
     bool ended() const { return ended_; }
 
-private:
+  private:
     Source& in_;
     std::size_t window_;
     std::vector<std::uint8_t> tail_;
@@ -107,7 +108,7 @@ private:
 };
 
 class StaticEncoder final : public Encoder {
-public:
+  public:
     explicit StaticEncoder(const StaticParams& p) : params_(p) {}
 
     Status encode(Source& in, Sink& out, std::uint64_t limit) override {
@@ -119,54 +120,54 @@ public:
         std::size_t lanes = 0;  // asked for only when a second segment comes: it costs a file read
         std::deque<std::future<CodedSegment>> running;
         auto take = [&](CodedSegment coded) {
-            if (coded.status != Status::ok) return coded.status;
+            if (coded.status != Status::kOk) return coded.status;
             if (coded.bits > 0) {
                 blocks.flush();
                 bits.append(coded.bytes.data(), coded.bits);
             }
             for (const ParsedSymbol& s : coded.tail) blocks.push(s);
-            if (bits.failed()) return Status::write_failed;
-            return bits.written() > limit ? Status::expanded : Status::ok;
+            if (bits.failed()) return Status::kWriteFailed;
+            return bits.written() > limit ? Status::kExpanded : Status::kOk;
         };
         for (bool first = true;; first = false) {
             // At most one segment a core is in memory: room is made before the next is read.
             while (lanes > 0 && running.size() >= lanes) {
                 const Status s = take(running.front().get());
                 running.pop_front();
-                if (s != Status::ok) return s;
+                if (s != Status::kOk) return s;
             }
             std::optional<Segment> segment = reader.next();
             if (!segment) break;
             if (first && reader.ended()) {
                 // A short input is coded here, straight into the output: a thread would cost
                 // more than it saves.
-                const Status s = parse_segment(params_, *segment, blocks);
-                if (s != Status::ok) return s;
+                const Status s = ParseSegment(params_, *segment, blocks);
+                if (s != Status::kOk) return s;
                 break;
             }
             if (lanes == 0) lanes = std::max(1u, std::thread::hardware_concurrency());
-            running.push_back(std::async(std::launch::async | std::launch::deferred, code_segment,
+            running.push_back(std::async(std::launch::async | std::launch::deferred, CodeSegment,
                                          params_, std::move(*segment)));
         }
         while (!running.empty() && !reader.failed()) {
             const Status s = take(running.front().get());
             running.pop_front();
-            if (s != Status::ok) return s;
+            if (s != Status::kOk) return s;
         }
-        if (reader.failed()) return Status::read_failed;
+        if (reader.failed()) return Status::kReadFailed;
         blocks.finish();
-        if (!bits.finish()) return Status::write_failed;
-        return bits.written() > limit ? Status::expanded : Status::ok;
+        if (!bits.finish()) return Status::kWriteFailed;
+        return bits.written() > limit ? Status::kExpanded : Status::kOk;
     }
 
-private:
+  private:
     StaticParams params_;
 };
 
 }  // namespace
 
-std::unique_ptr<Encoder> make_static_encoder(const StaticParams& params) {
+std::unique_ptr<Encoder> MakeStaticEncoder(const StaticParams& params) {
     return std::make_unique<StaticEncoder>(params);
 }
 
-}  // namespace quorvex6::codecs::lh
+}  // namespace quorvex6::backend::codecs::lh

@@ -6,7 +6,7 @@
 
 #include "codecs/lzma/lzma.h"
 
-namespace quorvex6::codecs::lzma {
+namespace quorvex6::backend::codecs::lzma {
 
 namespace {
 
@@ -24,45 +24,61 @@ bool read_exact(Source& in, std::uint8_t* data, std::size_t size) {
 }
 
 class ZipLzmaDecoder final : public Decoder {
-public:
-    Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size, Sink& out) override {
+  public:
+    Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
+                  Sink& out) override {
         std::uint8_t header[9];
-        if (packed_size < sizeof header || !read_exact(in, header, sizeof header)) return Status::truncated;
-        if (header[2] != 5 || header[3] != 0) return Status::corrupt;
+        if (packed_size < sizeof header || !read_exact(in, header, sizeof header))
+            return Status::kTruncated;
+        if (header[2] != 5 || header[3] != 0) return Status::kCorrupt;
         lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
-        if (lzma_properties_decode(&filters[0], nullptr, header + 4, 5) != LZMA_OK) return Status::corrupt;
+        if (lzma_properties_decode(&filters[0], nullptr, header + 4, 5) != LZMA_OK)
+            return Status::kCorrupt;
         auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
         if (options->dict_size > kMemoryLimit) {
             std::free(options);
-            return Status::corrupt;
+            return Status::kCorrupt;
         }
         lzma_stream z = LZMA_STREAM_INIT;
         lzma_ret init = lzma_raw_decoder(&z, filters);
         std::free(options);
-        if (init != LZMA_OK) return Status::corrupt;
+        if (init != LZMA_OK) return Status::kCorrupt;
         std::vector<std::uint8_t> input(kChunk), output(kChunk);
         std::uint64_t left_in = packed_size - sizeof header, produced = 0;
-        Status status = Status::ok;
+        Status status = Status::kOk;
         while (produced < unpacked_size) {
             if (z.avail_in == 0 && left_in > 0) {
                 std::ptrdiff_t n = in.read(input.data(), std::min<std::uint64_t>(kChunk, left_in));
-                if (n <= 0) { status = n < 0 ? Status::read_failed : Status::truncated; break; }
+                if (n <= 0) {
+                    status = n < 0 ? Status::kReadFailed : Status::kTruncated;
+                    break;
+                }
                 left_in -= static_cast<std::uint64_t>(n);
                 z.next_in = input.data();
                 z.avail_in = static_cast<std::size_t>(n);
             }
             z.next_out = output.data();
-            z.avail_out = static_cast<std::size_t>(std::min<std::uint64_t>(output.size(), unpacked_size - produced));
+            z.avail_out = static_cast<std::size_t>(
+                std::min<std::uint64_t>(output.size(), unpacked_size - produced));
             lzma_ret rc = lzma_code(&z, z.avail_in == 0 && left_in == 0 ? LZMA_FINISH : LZMA_RUN);
             std::size_t n = static_cast<std::size_t>(z.next_out - output.data());
             produced += n;
-            if (n > 0 && !out.write(output.data(), n)) { status = Status::write_failed; break; }
+            if (n > 0 && !out.write(output.data(), n)) {
+                status = Status::kWriteFailed;
+                break;
+            }
             if (rc == LZMA_STREAM_END) break;
-            if (rc != LZMA_OK) { status = Status::corrupt; break; }
-            if (n == 0 && z.avail_in == 0 && left_in == 0) { status = Status::truncated; break; }
+            if (rc != LZMA_OK) {
+                status = Status::kCorrupt;
+                break;
+            }
+            if (n == 0 && z.avail_in == 0 && left_in == 0) {
+                status = Status::kTruncated;
+                break;
+            }
         }
         lzma_end(&z);
-        if (status == Status::ok && produced != unpacked_size) status = Status::corrupt;
+        if (status == Status::kOk && produced != unpacked_size) status = Status::kCorrupt;
         return status;
     }
 };
@@ -71,4 +87,4 @@ public:
 
 std::unique_ptr<Decoder> make_zip_decoder() { return std::make_unique<ZipLzmaDecoder>(); }
 
-}  // namespace quorvex6::codecs::lzma
+}  // namespace quorvex6::backend::codecs::lzma

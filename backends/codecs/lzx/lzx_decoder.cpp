@@ -33,7 +33,7 @@ void Decoder::Reset() {
 
 Status Decoder::DecodeFrame(std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
     if (broken_ || out.empty() || out.size() > kFrameSize || window_at_ + out.size() > window_size_)
-        return Status::corrupt;
+        return Status::kCorrupt;
     broken_ = true;  // until the frame is whole
     BitReader bits(in);
     if (!header_read_) {
@@ -46,11 +46,11 @@ Status Decoder::DecodeFrame(std::span<const std::uint8_t> in, std::span<std::uin
     frame_start_ = window_at_;
     std::uint32_t frame_end = window_at_ + static_cast<std::uint32_t>(out.size());
     while (window_at_ != frame_end) {
-        if (block_left_ == 0 && !ReadBlockHeader(bits)) return Status::corrupt;
+        if (block_left_ == 0 && !ReadBlockHeader(bits)) return Status::kCorrupt;
         std::uint32_t count = std::min(block_left_, frame_end - window_at_);
         bool ok = type_ == BlockType::kUncompressed ? CopyStored(bits, count)
                                                     : DecodeSymbols(bits, count);
-        if (!ok) return Status::corrupt;
+        if (!ok) return Status::kCorrupt;
         block_left_ -= count;
         // An odd stored block is followed by a pad byte, when the frame holds it.
         if (type_ == BlockType::kUncompressed && block_left_ == 0 && (block_length_ & 1) != 0 &&
@@ -58,7 +58,7 @@ Status Decoder::DecodeFrame(std::span<const std::uint8_t> in, std::span<std::uin
             bits.TakeBytes(1);
     }
     bits.Align(false);
-    if (bits.Overran()) return Status::truncated;
+    if (bits.Overran()) return Status::kTruncated;
 
     std::memcpy(out.data(), window_.get() + frame_end - out.size(), out.size());
     if (e8_size_ != 0 && frames_ < kE8FrameLimit)
@@ -67,7 +67,7 @@ Status Decoder::DecodeFrame(std::span<const std::uint8_t> in, std::span<std::uin
     window_at_ = frame_end & (window_size_ - 1);
     ++frames_;
     broken_ = false;
-    return Status::ok;
+    return Status::kOk;
 }
 
 bool Decoder::ReadBlockHeader(BitReader& in) {
@@ -218,7 +218,6 @@ bool Decoder::DecodeSymbols(BitReader& in, std::uint32_t count) {
     }
     return !in.Overran();
 }
-
 
 bool Decoder::CopyStored(BitReader& in, std::uint32_t count) {
     const std::uint8_t* p = in.TakeBytes(count);

@@ -13,7 +13,7 @@
 
 namespace quorvex6::backend::codecs::lzx {
 
-using Status = ::quorvex6::codecs::Status;
+using Status = ::quorvex6::backend::codecs::Status;
 
 class Decoder {
   public:

@@ -11,7 +11,7 @@
 
 struct z_stream_s;
 
-namespace quorvex6::codecs::mszip {
+namespace quorvex6::backend::codecs::mszip {
 
 inline constexpr std::size_t kBlockLimit = 32768;
 inline constexpr std::uint8_t kSignature[2] = {'C', 'K'};
@@ -53,4 +53,4 @@ class BlockEncoder {
     z_stream_s* stream_;
 };
 
-}  // namespace quorvex6::codecs::mszip
+}  // namespace quorvex6::backend::codecs::mszip

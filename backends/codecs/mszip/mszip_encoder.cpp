@@ -6,7 +6,7 @@
 
 #include "codecs/mszip/mszip.h"
 
-namespace quorvex6::codecs::mszip {
+namespace quorvex6::backend::codecs::mszip {
 
 namespace {
 
@@ -52,4 +52,4 @@ void BlockEncoder::Encode(std::span<const std::uint8_t> in,
     out.resize(sizeof kSignature + stream_->total_out);
 }
 
-}  // namespace quorvex6::codecs::mszip
+}  // namespace quorvex6::backend::codecs::mszip

@@ -24,8 +24,8 @@ class FrameDecoder {
     void Reset();
     // `out` is exactly the frame's decoded size. Bytes after the frame's data are ignored, as
     // writers leave a few.
-    ::quorvex6::codecs::Status Decode(std::span<const std::uint8_t> in,
-                                      std::span<std::uint8_t> out);
+    ::quorvex6::backend::codecs::Status Decode(std::span<const std::uint8_t> in,
+                                               std::span<std::uint8_t> out);
 
   private:
     unsigned window_bits_;

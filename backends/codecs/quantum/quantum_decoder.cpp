@@ -5,7 +5,7 @@
 
 namespace quorvex6::backend::codecs::quantum {
 
-using ::quorvex6::codecs::Status;
+using ::quorvex6::backend::codecs::Status;
 
 namespace {
 
@@ -136,7 +136,7 @@ void FrameDecoder::Reset() {
 }
 
 Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
-    if (out.size() > kFrameLimit) return Status::corrupt;
+    if (out.size() > kFrameLimit) return Status::kCorrupt;
     BitReader bits(in);
     Coder coder(bits);
     std::size_t mask = window_.size() - 1;
@@ -166,13 +166,13 @@ Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
             std::size_t offset =
                 kSlots.position_base[slot] + bits.Read(kSlots.position_extra[slot]) + 1;
             // Matches never cross a frame's end; one reaching beyond the window is invalid.
-            if (length > out.size() - done || offset > window_.size()) return Status::corrupt;
+            if (length > out.size() - done || offset > window_.size()) return Status::kCorrupt;
             std::size_t from = window_at_ - offset;
             for (std::size_t i = 0; i < length; ++i) put(window_[(from + i) & mask]);
         }
-        if (bits.overrun()) return Status::truncated;
+        if (bits.overrun()) return Status::kTruncated;
     }
-    return Status::ok;
+    return Status::kOk;
 }
 
 }  // namespace quorvex6::backend::codecs::quantum

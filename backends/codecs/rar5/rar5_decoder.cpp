@@ -13,9 +13,9 @@ namespace quorvex6::backend::codecs::rar5 {
 
 namespace {
 
-using ::quorvex6::codecs::Sink;
-using ::quorvex6::codecs::Source;
-using ::quorvex6::codecs::Status;
+using ::quorvex6::backend::codecs::Sink;
+using ::quorvex6::backend::codecs::Source;
+using ::quorvex6::backend::codecs::Status;
 
 constexpr std::size_t kLevelCodes = 20;
 constexpr std::size_t kMainCodes = 306, kDistanceCodes = 64, kAlignCodes = 16, kLengthCodes = 44;
@@ -31,7 +31,7 @@ struct Failed {
     Status status;
 };
 
-[[noreturn]] void Corrupt() { throw Failed{Status::corrupt}; }
+[[noreturn]] void Corrupt() { throw Failed{Status::kCorrupt}; }
 
 class Unpacker {
   public:
@@ -65,11 +65,11 @@ class Unpacker {
 
   private:
     void Take(std::uint8_t* data, std::size_t n) {
-        if (n > packed_left_) throw Failed{Status::truncated};
+        if (n > packed_left_) throw Failed{Status::kTruncated};
         while (n > 0) {
             std::ptrdiff_t got = in_.read(data, n);
-            if (got < 0) throw Failed{Status::read_failed};
-            if (got == 0) throw Failed{Status::truncated};
+            if (got < 0) throw Failed{Status::kReadFailed};
+            if (got == 0) throw Failed{Status::kTruncated};
             data += got;
             n -= static_cast<std::size_t>(got);
             packed_left_ -= static_cast<std::uint64_t>(got);
@@ -219,7 +219,7 @@ class Unpacker {
     }
 
     void Write(const std::uint8_t* data, std::size_t n) {
-        if (n != 0 && !out_.write(data, n)) throw Failed{Status::write_failed};
+        if (n != 0 && !out_.write(data, n)) throw Failed{Status::kWriteFailed};
     }
 
     // The window from flushed_ up to `end`, in at most two pieces.
@@ -268,13 +268,13 @@ class Unpacker {
     std::vector<std::uint8_t> filtered_;
 };
 
-class Rar5Decoder final : public ::quorvex6::codecs::Decoder {
+class Rar5Decoder final : public ::quorvex6::backend::codecs::Decoder {
   public:
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                   Sink& out) override {
         try {
             Unpacker(in, packed_size, unpacked_size, out).Run();
-            return Status::ok;
+            return Status::kOk;
         } catch (const Failed& failed) {
             return failed.status;
         }
@@ -283,7 +283,7 @@ class Rar5Decoder final : public ::quorvex6::codecs::Decoder {
 
 }  // namespace
 
-std::unique_ptr<::quorvex6::codecs::Decoder> MakeDecoder() {
+std::unique_ptr<::quorvex6::backend::codecs::Decoder> MakeDecoder() {
     return std::make_unique<Rar5Decoder>();
 }
 

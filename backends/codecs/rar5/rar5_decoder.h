@@ -12,6 +12,6 @@ namespace quorvex6::backend::codecs::rar5 {
 // allocated on trust; a small file gets a small window whatever it declares.
 inline constexpr std::uint64_t kMaxWindow = std::uint64_t{256} << 20;
 
-std::unique_ptr<::quorvex6::codecs::Decoder> MakeDecoder();
+std::unique_ptr<::quorvex6::backend::codecs::Decoder> MakeDecoder();
 
 }  // namespace quorvex6::backend::codecs::rar5

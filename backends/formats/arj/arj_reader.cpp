@@ -116,7 +116,7 @@ void Reader::Decode(io::RandomInput& in, const Entry& entry, io::Sink& out) {
         throw io::Error(io::Fault::kEncrypted, entry.name + " is garbled with a password");
     const codecs::Method* method = nullptr;
     if (entry.method <= kHighestMethod)
-        method = codecs::find_method("arj" + std::to_string(entry.method));
+        method = codecs::FindMethod("arj" + std::to_string(entry.method));
     if (method == nullptr)
         throw io::Error(io::Fault::kUnknownMethod,
                         "unknown method " + std::to_string(entry.method) + " of " + entry.name);
@@ -124,7 +124,7 @@ void Reader::Decode(io::RandomInput& in, const Entry& entry, io::Sink& out) {
     io::Crc32Sink sink(out);
     codecs::Status status =
         method->make_decoder()->decode(source, entry.packed_size, entry.original_size, sink);
-    if (status != codecs::Status::ok)
+    if (status != codecs::Status::kOk)
         throw io::Error(codecs::FaultOf(status), "cannot decode " + entry.name);
     if (sink.crc() != entry.crc)
         throw io::Error(io::Fault::kDataChecksum, "the CRC of " + entry.name + " disagrees");

@@ -44,7 +44,7 @@ class SummedSource final : public io::Source {
 };
 
 const codecs::Method& Packer() {
-    const codecs::Method* m = codecs::find_method("arj1");
+    const codecs::Method* m = codecs::FindMethod("arj1");
     if (m == nullptr || m->make_encoder == nullptr)
         throw io::Error(io::Fault::kUnknownMethod, "no encoder for ARJ method 1");
     return *m;
@@ -61,7 +61,7 @@ bool SamplesShrink(io::RandomInput& data) {
         packed.clear();
         io::MemorySource source(sample);
         io::VectorSink sink(packed);
-        if (Packer().make_encoder()->encode(source, sink, sample.size()) != codecs::Status::ok)
+        if (Packer().make_encoder()->encode(source, sink, sample.size()) != codecs::Status::kOk)
             packed.resize(sample.size());
         raw_bytes += sample.size();
         packed_bytes += packed.size();
@@ -86,8 +86,8 @@ bool TryPacked(io::RandomOutput& out, Entry& entry, io::RandomInput& data) {
     io::PositionSink sink(out);
     const std::uint64_t limit = data.size() - 1;
     const codecs::Status s = Packer().make_encoder()->encode(source, sink, limit);
-    if (s == codecs::Status::expanded) return false;
-    if (s != codecs::Status::ok) throw io::Error(codecs::FaultOf(s), "cannot pack " + entry.name);
+    if (s == codecs::Status::kExpanded) return false;
+    if (s != codecs::Status::kOk) throw io::Error(codecs::FaultOf(s), "cannot pack " + entry.name);
     const std::uint64_t packed = out.position() - start;
     // A file that grew while it was read may no longer pay.
     if (packed >= source.bytes()) return false;

@@ -33,7 +33,7 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
         case kMethodStore:
             break;
         case kMethodMszip:
-            mszip_ = std::make_unique<::quorvex6::codecs::mszip::BlockDecoder>();
+            mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockDecoder>();
             break;
         case kMethodLzx:
             if (WindowBitsOf(folder.type) < codecs::lzx::kMinWindowBits ||
@@ -93,11 +93,11 @@ void FolderReader::Decode(std::uint16_t unpacked) {
     block_.resize(unpacked);
     block_at_ = 0;
     if (lzx_) {
-        if (lzx_->DecodeFrame(packed_, block_) != codecs::lzx::Status::ok) BrokenData("LZX block");
+        if (lzx_->DecodeFrame(packed_, block_) != codecs::lzx::Status::kOk) BrokenData("LZX block");
         return;
     }
     if (quantum_) {
-        if (quantum_->Decode(packed_, block_) != ::quorvex6::codecs::Status::ok)
+        if (quantum_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)
             BrokenData("Quantum block");
         return;
     }
@@ -106,7 +106,7 @@ void FolderReader::Decode(std::uint16_t unpacked) {
         std::memcpy(block_.data(), packed_.data(), unpacked);
         return;
     }
-    if (mszip_->Decode(packed_, block_) != ::quorvex6::codecs::Status::ok)
+    if (mszip_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)
         BrokenData("MSZIP block");
 }
 

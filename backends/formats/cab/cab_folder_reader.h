@@ -38,7 +38,7 @@ class FolderReader {
     std::vector<std::uint8_t> packed_;
     std::vector<std::uint8_t> block_;
     std::size_t block_at_ = 0;
-    std::unique_ptr<::quorvex6::codecs::mszip::BlockDecoder> mszip_;
+    std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockDecoder> mszip_;
     std::unique_ptr<codecs::lzx::Decoder> lzx_;
     std::unique_ptr<codecs::quantum::FrameDecoder> quantum_;
 };

@@ -60,7 +60,7 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
 
 FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
     if ((type & kMethodMask) == kMethodMszip)
-        mszip_ = std::make_unique<::quorvex6::codecs::mszip::BlockEncoder>(level);
+        mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockEncoder>(level);
     if ((type & kMethodMask) == kMethodLzx)
         lzx_ = std::make_unique<codecs::lzx::Encoder>(WindowBitsOf(type));
     current_.resize(kMaxBlockData);

@@ -53,7 +53,7 @@ class FolderEncoder {
                          std::uint64_t* read);
 
   private:
-    std::unique_ptr<::quorvex6::codecs::mszip::BlockEncoder> mszip_;
+    std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockEncoder> mszip_;
     std::unique_ptr<codecs::lzx::Encoder> lzx_;
     void WriteBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
                     io::RandomOutput& out);

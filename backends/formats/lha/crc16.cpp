@@ -9,11 +9,12 @@ namespace {
 // Slicing by eight: table[k][b] is the CRC of byte b followed by k zero bytes.
 constexpr int kSlices = 8;
 
-constexpr std::array<std::array<std::uint16_t, 256>, kSlices> make_tables() {
+constexpr std::array<std::array<std::uint16_t, 256>, kSlices> MakeTables() {
     std::array<std::array<std::uint16_t, 256>, kSlices> t{};
     for (unsigned b = 0; b < 256; ++b) {
         std::uint16_t c = static_cast<std::uint16_t>(b);
-        for (int k = 0; k < 8; ++k) c = static_cast<std::uint16_t>(c & 1 ? (c >> 1) ^ 0xA001 : c >> 1);
+        for (int k = 0; k < 8; ++k)
+            c = static_cast<std::uint16_t>(c & 1 ? (c >> 1) ^ 0xA001 : c >> 1);
         t[0][b] = c;
     }
     for (unsigned b = 0; b < 256; ++b) {
@@ -25,7 +26,7 @@ constexpr std::array<std::array<std::uint16_t, 256>, kSlices> make_tables() {
     return t;
 }
 
-constexpr auto kTables = make_tables();
+constexpr auto kTables = MakeTables();
 
 }  // namespace
 

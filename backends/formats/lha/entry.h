@@ -10,14 +10,14 @@ struct Entry {
     // UTF-8 when it was text in a known encoding, else the stored bytes; '/' separated; folders
     // end in '/'
     std::string name;
-    std::string method;      // "lh5" for "-lh5-"
+    std::string method;  // "lh5" for "-lh5-"
     std::uint64_t packed_size = 0;
     std::uint64_t original_size = 0;
     std::int64_t mtime = 0;  // seconds since 1970, UTC
     std::uint16_t crc = 0;
     std::uint8_t dos_attributes = 0x20;
     int level = 0;
-    char os_id = 0;          // 'M' MS-DOS, 'U' Unix, 'W' Windows NT, ...
+    char os_id = 0;                          // 'M' MS-DOS, 'U' Unix, 'W' Windows NT, ...
     std::optional<std::uint16_t> unix_mode;  // permission bits; the kind is folder or link_target
     std::uint16_t uid = 0;
     std::uint16_t gid = 0;
@@ -33,4 +33,3 @@ struct Entry {
 };
 
 }  // namespace quorvex6::backend::lha
-

@@ -1,15 +1,14 @@
 #include "formats/lha/header_reader.h"
 
-#include "common/dos_time.h"
-#include "formats/lha/crc16.h"
-#include "formats/lha/lha_format.h"
-#include "formats/lha/names.h"
-
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "common/dos_time.h"
+#include "formats/lha/crc16.h"
+#include "formats/lha/lha_format.h"
+#include "formats/lha/names.h"
 #include "io/byte_order.h"
 #include "io/fault.h"
 
@@ -43,7 +42,7 @@ struct Extended {
 constexpr std::int64_t kFiletimeEpoch = 116444736000000000LL;  // 1970-01-01 in 100 ns units
 
 void ApplyExtended(std::uint8_t type, const std::uint8_t* d, std::size_t n, std::size_t at,
-                    Extended& ext, Entry& e) {
+                   Extended& ext, Entry& e) {
     switch (type) {
         case kExtHeaderCrc:
             if (n >= 2) {
@@ -51,8 +50,12 @@ void ApplyExtended(std::uint8_t type, const std::uint8_t* d, std::size_t n, std:
                 ext.header_crc_at = at;
             }
             break;
-        case kExtFileName: ext.file = std::string(reinterpret_cast<const char*>(d), n); break;
-        case kExtFolderName: ext.folder = std::string(reinterpret_cast<const char*>(d), n); break;
+        case kExtFileName:
+            ext.file = std::string(reinterpret_cast<const char*>(d), n);
+            break;
+        case kExtFolderName:
+            ext.folder = std::string(reinterpret_cast<const char*>(d), n);
+            break;
         case kExtAttributes:
             if (n >= 1) e.dos_attributes = d[0];
             break;
@@ -83,20 +86,23 @@ void ApplyExtended(std::uint8_t type, const std::uint8_t* d, std::size_t n, std:
         case kExtUnixTime:
             if (n >= 4 && !ext.mtime) ext.mtime = io::Le32(d);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 // Walks a chain of extended headers held in `bytes` from `pos`: each is type, data, and the
 // size of the next one (16 or 32 bits wide). Returns false when a size leaves the buffer.
 bool WalkExtended(const std::vector<std::uint8_t>& bytes, std::size_t pos, std::uint64_t first,
-                   int size_width, std::size_t base, Extended& ext, Entry& e) {
+                  int size_width, std::size_t base, Extended& ext, Entry& e) {
     std::uint64_t next = first;
     while (next != 0) {
-        if (next < static_cast<std::uint64_t>(1 + size_width) || next > bytes.size() - pos) return false;
+        if (next < static_cast<std::uint64_t>(1 + size_width) || next > bytes.size() - pos)
+            return false;
         std::size_t n = static_cast<std::size_t>(next);
         const std::uint8_t* h = bytes.data() + pos;
-        ApplyExtended(h[0], h + 1, n - 1 - static_cast<std::size_t>(size_width), base + pos + 1, ext, e);
+        ApplyExtended(h[0], h + 1, n - 1 - static_cast<std::size_t>(size_width), base + pos + 1,
+                      ext, e);
         next = size_width == 2 ? io::Le16(h + n - 2) : io::Le32(h + n - 4);
         pos += n;
     }
@@ -139,7 +145,8 @@ void ReadLevel23Base(const std::vector<std::uint8_t>& h, Entry& e) {
 bool DamagedMemberEndsAt(const std::uint8_t* h, std::uint64_t at, std::uint64_t end) {
     int method = (h[2] == '-') + (h[6] == '-') + (h[3] == 'l') + (h[4] == 'h' || h[4] == 'z');
     if (method < 3) return false;
-    const std::uint64_t header_sizes[] = {h[kSizeField] + 2u, io::Le16(h), io::Le32(h + kLevel3SizeField)};  // levels 0/1, 2, 3
+    const std::uint64_t header_sizes[] = {h[kSizeField] + 2u, io::Le16(h),
+                                          io::Le32(h + kLevel3SizeField)};  // levels 0/1, 2, 3
     for (std::uint64_t size : header_sizes) {
         const std::uint64_t next = at + size + io::Le32(h + kPackedSizeField);
         if (next == end || next + 1 == end) return true;
@@ -155,7 +162,8 @@ bool LooksLikeHeader(io::RandomInput& in, std::uint64_t offset) {
     return LooksLikeHeader(h);
 }
 
-std::optional<std::uint64_t> FindDamagedHeader(io::RandomInput& in, std::uint64_t limit, std::uint64_t end) {
+std::optional<std::uint64_t> FindDamagedHeader(io::RandomInput& in, std::uint64_t limit,
+                                               std::uint64_t end) {
     constexpr std::size_t kBlock = 64 * 1024;
     std::vector<std::uint8_t> block(kBlock + kLeadBytes);
     limit = std::min(limit, end);
@@ -196,10 +204,12 @@ bool ReadHeader(io::RandomInput& in, std::uint64_t offset, Entry& e) {
         ReadExact(in, offset, h.data(), size);
         std::uint8_t sum = 0;
         for (std::size_t i = 2; i < size; ++i) sum = static_cast<std::uint8_t>(sum + h[i]);
-        if (sum != h[kChecksumField]) throw io::Error(io::Fault::kHeaderChecksum, "header checksum mismatch");
+        if (sum != h[kChecksumField])
+            throw io::Error(io::Fault::kHeaderChecksum, "header checksum mismatch");
         e.packed_size = io::Le32(h.data() + kPackedSizeField);
         e.original_size = io::Le32(h.data() + kOriginalSizeField);
-        e.mtime = backend::FromDosDateTime({io::Le16(h.data() + kTimeField + 2), io::Le16(h.data() + kTimeField)});
+        e.mtime = backend::FromDosDateTime(
+            {io::Le16(h.data() + kTimeField + 2), io::Le16(h.data() + kTimeField)});
         e.dos_attributes = h[kAttributeField];
         raw_name.assign(reinterpret_cast<const char*>(h.data() + kLevel01Base), name_len);
         std::size_t after = kLevel01Base + name_len;
@@ -225,7 +235,8 @@ bool ReadHeader(io::RandomInput& in, std::uint64_t offset, Entry& e) {
             std::uint64_t ext_total = 0;
             std::vector<std::uint8_t> x;
             while (next != 0) {
-                if (next < 3 || ext_total + next > kMaxHeaderSize) Broken("a header that cannot be what it claims");
+                if (next < 3 || ext_total + next > kMaxHeaderSize)
+                    Broken("a header that cannot be what it claims");
                 x.resize(static_cast<std::size_t>(next));
                 ReadExact(in, pos, x.data(), x.size());
                 ApplyExtended(x[0], x.data() + 1, x.size() - 3, 0, ext, e);
@@ -253,7 +264,8 @@ bool ReadHeader(io::RandomInput& in, std::uint64_t offset, Entry& e) {
         std::uint8_t more[kLevel3Base];
         ReadExact(in, offset, more, sizeof more);
         std::uint32_t size = io::Le32(more + kLevel3SizeField);
-        if (size < kLevel3Base || size > kMaxHeaderSize) Broken("a header that cannot be what it claims");
+        if (size < kLevel3Base || size > kMaxHeaderSize)
+            Broken("a header that cannot be what it claims");
         h.resize(size);
         ReadExact(in, offset, h.data(), size);
         ReadLevel23Base(h, e);

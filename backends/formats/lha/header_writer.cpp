@@ -17,12 +17,16 @@ namespace {
 void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
     io::StoreLe16(&b[at], static_cast<std::uint16_t>(v));
 }
-void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { io::StoreLe32(&b[at], v); }
-void Put64(std::vector<std::uint8_t>& b, std::size_t at, std::uint64_t v) { io::StoreLe64(&b[at], v); }
+void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    io::StoreLe32(&b[at], v);
+}
+void Put64(std::vector<std::uint8_t>& b, std::size_t at, std::uint64_t v) {
+    io::StoreLe64(&b[at], v);
+}
 
 // Appends one extended header; its size goes into the previous header's "next size" field.
 std::size_t AddExtended(std::vector<std::uint8_t>& b, std::size_t& next_field, std::uint8_t type,
-                         std::size_t data_size) {
+                        std::size_t data_size) {
     std::size_t at = b.size();
     std::size_t size = 1 + data_size + 2;
     Put16(b, next_field, static_cast<std::uint32_t>(size));
@@ -40,7 +44,8 @@ HeaderBytes BuildLevel2Header(const Entry& e, bool wide_sizes) {
     std::vector<std::uint8_t>& b = out.bytes;
     b.assign(kLevel2Base, 0);
     std::string method = "-" + (e.has_data() ? e.method : std::string("lhd")) + "-";
-    method.resize(kMethodSize, '-');  // an entry whose method PatchHeader fills in later has none yet
+    method.resize(kMethodSize,
+                  '-');  // an entry whose method PatchHeader fills in later has none yet
     std::memcpy(b.data() + kMethodField, method.data(), kMethodSize);
     Put32(b, kTimeField, static_cast<std::uint32_t>(e.mtime < 0 ? 0 : e.mtime));
     b[kAttributeField] = e.has_data() ? e.dos_attributes : kDosArchive;

@@ -28,4 +28,3 @@ bool PatchHeader(HeaderBytes& header, const std::string& method, std::uint64_t p
                  std::uint64_t original, std::uint16_t crc);
 
 }  // namespace quorvex6::backend::lha
-

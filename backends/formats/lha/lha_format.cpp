@@ -41,7 +41,8 @@ class HeadInput final : public io::RandomInput {
 
 std::optional<std::uint64_t> FindArchiveStart(io::RandomInput& in, std::uint64_t limit) {
     std::uint8_t first = 1;
-    if (LooksLikeHeader(in, 0) || (in.size() == 1 && in.read_at(0, &first, 1) == 1 && first == kEndMarker))
+    if (LooksLikeHeader(in, 0) ||
+        (in.size() == 1 && in.read_at(0, &first, 1) == 1 && first == kEndMarker))
         return 0;
     constexpr std::size_t kBlock = 64 * 1024;
     std::vector<std::uint8_t> block(kBlock + 8);

@@ -28,9 +28,9 @@ inline constexpr std::size_t kOsField = 23;          // level 2/3
 inline constexpr int kHighestLevel = 3;
 
 // The bytes each level's base header holds before anything of variable length.
-inline constexpr std::size_t kLevel01Base = 22;  // then the name, the data CRC (2), ...
-inline constexpr std::size_t kLevel2Base = 26;   // ends in the first extended size (16 bits)
-inline constexpr std::size_t kLevel3Base = 32;   // ends in the first extended size (32 bits)
+inline constexpr std::size_t kLevel01Base = 22;      // then the name, the data CRC (2), ...
+inline constexpr std::size_t kLevel2Base = 26;       // ends in the first extended size (16 bits)
+inline constexpr std::size_t kLevel3Base = 32;       // ends in the first extended size (32 bits)
 inline constexpr std::size_t kLevel3SizeField = 24;  // the header's size, 32 bits
 inline constexpr std::uint16_t kLevel3WordSize = 4;  // where level 3 puts a size, "4"
 

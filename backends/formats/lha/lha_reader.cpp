@@ -27,9 +27,11 @@ std::string DamagedHeaderAt(std::uint64_t offset) {
 
 // The search for the first header steps over a damaged one to the next member.
 std::string JudgeSkipped(io::RandomInput& in, std::uint64_t start) {
-    if (std::optional<std::uint64_t> at = FindDamagedHeader(in, start, start)) return DamagedHeaderAt(*at);
+    if (std::optional<std::uint64_t> at = FindDamagedHeader(in, start, start))
+        return DamagedHeaderAt(*at);
     if (!StartsAProgram(in))
-        return std::to_string(start) + " bytes before the first header are no program: a damaged header?";
+        return std::to_string(start) +
+               " bytes before the first header are no program: a damaged header?";
     return "";
 }
 

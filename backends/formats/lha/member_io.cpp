@@ -14,8 +14,9 @@ namespace quorvex6::backend::lha {
 namespace {
 
 class RangeSource final : public io::Source {
-public:
-    RangeSource(io::RandomInput& in, std::uint64_t begin, std::uint64_t end) : in_(in), pos_(begin), end_(end) {}
+  public:
+    RangeSource(io::RandomInput& in, std::uint64_t begin, std::uint64_t end)
+        : in_(in), pos_(begin), end_(end) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
         std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, end_ - pos_));
         if (n == 0) return 0;
@@ -29,7 +30,7 @@ public:
     std::uint16_t crc() const { return crc_; }
     std::uint64_t consumed(std::uint64_t begin) const { return pos_ - begin; }
 
-private:
+  private:
     io::RandomInput& in_;
     std::uint64_t pos_;
     std::uint64_t end_;
@@ -37,7 +38,7 @@ private:
 };
 
 class CrcSink final : public io::Sink {
-public:
+  public:
     explicit CrcSink(io::Sink& out) : out_(out) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         crc_ = Crc16Update(crc_, data, size);
@@ -47,7 +48,7 @@ public:
     std::uint16_t crc() const { return crc_; }
     std::uint64_t count() const { return count_; }
 
-private:
+  private:
     io::Sink& out_;
     std::uint16_t crc_ = 0;
     std::uint64_t count_ = 0;
@@ -56,7 +57,7 @@ private:
 // Compressed bytes straight into the archive; never past `limit`, so that a member stored
 // instead overwrites everything an abandoned attempt wrote.
 class ArchiveSink final : public io::Sink {
-public:
+  public:
     ArchiveSink(io::RandomOutput& out, std::uint64_t limit) : out_(out), limit_(limit) {}
     bool write(const std::uint8_t* data, std::size_t size) override {
         if (written_ + size > limit_) {
@@ -74,7 +75,7 @@ public:
     bool over() const { return over_; }
     bool failed() const { return failed_; }
 
-private:
+  private:
     io::RandomOutput& out_;
     std::uint64_t limit_;
     std::uint64_t written_ = 0;
@@ -92,7 +93,7 @@ private:
 
 bool CanDecode(const Entry& e) {
     if (!e.has_data()) return true;
-    const codecs::Method* m = codecs::find_method(e.method);
+    const codecs::Method* m = codecs::FindMethod(e.method);
     return m != nullptr && m->make_decoder != nullptr;
 }
 
@@ -105,13 +106,13 @@ bool DeclaredSizePossible(const Entry& e) {
 
 void DecodeMember(io::RandomInput& archive, const Entry& e, io::Sink& out) {
     if (!e.has_data()) return;
-    const codecs::Method* m = codecs::find_method(e.method);
+    const codecs::Method* m = codecs::FindMethod(e.method);
     if (m == nullptr || m->make_decoder == nullptr)
         throw io::Error(io::Fault::kUnknownMethod, e.name + ": unknown method -" + e.method + "-");
     RangeSource src(archive, e.data_offset, e.data_offset + e.packed_size);
     CrcSink sink(out);
     const codecs::Status s = m->make_decoder()->decode(src, e.packed_size, e.original_size, sink);
-    if (s != codecs::Status::ok) Fail(s, e.name + ": broken data");
+    if (s != codecs::Status::kOk) Fail(s, e.name + ": broken data");
     if (sink.crc() != e.crc) throw io::Error(io::Fault::kDataChecksum, e.name + ": CRC error");
 }
 
@@ -127,18 +128,19 @@ void PackMember(io::RandomOutput& out, Entry& e, io::RandomInput* data, const st
     std::uint16_t crc = 0;
     if (!e.folder && data != nullptr) {
         for (const std::string& attempt : {e.method, std::string("lh0")}) {
-            const codecs::Method* m = codecs::find_method(attempt);
+            const codecs::Method* m = codecs::FindMethod(attempt);
             if (m == nullptr || m->make_encoder == nullptr)
                 throw io::Error(io::Fault::kUnknownMethod, "no encoder for -" + attempt + "-");
             out.seek(data_at);
             RangeSource src(*data, 0, UINT64_MAX);
             // Stored members may be as long as the file; compressed ones must be shorter.
-            std::uint64_t limit = attempt == "lh0" ? UINT64_MAX : (size_hint == 0 ? 0 : size_hint - 1);
+            std::uint64_t limit =
+                attempt == "lh0" ? UINT64_MAX : (size_hint == 0 ? 0 : size_hint - 1);
             ArchiveSink sink(out, limit);
             codecs::Status s = m->make_encoder()->encode(src, sink, limit);
             if (sink.failed()) WriteFailed();
-            if (s == codecs::Status::expanded || sink.over()) continue;
-            if (s != codecs::Status::ok) Fail(s, "cannot pack " + e.name);
+            if (s == codecs::Status::kExpanded || sink.over()) continue;
+            if (s != codecs::Status::kOk) Fail(s, "cannot pack " + e.name);
             e.method = attempt;
             packed = sink.written();
             original = src.consumed(0);
@@ -166,7 +168,8 @@ void CopyMember(io::RandomInput& archive, const Entry& e, io::RandomOutput& out)
         std::ptrdiff_t got = archive.read_at(pos, buf.data(), n);
         if (got < 0) throw io::Error(io::Fault::kRead, "cannot copy " + e.name);
         if (static_cast<std::size_t>(got) < n)
-            throw io::Error(io::Fault::kBrokenData, "cannot copy " + e.name + ": the archive ends in it");
+            throw io::Error(io::Fault::kBrokenData,
+                            "cannot copy " + e.name + ": the archive ends in it");
         if (!out.write(buf.data(), n)) WriteFailed();
         pos += n;
     }

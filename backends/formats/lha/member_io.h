@@ -27,7 +27,8 @@ bool DeclaredSizePossible(const Entry& entry);
 // out.position() and fills in method, sizes and CRC. `method` is "lh0", "lh1", "lh5", "lh6"
 // or "lh7"; empty files are stored. `data` is read again from its start when compression does
 // not pay. Throws kUnknownMethod, kRead, kWrite, kBrokenHeader when the sizes do not fit.
-void PackMember(io::RandomOutput& out, Entry& entry, io::RandomInput* data, const std::string& method);
+void PackMember(io::RandomOutput& out, Entry& entry, io::RandomInput* data,
+                const std::string& method);
 
 // The member's header and data exactly as they are in `archive`, at out.position(). Throws
 // kRead, kBrokenData when the archive ends first, kWrite.

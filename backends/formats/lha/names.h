@@ -42,4 +42,3 @@ struct DecodedName {
 DecodedName DecodeName(const NameSource& source);
 
 }  // namespace quorvex6::backend::lha
-

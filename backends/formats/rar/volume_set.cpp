@@ -75,9 +75,9 @@ class PiecesSource final : public io::Source {
 };
 
 // The methods a codec here decodes: RAR 5.0's LZ of a file that continues no solid stream.
-const ::quorvex6::codecs::Method* CodecOf(const Entry& e) {
+const ::quorvex6::backend::codecs::Method* CodecOf(const Entry& e) {
     if (e.generation != Generation::kRar5 || e.version != 0 || e.solid) return nullptr;
-    return ::quorvex6::codecs::find_method("rar5");
+    return ::quorvex6::backend::codecs::FindMethod("rar5");
 }
 
 void CopyStored(io::RandomInput& in, const Entry& piece, io::Sink& out) {
@@ -168,7 +168,7 @@ void VolumeSet::Add(std::size_t volume, const Entry& entry) {
 void VolumeSet::Decode(const JoinedEntry& joined, const VolumeInput& volume, io::Sink& out) {
     const Entry& e = joined.entry;
     if (e.encrypted) throw io::Error(io::Fault::kEncrypted, e.name + " is encrypted");
-    const ::quorvex6::codecs::Method* codec = e.method == 0 ? nullptr : CodecOf(e);
+    const ::quorvex6::backend::codecs::Method* codec = e.method == 0 ? nullptr : CodecOf(e);
     if (e.method != 0 && codec == nullptr)
         throw io::Error(io::Fault::kUnknownMethod,
                         e.name + ": method m" + std::to_string(e.method) + " is not available");
@@ -180,10 +180,11 @@ void VolumeSet::Decode(const JoinedEntry& joined, const VolumeInput& volume, io:
     std::uint64_t written = 0;
     if (codec != nullptr) {
         PiecesSource packed(joined, volume);
-        ::quorvex6::codecs::Status status =
+        ::quorvex6::backend::codecs::Status status =
             codec->make_decoder()->decode(packed, e.packed_size, e.original_size, whole);
-        if (status != ::quorvex6::codecs::Status::ok)
-            throw io::Error(::quorvex6::codecs::FaultOf(status), "cannot decode " + e.name);
+        if (status != ::quorvex6::backend::codecs::Status::kOk)
+            throw io::Error(::quorvex6::backend::codecs::FaultOf(status),
+                            "cannot decode " + e.name);
         written = e.original_size;
     }
     for (std::size_t i = 0; codec == nullptr && i < joined.pieces.size(); ++i) {

@@ -25,7 +25,13 @@ inline constexpr CompressionRow kCompressions[] = {
     {Compression::kNone, {}, {}, 0, "-tar-"},
     {Compression::kGzip, "\x1F\x8B", "gzip", 1, "-tgz-"},
     {Compression::kBzip2, "BZh", "bzip2-stream", 2, "-tbz-"},
-    {Compression::kXz, {"\xFD" "7zXZ\0", 6}, {}, 6, "-txz-"},
+    {Compression::kXz,
+     {"\xFD"
+      "7zXZ\0",
+      6},
+     {},
+     6,
+     "-txz-"},
     {Compression::kZstd, "\x28\xB5\x2F\xFD", "zstd", 14, "-tzs-"},
     {Compression::kCompress, "\x1F\x9D", {}, 3, "-taz-"},  // compress(1), ".Z"
 };
@@ -37,10 +43,12 @@ struct SuffixRow {
 };
 
 inline constexpr SuffixRow kSuffixes[] = {
-    {".tar", Compression::kNone},       {".tar.gz", Compression::kGzip},    {".tgz", Compression::kGzip},
-    {".tar.bz2", Compression::kBzip2},  {".tbz", Compression::kBzip2},      {".tbz2", Compression::kBzip2},
-    {".tar.xz", Compression::kXz},      {".txz", Compression::kXz},         {".tar.zst", Compression::kZstd},
-    {".tzst", Compression::kZstd},      {".tar.z", Compression::kCompress}, {".taz", Compression::kCompress},
+    {".tar", Compression::kNone},       {".tar.gz", Compression::kGzip},
+    {".tgz", Compression::kGzip},       {".tar.bz2", Compression::kBzip2},
+    {".tbz", Compression::kBzip2},      {".tbz2", Compression::kBzip2},
+    {".tar.xz", Compression::kXz},      {".txz", Compression::kXz},
+    {".tar.zst", Compression::kZstd},   {".tzst", Compression::kZstd},
+    {".tar.z", Compression::kCompress}, {".taz", Compression::kCompress},
 };
 
 constexpr const CompressionRow& RowOf(Compression compression) {
@@ -60,7 +68,8 @@ constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 // By the archive's name (".tar.gz", ".tgz", ...); plain tar for every other name.
 constexpr const CompressionRow& CompressionForName(std::string_view archive) {
     for (const SuffixRow& row : kSuffixes)
-        if (row.compression != Compression::kNone && EndsWithNoCase(archive, row.suffix)) return RowOf(row.compression);
+        if (row.compression != Compression::kNone && EndsWithNoCase(archive, row.suffix))
+            return RowOf(row.compression);
     return kPlainCompression;
 }
 
@@ -69,7 +78,8 @@ constexpr const CompressionRow* CompressionForContent(std::span<const uint8_t> h
     for (const CompressionRow& row : kCompressions) {
         if (row.magic.empty() || head.size() < row.magic.size()) continue;
         bool same = true;
-        for (size_t i = 0; i < row.magic.size(); ++i) same = same && head[i] == static_cast<uint8_t>(row.magic[i]);
+        for (size_t i = 0; i < row.magic.size(); ++i)
+            same = same && head[i] == static_cast<uint8_t>(row.magic[i]);
         if (same) return &row;
     }
     return nullptr;

@@ -22,7 +22,9 @@ using BlockView = std::span<const uint8_t, kBlock>;
 inline constexpr size_t kRecord = 10240;
 
 // Bytes of padding after `size` bytes of data, to the next block.
-inline size_t PaddingAfter(uint64_t size) { return static_cast<size_t>((kBlock - size % kBlock) % kBlock); }
+inline size_t PaddingAfter(uint64_t size) {
+    return static_cast<size_t>((kBlock - size % kBlock) % kBlock);
+}
 
 struct Field {
     size_t offset, length;

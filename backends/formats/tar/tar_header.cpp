@@ -1,5 +1,4 @@
 #include "formats/tar/tar_header.h"
-#include "io/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,6 +6,7 @@
 #include <string>
 
 #include "common/code_page.h"
+#include "io/text.h"
 
 namespace quorvex6::backend::tar {
 
@@ -16,7 +16,8 @@ using BlockSpan = std::span<uint8_t, kBlock>;
 
 // `digits` octal digits, then the field's terminator (space, or NUL and space).
 void PutOctal(BlockSpan block, Field f, uint64_t value, size_t digits) {
-    for (size_t i = digits; i-- > 0; value >>= 3) block[f.offset + i] = static_cast<uint8_t>('0' + (value & 7));
+    for (size_t i = digits; i-- > 0; value >>= 3)
+        block[f.offset + i] = static_cast<uint8_t>('0' + (value & 7));
     for (size_t i = digits; i < f.length; ++i) block[f.offset + i] = i == digits ? ' ' : 0;
 }
 
@@ -28,7 +29,8 @@ void PutText(BlockSpan block, Field f, std::string_view text) {
 size_t UstarSplit(std::string_view name) {
     if (name.size() <= kName.length) return 0;
     size_t from = name.size() - kName.length - 1;  // the name part may hold at most 100 bytes
-    for (size_t slash = name.find('/', from); slash != std::string_view::npos; slash = name.find('/', slash + 1)) {
+    for (size_t slash = name.find('/', from); slash != std::string_view::npos;
+         slash = name.find('/', slash + 1)) {
         if (slash > kPrefix.length) break;
         if (slash + 1 < name.size()) return slash + 1;
     }
@@ -80,12 +82,15 @@ void FillCommon(BlockSpan block, uint32_t mode, uint64_t size, int64_t mtime, ch
 void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
     std::string records;
     // Names are bytes on POSIX: those that are not UTF-8 are marked so, not taken for UTF-8.
-    if (!io::IsValidUtf8(f.name) || !io::IsValidUtf8(f.link)) AddRecord(records, "hdrcharset", "BINARY");
+    if (!io::IsValidUtf8(f.name) || !io::IsValidUtf8(f.link))
+        AddRecord(records, "hdrcharset", "BINARY");
     size_t split = io::IsAscii(f.name) ? UstarSplit(f.name) : std::string_view::npos;
     if (split == std::string_view::npos) AddRecord(records, "path", f.name);
-    if (f.link.size() > kLink.length || !io::IsAscii(f.link)) AddRecord(records, "linkpath", f.link);
+    if (f.link.size() > kLink.length || !io::IsAscii(f.link))
+        AddRecord(records, "linkpath", f.link);
     if (f.size > kMaxOctal11) AddRecord(records, "size", std::to_string(f.size));
-    if (f.mtime < 0 || static_cast<uint64_t>(f.mtime) > kMaxOctal11) AddRecord(records, "mtime", std::to_string(f.mtime));
+    if (f.mtime < 0 || static_cast<uint64_t>(f.mtime) > kMaxOctal11)
+        AddRecord(records, "mtime", std::to_string(f.mtime));
     std::string_view name = f.name;
     if (!records.empty()) {
         // The extended header's own name only matters to readers that do not know pax.
@@ -109,7 +114,8 @@ void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
     } else {
         PutText(block, kName, name);
     }
-    FillCommon(block, f.mode, f.size > kMaxOctal11 ? 0 : f.size, f.mtime, static_cast<char>(f.type));
+    FillCommon(block, f.mode, f.size > kMaxOctal11 ? 0 : f.size, f.mtime,
+               static_cast<char>(f.type));
     PutText(block, kLink, f.link);
     FinishBlock(block);
 }

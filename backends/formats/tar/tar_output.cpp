@@ -19,10 +19,12 @@ namespace {
 
 constexpr size_t kPiece = 1 << 20;  // what goes to a compressor at once
 
-class PipeSource final : public quorvex6::codecs::Source {
+class PipeSource final : public quorvex6::backend::codecs::Source {
   public:
     explicit PipeSource(BytePipe& pipe) : pipe_(pipe) {}
-    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override { return pipe_.Pull(data, size); }
+    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
+        return pipe_.Pull(data, size);
+    }
 
   private:
     BytePipe& pipe_;
@@ -57,11 +59,11 @@ class PlainStream final : public TarOutput::Stream {
 // next files.
 class CodecStream final : public TarOutput::Stream {
   public:
-    CodecStream(io::Sink& sink, const quorvex6::codecs::Method& method)
+    CodecStream(io::Sink& sink, const quorvex6::backend::codecs::Method& method)
         : sink_(sink), codec_(method.id), source_(pipe_), encoder_(method.make_encoder()) {
         job_ = std::async(std::launch::async, [this] {
             auto status = encoder_->encode(source_, sink_, UINT64_MAX);
-            if (status != quorvex6::codecs::Status::ok) pipe_.Fail();
+            if (status != quorvex6::backend::codecs::Status::kOk) pipe_.Fail();
             return status;
         });
     }
@@ -80,7 +82,7 @@ class CodecStream final : public TarOutput::Stream {
     }
     void Finish() override {
         pipe_.Close();
-        if (job_.get() != quorvex6::codecs::Status::ok) Stop();
+        if (job_.get() != quorvex6::backend::codecs::Status::kOk) Stop();
     }
 
   private:
@@ -96,21 +98,24 @@ class CodecStream final : public TarOutput::Stream {
     std::string codec_;
     BytePipe pipe_;
     PipeSource source_;
-    std::unique_ptr<quorvex6::codecs::Encoder> encoder_;
-    std::future<quorvex6::codecs::Status> job_;
+    std::unique_ptr<quorvex6::backend::codecs::Encoder> encoder_;
+    std::future<quorvex6::backend::codecs::Status> job_;
 };
 
 // libarchive's "raw" format passes the tar bytes, already formed, through its filter.
 class FilterStream final : public TarOutput::Stream {
   public:
-    FilterStream(io::Sink& sink, Compression compression) : sink_(sink), archive_(archive_write_new()) {
+    FilterStream(io::Sink& sink, Compression compression)
+        : sink_(sink), archive_(archive_write_new()) {
         if (archive_ == nullptr) throw io::Error(io::Fault::kNoMemory, "out of memory");
         archive_write_set_format_raw(archive_);
         if (archive_write_add_filter(archive_, RowOf(compression).filter) != ARCHIVE_OK)
             throw io::Error(io::Fault::kUnknownMethod, "this compression cannot be written here");
-        if (compression == Compression::kXz) archive_write_set_filter_option(archive_, "xz", "threads", "2");
+        if (compression == Compression::kXz)
+            archive_write_set_filter_option(archive_, "xz", "threads", "2");
         archive_write_set_bytes_in_last_block(archive_, 1);
-        if (archive_write_open2(archive_, &sink_, nullptr, Callback, nullptr, nullptr) != ARCHIVE_OK)
+        if (archive_write_open2(archive_, &sink_, nullptr, Callback, nullptr, nullptr) !=
+            ARCHIVE_OK)
             Fail("cannot start the archive");
         archive_entry* entry = archive_entry_new();
         archive_entry_set_filetype(entry, AE_IFREG);
@@ -154,7 +159,8 @@ class FilterStream final : public TarOutput::Stream {
 TarOutput::TarOutput(io::Sink& sink, Compression compression)
     : pad_records_(compression == Compression::kNone || compression == Compression::kGzip) {
     const CompressionRow& row = RowOf(compression);
-    const quorvex6::codecs::Method* method = row.codec.empty() ? nullptr : quorvex6::codecs::find_method(row.codec);
+    const quorvex6::backend::codecs::Method* method =
+        row.codec.empty() ? nullptr : quorvex6::backend::codecs::FindMethod(row.codec);
     if (compression == Compression::kNone)
         stream_ = std::make_unique<PlainStream>(sink);
     else if (method != nullptr && method->make_encoder != nullptr)

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstring>
 
-
 namespace quorvex6::backend::tar {
 
 namespace {
@@ -55,7 +54,8 @@ uint32_t SumOfBlock(BlockView block) {
         std::memcpy(&word, block.data() + i, 8);
         lanes += (word & kLow) + ((word >> 8) & kLow);
     }
-    return static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+    return static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
+                                 ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
 }
 
 // Summed as if the checksum field held blanks; the signed sum only when the usual one fails.
@@ -176,12 +176,15 @@ std::optional<Header> ParseHeader(BlockView block) {
     h.name = std::string(Text(block, kName));
     h.link = std::string(Text(block, kLink));
     auto version = block.subspan(kVersion.offset, kVersion.length);
-    if (Text(block, kMagic) == kUstarMagic.substr(0, 5) && std::equal(version.begin(), version.end(), kUstarVersion.begin())) {
+    if (Text(block, kMagic) == kUstarMagic.substr(0, 5) &&
+        std::equal(version.begin(), version.end(), kUstarVersion.begin())) {
         std::string_view prefix = Text(block, kPrefix);
         if (!prefix.empty()) h.name = std::string(prefix) + "/" + h.name;
-    } else if (h.type == typeflag::kGnuSparse) {  // old GNU: the map and the whole size live in the header
+    } else if (h.type ==
+               typeflag::kGnuSparse) {  // old GNU: the map and the whole size live in the header
         auto real = Size(block, kGnuRealSize);
-        if (!real || !ParsePieces(block, kGnuSparseMap.offset, kGnuHeaderPieces, h.pieces)) return std::nullopt;
+        if (!real || !ParsePieces(block, kGnuSparseMap.offset, kGnuHeaderPieces, h.pieces))
+            return std::nullopt;
         h.real_size = *real;
         h.extended = block[kGnuIsExtended.offset] != 0;
     }
@@ -198,7 +201,9 @@ bool ParsePaxRecords(std::string_view records, Overrides& out) {
         size_t space = records.find(' ');
         if (space == std::string_view::npos) return false;
         auto length = WholeDecimal(records.substr(0, space));
-        if (!length || *length <= space + 1 || *length > records.size() || records[*length - 1] != '\n') return false;
+        if (!length || *length <= space + 1 || *length > records.size() ||
+            records[*length - 1] != '\n')
+            return false;
         std::string_view record = records.substr(space + 1, *length - space - 2);
         records.remove_prefix(*length);
         size_t equals = record.find('=');
@@ -208,7 +213,8 @@ bool ParsePaxRecords(std::string_view records, Overrides& out) {
     return true;
 }
 
-std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<Piece>& pieces, bool& done) {
+std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<Piece>& pieces,
+                                            bool& done) {
     pieces.clear();
     done = true;
     size_t at = 0;

@@ -59,7 +59,8 @@ bool ParsePaxRecords(std::string_view records, Overrides& out);
 // A pax 1.0 sparse map at the start of the data: decimal lines (count, then offset and size
 // pairs). Returns the bytes the map takes, padded to whole blocks, or nullopt while `text`
 // holds too little of it (`done` false) or when it is malformed (`done` true).
-std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<Piece>& pieces, bool& done);
+std::optional<uint64_t> ParseSparseMapLines(std::string_view text, std::vector<Piece>& pieces,
+                                            bool& done);
 
 // Pieces in order, not overlapping, inside the file, holding `stored` bytes in all.
 bool SparseMapHolds(const std::vector<Piece>& pieces, uint64_t real_size, uint64_t stored);

@@ -1,5 +1,4 @@
 #include "formats/tar/tar_reader.h"
-#include "io/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,6 +6,7 @@
 #include "common/code_page.h"
 #include "formats/tar/tar_format.h"
 #include "io/fault.h"
+#include "io/text.h"
 
 namespace quorvex6::backend::tar {
 
@@ -30,12 +30,20 @@ std::string NameText(std::string raw, bool binary) {
 
 EntryKind KindOf(char type) {
     switch (type) {
-        case typeflag::kRegular: case typeflag::kRegularOld: case typeflag::kContiguous: case typeflag::kGnuSparse:
+        case typeflag::kRegular:
+        case typeflag::kRegularOld:
+        case typeflag::kContiguous:
+        case typeflag::kGnuSparse:
             return EntryKind::kFile;
-        case typeflag::kHardLink: return EntryKind::kHardLink;
-        case typeflag::kSymlink: return EntryKind::kSymlink;
-        case typeflag::kFolder: case typeflag::kGnuDumpDir: return EntryKind::kFolder;
-        default: return EntryKind::kOther;
+        case typeflag::kHardLink:
+            return EntryKind::kHardLink;
+        case typeflag::kSymlink:
+            return EntryKind::kSymlink;
+        case typeflag::kFolder:
+        case typeflag::kGnuDumpDir:
+            return EntryKind::kFolder;
+        default:
+            return EntryKind::kOther;
     }
 }
 
@@ -49,8 +57,10 @@ void TarReader::HeaderError(const std::string& what) {
     // fails, and how far the decoder has got is a matter of timing: past the first header, its
     // verdict names the fault. Before it, nothing shows that this is a TAR archive at all.
     if (!first_ && !stream_.EndsSound())
-        throw io::Error(io::Fault::kBrokenData, "broken data: the compressed stream fails its check or is cut");
-    throw io::Error(first_ ? io::Fault::kNotArchive : io::Fault::kBrokenHeader, "broken archive: " + what);
+        throw io::Error(io::Fault::kBrokenData,
+                        "broken data: the compressed stream fails its check or is cut");
+    throw io::Error(first_ ? io::Fault::kNotArchive : io::Fault::kBrokenHeader,
+                    "broken archive: " + what);
 }
 
 std::string TarReader::ReadMeta(uint64_t size) {
@@ -72,14 +82,16 @@ void TarReader::ReadSparseMap(uint64_t& stored) {
         std::ptrdiff_t n = stream_.Fill(static_cast<size_t>(std::min<uint64_t>(want, stored)));
         if (n < 0) HeaderError("cut inside a sparse map");
         bool done = false;
-        std::string_view text(reinterpret_cast<const char*>(stream_.data()), static_cast<size_t>(n));
+        std::string_view text(reinterpret_cast<const char*>(stream_.data()),
+                              static_cast<size_t>(n));
         if (auto bytes = ParseSparseMapLines(text, pieces_, done)) {
             if (*bytes > stored) HeaderError("a sparse map longer than its entry");
             stream_.Skip(*bytes);
             stored -= *bytes;
             return;
         }
-        if (done || static_cast<uint64_t>(n) < want || want >= TarStream::kBuffer) HeaderError("a broken sparse map");
+        if (done || static_cast<uint64_t>(n) < want || want >= TarStream::kBuffer)
+            HeaderError("a broken sparse map");
     }
 }
 
@@ -103,18 +115,21 @@ bool TarReader::Next(TarEntry& out) {
             ended_ = true;
             if (!stream_.EndsSound())
                 throw io::Error(io::Fault::kBrokenData,
-                                "broken data: the compressed stream fails its check or is cut after the last entry");
+                                "broken data: the compressed stream fails its check or is cut "
+                                "after the last entry");
             return false;
         }
         h = ParseHeader(stream_.block());
-        if (!h) HeaderError(first_ ? "not a TAR archive" : "a header's checksum or numbers are wrong");
+        if (!h)
+            HeaderError(first_ ? "not a TAR archive" : "a header's checksum or numbers are wrong");
         stream_.Consume(kBlock);
-        if (h->type != typeflag::kPax && h->type != typeflag::kPaxGlobal && h->type != typeflag::kGnuLongName &&
-            h->type != typeflag::kGnuLongLink)
+        if (h->type != typeflag::kPax && h->type != typeflag::kPaxGlobal &&
+            h->type != typeflag::kGnuLongName && h->type != typeflag::kGnuLongLink)
             break;
         std::string meta = ReadMeta(h->size);
         overridden = true;
-        if (h->type == typeflag::kPax && !ParsePaxRecords(meta, over)) HeaderError("broken pax records");
+        if (h->type == typeflag::kPax && !ParsePaxRecords(meta, over))
+            HeaderError("broken pax records");
         if (h->type == typeflag::kGnuLongName) over.name = UpToNul(meta);
         if (h->type == typeflag::kGnuLongLink) over.link = UpToNul(meta);
     }
@@ -128,7 +143,8 @@ bool TarReader::Next(TarEntry& out) {
     uint64_t stored = over.size.value_or(h->size);
     out = TarEntry{};
     out.kind = KindOf(h->type);
-    out.facts.name = NameText(over.sparse_name.value_or(over.name.value_or(h->name)), over.binary_names);
+    out.facts.name =
+        NameText(over.sparse_name.value_or(over.name.value_or(h->name)), over.binary_names);
     out.facts.os_type = kOsUnix;
     out.facts.mtime = over.mtime.value_or(h->mtime);
     out.facts.method = method_;
@@ -138,11 +154,15 @@ bool TarReader::Next(TarEntry& out) {
     pieces_ = h->type == typeflag::kGnuSparse ? std::move(h->pieces) : std::move(over.sparse_map);
     real_size_ = h->type == typeflag::kGnuSparse ? h->real_size : over.sparse_size.value_or(0);
     if (sparse_) {
-        if (out.kind != EntryKind::kFile || (h->type != typeflag::kGnuSparse && !over.sparse_size)) HeaderError("a broken sparse entry");
+        if (out.kind != EntryKind::kFile || (h->type != typeflag::kGnuSparse && !over.sparse_size))
+            HeaderError("a broken sparse entry");
         if (over.sparse_map_in_data) ReadSparseMap(stored);
-        if (!SparseMapHolds(pieces_, real_size_, stored)) HeaderError("a sparse map that does not fit its entry");
+        if (!SparseMapHolds(pieces_, real_size_, stored))
+            HeaderError("a sparse map that does not fit its entry");
     }
-    if (out.kind == EntryKind::kFile && (h->type == typeflag::kRegular || h->type == typeflag::kRegularOld) && out.facts.name.ends_with('/'))
+    if (out.kind == EntryKind::kFile &&
+        (h->type == typeflag::kRegular || h->type == typeflag::kRegularOld) &&
+        out.facts.name.ends_with('/'))
         out.kind = EntryKind::kFolder;  // how old archives mark folders
     if (out.kind == EntryKind::kSymlink) out.link_target = UpToNul(over.link.value_or(h->link));
     if (out.kind == EntryKind::kHardLink)  // names an entry, as its name is read
@@ -157,22 +177,26 @@ bool TarReader::Next(TarEntry& out) {
     return true;
 }
 
-void TarReader::Copy(quorvex6::codecs::Sink& sink, uint64_t n) {
+void TarReader::Copy(quorvex6::backend::codecs::Sink& sink, uint64_t n) {
     while (n > 0) {
-        std::ptrdiff_t got = stream_.Fill(static_cast<size_t>(std::min<uint64_t>(n, TarStream::kBuffer)));
-        if (got <= 0) throw io::Error(io::Fault::kBrokenData, "broken data: the archive is cut short or damaged");
-        if (!sink.write(stream_.data(), static_cast<size_t>(got))) throw io::Error(io::Fault::kWrite, "cannot write");
+        std::ptrdiff_t got =
+            stream_.Fill(static_cast<size_t>(std::min<uint64_t>(n, TarStream::kBuffer)));
+        if (got <= 0)
+            throw io::Error(io::Fault::kBrokenData,
+                            "broken data: the archive is cut short or damaged");
+        if (!sink.write(stream_.data(), static_cast<size_t>(got)))
+            throw io::Error(io::Fault::kWrite, "cannot write");
         stream_.Consume(static_cast<size_t>(got));
         n -= static_cast<uint64_t>(got);
         data_left_ -= static_cast<uint64_t>(got);
     }
 }
 
-void TarReader::Hole(quorvex6::codecs::Sink& sink, uint64_t n) {
+void TarReader::Hole(quorvex6::backend::codecs::Sink& sink, uint64_t n) {
     if (n > 0 && !sink.hole(n)) throw io::Error(io::Fault::kWrite, "cannot write");
 }
 
-void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
+void TarReader::ReadData(quorvex6::backend::codecs::Sink& sink) {
     if (!sparse_) {
         Copy(sink, data_left_);
         return;
@@ -189,8 +213,10 @@ void TarReader::ReadData(quorvex6::codecs::Sink& sink) {
 }
 
 size_t TarReader::ReadSome(uint8_t* data, size_t n) {
-    std::ptrdiff_t got = stream_.Fill(std::min({n, TarStream::kBuffer, static_cast<size_t>(std::min<uint64_t>(data_left_, SIZE_MAX))}));
-    if (got <= 0) throw io::Error(io::Fault::kBrokenData, "broken data: the archive is cut short or damaged");
+    std::ptrdiff_t got = stream_.Fill(std::min(
+        {n, TarStream::kBuffer, static_cast<size_t>(std::min<uint64_t>(data_left_, SIZE_MAX))}));
+    if (got <= 0)
+        throw io::Error(io::Fault::kBrokenData, "broken data: the archive is cut short or damaged");
     std::memcpy(data, stream_.data(), static_cast<size_t>(got));
     stream_.Consume(static_cast<size_t>(got));
     data_left_ -= static_cast<uint64_t>(got);
@@ -199,7 +225,8 @@ size_t TarReader::ReadSome(uint8_t* data, size_t n) {
 
 class TarReader::Data final : public io::Source {
   public:
-    explicit Data(TarReader& reader) : reader_(reader), size_(reader.sparse_ ? reader.real_size_ : reader.data_left_) {}
+    explicit Data(TarReader& reader)
+        : reader_(reader), size_(reader.sparse_ ? reader.real_size_ : reader.data_left_) {}
     std::ptrdiff_t read(uint8_t* data, size_t size) override {
         size = static_cast<size_t>(std::min<uint64_t>(size, size_ - at_));
         if (size == 0) return 0;
@@ -212,7 +239,8 @@ class TarReader::Data final : public io::Source {
     // Zeros up to the next piece, or that piece's stored bytes.
     size_t ReadSparse(uint8_t* data, size_t size) {
         const std::vector<Piece>& pieces = reader_.pieces_;
-        while (piece_ < pieces.size() && pieces[piece_].offset + pieces[piece_].size <= at_) ++piece_;
+        while (piece_ < pieces.size() && pieces[piece_].offset + pieces[piece_].size <= at_)
+            ++piece_;
         if (piece_ == pieces.size() || at_ < pieces[piece_].offset) {
             uint64_t hole_end = piece_ == pieces.size() ? size_ : pieces[piece_].offset;
             size_t n = static_cast<size_t>(std::min<uint64_t>(size, hole_end - at_));
@@ -220,7 +248,8 @@ class TarReader::Data final : public io::Source {
             return n;
         }
         const Piece& piece = pieces[piece_];
-        return reader_.ReadSome(data, static_cast<size_t>(std::min<uint64_t>(size, piece.offset + piece.size - at_)));
+        return reader_.ReadSome(
+            data, static_cast<size_t>(std::min<uint64_t>(size, piece.offset + piece.size - at_)));
     }
 
     TarReader& reader_;

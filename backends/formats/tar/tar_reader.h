@@ -20,13 +20,13 @@ enum class EntryKind { kFile, kFolder, kSymlink, kHardLink, kOther };
 struct TarEntry {
     EntryFacts facts;
     EntryKind kind = EntryKind::kFile;
-    uint32_t mode = 0;        // permission bits
-    std::string link_target;  // links
+    uint32_t mode = 0;         // permission bits
+    std::string link_target;   // links
     uint64_t stored_size = 0;  // a file's data in the archive: less than its size when sparse
 };
 
 class TarReader {
-public:
+  public:
     // Throws io::Error kNotArchive when `input` holds no TAR archive.
     explicit TarReader(std::unique_ptr<io::RandomInput> input);
     TarReader(const TarReader&) = delete;
@@ -39,21 +39,21 @@ public:
     // The current entry's data, a sparse file's holes as the sink's holes; throws kBrokenData
     // when it is cut short or broken, kWrite when the sink refuses bytes (a sink that knows
     // why keeps its reason for the caller).
-    void ReadData(quorvex6::codecs::Sink& sink);
+    void ReadData(quorvex6::backend::codecs::Sink& sink);
     // The current entry's data as a Source, a sparse file's holes as zeros; valid until Next.
     // Its read throws io::Error kBrokenData when the data is cut short or broken.
     std::unique_ptr<io::Source> OpenData();
     // See ByteSource::ShareIdleTime.
     bool ShareIdleTime(IdleWork* work) { return stream_.ShareIdleTime(work); }
 
-private:
+  private:
     class Data;
     [[noreturn]] void HeaderError(const std::string& what);
     std::string ReadMeta(uint64_t size);
     void ReadSparseMap(uint64_t& stored);
-    void Copy(quorvex6::codecs::Sink& sink, uint64_t n);
+    void Copy(quorvex6::backend::codecs::Sink& sink, uint64_t n);
     size_t ReadSome(uint8_t* data, size_t n);
-    void Hole(quorvex6::codecs::Sink& sink, uint64_t n);
+    void Hole(quorvex6::backend::codecs::Sink& sink, uint64_t n);
 
     std::unique_ptr<io::RandomInput> input_;  // read by stream_, so made before and gone after it
     std::string method_;

@@ -38,7 +38,7 @@ class FileBytes final : public ByteSource {
     uint64_t offset_ = 0;
 };
 
-class InputSource final : public quorvex6::codecs::Source {
+class InputSource final : public quorvex6::backend::codecs::Source {
   public:
     explicit InputSource(io::RandomInput& input) : input_(input) {}
     std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override {
@@ -52,10 +52,12 @@ class InputSource final : public quorvex6::codecs::Source {
     uint64_t offset_ = 0;
 };
 
-class PipeSink final : public quorvex6::codecs::Sink {
+class PipeSink final : public quorvex6::backend::codecs::Sink {
   public:
     explicit PipeSink(BytePipe& pipe) : pipe_(pipe) {}
-    bool write(const std::uint8_t* data, std::size_t size) override { return pipe_.Push(data, size); }
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        return pipe_.Push(data, size);
+    }
     std::uint8_t* room(std::size_t size) override { return pipe_.Room(size); }
     bool commit(std::size_t size) override { return pipe_.Commit(size); }
 
@@ -67,39 +69,45 @@ class PipeSink final : public quorvex6::codecs::Sink {
 class StreamDecode {
   public:
     virtual ~StreamDecode() = default;
-    virtual bool Run(quorvex6::codecs::Sink& out) = 0;
+    virtual bool Run(quorvex6::backend::codecs::Sink& out) = 0;
 };
 
 // A stream one of our codecs decodes.
 class CodecDecode final : public StreamDecode {
   public:
     CodecDecode(io::RandomInput& input, std::string_view codec) : input_(input) {
-        const quorvex6::codecs::Method* method = quorvex6::codecs::find_method(codec);
+        const quorvex6::backend::codecs::Method* method =
+            quorvex6::backend::codecs::FindMethod(codec);
         if (method == nullptr || method->make_decoder == nullptr)
             throw io::Error(io::Fault::kUnknownMethod, "no " + std::string(codec) + " decoder");
         decoder_ = method->make_decoder();
     }
-    bool Run(quorvex6::codecs::Sink& out) override {
+    bool Run(quorvex6::backend::codecs::Sink& out) override {
         InputSource source(input_);
-        return decoder_->decode(source, UINT64_MAX, 0, out) == quorvex6::codecs::Status::ok;
+        return decoder_->decode(source, UINT64_MAX, 0, out) ==
+               quorvex6::backend::codecs::Status::kOk;
     }
 
   private:
     io::RandomInput& input_;
-    std::unique_ptr<quorvex6::codecs::Decoder> decoder_;
+    std::unique_ptr<quorvex6::backend::codecs::Decoder> decoder_;
 };
 
 // Other compressions: libarchive's "raw" format hands over the decoded bytes as they are.
 class FilterDecode final : public StreamDecode {
   public:
-    FilterDecode(io::RandomInput& input, std::string& method) : input_(input), archive_(archive_read_new()) {
+    FilterDecode(io::RandomInput& input, std::string& method)
+        : input_(input), archive_(archive_read_new()) {
         if (archive_ == nullptr) throw io::Error(io::Fault::kNoMemory, "out of memory");
         archive_read_support_filter_all(archive_);
         archive_read_support_format_raw(archive_);
         archive_entry* entry = nullptr;
-        if (archive_read_open2(archive_, this, nullptr, ReadCallback, nullptr, nullptr) != ARCHIVE_OK ||
-            archive_read_next_header(archive_, &entry) != ARCHIVE_OK || archive_filter_count(archive_) < 2) {
-            std::string why = archive_error_string(archive_) ? archive_error_string(archive_) : "no known compression";
+        if (archive_read_open2(archive_, this, nullptr, ReadCallback, nullptr, nullptr) !=
+                ARCHIVE_OK ||
+            archive_read_next_header(archive_, &entry) != ARCHIVE_OK ||
+            archive_filter_count(archive_) < 2) {
+            std::string why = archive_error_string(archive_) ? archive_error_string(archive_)
+                                                             : "no known compression";
             archive_read_free(archive_);
             throw io::Error(io::Fault::kNotArchive, "not a TAR archive: " + why);
         }
@@ -109,7 +117,7 @@ class FilterDecode final : public StreamDecode {
     FilterDecode(const FilterDecode&) = delete;
     FilterDecode& operator=(const FilterDecode&) = delete;
     // libarchive hands over what one filter step made; pieces are filled up before they go.
-    bool Run(quorvex6::codecs::Sink& out) override {
+    bool Run(quorvex6::backend::codecs::Sink& out) override {
         constexpr size_t kPiece = 256 << 10;
         for (;;) {
             uint8_t* room = out.room(kPiece);
@@ -128,7 +136,8 @@ class FilterDecode final : public StreamDecode {
   private:
     static la_ssize_t ReadCallback(archive*, void* client, const void** buffer) {
         auto& self = *static_cast<FilterDecode*>(client);
-        std::ptrdiff_t n = self.input_.read_at(self.offset_, self.buffer_.data(), self.buffer_.size());
+        std::ptrdiff_t n =
+            self.input_.read_at(self.offset_, self.buffer_.data(), self.buffer_.size());
         if (n < 0) return -1;
         self.offset_ += static_cast<uint64_t>(n);
         *buffer = self.buffer_.data();
@@ -190,7 +199,8 @@ std::unique_ptr<ByteSource> OpenTarBytes(io::RandomInput& input, std::string& me
     std::ptrdiff_t n = input.read_at(0, first.data(), first.size());
     if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the archive");
     std::span<const uint8_t> head(first.data(), static_cast<size_t>(n));
-    if (const CompressionRow* row = CompressionForContent(head); row != nullptr && !row->codec.empty()) {
+    if (const CompressionRow* row = CompressionForContent(head);
+        row != nullptr && !row->codec.empty()) {
         method = std::string(row->method);
         return std::make_unique<DecodedBytes>(std::make_unique<CodecDecode>(input, row->codec));
     }
@@ -204,7 +214,8 @@ std::unique_ptr<ByteSource> OpenTarBytes(io::RandomInput& input, std::string& me
     return std::make_unique<DecodedBytes>(std::make_unique<FilterDecode>(input, method));
 }
 
-TarStream::TarStream(std::unique_ptr<ByteSource> source) : source_(std::move(source)), buffer_(kBuffer) {}
+TarStream::TarStream(std::unique_ptr<ByteSource> source)
+    : source_(std::move(source)), buffer_(kBuffer) {}
 
 std::ptrdiff_t TarStream::Fill(size_t n) {
     n = std::min(n, kBuffer);
@@ -216,7 +227,8 @@ std::ptrdiff_t TarStream::Fill(size_t n) {
         begin_ = 0;
     }
     while (ready() < n) {
-        std::ptrdiff_t got = source_->Read(buffer_.data() + end_, passing_over_ ? n - ready() : kBuffer - end_);
+        std::ptrdiff_t got =
+            source_->Read(buffer_.data() + end_, passing_over_ ? n - ready() : kBuffer - end_);
         if (got < 0) return -1;
         if (got == 0) break;
         end_ += static_cast<size_t>(got);
@@ -233,8 +245,10 @@ bool TarStream::Skip(uint64_t n) {
         case ByteSource::Skipped::kDone:
             passing_over_ = n >= kBlock;
             return true;
-        case ByteSource::Skipped::kPastEnd: return false;
-        case ByteSource::Skipped::kCannotSkip: break;
+        case ByteSource::Skipped::kPastEnd:
+            return false;
+        case ByteSource::Skipped::kCannotSkip:
+            break;
     }
     while (n > 0) {
         std::ptrdiff_t got = Fill(static_cast<size_t>(std::min<uint64_t>(n, kBuffer)));

@@ -17,9 +17,14 @@ void Writer::Add(const HeaderFields& fields, io::Source& data) {
     buffer_.resize(std::max(kChunk, kBlock));
     for (uint64_t done = 0; done < fields.size;) {
         std::ptrdiff_t n =
-            data.read(buffer_.data(), static_cast<size_t>(std::min<uint64_t>(buffer_.size(), fields.size - done)));
-        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + std::string(fields.name));
-        if (n == 0) throw io::Error(io::Fault::kRead, "the data of " + std::string(fields.name) + " ended early");
+            data.read(buffer_.data(),
+                      static_cast<size_t>(std::min<uint64_t>(buffer_.size(), fields.size - done)));
+        if (n < 0)
+            throw io::Error(io::Fault::kRead,
+                            "cannot read the data of " + std::string(fields.name));
+        if (n == 0)
+            throw io::Error(io::Fault::kRead,
+                            "the data of " + std::string(fields.name) + " ended early");
         out_.Write(buffer_.data(), static_cast<size_t>(n));
         done += static_cast<uint64_t>(n);
     }

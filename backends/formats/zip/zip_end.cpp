@@ -29,14 +29,17 @@ EndRecord FindEnd(io::RandomInput& input) {
     for (size_t i = tail_size >= kEndSize ? tail_size - kEndSize + 1 : 0; i-- > 0 && !exact;) {
         if (io::Le32(&tail[i]) != kEndSignature) continue;
         size_t stop = i + kEndSize + io::Le16(&tail[i + kEndFieldCommentLength]);
-        if (stop == tail_size) exact = i;
-        else if (stop < tail_size && !fits) fits = i;
+        if (stop == tail_size)
+            exact = i;
+        else if (stop < tail_size && !fits)
+            fits = i;
     }
     if (!exact && !fits) throw io::Error(io::Fault::kNotArchive, "not a ZIP archive");
     size_t at = exact ? *exact : *fits;
     const uint8_t* e = &tail[at];
     EndRecord end;
-    end.comment.assign(reinterpret_cast<const char*>(e + kEndSize), io::Le16(e + kEndFieldCommentLength));
+    end.comment.assign(reinterpret_cast<const char*>(e + kEndSize),
+                       io::Le16(e + kEndFieldCommentLength));
     end.entries = io::Le16(e + kEndFieldEntries);
     end.directory_size = io::Le32(e + kEndFieldDirectorySize);
     end.directory_offset = io::Le32(e + kEndFieldDirectoryOffset);
@@ -48,7 +51,8 @@ EndRecord FindEnd(io::RandomInput& input) {
             io::Le32(loc) == kZip64LocatorSignature) {
             uint64_t rec_at = io::Le64(loc + kZip64LocatorFieldOffset);
             uint8_t rec[kZip64EndSize];
-            if (rec_at + kZip64EndSize > size || ReadAt(input, rec_at, rec, sizeof rec) != sizeof rec ||
+            if (rec_at + kZip64EndSize > size ||
+                ReadAt(input, rec_at, rec, sizeof rec) != sizeof rec ||
                 io::Le32(rec) != kZip64EndSignature)
                 throw io::Error(io::Fault::kBrokenHeader, "broken ZIP64 end record");
             end.entries = io::Le64(rec + kZip64EndFieldEntries);
@@ -62,7 +66,8 @@ EndRecord FindEnd(io::RandomInput& input) {
 
 uint64_t ArchiveStart(const EndRecord& end) {
     if (end.directory_size > kMaxCentralDirectory || end.directory_size > end.position)
-        throw io::Error(io::Fault::kBrokenHeader, "central directory larger than the archive allows");
+        throw io::Error(io::Fault::kBrokenHeader,
+                        "central directory larger than the archive allows");
     uint64_t start = end.position - end.directory_size;
     return start - std::min(end.directory_offset, start);
 }

@@ -28,7 +28,8 @@ bool ZipEntry::symlink() const {
 int64_t ZipEntry::mtime() const {
     constexpr unsigned kDosYear2038 = 2038 - 1980;
     if (extended_mtime) {
-        if (*extended_mtime <= 0x7FFFFFFFu || (dos_date >> 9) >= kDosYear2038) return *extended_mtime;
+        if (*extended_mtime <= 0x7FFFFFFFu || (dos_date >> 9) >= kDosYear2038)
+            return *extended_mtime;
         return static_cast<int32_t>(*extended_mtime);
     }
     int64_t t = FromDosDateTime({dos_date, dos_time});
@@ -37,10 +38,14 @@ int64_t ZipEntry::mtime() const {
 
 uint32_t ZipEntry::os_type() const {
     switch (version_made_by >> 8) {
-        case kHostDos: return kOsDos;
-        case kHostUnix: return kOsUnix;
-        case kHostNtfs: return kOsWindowsNt;
-        default: return version_made_by >> 8;
+        case kHostDos:
+            return kOsDos;
+        case kHostUnix:
+            return kOsUnix;
+        case kHostNtfs:
+            return kOsWindowsNt;
+        default:
+            return version_made_by >> 8;
     }
 }
 
@@ -55,7 +60,8 @@ EntryFacts ZipEntry::Facts() const {
     facts.folder = folder();
     if (auto mode = unix_mode()) {
         facts.read_only = (*mode & 0222) == 0;
-        facts.archive_bit = (external_attributes & kDosArchive) != 0 || (external_attributes & 0xFFFF) == 0;
+        facts.archive_bit =
+            (external_attributes & kDosArchive) != 0 || (external_attributes & 0xFFFF) == 0;
     } else {
         facts.read_only = (external_attributes & kDosReadOnly) != 0;
         facts.archive_bit = (external_attributes & kDosArchive) != 0;

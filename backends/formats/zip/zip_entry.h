@@ -24,8 +24,9 @@ struct ZipEntry {
     uint64_t central_offset = 0;             // where its central record starts in the file
     uint32_t central_size = 0;
     uint64_t next_record = 0;  // where the next local record or the directory starts
-    const ZipEntry* previous = nullptr;  // of the same reader: the last local record before this one's
-    std::string overlaps;                // another entry that claims some of the same bytes
+    const ZipEntry* previous =
+        nullptr;           // of the same reader: the last local record before this one's
+    std::string overlaps;  // another entry that claims some of the same bytes
 
     bool encrypted() const;
     bool folder() const;

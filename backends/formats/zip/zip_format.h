@@ -45,16 +45,18 @@ inline constexpr uint32_t kEndSize = 22;
 inline constexpr uint32_t kZip64EndSize = 56;
 inline constexpr uint32_t kZip64LocatorSize = 20;
 // Where the fields of each record start, counted from its signature.
-inline constexpr uint32_t kCentralFieldMadeBy = 4, kCentralFieldVersionNeeded = 6, kCentralFieldFlags = 8,
-                          kCentralFieldMethod = 10, kCentralFieldTime = 12, kCentralFieldDate = 14,
-                          kCentralFieldCrc = 16, kCentralFieldNameLength = 28, kCentralFieldExtraLength = 30,
+inline constexpr uint32_t kCentralFieldMadeBy = 4, kCentralFieldVersionNeeded = 6,
+                          kCentralFieldFlags = 8, kCentralFieldMethod = 10, kCentralFieldTime = 12,
+                          kCentralFieldDate = 14, kCentralFieldCrc = 16,
+                          kCentralFieldNameLength = 28, kCentralFieldExtraLength = 30,
                           kCentralFieldCommentLength = 32, kCentralFieldExternal = 38;
-inline constexpr uint32_t kCentralOffsetField = 42;  // the local header's offset in a central record
+inline constexpr uint32_t kCentralOffsetField =
+    42;  // the local header's offset in a central record
 // The central record's fields a ZIP64 extra field widens, in the order they appear there.
 inline constexpr uint32_t kCentralFieldUsize = 24, kCentralFieldCsize = 20;
 inline constexpr uint32_t kLocalFieldNameLength = 26, kLocalFieldExtraLength = 28;
-inline constexpr uint32_t kEndFieldEntries = 10, kEndFieldDirectorySize = 12, kEndFieldDirectoryOffset = 16,
-                          kEndFieldCommentLength = 20;
+inline constexpr uint32_t kEndFieldEntries = 10, kEndFieldDirectorySize = 12,
+                          kEndFieldDirectoryOffset = 16, kEndFieldCommentLength = 20;
 inline constexpr uint32_t kZip64EndFieldEntries = 32, kZip64EndFieldDirectorySize = 40,
                           kZip64EndFieldDirectoryOffset = 48;
 inline constexpr uint32_t kZip64LocatorFieldOffset = 8;  // where the ZIP64 end record is

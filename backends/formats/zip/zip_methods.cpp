@@ -32,22 +32,23 @@ std::string MethodText(uint16_t number) {
     return row ? std::string(row->listed) : "M" + std::to_string(number);
 }
 
-std::unique_ptr<quorvex6::codecs::Decoder> MakeDecoder(uint16_t number) {
+std::unique_ptr<quorvex6::backend::codecs::Decoder> MakeDecoder(uint16_t number) {
     const MethodRow* row = FindMethod(number);
     if (row == nullptr || row->codec.empty()) return nullptr;
-    const quorvex6::codecs::Method* method = quorvex6::codecs::find_method(row->codec);
+    const quorvex6::backend::codecs::Method* method =
+        quorvex6::backend::codecs::FindMethod(row->codec);
     return method && method->make_decoder ? method->make_decoder() : nullptr;
 }
 
-std::unique_ptr<quorvex6::codecs::Encoder> MakeEncoder(uint16_t number, int level) {
+std::unique_ptr<quorvex6::backend::codecs::Encoder> MakeEncoder(uint16_t number, int level) {
     const MethodRow* row = FindMethod(number);
-    const quorvex6::codecs::Method* method = nullptr;
+    const quorvex6::backend::codecs::Method* method = nullptr;
     if (row && row->writable && !row->codec.empty()) {
         // The codec table names a codec's levels by a digit after its id.
         std::string id(row->codec);
         id += static_cast<char>('0' + std::clamp(level, 1, 9));
-        method = quorvex6::codecs::find_method(id);
-        if (method == nullptr) method = quorvex6::codecs::find_method(row->codec);
+        method = quorvex6::backend::codecs::FindMethod(id);
+        if (method == nullptr) method = quorvex6::backend::codecs::FindMethod(row->codec);
     }
     if (method == nullptr || method->make_encoder == nullptr)
         throw io::Error(io::Fault::kUnknownMethod, "no encoder for method " + MethodText(number));

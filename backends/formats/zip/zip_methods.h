@@ -33,10 +33,10 @@ const MethodRow* FindMethod(uint16_t number);
 std::string MethodText(uint16_t number);
 
 // A decoder for `number`; nullptr for stored data and for a method no codec here decodes.
-std::unique_ptr<quorvex6::codecs::Decoder> MakeDecoder(uint16_t number);
+std::unique_ptr<quorvex6::backend::codecs::Decoder> MakeDecoder(uint16_t number);
 
 // An encoder for a writable method at `level` (1..9, clamped). Throws io::Error(kUnknownMethod)
 // when no codec here writes it.
-std::unique_ptr<quorvex6::codecs::Encoder> MakeEncoder(uint16_t number, int level);
+std::unique_ptr<quorvex6::backend::codecs::Encoder> MakeEncoder(uint16_t number, int level);
 
 }  // namespace quorvex6::backend::zip

@@ -1,10 +1,10 @@
 #include "formats/zip/zip_names.h"
-#include "io/text.h"
 
 #include <algorithm>
 
 #include "common/code_page.h"
 #include "formats/zip/zip_format.h"
+#include "io/text.h"
 
 namespace quorvex6::backend::zip {
 

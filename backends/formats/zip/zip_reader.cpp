@@ -1,5 +1,4 @@
 #include "formats/zip/zip_reader.h"
-#include "io/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include "io/crc32_sink.h"
 #include "io/fault.h"
 #include "io/range_source.h"
+#include "io/text.h"
 
 namespace quorvex6::backend::zip {
 
@@ -23,8 +23,9 @@ namespace {
 
 [[noreturn]] void Broken(const std::string& why) { throw io::Error(io::Fault::kBrokenHeader, why); }
 
-void ApplyExtras(const uint8_t* extra, size_t size, ZipEntry& entry, bool wide_usize, bool wide_csize, bool wide_offset,
-                 std::string_view raw_name, std::string* unicode_name) {
+void ApplyExtras(const uint8_t* extra, size_t size, ZipEntry& entry, bool wide_usize,
+                 bool wide_csize, bool wide_offset, std::string_view raw_name,
+                 std::string* unicode_name) {
     size_t pos = 0;
     while (pos + 4 <= size) {
         uint16_t id = io::Le16(extra + pos);
@@ -44,9 +45,11 @@ void ApplyExtras(const uint8_t* extra, size_t size, ZipEntry& entry, bool wide_u
         } else if (id == kExtraTimestamp && len >= 5 && (data[0] & 1)) {
             entry.extended_mtime = io::Le32(data + 1);
         } else if (id == kExtraUnicodePath && len >= 5 && data[0] == 1) {
-            uint32_t crc = io::Crc32(0, reinterpret_cast<const uint8_t*>(raw_name.data()), raw_name.size());
+            uint32_t crc =
+                io::Crc32(0, reinterpret_cast<const uint8_t*>(raw_name.data()), raw_name.size());
             std::string_view name(reinterpret_cast<const char*>(data + 5), len - 5u);
-            if (crc == io::Le32(data + 1) && io::IsValidUtf8(name)) *unicode_name = std::string(name);
+            if (crc == io::Le32(data + 1) && io::IsValidUtf8(name))
+                *unicode_name = std::string(name);
         }
         pos += 4 + len;
     }
@@ -59,7 +62,9 @@ ZipReader::ZipReader(std::unique_ptr<io::RandomInput> input) : input_(std::move(
     ReadDirectory();
 }
 
-size_t ZipReader::ReadAt(uint64_t offset, void* data, size_t n) const { return zip::ReadAt(*input_, offset, data, n); }
+size_t ZipReader::ReadAt(uint64_t offset, void* data, size_t n) const {
+    return zip::ReadAt(*input_, offset, data, n);
+}
 
 void ZipReader::ReadDirectory() {
     EndRecord end = FindEnd(*input_);
@@ -68,7 +73,8 @@ void ZipReader::ReadDirectory() {
     uint64_t start = end.position - end.directory_size;
     std::vector<uint8_t> dir(end.directory_size);
     if (ReadAt(start, dir.data(), dir.size()) != dir.size()) Broken("short central directory");
-    if (end.entries > dir.size() / kCentralHeaderSize) Broken("more entries than the directory can hold");
+    if (end.entries > dir.size() / kCentralHeaderSize)
+        Broken("more entries than the directory can hold");
     entries_.reserve(end.entries);
     size_t pos = 0;
     while (pos + kCentralHeaderSize <= dir.size() && io::Le32(&dir[pos]) == kCentralSignature) {
@@ -82,7 +88,8 @@ void ZipReader::ReadDirectory() {
         entry.crc = io::Le32(h + kCentralFieldCrc);
         entry.compressed_size = io::Le32(h + kCentralFieldCsize);
         entry.original_size = io::Le32(h + kCentralFieldUsize);
-        uint16_t name_len = io::Le16(h + kCentralFieldNameLength), extra_len = io::Le16(h + kCentralFieldExtraLength),
+        uint16_t name_len = io::Le16(h + kCentralFieldNameLength),
+                 extra_len = io::Le16(h + kCentralFieldExtraLength),
                  comment_len = io::Le16(h + kCentralFieldCommentLength);
         entry.external_attributes = io::Le32(h + kCentralFieldExternal);
         entry.local_offset = io::Le32(h + kCentralOffsetField);
@@ -92,15 +99,18 @@ void ZipReader::ReadDirectory() {
         entry.central_size = static_cast<uint32_t>(record);
         std::string_view raw(reinterpret_cast<const char*>(h + kCentralHeaderSize), name_len);
         std::string unicode;
-        ApplyExtras(h + kCentralHeaderSize + name_len, extra_len, entry, entry.original_size == k32Max,
-                    entry.compressed_size == k32Max, entry.local_offset == k32Max, raw, &unicode);
+        ApplyExtras(h + kCentralHeaderSize + name_len, extra_len, entry,
+                    entry.original_size == k32Max, entry.compressed_size == k32Max,
+                    entry.local_offset == k32Max, raw, &unicode);
         entry.name = EntryName(raw, entry.flags, entry.version_made_by, unicode);
         entry.local_offset += shift;
-        if (entry.local_offset >= size_) Broken("entry " + entry.name + " starts past the end of the archive");
+        if (entry.local_offset >= size_)
+            Broken("entry " + entry.name + " starts past the end of the archive");
         entries_.push_back(std::move(entry));
         pos += record;
     }
-    if (entries_.size() != end.entries && end.entries != k16Max) Broken("central directory holds fewer entries than announced");
+    if (entries_.size() != end.entries && end.entries != k16Max)
+        Broken("central directory holds fewer entries than announced");
     MarkSharedBytes(start);
 }
 
@@ -110,8 +120,9 @@ void ZipReader::MarkSharedBytes(uint64_t directory_start) {
     // is how small archives expand without bound.
     std::vector<size_t> order(entries_.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return entries_[a].local_offset < entries_[b].local_offset; });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return entries_[a].local_offset < entries_[b].local_offset;
+    });
     uint64_t reach = 0;
     size_t owner = 0;
     for (size_t k = 0; k < order.size(); ++k) {
@@ -121,7 +132,8 @@ void ZipReader::MarkSharedBytes(uint64_t directory_start) {
             entry.overlaps = other.name;
             if (other.overlaps.empty()) other.overlaps = entry.name;
         }
-        uint64_t least_end = entry.local_offset + kLocalHeaderSize + std::min(entry.compressed_size, size_);
+        uint64_t least_end =
+            entry.local_offset + kLocalHeaderSize + std::min(entry.compressed_size, size_);
         if (least_end > reach) {
             reach = least_end;
             owner = k;
@@ -137,28 +149,35 @@ void ZipReader::MarkSharedBytes(uint64_t directory_start) {
     const ZipEntry* previous = nullptr;
     for (size_t k = 0; k < order.size(); ++k) {
         ZipEntry& entry = entries_[order[k]];
-        if (k > 0 && entries_[order[k - 1]].local_offset < entry.local_offset) previous = &entries_[order[k - 1]];
+        if (k > 0 && entries_[order[k - 1]].local_offset < entry.local_offset)
+            previous = &entries_[order[k - 1]];
         entry.previous = previous;
     }
 }
 
 std::optional<uint64_t> ZipReader::LocalDataStart(const ZipEntry& entry) const {
     uint8_t h[kLocalHeaderSize];
-    if (ReadAt(entry.local_offset, h, sizeof h) != sizeof h || io::Le32(h) != kLocalSignature) return std::nullopt;
-    return entry.local_offset + kLocalHeaderSize + io::Le16(h + kLocalFieldNameLength) + io::Le16(h + kLocalFieldExtraLength);
+    if (ReadAt(entry.local_offset, h, sizeof h) != sizeof h || io::Le32(h) != kLocalSignature)
+        return std::nullopt;
+    return entry.local_offset + kLocalHeaderSize + io::Le16(h + kLocalFieldNameLength) +
+           io::Le16(h + kLocalFieldExtraLength);
 }
 
 uint64_t ZipReader::DataOffset(const ZipEntry& entry) const {
     const std::string bomb = " (overlapping entries, a possible zip bomb)";
-    if (!entry.overlaps.empty()) Broken(entry.name + " shares archive bytes with " + entry.overlaps + bomb);
+    if (!entry.overlaps.empty())
+        Broken(entry.name + " shares archive bytes with " + entry.overlaps + bomb);
     std::optional<uint64_t> data = LocalDataStart(entry);
     if (!data) Broken("bad local header of " + entry.name);
-    if (*data > size_ || entry.compressed_size > size_ - *data) Broken("data of " + entry.name + " runs past the end");
-    if (*data + entry.compressed_size > entry.next_record) Broken("data of " + entry.name + " runs into the next record" + bomb);
+    if (*data > size_ || entry.compressed_size > size_ - *data)
+        Broken("data of " + entry.name + " runs past the end");
+    if (*data + entry.compressed_size > entry.next_record)
+        Broken("data of " + entry.name + " runs into the next record" + bomb);
     // The record before may hold this one in its local header (in an extra field, say).
     if (entry.previous) {
         std::optional<uint64_t> before = LocalDataStart(*entry.previous);
-        if (before && *before + std::min(entry.previous->compressed_size, size_) > entry.local_offset)
+        if (before &&
+            *before + std::min(entry.previous->compressed_size, size_) > entry.local_offset)
             Broken(entry.name + " shares archive bytes with " + entry.previous->name + bomb);
     }
     return *data;
@@ -168,7 +187,8 @@ bool ZipReader::LocalZip64(const ZipEntry& entry) const {
     uint8_t h[kLocalHeaderSize];
     if (ReadAt(entry.local_offset, h, sizeof h) != sizeof h) return false;
     std::vector<uint8_t> extra(io::Le16(h + kLocalFieldExtraLength));
-    if (ReadAt(entry.local_offset + kLocalHeaderSize + io::Le16(h + kLocalFieldNameLength), extra.data(), extra.size()) != extra.size())
+    if (ReadAt(entry.local_offset + kLocalHeaderSize + io::Le16(h + kLocalFieldNameLength),
+               extra.data(), extra.size()) != extra.size())
         return false;
     for (size_t pos = 0; pos + 4 <= extra.size(); pos += 4 + io::Le16(&extra[pos + 2]))
         if (io::Le16(&extra[pos]) == kExtraZip64) return true;
@@ -181,13 +201,16 @@ uint64_t ZipReader::RecordEnd(const ZipEntry& entry) const {
     // The descriptor's signature is optional, and its sizes are 64-bit when the local header
     // has a ZIP64 field; it must repeat what the central record says.
     uint8_t d[24] = {};
-    size_t got = ReadAt(end, d, static_cast<size_t>(std::min<uint64_t>(sizeof d, entry.next_record - end)));
+    size_t got =
+        ReadAt(end, d, static_cast<size_t>(std::min<uint64_t>(sizeof d, entry.next_record - end)));
     bool wide_first = LocalZip64(entry);
     for (bool signed_form : {true, false}) {
         for (bool wide : {wide_first, !wide_first}) {
             size_t at = signed_form ? 4 : 0;
             size_t length = at + 4 + (wide ? 16 : 8);
-            if (length > got || (signed_form && io::Le32(d) != kDescriptorSignature) || io::Le32(d + at) != entry.crc) continue;
+            if (length > got || (signed_form && io::Le32(d) != kDescriptorSignature) ||
+                io::Le32(d + at) != entry.crc)
+                continue;
             uint64_t csize = wide ? io::Le64(d + at + 4) : io::Le32(d + at + 4);
             uint64_t usize = wide ? io::Le64(d + at + 12) : io::Le32(d + at + 8);
             if (csize == entry.compressed_size && usize == entry.original_size) return end + length;
@@ -198,46 +221,55 @@ uint64_t ZipReader::RecordEnd(const ZipEntry& entry) const {
 
 std::string ZipReader::CentralRecord(const ZipEntry& entry) const {
     std::string record(entry.central_size, '\0');
-    if (ReadAt(entry.central_offset, reinterpret_cast<uint8_t*>(record.data()), record.size()) != record.size())
+    if (ReadAt(entry.central_offset, reinterpret_cast<uint8_t*>(record.data()), record.size()) !=
+        record.size())
         throw io::Error(io::Fault::kRead, "cannot read the central record of " + entry.name);
     return record;
 }
 
 void ZipReader::Extract(const ZipEntry& entry, io::Sink& sink) const {
-    using quorvex6::codecs::Status;
+    using quorvex6::backend::codecs::Status;
     if (entry.encrypted()) throw io::Error(io::Fault::kEncrypted, "encrypted: " + entry.name);
     uint64_t data = DataOffset(entry);
     io::RangeSource source(*input_, data, entry.compressed_size);
     io::Crc32Sink crc_sink(sink);
-    Status status = Status::ok;
+    Status status = Status::kOk;
     if (entry.method == kMethodStored) {
-        if (entry.compressed_size != entry.original_size) Broken("stored sizes differ: " + entry.name);
+        if (entry.compressed_size != entry.original_size)
+            Broken("stored sizes differ: " + entry.name);
         std::vector<uint8_t> buffer(std::min<uint64_t>(entry.original_size, 1 << 20));
         for (;;) {
             std::ptrdiff_t n = source.read(buffer.data(), buffer.size());
             if (n == 0) break;
             if (n < 0) {
-                status = Status::read_failed;
+                status = Status::kReadFailed;
                 break;
             }
             if (!crc_sink.write(buffer.data(), static_cast<size_t>(n))) {
-                status = Status::write_failed;
+                status = Status::kWriteFailed;
                 break;
             }
         }
     } else {
-        std::unique_ptr<quorvex6::codecs::Decoder> decoder = MakeDecoder(entry.method);
+        std::unique_ptr<quorvex6::backend::codecs::Decoder> decoder = MakeDecoder(entry.method);
         if (decoder == nullptr)
-            throw io::Error(io::Fault::kUnknownMethod, "method " + MethodText(entry.method) + " not supported: " + entry.name);
+            throw io::Error(io::Fault::kUnknownMethod,
+                            "method " + MethodText(entry.method) + " not supported: " + entry.name);
         status = decoder->decode(source, entry.compressed_size, entry.original_size, crc_sink);
     }
     switch (status) {
-        case Status::ok: break;
-        case Status::read_failed: throw io::Error(io::Fault::kRead, "read error in " + entry.name);
-        case Status::write_failed: throw io::Error(io::Fault::kWrite, "cannot write " + entry.name);
-        default: throw io::Error(quorvex6::codecs::FaultOf(status), "broken data in " + entry.name);
+        case Status::kOk:
+            break;
+        case Status::kReadFailed:
+            throw io::Error(io::Fault::kRead, "read error in " + entry.name);
+        case Status::kWriteFailed:
+            throw io::Error(io::Fault::kWrite, "cannot write " + entry.name);
+        default:
+            throw io::Error(quorvex6::backend::codecs::FaultOf(status),
+                            "broken data in " + entry.name);
     }
-    if (crc_sink.crc() != entry.crc) throw io::Error(io::Fault::kDataChecksum, "check value mismatch in " + entry.name);
+    if (crc_sink.crc() != entry.crc)
+        throw io::Error(io::Fault::kDataChecksum, "check value mismatch in " + entry.name);
 }
 
 void ZipReader::CopyRaw(const ZipEntry& entry, io::Sink& sink) const {
@@ -245,9 +277,12 @@ void ZipReader::CopyRaw(const ZipEntry& entry, io::Sink& sink) const {
     uint64_t from = entry.local_offset, size = RecordEnd(entry) - from;
     std::vector<uint8_t> buffer(static_cast<size_t>(std::min(kChunk, size)));
     for (uint64_t done = 0; done < size;) {
-        size_t n = ReadAt(from + done, buffer.data(), static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
-        if (n == 0) throw io::Error(io::Fault::kBrokenData, "the old archive ends inside " + entry.name);
-        if (!sink.write(buffer.data(), n)) throw io::Error(io::Fault::kWrite, "cannot copy " + entry.name);
+        size_t n = ReadAt(from + done, buffer.data(),
+                          static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done)));
+        if (n == 0)
+            throw io::Error(io::Fault::kBrokenData, "the old archive ends inside " + entry.name);
+        if (!sink.write(buffer.data(), n))
+            throw io::Error(io::Fault::kWrite, "cannot copy " + entry.name);
         done += n;
     }
 }

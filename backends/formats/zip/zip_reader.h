@@ -13,7 +13,7 @@
 namespace quorvex6::backend::zip {
 
 class ZipReader {
-public:
+  public:
     // Entries in stored (central directory) order. Throws io::Error: kNotArchive when the input
     // holds no ZIP archive, kBrokenHeader when its directory is broken, kRead.
     explicit ZipReader(std::unique_ptr<io::RandomInput> input);
@@ -39,10 +39,11 @@ public:
     // Throws kBrokenData when the archive ends inside it, kWrite when the sink refused.
     void CopyRaw(const ZipEntry& entry, io::Sink& sink) const;
 
-private:
+  private:
     void ReadDirectory();
     void MarkSharedBytes(uint64_t directory_start);
-    std::optional<uint64_t> LocalDataStart(const ZipEntry& entry) const;  // nullopt: no local header there
+    std::optional<uint64_t> LocalDataStart(
+        const ZipEntry& entry) const;  // nullopt: no local header there
     bool LocalZip64(const ZipEntry& entry) const;
 
     size_t ReadAt(uint64_t offset, void* data, size_t n) const;

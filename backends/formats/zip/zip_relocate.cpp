@@ -32,7 +32,8 @@ void Set64(std::string& record, size_t pos, uint64_t v) {
 
 std::string RelocatedCentral(std::string record, uint64_t offset) {
     if (record.size() < kCentralHeaderSize ||
-        record.size() < kCentralHeaderSize + io::Le16(At(record, kCentralFieldNameLength)) + io::Le16(At(record, kCentralFieldExtraLength)))
+        record.size() < kCentralHeaderSize + io::Le16(At(record, kCentralFieldNameLength)) +
+                            io::Le16(At(record, kCentralFieldExtraLength)))
         throw io::Error(io::Fault::kBrokenHeader, "a central record shorter than its fields");
     const size_t extra_start = kCentralHeaderSize + io::Le16(At(record, kCentralFieldNameLength));
     const size_t extra_len = io::Le16(At(record, kCentralFieldExtraLength));
@@ -52,11 +53,11 @@ std::string RelocatedCentral(std::string record, uint64_t offset) {
     if (zip64 && (offset_at + (wide_offset ? 8 : 0) > zip64_len ||
                   zip64 + 4 + zip64_len > extra_start + extra_len))
         throw io::Error(io::Fault::kBrokenHeader,
-                      "a central record's ZIP64 field is shorter than it announces");
+                        "a central record's ZIP64 field is shorter than it announces");
     if (wide_offset) {
         if (zip64 == 0)
             throw io::Error(io::Fault::kBrokenHeader,
-                          "a central record announces a ZIP64 offset it does not hold");
+                            "a central record announces a ZIP64 offset it does not hold");
         Set64(record, zip64 + 4 + offset_at, offset);
         return record;
     }
@@ -80,7 +81,8 @@ std::string RelocatedCentral(std::string record, uint64_t offset) {
     }
     Set16(record, kCentralFieldExtraLength, static_cast<uint16_t>(extra_len + wide.size()));
     Set32(record, kCentralOffsetField, k32Max);
-    if (io::Le16(At(record, kCentralFieldVersionNeeded)) < kVersionZip64) Set16(record, kCentralFieldVersionNeeded, kVersionZip64);
+    if (io::Le16(At(record, kCentralFieldVersionNeeded)) < kVersionZip64)
+        Set16(record, kCentralFieldVersionNeeded, kVersionZip64);
     return record;
 }
 

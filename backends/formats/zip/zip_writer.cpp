@@ -1,5 +1,4 @@
 #include "formats/zip/zip_writer.h"
-#include "io/text.h"
 
 #include "common/dos_time.h"
 #include "formats/zip/zip_format.h"
@@ -10,6 +9,7 @@
 #include "io/crc32.h"
 #include "io/fault.h"
 #include "io/position_sink.h"
+#include "io/text.h"
 
 namespace quorvex6::backend::zip {
 
@@ -18,7 +18,8 @@ namespace {
 uint16_t VersionNeeded(const WriteEntry& e, bool zip64) {
     if (zip64) return kVersionZip64;
     const MethodRow* row = FindMethod(e.method);
-    if (row == nullptr || !row->writable) throw io::Error(io::Fault::kUnknownMethod, "cannot write method " + MethodText(e.method));
+    if (row == nullptr || !row->writable)
+        throw io::Error(io::Fault::kUnknownMethod, "cannot write method " + MethodText(e.method));
     return row->version_needed;
 }
 
@@ -40,7 +41,8 @@ uint32_t Narrow(uint64_t v) { return v >= k32Max ? k32Max : static_cast<uint32_t
 }  // namespace
 
 std::string ZipWriter::LocalHeader(const WriteEntry& e, bool zip64) {
-    if (e.name.size() > k16Max) throw io::Error(io::Fault::kNameTooLong, "name too long: " + e.name.substr(0, 80));
+    if (e.name.size() > k16Max)
+        throw io::Error(io::Fault::kNameTooLong, "name too long: " + e.name.substr(0, 80));
     DosDateTime dos = ToDosDateTime(e.mtime);
     std::string h;
     io::PutLe32(h, kLocalSignature);
@@ -100,7 +102,8 @@ void ZipWriter::End(uint32_t crc, uint16_t method, uint64_t compressed_size) {
     w.entry.crc = crc;
     w.entry.method = method;
     w.entry.compressed_size = compressed_size;
-    if (!open_zip64_ && compressed_size >= k32Max) throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + w.entry.name);
+    if (!open_zip64_ && compressed_size >= k32Max)
+        throw io::Error(io::Fault::kWrite, "entry grew past 4 GiB: " + w.entry.name);
     std::string header = LocalHeader(w.entry, open_zip64_);
     if (!out_.write_at(w.offset, header.data(), header.size()))
         throw io::Error(io::Fault::kWrite, "cannot write the archive");
@@ -113,7 +116,9 @@ void ZipWriter::Store(io::Source& data) {
     for (;;) {
         std::ptrdiff_t n = data.read(buffer.data(), buffer.size());
         if (n == 0) break;
-        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + written_.back().entry.name);
+        if (n < 0)
+            throw io::Error(io::Fault::kRead,
+                            "cannot read the data of " + written_.back().entry.name);
         crc = io::Crc32(crc, buffer.data(), static_cast<size_t>(n));
         Put(buffer.data(), static_cast<size_t>(n));
         size += static_cast<uint64_t>(n);
@@ -134,7 +139,8 @@ void ZipWriter::Finish(const std::string& comment) {
             continue;
         }
         const WriteEntry& e = w.entry;
-        bool wide_usize = e.original_size >= k32Max, wide_csize = e.compressed_size >= k32Max, wide_offset = w.offset >= k32Max;
+        bool wide_usize = e.original_size >= k32Max, wide_csize = e.compressed_size >= k32Max,
+             wide_offset = w.offset >= k32Max;
         bool zip64 = wide_usize || wide_csize || wide_offset;
         std::string extra;
         PutTimestamp(extra, e.mtime);

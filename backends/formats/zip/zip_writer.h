@@ -14,9 +14,9 @@ namespace quorvex6::backend::zip {
 class ZipReader;
 
 struct WriteEntry {
-    std::string name;  // UTF-8, or any bytes a POSIX name holds; folders end in '/'
+    std::string name;     // UTF-8, or any bytes a POSIX name holds; folders end in '/'
     uint16_t method = 0;  // a writable row of zip_methods.h
-    uint16_t flags = 0;  // the UTF-8 flag is added for non-ASCII names
+    uint16_t flags = 0;   // the UTF-8 flag is added for non-ASCII names
     uint32_t crc = 0;
     uint64_t compressed_size = 0;
     uint64_t original_size = 0;
@@ -29,14 +29,16 @@ struct WriteEntry {
 // for a record that cannot hold what it must or an output that refuses bytes (an output that
 // knows why keeps its reason for the caller).
 class ZipWriter {
-public:
+  public:
     explicit ZipWriter(io::RandomOutput& out) : out_(out) {}
 
     // The local header of `entry`; 64-bit sizes when `zip64`. Entries encoded elsewhere start
     // with it and are then announced with Placed.
     static std::string LocalHeader(const WriteEntry& entry, bool zip64);
     // An entry whose local record was written at `offset` by someone else.
-    void Placed(WriteEntry entry, uint64_t offset) { written_.push_back({std::move(entry), offset, {}}); }
+    void Placed(WriteEntry entry, uint64_t offset) {
+        written_.push_back({std::move(entry), offset, {}});
+    }
 
     // Sizes and check value known: header and data in one go.
     void Add(WriteEntry entry, const uint8_t* data, size_t size);
@@ -57,7 +59,7 @@ public:
     // `comment`: the archive comment, at most 65535 bytes.
     void Finish(const std::string& comment = {});
 
-private:
+  private:
     struct Written {
         WriteEntry entry;
         uint64_t offset;

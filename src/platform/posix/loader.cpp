@@ -1,13 +1,13 @@
 #include "platform/loader.h"
 
-#include "platform/posix/own_folder.h"
-
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string_view>
 #include <vector>
+
+#include "platform/posix/own_folder.h"
 
 namespace quorvex6::platform {
 namespace {

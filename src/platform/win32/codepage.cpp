@@ -20,7 +20,8 @@ std::u16string FromSystem(std::string_view text) {
     const int length = static_cast<int>(text.size());
     const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
     std::u16string out(static_cast<size_t>(chars), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(out.data()), chars);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(out.data()),
+                        chars);
     return out;
 }
 

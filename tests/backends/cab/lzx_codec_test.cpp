@@ -79,9 +79,9 @@ Status Decode(const Frames& frames, std::size_t size, unsigned window_bits, Byte
         std::size_t at = i * kFrameSize;
         std::size_t n = std::min(kFrameSize, size - at);
         Status status = decoder.DecodeFrame(frames[i], std::span(out.data() + at, n));
-        if (status != Status::ok) return status;
+        if (status != Status::kOk) return status;
     }
-    return Status::ok;
+    return Status::kOk;
 }
 
 TEST(Lzx, StreamsRoundTripInEveryWindow) {
@@ -105,7 +105,7 @@ TEST(Lzx, StreamsRoundTripInEveryWindow) {
         for (const auto& c : cases) {
             Frames frames = Encode(c.data, bits);
             Bytes out;
-            ASSERT_EQ(Decode(frames, c.data.size(), bits, out), Status::ok)
+            ASSERT_EQ(Decode(frames, c.data.size(), bits, out), Status::kOk)
                 << c.name << " " << bits;
             ASSERT_EQ(out, c.data) << c.name << " " << bits;
             for (const Bytes& frame : frames) {
@@ -124,7 +124,7 @@ TEST(Lzx, AnEncoderStartsEachStreamAfresh) {
     for (const Bytes& data : streams) {
         Frames frames = Encode(data, encoder);
         Bytes out;
-        ASSERT_EQ(Decode(frames, data.size(), 15, out), Status::ok) << data.size();
+        ASSERT_EQ(Decode(frames, data.size(), 15, out), Status::kOk) << data.size();
         EXPECT_EQ(out, data) << data.size();
     }
 }
@@ -158,7 +158,7 @@ TEST(Lzx, UncompressedBlocksAcrossFrames) {
     Bytes expected = first;
     expected.insert(expected.end(), second.begin(), second.end());
     Bytes out;
-    ASSERT_EQ(Decode(frames, expected.size(), 16, out), Status::ok);
+    ASSERT_EQ(Decode(frames, expected.size(), 16, out), Status::kOk);
     EXPECT_EQ(out, expected);
 }
 
@@ -274,7 +274,7 @@ TEST(Lzx, DamageIsAStatus) {
     cases.push_back({"no bytes", empty_frame, data.size()});
     cases.push_back({"block type 0", {Bytes(8, 0)}, 100});
     cases.push_back({"block type 7", {Bytes{0x00, 0x70, 0, 0, 0, 0}}, 100});
-    for (const Case& c : cases) EXPECT_NE(Decode(c.frames, c.size, 16, out), Status::ok) << c.name;
+    for (const Case& c : cases) EXPECT_NE(Decode(c.frames, c.size, 16, out), Status::kOk) << c.name;
 
     // Every single-byte change either fails or decodes to something else, within bounds.
     for (std::size_t i = 0; i < good[0].size(); i += 7) {

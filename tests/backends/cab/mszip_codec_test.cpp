@@ -8,7 +8,7 @@
 
 #include "codecs/mszip/mszip.h"
 
-namespace quorvex6::codecs::mszip {
+namespace quorvex6::backend::codecs::mszip {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -52,14 +52,14 @@ TEST(MszipBlocks, HistoryCarriesAcrossBlocksOfAFolder) {
 
     BlockDecoder decoder;
     Bytes out(kBlockLimit);
-    ASSERT_EQ(decoder.Decode(Block(first, {}), out), Status::ok);
+    ASSERT_EQ(decoder.Decode(Block(first, {}), out), Status::kOk);
     EXPECT_EQ(out, first);
-    ASSERT_EQ(decoder.Decode(packed2, out), Status::ok);
+    ASSERT_EQ(decoder.Decode(packed2, out), Status::kOk);
     EXPECT_EQ(out, second);
 
     // A new folder starts without history: the same block cannot be decoded alone.
     decoder.Reset();
-    EXPECT_NE(decoder.Decode(packed2, out), Status::ok);
+    EXPECT_NE(decoder.Decode(packed2, out), Status::kOk);
 }
 
 TEST(MszipBlocks, AShortBlockKeepsTheOlderHistoryInTheWindow) {
@@ -70,11 +70,11 @@ TEST(MszipBlocks, AShortBlockKeepsTheOlderHistoryInTheWindow) {
 
     BlockDecoder decoder;
     Bytes out_a(a.size()), out_b(b.size()), out_c(c.size());
-    ASSERT_EQ(decoder.Decode(Block(a, {}), out_a), Status::ok);
-    ASSERT_EQ(decoder.Decode(Block(b, a), out_b), Status::ok);
+    ASSERT_EQ(decoder.Decode(Block(a, {}), out_a), Status::kOk);
+    ASSERT_EQ(decoder.Decode(Block(b, a), out_b), Status::kOk);
     Bytes packed_c = Block(c, window);
     ASSERT_LT(packed_c.size(), 20u);
-    ASSERT_EQ(decoder.Decode(packed_c, out_c), Status::ok);
+    ASSERT_EQ(decoder.Decode(packed_c, out_c), Status::kOk);
     EXPECT_EQ(out_c, c);
 }
 
@@ -102,13 +102,13 @@ TEST(MszipBlocks, DamagedBlocksAreRefused) {
     for (const Case& c : cases) {
         BlockDecoder decoder;
         Bytes out(c.out_size);
-        EXPECT_NE(decoder.Decode(c.packed, out), Status::ok) << c.name;
+        EXPECT_NE(decoder.Decode(c.packed, out), Status::kOk) << c.name;
     }
     BlockDecoder decoder;
     Bytes out(data.size());
-    EXPECT_EQ(decoder.Decode(trailing, out), Status::ok);
+    EXPECT_EQ(decoder.Decode(trailing, out), Status::kOk);
     EXPECT_EQ(out, data);
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs::mszip
+}  // namespace quorvex6::backend::codecs::mszip

@@ -18,7 +18,7 @@
 namespace quorvex6::backend::codecs::quantum {
 namespace {
 
-using ::quorvex6::codecs::Status;
+using ::quorvex6::backend::codecs::Status;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes ReadCabinet(const std::string& name) {
@@ -75,8 +75,8 @@ TEST(QuantumFrames, DamageIsRefusedCleanly) {
         Status expected;
     };
     const Case cases[] = {
-        {"frame above 32 KiB", Bytes(16, 0x55), kFrameLimit + 1, Status::corrupt},
-        {"no data for a long frame", {}, 4096, Status::truncated},
+        {"frame above 32 KiB", Bytes(16, 0x55), kFrameLimit + 1, Status::kCorrupt},
+        {"no data for a long frame", {}, 4096, Status::kTruncated},
     };
     for (const Case& c : cases) {
         FrameDecoder decoder(10);
@@ -93,7 +93,7 @@ TEST(QuantumFrames, EveryWindowSizeDecodesNoise) {
         FrameDecoder decoder(bits);
         Bytes out(kFrameLimit);
         Status s = decoder.Decode(noise, out);
-        EXPECT_TRUE(s == Status::corrupt || s == Status::truncated || s == Status::ok) << bits;
+        EXPECT_TRUE(s == Status::kCorrupt || s == Status::kTruncated || s == Status::kOk) << bits;
     }
 }
 

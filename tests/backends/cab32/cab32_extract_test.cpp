@@ -66,7 +66,8 @@ TEST_F(CabExtract, MakecabsCabinetsExtractAsCabextractDoes) {
 
 // A cabinet of one folder per method comes out whole, each folder through its own decoder.
 TEST_F(CabExtract, MixedCabinetsExtractEveryFolder) {
-    for (const char* cabinet : {"libmspack/mszip_lzx_qtm.cab", "libmspack/normal_2files_2folders.cab"}) {
+    for (const char* cabinet :
+         {"libmspack/mszip_lzx_qtm.cab", "libmspack/normal_2files_2folders.cab"}) {
         fs::path archive = TestData(std::string("cab/") + cabinet);
         fs::remove_all(dest());
         EXPECT_EQ(Extract(archive), 0) << cabinet << ": " << log_;

@@ -1,12 +1,12 @@
 // The pipe between a decoder and its reader, and the idle time it lends: a side that would
 // wait does the shared work instead, and work taken back is never run afterwards.
+#include "common/byte_pipe.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <future>
 #include <thread>
-
-#include "common/byte_pipe.h"
 
 namespace quorvex6::backend {
 namespace {
@@ -38,7 +38,8 @@ TEST(BytePipe, AWaitingSideDoesTheSharedWork) {
         std::vector<uint8_t> got(piece.size());
         if (c.producer_waits) {
             ASSERT_TRUE(pipe.Push(piece.data(), piece.size()));
-            auto pushed = std::async(std::launch::async, [&] { return pipe.Push(piece.data(), 1); });
+            auto pushed =
+                std::async(std::launch::async, [&] { return pipe.Push(piece.data(), 1); });
             while (work.done_ < 5) std::this_thread::yield();  // the full pipe's producer works
             EXPECT_EQ(pipe.Pull(got.data(), got.size()), static_cast<std::ptrdiff_t>(piece.size()));
             EXPECT_TRUE(pushed.get());

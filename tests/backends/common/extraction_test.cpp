@@ -238,7 +238,7 @@ TEST_F(ExtractionTest, CommittedFilesHaveExactlyTheirPermissions) {
         const char* name;
         std::optional<uint32_t> begin_mode, commit_mode;
         bool restore;
-        bool existing;  // written beside an old file and renamed over it
+        bool existing;                      // written beside an old file and renamed over it
         std::optional<fs::perms> expected;  // nullopt: the default permissions
     };
     const Case cases[] = {
@@ -265,7 +265,8 @@ TEST_F(ExtractionTest, CommittedFilesHaveExactlyTheirPermissions) {
         PendingFile file = target.BeginFile(c.name, c.begin_mode);
         file.Write("x", 1);
         file.Commit(1704067200, c.commit_mode);
-        EXPECT_EQ(fs::status(root_ / "dest" / c.name).permissions(), c.expected.value_or(defaults)) << c.name;
+        EXPECT_EQ(fs::status(root_ / "dest" / c.name).permissions(), c.expected.value_or(defaults))
+            << c.name;
         fs::permissions(root_ / "dest" / c.name, fs::perms(0600));  // so that it can be removed
     }
 }

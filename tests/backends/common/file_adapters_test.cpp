@@ -75,12 +75,14 @@ TEST_F(FileInputTest, ReadsAnyRangeAcrossItsReadAhead) {
         size_t n;
         size_t got;
     };
-    for (const Case& c : {Case{0, 10, 10}, Case{65530, 20, 20}, Case{5, 100000, 100000},
-                          Case{199990, 50, 10}, Case{200000, 5, 0}, Case{300000, 5, 0},
-                          Case{65536, 65536, 65536}, Case{3, 1, 1}}) {
+    for (const Case& c :
+         {Case{0, 10, 10}, Case{65530, 20, 20}, Case{5, 100000, 100000}, Case{199990, 50, 10},
+          Case{200000, 5, 0}, Case{300000, 5, 0}, Case{65536, 65536, 65536}, Case{3, 1, 1}}) {
         std::vector<char> out(c.n);
         ASSERT_EQ(in.read_at(c.at, out.data(), c.n), static_cast<std::ptrdiff_t>(c.got)) << c.at;
-        EXPECT_EQ(std::string(out.data(), c.got), bytes.substr(static_cast<size_t>(std::min<uint64_t>(c.at, bytes.size())), c.got)) << c.at;
+        EXPECT_EQ(std::string(out.data(), c.got),
+                  bytes.substr(static_cast<size_t>(std::min<uint64_t>(c.at, bytes.size())), c.got))
+            << c.at;
     }
 }
 

@@ -59,7 +59,8 @@ TEST_F(InputOpenerTest, OpensAsTheWholePathWould) {
             ADD_FAILURE() << c.path << " opened";
         } catch (const Failure& f) {
             EXPECT_EQ(f.code(), result::kCannotOpen) << c.path;
-            EXPECT_NE(std::string(f.what()).find("cannot open " + c.path + ":"), std::string::npos) << f.what();
+            EXPECT_NE(std::string(f.what()).find("cannot open " + c.path + ":"), std::string::npos)
+                << f.what();
         }
     }
     fs::current_path(old_cwd);

@@ -16,7 +16,7 @@ namespace quorvex6::backend {
 namespace {
 
 class RecordsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
@@ -70,7 +70,7 @@ TEST_F(RecordsTest, DosTimeRoundTripAndClamp) {
     int64_t t = 1704067200;  // 2024-01-01 00:00:00
     EXPECT_EQ(FromDosDateTime(ToDosDateTime(t)), t);
     EXPECT_EQ(FromDosDateTime(ToDosDateTime(t + 1)), t);  // two-second steps
-    EXPECT_EQ(ToDosDateTime(0).date, (1 << 5) | 1);        // before 1980
+    EXPECT_EQ(ToDosDateTime(0).date, (1 << 5) | 1);       // before 1980
     EXPECT_EQ(FromDosDateTime({0, 0}), -1);
 }
 
@@ -104,7 +104,8 @@ TEST_F(RecordsTest, GateRunningFlagAndCodes) {
     EXPECT_EQ(outer, result::kBrokenHeader);
     EXPECT_STREQ(out, "bad header\n");
     EXPECT_FALSE(gate.running());
-    EXPECT_EQ(gate.Run(out, sizeof out, [](OutputLog&) -> int32_t { throw std::bad_alloc(); }), result::kNoHeapMemory);
+    EXPECT_EQ(gate.Run(out, sizeof out, [](OutputLog&) -> int32_t { throw std::bad_alloc(); }),
+              result::kNoHeapMemory);
 }
 
 TEST_F(RecordsTest, HandlesAreSmallAndReused) {

@@ -1,6 +1,8 @@
 // Streams compressed in parts and joined: every kind of last block (stored, fixed, dynamic) is
 // found and unmarked, the joined stream inflates to the parts in order, and members above the
 // one-buffer limit come back whole through the codec whatever their content.
+#include "codecs/deflate/deflate_join.h"
+
 #include <gtest/gtest.h>
 #include <libdeflate.h>
 
@@ -8,9 +10,8 @@
 #include "backends/lh_codecs/memory_streams.h"
 #include "codecs/codec.h"
 #include "codecs/deflate/deflate.h"
-#include "codecs/deflate/deflate_join.h"
 
-namespace quorvex6::codecs::deflate {
+namespace quorvex6::backend::codecs::deflate {
 namespace {
 
 using test::Bytes;
@@ -31,7 +32,8 @@ bool Inflate(const Bytes& packed, std::size_t size, Bytes& out) {
     out.assign(size, 0);
     std::size_t got = 0;
     libdeflate_decompressor* d = libdeflate_alloc_decompressor();
-    auto rc = libdeflate_deflate_decompress(d, packed.data(), packed.size(), out.data(), out.size(), &got);
+    auto rc = libdeflate_deflate_decompress(d, packed.data(), packed.size(), out.data(), out.size(),
+                                            &got);
     libdeflate_free_decompressor(d);
     return rc == LIBDEFLATE_SUCCESS && got == size;
 }
@@ -50,12 +52,12 @@ TEST(DeflateJoin, EveryKindOfLastBlockJoins) {
     };
     for (const Case& c : cases) {
         Bytes first = Compress(c.first);
-        auto end = find_stream_end(first.data(), first.size());
+        auto end = FindStreamEnd(first.data(), first.size());
         ASSERT_TRUE(end) << c.what;
         EXPECT_LE(end->end_bit, first.size() * 8) << c.what;
         EXPECT_GT(end->end_bit, first.size() * 8 - 8) << c.what;  // only padding after it
-        ASSERT_TRUE(make_continuable(first)) << c.what;
-        EXPECT_FALSE(find_stream_end(first.data(), first.size())) << c.what;  // no final block now
+        ASSERT_TRUE(MakeContinuable(first)) << c.what;
+        EXPECT_FALSE(FindStreamEnd(first.data(), first.size())) << c.what;  // no final block now
         Bytes joined = first + Compress(c.second), out;
         ASSERT_TRUE(Inflate(joined, c.first.size() + c.second.size(), out)) << c.what;
         EXPECT_TRUE(out == c.first + c.second) << c.what;
@@ -65,12 +67,12 @@ TEST(DeflateJoin, EveryKindOfLastBlockJoins) {
 TEST(DeflateJoin, BrokenStreamsAreNotJoined) {
     Bytes whole = Compress(Text(50000, 8));
     Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
-    Bytes reserved = {0x07};  // block type 3
+    Bytes reserved = {0x07};                            // block type 3
     Bytes bad_stored = {0x01, 0x05, 0x00, 0x00, 0x00};  // LEN and NLEN disagree
     for (const Bytes* broken : {&cut, &reserved, &bad_stored}) {
-        EXPECT_FALSE(find_stream_end(broken->data(), broken->size()));
+        EXPECT_FALSE(FindStreamEnd(broken->data(), broken->size()));
         Bytes copy = *broken;
-        EXPECT_FALSE(make_continuable(copy));
+        EXPECT_FALSE(MakeContinuable(copy));
     }
 }
 
@@ -91,14 +93,18 @@ TEST(DeflateJoin, LargeMembersRoundTripThroughTheCodec) {
     for (const Case& c : cases) {
         MemorySource source(c.data, 300000);
         MemorySink packed;
-        ASSERT_EQ(find_method("deflate6")->make_encoder()->encode(source, packed, UINT64_MAX), Status::ok) << c.what;
+        ASSERT_EQ(FindMethod("deflate6")->make_encoder()->encode(source, packed, UINT64_MAX),
+                  Status::kOk)
+            << c.what;
         MemorySource again(packed.bytes, 100000);
         MemorySink out;
-        ASSERT_EQ(find_method("deflate")->make_decoder()->decode(again, packed.bytes.size(), c.data.size(), out), Status::ok)
+        ASSERT_EQ(FindMethod("deflate")->make_decoder()->decode(again, packed.bytes.size(),
+                                                                c.data.size(), out),
+                  Status::kOk)
             << c.what;
         EXPECT_TRUE(out.bytes == c.data) << c.what;
     }
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs::deflate
+}  // namespace quorvex6::backend::codecs::deflate

@@ -8,7 +8,7 @@
 #include "backends/lh_codecs/memory_streams.h"
 #include "codecs/codec.h"
 
-namespace quorvex6::codecs {
+namespace quorvex6::backend::codecs {
 namespace {
 
 using test::Bytes;
@@ -20,14 +20,14 @@ using test::operator+;
 Bytes Gzip(const Bytes& data) {
     MemorySource source(data);
     MemorySink sink;
-    EXPECT_EQ(find_method("gzip")->make_encoder()->encode(source, sink, UINT64_MAX), Status::ok);
+    EXPECT_EQ(FindMethod("gzip")->make_encoder()->encode(source, sink, UINT64_MAX), Status::kOk);
     return sink.bytes;
 }
 
 Status Gunzip(const Bytes& packed, Bytes& out) {
     MemorySource source(packed, 777);  // short reads cut members anywhere
     MemorySink sink;
-    Status status = find_method("gzip")->make_decoder()->decode(source, packed.size(), 0, sink);
+    Status status = FindMethod("gzip")->make_decoder()->decode(source, packed.size(), 0, sink);
     out = std::move(sink.bytes);
     return status;
 }
@@ -48,22 +48,23 @@ TEST(GzipDecoder, MembersPaddingHeaderFieldsAndDamage) {
         Bytes expected;  // all of it when ok, a prefix of it otherwise
     };
     const Case cases[] = {
-        {"one member", packed_one, Status::ok, one},
-        {"members in a row", packed_two + packed_one, Status::ok, two + one},
-        {"zero padding after the last member", packed_one + Bytes(700, 0), Status::ok, one},
-        {"a name in the header", named, Status::ok, one},
-        {"nothing", {}, Status::ok, {}},
-        {"cut inside a member", Bytes(packed_one.begin(), packed_one.begin() + packed_one.size() / 2),
-         Status::truncated, one},
-        {"cut inside the second member", packed_one + Bytes(packed_two.begin(), packed_two.begin() + 20),
-         Status::truncated, one},
-        {"wrong check value", bad_check, Status::corrupt, one},
-        {"no gzip at all", Text(5000, 3), Status::corrupt, {}},
+        {"one member", packed_one, Status::kOk, one},
+        {"members in a row", packed_two + packed_one, Status::kOk, two + one},
+        {"zero padding after the last member", packed_one + Bytes(700, 0), Status::kOk, one},
+        {"a name in the header", named, Status::kOk, one},
+        {"nothing", {}, Status::kOk, {}},
+        {"cut inside a member",
+         Bytes(packed_one.begin(), packed_one.begin() + packed_one.size() / 2), Status::kTruncated,
+         one},
+        {"cut inside the second member",
+         packed_one + Bytes(packed_two.begin(), packed_two.begin() + 20), Status::kTruncated, one},
+        {"wrong check value", bad_check, Status::kCorrupt, one},
+        {"no gzip at all", Text(5000, 3), Status::kCorrupt, {}},
     };
     for (const Case& c : cases) {
         Bytes out;
         EXPECT_EQ(Gunzip(c.packed, out), c.status) << c.what;
-        if (c.status == Status::ok) {
+        if (c.status == Status::kOk) {
             EXPECT_TRUE(out == c.expected) << c.what;
         } else {
             ASSERT_LE(out.size(), c.expected.size()) << c.what;
@@ -73,4 +74,4 @@ TEST(GzipDecoder, MembersPaddingHeaderFieldsAndDamage) {
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs
+}  // namespace quorvex6::backend::codecs

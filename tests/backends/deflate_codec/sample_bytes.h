@@ -1,13 +1,12 @@
 // Inputs for the deflate and gzip tests: text that compresses, noise that does not.
-#ifndef QV_TESTS_DEFLATE_CODEC_SAMPLE_BYTES_H
-#define QV_TESTS_DEFLATE_CODEC_SAMPLE_BYTES_H
+#pragma once
 
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
-namespace quorvex6::codecs::test {
+namespace quorvex6::backend::codecs::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -34,6 +33,4 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-}  // namespace quorvex6::codecs::test
-
-#endif
+}  // namespace quorvex6::backend::codecs::test

@@ -14,7 +14,7 @@ namespace quorvex6::testing {
 namespace {
 
 namespace result = quorvex6::result;
-namespace ish = quorvex6::codecs::ish;
+namespace ish = quorvex6::backend::codecs::ish;
 
 constexpr int64_t kVectorTime = 1704164646;  // 2024-01-02 03:04:06 UTC; the suite runs in UTC
 
@@ -61,7 +61,7 @@ class Ish32 : public ScratchTest {
     }
     // The text of `data` under `name`, written by the codec itself.
     fs::path MakeText(const std::string& name, const std::string& data,
-                      ish::Variant variant = ish::Variant::jis7, std::string short_name = "") {
+                      ish::Variant variant = ish::Variant::kJis7, std::string short_name = "") {
         ish::FileInfo info;
         info.name = name;
         info.short_name = std::move(short_name);
@@ -72,7 +72,8 @@ class Ish32 : public ScratchTest {
             std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
         std::vector<uint8_t> bytes;
         backend::io::VectorSink sink(bytes);
-        EXPECT_EQ(ish::make_encoder(info)->encode(source, sink, UINT64_MAX), codecs::Status::ok);
+        EXPECT_EQ(ish::MakeEncoder(info)->encode(source, sink, UINT64_MAX),
+                  backend::codecs::Status::kOk);
         fs::path text = root_ / "texts" / (name.substr(name.rfind('/') + 1) + ".ish");
         WriteAll(text, std::string(bytes.begin(), bytes.end()));
         return text;
@@ -189,7 +190,7 @@ TEST_F(Ish32, NamesCannotLeaveTheTargetFolder) {
     EXPECT_FALSE(fs::exists(root_ / "deep" / "escaped.txt"));
     EXPECT_TRUE(fs::is_empty(out));
     // A first line that does not match the header is not believed: the header's name is used.
-    fs::path lying = MakeText("../../lying.txt", "payload", ish::Variant::jis8, "PLAIN.TXT");
+    fs::path lying = MakeText("../../lying.txt", "payload", ish::Variant::kJis8, "PLAIN.TXT");
     EXPECT_EQ(Ish(" /a " + lying.string() + " /f=" + out.string()), 0);
     EXPECT_EQ(ReadAll(out / "PLAIN.TXT"), "payload");
 }
@@ -197,7 +198,7 @@ TEST_F(Ish32, NamesCannotLeaveTheTargetFolder) {
 TEST_F(Ish32, SeveralFilesOfOneTextAreRestoredAndListedOneByOne) {
     std::string both =
         ReadAll(MakeText("one.txt", "first")) + "a comment between the files\n" +
-        ReadAll(MakeText("two.bin", std::string(3000, 'x'), ish::Variant::shift_jis));
+        ReadAll(MakeText("two.bin", std::string(3000, 'x'), ish::Variant::kShiftJis));
     fs::path text = root_ / "both.ish";
     WriteAll(text, both);
     fs::path out = root_ / "out";

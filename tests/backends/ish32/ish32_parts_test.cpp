@@ -27,23 +27,23 @@ struct LineCase {
 
 TEST(IshCommandLine, TheLinesTheControlBuilds) {
     const LineCase cases[] = {
-        {"/s /home/u/a.txt /s /f=/home/u/out", IshAction::kEncode, Variant::jis8, "/home/u/a.txt",
+        {"/s /home/u/a.txt /s /f=/home/u/out", IshAction::kEncode, Variant::kJis8, "/home/u/a.txt",
          "/home/u/out"},
-        {"/s /home/u/a.txt /ss /f=/out", IshAction::kEncode, Variant::shift_jis, "/home/u/a.txt",
+        {"/s /home/u/a.txt /ss /f=/out", IshAction::kEncode, Variant::kShiftJis, "/home/u/a.txt",
          "/out"},
-        {"/s /home/u/a.txt /s7 /f=/out", IshAction::kEncode, Variant::jis7, "/home/u/a.txt",
+        {"/s /home/u/a.txt /s7 /f=/out", IshAction::kEncode, Variant::kJis7, "/home/u/a.txt",
          "/out"},
-        {"/s /home/u/a.txt /sn /f=/out", IshAction::kEncode, Variant::non_kana, "/home/u/a.txt",
+        {"/s /home/u/a.txt /sn /f=/out", IshAction::kEncode, Variant::kNonKana, "/home/u/a.txt",
          "/out"},
-        {"/s /home/my docs/a b.txt /f=/my out/", IshAction::kEncode, Variant::jis8,
+        {"/s /home/my docs/a b.txt /f=/my out/", IshAction::kEncode, Variant::kJis8,
          "/home/my docs/a b.txt", "/my out/"},
-        {" /r /in/x.ish /f=/out", IshAction::kRestoreNewer, Variant::jis8, "/in/x.ish", "/out"},
-        {" /a /in/x.ish /f=/out", IshAction::kRestoreAll, Variant::jis8, "/in/x.ish", "/out"},
-        {" /A /in/x y.ish /F=/out", IshAction::kRestoreAll, Variant::jis8, "/in/x y.ish", "/out"},
-        {" /r \"/in/x.ish\" /f=\"/out dir\"", IshAction::kRestoreNewer, Variant::jis8, "/in/x.ish",
+        {" /r /in/x.ish /f=/out", IshAction::kRestoreNewer, Variant::kJis8, "/in/x.ish", "/out"},
+        {" /a /in/x.ish /f=/out", IshAction::kRestoreAll, Variant::kJis8, "/in/x.ish", "/out"},
+        {" /A /in/x y.ish /F=/out", IshAction::kRestoreAll, Variant::kJis8, "/in/x y.ish", "/out"},
+        {" /r \"/in/x.ish\" /f=\"/out dir\"", IshAction::kRestoreNewer, Variant::kJis8, "/in/x.ish",
          "/out dir"},
-        {" /a /in/x.ish", IshAction::kRestoreAll, Variant::jis8, "/in/x.ish", ""},
-        {" /a /in/b/f=c.ish /f=/o", IshAction::kRestoreAll, Variant::jis8, "/in/b/f=c.ish", "/o"},
+        {" /a /in/x.ish", IshAction::kRestoreAll, Variant::kJis8, "/in/x.ish", ""},
+        {" /a /in/b/f=c.ish /f=/o", IshAction::kRestoreAll, Variant::kJis8, "/in/b/f=c.ish", "/o"},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.line);
@@ -145,10 +145,10 @@ TEST(IshListing, NameLinesStayOneLineTheListerKeepsAsItIs) {
     for (const auto& [name, shown] : cases) {
         FileInfo info;
         info.name = name;
-        info.short_name = codecs::ish::short_name_of(codecs::ish::name_field(name));
+        info.short_name = codecs::ish::ShortNameOf(codecs::ish::NameField(name));
         info.size = 12345;
         info.dos_time = 0x58221883;
-        info.variant = Variant::non_kana;
+        info.variant = Variant::kNonKana;
         FileListing listing(1000);
         ASSERT_TRUE(listing.Add(info));
         EXPECT_NE(listing.Text().find(std::string("-\n") + shown +

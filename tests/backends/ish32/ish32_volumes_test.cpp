@@ -14,7 +14,7 @@ namespace quorvex6::testing {
 namespace {
 
 namespace result = quorvex6::result;
-namespace ish = quorvex6::codecs::ish;
+namespace ish = quorvex6::backend::codecs::ish;
 
 constexpr uint32_t kDosTime = 0x58221883;  // 2024-01-02 03:04:06
 constexpr int64_t kUnixTime = 1704164646;  // the same, the suite running in UTC
@@ -39,7 +39,7 @@ struct SetCase {
     int32_t code = 0;
     size_t size = 10000;  // three volumes of one JIS7 block
     int named = 1;        // the file the command names
-    ish::Variant variant = ish::Variant::jis7;
+    ish::Variant variant = ish::Variant::kJis7;
     uint32_t blocks_per_volume = 1;
     std::function<void(ish::FileInfo&)> edit_header = nullptr;
     std::function<void(std::vector<std::string>&)> damage = nullptr;
@@ -59,8 +59,8 @@ int64_t TimeOf(const fs::path& file) {
 }
 
 TEST_F(Ish32Volumes, SetsAreJoinedWholeOrRefusedWithNothingWritten) {
-    const uint32_t jis7_volume = VolumeBytes(ish::Variant::jis7, 1);
-    const uint32_t jis8_volume = VolumeBytes(ish::Variant::jis8, 2);
+    const uint32_t jis7_volume = VolumeBytes(ish::Variant::kJis7, 1);
+    const uint32_t jis8_volume = VolumeBytes(ish::Variant::kJis8, 2);
     const SetCase cases[] = {
         {.what = "three volumes named by the first"},
         {.what = "named by the last", .named = 3},
@@ -68,14 +68,14 @@ TEST_F(Ish32Volumes, SetsAreJoinedWholeOrRefusedWithNothingWritten) {
         {.what = "a size that is a multiple of the volume",
          .files = {1, 2},
          .size = 2 * jis8_volume,
-         .variant = ish::Variant::jis8,
+         .variant = ish::Variant::kJis8,
          .blocks_per_volume = 2},
         {.what = "one byte more than a volume",
          .files = {1, 2},
          .size = jis7_volume + 1,
          .named = 2},
-        {.what = "an empty file", .files = {1}, .size = 0, .variant = ish::Variant::shift_jis},
-        {.what = "non-kana text", .files = {1, 2}, .size = 8000, .variant = ish::Variant::non_kana},
+        {.what = "an empty file", .files = {1}, .size = 0, .variant = ish::Variant::kShiftJis},
+        {.what = "non-kana text", .files = {1, 2}, .size = 8000, .variant = ish::Variant::kNonKana},
         {.what = "a volume missing", .files = {1, 0, 3}, .code = result::kArchiveDataMissing},
         {.what = "a lone first volume",
          .files = {1},
@@ -101,7 +101,7 @@ TEST_F(Ish32Volumes, SetsAreJoinedWholeOrRefusedWithNothingWritten) {
          .files = {1, 2},
          .code = result::kCrcMismatch,
          .size = 8000,
-         .variant = ish::Variant::jis8,
+         .variant = ish::Variant::kJis8,
          .edit_header = [](ish::FileInfo& info) { info.set.whole_crc16 ^= 0x8000; }},
         {.what = "a header without bytes per volume",
          .code = result::kBrokenData,

@@ -13,14 +13,14 @@ namespace quorvex6::testing {
 
 namespace {
 
-namespace ish = quorvex6::codecs::ish;
+namespace ish = quorvex6::backend::codecs::ish;
 
 std::span<const uint8_t> Bytes(std::string_view s) {
     return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
 uint16_t InvertedCrc16(std::string_view s) {
-    return static_cast<uint16_t>(~ish::crc16(ish::kCrcStart, Bytes(s).data(), s.size()));
+    return static_cast<uint16_t>(~ish::Crc16(ish::kCrcStart, Bytes(s).data(), s.size()));
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -39,22 +39,22 @@ std::string EncodeAlone(ish::FileInfo info, std::string_view bytes) {
     backend::io::MemorySource source(Bytes(bytes));
     std::vector<uint8_t> out;
     backend::io::VectorSink sink(out);
-    ish::make_encoder(info)->encode(source, sink, UINT64_MAX);
+    ish::MakeEncoder(info)->encode(source, sink, UINT64_MAX);
     return std::string(out.begin(), out.end());
 }
 
 std::string HeaderLine(const ish::FileInfo& info) {
-    const ish::Variant header_variant = ish::layout(info.variant).header;
-    ish::HeaderRecord record = ish::make_header(info);
-    std::string line(ish::layout(header_variant).text, ' ');
-    ish::encode_line(header_variant, record.data(), reinterpret_cast<uint8_t*>(line.data()));
+    const ish::Variant header_variant = ish::LayoutOf(info.variant).header;
+    ish::HeaderRecord record = ish::MakeHeader(info);
+    std::string line(ish::LayoutOf(header_variant).text, ' ');
+    ish::EncodeLine(header_variant, record.data(), reinterpret_cast<uint8_t*>(line.data()));
     return line;
 }
 
 }  // namespace
 
 uint32_t VolumeBytes(ish::Variant variant, uint32_t blocks) {
-    const size_t payload = ish::layout(variant).payload();
+    const size_t payload = ish::LayoutOf(variant).payload();
     return static_cast<uint32_t>(blocks * payload * payload - 2);
 }
 

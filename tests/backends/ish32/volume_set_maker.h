@@ -12,14 +12,15 @@
 namespace quorvex6::testing {
 
 struct VolumeSetPlan {
-    codecs::ish::FileInfo info;  // name, short name, time, variant; size and set fields are made
+    backend::codecs::ish::FileInfo
+        info;  // name, short name, time, variant; size and set fields are made
     uint32_t blocks_per_volume = 1;
     // Changes a volume's header fields before they are written, to make a broken set.
-    std::function<void(codecs::ish::FileInfo&)> edit_header;
+    std::function<void(backend::codecs::ish::FileInfo&)> edit_header;
 };
 
 // The bytes one volume of `variant` holds when it fills `blocks` blocks.
-uint32_t VolumeBytes(codecs::ish::Variant variant, uint32_t blocks);
+uint32_t VolumeBytes(backend::codecs::ish::Variant variant, uint32_t blocks);
 
 // The texts of the volumes of `data`, volume 1 first.
 std::vector<std::string> MakeVolumeSet(const VolumeSetPlan& plan, const std::string& data);

@@ -11,7 +11,7 @@
 #include "codecs/ish/batch.h"
 #include "codecs/ish/encode_lanes.h"
 
-namespace quorvex6::codecs::ish::test {
+namespace quorvex6::backend::codecs::ish::test {
 namespace {
 
 using codecs::test::MemorySink;
@@ -21,7 +21,7 @@ using codecs::test::MemorySource;
 constexpr std::size_t kSize = 5 * Batch::kBlocks * 70 * 70;
 
 Bytes EncodeInLanes(const FileInfo& info, const Bytes& data, bool two_lanes) {
-    const Layout& l = layout(info.variant);
+    const Layout& l = LayoutOf(info.variant);
     MemorySource in(data, 5000);
     MemorySink out;
     TextOut text(out, UINT64_MAX, info);
@@ -36,7 +36,7 @@ Bytes EncodeInLanes(const FileInfo& info, const Bytes& data, bool two_lanes) {
 TEST(EncodeLanes, TwoLanesWriteTheTextOneLaneWrites) {
     const Bytes data = random_bytes(kSize, 21);
     for (Variant v : kVariants) {
-        SCOPED_TRACE(layout(v).name);
+        SCOPED_TRACE(LayoutOf(v).name);
         const FileInfo info = info_for("lanes.bin", data.size(), v);
         EXPECT_TRUE(EncodeInLanes(info, data, true) == EncodeInLanes(info, data, false));
     }
@@ -92,20 +92,20 @@ TEST(EncodeLanes, AFailureInEitherLaneEndsTheEncoding) {
         std::size_t source_fails_at = SIZE_MAX;
         std::size_t sink_fails_at = SIZE_MAX;
         bool throws = false;
-        Status status = Status::ok;
+        Status status = Status::kOk;
     };
     const Case cases[] = {
-        {.what = "read in the first batch", .source_fails_at = 1000, .status = Status::read_failed},
+        {.what = "read in the first batch", .source_fails_at = 1000, .status = Status::kReadFailed},
         {.what = "read in the second lane's batch",
          .source_fails_at = batch_bytes + 1000,
-         .status = Status::read_failed},
+         .status = Status::kReadFailed},
         {.what = "read in a later batch",
          .source_fails_at = 3 * batch_bytes + 7,
-         .status = Status::read_failed},
-        {.what = "write of the first batch", .sink_fails_at = 1000, .status = Status::write_failed},
+         .status = Status::kReadFailed},
+        {.what = "write of the first batch", .sink_fails_at = 1000, .status = Status::kWriteFailed},
         {.what = "write in a later batch",
          .sink_fails_at = 4 * batch_bytes,
-         .status = Status::write_failed},
+         .status = Status::kWriteFailed},
         {.what = "read throws in the second lane",
          .source_fails_at = batch_bytes + 1000,
          .throws = true},
@@ -118,7 +118,7 @@ TEST(EncodeLanes, AFailureInEitherLaneEndsTheEncoding) {
         SCOPED_TRACE(c.what);
         FailingSource in(data, c.source_fails_at, c.throws && c.source_fails_at != SIZE_MAX);
         FailingSink out(c.sink_fails_at, c.throws && c.sink_fails_at != SIZE_MAX);
-        auto encoder = make_encoder(info_for("fail.bin", data.size(), Variant::jis7));
+        auto encoder = MakeEncoder(info_for("fail.bin", data.size(), Variant::kJis7));
         if (c.throws) {
             EXPECT_THROW(encoder->encode(in, out, UINT64_MAX), std::runtime_error);
         } else {
@@ -128,4 +128,4 @@ TEST(EncodeLanes, AFailureInEitherLaneEndsTheEncoding) {
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs::ish::test
+}  // namespace quorvex6::backend::codecs::ish::test

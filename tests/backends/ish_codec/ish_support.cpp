@@ -7,7 +7,7 @@
 
 #include "backends/lh_codecs/memory_streams.h"
 
-namespace quorvex6::codecs::ish::test {
+namespace quorvex6::backend::codecs::ish::test {
 
 using codecs::test::MemorySink;
 using codecs::test::MemorySource;
@@ -41,8 +41,8 @@ FileInfo info_for(const std::string& name, std::size_t size, Variant v) {
 Bytes encode(const FileInfo& info, const Bytes& data, std::size_t step) {
     MemorySource in(data, step);
     MemorySink out;
-    Status s = make_encoder(info)->encode(in, out, UINT64_MAX);
-    if (s != Status::ok) return {};
+    Status s = MakeEncoder(info)->encode(in, out, UINT64_MAX);
+    if (s != Status::kOk) return {};
     return out.bytes;
 }
 
@@ -86,4 +86,4 @@ Bytes join_lines(const std::vector<std::string>& lines) {
     return text;
 }
 
-}  // namespace quorvex6::codecs::ish::test
+}  // namespace quorvex6::backend::codecs::ish::test

@@ -1,6 +1,5 @@
 // Driving the ISH codec over memory in tests: encode a file, decode every file of a text.
-#ifndef QV_TESTS_ISH_CODEC_ISH_SUPPORT_H
-#define QV_TESTS_ISH_CODEC_ISH_SUPPORT_H
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -8,7 +7,7 @@
 
 #include "codecs/ish/ish.h"
 
-namespace quorvex6::codecs::ish::test {
+namespace quorvex6::backend::codecs::ish::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -25,7 +24,7 @@ Bytes encode(const FileInfo& info, const Bytes& data, std::size_t step = SIZE_MA
 
 struct Decoded {
     FileInfo info;
-    Status status = Status::ok;
+    Status status = Status::kOk;
     DecodeReport report;
     Bytes data;
 };
@@ -36,6 +35,4 @@ std::vector<Decoded> decode_all(const Bytes& text, std::size_t step = SIZE_MAX);
 std::vector<std::string> split_lines(const Bytes& text);
 Bytes join_lines(const std::vector<std::string>& lines);
 
-}  // namespace quorvex6::codecs::ish::test
-
-#endif
+}  // namespace quorvex6::backend::codecs::ish::test

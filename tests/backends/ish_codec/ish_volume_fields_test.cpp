@@ -6,7 +6,7 @@
 
 #include "codecs/ish/file_info.h"
 
-namespace quorvex6::codecs::ish::test {
+namespace quorvex6::backend::codecs::ish::test {
 namespace {
 
 TEST(VolumeFields, StandWhereTheFormatPutsThemAndReadBack) {
@@ -14,15 +14,17 @@ TEST(VolumeFields, StandWhereTheFormatPutsThemAndReadBack) {
     info.short_name = "SET.BIN";
     info.size = 0x01020304;
     info.volume = 3;
-    info.set = {.whole_crc16 = 0xA1B2, .whole_crc32 = 0xC1C2C3C4, .volume_bytes = 0x00D1D2D3,
+    info.set = {.whole_crc16 = 0xA1B2,
+                .whole_crc32 = 0xC1C2C3C4,
+                .volume_bytes = 0x00D1D2D3,
                 .volume_crc16 = 0xE1E2};
-    HeaderRecord h = make_header(info);
+    HeaderRecord h = MakeHeader(info);
     EXPECT_EQ(h[1], 3);
     EXPECT_EQ(h[26], 0x1F);
     const std::uint8_t fields[] = {0xA1, 0xB2, 0xC4, 0xC3, 0xC2, 0xC1,
                                    0xD3, 0xD2, 0xD1, 0x00, 0xE1, 0xE2};
     for (std::size_t i = 0; i < sizeof fields; ++i) EXPECT_EQ(h[34 + i], fields[i]) << 34 + i;
-    std::optional<FileInfo> back = parse_header(h.data(), 63);
+    std::optional<FileInfo> back = ParseHeader(h.data(), 63);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->volume, 3);
     EXPECT_EQ(back->set.whole_crc16, 0xA1B2);
@@ -31,7 +33,7 @@ TEST(VolumeFields, StandWhereTheFormatPutsThemAndReadBack) {
     EXPECT_EQ(back->set.volume_crc16, 0xE1E2);
 
     info.volume = 0;  // a whole file writes none of them
-    h = make_header(info);
+    h = MakeHeader(info);
     EXPECT_EQ(h[26], 3);
     for (std::size_t i = 34; i < 46; ++i) EXPECT_EQ(h[i], 0) << i;
 }
@@ -60,10 +62,10 @@ TEST(VolumeFields, CountAndLengthOfEachVolume) {
         info.set.volume_bytes = c.per_volume;
         SCOPED_TRACE(std::to_string(c.size) + "/" + std::to_string(c.per_volume) + " #" +
                      std::to_string(c.volume));
-        EXPECT_EQ(volume_count(info), c.count);
-        EXPECT_EQ(volume_length(info), c.length);
+        EXPECT_EQ(VolumeCount(info), c.count);
+        EXPECT_EQ(VolumeLength(info), c.length);
     }
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs::ish::test
+}  // namespace quorvex6::backend::codecs::ish::test

@@ -13,7 +13,7 @@
 #include "codecs/codec.h"
 #include "codecs/lh/codecs.h"
 
-namespace quorvex6::codecs {
+namespace quorvex6::backend::codecs {
 namespace {
 
 using test::MemorySink;
@@ -41,7 +41,7 @@ Bytes random_bytes(std::size_t size, unsigned seed) {
 }
 
 Status encode(const char* id, const Bytes& in, Bytes& out, std::uint64_t limit = UINT64_MAX) {
-    auto enc = find_method(id)->make_encoder();
+    auto enc = FindMethod(id)->make_encoder();
     MemorySource src(in, 1000);
     MemorySink sink;
     Status s = enc->encode(src, sink, limit);
@@ -50,7 +50,7 @@ Status encode(const char* id, const Bytes& in, Bytes& out, std::uint64_t limit =
 }
 
 Status decode(const char* id, const Bytes& packed, std::uint64_t size, Bytes& out) {
-    auto dec = find_method(id)->make_decoder();
+    auto dec = FindMethod(id)->make_decoder();
     MemorySource src(packed, 777);
     MemorySink sink;
     Status s = dec->decode(src, packed.size(), size, sink);
@@ -87,8 +87,8 @@ class RoundTrip : public ::testing::TestWithParam<const char*> {};
 TEST_P(RoundTrip, EverySampleComesBackByteForByte) {
     for (const Sample& s : samples()) {
         Bytes packed, back;
-        ASSERT_EQ(encode(GetParam(), s.data, packed), Status::ok) << s.name;
-        ASSERT_EQ(decode(GetParam(), packed, s.data.size(), back), Status::ok) << s.name;
+        ASSERT_EQ(encode(GetParam(), s.data, packed), Status::kOk) << s.name;
+        ASSERT_EQ(decode(GetParam(), packed, s.data.size(), back), Status::kOk) << s.name;
         EXPECT_EQ(back, s.data) << s.name;
     }
 }
@@ -101,14 +101,14 @@ TEST(Encoders, CompressTextAndUseTheirWindow) {
     far.insert(far.end(), far.begin(), far.end());
     for (const char* id : {"lh1", "lh5", "lh6", "lh7"}) {
         Bytes packed;
-        ASSERT_EQ(encode(id, text, packed), Status::ok);
+        ASSERT_EQ(encode(id, text, packed), Status::kOk);
         EXPECT_LT(packed.size(), text.size() / 3) << id;
     }
     // A repeat 20000 bytes back is in reach of lh6/lh7 only.
     Bytes p5, p6, p7;
-    ASSERT_EQ(encode("lh5", far, p5), Status::ok);
-    ASSERT_EQ(encode("lh6", far, p6), Status::ok);
-    ASSERT_EQ(encode("lh7", far, p7), Status::ok);
+    ASSERT_EQ(encode("lh5", far, p5), Status::kOk);
+    ASSERT_EQ(encode("lh6", far, p6), Status::kOk);
+    ASSERT_EQ(encode("lh7", far, p7), Status::kOk);
     EXPECT_GT(p5.size(), 39000u);
     EXPECT_LT(p6.size(), 22000u);
     EXPECT_LT(p7.size(), 22000u);
@@ -119,7 +119,8 @@ TEST(Encoders, StopOnceTheOutputPassesTheLimit) {
         Bytes noise = random_bytes(size, 7);
         for (const char* id : {"lh0", "lh1", "lh5", "lh7"}) {
             Bytes packed;
-            EXPECT_EQ(encode(id, noise, packed, noise.size() - 1), Status::expanded) << id << " " << size;
+            EXPECT_EQ(encode(id, noise, packed, noise.size() - 1), Status::kExpanded)
+                << id << " " << size;
         }
     }
 }
@@ -129,17 +130,17 @@ TEST(Decoders, SurviveDamagedAndShortStreams) {
     Bytes text = text_like(100000, 8);
     for (const char* id : {"lh1", "lh5", "lh6", "lh7"}) {
         Bytes packed;
-        ASSERT_EQ(encode(id, text, packed), Status::ok);
+        ASSERT_EQ(encode(id, text, packed), Status::kOk);
         Bytes cut(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packed.size() / 2));
         Bytes back;
-        EXPECT_EQ(decode(id, cut, text.size(), back), Status::truncated) << id;
+        EXPECT_EQ(decode(id, cut, text.size(), back), Status::kTruncated) << id;
         std::mt19937 rng(11);
         for (int round = 0; round < 50; ++round) {
             Bytes bad = packed;
             for (int k = 0; k < 4; ++k)
                 bad[rng() % bad.size()] ^= static_cast<std::uint8_t>(1 + rng() % 255);
             Status s = decode(id, bad, text.size(), back);
-            if (s == Status::ok) {
+            if (s == Status::kOk) {
                 EXPECT_EQ(back.size(), text.size()) << id;
             }
         }
@@ -148,7 +149,7 @@ TEST(Decoders, SurviveDamagedAndShortStreams) {
         Bytes noise = random_bytes(5000, 12);
         Bytes back;
         Status s = decode(id, noise, 100000, back);
-        EXPECT_NE(s, Status::ok) << id;
+        EXPECT_NE(s, Status::kOk) << id;
     }
 }
 
@@ -158,12 +159,12 @@ TEST(Decoders, ReadLarcStreamsAgainstTheirPresetHistory) {
     // history holds its run of 13 'E's (0x45 * 13).
     Bytes lz5 = {0x03, 'h', 'i', 0x81, 0x31};
     Bytes back;
-    ASSERT_EQ(decode("lz5", lz5, 6, back), Status::ok);
+    ASSERT_EQ(decode("lz5", lz5, 6, back), Status::kOk);
     EXPECT_EQ(std::string(back.begin(), back.end()), "hiEEEE");
     // lzs: bit 1 + 'Z', then bit 0 + position 2047-16 (the 'Z' just written) + length 3 (=1+2).
     // 1 01011010 0 11111101111 0001 -> pad
     Bytes lzs = {0xAD, 0x3F, 0x78, 0x80};
-    ASSERT_EQ(decode("lzs", lzs, 4, back), Status::ok);
+    ASSERT_EQ(decode("lzs", lzs, 4, back), Status::kOk);
     EXPECT_EQ(std::string(back.begin(), back.end()), "ZZZZ");
 }
 
@@ -299,7 +300,7 @@ TEST(Decoders, ReadLongStreamsOfTheReadOnlyMethods) {
     auto lh4_encode = [](const Bytes& in) {
         MemorySource src(in, 1000);
         MemorySink sink;
-        EXPECT_EQ(lh::make_static_encoder(lh::kLh4)->encode(src, sink, UINT64_MAX), Status::ok);
+        EXPECT_EQ(lh::MakeStaticEncoder(lh::kLh4)->encode(src, sink, UINT64_MAX), Status::kOk);
         return sink.bytes;
     };
     struct Case {
@@ -311,7 +312,7 @@ TEST(Decoders, ReadLongStreamsOfTheReadOnlyMethods) {
         Bytes packed = c.encode(data);
         EXPECT_LT(packed.size(), data.size() * 3 / 4) << c.method;
         Bytes back;
-        ASSERT_EQ(decode(c.method, packed, data.size(), back), Status::ok) << c.method;
+        ASSERT_EQ(decode(c.method, packed, data.size(), back), Status::kOk) << c.method;
         EXPECT_EQ(back, data) << c.method;
         EXPECT_EQ(lhasa_decodes(level0_archive(c.method, packed, data)), data) << c.method;
     }
@@ -326,7 +327,8 @@ TEST(Encoders, LongInputsStayOneStreamAcrossTheirCuts) {
         Bytes data = text_like(kMiB - 20000, 32);
         data.insert(data.end(), noise.begin(), noise.end());
         const Bytes other = random_bytes(noise.size(), 33);
-        data.insert(data.end(), repeat ? noise.begin() : other.begin(), repeat ? noise.end() : other.end());
+        data.insert(data.end(), repeat ? noise.begin() : other.begin(),
+                    repeat ? noise.end() : other.end());
         const Bytes tail = text_like(2 * kMiB + 12345, 34);
         data.insert(data.end(), tail.begin(), tail.end());
         return data;
@@ -335,11 +337,11 @@ TEST(Encoders, LongInputsStayOneStreamAcrossTheirCuts) {
     const Bytes unrepeated = build(false);
     for (const char* id : {"lh5", "lh6", "lh7"}) {
         Bytes packed, plain, back;
-        ASSERT_EQ(encode(id, data, packed), Status::ok) << id;
-        ASSERT_EQ(decode(id, packed, data.size(), back), Status::ok) << id;
+        ASSERT_EQ(encode(id, data, packed), Status::kOk) << id;
+        ASSERT_EQ(decode(id, packed, data.size(), back), Status::kOk) << id;
         EXPECT_EQ(back, data) << id;
         EXPECT_EQ(lhasa_decodes(level0_archive(id, packed, data)), data) << id;
-        ASSERT_EQ(encode(id, unrepeated, plain), Status::ok) << id;
+        ASSERT_EQ(encode(id, unrepeated, plain), Status::kOk) << id;
         // Only lh6 and lh7 reach 30000 bytes back; lh5's 8 KiB does not.
         if (std::string(id) != "lh5") {
             EXPECT_LT(packed.size() + 25000, plain.size()) << id;
@@ -350,7 +352,7 @@ TEST(Encoders, LongInputsStayOneStreamAcrossTheirCuts) {
 // A read error part way through a long input is reported, never coded as a shorter file.
 TEST(Encoders, ReportAReadErrorInALongInput) {
     class Failing final : public Source {
-    public:
+      public:
         std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
             if (given_ >= 1500000) return -1;
             const std::size_t n = std::min<std::size_t>(size, 4096);
@@ -359,13 +361,15 @@ TEST(Encoders, ReportAReadErrorInALongInput) {
             return static_cast<std::ptrdiff_t>(n);
         }
 
-    private:
+      private:
         std::size_t given_ = 0;
     };
     for (const char* id : {"lh1", "lh5", "lh7"}) {
         Failing src;
         MemorySink sink;
-        EXPECT_EQ(find_method(id)->make_encoder()->encode(src, sink, UINT64_MAX), Status::read_failed) << id;
+        EXPECT_EQ(FindMethod(id)->make_encoder()->encode(src, sink, UINT64_MAX),
+                  Status::kReadFailed)
+            << id;
     }
 }
 
@@ -381,7 +385,7 @@ TEST(Encoders, StreamsEndWhereDebiansLhaFindsTheirLastCode) {
         Bytes data = noise;
         data.insert(data.end(), run, 'x');
         Bytes packed;
-        ASSERT_EQ(encode("lh5", data, packed), Status::ok);
+        ASSERT_EQ(encode("lh5", data, packed), Status::kOk);
         Bytes member = level0_archive("lh5", packed, data, "m" + std::to_string(run) + ".bin");
         member.pop_back();  // the end mark comes once, after the last member
         archive.insert(archive.end(), member.begin(), member.end());
@@ -392,10 +396,13 @@ TEST(Encoders, StreamsEndWhereDebiansLhaFindsTheirLastCode) {
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/all.lzh";
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
-    ASSERT_EQ(std::system(("cd " + std::string(dir) + " && lha xq all.lzh >/dev/null 2>&1").c_str()), 0);
+        .write(reinterpret_cast<const char*>(archive.data()),
+               static_cast<std::streamsize>(archive.size()));
+    ASSERT_EQ(
+        std::system(("cd " + std::string(dir) + " && lha xq all.lzh >/dev/null 2>&1").c_str()), 0);
     for (std::size_t i = 0; i < originals.size(); ++i) {
-        std::ifstream f(std::string(dir) + "/m" + std::to_string(3000 + i) + ".bin", std::ios::binary);
+        std::ifstream f(std::string(dir) + "/m" + std::to_string(3000 + i) + ".bin",
+                        std::ios::binary);
         const Bytes back((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
         EXPECT_EQ(back, originals[i]) << "run " << 3000 + i;
     }
@@ -411,20 +418,23 @@ TEST(Encoders, StreamsHaveNoSpareByteAfterTheirLastBlock) {
     for (std::size_t n = 600; n < 1400; n += 7) inputs.emplace_back(n, 0);
     for (unsigned seed = 0; seed < 60; ++seed) {
         Bytes data = random_bytes(50 + seed * 37, seed);
-        data.insert(data.end(), 100 + seed * 311, static_cast<std::uint8_t>("\x00\x20\xff"[seed % 3]));
+        data.insert(data.end(), 100 + seed * 311,
+                    static_cast<std::uint8_t>("\x00\x20\xff"[seed % 3]));
         inputs.push_back(std::move(data));
     }
     for (const char* id : {"lh5", "lh6", "lh7"}) {
         for (const Bytes& data : inputs) {
             Bytes packed, back;
-            ASSERT_EQ(encode(id, data, packed), Status::ok) << id;
-            ASSERT_EQ(decode(id, packed, data.size(), back), Status::ok) << id << " " << data.size();
+            ASSERT_EQ(encode(id, data, packed), Status::kOk) << id;
+            ASSERT_EQ(decode(id, packed, data.size(), back), Status::kOk)
+                << id << " " << data.size();
             EXPECT_EQ(back, data) << id << " " << data.size();
             packed.pop_back();
-            EXPECT_NE(decode(id, packed, data.size(), back), Status::ok) << id << " " << data.size();
+            EXPECT_NE(decode(id, packed, data.size(), back), Status::kOk)
+                << id << " " << data.size();
         }
     }
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs
+}  // namespace quorvex6::backend::codecs

@@ -1,17 +1,16 @@
 // Source and Sink over memory, for driving codecs in tests.
-#ifndef QV_TESTS_LH_CODECS_MEMORY_STREAMS_H
-#define QV_TESTS_LH_CODECS_MEMORY_STREAMS_H
-
-#include "codecs/codec.h"
+#pragma once
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-namespace quorvex6::codecs::test {
+#include "codecs/codec.h"
+
+namespace quorvex6::backend::codecs::test {
 
 class MemorySource final : public Source {
-public:
+  public:
     // `step` caps every read, to exercise callers against short reads.
     explicit MemorySource(const std::vector<std::uint8_t>& data, std::size_t step = SIZE_MAX)
         : data_(data), step_(step) {}
@@ -23,14 +22,14 @@ public:
     }
     std::size_t consumed() const { return pos_; }
 
-private:
+  private:
     const std::vector<std::uint8_t>& data_;
     std::size_t step_;
     std::size_t pos_ = 0;
 };
 
 class MemorySink final : public Sink {
-public:
+  public:
     bool write(const std::uint8_t* data, std::size_t size) override {
         bytes.insert(bytes.end(), data, data + size);
         return true;
@@ -38,6 +37,4 @@ public:
     std::vector<std::uint8_t> bytes;
 };
 
-}  // namespace quorvex6::codecs::test
-
-#endif
+}  // namespace quorvex6::backend::codecs::test

@@ -7,8 +7,8 @@
 #include "formats/lha/crc16.h"
 #include "formats/lha/header_reader.h"
 #include "formats/lha/header_writer.h"
-#include "formats/lha/member_io.h"
 #include "formats/lha/lha_format.h"
+#include "formats/lha/member_io.h"
 
 namespace quorvex6::backend::lha {
 namespace {
@@ -183,7 +183,8 @@ TEST(Reader, RefusesDamagedHeadersAndData) {
     MemoryInput short_in(cut);
     Entry e;
     // The archive ends inside the member: broken data, as a truncated stream is.
-    EXPECT_EQ(FaultOf([&] { ReadHeader(short_in, entries[1].header_offset, e); }), io::Fault::kBrokenData);
+    EXPECT_EQ(FaultOf([&] { ReadHeader(short_in, entries[1].header_offset, e); }),
+              io::Fault::kBrokenData);
 }
 
 // Level 2 headers with the extended headers other tools write: Windows time stamps (0x41),
@@ -327,12 +328,14 @@ TEST(Writer, BaseSizesThatFitStayRealBesideTheWideOnes) {
         std::uint64_t packed, original;
         std::uint32_t base_packed, base_original;
     };
-    for (const Case& c : {Case{4000, kBig, 4000, 0xffffffffu}, Case{kBig, kBig, 0xffffffffu, 0xffffffffu},
-                          Case{0xffffffffu, kBig, 0xffffffffu, 0xffffffffu}, Case{4000, 9000, 4000, 9000}}) {
+    for (const Case& c :
+         {Case{4000, kBig, 4000, 0xffffffffu}, Case{kBig, kBig, 0xffffffffu, 0xffffffffu},
+          Case{0xffffffffu, kBig, 0xffffffffu, 0xffffffffu}, Case{4000, 9000, 4000, 9000}}) {
         HeaderBytes h = BuildLevel2Header(new_entry("huge.bin"), true);
         ASSERT_TRUE(PatchHeader(h, "lh5", c.packed, c.original, 0x1234)) << c.packed;
         const auto u32 = [&](std::size_t at) {
-            return static_cast<std::uint32_t>(h.bytes[at] | h.bytes[at + 1] << 8 | h.bytes[at + 2] << 16 |
+            return static_cast<std::uint32_t>(h.bytes[at] | h.bytes[at + 1] << 8 |
+                                              h.bytes[at + 2] << 16 |
                                               static_cast<std::uint32_t>(h.bytes[at + 3]) << 24);
         };
         EXPECT_EQ(u32(7), c.base_packed) << c.packed;

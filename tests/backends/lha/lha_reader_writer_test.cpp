@@ -101,9 +101,10 @@ TEST(LhaReader, RefusesWhatHoldsNoArchive) {
     };
     Bytes lone_damaged = Archive({"a.txt"});
     lone_damaged[kMethodField] = 'x';
-    for (const Case& c : {Case{"text", Bytes(5000, 't'), io::Fault::kNotArchive},
-                          Case{"empty", {}, io::Fault::kNotArchive},
-                          Case{"its only header damaged", lone_damaged, io::Fault::kBrokenHeader}}) {
+    for (const Case& c :
+         {Case{"text", Bytes(5000, 't'), io::Fault::kNotArchive},
+          Case{"empty", {}, io::Fault::kNotArchive},
+          Case{"its only header damaged", lone_damaged, io::Fault::kBrokenHeader}}) {
         MemoryInput in(c.bytes);
         EXPECT_EQ(FaultOf([&] { Reader reader(in); }), c.fault) << c.what;
     }

@@ -1,10 +1,6 @@
 // RandomInput and RandomOutput over memory, for driving the LHA container in tests.
 #pragma once
 
-#include "io/fault.h"
-#include "io/random_access.h"
-#include "io/stream.h"
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -12,6 +8,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "io/fault.h"
+#include "io/random_access.h"
+#include "io/stream.h"
 
 namespace quorvex6::backend::lha::test {
 
@@ -23,7 +23,7 @@ inline Bytes read_file(const std::string& path) {
 }
 
 class MemoryInput final : public io::RandomInput {
-public:
+  public:
     explicit MemoryInput(Bytes data) : data_(std::move(data)) {}
     std::uint64_t size() const override { return data_.size(); }
     std::ptrdiff_t read_at(std::uint64_t offset, void* out, std::size_t n) override {
@@ -34,12 +34,12 @@ public:
     }
     const Bytes& bytes() const { return data_; }
 
-private:
+  private:
     Bytes data_;
 };
 
 class MemoryOutput final : public io::RandomOutput {
-public:
+  public:
     bool write_at(std::uint64_t offset, const void* data, std::size_t n) override {
         if (bytes.size() < offset + n) bytes.resize(offset + n);
         std::memcpy(bytes.data() + offset, data, n);
@@ -49,7 +49,7 @@ public:
 };
 
 class CollectSink final : public io::Sink {
-public:
+  public:
     bool write(const std::uint8_t* data, std::size_t size) override {
         bytes.insert(bytes.end(), data, data + size);
         return true;

@@ -12,7 +12,7 @@
 #include "codecs/codec.h"
 #include "io/memory.h"
 
-namespace quorvex6::codecs {
+namespace quorvex6::backend::codecs {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -20,8 +20,9 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Encode(const std::string& text) {
     Bytes out;
     backend::io::VectorSink sink(out);
-    backend::io::MemorySource source({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    EXPECT_EQ(find_method("zstd")->make_encoder()->encode(source, sink, UINT64_MAX), Status::ok);
+    backend::io::MemorySource source(
+        {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    EXPECT_EQ(FindMethod("zstd")->make_encoder()->encode(source, sink, UINT64_MAX), Status::kOk);
     return out;
 }
 
@@ -38,8 +39,10 @@ void ExpectDecodes(std::string_view method, const std::vector<Case>& cases) {
         Bytes out;
         backend::io::VectorSink sink(out);
         backend::io::MemorySource source(c.packed);
-        EXPECT_EQ(find_method(method)->make_decoder()->decode(source, c.packed.size(), 0, sink), c.status) << c.what;
-        if (c.status == Status::ok) {
+        EXPECT_EQ(FindMethod(method)->make_decoder()->decode(source, c.packed.size(), 0, sink),
+                  c.status)
+            << c.what;
+        if (c.status == Status::kOk) {
             EXPECT_TRUE(std::string(out.begin(), out.end()) == c.text) << c.what;
         }
     }
@@ -47,7 +50,8 @@ void ExpectDecodes(std::string_view method, const std::vector<Case>& cases) {
 
 TEST(ZstdCodec, StreamsDecodeWholeOrFail) {
     std::string large;
-    for (uint64_t i = 0; large.size() < (3u << 20); ++i) large += std::to_string(i * 7919) + (i % 5 ? " " : "\n");
+    for (uint64_t i = 0; large.size() < (3u << 20); ++i)
+        large += std::to_string(i * 7919) + (i % 5 ? " " : "\n");
     const Bytes one = Encode(large), two = Encode("tail");
     ASSERT_GT(one.size(), 8u);
     Bytes frames = one;
@@ -60,19 +64,20 @@ TEST(ZstdCodec, StreamsDecodeWholeOrFail) {
     EXPECT_EQ(Bytes(one.begin(), one.begin() + 4), (Bytes{0x28, 0xB5, 0x2F, 0xFD}));
     EXPECT_TRUE(one[4] & 0x04) << "no content checksum";
     ExpectDecodes("zstd", {
-        {"one frame", one, Status::ok, large},
-        {"two frames", frames, Status::ok, large + "tail"},
-        {"empty input", {}, Status::truncated, ""},
-        {"cut", cut, Status::truncated, ""},
-        {"checksum", bad_checksum, Status::corrupt, ""},
-        {"damaged", damaged, Status::corrupt, ""},
-    });
+                              {"one frame", one, Status::kOk, large},
+                              {"two frames", frames, Status::kOk, large + "tail"},
+                              {"empty input", {}, Status::kTruncated, ""},
+                              {"cut", cut, Status::kTruncated, ""},
+                              {"checksum", bad_checksum, Status::kCorrupt, ""},
+                              {"damaged", damaged, Status::kCorrupt, ""},
+                          });
 }
 
 Bytes Bzip2(const std::string& text) {
     Bytes out(text.size() + text.size() / 100 + 600);
     unsigned size = static_cast<unsigned>(out.size());
-    EXPECT_EQ(BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(out.data()), &size, const_cast<char*>(text.data()),
+    EXPECT_EQ(BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(out.data()), &size,
+                                       const_cast<char*>(text.data()),
                                        static_cast<unsigned>(text.size()), 1, 0, 0),
               BZ_OK);
     out.resize(size);
@@ -88,13 +93,13 @@ TEST(Bzip2Streams, EveryStreamOfAFileDecodes) {
     Bytes damaged = one;
     damaged[damaged.size() / 2] ^= 0x55;
     ExpectDecodes("bzip2-stream", {
-        {"one stream", one, Status::ok, first},
-        {"two streams", both, Status::ok, first + second},
-        {"cut in the second", cut, Status::truncated, ""},
-        {"damaged", damaged, Status::corrupt, ""},
-        {"empty input", {}, Status::truncated, ""},
-    });
+                                      {"one stream", one, Status::kOk, first},
+                                      {"two streams", both, Status::kOk, first + second},
+                                      {"cut in the second", cut, Status::kTruncated, ""},
+                                      {"damaged", damaged, Status::kCorrupt, ""},
+                                      {"empty input", {}, Status::kTruncated, ""},
+                                  });
 }
 
 }  // namespace
-}  // namespace quorvex6::codecs
+}  // namespace quorvex6::backend::codecs

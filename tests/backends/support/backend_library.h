@@ -2,9 +2,8 @@
 // folders, and trees read back as {relative path -> content} for byte-for-byte comparisons.
 #pragma once
 #include <dlfcn.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,7 +20,7 @@ namespace quorvex6::testing {
 namespace fs = std::filesystem;
 
 class BackendLibrary {
-public:
+  public:
     explicit BackendLibrary(const std::string& name) {
         const char* dir = std::getenv("QV_LIB_DIR");
         std::string path = std::string(dir ? dir : ".") + "/lib" + name + ".so";
@@ -45,12 +44,13 @@ public:
     // The command entry point with a 20800-byte output buffer, as the control calls it.
     int32_t Command(const char* entry, const std::string& line, std::string* log = nullptr) const {
         std::vector<char> out(20800, '\0');
-        int32_t code = Get<QvCommandFn>(entry)(0, line.c_str(), out.data(), static_cast<uint32_t>(out.size()));
+        int32_t code =
+            Get<QvCommandFn>(entry)(0, line.c_str(), out.data(), static_cast<uint32_t>(out.size()));
         if (log) *log = out.data();
         return code;
     }
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 
@@ -76,11 +76,15 @@ inline void WriteAll(const fs::path& p, const std::string& text) {
 inline std::map<std::string, std::string> ReadTree(const fs::path& root) {
     std::map<std::string, std::string> tree;
     if (!fs::exists(root)) return tree;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
         std::string rel = it->path().lexically_relative(root).string();
-        if (it->is_symlink()) tree[rel] = "-> " + fs::read_symlink(it->path()).string();
-        else if (it->is_directory()) tree[rel] = "<folder>";
-        else tree[rel] = ReadAll(it->path());
+        if (it->is_symlink())
+            tree[rel] = "-> " + fs::read_symlink(it->path()).string();
+        else if (it->is_directory())
+            tree[rel] = "<folder>";
+        else
+            tree[rel] = ReadAll(it->path());
     }
     return tree;
 }
@@ -93,10 +97,12 @@ inline std::map<std::string, std::string> ReadPackedTree(const fs::path& root) {
     return tree;
 }
 
-inline int RunTool(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+inline int RunTool(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
 
 class ScratchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string(info->test_suite_name()) + "_" + info->name();

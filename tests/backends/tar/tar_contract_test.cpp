@@ -25,7 +25,8 @@ std::span<const uint8_t> Bytes(std::string_view text) {
 std::string ReadAllOf(io::Source& source) {
     std::string out;
     uint8_t buffer[3000];  // not a divisor of a block: pieces end anywhere
-    for (std::ptrdiff_t n; (n = source.read(buffer, sizeof buffer)) > 0;) out.append(reinterpret_cast<char*>(buffer), n);
+    for (std::ptrdiff_t n; (n = source.read(buffer, sizeof buffer)) > 0;)
+        out.append(reinterpret_cast<char*>(buffer), n);
     return out;
 }
 
@@ -49,7 +50,8 @@ TEST(TarContract, WhatTheWriterWritesTheReaderGivesBackInEveryCompression) {
             writer.Add({"d/large", HeaderType::kFile, 0600, large.size(), 4000, {}}, big);
             writer.Finish();
         }
-        ASSERT_TRUE(CompressionForContent(archive) == nullptr || CompressionForContent(archive)->compression == row.compression)
+        ASSERT_TRUE(CompressionForContent(archive) == nullptr ||
+                    CompressionForContent(archive)->compression == row.compression)
             << row.method;
         io::MemoryInput input(archive);
         EXPECT_EQ(Bid(input), std::optional<uint64_t>(0)) << row.method;
@@ -72,7 +74,8 @@ TEST(TarContract, WhatTheWriterWritesTheReaderGivesBackInEveryCompression) {
             EXPECT_EQ(entry.kind, e.kind) << row.method << " " << e.name;
             EXPECT_EQ(entry.facts.method, row.method) << e.name;
             if (e.kind == EntryKind::kFile) {
-                EXPECT_TRUE(ReadAllOf(*reader->OpenData()) == e.data) << row.method << " " << e.name;
+                EXPECT_TRUE(ReadAllOf(*reader->OpenData()) == e.data)
+                    << row.method << " " << e.name;
             }
         }
         EXPECT_EQ(entry.facts.mtime, 4000);
@@ -119,8 +122,9 @@ void Append(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
 }
 
 TEST(TarContract, ASparseEntryReadsAsAWholeFileWithZerosInItsHoles) {
-    const std::string records =
-        Record("GNU.sparse.size", "10000") + Record("GNU.sparse.map", "0,5,8000,3") + Record("GNU.sparse.name", "s");
+    const std::string records = Record("GNU.sparse.size", "10000") +
+                                Record("GNU.sparse.map", "0,5,8000,3") +
+                                Record("GNU.sparse.name", "s");
     std::vector<uint8_t> archive;
     Append(archive, HeaderOf("x", typeflag::kPax, records.size()));
     Append(archive, Bytes(records));
@@ -150,11 +154,12 @@ TEST(TarContract, BidTellsTarFromOtherBytes) {
     std::vector<uint8_t> gzipped_text;  // a compression whose content is no TAR archive
     {
         io::VectorSink sink(gzipped_text);
-        const auto* method = quorvex6::codecs::find_method("gzip");
+        const auto* method = quorvex6::backend::codecs::FindMethod("gzip");
         ASSERT_NE(method, nullptr);
         const std::string x(2000, 'x');
         io::MemorySource text(Bytes(x));
-        ASSERT_EQ(method->make_encoder()->encode(text, sink, UINT64_MAX), quorvex6::codecs::Status::ok);
+        ASSERT_EQ(method->make_encoder()->encode(text, sink, UINT64_MAX),
+                  quorvex6::backend::codecs::Status::kOk);
     }
     struct Case {
         const char* what;

@@ -1,11 +1,11 @@
 // The header blocks we write: ustar where it holds an entry, pax records where it does not, each
 // block with a checksum GNU tar accepts, and every pax record's length counting itself.
+#include "formats/tar/tar_header.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "formats/tar/tar_header.h"
 
 namespace quorvex6::backend::tar {
 namespace {
@@ -27,7 +27,8 @@ std::string Records(const uint8_t* data, size_t size) {
     for (size_t at = 0; at < text.size();) {
         size_t length = std::stoul(text.substr(at));
         EXPECT_EQ(text[at + length - 1], '\n') << text.substr(at);
-        keys += text.substr(text.find(' ', at) + 1, text.find('=', at) - text.find(' ', at) - 1) + " ";
+        keys +=
+            text.substr(text.find(' ', at) + 1, text.find('=', at) - text.find(' ', at) - 1) + " ";
         at += length;
     }
     return keys;
@@ -39,8 +40,9 @@ TEST(TarHeader, UstarWhereItHoldsTheEntryPaxWhereNot) {
     // would make 100: the length needs three digits just there (101).
     const std::string edge = std::string(85, 'e') + "\xc3\xa9";
     // The fields only view their names: these outlive the cases.
-    const std::string split = dir + "/" + leaf, folder = split + "/", deep = dir + dir + dir + "/" + leaf,
-                      wide = std::string(120, 'x') + "/", link(101, 't');
+    const std::string split = dir + "/" + leaf, folder = split + "/",
+                      deep = dir + dir + dir + "/" + leaf, wide = std::string(120, 'x') + "/",
+                      link(101, 't');
     struct Case {
         const char* what;
         HeaderFields fields;
@@ -49,15 +51,31 @@ TEST(TarHeader, UstarWhereItHoldsTheEntryPaxWhereNot) {
     };
     const Case cases[] = {
         {"short", {"a/b.txt", HeaderType::kFile, 0644, 6, 1000, {}}, "", "a/b.txt", ""},
-        {"split between prefix and name", {split, HeaderType::kFile, 0644, 1, 1000, {}}, "", leaf, dir},
+        {"split between prefix and name",
+         {split, HeaderType::kFile, 0644, 1, 1000, {}},
+         "",
+         leaf,
+         dir},
         {"folder split", {folder, HeaderType::kFolder, 0755, 0, 1000, {}}, "", leaf + "/", dir},
         {"too long for either", {deep, HeaderType::kFile, 0644, 1, 1000, {}}, "path ", "", ""},
         {"one part too long", {wide, HeaderType::kFolder, 0755, 0, 1000, {}}, "path ", "", ""},
         {"not ASCII", {"\xe6\x97\xa5.txt", HeaderType::kFile, 0644, 2, 1000, {}}, "path ", "", ""},
-        {"not UTF-8", {"caf\xe9.txt", HeaderType::kFile, 0644, 2, 1000, {}}, "hdrcharset path ", "", ""},
-        {"link not UTF-8", {"l", HeaderType::kSymlink, 0777, 0, 1000, "caf\xe9"}, "hdrcharset linkpath ", "l", ""},
+        {"not UTF-8",
+         {"caf\xe9.txt", HeaderType::kFile, 0644, 2, 1000, {}},
+         "hdrcharset path ",
+         "",
+         ""},
+        {"link not UTF-8",
+         {"l", HeaderType::kSymlink, 0777, 0, 1000, "caf\xe9"},
+         "hdrcharset linkpath ",
+         "l",
+         ""},
         {"long link", {"l", HeaderType::kSymlink, 0777, 0, 1000, link}, "linkpath ", "l", ""},
-        {"record length gains a digit", {"l", HeaderType::kSymlink, 0777, 0, 1000, edge}, "linkpath ", "l", ""},
+        {"record length gains a digit",
+         {"l", HeaderType::kSymlink, 0777, 0, 1000, edge},
+         "linkpath ",
+         "l",
+         ""},
         {"over 8 GiB", {"big", HeaderType::kFile, 0644, 9ull << 30, 1000, {}}, "size ", "big", ""},
         {"before 1970", {"old", HeaderType::kFile, 0644, 0, -86400, {}}, "mtime ", "old", ""},
     };

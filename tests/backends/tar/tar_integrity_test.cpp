@@ -32,20 +32,25 @@ TEST_F(TarLibrary, DamageOnlyTheStreamsCheckSeesIsAnError) {
         std::string bytes;
     };
     std::vector<Archive> archives;
-    for (auto [program, suffix] : {std::pair{"gzip", ".gz"}, {"bzip2", ".bz2"}, {"xz", ".xz"}, {"zstd", ".zst"}}) {
+    for (auto [program, suffix] :
+         {std::pair{"gzip", ".gz"}, {"bzip2", ".bz2"}, {"xz", ".xz"}, {"zstd", ".zst"}}) {
         fs::path ours = root_ / (std::string("ours.tar") + suffix);
         fs::path gnu = root_ / (std::string("gnu.tar") + suffix);
         ASSERT_EQ(Pack(ours, base), 0) << program;
-        ASSERT_EQ(RunTool(std::string("tar -I ") + program + " -C " + Quote(base) + " -cf " + Quote(gnu) + " ."), 0);
+        ASSERT_EQ(RunTool(std::string("tar -I ") + program + " -C " + Quote(base) + " -cf " +
+                          Quote(gnu) + " ."),
+                  0);
         archives.push_back({"ours " + std::string(program), program, ReadAll(ours)});
         archives.push_back({"GNU tar " + std::string(program), program, ReadAll(gnu)});
     }
     // zstd's content checksum, as the zstd program and GNU tar write it.
-    EXPECT_EQ(RunTool("zstd -lv " + Quote(root_ / "ours.tar.zst") + " | grep -q 'Check: XXH64'"), 0);
-    ASSERT_EQ(RunTool("tar -b1 -C " + Quote(base) + " -cf " + Quote(root_ / "short.tar") + " . && gzip -n " +
-                      Quote(root_ / "short.tar")),
+    EXPECT_EQ(RunTool("zstd -lv " + Quote(root_ / "ours.tar.zst") + " | grep -q 'Check: XXH64'"),
               0);
-    archives.push_back({"gzip trailer apart", "gzip", GzipWithTrailerApart(ReadAll(root_ / "short.tar.gz"))});
+    ASSERT_EQ(RunTool("tar -b1 -C " + Quote(base) + " -cf " + Quote(root_ / "short.tar") +
+                      " . && gzip -n " + Quote(root_ / "short.tar")),
+              0);
+    archives.push_back(
+        {"gzip trailer apart", "gzip", GzipWithTrailerApart(ReadAll(root_ / "short.tar.gz"))});
     ASSERT_FALSE(archives.back().bytes.empty());
 
     struct Damage {
@@ -76,10 +81,12 @@ TEST_F(TarLibrary, DamageOnlyTheStreamsCheckSeesIsAnError) {
             else
                 bytes[at] ^= d.mask;
             WriteAll(archive, bytes);
-            ASSERT_NE(RunTool(std::string(a.program) + " -t " + Quote(archive)), 0) << what;  // damage indeed
+            ASSERT_NE(RunTool(std::string(a.program) + " -t " + Quote(archive)), 0)
+                << what;  // damage indeed
             fs::remove_all(dest());
             int32_t code = Extract(archive);
-            EXPECT_TRUE(code == result::kBrokenData || code == result::kNotValidArchive) << what << ": " << code;
+            EXPECT_TRUE(code == result::kBrokenData || code == result::kNotValidArchive)
+                << what << ": " << code;
             EXPECT_EQ(check(archive.c_str(), 2), 0) << what;
         }
     }

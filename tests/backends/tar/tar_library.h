@@ -19,7 +19,8 @@ inline uint64_t DiskUse(const fs::path& file) {
 inline std::string Noise(size_t size, uint64_t seed) {
     std::string noise;
     noise.reserve(size);
-    while (noise.size() < size) noise.push_back(static_cast<char>((seed = seed * 6364136223846793005u + 1) >> 56));
+    while (noise.size() < size)
+        noise.push_back(static_cast<char>((seed = seed * 6364136223846793005u + 1) >> 56));
     return noise;
 }
 
@@ -32,8 +33,9 @@ class TarLibrary : public ScratchTest {
             log);
     }
     int32_t Pack(const fs::path& archive, const fs::path& base, std::string* log = nullptr) {
-        return tar_.Command("Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*",
-                            log);
+        return tar_.Command(
+            "Tar", "-c --display-dialog=0 -f " + Quote(archive) + " " + QuoteFolder(base) + " *.*",
+            log);
     }
     fs::path dest() const { return root_ / "dest"; }
     std::map<std::string, QvEntryInfo> List(const fs::path& archive) {

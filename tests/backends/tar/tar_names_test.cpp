@@ -30,14 +30,16 @@ TEST_F(TarLibrary, ABackslashIsPartOfAName) {
     for (const char* tool : {"tar", "bsdtar"}) {
         fs::path out = root_ / tool;
         fs::create_directories(out);
-        EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(ours) + " -C " + Quote(out)), 0) << tool;
+        EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(ours) + " -C " + Quote(out)), 0)
+            << tool;
         EXPECT_EQ(ReadTree(out), expected) << tool;
     }
 
     fs::path hostile = root_ / "hostile";
     fs::create_directories(hostile);
     fs::create_symlink("../outside", hostile / "in\\side");
-    ASSERT_EQ(RunTool("tar -C " + Quote(hostile) + " -cf " + Quote(root_ / "hostile.tar") + " ."), 0);
+    ASSERT_EQ(RunTool("tar -C " + Quote(hostile) + " -cf " + Quote(root_ / "hostile.tar") + " ."),
+              0);
     fs::remove_all(dest());
     EXPECT_EQ(Extract(root_ / "hostile.tar"), result::kAccessDenied);
     EXPECT_EQ(ReadTree(dest()), Tree());
@@ -59,7 +61,8 @@ TEST_F(TarLibrary, NamesThatAreNotUtf8ComeBackAsStored) {
     for (const char* tool : {"tar", "bsdtar"}) {
         fs::path out = root_ / tool;
         fs::create_directories(out);
-        EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(ours) + " -C " + Quote(out)), 0) << tool;
+        EXPECT_EQ(RunTool(std::string(tool) + " -xf " + Quote(ours) + " -C " + Quote(out)), 0)
+            << tool;
         EXPECT_EQ(ReadTree(out), expected) << tool;
     }
     EXPECT_EQ(RunTool("7zz x -o" + Quote(root_ / "7zz") + " " + Quote(ours)), 0);
@@ -67,11 +70,14 @@ TEST_F(TarLibrary, NamesThatAreNotUtf8ComeBackAsStored) {
     for (const char* maker : {"tar --format=gnu", "tar --format=pax", "bsdtar"}) {
         fs::path archive = root_ / "peer.tar";
         fs::remove(archive);
-        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + " ."), 0) << maker;
+        ASSERT_EQ(
+            RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + " ."), 0)
+            << maker;
         fs::remove_all(dest());
         EXPECT_EQ(Extract(archive), 0) << maker;
         EXPECT_EQ(ReadTree(dest()), expected) << maker;
-        EXPECT_EQ(fs::hard_link_count(dest() / "h\xe9"), 2u) << maker;  // its target named as stored
+        EXPECT_EQ(fs::hard_link_count(dest() / "h\xe9"), 2u)
+            << maker;  // its target named as stored
     }
     fs::remove_all(dest());
     EXPECT_EQ(Extract(ours), 0);
@@ -79,7 +85,9 @@ TEST_F(TarLibrary, NamesThatAreNotUtf8ComeBackAsStored) {
 
     fs::path sjis = root_ / "sjis";
     WriteAll(sjis / "\x83\x65\x83\x58\x83\x67.txt", "sjis\n");  // テスト.txt
-    ASSERT_EQ(RunTool("tar --format=gnu -cf " + Quote(root_ / "sjis.tar") + " -C " + Quote(sjis) + " ."), 0);
+    ASSERT_EQ(
+        RunTool("tar --format=gnu -cf " + Quote(root_ / "sjis.tar") + " -C " + Quote(sjis) + " ."),
+        0);
     fs::remove_all(dest());
     EXPECT_EQ(Extract(root_ / "sjis.tar"), 0);
     EXPECT_EQ(ReadTree(dest()), (Tree{{"テスト.txt", "sjis\n"}}));
@@ -93,13 +101,15 @@ TEST_F(TarLibrary, ALinkOverAFolderSaysAFolderIsInTheWay) {
     fs::create_symlink("file.txt", base / "soft");
     fs::create_hard_link(base / "file.txt", base / "hard");
     fs::path archive = root_ / "links.tar";
-    ASSERT_EQ(RunTool("tar -C " + Quote(base) + " -cf " + Quote(archive) + " file.txt soft hard"), 0);
+    ASSERT_EQ(RunTool("tar -C " + Quote(base) + " -cf " + Quote(archive) + " file.txt soft hard"),
+              0);
     for (const char* name : {"soft", "hard"}) {
         fs::remove_all(dest());
         fs::create_directories(dest() / name / "kept");
         std::string log;
         EXPECT_EQ(Extract(archive, "--display-dialog=0", &log), result::kFileExists) << name;
-        EXPECT_NE(log.find("failed " + std::string(name) + ": a folder of that name exists"), std::string::npos)
+        EXPECT_NE(log.find("failed " + std::string(name) + ": a folder of that name exists"),
+                  std::string::npos)
             << log;
         EXPECT_TRUE(fs::is_directory(dest() / name / "kept")) << name;
         EXPECT_EQ(ReadAll(dest() / "file.txt"), "file\n") << name;

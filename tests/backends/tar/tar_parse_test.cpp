@@ -1,5 +1,7 @@
 // Reading header blocks, pax records and sparse maps: numbers in both encodings, checksums as
 // old writers summed them, and malformed input refused rather than half taken.
+#include "formats/tar/tar_parse.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "formats/tar/tar_header.h"
-#include "formats/tar/tar_parse.h"
 
 namespace quorvex6::backend::tar {
 namespace {
@@ -16,7 +17,8 @@ void Reseal(Block& b, bool signed_sum = false) {
     std::memset(b.data() + 148, ' ', 8);
     int32_t sum = 0;
     for (uint8_t c : b) sum += signed_sum ? static_cast<int8_t>(c) : c;
-    std::snprintf(reinterpret_cast<char*>(b.data() + 148), 8, "%06o", static_cast<unsigned>(sum) & 0777777);
+    std::snprintf(reinterpret_cast<char*>(b.data() + 148), 8, "%06o",
+                  static_cast<unsigned>(sum) & 0777777);
 }
 
 // The last block written: the header itself, after any pax header.
@@ -33,7 +35,8 @@ TEST(TarParse, HeaderBlocks) {
     auto base256 = [](Block b, size_t offset, size_t length, uint8_t lead, uint64_t low) {
         std::memset(b.data() + offset, lead == 0xFF ? 0xFF : 0, length);
         b[offset] = lead;
-        for (size_t i = 0; i < 8; ++i) b[offset + length - 1 - i] = static_cast<uint8_t>(low >> (8 * i));
+        for (size_t i = 0; i < 8; ++i)
+            b[offset + length - 1 - i] = static_cast<uint8_t>(low >> (8 * i));
         Reseal(b);
         return b;
     };
@@ -60,11 +63,16 @@ TEST(TarParse, HeaderBlocks) {
     };
     const Case cases[] = {
         {"ustar", base, true, "f.txt", 1234, 1623760496, 0640},
-        {"prefix joined", Written({prefixed, HeaderType::kFile, 0644, 0, 0, {}}), true, prefixed, 0, 0, 0644},
-        {"binary without the base-256 mark", base256(base, 124, 12, 0, 0x80000000000ull), false, "", 0, 0, 0},
-        {"base-256 size", base256(base, 124, 12, 0x80, 9ull << 30), true, "f.txt", 9ull << 30, 1623760496, 0640},
-        {"negative base-256 time", base256(base, 136, 12, 0xFF, static_cast<uint64_t>(-86400)), true, "f.txt", 1234, -86400, 0640},
-        {"negative base-256 size", base256(base, 124, 12, 0xFF, static_cast<uint64_t>(-5)), false, "", 0, 0, 0},
+        {"prefix joined", Written({prefixed, HeaderType::kFile, 0644, 0, 0, {}}), true, prefixed, 0,
+         0, 0644},
+        {"binary without the base-256 mark", base256(base, 124, 12, 0, 0x80000000000ull), false, "",
+         0, 0, 0},
+        {"base-256 size", base256(base, 124, 12, 0x80, 9ull << 30), true, "f.txt", 9ull << 30,
+         1623760496, 0640},
+        {"negative base-256 time", base256(base, 136, 12, 0xFF, static_cast<uint64_t>(-86400)),
+         true, "f.txt", 1234, -86400, 0640},
+        {"negative base-256 size", base256(base, 124, 12, 0xFF, static_cast<uint64_t>(-5)), false,
+         "", 0, 0, 0},
         {"wrong checksum", bad_sum, false, "", 0, 0, 0},
         {"signed checksum", signed_sum, true, "caf\xc3\xa9", 1234, 1623760496, 0640},
         {"not a number", bad_size, false, "", 0, 0, 0},
@@ -104,19 +112,22 @@ TEST(TarParse, PaxRecords) {
     };
     const Case cases[] = {
         {"path, size, time with a fraction",
-         Record("path", "a/b.txt") + Record("size", "9663676416") + Record("mtime", "1623760496.123456789"), true,
-         "a/b.txt", 9663676416, 1623760496, 0},
+         Record("path", "a/b.txt") + Record("size", "9663676416") +
+             Record("mtime", "1623760496.123456789"),
+         true, "a/b.txt", 9663676416, 1623760496, 0},
         {"time before 1970", Record("mtime", "-86400.5"), true, "", 0, -86400, 0},
         {"unknown keys pass", Record("SCHILY.dev", "2049"), true, "", 0, 0, 0},
-        {"names as bytes", Record("hdrcharset", "BINARY") + Record("path", "caf\xe9"), true, "caf\xe9", 0, 0, 0, true},
-        {"names in UTF-8", Record("hdrcharset", "ISO-IR 10646 2000 UTF-8"), true, "", 0, 0, 0, false},
+        {"names as bytes", Record("hdrcharset", "BINARY") + Record("path", "caf\xe9"), true,
+         "caf\xe9", 0, 0, 0, true},
+        {"names in UTF-8", Record("hdrcharset", "ISO-IR 10646 2000 UTF-8"), true, "", 0, 0, 0,
+         false},
         {"length too long", "17 path=a/b.txt\n", false, "", 0, 0, 0},
         {"length too short", "15 path=a/b.txt\n", false, "", 0, 0, 0},
         {"no length", "path=a\n", false, "", 0, 0, 0},
         {"size not a number", Record("size", "12x"), false, "", 0, 0, 0},
         {"sparse 0.0 pairs",
-         Record("GNU.sparse.offset", "0") + Record("GNU.sparse.numbytes", "10") + Record("GNU.sparse.offset", "20") +
-             Record("GNU.sparse.numbytes", "5"),
+         Record("GNU.sparse.offset", "0") + Record("GNU.sparse.numbytes", "10") +
+             Record("GNU.sparse.offset", "20") + Record("GNU.sparse.numbytes", "5"),
          true, "", 0, 0, 2},
         {"sparse size without offset", Record("GNU.sparse.numbytes", "5"), false, "", 0, 0, 0},
         {"sparse 0.1 map", Record("GNU.sparse.map", "0,10,20,5"), true, "", 0, 0, 2},
@@ -168,7 +179,8 @@ TEST(TarParse, SparseMaps) {
         {"stored bytes differ", {{0, 10}}, 30, 11, false},
         {"offset near the top", {{UINT64_MAX - 1, 4}}, UINT64_MAX, 4, false},
     };
-    for (const Fit& f : fits) EXPECT_EQ(SparseMapHolds(f.pieces, f.real, f.stored), f.holds) << f.what;
+    for (const Fit& f : fits)
+        EXPECT_EQ(SparseMapHolds(f.pieces, f.real, f.stored), f.holds) << f.what;
 }
 
 }  // namespace

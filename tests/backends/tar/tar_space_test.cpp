@@ -32,10 +32,13 @@ TEST_F(TarLibrary, AHugeSparseMemberTakesOnlyTheRoomOfItsData) {
         out.seekp(static_cast<std::streamoff>(kTiB - 3));
         out << "end";
     }
-    for (const char* maker : {"tar -S --format=gnu", "tar -S --format=pax --sparse-version=1.0", "tar -S -z", "bsdtar"}) {
+    for (const char* maker : {"tar -S --format=gnu", "tar -S --format=pax --sparse-version=1.0",
+                              "tar -S -z", "bsdtar"}) {
         fs::path archive = root_ / "huge.tar";
         fs::remove(archive);
-        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + " huge.bin"), 0)
+        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) +
+                          " huge.bin"),
+                  0)
             << maker;
         ASSERT_LT(fs::file_size(archive), 64u << 10) << maker;
         fs::remove_all(dest());

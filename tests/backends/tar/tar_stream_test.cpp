@@ -15,7 +15,8 @@ uint8_t ByteAt(uint64_t offset) { return static_cast<uint8_t>(offset % 251); }
 // A seekable archive of `size` bytes that counts what is read from it.
 class CountedBytes final : public ByteSource {
   public:
-    CountedBytes(uint64_t size, uint64_t& read, uint64_t& reads) : size_(size), read_(read), reads_(reads) {}
+    CountedBytes(uint64_t size, uint64_t& read, uint64_t& reads)
+        : size_(size), read_(read), reads_(reads) {}
     std::ptrdiff_t Read(uint8_t* data, size_t size) override {
         size_t n = static_cast<size_t>(std::min<uint64_t>(size, size_ - offset_));
         for (size_t i = 0; i < n; ++i) data[i] = ByteAt(offset_ + i);
@@ -57,7 +58,8 @@ TEST(TarStream, ReadsLittleWhilePassingOverData) {
     // Data that ends where the buffer does, its padding passed over at the source.
     const std::vector<Step> padding = {{kBig, 100}, {512, 0}, {kBig - 512, 0}};
     const Case cases[] = {
-        {"headers past large data: one block each after the first read", headers, kBig + 7 * 512, 8},
+        {"headers past large data: one block each after the first read", headers, kBig + 7 * 512,
+         8},
         {"data after headers is read in large pieces again", headers_then_data,
          kBig + 8 * 512 + 4 * uint64_t{kBig}, 8 + 1 + 4},
         {"passing over padding alone keeps reading ahead", padding, 2 * uint64_t{kBig}, 2},

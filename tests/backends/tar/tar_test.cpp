@@ -49,8 +49,8 @@ TEST_F(TarLibrary, CompressedArchivesShorterThanAHeaderAreRead) {
     auto check = tar_.Get<QvCheckArchiveFn>("TarCheckArchive");
     for (const char* compressor : {"gzip", "bzip2", "xz", "zstd"}) {
         fs::path archive = root_ / (std::string("tiny.tar.") + compressor);
-        ASSERT_EQ(RunTool(std::string("tar -I ") + compressor + " -C " + Quote(root_ / "base") + " -cf " +
-                          Quote(archive) + " a.txt"),
+        ASSERT_EQ(RunTool(std::string("tar -I ") + compressor + " -C " + Quote(root_ / "base") +
+                          " -cf " + Quote(archive) + " a.txt"),
                   0);
         ASSERT_LT(fs::file_size(archive), 512u) << compressor;
         EXPECT_NE(check(archive.c_str(), 1), 0) << compressor;
@@ -102,9 +102,15 @@ TEST_F(TarLibrary, EachSuffixWritesItsCompression) {
         size_t at = 0;
     };
     const Case cases[] = {
-        {"t.taz", "\x1F\x9D", "-taz-"},          {"t.tar.Z", "\x1F\x9D", "-taz-"},
-        {"t.TGZ", "\x1F\x8B", "-tgz-"},          {"t.tbz2", "BZh", "-tbz-"},
-        {"t.txz", "\xFD" "7zXZ", "-txz-"},        {"t.tzst", "\x28\xB5\x2F\xFD", "-tzs-"},
+        {"t.taz", "\x1F\x9D", "-taz-"},
+        {"t.tar.Z", "\x1F\x9D", "-taz-"},
+        {"t.TGZ", "\x1F\x8B", "-tgz-"},
+        {"t.tbz2", "BZh", "-tbz-"},
+        {"t.txz",
+         "\xFD"
+         "7zXZ",
+         "-txz-"},
+        {"t.tzst", "\x28\xB5\x2F\xFD", "-tzs-"},
         {"t.tar", std::string("ustar\0", 6), "-tar-", 257},
     };
     for (const Case& c : cases) {
@@ -178,7 +184,8 @@ TEST_F(TarLibrary, HostileAndBrokenArchives) {
             fs::path archive = TestData("tar/" + std::string(c.archive));
             if (gzipped) {
                 fs::path copy = root_ / (std::string(c.archive) + ".gz");
-                ASSERT_EQ(std::system(("gzip -c " + Quote(archive) + " > " + Quote(copy)).c_str()), 0);
+                ASSERT_EQ(std::system(("gzip -c " + Quote(archive) + " > " + Quote(copy)).c_str()),
+                          0);
                 archive = copy;
             }
             std::string what = archive.filename().string();
@@ -378,7 +385,8 @@ TEST_F(TarLibrary, ManyFilesComeOutAsIfWrittenOneAfterAnother) {
         std::string name = "d" + std::to_string(i % 8) + "/f" + std::to_string(i);
         std::string text;  // over 8 MiB in all, so the decoder runs ahead and helps
         while (text.size() < (i % 25 == 0 ? 80000u : 18000u))
-            text += std::to_string((state = state * 6364136223846793005u + 1442695040888963407u) >> 44);
+            text +=
+                std::to_string((state = state * 6364136223846793005u + 1442695040888963407u) >> 44);
         WriteAll(base / name, text);
         if (text.size() > (64u << 10)) too_big.insert(name);
     }
@@ -390,13 +398,18 @@ TEST_F(TarLibrary, ManyFilesComeOutAsIfWrittenOneAfterAnother) {
     ASSERT_EQ(RunTool("tar -C " + Quote(base) + " -cf " + Quote(root_ / "a.tar") + " ."), 0);
     for (const char* copy : {"a later copy\n", "the last copy\n"}) {  // one right after the other
         WriteAll(root_ / "later/d0/f16", copy);
-        ASSERT_EQ(RunTool("tar -C " + Quote(root_ / "later") + " -rf " + Quote(root_ / "a.tar") + " ./d0/f16"), 0);
+        ASSERT_EQ(RunTool("tar -C " + Quote(root_ / "later") + " -rf " + Quote(root_ / "a.tar") +
+                          " ./d0/f16"),
+                  0);
     }
     expected["d0/f16"] = "the last copy\n";
     ASSERT_EQ(RunTool("gzip -k -n " + Quote(root_ / "a.tar")), 0);
-    ASSERT_EQ(std::system(("tar -tf " + Quote(root_ / "a.tar") + " > " + Quote(root_ / "listing")).c_str()), 0);
+    ASSERT_EQ(std::system(
+                  ("tar -tf " + Quote(root_ / "a.tar") + " > " + Quote(root_ / "listing")).c_str()),
+              0);
     auto seconds = [](const fs::path& p) {
-        return std::chrono::floor<std::chrono::seconds>(fs::last_write_time(p).time_since_epoch()).count();
+        return std::chrono::floor<std::chrono::seconds>(fs::last_write_time(p).time_since_epoch())
+            .count();
     };
 
     struct Case {
@@ -423,17 +436,20 @@ TEST_F(TarLibrary, ManyFilesComeOutAsIfWrittenOneAfterAnother) {
         EXPECT_EQ(ReadTree(dest()), tree) << what;
         EXPECT_EQ(fs::hard_link_count(dest() / "d7/hard"), 2u) << what;
         for (const char* name : {"d0/f8", "d5/f5", "d0/f16"})
-            EXPECT_EQ(seconds(dest() / name), seconds(root_ / (std::string(name) == "d0/f16" ? "later" : "base") / name))
+            EXPECT_EQ(seconds(dest() / name),
+                      seconds(root_ / (std::string(name) == "d0/f16" ? "later" : "base") / name))
                 << what << " " << name;
         std::vector<std::string> wanted;  // each entry's line in archive order; "./" is nothing
         std::istringstream names(ReadAll(root_ / "listing"));
         for (std::string name; std::getline(names, name);)
             if (name != "./")
-                wanted.push_back((c.limited && too_big.count(name.substr(2)) ? "failed " : "extracted ") + name);
+                wanted.push_back(
+                    (c.limited && too_big.count(name.substr(2)) ? "failed " : "extracted ") + name);
         std::vector<std::string> logged;  // a failure's line up to its reason
         std::istringstream lines(log);
         for (std::string line; std::getline(lines, line);)
-            logged.push_back(line.substr(0, line.rfind("failed ", 0) == 0 ? line.find(':') : line.size()));
+            logged.push_back(
+                line.substr(0, line.rfind("failed ", 0) == 0 ? line.find(':') : line.size()));
         EXPECT_EQ(logged, wanted) << what;
     }
 }
@@ -480,7 +496,8 @@ TEST_F(TarLibrary, SparseEntriesInEveryFormComeOutWhole) {
         out << "end";
     }
     {
-        std::ofstream out(base / "small-holes.bin", std::ios::binary);  // small files are finished apart
+        std::ofstream out(base / "small-holes.bin",
+                          std::ios::binary);  // small files are finished apart
         out << "start";
         out.seekp((1 << 20) - 3);
         out << "end";
@@ -493,16 +510,21 @@ TEST_F(TarLibrary, SparseEntriesInEveryFormComeOutWhole) {
     auto expected = ReadTree(base);
     const char* files = " holes.bin small-holes.bin hole-at-end.bin only-hole.bin plain.txt";
     for (const char* maker : {"tar -S --format=gnu", "tar -S --format=pax --sparse-version=0.0",
-                              "tar -S --format=pax --sparse-version=0.1", "tar -S --format=pax --sparse-version=1.0",
-                              "tar -S -z", "bsdtar"}) {
+                              "tar -S --format=pax --sparse-version=0.1",
+                              "tar -S --format=pax --sparse-version=1.0", "tar -S -z", "bsdtar"}) {
         fs::path archive = root_ / "sparse.tar";
-        ASSERT_EQ(RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + files), 0) << maker;
+        ASSERT_EQ(
+            RunTool(std::string(maker) + " -cf " + Quote(archive) + " -C " + Quote(base) + files),
+            0)
+            << maker;
         EXPECT_LT(fs::file_size(archive), 1u << 20) << maker;  // the holes are not stored
         fs::remove_all(dest());
         EXPECT_EQ(Extract(archive), 0) << maker;
         EXPECT_EQ(ReadTree(dest()), expected) << maker;
-        for (const char* name : {"holes.bin", "small-holes.bin", "hole-at-end.bin", "only-hole.bin"})
-            EXPECT_LE(DiskUse(dest() / name), DiskUse(base / name) + (64u << 10)) << maker << " " << name;
+        for (const char* name :
+             {"holes.bin", "small-holes.bin", "hole-at-end.bin", "only-hole.bin"})
+            EXPECT_LE(DiskUse(dest() / name), DiskUse(base / name) + (64u << 10))
+                << maker << " " << name;
         EXPECT_EQ(List(archive)["holes.bin"].original_size, (9u << 20) + 3) << maker;
     }
 }

@@ -11,7 +11,8 @@ using namespace quorvex6::unlha32_test;
 
 uint32_t BaseField(const std::string& header, size_t at) {
     uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<uint8_t>(header[at + static_cast<size_t>(k)]);
+    for (int k = 3; k >= 0; --k)
+        v = v << 8 | static_cast<uint8_t>(header[at + static_cast<size_t>(k)]);
     return v;
 }
 
@@ -36,8 +37,9 @@ TEST_F(Unlha32, MembersOfFourGiBAndMoreLong) {
     EXPECT_EQ(BaseField(bytes, 7), entry.compressed_size);
     EXPECT_EQ(BaseField(bytes, 11), 0xffffffffu);
     EXPECT_EQ(Run("t \"" + arc + "\""), 0) << log_;
-    EXPECT_EQ(std::system(("bash -c 'set -o pipefail; bsdtar -xOf \"" + arc + "\" huge.bin | cmp -s - \"" +
-                           huge.string() + "\"'").c_str()),
+    EXPECT_EQ(std::system(("bash -c 'set -o pipefail; bsdtar -xOf \"" + arc +
+                           "\" huge.bin | cmp -s - \"" + huge.string() + "\"'")
+                              .c_str()),
               0);
     const auto after = Tree(dir_.path() / "src");
     for (const Tool& tool : kTools) {

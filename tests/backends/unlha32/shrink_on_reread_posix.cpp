@@ -28,13 +28,15 @@ void ShrinkOnSecondReadFromStart(int fd, off_t offset) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) ssize_t pread(int fd, void* buffer, size_t n, off_t offset) {
+extern "C" __attribute__((visibility("default"))) ssize_t pread(int fd, void* buffer, size_t n,
+                                                                off_t offset) {
     static const auto next = reinterpret_cast<Pread>(dlsym(RTLD_NEXT, "pread"));
     ShrinkOnSecondReadFromStart(fd, offset);
     return next(fd, buffer, n, offset);
 }
 
-extern "C" __attribute__((visibility("default"))) ssize_t pread64(int fd, void* buffer, size_t n, off_t offset) {
+extern "C" __attribute__((visibility("default"))) ssize_t pread64(int fd, void* buffer, size_t n,
+                                                                  off_t offset) {
     static const auto next = reinterpret_cast<Pread>(dlsym(RTLD_NEXT, "pread64"));
     ShrinkOnSecondReadFromStart(fd, offset);
     return next(fd, buffer, n, offset);

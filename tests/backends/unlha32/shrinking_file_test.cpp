@@ -34,15 +34,19 @@ TEST_F(Unlha32, AFileThatShrinksWhilePackedEndsWhereItsLastReadEnded) {
         dir_.Write(std::string(c.what) + "/m-shrinks.log", Noise(c.size));
         if (!c.last) dir_.Write(std::string(c.what) + "/z-after.txt", Text(7000));
         const std::string arc = Arc(std::string(c.what) + ".lzh");
-        const std::string line = "u -+ -r0 -x0 -c1 -a0 -f1 -n -jm2 \"" + arc + "\" \"" + src + "/\" *.*";
+        const std::string line =
+            "u -+ -r0 -x0 -c1 -a0 -f1 -n -jm2 \"" + arc + "\" \"" + src + "/\" *.*";
         const std::string env = "QV_SHRINK_FILE=\"" + src + "/m-shrinks.log\" LD_PRELOAD=\"" +
-                                QV_SHRINK_ON_REREAD + "\" ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0";
+                                QV_SHRINK_ON_REREAD +
+                                "\" ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0";
         const std::string result = Output(env + " \"" + QV_UNLHA_COMMAND + "\" '" + line + "'");
         ASSERT_EQ(result.substr(0, 2), "0\n") << c.what << "\n" << result;
-        ASSERT_EQ(fs::file_size(src + "/m-shrinks.log"), c.size / 2) << c.what << ": the shim did not cut";
+        ASSERT_EQ(fs::file_size(src + "/m-shrinks.log"), c.size / 2)
+            << c.what << ": the shim did not cut";
         const auto expected = Tree(src);
         EXPECT_EQ(Run("t \"" + arc + "\""), 0) << c.what << "\n" << log_;
-        EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/out-" + c.what), 0) << c.what << "\n" << log_;
+        EXPECT_EQ(Unpack("-x1 -c1 -f1 -n", arc, dir_.str() + "/out-" + c.what), 0) << c.what << "\n"
+                                                                                   << log_;
         EXPECT_TRUE(Tree(dir_.path() / (std::string("out-") + c.what)) == expected) << c.what;
         for (const Tool& tool : kTools) {
             const fs::path out = dir_.path() / (std::string("by-") + tool.name);
@@ -50,7 +54,8 @@ TEST_F(Unlha32, AFileThatShrinksWhilePackedEndsWhereItsLastReadEnded) {
             EXPECT_TRUE(Tree(out) == expected) << c.what << " " << tool.name;
         }
         // Nothing of the abandoned attempt is left behind the end mark either.
-        EXPECT_EQ(Output("7zz t \"" + arc + "\" 2>&1").find("after the end"), std::string::npos) << c.what;
+        EXPECT_EQ(Output("7zz t \"" + arc + "\" 2>&1").find("after the end"), std::string::npos)
+            << c.what;
     }
 }
 

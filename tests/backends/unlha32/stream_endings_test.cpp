@@ -11,7 +11,7 @@ namespace {
 using namespace quorvex6::unlha32_test;
 
 class Noise {
-public:
+  public:
     explicit Noise(uint64_t seed) : v_(seed) {}
     uint32_t Next() {
         v_ ^= v_ << 13, v_ ^= v_ >> 7, v_ ^= v_ << 17;
@@ -23,7 +23,7 @@ public:
         return s;
     }
 
-private:
+  private:
     uint64_t v_;
 };
 
@@ -38,8 +38,10 @@ std::string Periodic(size_t n) {
 // (a short end after a block cut there).
 std::map<std::string, std::string> Endings(bool every_segment_tail) {
     std::map<std::string, std::string> files;
-    for (size_t n : {800, 1000, 5000, 9000, 50000, 300000}) files["zeros-" + std::to_string(n)] = std::string(n, '\0');
-    for (size_t n = 600; n < 1400; n += 7) files["zeros-" + std::to_string(n)] = std::string(n, '\0');
+    for (size_t n : {800, 1000, 5000, 9000, 50000, 300000})
+        files["zeros-" + std::to_string(n)] = std::string(n, '\0');
+    for (size_t n = 600; n < 1400; n += 7)
+        files["zeros-" + std::to_string(n)] = std::string(n, '\0');
     Noise noise(2024);
     for (int i = 0; i < 200; ++i) {
         std::string data = noise.Bytes(50 + noise.Next() % 3000);

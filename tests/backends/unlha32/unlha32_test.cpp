@@ -3,11 +3,11 @@
 #include <cstring>
 #include <set>
 
+#include "backends/unlha32/unlha32_fixture.h"
 #include "formats/lha/crc16.h"
 #include "formats/lha/header_reader.h"
 #include "formats/lha/header_writer.h"
 #include "formats/lha/member_io.h"
-#include "backends/unlha32/unlha32_fixture.h"
 
 namespace {
 
@@ -283,7 +283,8 @@ TEST_F(Unlha32, EveryMemberIsReportedWhateverTheirNumber) {
         for (int i = 0; i < count; ++i) {
             const std::string name = "m" + std::to_string(i) + ".txt";
             EXPECT_EQ(fs::exists(out + "/" + name), i != damaged) << count << " " << name;
-            EXPECT_EQ(log_.find("extracted " + name) != std::string::npos, i != damaged) << count << " " << name;
+            EXPECT_EQ(log_.find("extracted " + name) != std::string::npos, i != damaged)
+                << count << " " << name;
         }
     }
 }

@@ -116,9 +116,11 @@ TEST_F(UnzipApi, Zip64ForEntriesOverFourGiB) {
     WriteAll(base / "after.txt", "after\n");
     fs::path archive = root_ / "huge.zip";
     std::string log;
-    ASSERT_EQ(zip_.Command("Zip", "-q -1 " + Quote(archive) + " " + QuoteFolder(base) +
-                                      " huge.bin after.txt", &log),
-              0)
+    ASSERT_EQ(
+        zip_.Command("Zip",
+                     "-q -1 " + Quote(archive) + " " + QuoteFolder(base) + " huge.bin after.txt",
+                     &log),
+        0)
         << log;
     EXPECT_LT(fs::file_size(archive), 64u << 20);
     std::string text;

@@ -50,21 +50,23 @@ TEST(ZipMethods, EveryRowReachesItsCodec) {
         EXPECT_LE(row.listed.size(), 5u);  // fits the record's method field with room to spare
         EXPECT_GE(row.version_needed, 10);
         if (!row.codec.empty()) {
-            const quorvex6::codecs::Method* codec = quorvex6::codecs::find_method(row.codec);
+            const quorvex6::backend::codecs::Method* codec =
+                quorvex6::backend::codecs::FindMethod(row.codec);
             ASSERT_NE(codec, nullptr) << row.codec;
             EXPECT_NE(MakeDecoder(row.number), nullptr);
         } else {
             EXPECT_EQ(MakeDecoder(row.number), nullptr);
         }
         if (row.writable && !row.codec.empty()) {
-            for (int level = 1; level <= 9; ++level) EXPECT_NE(MakeEncoder(row.number, level), nullptr);
+            for (int level = 1; level <= 9; ++level)
+                EXPECT_NE(MakeEncoder(row.number, level), nullptr);
         }
     }
 }
 
 TEST(ZipMethods, NamesAndWhatCannotBeWritten) {
-    const std::pair<uint16_t, const char*> names[] = {
-        {0, "Store"}, {8, "Defla"}, {9, "Def64"}, {12, "BZip2"}, {14, "LZMA"}, {99, "M99"}};
+    const std::pair<uint16_t, const char*> names[] = {{0, "Store"},  {8, "Defla"}, {9, "Def64"},
+                                                      {12, "BZip2"}, {14, "LZMA"}, {99, "M99"}};
     for (auto [number, text] : names) EXPECT_EQ(MethodText(number), text);
     for (uint16_t number : {uint16_t{9}, uint16_t{12}, uint16_t{14}, uint16_t{99}}) {
         try {
@@ -86,11 +88,12 @@ TEST(ZipMethods, DeflateAtEveryLevelRoundTrips) {
         std::vector<uint8_t> packed, unpacked;
         io::MemorySource in({bytes, text.size()});
         io::VectorSink out(packed);
-        ASSERT_EQ(MakeEncoder(kMethodDeflate, level)->encode(in, out, text.size()), quorvex6::codecs::Status::ok);
+        ASSERT_EQ(MakeEncoder(kMethodDeflate, level)->encode(in, out, text.size()),
+                  quorvex6::backend::codecs::Status::kOk);
         io::MemorySource again(packed);
         io::VectorSink back(unpacked);
         ASSERT_EQ(MakeDecoder(kMethodDeflate)->decode(again, packed.size(), text.size(), back),
-                  quorvex6::codecs::Status::ok);
+                  quorvex6::backend::codecs::Status::kOk);
         EXPECT_EQ(std::string(unpacked.begin(), unpacked.end()), text) << level;
     }
 }
@@ -113,8 +116,9 @@ TEST(ZipBid, WhereTheArchiveStarts) {
         {"a TAR archive", ReadAll(TestData("tar/tree-pax-gnutar.tar")), std::nullopt},
         {"empty", "", std::nullopt},
         {"an end record alone", std::string("PK\5\6", 4) + std::string(18, '\0'), 0},
-        {"a directory larger than the file", std::string("PK\5\6", 4) + std::string(8, '\0') + std::string("\x10\0\0\0", 4) +
-                                                 std::string(6, '\0'),
+        {"a directory larger than the file",
+         std::string("PK\5\6", 4) + std::string(8, '\0') + std::string("\x10\0\0\0", 4) +
+             std::string(6, '\0'),
          std::nullopt},
     };
     for (const Case& c : cases) {
@@ -176,7 +180,8 @@ TEST(ZipReaderContract, ACheckValueFailsOnlyOnceAllDataIsOut) {
     uint64_t written = 0;
     EXPECT_EQ(FaultOfFirstBad("badcrc.zip", &written), Fault::kDataChecksum);
     bool matched = false;
-    for (const ZipEntry& entry : reader.entries()) matched |= entry.original_size == written && written > 0;
+    for (const ZipEntry& entry : reader.entries())
+        matched |= entry.original_size == written && written > 0;
     EXPECT_TRUE(matched) << written;
 }
 
@@ -184,7 +189,9 @@ TEST(ZipReaderContract, NoArchiveAndBrokenDirectory) {
     const std::pair<std::string, Fault> cases[] = {
         {Archive("truncated.zip"), Fault::kNotArchive},
         {"no zip at all", Fault::kNotArchive},
-        {std::string("PK\5\6", 4) + std::string(8, '\0') + std::string("\x10\0\0\0", 4) + std::string(6, '\0'), Fault::kBrokenHeader},
+        {std::string("PK\5\6", 4) + std::string(8, '\0') + std::string("\x10\0\0\0", 4) +
+             std::string(6, '\0'),
+         Fault::kBrokenHeader},
     };
     for (const auto& [bytes, fault] : cases) {
         try {
@@ -224,7 +231,8 @@ class ZipWriterContract : public quorvex6::testing::ScratchTest {};
 TEST_F(ZipWriterContract, StoredFromASourceAndRawCopiesReadBack) {
     std::string data;
     for (uint32_t i = 0; i < 300000; ++i) data += static_cast<char>((i * 7919u) >> 3);
-    const std::string first = (root_ / "first.zip").string(), second = (root_ / "second.zip").string();
+    const std::string first = (root_ / "first.zip").string(),
+                      second = (root_ / "second.zip").string();
     {
         OutputFile out = OutputFile::Create(first);
         FileOutput<OutputFile> output(out);

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "common/fault_codes.h"
-#include "quorvex6/result_codes.h"
-#include "io/byte_order.h"
 #include "formats/zip/zip_entry.h"
 #include "formats/zip/zip_names.h"
 #include "formats/zip/zip_relocate.h"
+#include "io/byte_order.h"
+#include "quorvex6/result_codes.h"
 
 namespace quorvex6::backend::zip {
 namespace {

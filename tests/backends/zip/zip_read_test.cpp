@@ -99,13 +99,16 @@ TEST_F(UnzipRead, ExtendedTimestampsPast2038AndBefore1970) {
     for (const char* archive : {"times-infozip.zip", "times-bsdtar.zip"}) {
         fs::remove_all(dest());
         EXPECT_EQ(Extract(archive), 0) << archive;
-        struct stat late {}, early {};
+        struct stat late {
+        }, early{};
         ASSERT_EQ(stat((dest() / "late.txt").c_str(), &late), 0);
         ASSERT_EQ(stat((dest() / "early.txt").c_str(), &early), 0);
-        EXPECT_EQ(late.st_mtime, 2214450367) << archive;  // 2040-03-04 05:06:07 UTC
+        EXPECT_EQ(late.st_mtime, 2214450367) << archive;   // 2040-03-04 05:06:07 UTC
         EXPECT_EQ(early.st_mtime, -310157633) << archive;  // 1960-03-04 05:06:07 UTC
         std::string listing;
-        ASSERT_EQ(unzip_.Command("UnZip", "-l " + TestData(std::string("zip/") + archive).string(), &listing), 0);
+        ASSERT_EQ(unzip_.Command("UnZip", "-l " + TestData(std::string("zip/") + archive).string(),
+                                 &listing),
+                  0);
         size_t at = listing.find("\nlate.txt ");
         ASSERT_NE(at, std::string::npos) << listing;
         std::string line = listing.substr(at + 1, listing.find('\n', at + 1) - at - 1);
@@ -121,9 +124,12 @@ TEST_F(UnzipRead, ACommentHoldingTheEndSignatureIsNoEnd) {
 TEST_F(UnzipRead, ALinkTargetLongerThanALinkHoldsIsNamedAsSuch) {
     std::string log;
     EXPECT_EQ(Extract("long-links-python.zip", "-x --i", &log), result::kPathTooLong);
-    EXPECT_NE(log.find("too-long: link target of 5000 bytes; a link holds at most 4095"), std::string::npos) << log;
+    EXPECT_NE(log.find("too-long: link target of 5000 bytes; a link holds at most 4095"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(ReadTree(dest()),
-              (std::map<std::string, std::string>{{"longest", "-> " + std::string(4095, 't')}, {"after.txt", "after\n"}}));
+              (std::map<std::string, std::string>{{"longest", "-> " + std::string(4095, 't')},
+                                                  {"after.txt", "after\n"}}));
 }
 
 // Entries that share bytes (one local record named twice, one record inside another's data or
@@ -142,12 +148,18 @@ TEST_F(UnzipRead, EntriesThatShareBytesAreRefused) {
         fs::remove_all(dest());
         std::string log;
         EXPECT_EQ(Extract(c.archive, "-x --i", &log), result::kBrokenHeader) << c.archive;
-        EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"good.txt", "good\n"}})) << c.archive;
-        for (const char* name : c.refused) EXPECT_NE(log.find(std::string("failed ") + name + ": "), std::string::npos) << log;
+        EXPECT_EQ(ReadTree(dest()), (std::map<std::string, std::string>{{"good.txt", "good\n"}}))
+            << c.archive;
+        for (const char* name : c.refused)
+            EXPECT_NE(log.find(std::string("failed ") + name + ": "), std::string::npos) << log;
         EXPECT_NE(log.find("overlapping entries, a possible zip bomb"), std::string::npos) << log;
-        EXPECT_EQ(unzip_.Command("UnZip", "-t " + Quote(TestData("zip/" + std::string(c.archive)))), result::kBrokenHeader);
+        EXPECT_EQ(unzip_.Command("UnZip", "-t " + Quote(TestData("zip/" + std::string(c.archive)))),
+                  result::kBrokenHeader);
         std::string listing;
-        EXPECT_EQ(unzip_.Command("UnZip", "-l " + TestData("zip/" + std::string(c.archive)).string(), &listing), 0);
+        EXPECT_EQ(
+            unzip_.Command("UnZip", "-l " + TestData("zip/" + std::string(c.archive)).string(),
+                           &listing),
+            0);
         EXPECT_NE(listing.find(c.refused[1]), std::string::npos) << listing;
     }
 }
