@@ -56,4 +56,13 @@ if [ -e "$build/lib/quorvex-arj" ]; then
     grep -q "^$name," <<<"$listed" || { echo "the installed ARJ pack lost $name: $listed"; exit 1; }
   done
 fi
+# Without a rar on PATH the installed control packs RAR with our program beside it.
+if [ -e "$build/lib/quorvex-rar" ] && ! command -v rar >/dev/null; then
+  mkdir -p "$work/src"
+  printf 'x\n' > "$work/src/Makefile"
+  "$prefix/bin/quorvex" pack "$work/t.rar" --base "$work/src" --quiet 2>/dev/null
+  for _ in $(seq 100); do [ -s "$work/t.rar" ] && break; sleep 0.1; done
+  listed=$("$prefix/bin/quorvex" list "$work/t.rar" --format csv 2>&1 || true)
+  grep -q "^Makefile," <<<"$listed" || { echo "the installed RAR pack lost Makefile: $listed"; exit 1; }
+fi
 echo "installed, built with pkg-config and CMake, ran: $out"

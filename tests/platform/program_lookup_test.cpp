@@ -1,5 +1,5 @@
 // Which file a started program's name stands for: our arj beside the control before any on
-// PATH, anything else from PATH alone.
+// PATH, our rar only where PATH has none, anything else from PATH alone.
 #include "platform/posix/program_lookup.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +51,14 @@ TEST_F(ProgramLookup, OursFirstForArjAndPathForTheRest) {
     const std::string rar = Program("path/rar");
     EXPECT_EQ(platform::FindProgram("rar", Own()), rar);
     EXPECT_EQ(platform::FindProgram(rar, Own()), rar);
+}
+
+TEST_F(ProgramLookup, RarFromPathFirstAndOursOnlyWithoutOne) {
+    const std::string ours = Program("own/quorvex-rar");
+    EXPECT_EQ(platform::FindProgram("rar", Own()), ours);
+    const std::string on_path = Program("path/rar");
+    EXPECT_EQ(platform::FindProgram("rar", Own()), on_path);
+    EXPECT_EQ(platform::FindProgram("rar", ""), on_path);
 }
 
 }  // namespace

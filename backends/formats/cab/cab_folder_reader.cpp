@@ -42,6 +42,13 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
                                 "cannot decode method " + MethodText(folder.type));
             lzx_ = std::make_unique<codecs::lzx::Decoder>(WindowBitsOf(folder.type));
             break;
+        case kMethodQuantum: {
+            unsigned bits = WindowBitsOf(folder.type);
+            if (bits < codecs::quantum::kMinWindowBits || bits > codecs::quantum::kMaxWindowBits)
+                BrokenData("Quantum window out of range");
+            quantum_ = std::make_unique<codecs::quantum::FrameDecoder>(bits);
+            break;
+        }
         default:
             throw io::Error(io::Fault::kUnknownMethod,
                             "cannot decode method " + MethodText(folder.type));
@@ -87,6 +94,11 @@ void FolderReader::Decode(std::uint16_t unpacked) {
     block_at_ = 0;
     if (lzx_) {
         if (lzx_->DecodeFrame(packed_, block_) != codecs::lzx::Status::kOk) BrokenData("LZX block");
+        return;
+    }
+    if (quantum_) {
+        if (quantum_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)
+            BrokenData("Quantum block");
         return;
     }
     if (!mszip_) {

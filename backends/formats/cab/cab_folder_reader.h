@@ -7,6 +7,7 @@
 
 #include "codecs/lzx/lzx_decoder.h"
 #include "codecs/mszip/mszip.h"
+#include "codecs/quantum/quantum.h"
 #include "formats/cab/cab_cabinet.h"
 #include "io/random_access.h"
 #include "io/stream.h"
@@ -39,6 +40,7 @@ class FolderReader {
     std::size_t block_at_ = 0;
     std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockDecoder> mszip_;
     std::unique_ptr<codecs::lzx::Decoder> lzx_;
+    std::unique_ptr<codecs::quantum::FrameDecoder> quantum_;
 };
 
 }  // namespace quorvex6::backend::cab

@@ -43,7 +43,8 @@ struct Entry {
     bool encrypted = false;
     std::uint64_t file_version = 0;  // RAR 5 file versions (-ver); 0 when none
     Redirection redirection = Redirection::kNone;
-    std::string link_target;  // RAR 5 redirections; a RAR 4 symlink's target is its data
+    std::string link_target;          // RAR 5 redirections; a RAR 4 symlink's target is its data
+    std::uint64_t header_offset = 0;  // RAR 5: where its header starts
     std::uint64_t data_offset = 0;
 
     // A RAR 4 symlink holds its target as data.

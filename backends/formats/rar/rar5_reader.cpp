@@ -99,6 +99,7 @@ Entry EntryOf(const Header& h) {
     e.split_after = (h.flags & kHeaderSplitAfter) != 0;
     e.name = NameOf(name, e.folder);
     if (e.name.empty() || e.name == "/") r.Fail("an entry without a name");
+    e.header_offset = h.offset;
     e.data_offset = h.data_offset();
     ReadExtraArea(std::span<const std::uint8_t>(h.bytes).subspan(h.extra), e, h.where());
     // A link to a folder is a link: neither made as a folder nor named as one.

@@ -14,9 +14,11 @@ struct OwnProgram {
 };
 
 // Debian's arj 3.10 spins for ever on a dot-file at the top of its folder, which a pack of a
-// folder hands it, and reads "*.*" as "names with a dot" on POSIX.
+// folder hands it, and reads "*.*" as "names with a dot" on POSIX. A real rar packs better
+// than our storing one.
 inline constexpr OwnProgram kOwnPrograms[] = {
     {"arj", "quorvex-arj", true},
+    {"rar", "quorvex-rar", false},
 };
 
 // The program file for `command`: ours from `own_folder` or one PATH finds (a name with a

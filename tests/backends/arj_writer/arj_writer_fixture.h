@@ -1,9 +1,6 @@
 // A scratch folder, quorvex-arj run in it as the control runs it (argv, no shell, no terminal),
 // and what the archive it wrote holds by our reader, arj and 7zz.
 #pragma once
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <map>
 #include <string>
 #include <vector>
@@ -12,37 +9,9 @@
 #include "formats/arj/arj_reader.h"
 #include "io/memory.h"
 #include "support/backend_library.h"
-#include "support/child_process.h"
+#include "support/run_in.h"
 
 namespace quorvex6::testing {
-
-struct Ran {
-    int code = -1;
-    std::string out;
-};
-
-// Runs argv in `cwd` with no input; its output is collected. Debian's arj runs under
-// `timeout`, never given a dot-file at the top of its folder.
-inline Ran RunIn(const fs::path& cwd, const std::vector<std::string>& argv) {
-    const fs::path log = cwd.parent_path() / ("run-" + std::to_string(getpid()) + ".log");
-    const pid_t pid = StartChild([&] {
-        if (chdir(cwd.c_str()) != 0) return 126;
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(out, 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        return 127;
-    });
-    const ChildEnd end = WaitForChild(pid);
-    Ran ran{end.exited ? end.code : 128 + end.signal, ReadAll(log)};
-    fs::remove(log);
-    return ran;
-}
 
 inline Ran Writer(const fs::path& cwd, std::vector<std::string> args) {
     args.insert(args.begin(), QV_ARJ_WRITER);

@@ -170,8 +170,8 @@ TEST(CabReader, DamageIsAFaultOfItsKind) {
     std::string cut_data = good.substr(0, good.size() - 2);
     std::string wrong_folder = good;
     wrong_folder[36 + 8 + 8] = 1;  // iFolder of the one file
-    std::string quantum = good;
-    quantum[36 + 6] = 2;  // typeCompress
+    std::string unknown_method = good;
+    unknown_method[36 + 6] = 0x0F;  // typeCompress
     struct Case {
         const char* name;
         std::string bytes;
@@ -184,7 +184,7 @@ TEST(CabReader, DamageIsAFaultOfItsKind) {
         {"file in a missing folder", wrong_folder, io::Fault::kBrokenHeader, true},
         {"checksum", bad_checksum, io::Fault::kDataChecksum, false},
         {"data cut short", cut_data, io::Fault::kBrokenData, false},
-        {"method not read yet", quantum, io::Fault::kUnknownMethod, false},
+        {"no such method", unknown_method, io::Fault::kUnknownMethod, false},
     };
     for (const Case& c : cases) {
         try {

@@ -1,0 +1,53 @@
+#include "codecs/quantum/quantum_model.h"
+
+#include <utility>
+
+namespace quorvex6::backend::codecs::quantum {
+
+namespace {
+constexpr unsigned kIncrement = 8;
+constexpr unsigned kTotalLimit = 3800;
+constexpr unsigned kHalvingsBetweenSorts = 50;
+}  // namespace
+
+Model::Model(unsigned first, unsigned count) : entries_(count + 1) {
+    for (unsigned i = 0; i <= count; ++i)
+        entries_[i] = {static_cast<std::uint16_t>(first + i),
+                       static_cast<std::uint16_t>(count - i)};
+}
+
+unsigned Model::Find(unsigned target) const {
+    unsigned k = 1;
+    while (k < Size() && entries_[k].cumulative > target) ++k;
+    return k - 1;
+}
+
+void Model::Update(unsigned k) {
+    for (unsigned i = 0; i <= k; ++i) entries_[i].cumulative += kIncrement;
+    if (Total() > kTotalLimit) Rescale();
+}
+
+void Model::Rescale() {
+    unsigned n = Size();
+    if (--halvings_left_ != 0) {
+        // Halving from the end keeps every entry's range non-empty.
+        for (unsigned i = n; i-- > 0;) {
+            entries_[i].cumulative >>= 1;
+            if (entries_[i].cumulative <= entries_[i + 1].cumulative)
+                entries_[i].cumulative = entries_[i + 1].cumulative + 1;
+        }
+        return;
+    }
+    halvings_left_ = kHalvingsBetweenSorts;
+    for (unsigned i = 0; i < n; ++i)
+        entries_[i].cumulative = static_cast<std::uint16_t>(
+            (entries_[i].cumulative - entries_[i + 1].cumulative + 1) >> 1);
+    // Encoders sort with exactly these exchanges; ties must end in the same order.
+    for (unsigned i = 0; i + 1 < n; ++i)
+        for (unsigned j = i + 1; j < n; ++j)
+            if (entries_[i].cumulative < entries_[j].cumulative)
+                std::swap(entries_[i], entries_[j]);
+    for (unsigned i = n; i-- > 0;) entries_[i].cumulative += entries_[i + 1].cumulative;
+}
+
+}  // namespace quorvex6::backend::codecs::quantum

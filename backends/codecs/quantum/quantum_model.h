@@ -1,0 +1,36 @@
+// One adaptive frequency model: symbols kept sorted by how often they were seen, with
+// cumulative frequencies that the arithmetic decoder divides by.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace quorvex6::backend::codecs::quantum {
+
+class Model {
+  public:
+    Model() = default;
+    // Symbols first..first+count-1, all equally likely.
+    Model(unsigned first, unsigned count);
+
+    // Entry k covers cumulative frequencies [Cumulative(k + 1), Cumulative(k)).
+    unsigned Total() const { return entries_[0].cumulative; }
+    unsigned Cumulative(unsigned k) const { return entries_[k].cumulative; }
+    unsigned Size() const { return static_cast<unsigned>(entries_.size()) - 1; }
+    unsigned SymbolAt(unsigned k) const { return entries_[k].symbol; }
+    // The entry whose range holds `target`, a value below Total().
+    unsigned Find(unsigned target) const;
+    // Counts the entry just decoded.
+    void Update(unsigned k);
+
+  private:
+    struct Entry {
+        std::uint16_t symbol;
+        std::uint16_t cumulative;
+    };
+    void Rescale();
+
+    std::vector<Entry> entries_;  // Size() symbols and a terminating zero
+    unsigned halvings_left_ = 4;
+};
+
+}  // namespace quorvex6::backend::codecs::quantum

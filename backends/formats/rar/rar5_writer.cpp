@@ -1,0 +1,174 @@
+#include "formats/rar/rar5_writer.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "io/crc32.h"
+#include "io/fault.h"
+
+namespace quorvex6::backend::rar {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t kCopyBuffer = std::size_t{1} << 18;
+constexpr std::uint64_t kRedirectUnixSymlink = 1;
+constexpr std::uint64_t kFiletimeUnitsPerSecond = 10000000;
+constexpr std::int64_t kFiletimeToUnix = 11644473600;  // seconds from 1601 to 1970
+constexpr std::int64_t kMaxUnixSeconds = 0xFFFFFFFF;
+
+void PutVint(Bytes& b, std::uint64_t v) {
+    while (v >= 0x80) {
+        b.push_back(static_cast<std::uint8_t>(v | 0x80));
+        v >>= 7;
+    }
+    b.push_back(static_cast<std::uint8_t>(v));
+}
+
+void PutU32(Bytes& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutU64(Bytes& b, std::uint64_t v) {
+    PutU32(b, static_cast<std::uint32_t>(v));
+    PutU32(b, static_cast<std::uint32_t>(v >> 32));
+}
+
+void PutRecord(Bytes& extra, std::uint64_t type, const Bytes& fields) {
+    Bytes record;
+    PutVint(record, type);
+    record.insert(record.end(), fields.begin(), fields.end());
+    PutVint(extra, record.size());
+    extra.insert(extra.end(), record.begin(), record.end());
+}
+
+// Times that do not fit 32-bit UNIX seconds go as Windows times, to the 100 ns.
+Bytes TimeFields(const Time& t) {
+    Bytes f;
+    if (t.seconds >= 0 && t.seconds <= kMaxUnixSeconds) {
+        PutVint(f, kTimeUnix | kTimeMtime | kTimeNanoseconds);
+        PutU32(f, static_cast<std::uint32_t>(t.seconds));
+        PutU32(f, t.nanoseconds);
+    } else {
+        PutVint(f, kTimeMtime);
+        const std::int64_t since_1601 = std::max<std::int64_t>(t.seconds + kFiletimeToUnix, 0);
+        PutU64(f, static_cast<std::uint64_t>(since_1601) * kFiletimeUnitsPerSecond +
+                      t.nanoseconds / 100);
+    }
+    return f;
+}
+
+// The whole header: CRC-32, size, then `body`.
+Bytes Framed(const Bytes& body) {
+    Bytes sized;
+    PutVint(sized, body.size());
+    sized.insert(sized.end(), body.begin(), body.end());
+    Bytes framed;
+    PutU32(framed, io::Crc32(0, sized.data(), sized.size()));
+    framed.insert(framed.end(), sized.begin(), sized.end());
+    return framed;
+}
+
+Bytes FileHeader(const NewEntry& e, std::uint64_t size, std::uint32_t crc) {
+    if (e.name.size() > kMaxNameSize || e.link_target.size() > kMaxNameSize)
+        throw io::Error(io::Fault::kNameTooLong, e.name + ": name too long for RAR");
+    Bytes extra;
+    PutRecord(extra, kExtraTime, TimeFields(e.mtime));
+    if (e.kind == NewEntry::Kind::kSymlink) {
+        Bytes f;
+        PutVint(f, kRedirectUnixSymlink);
+        PutVint(f, 0);
+        PutVint(f, e.link_target.size());
+        f.insert(f.end(), e.link_target.begin(), e.link_target.end());
+        PutRecord(extra, kExtraRedirection, f);
+    }
+    const bool file = e.kind == NewEntry::Kind::kFile;
+    Bytes body;
+    PutVint(body, kHeaderFile);
+    // Readers want a data size even where there is no data.
+    PutVint(body, kHeaderHasExtra | kHeaderHasData);
+    PutVint(body, extra.size());
+    PutVint(body, size);
+    PutVint(body, e.kind == NewEntry::Kind::kFolder ? kFile5Directory : file ? kFile5Crc : 0);
+    PutVint(body, size);
+    PutVint(body, e.mode);
+    if (file) PutU32(body, crc);
+    PutVint(body, 0);  // stored, algorithm version 0
+    PutVint(body, kHost5Unix);
+    PutVint(body, e.name.size());
+    body.insert(body.end(), e.name.begin(), e.name.end());
+    body.insert(body.end(), extra.begin(), extra.end());
+    return Framed(body);
+}
+
+void Put(io::RandomOutput& out, const void* data, std::size_t size) {
+    if (!out.write(data, size)) throw io::Error(io::Fault::kWrite, "cannot write the archive");
+}
+
+void Put(io::RandomOutput& out, const Bytes& bytes) { Put(out, bytes.data(), bytes.size()); }
+
+// Copies exactly `size` bytes of `data` behind the header; returns their CRC-32. A file that
+// grew is cut at the size its header announces.
+std::uint32_t StoreData(io::RandomOutput& out, io::RandomInput& data, std::uint64_t size,
+                        const std::string& name) {
+    Bytes buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, kCopyBuffer)));
+    std::uint32_t crc = 0;
+    for (std::uint64_t at = 0; at < size;) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
+        const std::ptrdiff_t n = data.read_at(at, buffer.data(), want);
+        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read " + name);
+        if (n == 0) throw io::Error(io::Fault::kRead, name + " shrank while it was read");
+        crc = io::Crc32(crc, buffer.data(), static_cast<std::size_t>(n));
+        Put(out, buffer.data(), static_cast<std::size_t>(n));
+        at += static_cast<std::uint64_t>(n);
+    }
+    return crc;
+}
+
+Bytes EmptyHeader(std::uint64_t type) {
+    Bytes body;
+    PutVint(body, type);
+    PutVint(body, 0);  // header flags
+    PutVint(body, 0);  // archive or end flags
+    return Framed(body);
+}
+
+}  // namespace
+
+void WriteRar5Start(io::RandomOutput& out) {
+    Put(out, kSignature5, sizeof kSignature5);
+    Put(out, EmptyHeader(kHeaderMain));
+}
+
+void WriteRar5End(io::RandomOutput& out) { Put(out, EmptyHeader(kHeaderEnd)); }
+
+void StoreRar5Entry(io::RandomOutput& out, const NewEntry& entry, io::RandomInput* data) {
+    const std::uint64_t size = data != nullptr ? data->size() : 0;
+    const std::uint64_t header_at = out.position();
+    Bytes header = FileHeader(entry, size, 0);
+    Put(out, header);
+    if (data == nullptr) return;
+    const std::uint32_t crc = StoreData(out, *data, size, entry.name);
+    header = FileHeader(entry, size, crc);
+    if (!out.write_at(header_at, header.data(), header.size()))
+        throw io::Error(io::Fault::kWrite, "cannot write the archive");
+}
+
+void CopyRar5Entry(io::RandomInput& archive, const Entry& entry, io::RandomOutput& out) {
+    Bytes buffer(kCopyBuffer);
+    const std::uint64_t end = entry.data_offset + entry.packed_size;
+    for (std::uint64_t at = entry.header_offset; at < end;) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
+        const std::ptrdiff_t n = archive.read_at(at, buffer.data(), want);
+        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the archive");
+        if (n == 0)
+            throw io::Error(io::Fault::kBrokenData, entry.name + ": the archive ends in it");
+        Put(out, buffer.data(), static_cast<std::size_t>(n));
+        at += static_cast<std::uint64_t>(n);
+    }
+}
+
+}  // namespace quorvex6::backend::rar
