@@ -7,14 +7,13 @@
 #include "cab32/cab_test_entries.h"
 #include "cab32/extract_adapter.h"
 #include "common/archive_input.h"
-#include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/enumeration.h"
-#include "common/export.h"
 #include "common/extract_target.h"
 #include "common/name_selection.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
+#include "common/standard_library.h"
 #include "formats/cab/cab_format.h"
 #include "formats/cab/cab_reader.h"
 #include "quorvex6/archiver_api.h"
@@ -38,20 +37,6 @@ constexpr SwitchRule kSwitches[] = {{"-x"},
                                     {"-v:", SwitchArg::kSuffix},
                                     {"-ml:", SwitchArg::kSuffix},
                                     {"-mq:", SwitchArg::kSuffix}};
-
-CommandGate& Gate() {
-    static CommandGate gate;
-    return gate;
-}
-
-Enumeration& Listings() {
-    static Enumeration listings([](const std::string& archive) {
-        return ListHeldEntries(
-            std::make_unique<cab::CabReader>(std::make_unique<ArchiveInput>(archive)),
-            [](const cab::CabEntry& entry) { return entry.Facts(); });
-    });
-    return listings;
-}
 
 int32_t Extract(const ParsedCommand& cmd, OutputLog& log) {
     cab::CabReader reader(std::make_unique<ArchiveInput>(cmd.archive));
@@ -117,20 +102,7 @@ int32_t RunCab(const std::string& line, OutputLog& log) {
     return cmd.Has("-a") ? Pack(cmd, log) : Extract(cmd, log);
 }
 
-}  // namespace
-
-QV_DECLARE_ENTRY_POINTS(cab32);
-
-QV_EXPORT int32_t Cab(QvWindow, const char* cmdline, char* output, uint32_t size) {
-    std::string line = cmdline ? cmdline : "";
-    return Gate().Run(output, size, [&](OutputLog& log) { return RunCab(line, log); });
-}
-
-QV_EXPORT uint16_t CabGetVersion() { return kVersion; }
-
-QV_EXPORT int32_t CabGetRunning() { return Gate().running() ? 1 : 0; }
-
-QV_EXPORT int32_t CabCheckArchive(const char* archive, int32_t mode) {
+int32_t Check(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
@@ -143,16 +115,15 @@ QV_EXPORT int32_t CabCheckArchive(const char* archive, int32_t mode) {
     return code == result::kSuccess ? 1 : 0;
 }
 
-QV_EXPORT QvArchive CabOpenArchive(QvWindow, const char* archive, uint32_t) {
-    return Listings().Open(archive);
+StandardLibrary& Library() {
+    static StandardLibrary library(kVersion, RunCab, Check, [](const std::string& archive) {
+        return ListHeldEntries(
+            std::make_unique<cab::CabReader>(std::make_unique<ArchiveInput>(archive)),
+            [](const cab::CabEntry& entry) { return entry.Facts(); });
+    });
+    return library;
 }
 
-QV_EXPORT int32_t CabFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Listings().FindFirst(handle, pattern, info);
-}
+}  // namespace
 
-QV_EXPORT int32_t CabFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Listings().FindNext(handle, info);
-}
-
-QV_EXPORT int32_t CabCloseArchive(QvArchive handle) { return Listings().Close(handle); }
+QV_DEFINE_STANDARD_ENTRY_POINTS(cab32, Cab, Library);

@@ -4,15 +4,14 @@
 #include <string>
 
 #include "common/archive_input.h"
-#include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
 #include "common/enumeration.h"
-#include "common/export.h"
 #include "common/extract_target.h"
 #include "common/name_selection.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
+#include "common/standard_library.h"
 #include "io/memory.h"
 #include "quorvex6/archiver_api.h"
 #include "tar32/extract_adapter.h"
@@ -62,17 +61,6 @@ class TarEntries final : public EntryListing {
     std::string path_;
     std::unique_ptr<tar::TarReader> reader_;
 };
-
-CommandGate& Gate() {
-    static CommandGate gate;
-    return gate;
-}
-
-Enumeration& Listings() {
-    static Enumeration listings(
-        [](const std::string& archive) { return std::make_unique<TarEntries>(archive); });
-    return listings;
-}
 
 bool Off(const ParsedCommand& cmd, std::string_view name) {
     return cmd.Value(name) == std::optional<std::string>("0");
@@ -124,20 +112,7 @@ int32_t RunTar(const std::string& line, OutputLog& log) {
     return result.code();
 }
 
-}  // namespace
-
-QV_DECLARE_ENTRY_POINTS(tar32);
-
-QV_EXPORT int32_t Tar(QvWindow, const char* cmdline, char* output, uint32_t size) {
-    std::string line = cmdline ? cmdline : "";
-    return Gate().Run(output, size, [&](OutputLog& log) { return RunTar(line, log); });
-}
-
-QV_EXPORT uint16_t TarGetVersion() { return kVersion; }
-
-QV_EXPORT int32_t TarGetRunning() { return Gate().running() ? 1 : 0; }
-
-QV_EXPORT int32_t TarCheckArchive(const char* archive, int32_t mode) {
+int32_t Check(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
@@ -152,16 +127,13 @@ QV_EXPORT int32_t TarCheckArchive(const char* archive, int32_t mode) {
     return code == result::kSuccess ? 1 : 0;
 }
 
-QV_EXPORT QvArchive TarOpenArchive(QvWindow, const char* archive, uint32_t) {
-    return Listings().Open(archive);
+StandardLibrary& Library() {
+    static StandardLibrary library(kVersion, RunTar, Check, [](const std::string& archive) {
+        return std::make_unique<TarEntries>(archive);
+    });
+    return library;
 }
 
-QV_EXPORT int32_t TarFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Listings().FindFirst(handle, pattern, info);
-}
+}  // namespace
 
-QV_EXPORT int32_t TarFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Listings().FindNext(handle, info);
-}
-
-QV_EXPORT int32_t TarCloseArchive(QvArchive handle) { return Listings().Close(handle); }
+QV_DEFINE_STANDARD_ENTRY_POINTS(tar32, Tar, Library);

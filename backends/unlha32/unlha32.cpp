@@ -3,11 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
 #include "common/enumeration.h"
-#include "common/export.h"
+#include "common/standard_library.h"
 #include "quorvex6/archiver_api.h"
 #include "unlha32/archive.h"
 #include "unlha32/extract.h"
@@ -28,19 +27,6 @@ constexpr int32_t kCheckEveryHeader = 1;
 constexpr int32_t kCheckEveryValue = 2;
 constexpr int32_t kCheckSearchToEnd = 16;
 
-CommandGate& Gate() {
-    static CommandGate gate;
-    return gate;
-}
-
-Enumeration& Listings() {
-    static Enumeration listings([](const std::string& archive) {
-        return ListHeldEntries(std::make_unique<unlha::Archive>(archive),
-                               [](const auto& entry) { return unlha::FactsOf(entry); });
-    });
-    return listings;
-}
-
 int32_t RunUnlha(const std::string& line, OutputLog& log) {
     // Whatever a self-extractor's options say, there is no self-extractor to make yet.
     std::vector<Token> tokens = Tokenize(line);
@@ -58,20 +44,7 @@ int32_t RunUnlha(const std::string& line, OutputLog& log) {
     return unlha::Extract(archive, cmd.names, cmd.folder, options, log);
 }
 
-}  // namespace
-
-QV_DECLARE_ENTRY_POINTS(unlha32);
-
-QV_EXPORT int32_t Unlha(QvWindow, const char* cmdline, char* output, uint32_t size) {
-    std::string line = cmdline ? cmdline : "";
-    return Gate().Run(output, size, [&](OutputLog& log) { return RunUnlha(line, log); });
-}
-
-QV_EXPORT uint16_t UnlhaGetVersion() { return kVersion; }
-
-QV_EXPORT int32_t UnlhaGetRunning() { return Gate().running() ? 1 : 0; }
-
-QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
+int32_t Check(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
@@ -90,16 +63,14 @@ QV_EXPORT int32_t UnlhaCheckArchive(const char* archive, int32_t mode) {
     return code == result::kSuccess ? 1 : 0;
 }
 
-QV_EXPORT QvArchive UnlhaOpenArchive(QvWindow, const char* archive, uint32_t) {
-    return Listings().Open(archive);
+StandardLibrary& Library() {
+    static StandardLibrary library(kVersion, RunUnlha, Check, [](const std::string& archive) {
+        return ListHeldEntries(std::make_unique<unlha::Archive>(archive),
+                               [](const auto& entry) { return unlha::FactsOf(entry); });
+    });
+    return library;
 }
 
-QV_EXPORT int32_t UnlhaFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Listings().FindFirst(handle, pattern, info);
-}
+}  // namespace
 
-QV_EXPORT int32_t UnlhaFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Listings().FindNext(handle, info);
-}
-
-QV_EXPORT int32_t UnlhaCloseArchive(QvArchive handle) { return Listings().Close(handle); }
+QV_DEFINE_STANDARD_ENTRY_POINTS(unlha32, Unlha, Library);

@@ -4,14 +4,13 @@
 #include <string>
 
 #include "common/archive_input.h"
-#include "common/command_gate.h"
 #include "common/command_line.h"
 #include "common/entry_info.h"
 #include "common/enumeration.h"
-#include "common/export.h"
 #include "common/extract_target.h"
 #include "common/name_selection.h"
 #include "common/progress.h"
+#include "common/standard_library.h"
 #include "formats/zip/zip_format.h"
 #include "quorvex6/archiver_api.h"
 #include "unzip32/extract_adapter.h"
@@ -26,20 +25,6 @@ constexpr int32_t kCheckEveryValue = 2;
 
 constexpr SwitchRule kSwitches[] = {{"-x"}, {"-u"}, {"-j"}, {"--i"},
                                     {"-o"}, {"-n"}, {"-l"}, {"-t"}};
-
-CommandGate& Gate() {
-    static CommandGate gate;
-    return gate;
-}
-
-Enumeration& Listings() {
-    static Enumeration listings([](const std::string& archive) {
-        return ListHeldEntries(
-            std::make_unique<zip::ZipReader>(std::make_unique<ArchiveInput>(archive)),
-            [](const zip::ZipEntry& entry) { return entry.Facts(); });
-    });
-    return listings;
-}
 
 // "-l name" comes with the name unquoted, blanks and all.
 std::optional<std::string> ListingTarget(const std::string& line) {
@@ -86,20 +71,7 @@ int32_t RunUnZip(const std::string& line, OutputLog& log) {
     return result.code();
 }
 
-}  // namespace
-
-QV_DECLARE_ENTRY_POINTS(unzip32);
-
-QV_EXPORT int32_t UnZip(QvWindow, const char* cmdline, char* output, uint32_t size) {
-    std::string line = cmdline ? cmdline : "";
-    return Gate().Run(output, size, [&](OutputLog& log) { return RunUnZip(line, log); });
-}
-
-QV_EXPORT uint16_t UnZipGetVersion() { return kVersion; }
-
-QV_EXPORT int32_t UnZipGetRunning() { return Gate().running() ? 1 : 0; }
-
-QV_EXPORT int32_t UnZipCheckArchive(const char* archive, int32_t mode) {
+int32_t Check(const char* archive, int32_t mode) {
     if (archive == nullptr) return 0;
     std::string path = archive;
     int32_t code = Guarded([&] {
@@ -114,16 +86,15 @@ QV_EXPORT int32_t UnZipCheckArchive(const char* archive, int32_t mode) {
     return code == result::kSuccess ? 1 : 0;
 }
 
-QV_EXPORT QvArchive UnZipOpenArchive(QvWindow, const char* archive, uint32_t) {
-    return Listings().Open(archive);
+StandardLibrary& Library() {
+    static StandardLibrary library(kVersion, RunUnZip, Check, [](const std::string& archive) {
+        return ListHeldEntries(
+            std::make_unique<zip::ZipReader>(std::make_unique<ArchiveInput>(archive)),
+            [](const zip::ZipEntry& entry) { return entry.Facts(); });
+    });
+    return library;
 }
 
-QV_EXPORT int32_t UnZipFindFirst(QvArchive handle, const char* pattern, QvEntryInfo* info) {
-    return Listings().FindFirst(handle, pattern, info);
-}
+}  // namespace
 
-QV_EXPORT int32_t UnZipFindNext(QvArchive handle, QvEntryInfo* info) {
-    return Listings().FindNext(handle, info);
-}
-
-QV_EXPORT int32_t UnZipCloseArchive(QvArchive handle) { return Listings().Close(handle); }
+QV_DEFINE_STANDARD_ENTRY_POINTS(unzip32, UnZip, Library);
