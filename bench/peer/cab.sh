@@ -17,6 +17,11 @@ corpus=${2:-/dev/shm/qv-corpus}
 runs=${3:-3}
 [ -f "$corpus/SUMMARY.txt" ] || bash "$here/make_corpus.sh" "$corpus" >/dev/null
 corpus=$(cd "$corpus" && pwd)
+# wimlib is a peer for this bench only, so it is installed here rather than by scripts/setup.sh.
+if ! command -v wimlib-imagex >/dev/null; then
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends wimtools
+fi
 qv="$build/bin/quorvex"
 work=$(mktemp -d /dev/shm/qv-cab-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
