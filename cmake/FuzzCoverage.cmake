@@ -7,3 +7,11 @@ function(qv_fuzz_coverage target)
     target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
   endif()
 endfunction()
+
+# qv_fuzz_program(<target>): a program linking instrumented code needs the sanitizer runtimes,
+# which only an executable's link brings in.
+function(qv_fuzz_program target)
+  if(QV_FUZZ)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  endif()
+endfunction()
