@@ -45,9 +45,20 @@ inline backend::io::Fault FaultOf(Status status) {
     return Fault::kBrokenData;
 }
 
+// What a container declares about its next member before decoding it. Only containers with
+// solid streams or declared windows (RAR) say it.
+struct MemberSetup {
+    std::uint64_t window_size = 0;  // the declared dictionary in bytes; 0 when none is declared
+    bool continues_stream = false;  // solid: window, tables and filters go on from before
+};
+
 class Decoder {
   public:
     virtual ~Decoder() = default;
+    // Called before `decode` by containers that declare their members; false when this decoder
+    // cannot take such a member (a window beyond what it may allocate, a stream it cannot
+    // continue), and the caller then reports the method as unavailable.
+    virtual bool prepare(const MemberSetup& setup) { return !setup.continues_stream; }
     virtual Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                           Sink& out) = 0;
 };
