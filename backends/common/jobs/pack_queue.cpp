@@ -109,13 +109,26 @@ void PackQueue::Work() {
             if (stopping_ || next_job_ >= jobs_.size()) return;
             job = jobs_[next_job_++].get();
             ahead_bytes_ += job->expected;
+            ++running_;
         }
         RunJob(*job, *encoder, opener);
         std::lock_guard lock(mutex_);
         job->done = true;
-        // The writing thread waits only for the entry next in order.
-        if (writer_waiting_ && jobs_[committed_].get() == job) writer_waits_.notify_one();
+        --running_;
+        if (writer_waiting_ && WriterHasBatch()) writer_waits_.notify_one();
     }
+}
+
+// Waking the writing thread for every small entry cost more thread switches than the writing;
+// it is woken when a few entries are ready in order, when nothing more is being encoded, and
+// for every entry of the last ones (so that the last entry's turn comes as early as it did).
+bool PackQueue::WriterHasBatch() const {
+    if (!jobs_[committed_]->done) return false;
+    if (running_ == 0 || next_job_ == jobs_.size()) return true;
+    size_t end = std::min(next_job_, committed_ + kWriterBatch);
+    for (size_t i = committed_; i < end; ++i)
+        if (!jobs_[i]->done) return false;
+    return end - committed_ == kWriterBatch;
 }
 
 void PackQueue::RunJob(Job& job, EntryEncoder& encoder, InputOpener& opener) {
