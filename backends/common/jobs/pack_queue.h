@@ -56,7 +56,7 @@ class PackQueue {
     PackWriter& writer_;
     std::unique_ptr<EntryEncoder> own_encoder_;  // without workers, the writing thread's
     InputOpener own_opener_;
-    std::vector<std::unique_ptr<Job>> jobs_;
+    std::vector<Job> jobs_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     // Workers wait on one (room ahead, or their turn to write directly), the writing thread on
