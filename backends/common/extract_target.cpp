@@ -179,6 +179,11 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
                        {std::move(folder), std::move(name), std::move(full)}, made_with, true);
 }
 
+void ExtractTarget::MakeFolderOf(const std::string& relative) {
+    size_t slash = relative.rfind('/');
+    if (slash != std::string::npos) MakeFolders(relative.substr(0, slash));
+}
+
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime,
                                std::optional<uint32_t> mode) {
     MakeFolders(relative);

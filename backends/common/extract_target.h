@@ -93,6 +93,9 @@ class ExtractTarget {
     // These take a path from Place. A file made with the permissions it is to keep (`mode`,
     // when given and restored) needs no change of them when committed.
     PendingFile BeginFile(const std::string& relative, std::optional<uint32_t> mode = std::nullopt);
+    // Makes the folder a file from Place goes into (BeginFile would), so that later names in it
+    // need no check of the path they pass through.
+    void MakeFolderOf(const std::string& relative);
     // The folder's time, and its permissions when given and restored, are set at the end, once
     // its contents are written (so that a read-only folder can still be filled).
     void MakeFolder(const std::string& relative, int64_t mtime,

@@ -283,15 +283,20 @@ std::optional<OutputFile> OutputFile::CreateExclusiveIn(const OpenFolder& folder
                                                         const std::string& path, uint32_t mode,
                                                         int32_t denied) {
     OutputFile file;
-    file.fd_ = openat(folder.fd_, name.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
+    int err = 0;
+    // Registered as it is made: a signal must not find it at its final name unregistered.
+    file.pending_ = PendingName::WhileMaking(path, [&]() noexcept {
+        file.fd_ = openat(folder.fd_, name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 0777);
+        err = errno;
+        return file.fd_ >= 0;
+    });
     if (file.fd_ < 0) {
-        if (errno == EEXIST) return std::nullopt;
-        ThrowCreate(errno, path, denied);
+        if (err == EEXIST) return std::nullopt;
+        ThrowCreate(err, path, denied);
     }
     file.path_ = path;
     file.pending_name_ = true;
-    file.pending_ = PendingName(path);
     return file;
 }
 

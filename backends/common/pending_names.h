@@ -8,6 +8,7 @@
 // process-wide mutable state a library keeps besides its command gate and handle table.
 #pragma once
 #include <string>
+#include <type_traits>
 
 namespace quorvex6::backend {
 
@@ -17,6 +18,18 @@ class PendingName {
   public:
     PendingName() = default;
     explicit PendingName(const std::string& path);
+    // Registers `path` for as long as `make` (which must not throw) makes it, returning whether
+    // it made it: a termination signal meanwhile waits for the answer, so it never finds the
+    // name made and unregistered, nor removes what was there before (`make` made nothing).
+    template <class Make>
+    static PendingName WhileMaking(const std::string& path, Make&& make) {
+        PendingName name;
+        name.RegisterWhileMaking(
+            path,
+            [](void* m) noexcept { return (*static_cast<std::remove_reference_t<Make>*>(m))(); },
+            &make);
+        return name;
+    }
     ~PendingName() { Release(); }
     PendingName(PendingName&& other) noexcept;
     PendingName& operator=(PendingName&& other) noexcept;
@@ -27,6 +40,8 @@ class PendingName {
     void Release() noexcept;
 
   private:
+    void RegisterWhileMaking(const std::string& path, bool (*make)(void*) noexcept, void* context);
+
     int slot_ = -1;
     char* path_ = nullptr;
 };

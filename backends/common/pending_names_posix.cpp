@@ -1,8 +1,10 @@
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "common/pending_names.h"
@@ -16,17 +18,40 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 
 // What the handler needs, and so process-wide (see the header). A slot holds a registered path,
-// nothing, or kClaimed once the handler has taken its path to remove.
+// nothing, kClaimed once the handler has taken its path to remove, or a path Tagged while it is
+// being made (the handler waits until the maker says whether it made it).
 constinit std::atomic<char*> g_slots[kSlots]{};
-char g_claimed_marker;
+alignas(2) char g_claimed_marker;
 char* const kClaimed = &g_claimed_marker;
 // The actions found when the command began; written before the handler is installed.
 struct sigaction g_previous[kSignalCount];
 bool g_installed[kSignalCount];
 
+char* Tagged(char* path) { return reinterpret_cast<char*>(reinterpret_cast<uintptr_t>(path) | 1); }
+bool IsTagged(const char* path) { return (reinterpret_cast<uintptr_t>(path) & 1) != 0; }
+
+int TakeSlot(char* value) {
+    for (int i = 0; i < kSlots; ++i) {
+        char* expected = nullptr;
+        if (g_slots[i].compare_exchange_strong(expected, value)) return i;
+    }
+    return -1;
+}
+
+char* CopyOf(const std::string& path) {
+    char* copy = new char[path.size() + 1];
+    std::memcpy(copy, path.c_str(), path.size() + 1);
+    return copy;
+}
+
 void RemoveRegistered() {
     for (std::atomic<char*>& slot : g_slots) {
         char* path = slot.load();
+        // The maker runs on another thread (its own blocks the signals) for a system call.
+        while (IsTagged(path)) {
+            sched_yield();
+            path = slot.load();
+        }
         if (path != nullptr && path != kClaimed && slot.compare_exchange_strong(path, kClaimed))
             unlink(path);
     }
@@ -55,17 +80,33 @@ bool IsOurs(const struct sigaction& action) {
 
 }  // namespace
 
-PendingName::PendingName(const std::string& path) : path_(new char[path.size() + 1]) {
-    std::memcpy(path_, path.c_str(), path.size() + 1);
-    for (int i = 0; i < kSlots; ++i) {
-        char* expected = nullptr;
-        if (g_slots[i].compare_exchange_strong(expected, path_)) {
-            slot_ = i;
-            return;
-        }
-    }
+PendingName::PendingName(const std::string& path) : path_(CopyOf(path)) {
+    slot_ = TakeSlot(path_);
+    if (slot_ >= 0) return;
     delete[] path_;
     path_ = nullptr;
+}
+
+void PendingName::RegisterWhileMaking(const std::string& path, bool (*make)(void*) noexcept,
+                                      void* context) {
+    sigset_t termination;
+    sigset_t previous;
+    sigemptyset(&termination);
+    for (int sig : kSignals) sigaddset(&termination, sig);
+    // On this thread the handler would wait for itself.
+    pthread_sigmask(SIG_BLOCK, &termination, &previous);
+    char* copy = CopyOf(path);
+    const int slot = TakeSlot(Tagged(copy));
+    const bool made = make(context);
+    if (slot >= 0 && made) {
+        g_slots[slot].store(copy);
+        slot_ = slot;
+        path_ = copy;
+    } else {
+        if (slot >= 0) g_slots[slot].store(nullptr);
+        delete[] copy;
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 PendingName::PendingName(PendingName&& other) noexcept : slot_(other.slot_), path_(other.path_) {

@@ -1,7 +1,6 @@
 #include "tar32/tar_pack_writer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "common/result.h"
 #include "formats/tar/tar_format.h"
@@ -33,64 +32,83 @@ HeaderFields FieldsOf(const SourceItem& item, bool has_data) {
     return f;
 }
 
-void Put(io::RandomOutput& out, const void* data, size_t size) {
-    if (!out.write(data, size)) throw io::Error(io::Fault::kWrite, "cannot write the archive");
-}
-
-// Header, data and padding of one entry. A file that became shorter since it was listed fails:
-// its header promised the listed size.
+// Header, data and padding of one entry, straight into the stream: TAR has no workers, so each
+// entry is encoded on the writing thread at the stream's end, and a file's data is read into
+// the stream's own buffer (a copy less per byte). A file that became shorter since it was
+// listed fails: its header promised the listed size.
 class TarEncoder final : public jobs::EntryEncoder {
   public:
-    uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
+    explicit TarEncoder(StreamOutput& stream) : stream_(stream) {}
+
+    uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput&,
                     std::unique_ptr<jobs::EncodedEntry>&) override {
+        const uint64_t start = stream_.position();
         HeaderFields fields = FieldsOf(item, data != nullptr);
-        buffer_.clear();
-        AppendHeader(fields, buffer_);
-        Put(out, buffer_.data(), buffer_.size());
-        if (data != nullptr) {
-            buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kChunk, fields.size)) + kBlock);
-            for (uint64_t done = 0; done < fields.size;) {
-                size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, fields.size - done));
-                std::ptrdiff_t n = data->read_at(done, buffer_.data(), want);
-                if (n < 0)
-                    throw io::Error(io::Fault::kRead, "cannot read the data of " + item.stored);
-                if (n == 0)
-                    throw Failure(result::kReadError,
-                                  item.disk_path + " became shorter while it was read");
-                done += static_cast<uint64_t>(n);
-                size_t size = static_cast<size_t>(n);
-                if (done == fields.size) {
-                    std::fill_n(buffer_.begin() + static_cast<std::ptrdiff_t>(size),
-                                PaddingAfter(fields.size), 0);
-                    size += PaddingAfter(fields.size);
-                }
-                Put(out, buffer_.data(), size);
-            }
+        header_.clear();
+        AppendHeader(fields, header_);
+        Put(header_.data(), header_.size());
+        for (uint64_t done = 0; done < fields.size;) {
+            std::span<uint8_t> room = stream_.Room(fields.size - done);
+            std::ptrdiff_t n = data->read_at(done, room.data(), room.size());
+            if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + item.stored);
+            if (n == 0)
+                throw Failure(result::kReadError,
+                              item.disk_path + " became shorter while it was read");
+            if (!stream_.Commit(static_cast<size_t>(n)))
+                throw io::Error(io::Fault::kWrite, "cannot write the archive");
+            done += static_cast<uint64_t>(n);
         }
-        return out.position();
+        static constexpr Block kZeros{};
+        Put(kZeros.data(), PaddingAfter(fields.size));
+        return stream_.position() - start;
     }
 
   private:
-    static constexpr size_t kChunk = 1 << 20;
-    std::vector<uint8_t> buffer_;
+    void Put(const void* data, size_t size) {
+        if (!stream_.write(data, size))
+            throw io::Error(io::Fault::kWrite, "cannot write the archive");
+    }
+
+    StreamOutput& stream_;
+    std::vector<uint8_t> header_;
 };
 
 }  // namespace
 
 bool StreamOutput::write_at(uint64_t offset, const void* data, size_t n) {
     if (offset != end_ || failure_) return false;
-    end_ += n;
     const auto* bytes = static_cast<const uint8_t*>(data);
-    if (gathered_.size() + n <= kGather) {
-        gathered_.insert(gathered_.end(), bytes, bytes + n);
-        return true;
+    while (n > 0) {
+        std::span<uint8_t> room = Room(n);
+        std::copy_n(bytes, room.size(), room.data());
+        if (!Gathered(room.size())) return false;
+        bytes += room.size();
+        n -= room.size();
     }
-    return Flush() && Pass(bytes, n);
+    return true;
+}
+
+std::span<uint8_t> StreamOutput::Room(uint64_t n) {
+    if (!gathered_) gathered_ = std::make_unique<uint8_t[]>(kGather);
+    return {gathered_.get() + filled_,
+            static_cast<size_t>(std::min<uint64_t>(n, kGather - filled_))};
+}
+
+bool StreamOutput::Commit(size_t n) {
+    if (failure_ || !Gathered(n)) return false;
+    seek(position() + n);
+    return true;
+}
+
+bool StreamOutput::Gathered(size_t n) {
+    end_ += n;
+    filled_ += n;
+    return filled_ < kGather || Flush();
 }
 
 bool StreamOutput::Flush() {
-    bool ok = Pass(gathered_.data(), gathered_.size());
-    gathered_.clear();
+    bool ok = Pass(gathered_.get(), filled_);
+    filled_ = 0;
     return ok;
 }
 
@@ -109,7 +127,7 @@ TarPackWriter::TarPackWriter(OutputFile& file, Compression compression)
     : sink_(file), writer_(sink_, compression), stream_(writer_) {}
 
 std::unique_ptr<jobs::EntryEncoder> TarPackWriter::MakeEncoder() {
-    return std::make_unique<TarEncoder>();
+    return std::make_unique<TarEncoder>(stream_);
 }
 
 void TarPackWriter::CopyRaw(size_t) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <exception>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "common/file_sink.h"
@@ -19,6 +20,10 @@ class StreamOutput final : public io::RandomOutput {
   public:
     explicit StreamOutput(tar::Writer& writer) : writer_(writer) {}
     bool write_at(uint64_t offset, const void* data, size_t n) override;
+    // Room at the stream's end for up to `n` bytes (at least one), to be filled by the caller
+    // and added with Commit, which also moves the position past them.
+    std::span<uint8_t> Room(uint64_t n);
+    bool Commit(size_t n);
     bool Flush();
     // The writer's own fault, kept when a write failed.
     void Rethrow() const {
@@ -27,10 +32,12 @@ class StreamOutput final : public io::RandomOutput {
 
   private:
     static constexpr size_t kGather = 256 << 10;
+    bool Gathered(size_t n);
     bool Pass(const uint8_t* data, size_t n);
 
     tar::Writer& writer_;
-    std::vector<uint8_t> gathered_;
+    std::unique_ptr<uint8_t[]> gathered_;  // not zero-filled: only what was put in goes out
+    size_t filled_ = 0;
     uint64_t end_ = 0;
     std::exception_ptr failure_;
 };

@@ -130,14 +130,10 @@ class ZipEncoder final : public jobs::EntryEncoder {
     void EncodeSmall(io::RandomInput& data, uint64_t size, io::RandomOutput& out,
                      WriteEntry& meta) {
         raw_.resize(static_cast<size_t>(size) + 1);
-        size_t got = 0;
-        while (got < raw_.size()) {
-            std::ptrdiff_t n = data.read_at(got, raw_.data() + got, raw_.size() - got);
-            if (n < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + meta.name);
-            if (n == 0) break;
-            got += static_cast<size_t>(n);
-        }
-        raw_.resize(got);
+        // One call: fewer bytes than asked mean the end was reached.
+        std::ptrdiff_t got = data.read_at(0, raw_.data(), raw_.size());
+        if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the data of " + meta.name);
+        raw_.resize(static_cast<size_t>(got));
         meta.original_size = raw_.size();
         meta.crc = io::Crc32(0, raw_.data(), raw_.size());
         meta.method = kMethodStored;

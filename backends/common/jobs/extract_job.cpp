@@ -106,6 +106,9 @@ class Extraction {
     // no check is overtaken by a link, as links are made only when no file work is left.
     void File(const ExtractItem& item, const std::string& relative) {
         format_.BeforeFile(item);
+        // Here, not on the pool: the names placed meanwhile in the same folder, often all of
+        // them, then skip the check of their path.
+        target_.MakeFolderOf(relative);
         switch (format_.PathOf(item)) {
             case DataPath::kHere: {
                 pool_.Drain();

@@ -1,5 +1,6 @@
 #include "common/jobs/pack_plan.h"
 
+#include <string_view>
 #include <unordered_map>
 
 namespace quorvex6::backend::jobs {
@@ -7,7 +8,9 @@ namespace quorvex6::backend::jobs {
 Plan PlanUpdate(const std::vector<OldEntry>& old, const std::vector<NewItem>& items,
                 const PlanRules& rules) {
     Plan plan;
-    std::unordered_map<std::string, size_t> slot_of;
+    // Names by view: the entries and items outlive the plan's making.
+    std::unordered_map<std::string_view, size_t> slot_of;
+    slot_of.reserve(old.size() + items.size());
     plan.entries.reserve(old.size() + items.size());
     for (size_t i = 0; i < old.size(); ++i) {
         slot_of.emplace(old[i].name, plan.entries.size());

@@ -44,8 +44,7 @@ class SpoolOutput final : public io::RandomOutput {
         if (end <= kTurnSpool) return false;
         if (end > kSpoolLimit) return true;
         std::lock_guard lock(queue_.mutex_);
-        return queue_.next_job_ == queue_.jobs_.size() &&
-               queue_.jobs_[queue_.committed_].get() == &job_;
+        return queue_.next_job_ == queue_.jobs_.size() && &queue_.jobs_[queue_.committed_] == &job_;
     }
 
     bool GoDirect() {
@@ -67,12 +66,11 @@ class SpoolOutput final : public io::RandomOutput {
 
 PackQueue::PackQueue(PackWriter& writer, const std::vector<const SourceItem*>& items)
     : writer_(writer) {
-    jobs_.reserve(items.size());
+    jobs_.reserve(items.size());  // never more: workers hold on to their jobs
     for (const SourceItem* item : items) {
-        auto job = std::make_unique<Job>();
-        job->item = item;
-        job->expected = std::min<uint64_t>(item->stat.size, kSpoolLimit);
-        jobs_.push_back(std::move(job));
+        Job& job = jobs_.emplace_back();
+        job.item = item;
+        job.expected = std::min<uint64_t>(item->stat.size, kSpoolLimit);
     }
     unsigned n =
         std::min({ProcessorCount(), writer.MaxWorkers(), static_cast<unsigned>(jobs_.size())});
@@ -94,7 +92,7 @@ PackQueue::~PackQueue() {
 bool PackQueue::MayClaim() const {
     size_t ahead = next_job_ - committed_;
     if (ahead < window_) return true;
-    return ahead < kAheadEntries && ahead_bytes_ + jobs_[next_job_]->expected <= kAheadBytes;
+    return ahead < kAheadEntries && ahead_bytes_ + jobs_[next_job_].expected <= kAheadBytes;
 }
 
 void PackQueue::Work() {
@@ -107,15 +105,28 @@ void PackQueue::Work() {
             workers_wait_.wait(
                 lock, [&] { return stopping_ || next_job_ >= jobs_.size() || MayClaim(); });
             if (stopping_ || next_job_ >= jobs_.size()) return;
-            job = jobs_[next_job_++].get();
+            job = &jobs_[next_job_++];
             ahead_bytes_ += job->expected;
+            ++running_;
         }
         RunJob(*job, *encoder, opener);
         std::lock_guard lock(mutex_);
         job->done = true;
-        // The writing thread waits only for the entry next in order.
-        if (writer_waiting_ && jobs_[committed_].get() == job) writer_waits_.notify_one();
+        --running_;
+        if (writer_waiting_ && WriterHasBatch()) writer_waits_.notify_one();
     }
+}
+
+// Waking the writing thread for every small entry cost more thread switches than the writing;
+// it is woken when a few entries are ready in order, when nothing more is being encoded, and
+// for every entry of the last ones (so that the last entry's turn comes as early as it did).
+bool PackQueue::WriterHasBatch() const {
+    if (!jobs_[committed_].done) return false;
+    if (running_ == 0 || next_job_ == jobs_.size()) return true;
+    size_t end = std::min(next_job_, committed_ + kWriterBatch);
+    for (size_t i = committed_; i < end; ++i)
+        if (!jobs_[i].done) return false;
+    return end - committed_ == kWriterBatch;
 }
 
 void PackQueue::RunJob(Job& job, EntryEncoder& encoder, InputOpener& opener) {
@@ -135,7 +146,7 @@ void PackQueue::RunJob(Job& job, EntryEncoder& encoder, InputOpener& opener) {
 std::optional<EntryFailure> PackQueue::WriteNext() {
     io::RandomOutput& archive = writer_.Archive();
     std::unique_lock lock(mutex_);
-    Job& job = *jobs_[committed_];
+    Job& job = jobs_[committed_];
     if (own_encoder_) {
         job.base = archive.position();
         job.direct = true;

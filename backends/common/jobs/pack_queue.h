@@ -25,6 +25,8 @@ inline constexpr size_t kTurnSpool = 256 << 10;
 // Small entries may run this far ahead of the writing thread, beyond two per worker.
 inline constexpr uint64_t kAheadBytes = 8 << 20;
 inline constexpr size_t kAheadEntries = 256;
+// Entries ready in order that wake the writing thread while others are still being encoded.
+inline constexpr size_t kWriterBatch = 4;
 
 struct EntryFailure {
     std::exception_ptr error;
@@ -49,11 +51,12 @@ class PackQueue {
     void Work();
     void RunJob(Job& job, EntryEncoder& encoder, InputOpener& opener);
     bool MayClaim() const;
+    bool WriterHasBatch() const;
 
     PackWriter& writer_;
     std::unique_ptr<EntryEncoder> own_encoder_;  // without workers, the writing thread's
     InputOpener own_opener_;
-    std::vector<std::unique_ptr<Job>> jobs_;
+    std::vector<Job> jobs_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     // Workers wait on one (room ahead, or their turn to write directly), the writing thread on
@@ -64,6 +67,7 @@ class PackQueue {
     size_t committed_ = 0;
     size_t window_ = 2;
     uint64_t ahead_bytes_ = 0;  // spool bytes expected of claimed, unwritten jobs
+    size_t running_ = 0;        // jobs claimed by workers and not yet done
     bool writer_waiting_ = false;
     bool stopping_ = false;
 };

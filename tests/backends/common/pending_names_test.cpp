@@ -88,5 +88,38 @@ TEST_F(PendingNamesTest, PreviousActionsComeBack) {
     EXPECT_EQ(WaitForChild(pid).code, 0);
 }
 
+// A signal that comes while a name is being made waits for the maker's answer: what it made is
+// removed, and what was there before, which it did not make, stays.
+TEST_F(PendingNamesTest, ASignalWhileANameIsMadeRemovesOnlyWhatWasMade) {
+    struct Case {
+        const char* name;
+        bool there_before;  // someone else's file: the maker makes nothing
+        int sig;
+    };
+    const Case cases[] = {
+        {"made, term", false, SIGTERM},
+        {"made, hup", false, SIGHUP},
+        {"someone else's, term", true, SIGTERM},
+        {"someone else's, int", true, SIGINT},
+    };
+    for (const Case& c : cases) {
+        fs::path path = root_ / "made";
+        fs::remove(path);
+        if (c.there_before) Make("made");
+        pid_t pid = StartChild([&] {
+            TerminationCleanup cleanup;
+            PendingName name = PendingName::WhileMaking(path.string(), [&]() noexcept {
+                if (!c.there_before) std::ofstream(path) << "ours";
+                raise(c.sig);
+                return !c.there_before;
+            });
+            return 5;
+        });
+        quorvex6::testing::ChildEnd end = WaitForChild(pid);
+        EXPECT_EQ(end.signal, c.sig) << c.name;
+        EXPECT_EQ(fs::exists(path), c.there_before) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace quorvex6::backend

@@ -89,6 +89,51 @@ TEST_F(TarLibrary, WhatWeWriteOtherToolsReadInEveryCompression) {
     EXPECT_EQ(RunTool("7zz t " + Quote(root_ / "a.tar.gz")), 0);
 }
 
+// Entries are gathered into larger writes: files that end just before, at and just after the
+// gathering size, and ones larger than it, come back whole in either order, read by GNU tar.
+TEST_F(TarLibrary, FilesAroundTheWriteSizeComeBackWhole) {
+    const size_t kGather = 256 << 10;
+    const size_t sizes[] = {
+        0, 1, 511, 512, 513, kGather - 1024, kGather, kGather + 1, 3 * kGather + 7, 1 << 20};
+    uint64_t state = 7;
+    auto bytes = [&](size_t n) {
+        std::string text(n, '\0');
+        for (char& c : text)
+            c = static_cast<char>((state = state * 6364136223846793005u + 1) >> 56);
+        return text;
+    };
+    struct Case {
+        const char* what;
+        bool descending;  // the large files first
+        const char* archive;
+    };
+    const Case cases[] = {{"ascending, plain", false, "g.tar"},
+                          {"descending, plain", true, "g.tar"},
+                          {"ascending, gzip", false, "g.tar.gz"}};
+    for (const Case& c : cases) {
+        fs::path base = root_ / "gather";
+        fs::remove_all(base);
+        for (size_t i = 0; i < std::size(sizes); ++i) {
+            size_t k = c.descending ? std::size(sizes) - 1 - i : i;
+            char name[16];
+            std::snprintf(name, sizeof name, "f%02zu", i);
+            WriteAll(base / name, bytes(sizes[k]));
+        }
+        auto expected = ReadTree(base);
+        fs::path archive = root_ / c.archive;
+        fs::remove(archive);
+        ASSERT_EQ(tar_.Command("Tar", "-c -AH --display-dialog=0 -f " + Quote(archive) + " " +
+                                          QuoteFolder(base) + " *.*"),
+                  0)
+            << c.what;
+        fs::path out = root_ / "gnu";
+        fs::remove_all(out);
+        fs::create_directories(out);
+        EXPECT_EQ(RunTool("tar -xf " + Quote(archive) + " -C " + Quote(out)), 0) << c.what;
+        EXPECT_EQ(ReadTree(out), expected) << c.what;
+    }
+}
+
 // Every suffix that names a compression writes it: the stream starts with that compression's
 // magic, other tools read it, and listing names its method. ".taz" and ".tar.Z" once wrote a
 // plain archive under a compressed name.
