@@ -1,4 +1,5 @@
 // libcab32: Cab and the enumeration set. Makes, extracts, lists and tests cabinets.
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -6,7 +7,7 @@
 #include "cab32/cab_pack.h"
 #include "cab32/cab_test_entries.h"
 #include "cab32/extract_adapter.h"
-#include "common/archive_input.h"
+#include "cab32/set_opener.h"
 #include "common/command_line.h"
 #include "common/enumeration.h"
 #include "common/extract_target.h"
@@ -39,7 +40,7 @@ constexpr SwitchRule kSwitches[] = {{"-x"},
                                     {"-mq:", SwitchArg::kSuffix}};
 
 int32_t Extract(const ParsedCommand& cmd, OutputLog& log) {
-    cab::CabReader reader(std::make_unique<ArchiveInput>(cmd.archive));
+    std::unique_ptr<cab::CabReader> reader = cab32::OpenCabinetSet(cmd.archive);
     NameSelection names(cmd.names.empty() ? std::vector<std::string>{"*.*"} : cmd.names, true);
     ResultKeeper result;
     ExtractOptions options;
@@ -49,7 +50,7 @@ int32_t Extract(const ParsedCommand& cmd, OutputLog& log) {
     options.backslash_separates = false;  // the reader turned CAB's separators into '/'
     ExtractTarget target(options, log, result);
     Progress progress(!cmd.Has("-i"));
-    cab32::CabExtractFormat format(reader);
+    cab32::CabExtractFormat format(*reader);
     jobs::RunExtraction(format, names, target, log, progress);
     names.ReportUnmatched(log, result);
     return result.code();
@@ -75,11 +76,20 @@ cab32::PackOptions PackMethod(const ParsedCommand& cmd) {
     return options;
 }
 
-int32_t Pack(const ParsedCommand& cmd, OutputLog& log) {
+// The bytes of each cabinet of "-v:N" (N KiB), 0 for one cabinet.
+std::uint64_t VolumeLimit(const ParsedCommand& cmd) {
     std::optional<std::string> volume = cmd.Value("-v:");
-    if (volume && *volume != "0")
-        throw Failure(result::kNotSupportedApi, "cabinet sets are not written yet");
+    if (!volume) return 0;
+    if (volume->empty() || volume->size() > 10 ||
+        volume->find_first_not_of("0123456789") != std::string::npos)
+        throw Failure(result::kBadCommand, "-v: takes a size in KiB");
+    // A cabinet's size field is signed in some readers: none is made larger.
+    return std::min<std::uint64_t>(std::stoull(*volume) * 1024, 0x7FFFFFFF);
+}
+
+int32_t Pack(const ParsedCommand& cmd, OutputLog& log) {
     cab32::PackOptions options = PackMethod(cmd);
+    options.volume_limit = VolumeLimit(cmd);
     SourceOptions sources;
     sources.base = cmd.folder;
     sources.recursive = cmd.Has("-r");
@@ -107,19 +117,18 @@ int32_t Check(const char* archive, int32_t mode) {
     std::string path = archive;
     int32_t code = Guarded([&] {
         // Past the bid, the headers must read too, as every command needs them.
-        cab::CabReader reader(std::make_unique<ArchiveInput>(path));
+        std::unique_ptr<cab::CabReader> reader = cab32::OpenCabinetSet(path);
         if ((mode & 3) != kCheckEveryValue) return result::kSuccess;
         OutputLog log;
-        return cab32::TestEntries(reader, log);
+        return cab32::TestEntries(*reader, log);
     });
     return code == result::kSuccess ? 1 : 0;
 }
 
 StandardLibrary& Library() {
     static StandardLibrary library(kVersion, RunCab, Check, [](const std::string& archive) {
-        return ListHeldEntries(
-            std::make_unique<cab::CabReader>(std::make_unique<ArchiveInput>(archive)),
-            [](const cab::CabEntry& entry) { return entry.Facts(); });
+        return ListHeldEntries(cab32::OpenCabinetSet(archive),
+                               [](const cab::CabEntry& entry) { return entry.Facts(); });
     });
     return library;
 }

@@ -1,15 +1,21 @@
 #include "cab32/cab_pack.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
+#include "cab32/set_pack.h"
 #include "common/dos_time.h"
 #include "common/file_sink.h"
 #include "common/jobs/pack_job.h"
 #include "common/jobs/pack_plan.h"
 #include "common/replacement_file.h"
+#include "common/system.h"
+#include "formats/cab/cab_folder_stream.h"
 #include "formats/cab/cab_format.h"
 #include "formats/cab/cab_writer.h"
 #include "io/fault.h"
+#include "io/memory.h"
 
 namespace quorvex6::backend::cab32 {
 
@@ -20,6 +26,16 @@ struct CabEncoded final : jobs::EncodedEntry {
     cab::WrittenFolder folder;
 };
 
+// Its name, attributes and time as the file record keeps them.
+void DescribeFile(const SourceItem& item, cab::WrittenFile& file) {
+    file.attributes = cab::kAttributeArchive;
+    if ((item.stat.mode & 0222) == 0) file.attributes |= cab::kAttributeReadOnly;
+    file.name = cab::StoredName(item.stored, &file.attributes);
+    DosDateTime dos = ToDosDateTime(item.stat.mtime);
+    file.date = dos.date;
+    file.time = dos.time;
+}
+
 class CabEncoder final : public jobs::EntryEncoder {
   public:
     explicit CabEncoder(const PackOptions& options)
@@ -28,12 +44,7 @@ class CabEncoder final : public jobs::EntryEncoder {
     uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
                     std::unique_ptr<jobs::EncodedEntry>& encoded) override {
         auto entry = std::make_unique<CabEncoded>();
-        entry->file.attributes = cab::kAttributeArchive;
-        if ((item.stat.mode & 0222) == 0) entry->file.attributes |= cab::kAttributeReadOnly;
-        entry->file.name = cab::StoredName(item.stored, &entry->file.attributes);
-        DosDateTime dos = ToDosDateTime(item.stat.mtime);
-        entry->file.date = dos.date;
-        entry->file.time = dos.time;
+        DescribeFile(item, entry->file);
         entry->folder.type = type_;
         uint64_t read = 0;
         if (data != nullptr)
@@ -48,21 +59,57 @@ class CabEncoder final : public jobs::EntryEncoder {
     cab::FolderEncoder encoder_;
 };
 
+// All files in one folder, on the writing thread: the folder's blocks are compressed side by
+// side instead.
+class StreamEncoder final : public jobs::EntryEncoder {
+  public:
+    StreamEncoder(cab::FolderStream& stream, io::RandomOutput& archive)
+        : stream_(stream), archive_(archive) {}
+
+    uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
+                    std::unique_ptr<jobs::EncodedEntry>& encoded) override {
+        auto entry = std::make_unique<CabEncoded>();
+        DescribeFile(item, entry->file);
+        io::MemoryInput nothing({});
+        uint64_t read = 0;
+        // Entries are written straight into the archive: `out` starts at its position.
+        cab::FolderStream::Place place = stream_.Append(
+            data ? *data : nothing, data ? item.stat.size : 0, out, archive_.position(), &read);
+        entry->file.folder = place.folder;
+        entry->file.folder_offset = place.offset;
+        entry->file.size = static_cast<uint32_t>(read);
+        encoded = std::move(entry);
+        return out.position();
+    }
+
+  private:
+    cab::FolderStream& stream_;
+    io::RandomOutput& archive_;
+};
+
 class CabPackWriter final : public jobs::PackWriter {
   public:
     CabPackWriter(OutputFile& file, const PackOptions& options, uint64_t header_room)
         : out_(file), options_(options), header_room_(header_room) {
         out_.seek(header_room);
+        // A set is cut from a cabinet whose files are folders of their own.
+        if ((options.type & cab::kMethodMask) == cab::kMethodMszip && options.volume_limit == 0)
+            stream_.emplace(options.type, options.level, ProcessorCount());
     }
 
     std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override {
+        if (stream_) return std::make_unique<StreamEncoder>(*stream_, out_);
         return std::make_unique<CabEncoder>(options_);
     }
-    unsigned MaxWorkers() const override { return jobs::kEveryProcessor; }
+    unsigned MaxWorkers() const override { return stream_ ? 0 : jobs::kEveryProcessor; }
     io::RandomOutput& Archive() override { return out_; }
     bool Rewinds() const override { return true; }
     void Placed(std::unique_ptr<jobs::EncodedEntry> encoded, uint64_t offset) override {
         auto& entry = static_cast<CabEncoded&>(*encoded);
+        if (stream_) {
+            files_.push_back(std::move(entry.file));
+            return;
+        }
         // An empty file needs no data: it points at the start of whichever folder is there.
         if (entry.file.size != 0) {
             entry.folder.offset = offset;
@@ -75,6 +122,10 @@ class CabPackWriter final : public jobs::PackWriter {
         throw io::Error(io::Fault::kUnknownMethod, "a cabinet is made anew, never updated");
     }
     void Finish() override {
+        if (stream_) {
+            stream_->Finish(out_, 0);
+            folders_ = stream_->folders();
+        }
         // Readers refuse a cabinet without folders, even when its files are all empty.
         if (folders_.empty()) folders_.push_back({out_.position(), 0, options_.type});
         uint64_t size = out_.position();
@@ -90,6 +141,7 @@ class CabPackWriter final : public jobs::PackWriter {
     FileOutput<OutputFile> out_;
     PackOptions options_;
     uint64_t header_room_;
+    std::optional<cab::FolderStream> stream_;
     std::vector<cab::WrittenFolder> folders_;
     std::vector<cab::WrittenFile> files_;
 };
@@ -121,8 +173,14 @@ void PackCabinet(const std::string& archive, const std::vector<SourceItem>& sour
         throw Failure(result::kTooManyFiles, "a cabinet holds at most 65535 files");
     jobs::Plan plan = jobs::PlanUpdate({}, items, {});
     if (plan.entries.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
+    if (options.volume_limit != 0) {
+        std::size_t longest = 0;
+        for (const std::string& name : names) longest = std::max(longest, name.size());
+        CheckSetLimit(archive, options.volume_limit, longest);
+    }
     CabPackWriter writer(target.file(), options, cab::HeaderRoom(names));
     jobs::RunPack(target, writer, plan, jobs::PackWording{}, log, result, progress);
+    if (options.volume_limit != 0) SplitIntoSet(archive, options.volume_limit);
 }
 
 }  // namespace quorvex6::backend::cab32

@@ -14,12 +14,13 @@
 namespace quorvex6::backend::cab32 {
 
 struct PackOptions {
-    std::uint16_t type = 0;  // typeCompress
-    int level = 6;           // zlib's, for MSZIP
+    std::uint16_t type = 0;          // typeCompress
+    int level = 6;                   // zlib's, for MSZIP
+    std::uint64_t volume_limit = 0;  // bytes of each cabinet of a set; 0: one cabinet
 };
 
 // A new cabinet of `sources` (files; folders and links are not stored) at `archive`, put in
-// place of an old one only when complete.
+// place of an old one only when complete; with a volume limit, a set of them.
 void PackCabinet(const std::string& archive, const std::vector<SourceItem>& sources,
                  const PackOptions& options, OutputLog& log, ResultKeeper& result,
                  Progress& progress);

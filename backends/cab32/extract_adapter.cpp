@@ -18,8 +18,10 @@ bool CabExtractFormat::Next(jobs::ExtractItem& item) {
 }
 
 void CabExtractFormat::Decode(const jobs::ExtractItem& item, io::Sink& sink) {
+    const cab::CabEntry& entry = reader_.entries()[item.index];
+    if (entry.incomplete) throw MissingCabinet(entry.name);
     try {
-        decoder_.Extract(reader_.entries()[item.index], sink);
+        decoder_.Extract(entry, sink);
     } catch (const io::Error& error) {
         throw AsFailure(error);
     }

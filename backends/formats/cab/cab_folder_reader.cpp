@@ -23,12 +23,8 @@ void ReadExactly(io::RandomInput& input, std::uint64_t at, std::uint8_t* data, s
 
 }  // namespace
 
-FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
-                           std::uint8_t data_reserve)
-    : input_(input),
-      folder_(folder),
-      data_reserve_(data_reserve),
-      next_offset_(folder.data_offset) {
+FolderReader::FolderReader(const SetFolder& folder)
+    : folder_(folder), next_offset_(folder.pieces.front().folder.data_offset) {
     switch (folder.type & kMethodMask) {
         case kMethodStore:
             break;
@@ -36,14 +32,14 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
             mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockDecoder>();
             break;
         case kMethodLzx:
-            if (WindowBitsOf(folder.type) < codecs::lzx::kMinWindowBits ||
-                WindowBitsOf(folder.type) > codecs::lzx::kMaxWindowBits)
+            if (WindowBitsOf(folder_.type) < codecs::lzx::kMinWindowBits ||
+                WindowBitsOf(folder_.type) > codecs::lzx::kMaxWindowBits)
                 throw io::Error(io::Fault::kUnknownMethod,
-                                "cannot decode method " + MethodText(folder.type));
-            lzx_ = std::make_unique<codecs::lzx::Decoder>(WindowBitsOf(folder.type));
+                                "cannot decode method " + MethodText(folder_.type));
+            lzx_ = std::make_unique<codecs::lzx::Decoder>(WindowBitsOf(folder_.type));
             break;
         case kMethodQuantum: {
-            unsigned bits = WindowBitsOf(folder.type);
+            unsigned bits = WindowBitsOf(folder_.type);
             if (bits < codecs::quantum::kMinWindowBits || bits > codecs::quantum::kMaxWindowBits)
                 BrokenData("Quantum window out of range");
             quantum_ = std::make_unique<codecs::quantum::FrameDecoder>(bits);
@@ -51,7 +47,7 @@ FolderReader::FolderReader(io::RandomInput& input, const CabFolder& folder,
         }
         default:
             throw io::Error(io::Fault::kUnknownMethod,
-                            "cannot decode method " + MethodText(folder.type));
+                            "cannot decode method " + MethodText(folder_.type));
     }
     packed_.reserve(kMaxBlockPacked);
     block_.reserve(kMaxBlockData);
@@ -71,22 +67,38 @@ void FolderReader::Copy(std::uint64_t count, io::Sink* sink) {
 }
 
 void FolderReader::NextBlock() {
-    if (blocks_read_ == folder_.blocks) BrokenData("the folder ends before its files");
+    packed_.clear();
+    std::uint16_t unpacked = 0;
+    // A block that did not fit in its cabinet ends there as a piece that decodes to nothing;
+    // the rest follows as the first block of the folder's part in the next cabinet.
+    while (unpacked == 0) unpacked = ReadPiece();
+    if (unpacked > kMaxBlockData) BrokenData("block too large");
+    Decode(unpacked);
+}
+
+std::uint16_t FolderReader::ReadPiece() {
+    while (blocks_read_ == folder_.pieces[piece_].folder.blocks) {
+        if (piece_ + 1 == folder_.pieces.size()) BrokenData("the folder ends before its files");
+        ++piece_;
+        blocks_read_ = 0;
+        next_offset_ = folder_.pieces[piece_].folder.data_offset;
+    }
+    const FolderPiece& piece = folder_.pieces[piece_];
     std::uint8_t h[kDataSize];
-    ReadExactly(input_, next_offset_, h, sizeof h);
+    ReadExactly(*piece.input, next_offset_, h, sizeof h);
     std::uint32_t checksum = io::Le32(h);
     std::uint16_t packed = io::Le16(h + 4);
     std::uint16_t unpacked = io::Le16(h + 6);
-    // A zero-sized piece is the start of a block split across cabinets.
-    if (unpacked == 0) BrokenData("a block continues in another cabinet");
-    if (packed > kMaxBlockPacked || unpacked > kMaxBlockData) BrokenData("block too large");
-    packed_.resize(packed);
-    ReadExactly(input_, next_offset_ + kDataSize + data_reserve_, packed_.data(), packed);
-    next_offset_ += kDataSize + data_reserve_ + packed;
+    std::size_t at = packed_.size();
+    if (at + packed > kMaxBlockPacked) BrokenData("block too large");
+    packed_.resize(at + packed);
+    ReadExactly(*piece.input, next_offset_ + kDataSize + piece.data_reserve, packed_.data() + at,
+                packed);
+    next_offset_ += kDataSize + piece.data_reserve + packed;
     ++blocks_read_;
-    if (checksum != 0 && BlockChecksum(packed_.data(), packed, packed, unpacked) != checksum)
+    if (checksum != 0 && BlockChecksum(packed_.data() + at, packed, packed, unpacked) != checksum)
         throw io::Error(io::Fault::kDataChecksum, "block checksum mismatch");
-    Decode(unpacked);
+    return unpacked;
 }
 
 void FolderReader::Decode(std::uint16_t unpacked) {

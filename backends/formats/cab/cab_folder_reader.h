@@ -1,5 +1,6 @@
 // A folder's data decoded front to back from its CFDATA blocks, each checked against its
-// checksum before it is decoded. Files of a folder lie at offsets in this one stream.
+// checksum before it is decoded. Files of a folder lie at offsets in this one stream, which
+// may run on through the cabinets of a set.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -8,7 +9,7 @@
 #include "codecs/lzx/lzx_decoder.h"
 #include "codecs/mszip/mszip.h"
 #include "codecs/quantum/quantum.h"
-#include "formats/cab/cab_cabinet.h"
+#include "formats/cab/cab_set.h"
 #include "io/random_access.h"
 #include "io/stream.h"
 
@@ -17,7 +18,7 @@ namespace quorvex6::backend::cab {
 class FolderReader {
   public:
     // Throws io::Error(kUnknownMethod) for a method no decoder here reads.
-    FolderReader(io::RandomInput& input, const CabFolder& folder, std::uint8_t data_reserve);
+    explicit FolderReader(const SetFolder& folder);
 
     // Passes the next `count` bytes to `sink`, or drops them when it is null. Throws
     // io::Error: kBrokenData when the folder ends first or a block does not decode,
@@ -27,13 +28,14 @@ class FolderReader {
 
   private:
     void NextBlock();
+    // Appends the next CFDATA of the folder to packed_; returns its cbUncomp.
+    std::uint16_t ReadPiece();
     void Decode(std::uint16_t unpacked);
 
-    io::RandomInput& input_;
-    CabFolder folder_;
-    std::uint8_t data_reserve_;
+    const SetFolder& folder_;
+    std::size_t piece_ = 0;
     std::uint64_t next_offset_;
-    std::uint32_t blocks_read_ = 0;
+    std::uint32_t blocks_read_ = 0;  // of the current piece
     std::uint64_t position_ = 0;
     std::vector<std::uint8_t> packed_;
     std::vector<std::uint8_t> block_;

@@ -22,39 +22,28 @@ std::string DecodeName(const CabFile& file) {
 
 // CAB keeps packed sizes per folder only: each file gets the share of its folder's bytes
 // that its size has of the folder's data.
-void SharePackedBytes(const Cabinet& cab, std::uint64_t file_size, std::vector<CabEntry>& entries) {
-    std::uint64_t end = std::min(file_size, cab.start + cab.size);
-    std::vector<std::uint64_t> packed(cab.folders.size()), unpacked(cab.folders.size());
-    // A folder's bytes reach to the next folder's start, in the order they lie in the file.
-    std::vector<std::uint64_t> starts;
-    for (const CabFolder& folder : cab.folders) starts.push_back(folder.data_offset);
-    std::sort(starts.begin(), starts.end());
-    for (size_t i = 0; i < cab.folders.size(); ++i) {
-        std::uint64_t start = cab.folders[i].data_offset;
-        auto next = std::upper_bound(starts.begin(), starts.end(), start);
-        std::uint64_t until = next == starts.end() ? end : std::min(end, *next);
-        packed[i] = until > start ? until - start : 0;
+void SharePackedBytes(const CabinetSet& set, std::vector<CabEntry>& entries) {
+    std::vector<std::uint64_t> packed(set.folders.size()), unpacked(set.folders.size());
+    for (const SetCabinet& part : set.cabinets) {
+        const Cabinet& cab = part.cabinet;
+        std::uint64_t end = std::min(part.input->size(), cab.start + cab.size);
+        // A folder's bytes reach to the next folder's start, in the order they lie in the file.
+        std::vector<std::uint64_t> starts;
+        for (const CabFolder& folder : cab.folders) starts.push_back(folder.data_offset);
+        std::sort(starts.begin(), starts.end());
+        for (std::size_t i = 0; i < cab.folders.size(); ++i) {
+            std::uint64_t start = cab.folders[i].data_offset;
+            auto next = std::upper_bound(starts.begin(), starts.end(), start);
+            std::uint64_t until = next == starts.end() ? end : std::min(end, *next);
+            packed[part.set_folders[i]] += until > start ? until - start : 0;
+        }
     }
     for (const CabEntry& entry : entries)
-        if (!entry.continued())
-            unpacked[entry.file.folder] =
-                std::max<std::uint64_t>(unpacked[entry.file.folder],
-                                        std::uint64_t{entry.file.folder_offset} + entry.file.size);
+        unpacked[entry.folder] = std::max<std::uint64_t>(
+            unpacked[entry.folder], std::uint64_t{entry.file.folder_offset} + entry.file.size);
     for (CabEntry& entry : entries) {
-        if (entry.continued() || unpacked[entry.file.folder] == 0) continue;
-        entry.packed = packed[entry.file.folder] * entry.file.size / unpacked[entry.file.folder];
-    }
-}
-
-std::uint16_t FolderIndexOf(const Cabinet& cab, const CabFile& file) {
-    switch (file.folder) {
-        case kContinuedFromPrevious:
-            return 0;
-        case kContinuedToNext:
-        case kContinuedBoth:
-            return static_cast<std::uint16_t>(cab.folders.size() - 1);
-        default:
-            return file.folder;
+        if (unpacked[entry.folder] == 0) continue;
+        entry.packed = packed[entry.folder] * entry.file.size / unpacked[entry.folder];
     }
 }
 
@@ -79,39 +68,43 @@ EntryFacts CabEntry::Facts() const {
     return facts;
 }
 
-CabReader::CabReader(std::unique_ptr<io::RandomInput> input) : input_(std::move(input)) {
-    std::optional<std::uint64_t> start = Bid(*input_);
+CabReader::CabReader(std::unique_ptr<io::RandomInput> input, const std::string& name,
+                     const CabinetOpener& open) {
+    std::optional<std::uint64_t> start = Bid(*input);
     if (!start) throw io::Error(io::Fault::kNotArchive, "not a cabinet");
-    cabinet_ = ReadCabinet(*input_, *start);
-    entries_.reserve(cabinet_.files.size());
-    for (const CabFile& file : cabinet_.files) {
+    set_ = JoinCabinets(std::move(input), *start, name, open);
+    entries_.reserve(set_.files.size());
+    for (const SetFile& file : set_.files) {
         CabEntry entry;
-        entry.name = DecodeName(file);
-        entry.file = file;
-        entry.method = MethodText(cabinet_.folders[FolderIndexOf(cabinet_, file)].type);
+        entry.name = DecodeName(file.file);
+        entry.file = file.file;
+        entry.folder = file.folder;
+        entry.incomplete = file.incomplete;
+        entry.method = MethodText(set_.folders[file.folder].type);
         entries_.push_back(std::move(entry));
     }
-    SharePackedBytes(cabinet_, input_->size(), entries_);
+    SharePackedBytes(set_, entries_);
 }
 
 void EntryDecoder::Extract(const CabEntry& entry, io::Sink& sink) {
-    if (entry.continued())
-        throw io::Error(io::Fault::kBrokenData, entry.name + " continues in another cabinet");
+    if (entry.incomplete)
+        throw io::Error(io::Fault::kBrokenData,
+                        entry.name + " lies partly in a cabinet of its set that is missing");
     if (entry.file.size == 0) return;
-    const Cabinet& cab = reader_.cabinet();
-    if (!folder_ || folder_index_ != entry.file.folder ||
+    const CabinetSet& set = reader_.set();
+    if (!folder_ || folder_index_ != entry.folder ||
         folder_->position() > entry.file.folder_offset) {
-        if (opened_.empty()) opened_.resize(cab.folders.size());
-        if (opened_[entry.file.folder]) {
+        if (opened_.empty()) opened_.resize(set.folders.size());
+        if (opened_[entry.folder]) {
             redecoded_ += std::uint64_t{entry.file.folder_offset} + entry.file.size;
             if (redecoded_ > redecode_budget_)
                 throw io::Error(io::Fault::kBrokenData,
                                 entry.name + ": files of a folder go back too often");
         }
         folder_.reset();
-        folder_.emplace(reader_.input(), cab.folders[entry.file.folder], cab.data_reserve);
-        folder_index_ = entry.file.folder;
-        opened_[entry.file.folder] = true;
+        folder_.emplace(set.folders[entry.folder]);
+        folder_index_ = entry.folder;
+        opened_[entry.folder] = true;
     }
     try {
         folder_->Copy(entry.file.folder_offset - folder_->position(), nullptr);

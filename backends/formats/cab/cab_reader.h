@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/entry_info.h"
-#include "formats/cab/cab_cabinet.h"
 #include "formats/cab/cab_folder_reader.h"
 #include "formats/cab/cab_format.h"
+#include "formats/cab/cab_set.h"
 #include "io/random_access.h"
 #include "io/stream.h"
 
@@ -18,28 +18,30 @@ namespace quorvex6::backend::cab {
 struct CabEntry {
     std::string name;  // UTF-8, '/' separated
     CabFile file;
+    std::size_t folder = 0;    // in the set
+    bool incomplete = false;   // part of its data lies in a cabinet that was not found
     std::string method;        // MethodText of its folder
     std::uint64_t packed = 0;  // its share of the folder's packed bytes (CAB stores none)
 
     int64_t mtime() const;
-    // Whether part of its data lies in another cabinet of a set.
-    bool continued() const { return file.folder >= kContinuedFromPrevious; }
     EntryFacts Facts() const;
 };
 
 class CabReader {
   public:
-    // Finds the cabinet (after a self-extractor's program too) and reads its headers; throws
-    // io::Error (kNotArchive when there is none).
-    explicit CabReader(std::unique_ptr<io::RandomInput> input);
+    // Finds the cabinet (after a self-extractor's program too) and reads its headers, and those
+    // of the cabinets after it in its set that `open` finds (none without it); `name` is the
+    // file's name, which the next cabinet names as its previous one. Throws io::Error
+    // (kNotArchive when there is none).
+    explicit CabReader(std::unique_ptr<io::RandomInput> input, const std::string& name = {},
+                       const CabinetOpener& open = {});
 
     const std::vector<CabEntry>& entries() const { return entries_; }
-    const Cabinet& cabinet() const { return cabinet_; }
-    io::RandomInput& input() const { return *input_; }
+    const CabinetSet& set() const { return set_; }
+    const Cabinet& cabinet() const { return set_.cabinets.front().cabinet; }
 
   private:
-    std::unique_ptr<io::RandomInput> input_;
-    Cabinet cabinet_;
+    CabinetSet set_;
     std::vector<CabEntry> entries_;
 };
 
@@ -53,14 +55,14 @@ class EntryDecoder {
     explicit EntryDecoder(const CabReader& reader,
                           std::uint64_t redecode_budget = 2 * kMaxFolderData)
         : reader_(reader), redecode_budget_(redecode_budget) {}
-    // Throws io::Error as FolderReader does, kBrokenData for an entry of another cabinet.
+    // Throws io::Error as FolderReader does, kBrokenData for an incomplete entry.
     void Extract(const CabEntry& entry, io::Sink& sink);
 
   private:
     const CabReader& reader_;
     std::uint64_t redecode_budget_;
     std::optional<FolderReader> folder_;
-    std::uint16_t folder_index_ = 0;
+    std::size_t folder_index_ = 0;
     std::vector<bool> opened_;  // folders decoded before, from their start
     std::uint64_t redecoded_ = 0;
 };

@@ -25,8 +25,12 @@ std::uint64_t HeaderRoom(const std::vector<std::string>& stored_names) {
 }
 
 std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenFolder>& folders,
-                          const std::vector<WrittenFile>& files) {
-    std::uint64_t files_offset = kHeaderSize + kFolderSize * folders.size();
+                          const std::vector<WrittenFile>& files, const SetLinks& links) {
+    // Disk labels are left empty: the names are what readers follow.
+    std::string names;
+    if (!links.previous.empty()) names += links.previous + '\0' + '\0';
+    if (!links.next.empty()) names += links.next + '\0' + '\0';
+    std::uint64_t files_offset = kHeaderSize + names.size() + kFolderSize * folders.size();
     std::string h(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
     io::PutLe32(h, 0);
     io::PutLe32(h, static_cast<std::uint32_t>(cabinet_size));
@@ -37,9 +41,11 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
     h += static_cast<char>(kMajorVersion);
     io::PutLe16(h, static_cast<std::uint16_t>(folders.size()));
     io::PutLe16(h, static_cast<std::uint16_t>(files.size()));
-    io::PutLe16(h, 0);  // flags
-    io::PutLe16(h, 0);  // set id
-    io::PutLe16(h, 0);  // index in the set
+    io::PutLe16(h, static_cast<std::uint16_t>((links.previous.empty() ? 0 : kFlagPrevious) |
+                                              (links.next.empty() ? 0 : kFlagNext)));
+    io::PutLe16(h, links.set_id);
+    io::PutLe16(h, links.index);
+    h += names;
     for (const WrittenFolder& folder : folders) {
         io::PutLe32(h, static_cast<std::uint32_t>(folder.offset));
         io::PutLe16(h, folder.blocks);
@@ -95,7 +101,7 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
         } else {
             packed_.assign(block.begin(), block.end());
         }
-        WriteBlock(packed_, block.size(), out);
+        WriteDataBlock(packed_, block.size(), out);
         ++blocks;
     }
     if (lzx_) {
@@ -107,14 +113,15 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
 }
 
 std::uint16_t FolderEncoder::WriteFrames(io::RandomOutput& out) {
-    for (const codecs::lzx::PackedFrame& frame : frames_) WriteBlock(frame.bytes, frame.size, out);
+    for (const codecs::lzx::PackedFrame& frame : frames_)
+        WriteDataBlock(frame.bytes, frame.size, out);
     auto written = static_cast<std::uint16_t>(frames_.size());
     frames_.clear();
     return written;
 }
 
-void FolderEncoder::WriteBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
-                               io::RandomOutput& out) {
+void WriteDataBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
+                    io::RandomOutput& out) {
     std::uint8_t h[kDataSize];
     const auto packed_size = static_cast<std::uint16_t>(packed.size());
     const auto unpacked_size = static_cast<std::uint16_t>(unpacked);

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +37,20 @@ std::string StoredName(std::string_view name, std::uint16_t* attributes);
 // How many bytes the header of `files` (one folder each at most) takes.
 std::uint64_t HeaderRoom(const std::vector<std::string>& stored_names);
 
+// A cabinet's place in its set; none for a cabinet alone.
+struct SetLinks {
+    std::uint16_t set_id = 0;
+    std::uint16_t index = 0;
+    std::string previous, next;  // file names; empty when there is none
+};
+
 std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenFolder>& folders,
-                          const std::vector<WrittenFile>& files);
+                          const std::vector<WrittenFile>& files, const SetLinks& links = {});
+
+// Writes one CFDATA (header with checksum, then `packed`) at `out`'s position; throws
+// io::Error(kWrite).
+void WriteDataBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
+                    io::RandomOutput& out);
 
 // Encodes data into a folder's blocks of 32 KiB, stored, MSZIP or LZX.
 class FolderEncoder {
@@ -55,8 +68,6 @@ class FolderEncoder {
   private:
     std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockEncoder> mszip_;
     std::unique_ptr<codecs::lzx::Encoder> lzx_;
-    void WriteBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
-                    io::RandomOutput& out);
     std::uint16_t WriteFrames(io::RandomOutput& out);  // the LZX frames settled so far
 
     std::vector<std::uint8_t> previous_, current_, packed_;

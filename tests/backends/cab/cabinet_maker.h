@@ -15,24 +15,26 @@ struct MadeFile {
     std::uint16_t time = (12 << 11) | (34 << 5) | 28;  // 12:34:56
 };
 
+inline void PutLe16(std::string& s, std::uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+
+inline void PutLe32(std::string& s, std::uint32_t v) {
+    PutLe16(s, v & 0xFFFF);
+    PutLe16(s, v >> 16);
+}
+
 // `checksum` 0 leaves the block unchecked, as CAB allows.
 inline std::string MakeCabinet(const std::vector<MadeFile>& files, std::uint32_t checksum = 0) {
-    auto le16 = [](std::string& s, std::uint32_t v) {
-        s += static_cast<char>(v & 0xFF);
-        s += static_cast<char>((v >> 8) & 0xFF);
-    };
-    auto le32 = [&](std::string& s, std::uint32_t v) {
-        le16(s, v & 0xFFFF);
-        le16(s, v >> 16);
-    };
     std::string file_records, data;
     for (const MadeFile& f : files) {
-        le32(file_records, static_cast<std::uint32_t>(f.data.size()));
-        le32(file_records, static_cast<std::uint32_t>(data.size()));
-        le16(file_records, 0);
-        le16(file_records, f.date);
-        le16(file_records, f.time);
-        le16(file_records, f.attributes);
+        PutLe32(file_records, static_cast<std::uint32_t>(f.data.size()));
+        PutLe32(file_records, static_cast<std::uint32_t>(data.size()));
+        PutLe16(file_records, 0);
+        PutLe16(file_records, f.date);
+        PutLe16(file_records, f.time);
+        PutLe16(file_records, f.attributes);
         file_records += f.name;
         file_records += '\0';
         data += f.data;
@@ -42,25 +44,25 @@ inline std::string MakeCabinet(const std::vector<MadeFile>& files, std::uint32_t
         files_offset + static_cast<std::uint32_t>(file_records.size());
     const std::uint32_t total = data_offset + 8 + static_cast<std::uint32_t>(data.size());
     std::string cab = "MSCF";
-    le32(cab, 0);
-    le32(cab, total);
-    le32(cab, 0);
-    le32(cab, files_offset);
-    le32(cab, 0);
+    PutLe32(cab, 0);
+    PutLe32(cab, total);
+    PutLe32(cab, 0);
+    PutLe32(cab, files_offset);
+    PutLe32(cab, 0);
     cab += '\x03';
     cab += '\x01';
-    le16(cab, 1);  // folders
-    le16(cab, static_cast<std::uint32_t>(files.size()));
-    le16(cab, 0);  // flags
-    le16(cab, 0x1234);
-    le16(cab, 0);
-    le32(cab, data_offset);
-    le16(cab, 1);  // blocks
-    le16(cab, 0);  // stored
+    PutLe16(cab, 1);  // folders
+    PutLe16(cab, static_cast<std::uint32_t>(files.size()));
+    PutLe16(cab, 0);  // flags
+    PutLe16(cab, 0x1234);
+    PutLe16(cab, 0);
+    PutLe32(cab, data_offset);
+    PutLe16(cab, 1);  // blocks
+    PutLe16(cab, 0);  // stored
     cab += file_records;
-    le32(cab, checksum);
-    le16(cab, static_cast<std::uint32_t>(data.size()));
-    le16(cab, static_cast<std::uint32_t>(data.size()));
+    PutLe32(cab, checksum);
+    PutLe16(cab, static_cast<std::uint32_t>(data.size()));
+    PutLe16(cab, static_cast<std::uint32_t>(data.size()));
     cab += data;
     return cab;
 }

@@ -136,5 +136,49 @@ TEST_F(CabPack, ANamePastTheLimitIsSkippedAndTheRestPacked) {
     EXPECT_EQ(ReadTree(dest).size(), 6u);  // the four files and their two folders
 }
 
+// -v:N makes cabinets of at most N KiB that readers of sets follow; ours follows names in
+// any case and, without a cabinet, still extracts what lies before it.
+TEST_F(CabPack, SetsOfCabinets) {
+    for (const char* method : {"-mz", "-ms", "-ml:16"}) {
+        fs::path set = root_ / method;
+        fs::create_directories(set);
+        ASSERT_EQ(Pack(std::string("-r -i -v:16 ") + method, set / "t.cab"), 0) << log_;
+        std::vector<fs::path> cabinets = {set / "t.cab"};
+        for (int k = 2; fs::exists(set / ("t" + std::to_string(k) + ".cab")); ++k)
+            cabinets.push_back(set / ("t" + std::to_string(k) + ".cab"));
+        EXPECT_GE(cabinets.size(), 3u) << method;
+        for (const fs::path& cabinet : cabinets) EXPECT_LE(fs::file_size(cabinet), 16384u);
+        for (const char* tool : {"cabextract -q -d %D %A", "7zz x -o%D %A"}) {
+            std::string command = tool;
+            if (RunTool("command -v " + command.substr(0, command.find(' '))) != 0) continue;
+            fs::path dest = root_ / (command.substr(0, 3) + method);
+            command.replace(command.find("%D"), 2, Quote(dest));
+            command.replace(command.find("%A"), 2, Quote(cabinets[0]));
+            EXPECT_EQ(RunTool(command), 0) << command;
+            EXPECT_EQ(ReadTree(dest), ReadTree(src())) << command;
+        }
+        fs::rename(cabinets[1], set / "T2.CAB");
+        fs::path ours = root_ / (std::string("ours") + method);
+        EXPECT_EQ(
+            cab_.Command("Cab", "-x -i " + Quote(cabinets[0]) + " " + QuoteFolder(ours) + " *.*"),
+            0);
+        EXPECT_EQ(ReadTree(ours), ReadTree(src())) << method;
+        EXPECT_EQ(cab_.Get<QvCheckArchiveFn>("CabCheckArchive")(cabinets[0].c_str(), 2), 1);
+
+        fs::remove(cabinets.back());
+        fs::path cut = root_ / (std::string("cut") + method);
+        EXPECT_EQ(
+            cab_.Command("Cab", "-x -i " + Quote(cabinets[0]) + " " + QuoteFolder(cut) + " *.*"),
+            result::kArchiveDataMissing);
+        // What lies wholly before the missing cabinet comes out whole.
+        std::map<std::string, std::string> all = ReadTree(src()), some = ReadTree(cut);
+        EXPECT_LT(some.size(), all.size()) << method;
+        EXPECT_GE(some.size(), 2u) << method;
+        for (const auto& [name, data] : some) EXPECT_EQ(data, all[name]) << method << name;
+    }
+    EXPECT_EQ(Pack("-i -v:0", root_ / "one.cab"), 0);  // one cabinet
+    EXPECT_FALSE(fs::exists(root_ / "one2.cab"));
+}
+
 }  // namespace
 }  // namespace quorvex6::testing

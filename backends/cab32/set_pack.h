@@ -1,0 +1,22 @@
+// Cabinet sets as `-v:N` makes them: the cabinet first made whole, then written again as
+// cabinets of at most N KiB, the first under the archive's name and the others numbered from
+// 2 before its suffix (`disk.cab`, `disk2.cab`, `disk3.cab`, ...).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quorvex6::backend::cab32 {
+
+// The file name of cabinet `index` (from 0) of the set whose first cabinet is `first`.
+std::string SetCabinetName(const std::string& first, std::size_t index);
+
+// Throws Failure(0x801C) when cabinets of `limit` bytes cannot hold the headers of a file named
+// `longest_name` bytes long.
+void CheckSetLimit(const std::string& archive, std::uint64_t limit, std::size_t longest_name);
+
+// Writes the cabinet at `archive` again as a set of cabinets of at most `limit` bytes, when it
+// is larger; each takes its place only when all are complete. Throws Failure.
+void SplitIntoSet(const std::string& archive, std::uint64_t limit);
+
+}  // namespace quorvex6::backend::cab32

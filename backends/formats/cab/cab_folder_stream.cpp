@@ -1,0 +1,133 @@
+#include "formats/cab/cab_folder_stream.h"
+
+#include <algorithm>
+#include <exception>
+#include <span>
+#include <thread>
+
+#include "formats/cab/cab_format.h"
+#include "io/fault.h"
+
+namespace quorvex6::backend::cab {
+
+namespace {
+
+constexpr std::size_t kBlocksPerThread = 16;  // of a flush: enough to keep threads busy
+
+}  // namespace
+
+FolderStream::FolderStream(std::uint16_t type, int level, unsigned threads) : type_(type) {
+    threads = std::max(1u, threads);
+    if ((type & kMethodMask) == kMethodMszip)
+        for (unsigned i = 0; i < threads; ++i)
+            encoders_.push_back(std::make_unique<codecs::mszip::BlockEncoder>(level));
+}
+
+FolderStream::Place FolderStream::Append(io::RandomInput& data, std::uint64_t size,
+                                         io::RandomOutput& out, std::uint64_t base,
+                                         std::uint64_t* read) {
+    if (size > kMaxFolderData)
+        throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 2 GiB");
+    const std::uint64_t out_at = out.position();
+    const std::size_t folders = folders_.size();
+    const std::uint16_t blocks = folders_.empty() ? 0 : folders_.back().blocks;
+    const std::uint64_t folder_bytes = folder_bytes_;
+    pending_at_call_ = pending_.size();
+    saved_.reset();
+    try {
+        if (folders_.empty() || folder_bytes_ + size > kMaxFolderData) StartFolder(out, base);
+        Place place{static_cast<std::uint16_t>(folders_.size() - 1),
+                    static_cast<std::uint32_t>(folder_bytes_)};
+        const std::size_t batch =
+            std::max<std::size_t>(1, encoders_.size()) * kBlocksPerThread * kMaxBlockData;
+        std::uint64_t at = 0;
+        while (at < size) {
+            auto want = static_cast<std::size_t>(std::min<std::uint64_t>(batch, size - at));
+            std::size_t old = pending_.size();
+            pending_.resize(old + want);
+            std::ptrdiff_t got = data.read_at(at, pending_.data() + old, want);
+            if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the file");
+            pending_.resize(old + static_cast<std::size_t>(got));
+            at += static_cast<std::uint64_t>(got);
+            folder_bytes_ += static_cast<std::uint64_t>(got);
+            if (pending_.size() >= batch) Flush(out, false);
+            if (static_cast<std::size_t>(got) < want) break;  // the file ended early
+        }
+        *read = at;
+        return place;
+    } catch (...) {
+        if (saved_) {
+            pending_ = std::move(saved_->pending);
+            dictionary_ = std::move(saved_->dictionary);
+        } else {
+            pending_.resize(pending_at_call_);
+        }
+        saved_.reset();
+        folders_.resize(folders);
+        if (!folders_.empty()) folders_.back().blocks = blocks;
+        folder_bytes_ = folder_bytes;
+        out.seek(out_at);
+        throw;
+    }
+}
+
+void FolderStream::Finish(io::RandomOutput& out, std::uint64_t base) {
+    pending_at_call_ = 0;
+    if (folders_.empty()) StartFolder(out, base);
+    Flush(out, true);
+}
+
+void FolderStream::StartFolder(io::RandomOutput& out, std::uint64_t base) {
+    if (!folders_.empty()) Flush(out, true);
+    // Nothing else is written between blocks: the next block is the new folder's first.
+    folders_.push_back({base + out.position(), 0, type_});
+    folder_bytes_ = 0;
+    dictionary_.clear();
+}
+
+void FolderStream::Flush(io::RandomOutput& out, bool last) {
+    std::size_t count = pending_.size() / kMaxBlockData;
+    if (last && pending_.size() % kMaxBlockData != 0) ++count;
+    if (count == 0) return;
+    if (!saved_)
+        saved_ = Saved{{pending_.begin(), pending_.begin() + pending_at_call_}, dictionary_};
+    auto block = [&](std::size_t i) {
+        std::size_t from = i * kMaxBlockData;
+        return std::span<const std::uint8_t>(pending_.data() + from,
+                                             std::min(kMaxBlockData, pending_.size() - from));
+    };
+    packed_.resize(count);
+    if (encoders_.empty()) {
+        for (std::size_t i = 0; i < count; ++i) packed_[i].assign(block(i).begin(), block(i).end());
+    } else {
+        // Block i depends only on its input and block i-1's: threads take every n-th block.
+        std::vector<std::exception_ptr> failures(encoders_.size());
+        auto work = [&](std::size_t t) {
+            try {
+                for (std::size_t i = t; i < count; i += encoders_.size())
+                    encoders_[t]->Encode(block(i), i == 0 ? dictionary_ : block(i - 1), packed_[i]);
+            } catch (...) {
+                failures[t] = std::current_exception();
+            }
+        };
+        std::vector<std::thread> threads;
+        for (std::size_t t = 1; t < std::min(encoders_.size(), count); ++t)
+            threads.emplace_back(work, t);
+        work(0);
+        for (std::thread& thread : threads) thread.join();
+        for (const std::exception_ptr& failure : failures)
+            if (failure) std::rethrow_exception(failure);
+    }
+    if (folders_.back().blocks + count > kMaxBlocks)
+        throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 65535 blocks");
+    for (std::size_t i = 0; i < count; ++i) WriteDataBlock(packed_[i], block(i).size(), out);
+    folders_.back().blocks = static_cast<std::uint16_t>(folders_.back().blocks + count);
+    std::span<const std::uint8_t> previous = block(count - 1);
+    dictionary_.assign(previous.begin(), previous.end());
+    pending_.erase(pending_.begin(),
+                   pending_.begin() + static_cast<std::ptrdiff_t>(
+                                          std::min(pending_.size(), count * kMaxBlockData)));
+    pending_at_call_ = 0;
+}
+
+}  // namespace quorvex6::backend::cab

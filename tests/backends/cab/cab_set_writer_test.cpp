@@ -1,0 +1,162 @@
+// A cabinet written again as a set: every cabinet within the limit, read back whole by our
+// reader, and laid out as readers that merge sets expect.
+#include "formats/cab/cab_set_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backends/lha/memory_bytes.h"
+#include "formats/cab/cab_format.h"
+#include "formats/cab/cab_reader.h"
+#include "formats/cab/cab_writer.h"
+#include "io/fault.h"
+#include "io/memory.h"
+
+namespace quorvex6::backend::cab {
+namespace {
+
+using Bytes = lha::test::Bytes;
+
+struct Source {
+    std::string name, data;
+};
+
+// One cabinet as cab32 makes it: a folder for each file that has data.
+Bytes MakeSingle(const std::vector<Source>& sources, std::uint16_t type) {
+    std::vector<std::string> names;
+    for (const Source& s : sources) names.push_back(s.name);
+    lha::test::MemoryOutput out;
+    out.seek(HeaderRoom(names));
+    std::vector<WrittenFolder> folders;
+    std::vector<WrittenFile> files;
+    FolderEncoder encoder(type, 6);
+    for (const Source& s : sources) {
+        io::MemoryInput data(
+            std::span(reinterpret_cast<const std::uint8_t*>(s.data.data()), s.data.size()));
+        WrittenFolder folder{out.position(), 0, type};
+        std::uint64_t read = 0;
+        folder.blocks = encoder.Encode(data, s.data.size(), out, &read);
+        if (read != 0) folders.push_back(folder);
+        WrittenFile file;
+        file.name = s.name;
+        file.size = static_cast<std::uint32_t>(read);
+        file.folder = static_cast<std::uint16_t>(folders.empty() ? 0 : folders.size() - 1);
+        files.push_back(file);
+    }
+    std::string header = CabinetHeader(out.position(), folders, files);
+    Bytes bytes = out.bytes;
+    std::copy(header.begin(), header.end(), bytes.begin());
+    return bytes;
+}
+
+std::string Name(std::size_t index) { return "s" + std::to_string(index + 1) + ".cab"; }
+
+std::map<std::string, Bytes> Split(const Bytes& single, std::uint64_t limit) {
+    std::vector<std::unique_ptr<lha::test::MemoryOutput>> outputs;
+    SetNaming naming{Name, [&](std::size_t) -> io::RandomOutput& {
+                         outputs.push_back(std::make_unique<lha::test::MemoryOutput>());
+                         return *outputs.back();
+                     }};
+    io::MemoryInput input(single);
+    std::size_t count = WriteCabinetSet(input, limit, naming);
+    EXPECT_EQ(count, outputs.size());
+    std::map<std::string, Bytes> disk;
+    for (std::size_t k = 0; k < outputs.size(); ++k) disk[Name(k)] = outputs[k]->bytes;
+    return disk;
+}
+
+std::unique_ptr<CabReader> OpenSet(const std::map<std::string, Bytes>& disk) {
+    return std::make_unique<CabReader>(
+        std::make_unique<lha::test::MemoryInput>(disk.at(Name(0))), Name(0),
+        [&disk](const std::string& name) -> std::unique_ptr<io::RandomInput> {
+            auto found = disk.find(name);
+            if (found == disk.end()) return nullptr;
+            return std::make_unique<lha::test::MemoryInput>(found->second);
+        });
+}
+
+std::string Noise(std::size_t size, std::uint32_t seed) {
+    std::string s;
+    for (std::size_t i = 0; i < size; ++i) s += static_cast<char>((seed = seed * 69069u + 1) >> 24);
+    return s;
+}
+
+std::string Text(std::size_t lines) {
+    std::string s;
+    for (std::size_t i = 0; i < lines; ++i) s += "line " + std::to_string(i % 97) + "\n";
+    return s;
+}
+
+TEST(CabSetWriter, EveryCabinetWithinTheLimitAndReadBackWhole) {
+    const std::vector<Source> sources = {
+        {"a.txt", Text(3000)},
+        {"empty", ""},
+        {"dir\\noise.bin", Noise(90000, 7)},
+        {"small.txt", "small"},
+        {"b.bin", Noise(40000, 9)},
+    };
+    struct Case {
+        std::uint16_t type;
+        std::uint64_t limit;
+    };
+    const Case cases[] = {
+        {kMethodStore, 20000},  // the noise spans several cabinets, blocks split
+        {kMethodStore, 64 * 1024},
+        {kMethodMszip, 10000},
+        {kMethodMszip, 1024},  // many cabinets, every block split
+        {static_cast<std::uint16_t>(kMethodLzx | 16 << 8), 7000},
+    };
+    for (const Case& c : cases) {
+        Bytes single = MakeSingle(sources, c.type);
+        auto disk = Split(single, c.limit);
+        EXPECT_GT(disk.size(), 1u) << c.type << " " << c.limit;
+        for (const auto& [name, bytes] : disk) EXPECT_LE(bytes.size(), c.limit) << name;
+        auto reader = OpenSet(disk);
+        EXPECT_EQ(reader->set().cabinets.size(), disk.size());
+        ASSERT_EQ(reader->entries().size(), sources.size()) << c.type << " " << c.limit;
+        EntryDecoder decoder(*reader);
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            const CabEntry& entry = reader->entries()[i];
+            EXPECT_FALSE(entry.incomplete) << entry.name;
+            Bytes out;
+            io::VectorSink sink(out);
+            decoder.Extract(entry, sink);
+            EXPECT_EQ(std::string(out.begin(), out.end()), sources[i].data)
+                << c.type << " " << c.limit << " " << entry.name;
+        }
+        // A folder that runs on into a cabinet is its first, and holds only the file that ran
+        // on: readers that merge sets drop every other file listed in it.
+        for (std::size_t k = 1; k < reader->set().cabinets.size(); ++k) {
+            const Cabinet& cab = reader->set().cabinets[k].cabinet;
+            for (const CabFile& file : cab.files)
+                EXPECT_TRUE(file.folder != 0 || file.size == 0)
+                    << Name(k) << " " << file.raw_name << " in a continued folder";
+        }
+    }
+}
+
+TEST(CabSetWriter, RefusesALimitTooSmallForTheHeaders) {
+    Bytes single = MakeSingle({{"a-rather-long-name.txt", Noise(5000, 3)}}, kMethodStore);
+    // The second cabinet names both neighbours, and needs one byte more than this.
+    const std::uint64_t too_small = SmallestSetCabinet(22, Name(1).size()) - 1;
+    for (std::uint64_t limit : {std::uint64_t{40}, too_small}) {
+        std::optional<io::Fault> fault = lha::test::FaultOf([&] { Split(single, limit); });
+        EXPECT_EQ(fault, io::Fault::kWrite) << limit;
+    }
+    // Room for a byte of data in the cabinets of the longest names: a few in the others.
+    auto disk = Split(single, SmallestSetCabinet(22, Name(99999).size()));
+    EXPECT_GT(disk.size(), 100u);
+    Bytes out;
+    io::VectorSink sink(out);
+    auto reader = OpenSet(disk);
+    EntryDecoder(*reader).Extract(reader->entries()[0], sink);
+    EXPECT_EQ(out.size(), 5000u);
+}
+
+}  // namespace
+}  // namespace quorvex6::backend::cab
