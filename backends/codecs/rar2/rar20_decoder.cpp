@@ -23,7 +23,6 @@ constexpr unsigned kAudioCodes = 257;
 constexpr unsigned kTableSize = kAudioCodes * kMaxChannels;  // the larger of the two layouts
 constexpr unsigned kFastBits = 10;
 constexpr std::uint64_t kMinWindow = std::uint64_t{1} << 20;
-constexpr unsigned kMaxMatch = 255 + 3 + 3;
 
 constexpr std::array<std::uint8_t, 28> kLengthBase = {0,  1,  2,  3,   4,   5,   6,   7,  8,  10,
                                                       12, 14, 16, 20,  24,  28,  32,  40, 48, 56,
