@@ -22,7 +22,9 @@ constexpr unsigned kLevelCodes = 19, kMainCodes = 298, kDistanceCodes = 48, kRep
 constexpr unsigned kAudioCodes = 257;
 constexpr unsigned kTableSize = kAudioCodes * kMaxChannels;  // the larger of the two layouts
 constexpr unsigned kFastBits = 10;
+// The largest distance RAR 2.0 can code is 1 MiB.
 constexpr std::uint64_t kMinWindow = std::uint64_t{1} << 20;
+constexpr std::uint64_t kSmallWindow = std::uint64_t{64} << 10;
 
 constexpr std::array<std::uint8_t, 28> kLengthBase = {0,  1,  2,  3,   4,   5,   6,   7,  8,  10,
                                                       12, 14, 16, 20,  24,  28,  32,  40, 48, 56,
@@ -56,18 +58,21 @@ class Rar20Decoder : public ::quorvex6::backend::codecs::Decoder {
   public:
     bool prepare(const MemberSetup& setup) override {
         if (setup.window_size > kMaxWindow) return false;
-        if (setup.continues_stream && window_.empty()) return false;
-        continues_ = setup.continues_stream;
         std::uint64_t size = kMinWindow;
         while (size < setup.window_size) size <<= 1;
-        if (continues_) return size <= window_.size();
-        if (size != window_.size()) window_.resize(static_cast<std::size_t>(size));
+        if (setup.continues_stream) {
+            if (window_.empty()) return false;
+            if (size > window_.size()) Grow(static_cast<std::size_t>(size));
+        } else {
+            declared_ = size;
+        }
+        continues_ = setup.continues_stream;
         return true;
     }
 
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                   Sink& out) override {
-        if (!continues_) Reset();
+        if (!continues_) Reset(unpacked_size);
         continues_ = false;
         BitReader bits(in, packed_size);
         try {
@@ -93,10 +98,13 @@ class Rar20Decoder : public ::quorvex6::backend::codecs::Decoder {
     }
 
   private:
-    void Reset() {
+    // A file that starts a stream gets a window just large enough for it (a small file, a
+    // small window); Grow makes room when a solid file goes on from it.
+    void Reset(std::uint64_t unpacked_size) {
+        std::uint64_t size = kSmallWindow;
+        while (size < declared_ && size < unpacked_size + kSmallWindow) size <<= 1;
         // Cleared, so that a damaged file cannot copy bytes of the file decoded before it.
-        if (window_.empty()) window_.resize(static_cast<std::size_t>(kMinWindow));
-        std::fill(window_.begin(), window_.end(), 0);
+        window_.assign(static_cast<std::size_t>(size), 0);
         at_ = 0;
         old_lengths_.fill(0);
         audio_.Reset();
@@ -108,6 +116,16 @@ class Rar20Decoder : public ::quorvex6::backend::codecs::Decoder {
         last_distance_ = 0;
         last_length_ = 0;
         tables_read_ = false;
+    }
+
+    // Keeps every byte at its stream position, now modulo the larger size.
+    void Grow(std::size_t size) {
+        std::vector<std::uint8_t> grown(size, 0);
+        const std::uint64_t kept = std::min<std::uint64_t>(at_, window_.size());
+        for (std::uint64_t p = at_ - kept; p < at_; ++p)
+            grown[static_cast<std::size_t>(p & (size - 1))] =
+                window_[static_cast<std::size_t>(p & (window_.size() - 1))];
+        window_.swap(grown);
     }
 
     void Flush(std::uint64_t& flushed, std::uint64_t upto, Sink& out) {
@@ -228,6 +246,7 @@ class Rar20Decoder : public ::quorvex6::backend::codecs::Decoder {
     }
 
     std::vector<std::uint8_t> window_;
+    std::uint64_t declared_ = kMinWindow;
     std::uint64_t at_ = 0;
     bool continues_ = false;
     bool tables_read_ = false;

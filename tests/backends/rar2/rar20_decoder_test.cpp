@@ -194,6 +194,43 @@ TEST(Rar20Decoder, ASolidFileReachesBackIntoTheOneBefore) {
     EXPECT_NE(Decode(*decoder, second_packed, 6, out), Status::kOk);
 }
 
+TEST(Rar20Decoder, AWrappedWindowGrowsWithEveryByteInPlace) {
+    // The first file overfills its 1 MiB window; the next declares 2 MiB and reaches 400,000
+    // bytes back, to a byte the smaller ring held at another offset.
+    StreamBuilder first;
+    first.LzTables(false);
+    for (char c : std::string("0123456789")) first.Literal(static_cast<std::uint8_t>(c));
+    first.Main(270 + 27);  // 224 + 5 bits + 3: 258 bytes
+    first.Extra(5, 31);
+    first.Distance(6);  // 9 + 2 bits: 10
+    first.Extra(2, 1);
+    first.Expect(258, 10);
+    while (first.expected().size() < (std::size_t{3} << 19)) {
+        first.Main(256);
+        first.Expect(258, 10);
+    }
+    Bytes all = first.expected();
+    const Bytes first_packed = first.Finish();
+
+    StreamBuilder second;
+    second.Main(270 + 0);  // 3, and 2 more for the distance
+    second.Distance(38);   // 393217 + 16 bits
+    second.Extra(16, 400000 - 393217);
+    const Bytes second_packed = second.Finish();
+    const std::size_t from = all.size() - 400000;
+    const Bytes expected(all.begin() + static_cast<std::ptrdiff_t>(from),
+                         all.begin() + static_cast<std::ptrdiff_t>(from) + 5);
+
+    auto decoder = MakeDecoder();
+    ASSERT_TRUE(decoder->prepare({1 << 20, false}));
+    Bytes out;
+    ASSERT_EQ(Decode(*decoder, first_packed, all.size(), out), Status::kOk);
+    ASSERT_EQ(out, all);
+    ASSERT_TRUE(decoder->prepare({2 << 20, true}));
+    ASSERT_EQ(Decode(*decoder, second_packed, 5, out), Status::kOk);
+    EXPECT_EQ(out, expected);
+}
+
 TEST(Rar20Decoder, PrepareRefusesWhatItCannotHold) {
     struct Case {
         std::uint64_t window;
