@@ -4,6 +4,7 @@ namespace quorvex6::backend::codecs::quantum {
 
 namespace {
 constexpr unsigned kLookahead = 16;  // code bits the decoder loads before its first symbol
+constexpr unsigned kEndBits = 2;
 }  // namespace
 
 void FrameWriter::Encode(Model& model, unsigned symbol) {
@@ -39,6 +40,9 @@ void FrameWriter::Finish() {
     Shift(low_ < 0x4000 ? 0 : 1);
     // The decoder still loads code bits up to the last raw bits it reads; their value is free.
     while (code_bits_ < shifts_ + kLookahead || !raw_.empty()) CodeBit(0);
+    // Readers that check a frame's end want two zero bits after the last one they load, and
+    // nothing after the byte that holds them.
+    for (unsigned i = 0; i < kEndBits; ++i) Put(0);
     while (byte_bits_ != 0) Put(0);
 }
 

@@ -20,7 +20,7 @@ class FrameWriter {
     void Encode(Model& model, unsigned symbol);
     // `count` raw bits of `value`, most significant first.
     void Raw(std::uint32_t value, unsigned count);
-    // Ends the frame on a byte boundary, every bit the decoder reads written.
+    // Ends the frame on a byte boundary, every bit the decoder reads written and a zero end mark.
     void Finish();
 
   private:
