@@ -8,6 +8,8 @@
 #include "cab32/cab_test_entries.h"
 #include "cab32/extract_adapter.h"
 #include "cab32/set_opener.h"
+#include "codecs/quantum/quantum.h"
+#include "common/archive_input.h"
 #include "common/command_line.h"
 #include "common/enumeration.h"
 #include "common/extract_target.h"
@@ -65,9 +67,17 @@ int ParseWindowBits(const std::string& text) {
 }
 
 cab32::PackOptions PackMethod(const ParsedCommand& cmd) {
-    if (cmd.Has("-mq:")) throw Failure(result::kMethod, "Quantum cabinets are not written yet");
     cab32::PackOptions options;
     options.type = cmd.Has("-ms") ? cab::kMethodStore : cab::kMethodMszip;
+    if (std::optional<std::string> quantum = cmd.Value("-mq:")) {
+        if (quantum->size() != 1 || (*quantum)[0] < '1' || (*quantum)[0] > '7')
+            throw Failure(result::kBadCommand, "-mq: takes a level of 1 to 7");
+        // The level is the search effort; the window is the largest, which packs best.
+        unsigned level = static_cast<unsigned>((*quantum)[0] - '0');
+        options.type = static_cast<std::uint16_t>(
+            cab::kMethodQuantum | level << 4 |
+            ::quorvex6::backend::codecs::quantum::kDefaultWindowBits << 8);
+    }
     if (std::optional<std::string> lzx = cmd.Value("-ml:")) {
         int bits = ParseWindowBits(*lzx);
         if (bits < 0) throw Failure(result::kBadCommand, "-ml: takes a window of 15 to 21 bits");

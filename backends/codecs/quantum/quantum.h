@@ -8,12 +8,16 @@
 #include <vector>
 
 #include "codecs/codec.h"
+#include "codecs/quantum/quantum_match_finder.h"
 #include "codecs/quantum/quantum_model.h"
 
 namespace quorvex6::backend::codecs::quantum {
 
 inline constexpr std::size_t kFrameLimit = 32768;
 inline constexpr unsigned kMinWindowBits = 10, kMaxWindowBits = 21;
+// The window our cabinets use: the largest, as the format carries no level-to-window rule.
+inline constexpr unsigned kDefaultWindowBits = 21;
+inline constexpr unsigned kMinLevel = 1, kMaxLevel = 7;
 
 // Decodes the frames of one folder in order; Reset before the next folder.
 class FrameDecoder {
@@ -31,12 +35,27 @@ class FrameDecoder {
     unsigned window_bits_;
     std::vector<std::uint8_t> window_;
     std::size_t window_at_ = 0;
-    Model selector_;
-    Model literals_[4];
-    Model short_positions_;   // matches of length 3
-    Model middle_positions_;  // matches of length 4
-    Model long_positions_;
-    Model long_lengths_;
+    ModelSet models_;
+};
+
+// Encodes the frames of one folder in order; Reset before the next folder. Each frame's bytes
+// are one CFDATA payload and decode with exactly the bits written, so no reader looks past it.
+class FrameEncoder {
+  public:
+    // `window_bits` in kMinWindowBits..kMaxWindowBits; `level` kMinLevel..kMaxLevel is how hard
+    // matches are searched.
+    FrameEncoder(unsigned window_bits, unsigned level);
+
+    void Reset();
+    // `in` holds kFrameLimit bytes for every frame but a folder's last, and at least one.
+    // Replaces `out` with the frame's bytes.
+    void Encode(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& out);
+
+  private:
+    ModelSet models_;
+    unsigned window_bits_;
+    bool lazy_;
+    MatchFinder finder_;
 };
 
 }  // namespace quorvex6::backend::codecs::quantum

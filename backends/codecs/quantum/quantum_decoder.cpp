@@ -1,45 +1,13 @@
 #include <algorithm>
-#include <array>
 
 #include "codecs/quantum/quantum.h"
+#include "codecs/quantum/quantum_slots.h"
 
 namespace quorvex6::backend::codecs::quantum {
 
 using ::quorvex6::backend::codecs::Status;
 
 namespace {
-
-constexpr unsigned kPositionSlots = 42;
-constexpr unsigned kLengthSlots = 27;
-constexpr unsigned kMinLongLength = 5;
-
-struct Slots {
-    std::array<std::uint32_t, kPositionSlots> position_base{};
-    std::array<std::uint8_t, kPositionSlots> position_extra{};
-    std::array<std::uint16_t, kLengthSlots> length_base{};
-    std::array<std::uint8_t, kLengthSlots> length_extra{};
-};
-
-constexpr Slots MakeSlots() {
-    Slots s;
-    for (unsigned i = 0; i < kPositionSlots; ++i) {
-        s.position_extra[i] = static_cast<std::uint8_t>(i < 2 ? 0 : (i - 2) / 2);
-        if (i > 0) s.position_base[i] = s.position_base[i - 1] + (1u << s.position_extra[i - 1]);
-    }
-    // Lengths grow in fours of equal extra bits after six single steps; the last slot is 254.
-    for (unsigned i = 0; i < kLengthSlots; ++i) {
-        s.length_extra[i] =
-            static_cast<std::uint8_t>(i < 6 || i == kLengthSlots - 1 ? 0 : (i - 2) / 4);
-        if (i > 0)
-            s.length_base[i] =
-                static_cast<std::uint16_t>(s.length_base[i - 1] + (1u << s.length_extra[i - 1]));
-    }
-    return s;
-}
-
-constexpr Slots kSlots = MakeSlots();
-static_assert(kSlots.position_base[kPositionSlots - 1] == 1572864);
-static_assert(kSlots.length_base[kLengthSlots - 1] == 254);
 
 // MSB-first bits of one frame. Past the end it yields the 0xFF byte readers place after every
 // frame and then two zero bytes, the look-ahead a well-formed frame may still hold; asking for
@@ -119,20 +87,14 @@ class Coder {
 }  // namespace
 
 FrameDecoder::FrameDecoder(unsigned window_bits)
-    : window_bits_(window_bits), window_(std::size_t{1} << window_bits) {
+    : window_bits_(window_bits), window_(std::size_t{1} << window_bits), models_(window_bits) {
     Reset();
 }
 
 void FrameDecoder::Reset() {
     std::fill(window_.begin(), window_.end(), std::uint8_t{0});
     window_at_ = 0;
-    unsigned slots = 2 * window_bits_;
-    selector_ = Model(0, 7);
-    for (unsigned i = 0; i < 4; ++i) literals_[i] = Model(64 * i, 64);
-    short_positions_ = Model(0, std::min(slots, 24u));
-    middle_positions_ = Model(0, std::min(slots, 36u));
-    long_positions_ = Model(0, slots);
-    long_lengths_ = Model(0, kLengthSlots);
+    models_ = ModelSet(window_bits_);
 }
 
 Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
@@ -147,21 +109,21 @@ Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
         out[done++] = b;
     };
     while (done < out.size()) {
-        unsigned selector = coder.Decode(selector_);
+        unsigned selector = coder.Decode(models_.selector);
         if (selector < 4) {
-            put(static_cast<std::uint8_t>(coder.Decode(literals_[selector])));
+            put(static_cast<std::uint8_t>(coder.Decode(models_.literals[selector])));
         } else {
             std::size_t length = 0, slot = 0;
             if (selector == 4) {
                 length = 3;
-                slot = coder.Decode(short_positions_);
+                slot = coder.Decode(models_.short_positions);
             } else if (selector == 5) {
                 length = 4;
-                slot = coder.Decode(middle_positions_);
+                slot = coder.Decode(models_.middle_positions);
             } else {
-                unsigned l = coder.Decode(long_lengths_);
+                unsigned l = coder.Decode(models_.long_lengths);
                 length = kSlots.length_base[l] + bits.Read(kSlots.length_extra[l]) + kMinLongLength;
-                slot = coder.Decode(long_positions_);
+                slot = coder.Decode(models_.long_positions);
             }
             std::size_t offset =
                 kSlots.position_base[slot] + bits.Read(kSlots.position_extra[slot]) + 1;

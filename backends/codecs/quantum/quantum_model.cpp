@@ -1,6 +1,9 @@
 #include "codecs/quantum/quantum_model.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "codecs/quantum/quantum_slots.h"
 
 namespace quorvex6::backend::codecs::quantum {
 
@@ -20,6 +23,12 @@ unsigned Model::Find(unsigned target) const {
     unsigned k = 1;
     while (k < Size() && entries_[k].cumulative > target) ++k;
     return k - 1;
+}
+
+unsigned Model::IndexOf(unsigned symbol) const {
+    unsigned k = 0;
+    while (entries_[k].symbol != symbol) ++k;
+    return k;
 }
 
 void Model::Update(unsigned k) {
@@ -49,5 +58,13 @@ void Model::Rescale() {
                 std::swap(entries_[i], entries_[j]);
     for (unsigned i = n; i-- > 0;) entries_[i].cumulative += entries_[i + 1].cumulative;
 }
+
+ModelSet::ModelSet(unsigned window_bits)
+    : selector(0, 7),
+      literals{Model(0, 64), Model(64, 64), Model(128, 64), Model(192, 64)},
+      short_positions(0, std::min(2 * window_bits, kShortPositionSlots)),
+      middle_positions(0, std::min(2 * window_bits, kMiddlePositionSlots)),
+      long_positions(0, 2 * window_bits),
+      long_lengths(0, kLengthSlots) {}
 
 }  // namespace quorvex6::backend::codecs::quantum

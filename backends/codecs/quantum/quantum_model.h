@@ -19,6 +19,8 @@ class Model {
     unsigned SymbolAt(unsigned k) const { return entries_[k].symbol; }
     // The entry whose range holds `target`, a value below Total().
     unsigned Find(unsigned target) const;
+    // The entry that holds `symbol`, one of the model's.
+    unsigned IndexOf(unsigned symbol) const;
     // Counts the entry just decoded.
     void Update(unsigned k);
 
@@ -31,6 +33,18 @@ class Model {
 
     std::vector<Entry> entries_;  // Size() symbols and a terminating zero
     unsigned halvings_left_ = 4;
+};
+
+// Every model of a stream, as a new folder starts them.
+struct ModelSet {
+    explicit ModelSet(unsigned window_bits);
+
+    Model selector;  // 0..3 a literal of literals[n], 4 and 5 matches of 3 and 4, 6 longer
+    Model literals[4];
+    Model short_positions;   // matches of length 3
+    Model middle_positions;  // matches of length 4
+    Model long_positions;
+    Model long_lengths;
 };
 
 }  // namespace quorvex6::backend::codecs::quantum

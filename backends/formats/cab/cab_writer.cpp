@@ -69,6 +69,9 @@ FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
         mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockEncoder>(level);
     if ((type & kMethodMask) == kMethodLzx)
         lzx_ = std::make_unique<codecs::lzx::Encoder>(WindowBitsOf(type));
+    if ((type & kMethodMask) == kMethodQuantum)
+        quantum_ = std::make_unique<codecs::quantum::FrameEncoder>(WindowBitsOf(type),
+                                                                   QuantumLevelOf(type));
     current_.resize(kMaxBlockData);
 }
 
@@ -78,6 +81,7 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
         throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 2 GiB");
     previous_.clear();
     if (lzx_) lzx_->Reset();
+    if (quantum_) quantum_->Reset();
     std::uint16_t blocks = 0;
     std::uint64_t at = 0;
     while (at < size) {
@@ -95,7 +99,9 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
             if (block.size() < want) break;  // only the last frame may be short
             continue;
         }
-        if (mszip_) {
+        if (quantum_) {
+            quantum_->Encode(block, packed_);
+        } else if (mszip_) {
             mszip_->Encode(block, previous_, packed_);
             previous_.assign(block.begin(), block.end());
         } else {

@@ -11,6 +11,7 @@
 
 #include "codecs/lzx/lzx_encoder.h"
 #include "codecs/mszip/mszip.h"
+#include "codecs/quantum/quantum.h"
 #include "io/random_access.h"
 
 namespace quorvex6::backend::cab {
@@ -52,11 +53,11 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
 void WriteDataBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
                     io::RandomOutput& out);
 
-// Encodes data into a folder's blocks of 32 KiB, stored, MSZIP or LZX.
+// Encodes data into a folder's blocks of 32 KiB, stored, MSZIP, Quantum or LZX.
 class FolderEncoder {
   public:
-    // `type` kMethodStore, kMethodMszip or kMethodLzx with its window; `level` zlib's, for
-    // MSZIP.
+    // `type` kMethodStore, kMethodMszip, or kMethodQuantum or kMethodLzx with their window
+    // (and Quantum's level); `level` zlib's, for MSZIP.
     FolderEncoder(std::uint16_t type, int level);
 
     // Reads `size` bytes of `data` (fewer when it ends first) and writes the folder's CFDATA
@@ -68,6 +69,7 @@ class FolderEncoder {
   private:
     std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockEncoder> mszip_;
     std::unique_ptr<codecs::lzx::Encoder> lzx_;
+    std::unique_ptr<codecs::quantum::FrameEncoder> quantum_;
     std::uint16_t WriteFrames(io::RandomOutput& out);  // the LZX frames settled so far
 
     std::vector<std::uint8_t> previous_, current_, packed_;
