@@ -76,6 +76,8 @@ class PiecesSource final : public io::Source {
 
 // The methods a codec here decodes: RAR 5.0's LZ of a file that continues no solid stream.
 const ::quorvex6::backend::codecs::Method* CodecOf(const Entry& e) {
+    if (e.generation == Generation::kRar4 && e.version == 29 && !e.solid)
+        return ::quorvex6::backend::codecs::FindMethod("rar29");
     if (e.generation != Generation::kRar5 || e.version != 0 || e.solid) return nullptr;
     return ::quorvex6::backend::codecs::FindMethod("rar5");
 }

@@ -81,7 +81,7 @@ TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     const Case cases[] = {
         {"rarfile/rar5-crc.rar", 0, {"stest1.txt", "stest2.txt"}},
         {"rarfile/rar5-solid.rar", result::kMethod, {"stest1.txt"}},
-        {"rarfile/seektest.rar", result::kMethod, {"stest2.txt"}},
+        {"rarfile/rar15-comment.rar", result::kMethod, {"FILE2.TXT"}},
         {"rarfile/rar3-solid.rar", result::kMethod, {}},
         {"rarfile/rar5-psw.rar", result::kPasswordFile, {}},
         {"rarfile/rar3-comment-psw.rar", result::kPasswordFile, {}},
