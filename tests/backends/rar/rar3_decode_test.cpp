@@ -16,8 +16,15 @@ struct Outcome {
 };
 
 Outcome DecodeAll(const std::string& file) {
-    VolumeSet set = OpenSet(RarData(file));
     Outcome o;
+    std::optional<VolumeSet> opened;
+    try {
+        opened.emplace(OpenSet(RarData(file)));
+    } catch (const io::Error& error) {
+        o.faults.insert(error.fault());
+        return o;
+    }
+    const VolumeSet& set = *opened;
     for (const JoinedEntry& j : set.entries()) {
         if (!j.entry.has_data() || j.entry.method == 0) continue;
         Decoded d = DecodeEntry(set, j);
@@ -40,6 +47,8 @@ TEST(Rar3Decode, ArchivesOfTheRealProgramComeOutWithTheirChecksums) {
         {"libarchive/test_read_format_rar_compress_normal.rar", 1},
         {"libarchive/test_read_format_rar_binary_data.rar", 1},
         {"libarchive/test_read_format_rar_filter.rar", 1},
+        {"libarchive/test_read_format_rar_compress_best.rar", 1},
+        {"libarchive/test_read_format_rar_multivolume.part0001.rar", 1},
         {"libarchive/test_read_format_rar_unicode.rar", 1},
         {"libarchive/test_read_format_rar_sfx.exe", 1},
         {"rarfile/seektest.rar", 1},
@@ -48,6 +57,15 @@ TEST(Rar3Decode, ArchivesOfTheRealProgramComeOutWithTheirChecksums) {
         Outcome o = DecodeAll(c.file);
         EXPECT_TRUE(o.faults.empty()) << c.file << " " << static_cast<int>(*o.faults.begin());
         EXPECT_GE(o.decoded, c.compressed_entries) << c.file;
+    }
+}
+
+TEST(Rar3Decode, CraftedArchivesGiveAFault) {
+    for (const char* file : {"libarchive/test_read_format_rar_ppmd_use_after_free.rar",
+                             "libarchive/test_read_format_rar_ppmd_use_after_free2.rar",
+                             "libarchive/test_read_format_rar_overflow.rar"}) {
+        Outcome o = DecodeAll(file);
+        EXPECT_FALSE(o.faults.empty()) << file;
     }
 }
 
