@@ -18,6 +18,7 @@ bool PpmBlock::Start() {
         model_started_ = true;
     }
     if (!model_started_) return false;
+    bytes_.Restart();
     coder_.Start();
     return true;
 }

@@ -32,11 +32,18 @@ class PpmBlock {
       public:
         explicit Bytes(BitInput& bits) : bits_(bits) {}
         int next_byte() override {
-            return bits_.exhausted() ? -1 : static_cast<int>(bits_.Bits(8));
+            if (!bits_.exhausted()) return static_cast<int>(bits_.Bits(8));
+            // A few bytes past the end are the coder reading ahead; more is a stream cut short,
+            // told to the decoder as an overrun of its input.
+            if (++past_end_ > kReadAhead) bits_.Bits(8);
+            return -1;
         }
+        void Restart() { past_end_ = 0; }
 
       private:
+        static constexpr unsigned kReadAhead = 8;
         BitInput& bits_;
+        unsigned past_end_ = 0;
     };
 
     BitInput& bits_;

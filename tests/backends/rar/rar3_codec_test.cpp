@@ -100,6 +100,11 @@ TEST(Rar3Codec, AStreamCutShortFails) {
         std::vector<std::uint8_t> out;
         EXPECT_NE(DecodeMember(*NewDecoder(), packed, e.original_size + 1000, out), Status::kOk)
             << file;
+        // A stream that ends long before its declared size stops where its bytes end.
+        std::vector<std::uint8_t> half(packed.begin(), packed.begin() + packed.size() / 2);
+        out.clear();
+        EXPECT_NE(DecodeMember(*NewDecoder(), half, std::uint64_t{1} << 30, out), Status::kOk);
+        EXPECT_LT(out.size(), e.original_size) << file;
     }
 }
 
