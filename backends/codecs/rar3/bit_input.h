@@ -46,6 +46,17 @@ class BitInput {
     static constexpr std::size_t kChunk = 64 * 1024;
 
     void Refill() {
+        if (end_ - at_ >= 8) {
+            // Whole bytes at once; the part of a byte past them is ORed in again, unchanged,
+            // by the next refill.
+            std::uint64_t v = 0;
+            for (unsigned i = 0; i < 8; ++i) v = (v << 8) | chunk_[at_ + i];
+            unsigned take = (64 - count_) / 8;
+            acc_ |= v >> count_;
+            at_ += take;
+            count_ += take * 8;
+            return;
+        }
         while (count_ <= 56) {
             acc_ |= static_cast<std::uint64_t>(NextByte()) << (56 - count_);
             count_ += 8;

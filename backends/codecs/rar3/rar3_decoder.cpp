@@ -24,8 +24,10 @@ using ::quorvex6::backend::codecs::Status;
 constexpr std::size_t kLevelCodes = 20;
 constexpr std::size_t kMainCodes = 299, kOffsetCodes = 60, kLowOffsetCodes = 17, kLengthCodes = 28;
 constexpr std::size_t kAllCodes = kMainCodes + kOffsetCodes + kLowOffsetCodes + kLengthCodes;
-// Room for the longest stretch a filter may hold back from being written.
-constexpr std::uint64_t kMinWindow = 512 * 1024;
+// A declared window holds at least the longest stretch a filter may hold back from being
+// written; a file's own window (nothing declared) holds the whole file, so any stretch in it.
+constexpr std::uint64_t kMinDeclaredWindow = 256 * 1024;
+constexpr std::uint64_t kMinWindow = 64 * 1024;
 // No match is longer: the longest length slot and its extra bits, plus the distance bonus, or
 // a PPMd block's length byte plus 32.
 constexpr std::uint64_t kMaxMatch = 300;
@@ -73,19 +75,20 @@ struct Failed {
 
 [[noreturn]] void Corrupt() { throw Failed{Status::kCorrupt}; }
 
-std::uint64_t WindowFor(std::uint64_t wanted) {
-    std::uint64_t size = kMinWindow;
+std::uint64_t WindowFor(std::uint64_t wanted, std::uint64_t at_least) {
+    std::uint64_t size = at_least;
     while (size < std::min(wanted, kMaxWindow)) size <<= 1;
     return size;
 }
 
 class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
   public:
-    Rar3Decoder() : memory_(2 * std::size_t{kMaxFilterLength} + 4), ppm_(bits_) {}
+    Rar3Decoder() : ppm_(bits_) {}
 
     bool prepare(const MemberSetup& setup) override {
         if (setup.window_size > kMaxWindow) return false;
-        if (setup.continues_stream && (!live_ || WindowFor(setup.window_size) > window_size_))
+        if (setup.continues_stream &&
+            (!live_ || WindowFor(setup.window_size, kMinDeclaredWindow) > window_size_))
             return false;
         declared_window_ = setup.window_size;
         continues_ = setup.continues_stream;
@@ -113,11 +116,13 @@ class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
 
   private:
     void StartStream(std::uint64_t unpacked_size) {
-        std::uint64_t size =
-            WindowFor(declared_window_ != 0 ? declared_window_ : unpacked_size + kMaxMatch);
+        std::uint64_t size = declared_window_ != 0
+                                 ? WindowFor(declared_window_, kMinDeclaredWindow)
+                                 : WindowFor(unpacked_size + kMaxMatch, kMinWindow);
         if (size != window_size_) {
-            // Never read before it is written: a match reaching before the stream is damage.
-            window_ = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size));
+            // Left unset (most files are small, and only what is written is touched): a match
+            // reaching before the stream's start is damage, so no byte is read before written.
+            window_.reset(new std::uint8_t[static_cast<std::size_t>(size)]);
             window_size_ = size;
             mask_ = size - 1;
         }
@@ -426,8 +431,11 @@ class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
             if (f.start < flushed_) Corrupt();
             WriteWindow(std::min(f.start, end));
             if (end < f.start + f.length) return;
-            for (std::uint32_t i = 0; i < f.length; ++i)
-                memory_[i] = window_[(f.start + i) & mask_];
+            if (memory_.empty()) memory_.resize(2 * std::size_t{kMaxFilterLength} + 4);
+            auto at_window = static_cast<std::size_t>(f.start & mask_);
+            std::size_t head = std::min<std::size_t>(f.length, window_size_ - at_window);
+            std::memcpy(memory_.data(), window_.get() + at_window, head);
+            std::memcpy(memory_.data() + head, window_.get(), f.length - head);
             std::optional<std::uint32_t> at = RunFilter(f, memory_);
             filters_.pop();
             while (at && !filters_.empty() && filters_.front().start == f.start &&
@@ -457,7 +465,7 @@ class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
     std::uint32_t last_low_ = 0, low_repeats_ = 0;
     bool ppm_mode_ = false;
     FilterQueue filters_;
-    std::vector<std::uint8_t> memory_;  // the filters' work area
+    std::vector<std::uint8_t> memory_;  // the filters' work area, made when first needed
     std::vector<std::uint8_t> filter_body_;
 
     // What prepare() said for the next member, and whether the last one ended cleanly.
