@@ -8,6 +8,7 @@
 #include "codecs/lh/codecs.h"
 #include "codecs/lzma/lzma.h"
 #include "codecs/rar2/rar20_decoder.h"
+#include "codecs/rar3/rar3_decoder.h"
 #include "codecs/rar5/rar5_decoder.h"
 #include "codecs/zstd/zstd.h"
 
@@ -50,6 +51,8 @@ constexpr std::array kMethods = {
     Method{"rar20", ::quorvex6::backend::codecs::rar2::MakeDecoder, nullptr},
     // RAR 5.0's LZ (methods 1-5 share it), a file that continues no solid stream.
     Method{"rar5", ::quorvex6::backend::codecs::rar5::MakeDecoder, nullptr},
+    // RAR 2.9's LZ and PPMd (RAR 4 entries of version 29, methods 1-5 alike).
+    Method{"rar29", ::quorvex6::backend::codecs::rar3::MakeDecoder, nullptr},
     // Raw deflate at each level (ZIP method 8, gzip members); "deflate" is level 6.
     Method{"deflate", deflate::MakeDecoder, deflate_encoder<6>},
     Method{"deflate1", deflate::MakeDecoder, deflate_encoder<1>},

@@ -74,9 +74,11 @@ class PiecesSource final : public io::Source {
     std::uint32_t crc_ = 0;
 };
 
-// The methods a codec here decodes: RAR 5.0's LZ and RAR 2.0's (versions 20 and 26) of a file
-// that continues no solid stream.
+// The methods a codec here decodes: RAR 5.0's LZ, RAR 2.0's (versions 20 and 26) and RAR 2.9's,
+// of a file that continues no solid stream.
 const ::quorvex6::backend::codecs::Method* CodecOf(const Entry& e) {
+    if (e.generation == Generation::kRar4 && e.version == 29 && !e.solid)
+        return ::quorvex6::backend::codecs::FindMethod("rar29");
     if (e.generation == Generation::kRar4 && (e.version == 20 || e.version == 26) && !e.solid)
         return ::quorvex6::backend::codecs::FindMethod("rar20");
     if (e.generation != Generation::kRar5 || e.version != 0 || e.solid) return nullptr;

@@ -154,7 +154,7 @@ TEST(RarFormat, DataIsCheckedOrRefusedNeverGarbled) {
         {"rarfile/rar5-crc.rar", "stest2.txt", std::nullopt},
         {"rarfile/rar15-comment.rar", "FILE2.TXT", std::nullopt},
         {"rarfile/rar3-subdirs.rar", "sub/dir1/file1.txt", std::nullopt},
-        {"rarfile/seektest.rar", "stest1.txt", io::Fault::kUnknownMethod},
+        {"rarfile/rar15-comment.rar", "FILE1.TXT", io::Fault::kUnknownMethod},
         {"rarfile/rar5-solid.rar", "stest2.txt", io::Fault::kUnknownMethod},
         {"rarfile/rar5-psw.rar", "stest2.txt", io::Fault::kEncrypted},
         {"rarfile/rar3-comment-psw.rar", "file1.txt", io::Fault::kEncrypted},

@@ -70,8 +70,8 @@ TEST_F(Unrar32, TheRealProgramsStoredArchivesComeOut) {
     EXPECT_EQ(ReadAll(root_ / "vols/vols/smallfile.txt").size(), 2050u);
 }
 
-// RAR 5.0's LZ decodes (a file that continues a solid stream not yet); RAR 4's methods, and
-// encrypted entries, are refused and nothing is written for them.
+// RAR 5.0's and RAR 2.9's LZ decode (a file that continues a solid stream not yet); RAR 1.5's
+// methods, and encrypted entries, are refused and nothing is written for them.
 TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     struct Case {
         const char* archive;
@@ -81,8 +81,8 @@ TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     const Case cases[] = {
         {"rarfile/rar5-crc.rar", 0, {"stest1.txt", "stest2.txt"}},
         {"rarfile/rar5-solid.rar", result::kMethod, {"stest1.txt"}},
-        {"rarfile/seektest.rar", result::kMethod, {"stest2.txt"}},
-        {"rarfile/rar3-solid.rar", result::kMethod, {}},
+        {"rarfile/rar15-comment.rar", result::kMethod, {"FILE2.TXT"}},
+        {"rarfile/rar3-solid.rar", result::kMethod, {"stest1.txt"}},
         {"rarfile/rar5-psw.rar", result::kPasswordFile, {}},
         {"rarfile/rar3-comment-psw.rar", result::kPasswordFile, {}},
         {"libarchive/test_read_format_rar4_encrypted.rar",
@@ -153,7 +153,8 @@ TEST_F(Unrar32, CheckGoesAsDeepAsItsModeSays) {
         {Data("store/store5.rar"), 1, 1, 1},
         {Data("rarfile/rar5-blake.rar"), 1, 1, 1},
         {Data("rarfile/rar5-crc.sfx"), 1, 1, 1},
-        {Data("rarfile/seektest.rar"), 1, 1, 0},  // RAR 4's methods cannot be checked yet
+        {Data("rarfile/seektest.rar"), 1, 1, 1},
+        {Data("rarfile/rar15-comment.rar"), 1, 1, 0},  // RAR 1.5's methods cannot be checked yet
         {Data("libarchive/test_read_format_rar5_bad_tables.rar"), 1, 0, 0},
         {Data("rarfile/rar5-hpsw.rar"), 0, 0, 0},
         {root_ / "not.rar", 0, 0, 0},
