@@ -108,21 +108,30 @@ void Put(io::RandomOutput& out, const void* data, std::size_t size) {
 
 void Put(io::RandomOutput& out, const Bytes& bytes) { Put(out, bytes.data(), bytes.size()); }
 
-// Copies exactly `size` bytes of `data` behind the header; returns their CRC-32. A file that
-// grew is cut at the size its header announces.
+// Reads exactly `size` bytes of `data` from `at` into `buffer`; a file that grew is cut at the
+// size its header announces.
+void ReadData(io::RandomInput& data, std::uint64_t at, std::uint8_t* buffer, std::size_t size,
+              const std::string& name) {
+    for (std::size_t done = 0; done < size;) {
+        const std::ptrdiff_t n = data.read_at(at + done, buffer + done, size - done);
+        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read " + name);
+        if (n == 0) throw io::Error(io::Fault::kRead, name + " shrank while it was read");
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Copies exactly `size` bytes of `data` to the output's position; returns their CRC-32.
 std::uint32_t StoreData(io::RandomOutput& out, io::RandomInput& data, std::uint64_t size,
                         const std::string& name) {
-    Bytes buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, kCopyBuffer)));
+    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBuffer)));
     std::uint32_t crc = 0;
     for (std::uint64_t at = 0; at < size;) {
         const auto want =
             static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
-        const std::ptrdiff_t n = data.read_at(at, buffer.data(), want);
-        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read " + name);
-        if (n == 0) throw io::Error(io::Fault::kRead, name + " shrank while it was read");
-        crc = io::Crc32(crc, buffer.data(), static_cast<std::size_t>(n));
-        Put(out, buffer.data(), static_cast<std::size_t>(n));
-        at += static_cast<std::uint64_t>(n);
+        ReadData(data, at, buffer.data(), want, name);
+        crc = io::Crc32(crc, buffer.data(), want);
+        Put(out, buffer.data(), want);
+        at += want;
     }
     return crc;
 }
@@ -144,14 +153,29 @@ void WriteRar5Start(io::RandomOutput& out) {
 
 void WriteRar5End(io::RandomOutput& out) { Put(out, EmptyHeader(kHeaderEnd)); }
 
+// Each header is written once, its CRC-32 known: a small file is read whole first and goes out
+// with its header in one write; a larger one is written behind the room its header takes (whose
+// size the CRC does not change) and the header put before it afterwards.
 void StoreRar5Entry(io::RandomOutput& out, const NewEntry& entry, io::RandomInput* data) {
     const std::uint64_t size = data != nullptr ? data->size() : 0;
+    if (data == nullptr) {
+        Put(out, FileHeader(entry, 0, 0));
+        return;
+    }
+    const std::size_t header_size = FileHeader(entry, size, 0).size();
+    if (size <= kCopyBuffer) {
+        Bytes whole(header_size + static_cast<std::size_t>(size));
+        ReadData(*data, 0, whole.data() + header_size, static_cast<std::size_t>(size), entry.name);
+        const Bytes header = FileHeader(
+            entry, size, io::Crc32(0, whole.data() + header_size, static_cast<std::size_t>(size)));
+        std::copy(header.begin(), header.end(), whole.begin());
+        Put(out, whole);
+        return;
+    }
     const std::uint64_t header_at = out.position();
-    Bytes header = FileHeader(entry, size, 0);
-    Put(out, header);
-    if (data == nullptr) return;
+    out.seek(header_at + header_size);
     const std::uint32_t crc = StoreData(out, *data, size, entry.name);
-    header = FileHeader(entry, size, crc);
+    const Bytes header = FileHeader(entry, size, crc);
     if (!out.write_at(header_at, header.data(), header.size()))
         throw io::Error(io::Fault::kWrite, "cannot write the archive");
 }
