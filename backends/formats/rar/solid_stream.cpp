@@ -12,7 +12,18 @@ void SolidStream::Decode(std::size_t index, io::Sink& out) {
         VolumeSet::Decode(asked, volume_, out);
         return;
     }
-    if (index < next_ || !positioned_) Restart(index);
+    if (index < next_ || !positioned_) {
+        Restart(index);
+    } else {
+        // A stream that starts on the way leaves nothing before it to decode.
+        for (std::size_t i = index; i > next_; --i) {
+            const Entry& e = entries_[i].entry;
+            if (InSolidStream(e) && !e.solid) {
+                next_ = i;
+                break;
+            }
+        }
+    }
     io::NullSink nothing;
     for (; next_ < index; ++next_) {
         if (!InSolidStream(entries_[next_].entry)) continue;
