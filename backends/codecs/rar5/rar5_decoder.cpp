@@ -83,7 +83,16 @@ class Unpacker {
         std::uint64_t reach = std::min(unpacked, kMaxDictionary) + 2 * kMaxMatch;
         reach = std::min(written_ + reach, kMaxDictionary);
         std::uint64_t floor = std::max(kMinWindow, std::min(reach, kFilterRoom));
-        window_.Fit(written_, std::max(floor, std::min(reach, dictionary_)));
+        window_target_ = std::max(floor, std::min(reach, dictionary_));
+        window_.Fit(written_, std::min(window_target_, kFilterRoom));
+    }
+
+    // The window grows with what is decoded rather than with what the header claims, so that
+    // a small archive that declares a huge file gets no huge window; it doubles before it could
+    // wrap.
+    void GrowWindow() {
+        if (window_.size() < window_target_ && written_ + 2 * kMaxMatch >= window_.size() / 2)
+            window_.Fit(written_, window_.size() * 2);
     }
 
     void Run() {
@@ -94,6 +103,7 @@ class Unpacker {
             if (flags & 0x80) ReadTables(bits);
             if (!tables_ready_) Corrupt();
             while (bits.more()) {
+                GrowWindow();
                 Step(bits);
                 if (bits.overrun() || written_ > end_) Corrupt();
                 if (written_ - flushed_ >= window_.size() / 2) Flush();
@@ -298,6 +308,7 @@ class Unpacker {
     bool started_ = false;
     bool broken_ = false;  // a member failed part way: the stream cannot go on
     Window window_;
+    std::uint64_t window_target_ = 0;  // what the window may grow to for this member
     std::uint64_t written_ = 0;
     std::uint64_t flushed_ = 0;
     std::vector<std::uint8_t> block_;

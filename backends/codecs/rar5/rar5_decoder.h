@@ -11,7 +11,8 @@ namespace quorvex6::backend::codecs::rar5 {
 
 // The window is the smaller of the declared dictionary and what the stream so far and this
 // member can reach back to (room for a match added), rounded up to a power of two: a small file
-// gets a small window whatever it declares, and a solid stream's window grows with it. A
+// gets a small window whatever it declares, and a solid stream's window grows with it. Past
+// 8 MiB the window grows with the data actually decoded, so a claimed size costs nothing. A
 // declared dictionary above kMaxDictionary (4 GiB, RAR 5.0's largest) makes `prepare` answer
 // false before anything is allocated; memory that cannot be had is Status::kNoMemory.
 
