@@ -22,7 +22,7 @@
 
 namespace quorvex6::backend::codecs {
 
-enum class Status { kOk, kCorrupt, kTruncated, kReadFailed, kWriteFailed, kExpanded };
+enum class Status { kOk, kCorrupt, kTruncated, kReadFailed, kWriteFailed, kExpanded, kNoMemory };
 
 using Source = backend::io::Source;
 using Sink = backend::io::Sink;
@@ -37,6 +37,8 @@ inline backend::io::Fault FaultOf(Status status) {
             return Fault::kWrite;
         case Status::kExpanded:
             return Fault::kWrite;
+        case Status::kNoMemory:
+            return Fault::kNoMemory;
         case Status::kTruncated:
         case Status::kCorrupt:
         case Status::kOk:

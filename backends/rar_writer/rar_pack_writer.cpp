@@ -1,5 +1,7 @@
 #include "rar_writer/rar_pack_writer.h"
 
+#include <vector>
+
 namespace quorvex6::backend::rar_writer {
 
 namespace {
@@ -9,9 +11,13 @@ class RarEncoder final : public jobs::EntryEncoder {
     uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
                     std::unique_ptr<jobs::EncodedEntry>&) override {
         const rar::NewEntry entry = NewEntryOf(item);
-        rar::StoreRar5Entry(out, entry, entry.kind == rar::NewEntry::Kind::kFile ? data : nullptr);
+        rar::StoreRar5Entry(out, entry, entry.kind == rar::NewEntry::Kind::kFile ? data : nullptr,
+                            scratch_);
         return out.position();
     }
+
+  private:
+    std::vector<std::uint8_t> scratch_;  // a small file with its header, reused
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "common/fault_codes.h"
 #include "common/result.h"
 #include "common/volume_inputs.h"
+#include "formats/rar/first_block.h"
 
 namespace quorvex6::backend::unrar32 {
 
@@ -24,10 +25,11 @@ const rar::JoinedEntry* Archive::CopySource(std::size_t index) const {
     return nullptr;
 }
 
-EntryFacts FactsOf(const rar::JoinedEntry& joined) {
+EntryFacts FactsOf(const rar::JoinedEntry& joined, const rar::VolumeSet::VolumeInput& volume) {
     const rar::Entry& e = joined.entry;
     EntryFacts f;
     f.name = e.name;
+    if (e.file_version != 0) f.name += ";" + std::to_string(e.file_version);
     f.original_size = e.original_size;
     f.compressed_size = e.packed_size;
     f.crc = e.crc.value_or(0);
@@ -44,7 +46,9 @@ EntryFacts FactsOf(const rar::JoinedEntry& joined) {
         f.system = (e.attributes & rar::kAttrSystem) != 0;
         f.archive_bit = (e.attributes & rar::kAttrArchive) != 0;
     }
-    f.method = e.method <= rar::kHighestMethod ? "m" + std::to_string(e.method) : "m?";
+    f.method = rar::StartsWithPpmd(joined, volume) ? "PPMd"
+               : e.method <= rar::kHighestMethod   ? "m" + std::to_string(e.method)
+                                                   : "m?";
     return f;
 }
 

@@ -28,8 +28,9 @@ class Archive {
 };
 
 // The listing record's facts. Methods read "m0" (stored) .. "m5" (best), as rar's -m switch
-// names them, "m?" for any other; a UNIX host's entry is read-only when its owner may not
-// write it, any other's by its attributes.
-EntryFacts FactsOf(const rar::JoinedEntry& joined);
+// names them, "m?" for any other, and "PPMd" for a RAR 3.x file whose first block is PPMd (the
+// one byte read from `volume`); a UNIX host's entry is read-only when its owner may not write
+// it, any other's by its attributes. A RAR 5 file version N is listed as "name;N".
+EntryFacts FactsOf(const rar::JoinedEntry& joined, const rar::VolumeSet::VolumeInput& volume);
 
 }  // namespace quorvex6::backend::unrar32

@@ -9,6 +9,7 @@
 #include "common/name_selection.h"
 #include "common/result.h"
 #include "common/volume_inputs.h"
+#include "formats/rar/solid_stream.h"
 #include "io/memory.h"
 #include "unrar32/extract_adapter.h"
 
@@ -32,14 +33,15 @@ int32_t Test(const Archive& archive, const std::vector<std::string>& names, Outp
     ResultKeeper keeper;
     NameSelection selection(names, true);
     VolumeInputs inputs(archive.volumes());
-    for (const rar::JoinedEntry& joined : archive.entries()) {
-        const rar::Entry& e = joined.entry;
+    rar::SolidStream stream(archive.entries(), std::ref(inputs));
+    for (std::size_t i = 0; i < archive.entries().size(); ++i) {
+        const rar::Entry& e = archive.entries()[i].entry;
         if (!e.has_data() || !selection.Selects(e.name)) continue;
         TestEntry(
             e.name,
             [&] {
                 io::NullSink sink;
-                rar::VolumeSet::Decode(joined, std::ref(inputs), sink);
+                stream.Decode(i, sink);
             },
             archive.path(), log, keeper);
     }

@@ -1,5 +1,6 @@
 #include "unrar32/extract_adapter.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -13,6 +14,8 @@ using jobs::ExtractItem;
 using jobs::ItemKind;
 
 namespace {
+
+constexpr uint64_t kBufferedSize = 4 << 20;
 
 ItemKind KindOf(const rar::Entry& e) {
     if (e.folder) return ItemKind::kFolder;
@@ -44,7 +47,17 @@ RarExtractFormat::RarExtractFormat(const Archive& archive, bool folders, OutputL
     : archive_(archive),
       folders_(folders),
       log_(log),
-      inputs_([&archive] { return std::make_unique<VolumeInputs>(archive.volumes()); }) {}
+      inputs_([&archive] { return std::make_unique<VolumeInputs>(archive.volumes()); }),
+      solid_(std::any_of(archive.entries().begin(), archive.entries().end(),
+                         [](const rar::JoinedEntry& e) { return e.entry.solid; })),
+      stream_inputs_(archive.volumes()),
+      stream_(archive.entries(), std::ref(stream_inputs_)) {}
+
+jobs::DataPath RarExtractFormat::PathOf(const ExtractItem& item) const {
+    if (!solid_ || !rar::InSolidStream(DataOf(item.index).entry)) return jobs::DataPath::kAnyThread;
+    // Small files are written on the pool while the stream goes on; large ones straight.
+    return item.size <= kBufferedSize ? jobs::DataPath::kBuffered : jobs::DataPath::kHere;
+}
 
 bool RarExtractFormat::Next(ExtractItem& item) {
     if (next_ == archive_.entries().size()) return false;
@@ -104,8 +117,12 @@ std::string RarExtractFormat::LinkTarget(const ExtractItem& item) {
 
 void RarExtractFormat::Decode(const ExtractItem& item, io::Sink& sink) {
     const rar::JoinedEntry& data = DataOf(item.index);
-    auto inputs = inputs_.Take();
     try {
+        if (solid_ && rar::InSolidStream(data.entry)) {
+            stream_.Decode(static_cast<std::size_t>(&data - archive_.entries().data()), sink);
+            return;
+        }
+        auto inputs = inputs_.Take();
         rar::VolumeSet::Decode(data, std::ref(*inputs), sink);
     } catch (const io::Error& error) {
         throw FailureOf(error, "");

@@ -1,5 +1,7 @@
 // A RAR archive as the shared extraction job reads it: entries in stored order, each decoded
-// on any thread through read handles of its own.
+// on any thread through read handles of its own, except in an archive with solid streams:
+// there compressed files are decoded on the command's thread in stored order through one
+// SolidStream, which decodes the files the job skips (not selected, not newer) into nothing.
 #pragma once
 #include <string>
 
@@ -7,6 +9,7 @@
 #include "common/jobs/handle_pool.h"
 #include "common/output_log.h"
 #include "common/volume_inputs.h"
+#include "formats/rar/solid_stream.h"
 #include "unrar32/archive.h"
 
 namespace quorvex6::backend::unrar32 {
@@ -25,9 +28,7 @@ class RarExtractFormat final : public jobs::ExtractFormat {
     // A RAR 4 symlink's target is its data.
     std::string LinkTarget(const jobs::ExtractItem& item) override;
     bool ReportsFolders() const override { return false; }
-    jobs::DataPath PathOf(const jobs::ExtractItem&) const override {
-        return jobs::DataPath::kAnyThread;
-    }
+    jobs::DataPath PathOf(const jobs::ExtractItem& item) const override;
     // A file copy writes the data of the entry it copies.
     void Decode(const jobs::ExtractItem& item, io::Sink& sink) override;
     unsigned Threads() const override;
@@ -40,6 +41,9 @@ class RarExtractFormat final : public jobs::ExtractFormat {
     OutputLog& log_;
     size_t next_ = 0;
     jobs::HandlePool<VolumeInputs> inputs_;
+    bool solid_;  // some entry continues a solid stream
+    VolumeInputs stream_inputs_;
+    rar::SolidStream stream_;
 };
 
 }  // namespace quorvex6::backend::unrar32

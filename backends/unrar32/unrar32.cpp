@@ -1,5 +1,6 @@
 // libunrar32: Unrar and the enumeration set. Extracts, tests and lists RAR archives, both
 // generations, with our own reader.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "common/enumeration.h"
 #include "common/fault_codes.h"
 #include "common/standard_library.h"
+#include "common/volume_inputs.h"
 #include "quorvex6/archiver_api.h"
 #include "unrar32/archive.h"
 #include "unrar32/commands.h"
@@ -21,9 +23,13 @@ namespace {
 
 constexpr uint16_t kVersion = 100;
 
-std::unique_ptr<EntryListing> OpenListing(const std::string& archive) {
-    return ListHeldEntries(std::make_unique<unrar::Archive>(archive),
-                           [](const rar::JoinedEntry& entry) { return unrar::FactsOf(entry); });
+std::unique_ptr<EntryListing> OpenListing(const std::string& path) {
+    auto archive = std::make_unique<unrar::Archive>(path);
+    // Read only for a RAR 3.x file's first byte, which tells a PPMd file from an LZ one.
+    auto inputs = std::make_shared<VolumeInputs>(archive->volumes());
+    return ListHeldEntries(std::move(archive), [inputs](const rar::JoinedEntry& entry) {
+        return unrar::FactsOf(entry, std::ref(*inputs));
+    });
 }
 
 int32_t RunUnrar(const std::string& line, OutputLog& log) {

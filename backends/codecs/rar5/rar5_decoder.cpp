@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <new>
 #include <vector>
 
 #include "codecs/rar5/bit_reader.h"
 #include "codecs/rar5/filters.h"
 #include "codecs/rar5/huffman.h"
+#include "codecs/rar5/window.h"
 
 namespace quorvex6::backend::codecs::rar5 {
 
@@ -24,6 +26,8 @@ constexpr std::uint64_t kMinWindow = 256 * 1024;
 // No match is longer: the longest length slot and its extra bits, plus the distance bonus.
 constexpr std::uint64_t kMaxMatch = 0x1000 + 0x200 + 8;
 constexpr std::size_t kMaxPendingFilters = 8192;
+// A filter's stretch stays in the window until it is whole, and a match may follow it.
+constexpr std::uint64_t kFilterRoom = 2 * (kMaxFilterLength + kMaxMatch);
 constexpr std::size_t kPadding = 8;
 
 // A failed step: its Status travels up as this.
@@ -33,16 +37,62 @@ struct Failed {
 
 [[noreturn]] void Corrupt() { throw Failed{Status::kCorrupt}; }
 
+// The state a solid stream carries from member to member: window, tables, recent distances.
 class Unpacker {
   public:
-    Unpacker(Source& in, std::uint64_t packed, std::uint64_t unpacked, Sink& out)
-        : in_(in), packed_left_(packed), unpacked_(unpacked), out_(out) {
-        // Room for the whole file and a match past it, so that a small file never wraps.
-        std::uint64_t size = kMinWindow;
-        while (size < std::min(std::min(unpacked, kMaxWindow) + 2 * kMaxMatch, kMaxWindow))
-            size <<= 1;
-        window_.resize(static_cast<std::size_t>(size));
-        mask_ = size - 1;
+    // Starts a new stream (`continues` false) or goes on with this one; false when the
+    // window cannot be had.
+    bool Prepare(std::uint64_t dictionary, bool continues) {
+        if (dictionary > kMaxDictionary || (continues && (!started_ || broken_))) return false;
+        dictionary_ = dictionary == 0 ? kMaxDictionary : dictionary;
+        if (!continues) {
+            written_ = flushed_ = 0;
+            tables_ready_ = false;
+            recent_ = {};
+            last_length_ = 0;
+            filters_.clear();
+        }
+        started_ = true;
+        broken_ = false;
+        return true;
+    }
+
+    Status Member(Source& in, std::uint64_t packed, std::uint64_t unpacked, Sink& out) {
+        in_ = &in;
+        out_ = &out;
+        packed_left_ = packed;
+        end_ = unpacked > UINT64_MAX - written_ ? UINT64_MAX : written_ + unpacked;
+        try {
+            FitWindow(unpacked);
+            Run();
+            return Status::kOk;
+        } catch (const Failed& failed) {
+            broken_ = true;
+            return failed.status;
+        } catch (const std::bad_alloc&) {
+            broken_ = true;
+            return Status::kNoMemory;
+        }
+    }
+
+  private:
+    // Room for what the stream can reach back to: all of it and a match past it, so that a
+    // small stream never wraps, but no more than the declared dictionary; room for the
+    // longest filter whatever the dictionary says.
+    void FitWindow(std::uint64_t unpacked) {
+        std::uint64_t reach = std::min(unpacked, kMaxDictionary) + 2 * kMaxMatch;
+        reach = std::min(written_ + reach, kMaxDictionary);
+        std::uint64_t floor = std::max(kMinWindow, std::min(reach, kFilterRoom));
+        window_target_ = std::max(floor, std::min(reach, dictionary_));
+        window_.Fit(written_, std::min(window_target_, kFilterRoom));
+    }
+
+    // The window grows with what is decoded rather than with what the header claims, so that
+    // a small archive that declares a huge file gets no huge window; it doubles before it could
+    // wrap.
+    void GrowWindow() {
+        if (window_.size() < window_target_ && written_ + 2 * kMaxMatch >= window_.size() / 2)
+            window_.Fit(written_, window_.size() * 2);
     }
 
     void Run() {
@@ -53,21 +103,22 @@ class Unpacker {
             if (flags & 0x80) ReadTables(bits);
             if (!tables_ready_) Corrupt();
             while (bits.more()) {
+                GrowWindow();
                 Step(bits);
-                if (bits.overrun() || written_ > unpacked_) Corrupt();
+                if (bits.overrun() || written_ > end_) Corrupt();
                 if (written_ - flushed_ >= window_.size() / 2) Flush();
                 if (written_ - flushed_ + kMaxMatch > window_.size()) Corrupt();
             }
         }
         Flush();
-        if (!filters_.empty() || written_ != unpacked_) Corrupt();
+        if (!filters_.empty() || written_ != end_) Corrupt();
     }
 
   private:
     void Take(std::uint8_t* data, std::size_t n) {
         if (n > packed_left_) throw Failed{Status::kTruncated};
         while (n > 0) {
-            std::ptrdiff_t got = in_.read(data, n);
+            std::ptrdiff_t got = in_->read(data, n);
             if (got < 0) throw Failed{Status::kReadFailed};
             if (got == 0) throw Failed{Status::kTruncated};
             data += got;
@@ -161,7 +212,7 @@ class Unpacker {
     void Step(BitReader& bits) {
         std::uint16_t symbol = Symbol(main_, bits);
         if (symbol < 256) {
-            window_[written_ & mask_] = static_cast<std::uint8_t>(symbol);
+            window_[written_] = static_cast<std::uint8_t>(symbol);
             ++written_;
         } else if (symbol >= 262) {
             std::uint32_t length = LengthOf(symbol - 262, bits);
@@ -192,7 +243,7 @@ class Unpacker {
     void Copy(std::uint32_t length, std::uint64_t distance) {
         if (distance == 0 || distance > written_ || distance > window_.size()) Corrupt();
         for (std::uint32_t i = 0; i < length; ++i, ++written_)
-            window_[written_ & mask_] = window_[(written_ - distance) & mask_];
+            window_[written_] = window_[written_ - distance];
     }
 
     static std::uint32_t FilterNumber(BitReader& bits) {
@@ -212,23 +263,23 @@ class Unpacker {
             filters_.empty() ? flushed_ : filters_.back().start + filters_.back().length;
         if (type > static_cast<unsigned>(FilterType::kArm) || f.length < 4 ||
             f.length > kMaxFilterLength || f.start < earliest ||
-            filters_.size() >= kMaxPendingFilters || f.start + f.length > unpacked_)
+            filters_.size() >= kMaxPendingFilters || f.start + f.length > end_)
             Corrupt();
         f.type = static_cast<FilterType>(type);
         filters_.push_back(f);
     }
 
     void Write(const std::uint8_t* data, std::size_t n) {
-        if (n != 0 && !out_.write(data, n)) throw Failed{Status::kWriteFailed};
+        if (n != 0 && !out_->write(data, n)) throw Failed{Status::kWriteFailed};
     }
 
     // The window from flushed_ up to `end`, in at most two pieces.
     void WriteWindow(std::uint64_t end) {
         while (flushed_ < end) {
-            std::size_t at = static_cast<std::size_t>(flushed_ & mask_);
+            std::uint64_t at = flushed_ & (window_.size() - 1);
             std::size_t n = static_cast<std::size_t>(
                 std::min<std::uint64_t>(end - flushed_, window_.size() - at));
-            Write(window_.data() + at, n);
+            Write(window_.at(flushed_), n);
             flushed_ += n;
         }
     }
@@ -240,8 +291,7 @@ class Unpacker {
             WriteWindow(std::min(f.start, written_));
             if (written_ < f.start + f.length) return;
             filtered_.resize(f.length);
-            for (std::uint32_t i = 0; i < f.length; ++i)
-                filtered_[i] = window_[(f.start + i) & mask_];
+            for (std::uint32_t i = 0; i < f.length; ++i) filtered_[i] = window_[f.start + i];
             ApplyFilter(f, filtered_);
             Write(filtered_.data(), filtered_.size());
             flushed_ = f.start + f.length;
@@ -250,12 +300,15 @@ class Unpacker {
         WriteWindow(written_);
     }
 
-    Source& in_;
-    std::uint64_t packed_left_;
-    std::uint64_t unpacked_;
-    Sink& out_;
-    std::vector<std::uint8_t> window_;
-    std::uint64_t mask_ = 0;
+    Source* in_ = nullptr;
+    std::uint64_t packed_left_ = 0;
+    std::uint64_t end_ = 0;  // the stream position where this member ends
+    Sink* out_ = nullptr;
+    std::uint64_t dictionary_ = kMaxDictionary;
+    bool started_ = false;
+    bool broken_ = false;  // a member failed part way: the stream cannot go on
+    Window window_;
+    std::uint64_t window_target_ = 0;  // what the window may grow to for this member
     std::uint64_t written_ = 0;
     std::uint64_t flushed_ = 0;
     std::vector<std::uint8_t> block_;
@@ -270,15 +323,21 @@ class Unpacker {
 
 class Rar5Decoder final : public ::quorvex6::backend::codecs::Decoder {
   public:
+    bool prepare(const ::quorvex6::backend::codecs::MemberSetup& setup) override {
+        prepared_ = unpacker_.Prepare(setup.window_size, setup.continues_stream);
+        return prepared_;
+    }
     Status decode(Source& in, std::uint64_t packed_size, std::uint64_t unpacked_size,
                   Sink& out) override {
-        try {
-            Unpacker(in, packed_size, unpacked_size, out).Run();
-            return Status::kOk;
-        } catch (const Failed& failed) {
-            return failed.status;
-        }
+        // An undeclared member starts a stream of its own.
+        if (!prepared_) unpacker_.Prepare(0, false);
+        prepared_ = false;
+        return unpacker_.Member(in, packed_size, unpacked_size, out);
     }
+
+  private:
+    Unpacker unpacker_;
+    bool prepared_ = false;
 };
 
 }  // namespace

@@ -70,7 +70,8 @@ Bytes Framed(const Bytes& body) {
     return framed;
 }
 
-Bytes FileHeader(const NewEntry& e, std::uint64_t size, std::uint32_t crc) {
+// The header of `e` with a zero CRC-32 of its data; `crc_at` gets that field's place in it.
+Bytes FileHeader(const NewEntry& e, std::uint64_t size, std::size_t& crc_at) {
     if (e.name.size() > kMaxNameSize || e.link_target.size() > kMaxNameSize)
         throw io::Error(io::Fault::kNameTooLong, e.name + ": name too long for RAR");
     Bytes extra;
@@ -93,13 +94,24 @@ Bytes FileHeader(const NewEntry& e, std::uint64_t size, std::uint32_t crc) {
     PutVint(body, e.kind == NewEntry::Kind::kFolder ? kFile5Directory : file ? kFile5Crc : 0);
     PutVint(body, size);
     PutVint(body, e.mode);
-    if (file) PutU32(body, crc);
+    crc_at = body.size();
+    if (file) PutU32(body, 0);
     PutVint(body, 0);  // stored, algorithm version 0
     PutVint(body, kHost5Unix);
     PutVint(body, e.name.size());
     body.insert(body.end(), e.name.begin(), e.name.end());
     body.insert(body.end(), extra.begin(), extra.end());
-    return Framed(body);
+    Bytes framed = Framed(body);
+    crc_at += framed.size() - body.size();
+    return framed;
+}
+
+// Puts the data's CRC-32 in a header FileHeader made, and the header's own CRC-32 over it.
+void SetDataCrc(std::uint8_t* header, std::size_t header_size, std::size_t crc_at,
+                std::uint32_t crc) {
+    for (int i = 0; i < 4; ++i) header[crc_at + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    const std::uint32_t own = io::Crc32(0, header + 4, header_size - 4);
+    for (int i = 0; i < 4; ++i) header[i] = static_cast<std::uint8_t>(own >> (8 * i));
 }
 
 void Put(io::RandomOutput& out, const void* data, std::size_t size) {
@@ -108,21 +120,30 @@ void Put(io::RandomOutput& out, const void* data, std::size_t size) {
 
 void Put(io::RandomOutput& out, const Bytes& bytes) { Put(out, bytes.data(), bytes.size()); }
 
-// Copies exactly `size` bytes of `data` behind the header; returns their CRC-32. A file that
-// grew is cut at the size its header announces.
+// Reads exactly `size` bytes of `data` from `at` into `buffer`; a file that grew is cut at the
+// size its header announces.
+void ReadData(io::RandomInput& data, std::uint64_t at, std::uint8_t* buffer, std::size_t size,
+              const std::string& name) {
+    for (std::size_t done = 0; done < size;) {
+        const std::ptrdiff_t n = data.read_at(at + done, buffer + done, size - done);
+        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read " + name);
+        if (n == 0) throw io::Error(io::Fault::kRead, name + " shrank while it was read");
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Copies exactly `size` bytes of `data` to the output's position; returns their CRC-32.
 std::uint32_t StoreData(io::RandomOutput& out, io::RandomInput& data, std::uint64_t size,
                         const std::string& name) {
-    Bytes buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, kCopyBuffer)));
+    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBuffer)));
     std::uint32_t crc = 0;
     for (std::uint64_t at = 0; at < size;) {
         const auto want =
             static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
-        const std::ptrdiff_t n = data.read_at(at, buffer.data(), want);
-        if (n < 0) throw io::Error(io::Fault::kRead, "cannot read " + name);
-        if (n == 0) throw io::Error(io::Fault::kRead, name + " shrank while it was read");
-        crc = io::Crc32(crc, buffer.data(), static_cast<std::size_t>(n));
-        Put(out, buffer.data(), static_cast<std::size_t>(n));
-        at += static_cast<std::uint64_t>(n);
+        ReadData(data, at, buffer.data(), want, name);
+        crc = io::Crc32(crc, buffer.data(), want);
+        Put(out, buffer.data(), want);
+        at += want;
     }
     return crc;
 }
@@ -144,14 +165,31 @@ void WriteRar5Start(io::RandomOutput& out) {
 
 void WriteRar5End(io::RandomOutput& out) { Put(out, EmptyHeader(kHeaderEnd)); }
 
-void StoreRar5Entry(io::RandomOutput& out, const NewEntry& entry, io::RandomInput* data) {
+// Each header is written once, its CRC-32 known: a small file is read whole first and goes out
+// with its header in one write; a larger one is written behind the room its header takes (whose
+// size the CRC does not change) and the header put before it afterwards.
+void StoreRar5Entry(io::RandomOutput& out, const NewEntry& entry, io::RandomInput* data,
+                    std::vector<std::uint8_t>& scratch) {
     const std::uint64_t size = data != nullptr ? data->size() : 0;
+    std::size_t crc_at = 0;
+    Bytes header = FileHeader(entry, size, crc_at);
+    if (data == nullptr) {
+        Put(out, header);
+        return;
+    }
+    if (size <= kCopyBuffer) {
+        const auto n = static_cast<std::size_t>(size);
+        scratch.resize(header.size() + n);
+        std::copy(header.begin(), header.end(), scratch.begin());
+        ReadData(*data, 0, scratch.data() + header.size(), n, entry.name);
+        SetDataCrc(scratch.data(), header.size(), crc_at,
+                   io::Crc32(0, scratch.data() + header.size(), n));
+        Put(out, scratch.data(), scratch.size());
+        return;
+    }
     const std::uint64_t header_at = out.position();
-    Bytes header = FileHeader(entry, size, 0);
-    Put(out, header);
-    if (data == nullptr) return;
-    const std::uint32_t crc = StoreData(out, *data, size, entry.name);
-    header = FileHeader(entry, size, crc);
+    out.seek(header_at + header.size());
+    SetDataCrc(header.data(), header.size(), crc_at, StoreData(out, *data, size, entry.name));
     if (!out.write_at(header_at, header.data(), header.size()))
         throw io::Error(io::Fault::kWrite, "cannot write the archive");
 }

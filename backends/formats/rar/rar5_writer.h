@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "formats/rar/entry.h"
 #include "io/random_access.h"
@@ -24,9 +25,11 @@ struct NewEntry {
 void WriteRar5Start(io::RandomOutput& out);
 void WriteRar5End(io::RandomOutput& out);
 
-// Writes the entry's header and, for a file, `data`'s bytes stored, then puts their CRC-32 in
-// the header. Throws kNameTooLong, kRead (also when the file shrank while read), kWrite.
-void StoreRar5Entry(io::RandomOutput& out, const NewEntry& entry, io::RandomInput* data);
+// Writes the entry's header and, for a file, `data`'s bytes stored, the header written once
+// with their CRC-32; `scratch` is a buffer kept from entry to entry. Throws kNameTooLong, kRead
+// (also when the file shrank while read), kWrite.
+void StoreRar5Entry(io::RandomOutput& out, const NewEntry& entry, io::RandomInput* data,
+                    std::vector<std::uint8_t>& scratch);
 
 // A RAR 5.0 entry's header and data exactly as they are in `archive`. Throws kRead,
 // kBrokenData when the archive ends first, kWrite.

@@ -74,14 +74,13 @@ class PiecesSource final : public io::Source {
     std::uint32_t crc_ = 0;
 };
 
-// The methods a codec here decodes: RAR 5.0's LZ, RAR 2.0's (versions 20 and 26) and RAR 2.9's,
-// of a file that continues no solid stream.
+// The methods a codec here decodes: RAR 5.0's LZ, RAR 2.0's (versions 20 and 26) and RAR 2.9's.
 const ::quorvex6::backend::codecs::Method* CodecOf(const Entry& e) {
-    if (e.generation == Generation::kRar4 && e.version == 29 && !e.solid)
+    if (e.generation == Generation::kRar4 && e.version == 29)
         return ::quorvex6::backend::codecs::FindMethod("rar29");
-    if (e.generation == Generation::kRar4 && (e.version == 20 || e.version == 26) && !e.solid)
+    if (e.generation == Generation::kRar4 && (e.version == 20 || e.version == 26))
         return ::quorvex6::backend::codecs::FindMethod("rar20");
-    if (e.generation != Generation::kRar5 || e.version != 0 || e.solid) return nullptr;
+    if (e.generation != Generation::kRar5 || e.version != 0) return nullptr;
     return ::quorvex6::backend::codecs::FindMethod("rar5");
 }
 
@@ -170,29 +169,42 @@ void VolumeSet::Add(std::size_t volume, const Entry& entry) {
     open_piece_ = entry.split_after;
 }
 
+std::unique_ptr<::quorvex6::backend::codecs::Decoder> MakeStreamDecoder(const Entry& entry) {
+    const ::quorvex6::backend::codecs::Method* codec = CodecOf(entry);
+    return codec == nullptr ? nullptr : codec->make_decoder();
+}
+
 void VolumeSet::Decode(const JoinedEntry& joined, const VolumeInput& volume, io::Sink& out) {
+    std::unique_ptr<::quorvex6::backend::codecs::Decoder> decoder =
+        joined.entry.method == 0 ? nullptr : MakeStreamDecoder(joined.entry);
+    DecodeMember(joined, volume, decoder.get(), out);
+}
+
+void VolumeSet::DecodeMember(const JoinedEntry& joined, const VolumeInput& volume,
+                             ::quorvex6::backend::codecs::Decoder* decoder, io::Sink& out) {
     const Entry& e = joined.entry;
     if (e.encrypted) throw io::Error(io::Fault::kEncrypted, e.name + " is encrypted");
-    const ::quorvex6::backend::codecs::Method* codec = e.method == 0 ? nullptr : CodecOf(e);
-    if (e.method != 0 && codec == nullptr)
+    bool stored = e.method == 0;
+    if (!stored && (decoder == nullptr || !decoder->prepare({e.dictionary, e.solid})))
         throw io::Error(io::Fault::kUnknownMethod,
-                        e.name + ": method m" + std::to_string(e.method) + " is not available");
+                        e.name + ": method m" + std::to_string(e.method) +
+                            (e.solid ? " continuing a solid stream" : "") + " is not available");
     if (!joined.complete)
         throw io::Error(io::Fault::kBrokenData,
                         e.name + " is split across volumes, and one is missing");
     Blake2spSink hashed(out, e.blake2sp.has_value());
     io::Crc32Sink whole(hashed);
     std::uint64_t written = 0;
-    if (codec != nullptr) {
+    if (!stored) {
         PiecesSource packed(joined, volume);
         ::quorvex6::backend::codecs::Status status =
-            codec->make_decoder()->decode(packed, e.packed_size, e.original_size, whole);
+            decoder->decode(packed, e.packed_size, e.original_size, whole);
         if (status != ::quorvex6::backend::codecs::Status::kOk)
             throw io::Error(::quorvex6::backend::codecs::FaultOf(status),
                             "cannot decode " + e.name);
         written = e.original_size;
     }
-    for (std::size_t i = 0; codec == nullptr && i < joined.pieces.size(); ++i) {
+    for (std::size_t i = 0; stored && i < joined.pieces.size(); ++i) {
         const Entry& piece = joined.pieces[i].entry;
         io::Crc32Sink part(static_cast<io::Sink&>(whole));
         CopyStored(volume(joined.pieces[i].volume), piece, part);

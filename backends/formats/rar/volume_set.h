@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/codec.h"
 #include "formats/rar/entry.h"
 #include "io/random_access.h"
 #include "io/stream.h"
@@ -29,6 +30,10 @@ struct JoinedEntry {
 
 // Whether the entry's data is stored, or compressed with a method a codec here decodes.
 bool HasDecoder(const Entry& entry);
+
+// A decoder for the entry's method that can carry a solid stream from member to member;
+// nullptr when no codec here decodes it.
+std::unique_ptr<::quorvex6::backend::codecs::Decoder> MakeStreamDecoder(const Entry& entry);
 
 class VolumeSet {
   public:
@@ -52,7 +57,13 @@ class VolumeSet {
     // the last checked against its own CRC-32, the whole against the last one's CRC-32 and its
     // BLAKE2sp where stored. Throws io::Error: kEncrypted, kUnknownMethod (compressed data),
     // kBrokenData (a piece missing or short), kDataChecksum, kRead, kWrite.
+    // A fresh decoder serves it: an entry that continues a solid stream is kUnknownMethod here.
     static void Decode(const JoinedEntry& entry, const VolumeInput& volume, io::Sink& out);
+    // The same through `decoder` (unused for stored data), declared the entry's dictionary and
+    // whether it continues the solid stream the decoder has decoded so far; kUnknownMethod
+    // when the decoder cannot take it.
+    static void DecodeMember(const JoinedEntry& entry, const VolumeInput& volume,
+                             ::quorvex6::backend::codecs::Decoder* decoder, io::Sink& out);
 
   private:
     bool Belongs(const Volume& next, std::size_t index) const;

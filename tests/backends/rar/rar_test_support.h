@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,23 +35,37 @@ struct Decoded {
     std::optional<io::Fault> fault;
 };
 
-inline Decoded DecodeEntry(const VolumeSet& set, const JoinedEntry& entry) {
-    std::map<std::size_t, std::unique_ptr<io::RandomInput>> inputs;
+// Each volume of a set opened once, when first read.
+class SetInputs {
+  public:
+    explicit SetInputs(const VolumeSet& set) : set_(set) {}
+    io::RandomInput& operator()(std::size_t v) {
+        auto& in = inputs_[v];
+        if (!in) in = std::make_unique<ArchiveInput>(set_.paths()[v]);
+        return *in;
+    }
+
+  private:
+    const VolumeSet& set_;
+    std::map<std::size_t, std::unique_ptr<io::RandomInput>> inputs_;
+};
+
+// What `decode(sink)` gives, or the fault that stopped it.
+template <class Decode>
+Decoded Capture(Decode decode) {
     Decoded d;
     io::VectorSink sink(d.bytes);
     try {
-        VolumeSet::Decode(
-            entry,
-            [&](std::size_t v) -> io::RandomInput& {
-                auto& in = inputs[v];
-                if (!in) in = std::make_unique<ArchiveInput>(set.paths()[v]);
-                return *in;
-            },
-            sink);
+        decode(sink);
     } catch (const io::Error& error) {
         d.fault = error.fault();
     }
     return d;
+}
+
+inline Decoded DecodeEntry(const VolumeSet& set, const JoinedEntry& entry) {
+    SetInputs inputs(set);
+    return Capture([&](io::Sink& sink) { VolumeSet::Decode(entry, std::ref(inputs), sink); });
 }
 
 inline const JoinedEntry* Find(const VolumeSet& set, const std::string& name) {

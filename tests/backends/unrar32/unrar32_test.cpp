@@ -70,8 +70,8 @@ TEST_F(Unrar32, TheRealProgramsStoredArchivesComeOut) {
     EXPECT_EQ(ReadAll(root_ / "vols/vols/smallfile.txt").size(), 2050u);
 }
 
-// RAR 5.0's and RAR 2.9's LZ decode (a file that continues a solid stream not yet); RAR 1.5's
-// methods, and encrypted entries, are refused and nothing is written for them.
+// RAR 5.0's, 2.9's and 2.0's LZ decode, solid streams too; RAR 1.5's methods, and encrypted
+// entries, are refused and nothing is written for them.
 TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     struct Case {
         const char* archive;
@@ -80,9 +80,9 @@ TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     };
     const Case cases[] = {
         {"rarfile/rar5-crc.rar", 0, {"stest1.txt", "stest2.txt"}},
-        {"rarfile/rar5-solid.rar", result::kMethod, {"stest1.txt"}},
+        {"rarfile/rar5-solid.rar", 0, {"stest1.txt", "stest2.txt"}},
         {"rarfile/rar15-comment.rar", result::kMethod, {"FILE2.TXT"}},
-        {"rarfile/rar3-solid.rar", result::kMethod, {"stest1.txt"}},
+        {"rarfile/rar3-solid.rar", 0, {"stest1.txt", "stest2.txt"}},
         {"rarfile/rar5-psw.rar", result::kPasswordFile, {}},
         {"rarfile/rar3-comment-psw.rar", result::kPasswordFile, {}},
         {"libarchive/test_read_format_rar4_encrypted.rar",
@@ -100,6 +100,44 @@ TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
         std::vector<std::string> got;
         for (const auto& [path, content] : Files(ReadTree(dest))) got.push_back(path);
         EXPECT_EQ(got, c.written) << c.archive;
+    }
+}
+
+// A solid stream comes out whole, or file by file as names or -u select: the files before a
+// selected one are decoded and dropped, each checked by its CRC-32 on the way.
+TEST_F(Unrar32, SolidStreamsComeOutWholeOrOneFileAtATime) {
+    const std::string solid5 = "libarchive/test_read_format_rar5_multiple_files_solid.rar";
+    struct Case {
+        std::string archive, switches, tail;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {"rarfile/rar5-solid.rar", "", "*.*", {"stest1.txt", "stest2.txt"}},
+        {"rarfile/rar5-solid.rar", "", "stest2.txt", {"stest2.txt"}},
+        {solid5, "", "test3.bin", {"test3.bin"}},
+        {solid5, "", "test4.bin test1.bin", {"test1.bin", "test4.bin"}},
+        {"libarchive/test_read_format_rar5_solid.rar", "", "test6.bin", {"test6.bin"}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        fs::path dest = root_ / ("solid" + std::to_string(n++));
+        std::string log;
+        EXPECT_EQ(Extract(Data(c.archive), dest, "-e", c.switches, c.tail, &log), 0)
+            << c.archive << " " << c.tail << "\n"
+            << log;
+        std::vector<std::string> got;
+        for (const auto& [path, content] : Files(ReadTree(dest))) got.push_back(path);
+        EXPECT_EQ(got, c.written) << c.archive << " " << c.tail;
+    }
+    // A later file on disk is kept, and the one after it still comes out right.
+    WriteAll(root_ / "u/stest1.txt", "mine");
+    ASSERT_EQ(Extract(Data("rarfile/rar5-solid.rar"), root_ / "u", "-e", "-u"), 0);
+    EXPECT_EQ(ReadAll(root_ / "u/stest1.txt"), "mine");
+    EXPECT_EQ(ReadAll(root_ / "u/stest2.txt"), ReadAll(root_ / "solid0/stest2.txt"));
+    EXPECT_EQ(ReadAll(root_ / "solid0/stest2.txt").size(), 2048u);
+    for (const std::string& archive : {std::string("rarfile/rar5-solid.rar"), solid5}) {
+        EXPECT_EQ(Extract(Data(archive), root_ / "t", "-t"), 0) << archive;
+        EXPECT_EQ(Check(Data(archive), 2), 1) << archive;
     }
 }
 
@@ -197,6 +235,30 @@ TEST_F(Unrar32, ListingRecordsDescribeEachEntry) {
     EXPECT_EQ(folders.size(), 10u);
     EXPECT_EQ(folders.count("sub/empty/"), 1u);
     EXPECT_TRUE(List(Data("rarfile/rar5-hpsw.rar")).empty());
+}
+
+// RAR 3.x files whose first block is PPMd say so, LZ ones their -m level; a RAR 5 file version
+// is part of the name.
+TEST_F(Unrar32, ListingTellsPpmdAndFileVersions) {
+    struct Case {
+        const char* archive;
+        const char* name;
+        const char* method;
+    };
+    const Case cases[] = {
+        {"libarchive/test_read_format_rar_compress_best.rar", "testdir/test.txt", "PPMd"},
+        {"libarchive/test_read_format_rar_compress_normal.rar", "testdir/test.txt", "m3"},
+        {"libarchive/test_read_format_rar_multivolume.part0001.rar",
+         "ppmd_lzss_conversion_test.txt", "PPMd"},
+        {"rarfile/seektest.rar", "stest1.txt", "m5"},
+        {"rarfile/rar3-solid.rar", "stest2.txt", "m3"},  // a continuation is not peeked at
+        {"rarfile/rar5-versions.rar", "versioned.txt;1", "m0"},
+    };
+    for (const Case& c : cases) {
+        auto listed = List(Data(c.archive));
+        ASSERT_EQ(listed.count(c.name), 1u) << c.archive << " " << c.name;
+        EXPECT_STREQ(listed[c.name].method, c.method) << c.archive << " " << c.name;
+    }
 }
 
 }  // namespace
