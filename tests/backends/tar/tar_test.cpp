@@ -115,7 +115,7 @@ TEST_F(TarLibrary, FilesAroundTheWriteSizeComeBackWhole) {
         fs::remove_all(base);
         for (size_t i = 0; i < std::size(sizes); ++i) {
             size_t k = c.descending ? std::size(sizes) - 1 - i : i;
-            char name[16];
+            char name[24];
             std::snprintf(name, sizeof name, "f%02zu", i);
             WriteAll(base / name, bytes(sizes[k]));
         }
