@@ -1,3 +1,4 @@
+#include <pthread.h>
 #include <sched.h>
 #include <signal.h>
 #include <unistd.h>
@@ -18,11 +19,17 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 
 // What the handler needs, and so process-wide (see the header). A slot holds a registered path,
-// nothing, kClaimed once the handler has taken its path to remove, or a path Tagged while it is
-// being made (the handler waits until the maker says whether it made it).
+// nothing, kClaimed once the handler has taken its path to remove, kReserved while a maker
+// records itself, or a path Tagged while it is being made (the handler waits until the maker
+// says whether it made it). A signal that lands on the maker's own thread cannot wait for it:
+// it is left in g_deferred and raised again by the maker once the answer is in.
 constinit std::atomic<char*> g_slots[kSlots]{};
+constinit std::atomic<pthread_t> g_makers[kSlots]{};
+constinit std::atomic<int> g_deferred{0};
 alignas(2) char g_claimed_marker;
+alignas(2) char g_reserved_marker;
 char* const kClaimed = &g_claimed_marker;
+char* const kReserved = &g_reserved_marker;
 // The actions found when the command began; written before the handler is installed.
 struct sigaction g_previous[kSignalCount];
 bool g_installed[kSignalCount];
@@ -44,15 +51,23 @@ char* CopyOf(const std::string& path) {
     return copy;
 }
 
+bool ThisThreadIsMaking() {
+    for (int i = 0; i < kSlots; ++i)
+        if (IsTagged(g_slots[i].load()) && pthread_equal(g_makers[i].load(), pthread_self()))
+            return true;
+    return false;
+}
+
 void RemoveRegistered() {
     for (std::atomic<char*>& slot : g_slots) {
         char* path = slot.load();
-        // The maker runs on another thread (its own blocks the signals) for a system call.
+        // The maker runs on another thread for a system call.
         while (IsTagged(path)) {
             sched_yield();
             path = slot.load();
         }
-        if (path != nullptr && path != kClaimed && slot.compare_exchange_strong(path, kClaimed))
+        if (path != nullptr && path != kClaimed && path != kReserved &&
+            slot.compare_exchange_strong(path, kClaimed))
             unlink(path);
     }
 }
@@ -65,6 +80,11 @@ void OnSignal(int sig, siginfo_t* info, void* context) {
     if (previous.sa_flags & SA_SIGINFO) {
         previous.sa_sigaction(sig, info, context);
     } else if (previous.sa_handler == SIG_DFL) {
+        if (ThisThreadIsMaking()) {
+            g_deferred.store(sig);
+            errno = saved;
+            return;
+        }
         RemoveRegistered();
         sigaction(sig, &previous, nullptr);
         raise(sig);  // blocked in here: it ends the process as soon as the handler returns
@@ -89,14 +109,12 @@ PendingName::PendingName(const std::string& path) : path_(CopyOf(path)) {
 
 void PendingName::RegisterWhileMaking(const std::string& path, bool (*make)(void*) noexcept,
                                       void* context) {
-    sigset_t termination;
-    sigset_t previous;
-    sigemptyset(&termination);
-    for (int sig : kSignals) sigaddset(&termination, sig);
-    // On this thread the handler would wait for itself.
-    pthread_sigmask(SIG_BLOCK, &termination, &previous);
     char* copy = CopyOf(path);
-    const int slot = TakeSlot(Tagged(copy));
+    const int slot = TakeSlot(kReserved);
+    if (slot >= 0) {
+        g_makers[slot].store(pthread_self());
+        g_slots[slot].store(Tagged(copy));
+    }
     const bool made = make(context);
     if (slot >= 0 && made) {
         g_slots[slot].store(copy);
@@ -106,7 +124,7 @@ void PendingName::RegisterWhileMaking(const std::string& path, bool (*make)(void
         if (slot >= 0) g_slots[slot].store(nullptr);
         delete[] copy;
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (const int sig = g_deferred.exchange(0)) raise(sig);
 }
 
 PendingName::PendingName(PendingName&& other) noexcept : slot_(other.slot_), path_(other.path_) {
