@@ -70,9 +70,7 @@ class PackRun {
           entries_(NewEntries(plan)),
           at_once_(WorkersFor(writer, entries_.size()) == 0),
           tools_([&writer] { return std::make_unique<EncodingTools>(writer.MakeEncoder()); }),
-          pool_({.tasks = at_once_ ? size_t{0} : size_t{64},
-                 .bytes = kAheadBytes,
-                 .threads = WorkersFor(writer, entries_.size())},
+          pool_({.bytes = kAheadBytes, .threads = WorkersFor(writer, entries_.size())},
                 [this](const std::string&, const Failure*) { WriteNext(); }) {}
 
     void Run() {
@@ -83,6 +81,11 @@ class PackRun {
                 continue;
             }
             SpooledEntry& e = *entry++;
+            if (at_once_) {  // nothing to overlap with: no hand-over
+                Encode(e);
+                pool_.Done({});
+                continue;
+            }
             const size_t held = static_cast<size_t>(std::max<uint64_t>(
                 std::min<uint64_t>(e.item->stat.size, kSpoolLimit), kAheadBytes / kAheadEntries));
             pool_.Submit({}, PoolTask([this, &e] { Encode(e); }), held);
@@ -108,9 +111,9 @@ class PackRun {
         try {
             auto tools = tools_.Take();
             SpoolOutput out(entry, pool_, writer_.Archive());
-            // Without workers nothing could overlap with it; a format may then write the archive
-            // itself at its position.
-            if (at_once_ && !out.GoDirect()) return;
+            // Without workers its turn has come: a format may then write the archive itself at
+            // its position.
+            if (at_once_) out.BeginDirect();
             const SourceItem& item = *entry.item;
             if (item.stat.kind == FileKind::kRegular) {
                 ArchiveInput input((*tools).opener.Open(item.disk_path), item.stat.size);

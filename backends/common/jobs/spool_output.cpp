@@ -17,11 +17,15 @@ bool SpoolOutput::Outgrows(uint64_t end) const {
     return end > kTurnSpool && entry_.last && pool_.reported() == entry_.number;
 }
 
+void SpoolOutput::BeginDirect() {
+    entry_.base = archive_.position();
+    entry_.direct = true;
+}
+
 // Once its turn has come the command's thread writes nothing until this entry's work ends.
 bool SpoolOutput::GoDirect() {
     if (!pool_.WaitForTurn(entry_.number)) return false;
-    entry_.base = archive_.position();
-    entry_.direct = true;
+    BeginDirect();
     const bool ok = entry_.spool.empty() ||
                     archive_.write_at(entry_.base, entry_.spool.data(), entry_.spool.size());
     std::vector<uint8_t>().swap(entry_.spool);

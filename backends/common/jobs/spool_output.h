@@ -38,11 +38,12 @@ class SpoolOutput final : public io::RandomOutput {
         : entry_(entry), pool_(pool), archive_(archive) {}
 
     bool write_at(uint64_t offset, const void* data, size_t n) override;
-    // Waits for the entry's turn and goes on in the archive; false when the command ended first.
-    bool GoDirect();
+    // For a caller whose turn has come: the entry goes straight into the archive from its start.
+    void BeginDirect();
 
   private:
     bool Outgrows(uint64_t end) const;
+    bool GoDirect();
 
     SpooledEntry& entry_;
     OrderedPool& pool_;
