@@ -69,11 +69,14 @@ class PackRun {
           progress_(progress),
           entries_(NewEntries(plan)),
           at_once_(WorkersFor(writer, entries_.size()) == 0),
-          tools_([&writer] { return std::make_unique<EncodingTools>(writer.MakeEncoder()); }),
+          tools_([&writer] { return MakeTools(writer); }),
           pool_({.bytes = kAheadBytes, .threads = WorkersFor(writer, entries_.size())},
                 [this](const std::string&, const Failure*) { WriteNext(); }) {}
 
     void Run() {
+        // Without workers nothing could overlap with an entry: each is encoded as it comes, with
+        // the command thread's own tools.
+        std::unique_ptr<EncodingTools> own = at_once_ ? MakeTools(writer_) : nullptr;
         auto entry = entries_.begin();
         for (const PlannedEntry& planned : plan_.entries) {
             if (planned.source == nullptr) {
@@ -81,14 +84,14 @@ class PackRun {
                 continue;
             }
             SpooledEntry& e = *entry++;
-            if (at_once_) {  // nothing to overlap with: no hand-over
-                Encode(e);
+            if (own) {
+                Encode(e, *own);
                 pool_.Done({});
                 continue;
             }
             const size_t held = static_cast<size_t>(std::max<uint64_t>(
                 std::min<uint64_t>(e.item->stat.size, kSpoolLimit), kAheadBytes / kAheadEntries));
-            pool_.Submit({}, PoolTask([this, &e] { Encode(e); }), held);
+            pool_.Submit({}, PoolTask([this, &e] { Encode(e, *tools_.Take()); }), held);
         }
         pool_.Drain();
     }
@@ -106,20 +109,23 @@ class PackRun {
         return entries;
     }
 
+    static std::unique_ptr<EncodingTools> MakeTools(PackWriter& writer) {
+        return std::make_unique<EncodingTools>(writer.MakeEncoder());
+    }
+
     // On whatever thread runs it; what fails is the entry's, for its report.
-    void Encode(SpooledEntry& entry) {
+    void Encode(SpooledEntry& entry, EncodingTools& tools) {
         try {
-            auto tools = tools_.Take();
             SpoolOutput out(entry, pool_, writer_.Archive());
             // Without workers its turn has come: a format may then write the archive itself at
             // its position.
             if (at_once_) out.BeginDirect();
             const SourceItem& item = *entry.item;
             if (item.stat.kind == FileKind::kRegular) {
-                ArchiveInput input((*tools).opener.Open(item.disk_path), item.stat.size);
-                entry.size = (*tools).encoder->Encode(item, &input, out, entry.encoded);
+                ArchiveInput input(tools.opener.Open(item.disk_path), item.stat.size);
+                entry.size = tools.encoder->Encode(item, &input, out, entry.encoded);
             } else {
-                entry.size = (*tools).encoder->Encode(item, nullptr, out, entry.encoded);
+                entry.size = tools.encoder->Encode(item, nullptr, out, entry.encoded);
             }
         } catch (...) {
             entry.failure = std::current_exception();
