@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "common/file_system.h"
 #include "common/result.h"
@@ -315,16 +316,30 @@ std::optional<OutputFile> OutputFile::CreateUnnamedIn(const OpenFolder& folder,
 }
 
 OutputFile OutputFile::CreateBeside(const std::string& target, int32_t denied) {
+    // The name is chosen here rather than by mkostemp, so that it is registered as it is made:
+    // a signal must not find the work file made and unregistered.
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static constexpr int kAttempts = 100;
+    std::random_device random;
+    std::uniform_int_distribution<size_t> letter(0, sizeof kLetters - 2);
     OutputFile file;
-    std::string name = target + ".qvXXXXXX";
-    std::vector<char> buffer(name.begin(), name.end());
-    buffer.push_back('\0');
-    file.fd_ = mkostemp(buffer.data(), O_CLOEXEC);
-    if (file.fd_ < 0) ThrowCreate(errno, target, denied);
-    file.path_ = buffer.data();
-    file.pending_name_ = true;
-    file.pending_ = PendingName(file.path_);
-    return file;
+    for (int attempt = 1;; ++attempt) {
+        std::string path = target + ".qv";
+        for (int i = 0; i < 6; ++i) path += kLetters[letter(random)];
+        int err = 0;
+        file.pending_ = PendingName::WhileMaking(path, [&]() noexcept {
+            file.fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            err = errno;
+            return file.fd_ >= 0;
+        });
+        if (file.fd_ >= 0) {
+            file.path_ = std::move(path);
+            file.pending_name_ = true;
+            return file;
+        }
+        if (err != EEXIST || attempt == kAttempts) ThrowCreate(err, target, denied);
+    }
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept

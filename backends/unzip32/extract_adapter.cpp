@@ -82,7 +82,8 @@ std::string ZipExtractFormat::LinkTarget(const ExtractItem& item) {
 
 void ZipExtractFormat::Decode(const ExtractItem& item, io::Sink& sink) {
     try {
-        reader_.Extract(reader_.entries()[item.index], sink);
+        auto decoders = decoders_.Take();
+        reader_.Extract(reader_.entries()[item.index], sink, *decoders);
     } catch (const io::Error& error) {
         throw AsFailure(error);
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/jobs/extract_job.h"
+#include "common/jobs/handle_pool.h"
 #include "common/output_log.h"
 #include "common/result.h"
 #include "formats/zip/zip_reader.h"
@@ -32,6 +33,8 @@ class ZipExtractFormat final : public jobs::ExtractFormat {
     OutputLog& log_;
     ResultKeeper& result_;
     std::vector<bool> superseded_;  // by a later copy of its name
+    jobs::HandlePool<zip::MemberDecoders> decoders_{
+        [] { return std::make_unique<zip::MemberDecoders>(); }};
     size_t next_ = 0;
 };
 

@@ -1,12 +1,25 @@
 #include "common/jobs/pack_job.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "common/archive_input.h"
 #include "common/fault_codes.h"
-#include "common/jobs/pack_queue.h"
+#include "common/input_opener.h"
+#include "common/jobs/handle_pool.h"
+#include "common/jobs/ordered_pool.h"
+#include "common/jobs/spool_output.h"
+#include "common/system.h"
 #include "io/fault.h"
 
 namespace quorvex6::backend::jobs {
 
 namespace {
+
+// Spools of entries not yet written may sum to this; a small entry counts as a share of it, so
+// that at most kAheadEntries of them wait.
+constexpr size_t kAheadBytes = 8 << 20;
+constexpr size_t kAheadEntries = 256;
 
 Failure AsFailure(const std::exception_ptr& error) {
     try {
@@ -18,7 +31,7 @@ Failure AsFailure(const std::exception_ptr& error) {
     }
 }
 
-// Format work on the writing thread: the file call's own failure wins over the kWrite it
+// Format work on the command's thread: the file call's own failure wins over the kWrite it
 // caused (a full disk stays 0x8005).
 template <class Work>
 void RunFormatWork(const PackWriter& writer, Work&& work) {
@@ -31,6 +44,147 @@ void RunFormatWork(const PackWriter& writer, Work&& work) {
     writer.CheckArchive();
 }
 
+// What one thread encodes with; the file opener keeps the folder of its last file open.
+struct EncodingTools {
+    std::unique_ptr<EntryEncoder> encoder;
+    InputOpener opener;
+};
+
+unsigned WorkersFor(const PackWriter& writer, size_t entries) {
+    return static_cast<unsigned>(
+        std::min<size_t>({ProcessorCount(), writer.MaxWorkers(), entries}));
+}
+
+// New entries are encoded on the pool in plan order; the pool's reports, on the command's
+// thread in plan order, write each into the archive (or copy a kept entry) where it ends.
+class PackRun {
+  public:
+    PackRun(PackWriter& writer, const Plan& plan, const PackWording& wording, OutputLog& log,
+            ResultKeeper& result, Progress& progress)
+        : writer_(writer),
+          plan_(plan),
+          wording_(wording),
+          log_(log),
+          result_(result),
+          progress_(progress),
+          entries_(NewEntries(plan)),
+          at_once_(WorkersFor(writer, entries_.size()) == 0),
+          tools_([&writer] { return MakeTools(writer); }),
+          pool_({.bytes = kAheadBytes, .threads = WorkersFor(writer, entries_.size())},
+                [this](const std::string&, const Failure*) { WriteNext(); }) {}
+
+    void Run() {
+        // Without workers nothing could overlap with an entry: each is encoded as it comes, with
+        // the command thread's own tools.
+        std::unique_ptr<EncodingTools> own = at_once_ ? MakeTools(writer_) : nullptr;
+        auto entry = entries_.begin();
+        for (const PlannedEntry& planned : plan_.entries) {
+            if (planned.source == nullptr) {
+                pool_.Done({});
+                continue;
+            }
+            SpooledEntry& e = *entry++;
+            if (own) {
+                Encode(e, *own);
+                pool_.Done({});
+                continue;
+            }
+            const size_t held = static_cast<size_t>(std::max<uint64_t>(
+                std::min<uint64_t>(e.item->stat.size, kSpoolLimit), kAheadBytes / kAheadEntries));
+            pool_.Submit({}, PoolTask([this, &e] { Encode(e, *tools_.Take()); }), held);
+        }
+        pool_.Drain();
+    }
+
+  private:
+    static std::vector<SpooledEntry> NewEntries(const Plan& plan) {
+        std::vector<SpooledEntry> entries;
+        for (size_t i = 0; i < plan.entries.size(); ++i) {
+            if (plan.entries[i].source == nullptr) continue;
+            SpooledEntry& entry = entries.emplace_back();
+            entry.item = plan.entries[i].source;
+            entry.number = i;
+        }
+        if (!entries.empty()) entries.back().last = true;
+        return entries;
+    }
+
+    static std::unique_ptr<EncodingTools> MakeTools(PackWriter& writer) {
+        return std::make_unique<EncodingTools>(writer.MakeEncoder());
+    }
+
+    // On whatever thread runs it; what fails is the entry's, for its report.
+    void Encode(SpooledEntry& entry, EncodingTools& tools) {
+        try {
+            SpoolOutput out(entry, pool_, writer_.Archive());
+            // Without workers its turn has come: a format may then write the archive itself at
+            // its position.
+            if (at_once_) out.BeginDirect();
+            const SourceItem& item = *entry.item;
+            if (item.stat.kind == FileKind::kRegular) {
+                ArchiveInput input(tools.opener.Open(item.disk_path), item.stat.size);
+                entry.size = tools.encoder->Encode(item, &input, out, entry.encoded);
+            } else {
+                entry.size = tools.encoder->Encode(item, nullptr, out, entry.encoded);
+            }
+        } catch (...) {
+            entry.failure = std::current_exception();
+        }
+    }
+
+    void WriteNext() {
+        const PlannedEntry& planned = plan_.entries[written_++];
+        if (planned.source == nullptr) {
+            RunFormatWork(writer_, [&] { writer_.CopyRaw(planned.old); });
+            return;
+        }
+        SpooledEntry& entry = entries_[written_new_++];
+        progress_.Entry(wording_.progress, entry.item->stored, written_, plan_.entries.size());
+        Write(entry);
+        std::vector<uint8_t>().swap(entry.spool);
+    }
+
+    void Write(SpooledEntry& entry) {
+        io::RandomOutput& archive = writer_.Archive();
+        writer_.CheckArchive();
+        const std::string& name = entry.item->stored;
+        if (entry.failure) {
+            // What a failed entry wrote is overwritten by the next one, where the archive can be.
+            if (entry.direct) archive.seek(entry.base);
+            const bool taken_back = !entry.direct || writer_.Rewinds();
+            Failure f = AsFailure(entry.failure);
+            bool archive_failed = f.code() == result::kDiskFull || f.code() == result::kWriteError;
+            if (archive_failed || !taken_back) throw f;
+            log_.Line(wording_.failed + (wording_.failure_names_entry ? name + ": " : "") +
+                      f.what());
+            result_.Note(f.code());
+            return;
+        }
+        const uint64_t offset = entry.direct ? entry.base : archive.position();
+        if (entry.direct) {
+            archive.seek(entry.base + entry.size);
+        } else if (!archive.write(entry.spool.data(), static_cast<size_t>(entry.size))) {
+            writer_.CheckArchive();
+            throw io::Error(io::Fault::kWrite, "cannot write the archive");
+        }
+        writer_.Placed(std::move(entry.encoded), offset);
+        log_.Line(wording_.added + name);
+    }
+
+    PackWriter& writer_;
+    const Plan& plan_;
+    const PackWording& wording_;
+    OutputLog& log_;
+    ResultKeeper& result_;
+    Progress& progress_;
+    std::vector<SpooledEntry> entries_;
+    const bool at_once_;
+    size_t written_ = 0;
+    size_t written_new_ = 0;
+    HandlePool<EncodingTools> tools_;
+    OrderedPool pool_;  // last: its work uses the members above until it ends
+};
+
 }  // namespace
 
 void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
@@ -40,30 +194,7 @@ void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
             log.Line("kept " + name + ": not newer");
     }
     for (const std::string& name : plan.deleted) log.Line("deleted " + name);
-    std::vector<const SourceItem*> items;
-    for (const PlannedEntry& entry : plan.entries) {
-        if (entry.source != nullptr) items.push_back(entry.source);
-    }
-    PackQueue queue(writer, items);
-    for (size_t i = 0; i < plan.entries.size(); ++i) {
-        const PlannedEntry& entry = plan.entries[i];
-        if (entry.source == nullptr) {
-            RunFormatWork(writer, [&] { writer.CopyRaw(entry.old); });
-            continue;
-        }
-        const std::string& name = entry.source->stored;
-        progress.Entry(wording.progress, name, i + 1, plan.entries.size());
-        std::optional<EntryFailure> failure = queue.WriteNext();
-        if (!failure) {
-            log.Line(wording.added + name);
-            continue;
-        }
-        Failure f = AsFailure(failure->error);
-        bool archive_failed = f.code() == result::kDiskFull || f.code() == result::kWriteError;
-        if (archive_failed || !failure->taken_back) throw f;
-        log.Line(wording.failed + (wording.failure_names_entry ? name + ": " : "") + f.what());
-        result.Note(f.code());
-    }
+    PackRun(writer, plan, wording, log, result, progress).Run();
     RunFormatWork(writer, [&] { writer.Finish(); });
     target.Commit();
 }

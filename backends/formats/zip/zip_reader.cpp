@@ -228,6 +228,11 @@ std::string ZipReader::CentralRecord(const ZipEntry& entry) const {
 }
 
 void ZipReader::Extract(const ZipEntry& entry, io::Sink& sink) const {
+    MemberDecoders decoders;
+    Extract(entry, sink, decoders);
+}
+
+void ZipReader::Extract(const ZipEntry& entry, io::Sink& sink, MemberDecoders& decoders) const {
     using quorvex6::backend::codecs::Status;
     if (entry.encrypted()) throw io::Error(io::Fault::kEncrypted, "encrypted: " + entry.name);
     uint64_t data = DataOffset(entry);
@@ -251,7 +256,7 @@ void ZipReader::Extract(const ZipEntry& entry, io::Sink& sink) const {
             }
         }
     } else {
-        std::unique_ptr<quorvex6::backend::codecs::Decoder> decoder = MakeDecoder(entry.method);
+        quorvex6::backend::codecs::Decoder* decoder = decoders.For(entry.method);
         if (decoder == nullptr)
             throw io::Error(io::Fault::kUnknownMethod,
                             "method " + MethodText(entry.method) + " not supported: " + entry.name);

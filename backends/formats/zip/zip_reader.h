@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/zip/member_decoders.h"
 #include "formats/zip/zip_entry.h"
 #include "io/random_access.h"
 #include "io/stream.h"
@@ -26,6 +27,8 @@ class ZipReader {
     // another entry, kBrokenData, kDataChecksum, kRead, kWrite when the sink refused. Safe on
     // several threads at once, one entry each.
     void Extract(const ZipEntry& entry, io::Sink& sink) const;
+    // The same with the calling thread's decoders.
+    void Extract(const ZipEntry& entry, io::Sink& sink, MemberDecoders& decoders) const;
 
     // Where an entry's stored bytes start (after its local header). Throws kBrokenHeader for an
     // entry whose bytes are not its own.

@@ -118,6 +118,93 @@ TEST(OrderedPool, WhatEndsTheCommandEndsTheWork) {
     }
 }
 
+// Data held by work stays counted until its outcome is reported, not only while it waits to run:
+// finished work whose report waits behind a slow piece still holds its data.
+TEST(OrderedPool, BoundsTheDataHeldUntilReported) {
+    for (unsigned threads : {1u, 2u, 4u}) {
+        std::vector<Reported> got;
+        OrderedPool pool({.bytes = 100, .threads = threads}, Into(got));
+        for (uint64_t i = 1; i <= 12; ++i) {
+            pool.Submit(std::to_string(i), PoolTask([i] { Nap(i % 4 == 1 ? 20 : 1); }), 40);
+            EXPECT_LE((i - pool.reported()) * 40, 100u) << threads << " after " << i;
+            EXPECT_EQ(got.size(), pool.reported());
+        }
+        pool.Drain();
+        EXPECT_EQ(got.size(), 12u) << threads;
+    }
+}
+
+// Work that waits for its turn goes on only once everything before it is reported, and nothing
+// after it is reported until it ends: whichever thread runs it, the command's thread included.
+TEST(OrderedPool, WorkInItsTurnHasTheOrderToItself) {
+    struct Case {
+        unsigned threads;
+        size_t tasks;
+    };
+    const Case cases[] = {{0, 0}, {0, 64}, {1, 1}, {2, 2}, {2, 64}, {4, 64}};
+    for (const Case& c : cases) {
+        std::vector<Reported> got;
+        std::atomic<uint64_t> reports{0};
+        std::atomic<int> wrong{0};
+        {
+            OrderedPool pool({.tasks = c.tasks, .threads = c.threads},
+                             [&](const std::string& name, const Failure*) {
+                                 got.push_back({name, 0});
+                                 ++reports;
+                             });
+            for (uint64_t i = 0; i < 30; ++i) {
+                if (i % 7 == 4) {
+                    pool.Done("done" + std::to_string(i));
+                    continue;
+                }
+                pool.Submit(std::to_string(i), PoolTask([&, i] {
+                                Nap(static_cast<int>(i % 3));
+                                if (i % 3 != 0) return;
+                                if (!pool.WaitForTurn(i) || reports != i) ++wrong;
+                                Nap(2);
+                                if (reports != i) ++wrong;
+                            }));
+            }
+            pool.Drain();
+        }
+        EXPECT_EQ(wrong, 0) << c.threads << " threads, " << c.tasks << " waiting";
+        ASSERT_EQ(got.size(), 30u);
+        for (uint64_t i = 0; i < 30; ++i) {
+            EXPECT_EQ(got[i].name, (i % 7 == 4 ? "done" : "") + std::to_string(i));
+        }
+    }
+}
+
+// What ends the command, in a piece of work or in a report, lets go of work waiting for its
+// turn: the wait answers false and the command's thread gets what ended it.
+TEST(OrderedPool, WhatEndsTheCommandEndsTheWaitForATurn) {
+    for (bool in_report : {false, true}) {
+        std::atomic<int> refused{0};
+        std::atomic<bool> waiting{false};
+        bool thrown = false;
+        try {
+            OrderedPool pool({.threads = 2}, [&](const std::string& name, const Failure*) {
+                if (in_report && name == "0") throw Failure(result::kDiskFull, "full");
+            });
+            pool.Submit("0", PoolTask([&] {
+                            for (int n = 0; !waiting && n < 5000; ++n) Nap(1);
+                            if (!in_report) throw Failure(result::kDiskFull, "full");
+                        }));
+            for (uint64_t i = 1; i < 4; ++i) {
+                pool.Submit(std::to_string(i), PoolTask([&, i] {
+                                waiting = true;
+                                if (!pool.WaitForTurn(i)) ++refused;
+                            }));
+            }
+            pool.Drain();
+        } catch (const Failure& f) {
+            thrown = f.code() == result::kDiskFull;
+        }
+        EXPECT_TRUE(thrown) << in_report;
+        EXPECT_GE(refused, 1) << in_report;
+    }
+}
+
 // A thread that lends its idle time runs the work; reports stay on the command's thread.
 TEST(OrderedPool, LentTimeRunsTheWork) {
     std::vector<Reported> got;

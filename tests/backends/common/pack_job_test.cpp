@@ -14,7 +14,7 @@
 #include "backends/support/backend_library.h"
 #include "common/file_sink.h"
 #include "common/jobs/pack_plan.h"
-#include "common/jobs/pack_queue.h"
+#include "common/jobs/spool_output.h"
 #include "io/fault.h"
 
 namespace fs = std::filesystem;
@@ -276,6 +276,41 @@ TEST_F(PackJobTest, PerEntryFailuresAndWhatCannotBeTakenBack) {
         EXPECT_NE(log_.text().find("skipped late: late\nadded two\n"), std::string::npos)
             << log_.text();
         EXPECT_NE(result_.code(), 0) << c.what;
+    }
+}
+
+// Kept entries between and after new ones, and large entries that go straight into the archive
+// once their turn comes (beyond a spool, or the last one beyond its share) land in plan order.
+TEST_F(PackJobTest, KeptAndLargeEntriesLandInPlanOrder) {
+    const std::vector<size_t> cases[] = {{kTurnSpool + 5000},
+                                         {10, kTurnSpool + 5000},
+                                         {kSpoolLimit + 3, 10, 2 * kTurnSpool},
+                                         {kSpoolLimit + 3, kSpoolLimit + 4}};
+    for (const std::vector<size_t>& sizes : cases) {
+        items_.clear();
+        for (size_t i = 0; i < sizes.size(); ++i) File("n" + std::to_string(i), sizes[i]);
+        for (unsigned workers : {kEveryProcessor, 1u, 0u}) {
+            const std::string archive = (root_ / "k.toy").string();
+            fs::remove(archive);
+            Plan plan;
+            plan.entries.push_back({0, nullptr});
+            std::string expected = "<kept0|0>";
+            for (size_t i = 0; i < items_.size(); ++i) {
+                plan.entries.push_back({kNoOldEntry, &items_[i]});
+                plan.entries.push_back({i + 1, nullptr});
+                expected += Expected({items_[i]}, 0);
+                expected.pop_back();  // the end mark
+                expected += "<kept" + std::to_string(i + 1) + "|0>";
+            }
+            {
+                ReplacementFile target(archive);
+                ToyWriter writer(target.file(), true, workers);
+                Progress progress(false);
+                RunPack(target, writer, plan, PackWording{}, log_, result_, progress);
+            }
+            EXPECT_TRUE(ReadAll(archive) == expected + "$") << sizes.size() << " " << workers;
+            EXPECT_EQ(result_.code(), 0);
+        }
     }
 }
 

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "backends/support/backend_library.h"
 #include "backends/support/child_process.h"
+#include "common/file_system.h"
+#include "common/result.h"
 
 namespace fs = std::filesystem;
 
@@ -118,6 +123,33 @@ TEST_F(PendingNamesTest, ASignalWhileANameIsMadeRemovesOnlyWhatWasMade) {
         quorvex6::testing::ChildEnd end = WaitForChild(pid);
         EXPECT_EQ(end.signal, c.sig) << c.name;
         EXPECT_EQ(fs::exists(path), c.there_before) << c.name;
+    }
+}
+
+// A work file made beside a target is registered as it is made: a signal right after leaves
+// nothing of it, while the target and someone else's file of a work file's shape stay.
+TEST_F(PendingNamesTest, ASignalAfterAWorkFileIsMadeBesideATargetRemovesOnlyIt) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        Make("target");
+        Make("target.qvOTHER1");
+        pid_t pid = StartChild([&] {
+            TerminationCleanup cleanup;
+            OutputFile file =
+                OutputFile::CreateBeside((root_ / "target").string(), result::kReadOnlyTarget);
+            if (!fs::exists(file.path()) || file.path().rfind((root_ / "target.qv").string(), 0))
+                return 4;
+            raise(sig);
+            return 5;
+        });
+        quorvex6::testing::ChildEnd end = WaitForChild(pid);
+        EXPECT_EQ(end.signal, sig) << end.code;
+        std::vector<std::string> left;
+        for (const auto& item : fs::directory_iterator(root_))
+            left.push_back(item.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"target", "target.qvOTHER1"})) << sig;
     }
 }
 

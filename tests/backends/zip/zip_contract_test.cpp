@@ -11,6 +11,7 @@
 #include "common/archive_input.h"
 #include "common/file_sink.h"
 #include "common/file_system.h"
+#include "formats/zip/member_decoders.h"
 #include "formats/zip/zip_format.h"
 #include "formats/zip/zip_methods.h"
 #include "formats/zip/zip_reader.h"
@@ -183,6 +184,42 @@ TEST(ZipReaderContract, ACheckValueFailsOnlyOnceAllDataIsOut) {
     for (const ZipEntry& entry : reader.entries())
         matched |= entry.original_size == written && written > 0;
     EXPECT_TRUE(matched) << written;
+}
+
+// What a member decodes to, or the fault that stopped it, with its own decoder or shared ones.
+std::string Outcome(const ZipReader& reader, const ZipEntry& entry, MemberDecoders* shared) {
+    std::vector<uint8_t> out;
+    io::VectorSink sink(out);
+    try {
+        if (shared != nullptr) {
+            reader.Extract(entry, sink, *shared);
+        } else {
+            reader.Extract(entry, sink);
+        }
+    } catch (const io::Error& e) {
+        return "fault " + std::to_string(static_cast<int>(e.fault())) + " after " +
+               std::to_string(out.size());
+    }
+    return std::string(out.begin(), out.end());
+}
+
+// One thread's decoders serve member after member of several methods, also after a member
+// whose data was broken, exactly as a decoder of its own would.
+TEST(ZipReaderContract, SharedDecodersServeEveryMemberInTurn) {
+    MemberDecoders shared;
+    for (const char* archive : {"tree-infozip.zip", "badcrc.zip", "bzip2-infozip.zip",
+                                "lzma-7zip.zip", "stored-infozip.zip", "tree-infozip.zip"}) {
+        ZipReader reader(std::make_unique<BytesInput>(Archive(archive)));
+        ASSERT_FALSE(reader.entries().empty()) << archive;
+        for (const ZipEntry& entry : reader.entries()) {
+            EXPECT_EQ(Outcome(reader, entry, &shared), Outcome(reader, entry, nullptr))
+                << archive << ": " << entry.name;
+        }
+    }
+    EXPECT_EQ(shared.For(kMethodDeflate), shared.For(kMethodDeflate));
+    EXPECT_NE(shared.For(kMethodDeflate), nullptr);
+    EXPECT_EQ(shared.For(kMethodStored), nullptr);
+    EXPECT_EQ(shared.For(9), nullptr);  // a method without a codec here
 }
 
 TEST(ZipReaderContract, NoArchiveAndBrokenDirectory) {
