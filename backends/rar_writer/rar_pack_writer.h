@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/file_sink.h"
+#include "common/buffered_output.h"
 #include "common/file_system.h"
 #include "common/jobs/pack_format.h"
 #include "common/pack_sources.h"
@@ -42,7 +42,7 @@ class RarPackWriter final : public jobs::PackWriter {
     void CheckArchive() const override { out_.Rethrow(); }
 
   private:
-    FileOutput<OutputFile> out_;
+    BufferedFileOutput<OutputFile> out_;
     const rar::Volume* old_;
     io::RandomInput* old_bytes_;
 };
