@@ -5,6 +5,7 @@
 // before the archive is complete: failures show there, kept for Rethrow as FileOutput keeps
 // them.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,9 +26,12 @@ class BufferedFileOutput final : public io::RandomOutput {
         if (buffer_.empty()) start_ = offset;
         const std::uint64_t buffered_end = start_ + buffer_.size();
         if (offset >= start_ && offset <= buffered_end && offset + n <= start_ + kBufferSize) {
+            // Bytes over buffered ones are copied, the rest appended: nothing is zeroed first.
             const auto at = static_cast<std::size_t>(offset - start_);
-            if (at + n > buffer_.size()) buffer_.resize(at + n);
-            std::memcpy(buffer_.data() + at, data, n);
+            const std::size_t over = std::min(n, buffer_.size() - at);
+            const auto* bytes = static_cast<const std::uint8_t*>(data);
+            std::memcpy(buffer_.data() + at, bytes, over);
+            buffer_.insert(buffer_.end(), bytes + over, bytes + n);
             return true;
         }
         if (!Flush()) return false;
