@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <deque>
 #include <new>
 #include <vector>
@@ -242,8 +243,22 @@ class Unpacker {
 
     void Copy(std::uint32_t length, std::uint64_t distance) {
         if (distance == 0 || distance > written_ || distance > window_.size()) Corrupt();
-        for (std::uint32_t i = 0; i < length; ++i, ++written_)
-            window_[written_] = window_[written_ - distance];
+        std::uint8_t* to = window_.at(written_);
+        const std::uint8_t* from = window_.at(written_ - distance);
+        const std::uint8_t* ring_end = window_.at(0) + window_.size();
+        if (to + length > ring_end || from + length > ring_end) {
+            for (std::uint32_t i = 0; i < length; ++i, ++written_)
+                window_[written_] = window_[written_ - distance];
+            return;
+        }
+        // A match shorter than its distance is a plain copy; a longer one repeats what it
+        // is writing, byte by byte.
+        if (distance >= length) {
+            std::memmove(to, from, length);
+        } else {
+            for (std::uint32_t i = 0; i < length; ++i) to[i] = from[i];
+        }
+        written_ += length;
     }
 
     static std::uint32_t FilterNumber(BitReader& bits) {
