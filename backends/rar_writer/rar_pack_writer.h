@@ -27,8 +27,8 @@ class RarOldArchive final : public jobs::OldArchive {
 
 class RarPackWriter final : public jobs::PackWriter {
   public:
-    // Writes the signature and main header at once. `old` and `old_bytes` are the archive
-    // being replaced, both nullptr when there is none.
+    // Writes the signature, main header and the old archive's comment at once. `old` and
+    // `old_bytes` are the archive being replaced, both nullptr when there is none.
     RarPackWriter(OutputFile& file, const rar::Volume* old, io::RandomInput* old_bytes);
 
     std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override;
