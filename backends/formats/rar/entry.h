@@ -60,8 +60,7 @@ struct Volume {
     Generation generation = Generation::kRar4;
     std::uint64_t start = 0;  // of the signature
     std::vector<Entry> entries;
-    std::string comment;          // when stored uncompressed
-    std::vector<Entry> services;  // RAR 5 service headers (CMT, QO, RR...), in stored order
+    std::string comment;  // when stored uncompressed
     bool is_volume = false;
     bool first_volume = true;   // RAR 5 knows; RAR 4 from 3.0 on says so
     bool new_numbering = true;  // volumes named name.partN.rar (RAR 5 always)
@@ -72,6 +71,8 @@ struct Volume {
     bool continues = false;                      // the end block says a volume follows
     // What broke after the last entry read; nullopt when the headers end well.
     std::optional<io::Error> end_error;
+    // RAR 5 service headers (CMT, QO, RR...), in stored order.
+    std::vector<Entry> services;
 };
 
 }  // namespace quorvex6::backend::rar
