@@ -1,19 +1,13 @@
 #include "arj_writer/arguments.h"
 
-#include <algorithm>
 #include <string_view>
+#include <utility>
+
+#include "packer_program/command_line.h"
 
 namespace quorvex6::backend::arj_writer {
 
 namespace {
-
-// arj names an archive without an extension as its own kind.
-std::string WithSuffix(const std::string& archive) {
-    const std::size_t slash = archive.rfind('/');
-    const std::string_view last =
-        std::string_view(archive).substr(slash == std::string::npos ? 0 : slash + 1);
-    return last.find('.') == std::string_view::npos ? archive + ".arj" : archive;
-}
 
 void ApplySwitch(std::string_view word, Arguments& args) {
     if (word == "-r") {
@@ -29,7 +23,7 @@ void ApplySwitch(std::string_view word, Arguments& args) {
     } else if (word.size() == 3 && word.starts_with("-m") && word[2] >= '0' && word[2] <= '4') {
         args.method = word[2] == '0' ? 0 : 1;
     } else if (word != "-y") {  // nothing is ever asked
-        throw BadArguments("unknown switch " + std::string(word));
+        packer_program::UnknownSwitch(word);
     }
 }
 
@@ -37,25 +31,11 @@ void ApplySwitch(std::string_view word, Arguments& args) {
 
 Arguments ParseArguments(const std::vector<std::string>& words) {
     Arguments args;
-    std::vector<std::string> positional;
-    bool switches = true;
-    for (const std::string& word : words) {
-        if (switches && word == "--") {
-            switches = false;
-        } else if (switches && word.size() > 1 && word.front() == '-') {
-            ApplySwitch(word, args);
-        } else {
-            positional.push_back(word);
-        }
-    }
-    if (positional.size() < 2) throw BadArguments("a command and an archive are needed");
-    const std::string& command = positional.front();
-    if (command != "u" && command != "a") throw BadArguments("unknown command " + command);
-    if (command == "a") args.only_newer = false;
-    if (positional[1].empty()) throw BadArguments("an empty archive name");
-    args.archive = WithSuffix(positional[1]);
-    args.names.assign(positional.begin() + 2, positional.end());
-    std::erase(args.names, std::string());
+    packer_program::CommandLine line = packer_program::ParseCommandLine(
+        words, ".arj", [&](std::string_view word) { ApplySwitch(word, args); });
+    args.only_newer = args.only_newer && line.only_newer;
+    args.archive = std::move(line.archive);
+    args.names = std::move(line.names);
     return args;
 }
 

@@ -3,16 +3,10 @@
 // patterns relative to the current folder.
 #pragma once
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quorvex6::backend::arj_writer {
-
-class BadArguments : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 struct Arguments {
     bool only_newer = true;      // `u` without -c
@@ -25,7 +19,7 @@ struct Arguments {
     std::vector<std::string> names;
 };
 
-// Throws BadArguments naming what it does not take.
+// Throws packer_program::BadArguments naming what it does not take.
 Arguments ParseArguments(const std::vector<std::string>& words);
 
 }  // namespace quorvex6::backend::arj_writer

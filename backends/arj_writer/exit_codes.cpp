@@ -1,30 +1,19 @@
 #include "arj_writer/exit_codes.h"
 
+#include <array>
+
+#include "packer_program/exit_codes.h"
 #include "quorvex6/result_codes.h"
 
 namespace quorvex6::backend::arj_writer {
 
-int ExitCodeOf(int32_t result_code) {
-    switch (result_code) {
-        case result::kSuccess:
-            return kExitSuccess;
-        case result::kFileNotFound:
-        case result::kSkipped:
-        case result::kCannotOpen:
-        case result::kReadError:
-        case result::kPathTooLong:
-            return kExitWarning;
-        case result::kDiskFull:
-            return kExitDiskFull;
-        case result::kNoHeapMemory:
-            return kExitNoMemory;
-        case result::kNotValidArchive:
-            return kExitNotArj;
-        case result::kCannotOpenArchive:
-            return kExitCannotOpen;
-        default:
-            return kExitFatal;
-    }
+int ExitCodeOf(std::int32_t result_code) {
+    static constexpr std::array<packer_program::OwnExit, 3> kOwn{{
+        {result::kDiskFull, kExitDiskFull},
+        {result::kNotValidArchive, kExitNotArj},
+        {result::kCannotOpenArchive, kExitCannotOpen},
+    }};
+    return packer_program::ExitCodeOf(result_code, kOwn);
 }
 
 }  // namespace quorvex6::backend::arj_writer

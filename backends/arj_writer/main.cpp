@@ -1,52 +1,22 @@
 // quorvex-arj: the ARJ packer the control starts for `arj` on POSIX (see README.md).
-#include <cstdio>
-#include <new>
-#include <string>
-#include <vector>
-
 #include "arj_writer/arguments.h"
 #include "arj_writer/exit_codes.h"
 #include "arj_writer/update.h"
-#include "common/fault_codes.h"
-#include "common/output_log.h"
-#include "common/pending_names.h"
-#include "common/result.h"
-#include "common/system.h"
-#include "io/fault.h"
+#include "packer_program/run_packer_program.h"
 
-namespace quorvex6::backend::arj_writer {
 namespace {
 
-int Run(const std::vector<std::string>& words, OutputLog& log) {
-    try {
-        const Arguments args = ParseArguments(words);
-        const TerminationCleanup cleanup;
-        return Update(args, log);
-    } catch (const BadArguments& e) {
-        log.Line(std::string(e.what()) +
-                 "; usage: quorvex-arj u [-r] [-e] [-c] [-a] [-2d] [-m0..4] "
-                 "archive [names]");
-        return kExitBadParameters;
-    } catch (const Failure& f) {
-        log.Line(f.what());
-        return ExitCodeOf(f.code());
-    } catch (const io::Error& e) {
-        log.Line(e.what());
-        return ExitCodeOf(ResultCodeOf(e.fault()));
-    } catch (const std::bad_alloc&) {
-        log.Line("out of memory");
-        return kExitNoMemory;
-    }
+using namespace quorvex6::backend;
+
+int Pack(const std::vector<std::string>& words, OutputLog& log) {
+    return arj_writer::Update(arj_writer::ParseArguments(words), log);
 }
 
 }  // namespace
-}  // namespace quorvex6::backend::arj_writer
 
 int main(int argc, char** argv) {
-    quorvex6::backend::IgnoreFileSizeSignal();
-    const std::vector<std::string> words(argv + 1, argv + argc);
-    quorvex6::backend::OutputLog log;
-    const int code = quorvex6::backend::arj_writer::Run(words, log);
-    std::fputs(log.text().c_str(), stdout);
-    return code;
+    return packer_program::RunPackerProgram(
+        argc, argv,
+        {"quorvex-arj u [-r] [-e] [-c] [-a] [-2d] [-m0..4] archive [names]",
+         arj_writer::kExitBadParameters, Pack, arj_writer::ExitCodeOf});
 }

@@ -1,19 +1,13 @@
 #include "rar_writer/arguments.h"
 
-#include <algorithm>
 #include <string_view>
+#include <utility>
+
+#include "packer_program/command_line.h"
 
 namespace quorvex6::backend::rar_writer {
 
 namespace {
-
-// rar names an archive without an extension as its own kind.
-std::string WithSuffix(const std::string& archive) {
-    const std::size_t slash = archive.rfind('/');
-    const std::string_view last =
-        std::string_view(archive).substr(slash == std::string::npos ? 0 : slash + 1);
-    return last.find('.') == std::string_view::npos ? archive + ".rar" : archive;
-}
 
 // -e followed by attribute letters: s (system) and h (hidden) are the ones taken.
 bool ApplyExclusion(std::string_view letters, Arguments& args) {
@@ -36,7 +30,7 @@ void ApplySwitch(std::string_view word, Arguments& args) {
     } else if (word.starts_with("-e") && ApplyExclusion(word.substr(2), args)) {
         return;
     } else if (word != "-std" && word != "-y") {  // output goes to stdout; nothing is asked
-        throw BadArguments("unknown switch " + std::string(word));
+        packer_program::UnknownSwitch(word);
     }
 }
 
@@ -44,25 +38,11 @@ void ApplySwitch(std::string_view word, Arguments& args) {
 
 Arguments ParseArguments(const std::vector<std::string>& words) {
     Arguments args;
-    std::vector<std::string> positional;
-    bool switches = true;
-    for (const std::string& word : words) {
-        if (switches && word == "--") {
-            switches = false;
-        } else if (switches && word.size() > 1 && word.front() == '-') {
-            ApplySwitch(word, args);
-        } else {
-            positional.push_back(word);
-        }
-    }
-    if (positional.size() < 2) throw BadArguments("a command and an archive are needed");
-    const std::string& command = positional.front();
-    if (command != "u" && command != "a") throw BadArguments("unknown command " + command);
-    if (command == "a") args.only_newer = false;
-    if (positional[1].empty()) throw BadArguments("an empty archive name");
-    args.archive = WithSuffix(positional[1]);
-    args.names.assign(positional.begin() + 2, positional.end());
-    std::erase(args.names, std::string());
+    packer_program::CommandLine line = packer_program::ParseCommandLine(
+        words, ".rar", [&](std::string_view word) { ApplySwitch(word, args); });
+    args.only_newer = args.only_newer && line.only_newer;
+    args.archive = std::move(line.archive);
+    args.names = std::move(line.names);
     return args;
 }
 

@@ -2,16 +2,10 @@
 // the time) or `u` (add new, replace changed), switches anywhere before "--", the archive and
 // then names and patterns relative to the current folder.
 #pragma once
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quorvex6::backend::rar_writer {
-
-class BadArguments : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 struct Arguments {
     bool only_newer = true;    // `u`
@@ -22,7 +16,7 @@ struct Arguments {
     std::vector<std::string> names;
 };
 
-// Throws BadArguments naming what it does not take.
+// Throws packer_program::BadArguments naming what it does not take.
 Arguments ParseArguments(const std::vector<std::string>& words);
 
 }  // namespace quorvex6::backend::rar_writer

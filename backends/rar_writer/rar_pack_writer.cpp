@@ -48,6 +48,11 @@ RarOldArchive::RarOldArchive(const rar::Volume* archive) {
 RarPackWriter::RarPackWriter(OutputFile& file, const rar::Volume* old, io::RandomInput* old_bytes)
     : out_(file), old_(old), old_bytes_(old_bytes) {
     rar::WriteRar5Start(out_);
+    // The comment goes on as it was; the quick-open index and the recovery record describe
+    // the old archive's bytes and would be stale, so they are dropped.
+    if (old_ == nullptr) return;
+    for (const rar::Entry& service : old_->services)
+        if (service.name == "CMT") rar::CopyRar5Entry(*old_bytes_, service, out_);
 }
 
 std::unique_ptr<jobs::EntryEncoder> RarPackWriter::MakeEncoder() {

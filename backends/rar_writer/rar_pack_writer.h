@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/file_sink.h"
+#include "common/buffered_output.h"
 #include "common/file_system.h"
 #include "common/jobs/pack_format.h"
 #include "common/pack_sources.h"
@@ -27,8 +27,8 @@ class RarOldArchive final : public jobs::OldArchive {
 
 class RarPackWriter final : public jobs::PackWriter {
   public:
-    // Writes the signature and main header at once. `old` and `old_bytes` are the archive
-    // being replaced, both nullptr when there is none.
+    // Writes the signature, main header and the old archive's comment at once. `old` and
+    // `old_bytes` are the archive being replaced, both nullptr when there is none.
     RarPackWriter(OutputFile& file, const rar::Volume* old, io::RandomInput* old_bytes);
 
     std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override;
@@ -42,7 +42,7 @@ class RarPackWriter final : public jobs::PackWriter {
     void CheckArchive() const override { out_.Rethrow(); }
 
   private:
-    FileOutput<OutputFile> out_;
+    BufferedFileOutput<OutputFile> out_;
     const rar::Volume* old_;
     io::RandomInput* old_bytes_;
 };

@@ -6,10 +6,10 @@
 #include <span>
 #include <vector>
 
+#include "codecs/common/canonical_huffman.h"
 #include "codecs/rar3/bit_input.h"
 #include "codecs/rar3/filter_queue.h"
 #include "codecs/rar3/filters.h"
-#include "codecs/rar3/huffman.h"
 #include "codecs/rar3/ppm_block.h"
 
 namespace quorvex6::backend::codecs::rar3 {
@@ -196,7 +196,7 @@ class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
             }
             level[i++] = n;
         }
-        HuffmanTable level_table;
+        CanonicalHuffman level_table;
         if (!level_table.Build(level)) Corrupt();
         for (std::size_t i = 0; i < kAllCodes;) {
             CheckInput();
@@ -223,7 +223,7 @@ class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
         tables_read_ = true;
     }
 
-    int Symbol(const HuffmanTable& table) {
+    int Symbol(const CanonicalHuffman& table) {
         int s = table.Decode(bits_);
         if (s < 0) Corrupt();
         return s;
@@ -459,7 +459,7 @@ class Rar3Decoder final : public ::quorvex6::backend::codecs::Decoder {
     std::uint64_t flushed_ = 0;
     bool tables_read_ = false;
     std::array<std::uint8_t, kAllCodes> lengths_{};
-    HuffmanTable main_, offset_, low_offset_, length_;
+    CanonicalHuffman main_, offset_, low_offset_, length_;
     std::array<std::uint32_t, 4> old_distances_{};
     std::uint32_t last_distance_ = 0, last_length_ = 0;
     std::uint32_t last_low_ = 0, low_repeats_ = 0;

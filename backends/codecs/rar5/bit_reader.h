@@ -16,6 +16,12 @@ class BitReader {
     // The next 16 bits, without taking them.
     std::uint32_t Peek16() const {
         std::size_t at = static_cast<std::size_t>(pos_ >> 3);
+        if (at + 4 <= bytes_.size()) {
+            std::uint32_t v = (static_cast<std::uint32_t>(bytes_[at]) << 24) |
+                              (static_cast<std::uint32_t>(bytes_[at + 1]) << 16) |
+                              (static_cast<std::uint32_t>(bytes_[at + 2]) << 8) | bytes_[at + 3];
+            return (v << (pos_ & 7)) >> 16;
+        }
         if (at + 3 > bytes_.size()) return 0;
         std::uint32_t v = (static_cast<std::uint32_t>(bytes_[at]) << 16) |
                           (static_cast<std::uint32_t>(bytes_[at + 1]) << 8) | bytes_[at + 2];

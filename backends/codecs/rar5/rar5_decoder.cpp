@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <deque>
 #include <new>
 #include <vector>
 
+#include "codecs/common/canonical_huffman.h"
 #include "codecs/rar5/bit_reader.h"
 #include "codecs/rar5/filters.h"
-#include "codecs/rar5/huffman.h"
 #include "codecs/rar5/window.h"
 
 namespace quorvex6::backend::codecs::rar5 {
@@ -159,20 +160,20 @@ class Unpacker {
             }
             for (unsigned k = 0; k < zeros + 2 && i < kLevelCodes; ++k) level[i++] = 0;
         }
-        HuffmanTable level_table;
+        CanonicalHuffman level_table;
         if (!level_table.Build(level)) Corrupt();
         std::array<std::uint8_t, kAllCodes> lengths{};
         for (std::size_t i = 0; i < kAllCodes;) {
-            std::optional<std::uint16_t> code = level_table.Decode(bits);
-            if (!code || bits.overrun()) Corrupt();
-            if (*code < 16) {
-                lengths[i++] = static_cast<std::uint8_t>(*code);
+            int code = level_table.Decode(bits);
+            if (code < 0 || bits.overrun()) Corrupt();
+            if (code < 16) {
+                lengths[i++] = static_cast<std::uint8_t>(code);
                 continue;
             }
-            bool small = *code == 16 || *code == 18;
+            bool small = code == 16 || code == 18;
             unsigned count = small ? bits.Bits(3) + 3 : bits.Bits(7) + 11;
             std::uint8_t value = 0;
-            if (*code < 18) {
+            if (code < 18) {
                 if (i == 0) Corrupt();
                 value = lengths[i - 1];
             }
@@ -187,10 +188,10 @@ class Unpacker {
         tables_ready_ = true;
     }
 
-    static std::uint16_t Symbol(const HuffmanTable& table, BitReader& bits) {
-        std::optional<std::uint16_t> s = table.Decode(bits);
-        if (!s) Corrupt();
-        return *s;
+    static std::uint16_t Symbol(const CanonicalHuffman& table, BitReader& bits) {
+        int s = table.Decode(bits);
+        if (s < 0) Corrupt();
+        return static_cast<std::uint16_t>(s);
     }
 
     static std::uint32_t LengthOf(unsigned slot, BitReader& bits) {
@@ -242,8 +243,22 @@ class Unpacker {
 
     void Copy(std::uint32_t length, std::uint64_t distance) {
         if (distance == 0 || distance > written_ || distance > window_.size()) Corrupt();
-        for (std::uint32_t i = 0; i < length; ++i, ++written_)
-            window_[written_] = window_[written_ - distance];
+        std::uint8_t* to = window_.at(written_);
+        const std::uint8_t* from = window_.at(written_ - distance);
+        const std::uint8_t* ring_end = window_.at(0) + window_.size();
+        if (to + length > ring_end || from + length > ring_end) {
+            for (std::uint32_t i = 0; i < length; ++i, ++written_)
+                window_[written_] = window_[written_ - distance];
+            return;
+        }
+        // A match shorter than its distance is a plain copy; a longer one repeats what it
+        // is writing, byte by byte.
+        if (distance >= length) {
+            std::memmove(to, from, length);
+        } else {
+            for (std::uint32_t i = 0; i < length; ++i) to[i] = from[i];
+        }
+        written_ += length;
     }
 
     static std::uint32_t FilterNumber(BitReader& bits) {
@@ -314,7 +329,7 @@ class Unpacker {
     std::vector<std::uint8_t> block_;
     std::uint64_t block_end_bit_ = 0;
     bool tables_ready_ = false;
-    HuffmanTable main_, distance_, align_, length_;
+    CanonicalHuffman main_, distance_, align_, length_;
     std::array<std::uint64_t, 4> recent_{};
     std::uint32_t last_length_ = 0;
     std::deque<Filter> filters_;

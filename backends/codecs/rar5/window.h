@@ -2,7 +2,7 @@
 // the stream can reach back to and grown, contents kept, when a solid stream goes on past it.
 #pragma once
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace quorvex6::backend::codecs::rar5 {
 
@@ -13,19 +13,24 @@ class Window {
   public:
     // At least `wanted` bytes (at most kMaxDictionary), rounded up to a power of two, for a
     // stream that has produced `stream_bytes`. Grows only: the last bytes of the stream stay at
-    // their positions. Throws std::bad_alloc when the memory cannot be had.
+    // their positions. Throws std::bad_alloc when the memory cannot be had. A new ring is not
+    // cleared: the decoder refuses to reach back past the start of the stream.
     void Fit(std::uint64_t stream_bytes, std::uint64_t wanted);
 
-    std::uint64_t size() const { return bytes_.size(); }
+    std::uint64_t size() const { return size_; }
     std::uint8_t& operator[](std::uint64_t position) {
         return bytes_[static_cast<std::size_t>(position & mask_)];
     }
+    std::uint8_t* at(std::uint64_t position) {
+        return bytes_.get() + static_cast<std::size_t>(position & mask_);
+    }
     const std::uint8_t* at(std::uint64_t position) const {
-        return bytes_.data() + static_cast<std::size_t>(position & mask_);
+        return bytes_.get() + static_cast<std::size_t>(position & mask_);
     }
 
   private:
-    std::vector<std::uint8_t> bytes_;
+    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::uint64_t size_ = 0;
     std::uint64_t mask_ = 0;
 };
 

@@ -71,6 +71,8 @@ struct Volume {
     bool continues = false;                      // the end block says a volume follows
     // What broke after the last entry read; nullopt when the headers end well.
     std::optional<io::Error> end_error;
+    // RAR 5 service headers (CMT, QO, RR...), in stored order.
+    std::vector<Entry> services;
 };
 
 }  // namespace quorvex6::backend::rar

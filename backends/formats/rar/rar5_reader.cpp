@@ -163,6 +163,7 @@ Volume ReadRar5Volume(io::RandomInput& in, std::uint64_t start) {
             } else if (h.type == kHeaderService) {
                 Entry service = EntryOf(h);
                 if (service.name == "CMT") v.comment = StoredComment(in, service);
+                v.services.push_back(std::move(service));
             }
             offset = h.next();
         }

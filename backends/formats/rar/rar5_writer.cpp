@@ -35,12 +35,16 @@ void PutU64(Bytes& b, std::uint64_t v) {
     PutU32(b, static_cast<std::uint32_t>(v >> 32));
 }
 
+std::size_t VintSize(std::uint64_t v) {
+    std::size_t n = 1;
+    for (; v >= 0x80; v >>= 7) ++n;
+    return n;
+}
+
 void PutRecord(Bytes& extra, std::uint64_t type, const Bytes& fields) {
-    Bytes record;
-    PutVint(record, type);
-    record.insert(record.end(), fields.begin(), fields.end());
-    PutVint(extra, record.size());
-    extra.insert(extra.end(), record.begin(), record.end());
+    PutVint(extra, VintSize(type) + fields.size());
+    PutVint(extra, type);
+    extra.insert(extra.end(), fields.begin(), fields.end());
 }
 
 // Times that do not fit 32-bit UNIX seconds go as Windows times, to the 100 ns.
@@ -61,12 +65,13 @@ Bytes TimeFields(const Time& t) {
 
 // The whole header: CRC-32, size, then `body`.
 Bytes Framed(const Bytes& body) {
-    Bytes sized;
-    PutVint(sized, body.size());
-    sized.insert(sized.end(), body.begin(), body.end());
     Bytes framed;
-    PutU32(framed, io::Crc32(0, sized.data(), sized.size()));
-    framed.insert(framed.end(), sized.begin(), sized.end());
+    framed.reserve(4 + VintSize(body.size()) + body.size());
+    PutU32(framed, 0);
+    PutVint(framed, body.size());
+    framed.insert(framed.end(), body.begin(), body.end());
+    const std::uint32_t crc = io::Crc32(0, framed.data() + 4, framed.size() - 4);
+    for (int i = 0; i < 4; ++i) framed[i] = static_cast<std::uint8_t>(crc >> (8 * i));
     return framed;
 }
 
@@ -75,6 +80,7 @@ Bytes FileHeader(const NewEntry& e, std::uint64_t size, std::size_t& crc_at) {
     if (e.name.size() > kMaxNameSize || e.link_target.size() > kMaxNameSize)
         throw io::Error(io::Fault::kNameTooLong, e.name + ": name too long for RAR");
     Bytes extra;
+    extra.reserve(32 + e.link_target.size());
     PutRecord(extra, kExtraTime, TimeFields(e.mtime));
     if (e.kind == NewEntry::Kind::kSymlink) {
         Bytes f;
@@ -85,7 +91,10 @@ Bytes FileHeader(const NewEntry& e, std::uint64_t size, std::size_t& crc_at) {
         PutRecord(extra, kExtraRedirection, f);
     }
     const bool file = e.kind == NewEntry::Kind::kFile;
+    // Room for the fixed fields at their longest, so that the header grows in place.
+    constexpr std::size_t kFixedFields = 64;
     Bytes body;
+    body.reserve(kFixedFields + e.name.size() + extra.size());
     PutVint(body, kHeaderFile);
     // Readers want a data size even where there is no data.
     PutVint(body, kHeaderHasExtra | kHeaderHasData);

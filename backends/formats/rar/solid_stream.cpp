@@ -6,6 +6,15 @@ namespace quorvex6::backend::rar {
 
 bool InSolidStream(const Entry& entry) { return entry.has_data() && entry.method != 0; }
 
+namespace {
+
+// The codec is chosen by generation and version alone.
+bool SameMethod(const Entry& a, const Entry& b) {
+    return a.generation == b.generation && a.version == b.version;
+}
+
+}  // namespace
+
 void SolidStream::Decode(std::size_t index, io::Sink& out) {
     const JoinedEntry& asked = entries_[index];
     if (!InSolidStream(asked.entry)) {
@@ -58,7 +67,11 @@ void SolidStream::Member(std::size_t index, io::Sink& out) {
     const JoinedEntry& member = entries_[index];
     if (!member.entry.solid) {
         broken_.reset();
-        decoder_ = MakeStreamDecoder(member.entry);
+        // A decoder of the same method starts the new stream itself and keeps its window and
+        // model memory: each small file of an archive would otherwise allocate them anew.
+        if (!decoder_ || !SameMethod(*decoder_entry_, member.entry))
+            decoder_ = MakeStreamDecoder(member.entry);
+        decoder_entry_ = &member.entry;
     }
     if (broken_)
         throw io::Error(broken_->fault(),
@@ -66,8 +79,10 @@ void SolidStream::Member(std::size_t index, io::Sink& out) {
     try {
         VolumeSet::DecodeMember(member, volume_, decoder_.get(), out);
     } catch (const io::Error& error) {
-        if (error.fault() != io::Fault::kDataChecksum)
+        if (error.fault() != io::Fault::kDataChecksum) {
             broken_ = io::Error(error.fault(), member.entry.name + " (" + error.what() + ")");
+            decoder_.reset();
+        }
         throw;
     }
 }

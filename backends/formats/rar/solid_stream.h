@@ -36,7 +36,8 @@ class SolidStream {
     const std::vector<JoinedEntry>& entries_;
     VolumeSet::VolumeInput volume_;
     std::unique_ptr<::quorvex6::backend::codecs::Decoder> decoder_;
-    std::size_t next_ = 0;  // the first entry not yet decoded
+    const Entry* decoder_entry_ = nullptr;  // the member decoder_ was made for
+    std::size_t next_ = 0;                  // the first entry not yet decoded
     bool positioned_ = false;
     std::optional<io::Error> broken_;
 };

@@ -33,6 +33,24 @@ std::unique_ptr<codecs::Decoder> NewDecoder() {
     return codecs::FindMethod("rar29")->make_decoder();
 }
 
+// The first member of an archive of each kind of RAR 2.9 data: LZ, filtered, PPMd.
+struct FirstMember {
+    const char* file;
+    Entry entry;
+    std::vector<std::uint8_t> packed;
+};
+
+std::vector<FirstMember> FirstMembersOfEachKind() {
+    std::vector<FirstMember> members;
+    for (const char* file : {"libarchive/test_read_format_rar_compress_normal.rar",
+                             "libarchive/test_read_format_rar_filter.rar",
+                             "libarchive/test_read_format_rar_compress_best.rar"}) {
+        const Entry e = OpenSet(RarData(file)).entries().at(0).entry;
+        members.push_back({file, e, PackedBytes(file, e)});
+    }
+    return members;
+}
+
 TEST(Rar3Codec, ASolidStreamGoesOnFromMemberToMember) {
     const std::string file = "rarfile/rar3-solid.rar";
     VolumeSet set = OpenSet(RarData(file));
@@ -84,12 +102,7 @@ TEST(Rar3Codec, PrepareTakesOnlyWhatItCanContinue) {
 // A stream cut anywhere, or given too little output room, never passes: the caller learns it
 // from the status, whatever was written before.
 TEST(Rar3Codec, AStreamCutShortFails) {
-    for (const char* file : {"libarchive/test_read_format_rar_compress_normal.rar",
-                             "libarchive/test_read_format_rar_filter.rar",
-                             "libarchive/test_read_format_rar_compress_best.rar"}) {
-        VolumeSet set = OpenSet(RarData(file));
-        const Entry& e = set.entries().at(0).entry;
-        std::vector<std::uint8_t> packed = PackedBytes(file, e);
+    for (const auto& [file, e, packed] : FirstMembersOfEachKind()) {
         for (std::size_t keep : {std::size_t{0}, std::size_t{3}, packed.size() / 2}) {
             std::vector<std::uint8_t> cut(packed.begin(),
                                           packed.begin() + static_cast<std::ptrdiff_t>(keep));
@@ -111,12 +124,7 @@ TEST(Rar3Codec, AStreamCutShortFails) {
 // A flipped bit anywhere in LZ, filtered or PPMd data never passes as the file: the decoder
 // fails or its output disagrees with the CRC.
 TEST(Rar3Codec, DamageNeverPassesForTheFile) {
-    for (const char* file : {"libarchive/test_read_format_rar_compress_normal.rar",
-                             "libarchive/test_read_format_rar_filter.rar",
-                             "libarchive/test_read_format_rar_compress_best.rar"}) {
-        VolumeSet set = OpenSet(RarData(file));
-        const Entry& e = set.entries().at(0).entry;
-        std::vector<std::uint8_t> packed = PackedBytes(file, e);
+    for (const auto& [file, e, packed] : FirstMembersOfEachKind()) {
         for (std::size_t at = 0; at < packed.size(); at += packed.size() / 37 + 1) {
             std::vector<std::uint8_t> damaged = packed;
             damaged[at] ^= static_cast<std::uint8_t>(1u << (at % 8));

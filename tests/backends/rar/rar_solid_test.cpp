@@ -27,8 +27,9 @@ std::vector<std::size_t> DataEntries(const VolumeSet& set) {
     return indices;
 }
 
-// Solid archives the real program made: every member decodes in order, and alone, and
-// backwards, to the same bytes, each checked against its CRC-32 or BLAKE2sp.
+// Solid archives the real program made, and archives of separate streams (one decoder serves
+// them all in turn): every member decodes in order, and alone, and backwards, to the same
+// bytes, each checked against its CRC-32 or BLAKE2sp.
 TEST(RarSolid, MembersDecodeInOrderAloneAndBackwardsAlike) {
     struct Case {
         const char* file;
@@ -38,6 +39,10 @@ TEST(RarSolid, MembersDecodeInOrderAloneAndBackwardsAlike) {
         {"rarfile/rar5-solid.rar", 2},
         {"libarchive/test_read_format_rar5_solid.rar", 7},
         {"libarchive/test_read_format_rar5_multiple_files_solid.rar", 4},
+        {"libarchive/test_read_format_rar5_multiple_files.rar", 4},
+        {"libarchive/test_read_format_rar_compress_normal.rar", 4},
+        {"libarchive/test_read_format_rar_compress_best.rar", 4},
+        {"libarchive/test_read_format_rar_filter.rar", 1},
     };
     for (const Case& c : cases) {
         VolumeSet set = OpenSet(RarData(c.file));

@@ -100,6 +100,32 @@ TEST_F(RarUpdate, AnArchiveNamedWithoutExtensionGetsOneAndIsNotPackedIntoItself)
     EXPECT_EQ(ReadBack(src_ / "x.rar"), expected);
 }
 
+TEST_F(RarUpdate, ARewriteKeepsTheCommentAndDropsTheQuickOpenIndex) {
+    struct Case {
+        const char* archive;
+        std::string comment;
+        std::vector<std::string> services;  // after the rewrite
+    };
+    const Case cases[] = {
+        {"rar/rarfile/rar5-crc.rar", "RAR5 archive - crc\n", {"CMT"}},
+        {"rar/rarfile/rar5-quick-open.rar", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.archive);
+        WriteAll(archive_, ReadAll(TestData(c.archive)));
+        ASSERT_EQ(Writer(src_, {"a", "-std", archive_.string(), "a.txt"}).code, 0);
+        backend::ArchiveInput in(archive_.string());
+        const backend::rar::Volume volume = backend::rar::ReadVolume(in);
+        EXPECT_FALSE(volume.end_error.has_value());
+        EXPECT_EQ(volume.comment, c.comment);
+        std::vector<std::string> services;
+        for (const backend::rar::Entry& s : volume.services) services.push_back(s.name);
+        EXPECT_EQ(services, c.services);
+        EXPECT_EQ(volume.entries.size(), 3u);
+        EXPECT_EQ(RunIn(root_, {"bsdtar", "-tf", archive_.string()}).code, 0);
+    }
+}
+
 TEST_F(RarUpdate, AnUpdateThatFailsLeavesTheOldArchiveUntouched) {
     ASSERT_EQ(Writer(src_, {"u", archive_.string(), "*"}).code, 0);
     const std::string whole = ReadAll(archive_);

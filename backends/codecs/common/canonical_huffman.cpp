@@ -1,8 +1,8 @@
-#include "codecs/rar3/huffman.h"
+#include "codecs/common/canonical_huffman.h"
 
-namespace quorvex6::backend::codecs::rar3 {
+namespace quorvex6::backend::codecs {
 
-bool HuffmanTable::Build(std::span<const std::uint8_t> lengths) {
+bool CanonicalHuffman::Build(std::span<const std::uint8_t> lengths) {
     if (lengths.size() > kMaxSymbols) return false;
     std::array<std::uint32_t, kMaxLength + 1> count{};
     for (std::uint8_t n : lengths) ++count[n & 0xF];
@@ -34,14 +34,13 @@ bool HuffmanTable::Build(std::span<const std::uint8_t> lengths) {
     return true;
 }
 
-int HuffmanTable::DecodeLong(std::uint32_t v, BitInput& bits) const {
+int CanonicalHuffman::DecodeLong(std::uint32_t v, unsigned& length) const {
     for (unsigned n = kQuickBits + 1; n <= kMaxLength; ++n) {
         if (v >= limit_[n]) continue;
-        std::uint32_t index = offset_[n] + (v >> (16 - n)) - first_[n];
-        bits.Skip(n);
-        return symbols_[index];
+        length = n;
+        return symbols_[offset_[n] + (v >> (16 - n)) - first_[n]];
     }
     return -1;
 }
 
-}  // namespace quorvex6::backend::codecs::rar3
+}  // namespace quorvex6::backend::codecs
