@@ -7,6 +7,7 @@
 #include "codecs/deflate/gzip.h"
 #include "codecs/lh/codecs.h"
 #include "codecs/lzma/lzma.h"
+#include "codecs/rar15/rar15_decoder.h"
 #include "codecs/rar2/rar20_decoder.h"
 #include "codecs/rar3/rar3_decoder.h"
 #include "codecs/rar5/rar5_decoder.h"
@@ -47,6 +48,8 @@ constexpr std::array kMethods = {
     Method{"arj2", static_decoder<lh::kArj>, nullptr},
     Method{"arj3", static_decoder<lh::kArj>, nullptr},
     Method{"arj4", lh::MakeArjFastestDecoder, nullptr},
+    // RAR 1.5's adaptive LZ (methods 1-5 share it).
+    Method{"rar15", ::quorvex6::backend::codecs::rar15::MakeDecoder, nullptr},
     // RAR 2.0's LZ and multimedia mode (methods 1-5 share them).
     Method{"rar20", ::quorvex6::backend::codecs::rar2::MakeDecoder, nullptr},
     // RAR 5.0's LZ (methods 1-5 share it), a file that continues no solid stream.

@@ -8,6 +8,7 @@
 #include "common/dos_time.h"
 #include "formats/rar/field_reader.h"
 #include "formats/rar/header_input.h"
+#include "formats/rar/old_comment.h"
 #include "formats/rar/rar4_names.h"
 #include "io/byte_order.h"
 #include "io/crc32.h"
@@ -55,9 +56,10 @@ Block ReadBlock(io::RandomInput& in, std::uint64_t offset) {
     b.flags = io::Le16(base.data() + 3);
     b.header = ReadHeaderBytes(in, offset, size);
     // Old sub-blocks (owners, recovery data, signatures) are only skipped: RAR 2.x checks some
-    // of them over more than their header, and nothing here depends on them.
+    // of them over more than their header, and nothing here depends on them. An old comment
+    // block's text has a check of its own, and a comment that fails it stops nothing.
     bool checked = b.type == kBlockMain || b.type == kBlockFile || b.type == kBlockNewSub ||
-                   b.type == kBlockEnd || b.type == kBlockOldComment;
+                   b.type == kBlockEnd;
     if (checked && io::Le16(b.header.data()) != Crc16(b.header, CheckedLength(b)))
         throw io::Error(io::Fault::kHeaderChecksum,
                         "the CRC of the header at offset " + std::to_string(offset) + " disagrees");
@@ -164,17 +166,6 @@ std::string StoredText(io::RandomInput& in, std::uint64_t offset, std::uint64_t 
     return DecodeLegacyName(std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0)));
 }
 
-// A comment block inside `bytes` from `at`: its text when stored uncompressed.
-std::string InlineComment(std::span<const std::uint8_t> bytes, std::size_t at) {
-    if (bytes.size() < at + kOldCommentFixedSize) return {};
-    std::uint16_t size = io::Le16(bytes.data() + at + 5);
-    std::uint8_t method = bytes[at + 10];
-    if (method != kMethodBase || size < kOldCommentFixedSize || at + size > bytes.size()) return {};
-    return DecodeLegacyName(std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at) +
-                                            static_cast<std::ptrdiff_t>(kOldCommentFixedSize),
-                                        bytes.begin() + static_cast<std::ptrdiff_t>(at + size)));
-}
-
 void ReadMain(const Block& main, Volume& v) {
     if (main.type != kBlockMain)
         throw io::Error(io::Fault::kBrokenHeader, "no main header after the signature");
@@ -187,7 +178,8 @@ void ReadMain(const Block& main, Volume& v) {
     v.new_numbering = (main.flags & kMainNewNumbering) != 0;
     v.solid = (main.flags & kMainSolid) != 0;
     v.locked = (main.flags & kMainLocked) != 0;
-    if (main.flags & kMainComment) v.comment = InlineComment(main.header, kMainHeaderSize);
+    if (main.flags & kMainComment)
+        v.comment = ReadOldComment(std::span(main.header).subspan(kMainHeaderSize));
 }
 
 void ReadEnd(const Block& b, Volume& v) {
@@ -224,7 +216,7 @@ Volume ReadRar4Volume(io::RandomInput& in, std::uint64_t start) {
                 if (sub.name == "CMT" && sub.method == 0 && !sub.encrypted)
                     v.comment = StoredText(in, sub.data_offset, sub.packed_size);
             } else if (b.type == kBlockOldComment) {
-                v.comment = InlineComment(b.header, 0);
+                v.comment = ReadOldComment(b.header);
             }
             offset = b.next();
         }

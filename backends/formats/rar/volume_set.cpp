@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "codecs/codec.h"
+#include "formats/rar/rar4_codec.h"
 #include "formats/rar/reader.h"
 #include "formats/rar/volume_names.h"
 #include "io/crc32.h"
@@ -74,13 +75,10 @@ class PiecesSource final : public io::Source {
     std::uint32_t crc_ = 0;
 };
 
-// The methods a codec here decodes: RAR 5.0's LZ, RAR 2.0's (versions 20 and 26) and RAR 2.9's.
+// The methods a codec here decodes: RAR 5.0's LZ and those of RAR 1.5-4.x by their version.
 const ::quorvex6::backend::codecs::Method* CodecOf(const Entry& e) {
-    if (e.generation == Generation::kRar4 && e.version == 29)
-        return ::quorvex6::backend::codecs::FindMethod("rar29");
-    if (e.generation == Generation::kRar4 && (e.version == 20 || e.version == 26))
-        return ::quorvex6::backend::codecs::FindMethod("rar20");
-    if (e.generation != Generation::kRar5 || e.version != 0) return nullptr;
+    if (e.generation == Generation::kRar4) return Rar4Codec(e.version);
+    if (e.version != 0) return nullptr;
     return ::quorvex6::backend::codecs::FindMethod("rar5");
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,6 +20,11 @@ namespace quorvex6::backend::rar {
 inline std::filesystem::path RarData(const std::string& relative) {
     const char* dir = std::getenv("QV_TEST_DATA");
     return std::filesystem::path(dir ? dir : "tests/data") / "rar" / relative;
+}
+
+inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline std::unique_ptr<io::RandomInput> OpenIfThere(const std::string& path) {

@@ -70,8 +70,8 @@ TEST_F(Unrar32, TheRealProgramsStoredArchivesComeOut) {
     EXPECT_EQ(ReadAll(root_ / "vols/vols/smallfile.txt").size(), 2050u);
 }
 
-// RAR 5.0's, 2.9's and 2.0's LZ decode, solid streams too; RAR 1.5's methods, and encrypted
-// entries, are refused and nothing is written for them.
+// RAR 5.0's, 2.9's, 2.0's and 1.5's LZ decode, solid streams too; a method known nowhere here,
+// and encrypted entries, are refused and nothing is written for them.
 TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     struct Case {
         const char* archive;
@@ -81,7 +81,8 @@ TEST_F(Unrar32, CompressedAndEncryptedEntriesAreRefusedAndNeverWritten) {
     const Case cases[] = {
         {"rarfile/rar5-crc.rar", 0, {"stest1.txt", "stest2.txt"}},
         {"rarfile/rar5-solid.rar", 0, {"stest1.txt", "stest2.txt"}},
-        {"rarfile/rar15-comment.rar", result::kMethod, {"FILE2.TXT"}},
+        {"rarfile/rar15-comment.rar", 0, {"FILE1.TXT", "FILE2.TXT"}},
+        {"store/unknown-method.rar", result::kMethod, {"FILE2.TXT"}},
         {"rarfile/rar3-solid.rar", 0, {"stest1.txt", "stest2.txt"}},
         {"rarfile/rar5-psw.rar", result::kPasswordFile, {}},
         {"rarfile/rar3-comment-psw.rar", result::kPasswordFile, {}},
@@ -192,7 +193,8 @@ TEST_F(Unrar32, CheckGoesAsDeepAsItsModeSays) {
         {Data("rarfile/rar5-blake.rar"), 1, 1, 1},
         {Data("rarfile/rar5-crc.sfx"), 1, 1, 1},
         {Data("rarfile/seektest.rar"), 1, 1, 1},
-        {Data("rarfile/rar15-comment.rar"), 1, 1, 0},  // RAR 1.5's methods cannot be checked yet
+        {Data("rarfile/rar15-comment.rar"), 1, 1, 1},
+        {Data("store/unknown-method.rar"), 1, 1, 0},  // a method no decoder here knows
         {Data("libarchive/test_read_format_rar5_bad_tables.rar"), 1, 0, 0},
         {Data("rarfile/rar5-hpsw.rar"), 0, 0, 0},
         {root_ / "not.rar", 0, 0, 0},

@@ -85,3 +85,17 @@ rar5(out + "/links5.rar", [
     file5("copy-of-nothing.txt", b"", (5, "nothing.txt")),
 ])
 PY
+
+# A method no decoder here knows: rarfile's RAR 1.5 archive with its compressed file's version
+# byte set to 99, its header check made again (it stops before the comment inside the header).
+python3 - "$data" "$out" <<'PY'
+import struct, sys, zlib
+data = bytearray(open(sys.argv[1] + "/rar/rarfile/rar15-comment.rar", "rb").read())
+main_size = struct.unpack_from("<H", data, 7 + 5)[0]
+at = 7 + main_size
+name_size = struct.unpack_from("<H", data, at + 26)[0]
+data[at + 24] = 99
+checked = data[at + 2:at + 32 + name_size]
+struct.pack_into("<H", data, at, zlib.crc32(checked) & 0xFFFF)
+open(sys.argv[2] + "/unknown-method.rar", "wb").write(data)
+PY
