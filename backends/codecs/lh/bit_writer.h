@@ -2,8 +2,9 @@
 // give up once its output passes the caller's limit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "codecs/codec.h"
 
@@ -40,12 +41,15 @@ class BitWriter {
             bits_ <<= 8;
             count_ -= 8;
         }
-        if (pos_ >= buffer_.size() - 8) flush();
+        if (pos_ >= kBufferSize - 8) flush();
     }
     void flush();
 
+    static constexpr std::size_t kBufferSize = 16 * 1024;
+
     Sink& out_;
-    std::vector<std::uint8_t> buffer_;
+    // Left unfilled: small files would spend longer zeroing it than coding.
+    std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t pos_ = 0;
     std::uint64_t bits_ = 0;
     int count_ = 0;

@@ -40,7 +40,8 @@ LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
     slot_mask_ = (std::int32_t{1} << std::min(span_bits, p.dict_bits)) - 1;
     buf_.assign(span + static_cast<std::size_t>(p.max_match + kPad), 0);
     head_.assign(std::size_t{1} << bits, kNil);
-    prev_.assign(static_cast<std::size_t>(slot_mask_) + 1, kNil);
+    prev_ =
+        std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(slot_mask_) + 1);
     head3_.assign(std::size_t{1} << bits, kNil);
     prev3_.assign(static_cast<std::size_t>(kNearMask + 1), kNil);
 }
@@ -54,7 +55,7 @@ bool LzParser::fill(Source& in) {
             end_ -= shift;
             auto rebase = [shift](std::int32_t& v) { v = v >= shift ? v - shift : kNil; };
             std::for_each(head_.begin(), head_.end(), rebase);
-            std::for_each(prev_.begin(), prev_.end(), rebase);
+            std::for_each(prev_.get(), prev_.get() + slot_mask_ + 1, rebase);
             std::for_each(head3_.begin(), head3_.end(), rebase);
             std::for_each(prev3_.begin(), prev3_.end(), rebase);
         }
