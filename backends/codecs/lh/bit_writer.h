@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "codecs/codec.h"
@@ -19,7 +20,7 @@ class BitWriter {
         if (n == 0) return;
         bits_ |= static_cast<std::uint64_t>(value) << (64 - count_ - n);
         count_ += n;
-        if (count_ >= 32) spill();
+        if (count_ >= 32) spill_word();
     }
     // Pads the last byte with zero bits and pushes everything to the Sink.
     bool finish();
@@ -35,6 +36,18 @@ class BitWriter {
     bool failed() const { return failed_; }
 
   private:
+    // The top 32 bits out in one store: a byte at a time cost a loop per code.
+    void spill_word() {
+        const auto word = static_cast<std::uint32_t>(bits_ >> 32);
+        const std::uint8_t bytes[4] = {
+            static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+        std::memcpy(buffer_.get() + pos_, bytes, sizeof bytes);
+        pos_ += sizeof bytes;
+        bits_ <<= 32;
+        count_ -= 32;
+        if (pos_ >= kBufferSize - 8) flush();
+    }
     void spill() {
         while (count_ >= 8) {
             buffer_[pos_++] = static_cast<std::uint8_t>(bits_ >> 56);
