@@ -2,11 +2,12 @@
 
 namespace quorvex6::backend::codecs::lh {
 
-BitWriter::BitWriter(Sink& out) : out_(out), buffer_(16 * 1024) {}
+BitWriter::BitWriter(Sink& out)
+    : out_(out), buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize)) {}
 
 void BitWriter::flush() {
     if (pos_ == 0) return;
-    if (!failed_ && !out_.write(buffer_.data(), pos_)) failed_ = true;
+    if (!failed_ && !out_.write(buffer_.get(), pos_)) failed_ = true;
     flushed_ += pos_;
     pos_ = 0;
 }

@@ -2,8 +2,10 @@
 // give up once its output passes the caller's limit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 #include "codecs/codec.h"
 
@@ -18,7 +20,7 @@ class BitWriter {
         if (n == 0) return;
         bits_ |= static_cast<std::uint64_t>(value) << (64 - count_ - n);
         count_ += n;
-        if (count_ >= 32) spill();
+        if (count_ >= 32) spill_word();
     }
     // Pads the last byte with zero bits and pushes everything to the Sink.
     bool finish();
@@ -34,18 +36,33 @@ class BitWriter {
     bool failed() const { return failed_; }
 
   private:
+    // The top 32 bits out in one store: a byte at a time cost a loop per code.
+    void spill_word() {
+        const auto word = static_cast<std::uint32_t>(bits_ >> 32);
+        const std::uint8_t bytes[4] = {
+            static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+        std::memcpy(buffer_.get() + pos_, bytes, sizeof bytes);
+        pos_ += sizeof bytes;
+        bits_ <<= 32;
+        count_ -= 32;
+        if (pos_ >= kBufferSize - 8) flush();
+    }
     void spill() {
         while (count_ >= 8) {
             buffer_[pos_++] = static_cast<std::uint8_t>(bits_ >> 56);
             bits_ <<= 8;
             count_ -= 8;
         }
-        if (pos_ >= buffer_.size() - 8) flush();
+        if (pos_ >= kBufferSize - 8) flush();
     }
     void flush();
 
+    static constexpr std::size_t kBufferSize = 16 * 1024;
+
     Sink& out_;
-    std::vector<std::uint8_t> buffer_;
+    // Left unfilled: small files would spend longer zeroing it than coding.
+    std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t pos_ = 0;
     std::uint64_t bits_ = 0;
     int count_ = 0;

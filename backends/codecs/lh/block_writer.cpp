@@ -39,6 +39,8 @@ void BlockWriter::plan(std::size_t begin, std::size_t end, const SymbolCounts& c
 
 std::size_t BlockWriter::write_all_but_last() {
     ends_.clear();
+    // Too short to cut: one block, planned once by the caller (small files are most files).
+    if (symbols_.size() < 2 * kSmallestBlock) return 0;
     const SymbolCounts all(symbols_.data(), symbols_.size());
     plan(0, symbols_.size(), all, BlockPlan(params_, all, nullptr, symbols_.size()).bits());
     std::size_t begin = 0;

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
+#include <cstddef>
 
 namespace quorvex6::backend::codecs::lh {
 
 namespace {
+
+// The largest alphabet of the LH family (literals and lengths); the work arrays live on the
+// stack, as the encoder builds several codes for every block it weighs.
+constexpr int kMaxSymbols = 512;
 
 struct Node {
     std::uint64_t weight;
@@ -14,85 +18,101 @@ struct Node {
     int right;
 };
 
-// Depth of every leaf in an unrestricted Huffman tree.
-void HuffmanDepths(const std::vector<int>& symbols, const std::uint32_t* freq,
-                   std::vector<int>& depth) {
-    std::vector<Node> nodes;
-    nodes.reserve(symbols.size() * 2);
-    for (int s : symbols) nodes.push_back({freq[s], -1, -1});
+// Depth of every leaf in an unrestricted Huffman tree; leaves are the `n` used symbols.
+void HuffmanDepths(const int* symbols, int n, const std::uint32_t* freq, int* depth) {
+    std::array<Node, 2 * kMaxSymbols> nodes;
+    int node_count = n;
     // Sorting plain keys (weight above index) is several times faster than an indirect order.
-    std::vector<std::uint64_t> keys(symbols.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = nodes[i].weight << 16 | i;
-    std::sort(keys.begin(), keys.end());
-    std::vector<int> order(symbols.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(keys[i] & 0xffff);
+    std::array<std::uint64_t, kMaxSymbols> keys;
+    for (int i = 0; i < n; ++i) {
+        nodes[static_cast<std::size_t>(i)] = {freq[symbols[i]], -1, -1};
+        keys[static_cast<std::size_t>(i)] =
+            std::uint64_t{freq[symbols[i]]} << 16 | static_cast<std::uint64_t>(i);
+    }
+    std::sort(keys.begin(), keys.begin() + n);
+    std::array<int, kMaxSymbols> order;
+    for (int i = 0; i < n; ++i)
+        order[static_cast<std::size_t>(i)] =
+            static_cast<int>(keys[static_cast<std::size_t>(i)] & 0xffff);
     // Two-queue merge: leaves in weight order, internal nodes arise in weight order.
-    std::size_t leaf = 0;
-    std::size_t inner = nodes.size();
+    int leaf = 0;
+    int inner = n;
+    auto weight = [&](int i) { return nodes[static_cast<std::size_t>(i)].weight; };
     auto pick = [&]() {
-        if (leaf < order.size() &&
-            (inner >= nodes.size() || nodes[order[leaf]].weight <= nodes[inner].weight)) {
-            return order[leaf++];
+        if (leaf < n && (inner >= node_count ||
+                         weight(order[static_cast<std::size_t>(leaf)]) <= weight(inner))) {
+            return order[static_cast<std::size_t>(leaf++)];
         }
-        return static_cast<int>(inner++);
+        return inner++;
     };
-    while ((order.size() - leaf) + (nodes.size() - inner) > 1) {
-        int a = pick();
-        int b = pick();
-        nodes.push_back({nodes[a].weight + nodes[b].weight, a, b});
+    while ((n - leaf) + (node_count - inner) > 1) {
+        const int a = pick();
+        const int b = pick();
+        nodes[static_cast<std::size_t>(node_count++)] = {weight(a) + weight(b), a, b};
     }
-    std::vector<int> d(nodes.size(), 0);
-    for (int i = static_cast<int>(nodes.size()) - 1; i >= static_cast<int>(symbols.size()); --i) {
-        d[nodes[i].left] = d[i] + 1;
-        d[nodes[i].right] = d[i] + 1;
+    std::array<int, 2 * kMaxSymbols> d;
+    d[static_cast<std::size_t>(node_count - 1)] = 0;
+    for (int i = node_count - 1; i >= n; --i) {
+        const Node& node = nodes[static_cast<std::size_t>(i)];
+        d[static_cast<std::size_t>(node.left)] = d[static_cast<std::size_t>(i)] + 1;
+        d[static_cast<std::size_t>(node.right)] = d[static_cast<std::size_t>(i)] + 1;
     }
-    depth.assign(d.begin(), d.begin() + static_cast<std::ptrdiff_t>(symbols.size()));
+    std::copy(d.begin(), d.begin() + n, depth);
 }
 
 }  // namespace
 
 int BuildLengths(const std::uint32_t* freq, int count, int max_bits, std::uint8_t* lengths) {
-    std::vector<int> used;
+    std::array<int, kMaxSymbols> used;
+    int n = 0;
     for (int i = 0; i < count; ++i) {
         lengths[i] = 0;
-        if (freq[i] != 0) used.push_back(i);
+        if (freq[i] != 0) used[static_cast<std::size_t>(n++)] = i;
     }
-    if (used.size() <= 1) return static_cast<int>(used.size());
-    std::vector<int> depth;
-    HuffmanDepths(used, freq, depth);
+    if (n <= 1) return n;
+    std::array<int, kMaxSymbols> depth;
+    HuffmanDepths(used.data(), n, freq, depth.data());
     const std::int64_t full = std::int64_t{1} << max_bits;
     std::int64_t kraft = 0;
-    for (int& d : depth) {
+    for (int i = 0; i < n; ++i) {
+        int& d = depth[static_cast<std::size_t>(i)];
         d = std::min(d, max_bits);
         kraft += std::int64_t{1} << (max_bits - d);
     }
     if (kraft > full) {
         // Lengthen the rarest of the longest codes still below the limit until the set fits,
         // then give back what is left to the most frequent codes.
-        std::vector<std::size_t> by_freq(used.size());
-        for (std::size_t i = 0; i < by_freq.size(); ++i) by_freq[i] = i;
-        std::sort(by_freq.begin(), by_freq.end(),
-                  [&](std::size_t a, std::size_t b) { return freq[used[a]] > freq[used[b]]; });
+        std::array<int, kMaxSymbols> by_freq;
+        for (int i = 0; i < n; ++i) by_freq[static_cast<std::size_t>(i)] = i;
+        std::sort(by_freq.begin(), by_freq.begin() + n, [&](int a, int b) {
+            return freq[used[static_cast<std::size_t>(a)]] >
+                   freq[used[static_cast<std::size_t>(b)]];
+        });
         while (kraft > full) {
-            std::size_t best = by_freq.size();
-            for (std::size_t k = by_freq.size(); k-- > 0;) {
-                std::size_t i = by_freq[k];
-                if (depth[i] < max_bits && (best == by_freq.size() || depth[i] > depth[best]))
+            int best = -1;
+            for (int k = n; k-- > 0;) {
+                const int i = by_freq[static_cast<std::size_t>(k)];
+                if (depth[static_cast<std::size_t>(i)] < max_bits &&
+                    (best < 0 ||
+                     depth[static_cast<std::size_t>(i)] > depth[static_cast<std::size_t>(best)]))
                     best = i;
             }
-            kraft -= std::int64_t{1} << (max_bits - depth[best] - 1);
-            ++depth[best];
+            int& d = depth[static_cast<std::size_t>(best)];
+            kraft -= std::int64_t{1} << (max_bits - d - 1);
+            ++d;
         }
-        for (std::size_t i : by_freq) {
-            while (depth[i] > 1 && kraft + (std::int64_t{1} << (max_bits - depth[i])) <= full) {
-                kraft += std::int64_t{1} << (max_bits - depth[i]);
-                --depth[i];
+        for (int k = 0; k < n; ++k) {
+            int& d = depth[static_cast<std::size_t>(by_freq[static_cast<std::size_t>(k)])];
+            while (d > 1 && kraft + (std::int64_t{1} << (max_bits - d)) <= full) {
+                kraft += std::int64_t{1} << (max_bits - d);
+                --d;
             }
         }
     }
-    for (std::size_t i = 0; i < used.size(); ++i)
-        lengths[used[i]] = static_cast<std::uint8_t>(depth[i]);
-    return static_cast<int>(used.size());
+    for (int i = 0; i < n; ++i)
+        lengths[used[static_cast<std::size_t>(i)]] =
+            static_cast<std::uint8_t>(depth[static_cast<std::size_t>(i)]);
+    return n;
 }
 
 void AssignCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes) {

@@ -40,7 +40,8 @@ LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
     slot_mask_ = (std::int32_t{1} << std::min(span_bits, p.dict_bits)) - 1;
     buf_.assign(span + static_cast<std::size_t>(p.max_match + kPad), 0);
     head_.assign(std::size_t{1} << bits, kNil);
-    prev_.assign(static_cast<std::size_t>(slot_mask_) + 1, kNil);
+    prev_ =
+        std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(slot_mask_) + 1);
     head3_.assign(std::size_t{1} << bits, kNil);
     prev3_.assign(static_cast<std::size_t>(kNearMask + 1), kNil);
 }
@@ -54,7 +55,7 @@ bool LzParser::fill(Source& in) {
             end_ -= shift;
             auto rebase = [shift](std::int32_t& v) { v = v >= shift ? v - shift : kNil; };
             std::for_each(head_.begin(), head_.end(), rebase);
-            std::for_each(prev_.begin(), prev_.end(), rebase);
+            std::for_each(prev_.get(), prev_.get() + slot_mask_ + 1, rebase);
             std::for_each(head3_.begin(), head3_.end(), rebase);
             std::for_each(prev3_.begin(), prev3_.end(), rebase);
         }
@@ -79,32 +80,43 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     const std::uint8_t* here = base + pos;
     const int limit = std::min<int>(p_.max_match, end_ - pos);
     if (best >= limit) return 0;
+    // Locals, not members, in the walk: the store to `dist` could alias a member and force a
+    // reload of each one every step.
+    const std::int32_t* prev = prev_.get();
+    const std::int32_t slot_mask = slot_mask_;
+    const std::int32_t reach = reach_;
+    const int nice_length = std::min(p_.nice_length, limit);
     int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
     int found = 0;
+    std::int32_t found_at = 0;
     const std::uint32_t first = load(pos);
     std::int32_t cur = limit > kMinMatch ? head_[hash4(first, hash_shift_)] : kNil;
     // A candidate must agree on its first four bytes (the chains' key) and on the four ending
     // one past the best length so far: one compare each rejects most of them.
     std::int32_t tail_at = std::max(best - 3, 0);
     std::uint32_t tail = load(pos + tail_at);
-    while (cur >= 0 && pos - cur < reach_ && chain-- > 0) {
+    while (cur >= 0 && pos - cur < reach && chain-- > 0) {
         if (load(cur + tail_at) == tail && load(cur) == first) {
             const int len = common_prefix(here, base + cur, limit);
             if (len > best) {
                 best = len;
                 found = len;
-                dist = pos - cur;
-                if (len >= p_.nice_length || len >= limit) break;
+                found_at = cur;
+                if (len >= nice_length) break;
                 tail_at = best - 3;
                 tail = load(pos + tail_at);
             }
         }
-        cur = prev_[static_cast<std::size_t>(cur & slot_mask_)];
+        cur = prev[static_cast<std::size_t>(cur & slot_mask)];
     }
-    if (found == 0 && best < kMinMatch) {
-        const std::int32_t reach = std::min(p_.far_three, kNearMask + 1);
+    if (found > 0) {
+        dist = pos - found_at;
+        return found;
+    }
+    if (best < kMinMatch) {
+        const std::int32_t near_reach = std::min(p_.far_three, kNearMask + 1);
         cur = head3_[hash3(first, hash_shift_)];
-        for (int left = kNearChain; cur >= 0 && pos - cur <= reach && left > 0; --left) {
+        for (int left = kNearChain; cur >= 0 && pos - cur <= near_reach && left > 0; --left) {
             if (((load(cur) ^ first) & 0xffffffu) == 0) {
                 dist = pos - cur;
                 return common_prefix(here, base + cur, limit);
@@ -112,7 +124,7 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
             cur = prev3_[static_cast<std::size_t>(cur & kNearMask)];
         }
     }
-    return found;
+    return 0;
 }
 
 }  // namespace quorvex6::backend::codecs::lh

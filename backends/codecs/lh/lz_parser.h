@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "codecs/codec.h"
@@ -88,7 +89,7 @@ class LzParser {
         }
     };
     Chains chains() {
-        return {buf_.data(),   head_.data(), prev_.data(), head3_.data(),
+        return {buf_.data(),   head_.data(), prev_.get(), head3_.data(),
                 prev3_.data(), hash_shift_,  slot_mask_};
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
@@ -104,7 +105,9 @@ class LzParser {
     int hash_shift_;
     std::vector<std::uint8_t> buf_;
     std::vector<std::int32_t> head_;
-    std::vector<std::int32_t> prev_;
+    // Left unfilled: a slot is read only through a chain, after its position wrote it; by the
+    // first move of the buffer every slot has been written.
+    std::unique_ptr<std::int32_t[]> prev_;
     std::vector<std::int32_t> head3_;
     std::vector<std::int32_t> prev3_;
     std::int32_t pos_ = 0;

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "backends/lh_codecs/memory_streams.h"
+#include "codecs/codec.h"
+#include "codecs/lh/bit_writer.h"
+#include "codecs/lh/huffman_encoder.h"
+
+namespace quorvex6::backend::codecs {
+namespace {
+
+using test::MemorySink;
+using test::MemorySource;
+using Bytes = std::vector<std::uint8_t>;
+
+struct LengthCase {
+    const char* name;
+    std::vector<std::uint32_t> freq;
+    int max_bits;
+    std::vector<std::uint8_t> expected;  // empty: only the properties are checked
+};
+
+std::vector<std::uint32_t> Fibonacci(int count) {
+    std::vector<std::uint32_t> f{1, 1};
+    while (static_cast<int>(f.size()) < count) f.push_back(f[f.size() - 1] + f[f.size() - 2]);
+    return f;
+}
+
+std::vector<std::uint32_t> Spread(int count, int used, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<std::uint32_t> f(static_cast<std::size_t>(count), 0);
+    for (int i = 0; i < used; ++i) f[rng() % f.size()] += 1 + rng() % 5000;
+    return f;
+}
+
+TEST(HuffmanLengths, AreOptimalPrefixCodesWithinTheirLimit) {
+    const LengthCase cases[] = {
+        {"one symbol", {0, 7, 0}, 16, {0, 0, 0}},
+        {"two symbols", {3, 0, 9}, 16, {1, 0, 1}},
+        {"skewed", {1, 1, 2, 4}, 16, {3, 3, 2, 1}},
+        {"even", std::vector<std::uint32_t>(8, 5), 16, std::vector<std::uint8_t>(8, 3)},
+        // Unlimited, the rarest would need 29 bits: the limit has to lengthen and give back.
+        {"fibonacci past 16 bits", Fibonacci(30), 16, {}},
+        {"fibonacci past 7 bits", Fibonacci(19), 7, {}},
+        {"the literal alphabet", Spread(510, 2000, 1), 16, {}},
+        {"a sparse offset alphabet", Spread(17, 3, 2), 16, {}},
+    };
+    for (const LengthCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int count = static_cast<int>(c.freq.size());
+        std::vector<std::uint8_t> len(c.freq.size(), 0xEE);
+        int used = 0;
+        for (std::uint32_t f : c.freq) used += f != 0;
+        EXPECT_EQ(lh::BuildLengths(c.freq.data(), count, c.max_bits, len.data()), used);
+        if (!c.expected.empty()) {
+            EXPECT_EQ(len, c.expected);
+            continue;
+        }
+        // A complete prefix code within the limit, no rarer symbol with a shorter code.
+        std::uint64_t kraft = 0;
+        for (std::size_t i = 0; i < len.size(); ++i) {
+            EXPECT_EQ(len[i] == 0, c.freq[i] == 0) << i;
+            EXPECT_LE(len[i], c.max_bits) << i;
+            if (len[i] != 0) kraft += std::uint64_t{1} << (c.max_bits - len[i]);
+            for (std::size_t j = 0; j < len.size(); ++j) {
+                if (c.freq[j] != 0 && c.freq[i] > c.freq[j]) {
+                    EXPECT_LE(len[i], len[j]) << i << " " << j;
+                }
+            }
+        }
+        EXPECT_EQ(kraft, std::uint64_t{1} << c.max_bits);
+    }
+}
+
+// Bits as a string of 0s and 1s, MSB first: the writer's output, read back.
+std::vector<bool> BitsOf(const Bytes& bytes, std::uint64_t count) {
+    std::vector<bool> bits;
+    for (std::uint64_t i = 0; i < count; ++i)
+        bits.push_back(((bytes[i / 8] >> (7 - i % 8)) & 1) != 0);
+    return bits;
+}
+
+TEST(BitWriter, PutsEveryWidthInOrderAcrossWordsAndBuffers) {
+    struct WidthCase {
+        const char* name;
+        int min_width;
+        int max_width;
+        int puts;
+    };
+    const WidthCase cases[] = {
+        {"single bits", 1, 1, 100},
+        {"whole words", 32, 32, 9000},  // past the buffer, word by word
+        {"mixed widths", 0, 32, 20000},
+        {"code widths", 1, 16, 50000},
+    };
+    for (const WidthCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::mt19937 rng(static_cast<unsigned>(c.puts));
+        MemorySink sink;
+        std::vector<bool> expected;
+        {
+            lh::BitWriter writer(sink);
+            for (int k = 0; k < c.puts; ++k) {
+                const int n =
+                    c.min_width + static_cast<int>(rng() % (c.max_width - c.min_width + 1));
+                const std::uint32_t value = n == 0 ? 0 : rng() >> (32 - n);
+                writer.put(n, value);
+                for (int b = n - 1; b >= 0; --b) expected.push_back(((value >> b) & 1) != 0);
+            }
+            EXPECT_EQ(writer.bit_count(), expected.size());
+            ASSERT_TRUE(writer.finish());
+        }
+        ASSERT_EQ(sink.bytes.size(), (expected.size() + 7) / 8);
+        EXPECT_EQ(BitsOf(sink.bytes, expected.size()), expected);
+    }
+}
+
+Bytes Repetitive(std::size_t size, unsigned seed) {
+    std::mt19937 rng(seed);
+    Bytes out;
+    while (out.size() < size) {
+        if (out.size() > 64 && rng() % 3 != 0) {
+            const std::size_t from =
+                out.size() - 1 - rng() % std::min<std::size_t>(out.size() - 1, 70000);
+            const std::size_t length = 3 + rng() % 300;
+            for (std::size_t i = 0; i < length; ++i) out.push_back(out[from + i]);
+        } else {
+            out.push_back(static_cast<std::uint8_t>('a' + rng() % 6));
+        }
+    }
+    out.resize(size);
+    return out;
+}
+
+Bytes Encode(const char* id, const Bytes& in) {
+    MemorySource source(in, 4096);
+    MemorySink sink;
+    EXPECT_EQ(FindMethod(id)->make_encoder()->encode(source, sink, UINT64_MAX), Status::kOk);
+    return sink.bytes;
+}
+
+// What the heap held before must not leak into a parse: the chains' links are read only where
+// they were written.
+TEST(Encoders, OutputDependsOnTheInputAloneWhateverTheHeapHeld) {
+    const std::size_t sizes[] = {5, 3000, 40000, 700000};  // the last moves the window
+    for (const char* id : {"lh5", "lh7", "arj1"}) {
+        for (std::size_t size : sizes) {
+            SCOPED_TRACE(std::string(id) + " " + std::to_string(size));
+            const Bytes in = Repetitive(size, static_cast<unsigned>(size));
+            const Bytes first = Encode(id, in);
+            for (int round = 0; round < 4; ++round) {
+                // Freed blocks full of plausible positions, for the next parser's tables to get.
+                std::vector<std::unique_ptr<std::int32_t[]>> junk;
+                for (std::size_t n = 1024; n <= (std::size_t{1} << 18); n *= 2) {
+                    junk.push_back(std::make_unique<std::int32_t[]>(n));
+                    for (std::size_t i = 0; i < n; ++i)
+                        junk.back()[i] = static_cast<std::int32_t>((i * 7919 + round) % (size + 1));
+                }
+                junk.clear();
+                EXPECT_EQ(Encode(id, in), first);
+            }
+            MemorySource source(first);
+            MemorySink sink;
+            ASSERT_EQ(FindMethod(id)->make_decoder()->decode(source, first.size(), in.size(), sink),
+                      Status::kOk);
+            EXPECT_EQ(sink.bytes, in);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvex6::backend::codecs
