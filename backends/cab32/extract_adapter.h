@@ -1,5 +1,7 @@
 // A cabinet as the shared extraction job reads it. Files are decoded on the command's thread
 // in stored order: a compressed folder is one stream, and its files are read as it goes on.
+// Small files are decoded into memory and made on the pool meanwhile, as making them costs
+// more than decoding them; large ones go straight into their file.
 #pragma once
 #include "common/jobs/extract_job.h"
 #include "formats/cab/cab_reader.h"
@@ -12,8 +14,9 @@ class CabExtractFormat final : public jobs::ExtractFormat {
 
     bool Next(jobs::ExtractItem& item) override;
     uint64_t Count() const override { return reader_.entries().size(); }
-    jobs::DataPath PathOf(const jobs::ExtractItem&) const override { return jobs::DataPath::kHere; }
+    jobs::DataPath PathOf(const jobs::ExtractItem& item) const override;
     void Decode(const jobs::ExtractItem& item, io::Sink& sink) override;
+    unsigned Threads() const override;
 
   private:
     const cab::CabReader& reader_;
