@@ -14,6 +14,7 @@ namespace quorvex6::backend::cab32 {
 
 class CabExtractFormat final : public jobs::ExtractFormat {
   public:
+    // The reader's inputs are read on several threads at once (as ArchiveInput allows).
     explicit CabExtractFormat(const cab::CabReader& reader);
 
     bool Next(jobs::ExtractItem& item) override;
