@@ -12,7 +12,14 @@
 # Quantum has no other writer at all: its rows give our pack time, size and peak memory per
 # level on the text corpus beside our MSZIP, each cabinet checked by extracting it with
 # cabextract.
-# Usage: bench/peer/cab.sh BUILD [CORPUS] [RUNS]   (CORPUS is made when missing)
+# MSZIP packing is timed against `gcab -c -z` (time and size). Every method's cabinet, packed
+# by us, is extracted by us and by each peer that reads it (a peer whose extraction fails or
+# differs from the manifest is left out of that row); with BASELINE=BUILD2 an older build of
+# ours is timed too, alternating, with its ratio against the same peer.
+# SECTIONS picks the tables: lzx (LZX packing against wimlib), methods (MSZIP packing and every
+# method's extraction), quantum; all by default.
+# Usage: [BASELINE=BUILD2] [SECTIONS="methods ..."] bench/peer/cab.sh BUILD [CORPUS] [RUNS]
+#   (CORPUS is made when missing)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -34,17 +41,24 @@ trap 'rm -rf "$work"' EXIT
 pack_ours() { rm -f "$work/ours.cab"; "$qv" pack "$work/ours.cab" --base "$corpus/$1" --method lzx --level 21 --quiet; }
 pack_wim() { rm -f "$work/w.wim"; wimlib-imagex capture "$corpus/$1" "$work/w.wim" --compress=LZX; }
 pack_lazy() { rm -f "$work/lazy.wim"; wimlib-imagex capture "$corpus/$1" "$work/lazy.wim" --compress=LZX:20; }
-x_ours() { "$qv" extract "$work/ours.cab" --to "$work/x" --quiet; }
-x_cabextract() { cabextract -q -d "$work/x" "$work/ours.cab"; }
-x_gcab() { (cd "$work/x" && gcab -x "$work/ours.cab"); }
-x_bsdtar() { bsdtar -xf "$work/ours.cab" -C "$work/x"; }
-x_7zz() { 7zz x -y -bso0 -o"$work/x" "$work/ours.cab"; }
+base=${BASELINE:+$(cd "$BASELINE" && pwd)/bin/quorvex}
+cab="$work/ours.cab"  # what the extractions read
+x_ours() { "$qv" extract "$cab" --to "$work/x" --quiet; }
+x_base() { "$base" extract "$cab" --to "$work/x" --quiet; }
+x_cabextract() { cabextract -q -d "$work/x" "$cab"; }
+x_gcab() { (cd "$work/x" && gcab -x "$cab"); }
+x_bsdtar() { bsdtar -xf "$cab" -C "$work/x"; }
+x_7zz() { 7zz x -y -bso0 -o"$work/x" "$cab"; }
+pack_mszip() { rm -f "$work/$2.cab"; "$1" pack "$work/$2.cab" --base "$corpus/$3" --method mszip --quiet; }
+# gcab takes the names as arguments, all in one call.
+pack_gcab() { rm -f "$work/g.cab"; (cd "$corpus/$1" && mapfile -t names < <(awk '{print $1}' "$corpus/MANIFEST-$1.txt") && gcab -c -z "$work/g.cab" "${names[@]}"); }
 mb() { echo "$(stat -c %s "$1") / 1000000" | bc -l; }
 # The files whose content an earlier file of the corpus already has.
 repeated() { awk '{ if (seen[$2]++) print $1 }' "$corpus/MANIFEST-$1.txt"; }
 
+sections=" ${SECTIONS:-lzx methods quantum} "
 printf '| corpus | job | ours s | peer s | ratio | ours MB | peer MB | size ratio | ours peak MiB |\n|---|---|---|---|---|---|---|---|---|\n'
-for c in text many binary; do
+[[ $sections == *" lzx "* ]] && for c in text many binary; do
     rm -f "$work"/*.times
     pack_ours "$c" >/dev/null; pack_wim "$c" >/dev/null; pack_lazy "$c" >/dev/null
     for ((i = 0; i < runs; i++)); do
@@ -74,27 +88,67 @@ for c in text many binary; do
         done
         rm -rf "$work/once" "$work/once.cab" "$work/once.wim"
     fi
-
-    fresh; x_ours; verify "$c"
-    rm -f "$work"/*.times
-    for t in cabextract gcab bsdtar 7zz; do fresh; "x_$t" >/dev/null 2>&1; verify "$c"; done
-    for ((i = 0; i < runs; i++)); do
-        for t in ours cabextract gcab bsdtar 7zz; do fresh; time_one "$t" "x_$t"; done
-    done
-    fresh
-    peak=$(peak_mib "$qv" extract "$work/ours.cab" --to "$work/x" --quiet)
-    verify "$c"
-    o=$(median < "$work/ours.times")
-    best=""; bestname=""
-    for t in cabextract gcab bsdtar 7zz; do
-        v=$(median < "$work/$t.times")
-        if [ -z "$best" ] || (( $(echo "$v < $best" | bc -l) )); then best=$v; bestname=$t; fi
-        printf '| %s | extract LZX:21: %s | | %.2f | | | | | |\n' "$c" "$t" "$v"
-    done
-    printf '| %s | extract LZX:21: ours vs %s | %.2f | %.2f | %.2f | | | | %s |\n' "$c" "$bestname" "$o" "$best" \
-        "$(echo "$o / $best" | bc -l)" "$peak"
 done
 
+# extract_rows CORPUS METHOD [LEVEL]: our cabinet of the method, read by us and every peer.
+extract_rows() {
+    local c=$1 what="$2${3:+:$3}" t v o best="" bestname="" readers=""
+    rm -f "$cab"; "$qv" pack "$cab" --base "$corpus/$c" --method "$2" ${3:+--level "$3"} --quiet
+    fresh; x_ours; verify "$c"
+    rm -f "$work"/*.times
+    for t in cabextract gcab bsdtar 7zz; do
+        fresh
+        if "x_$t" >/dev/null 2>&1 && (verify "$c") 2>/dev/null; then readers="$readers $t"; fi
+    done
+    for ((i = 0; i < runs; i++)); do
+        for t in ours ${base:+base} $readers; do fresh; time_one "$t" "x_$t"; done
+    done
+    fresh
+    peak=$(peak_mib "$qv" extract "$cab" --to "$work/x" --quiet)
+    verify "$c"
+    o=$(median < "$work/ours.times")
+    for t in $readers; do
+        v=$(median < "$work/$t.times")
+        if [ -z "$best" ] || (( $(echo "$v < $best" | bc -l) )); then best=$v; bestname=$t; fi
+        printf '| %s | extract %s: %s | | %.2f | | | | | |\n' "$c" "$what" "$t" "$v"
+    done
+    [ -n "$best" ] || { printf '| %s | extract %s: no peer reads it | %.2f | | | | | | %s |\n' "$c" "$what" "$o" "$peak"; return; }
+    if [ -n "$base" ]; then
+        v=$(median < "$work/base.times")
+        printf '| %s | extract %s: baseline vs %s | %.2f | %.2f | %.2f | | | | |\n' "$c" "$what" "$bestname" "$v" "$best" \
+            "$(echo "$v / $best" | bc -l)"
+    fi
+    printf '| %s | extract %s: ours vs %s | %.2f | %.2f | %.2f | | | | %s |\n' "$c" "$what" "$bestname" "$o" "$best" \
+        "$(echo "$o / $best" | bc -l)" "$peak"
+}
+
+[[ $sections == *" methods "* ]] && for c in text many binary; do
+    rm -f "$work"/*.times
+    pack_mszip "$qv" ours "$c"; pack_gcab "$c"
+    for ((i = 0; i < runs; i++)); do
+        time_one ours pack_mszip "$qv" ours "$c"
+        [ -z "$base" ] || time_one base pack_mszip "$base" base "$c"
+        time_one peer pack_gcab "$c"
+    done
+    peak=$(peak_mib "$qv" pack "$work/peak.cab" --base "$corpus/$c" --method mszip --quiet); rm -f "$work/peak.cab"
+    fresh; x_ours; verify "$c"
+    o=$(median < "$work/ours.times"); p=$(median < "$work/peer.times")
+    os=$(mb "$work/ours.cab"); gs=$(mb "$work/g.cab")
+    if [ -n "$base" ]; then
+        v=$(median < "$work/base.times")
+        printf '| %s | pack MSZIP: baseline vs gcab | %.2f | %.2f | %.2f | %.2f | %.2f | %.4f | |\n' "$c" "$v" "$p" \
+            "$(echo "$v / $p" | bc -l)" "$(mb "$work/base.cab")" "$gs" "$(echo "$(mb "$work/base.cab") / $gs" | bc -l)"
+    fi
+    printf '| %s | pack MSZIP vs gcab | %.2f | %.2f | %.2f | %.2f | %.2f | %.4f | %s |\n' "$c" "$o" "$p" \
+        "$(echo "$o / $p" | bc -l)" "$os" "$gs" "$(echo "$os / $gs" | bc -l)" "$peak"
+    rm -f "$work/base.cab" "$work/g.cab"
+    extract_rows "$c" store
+    extract_rows "$c" mszip
+    extract_rows "$c" lzx 21
+    extract_rows "$c" quantum 4
+done
+
+[[ $sections == *" quantum "* ]] || exit 0
 printf '\n| corpus | job | ours s | MB/s | ours MB | size vs MSZIP | peak MiB |\n|---|---|---|---|---|---|---|\n'
 c=text
 mbin=$(du -sb "$corpus/$c" | awk '{print $1 / 1000000}')

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "formats/cab/cab_format.h"
 #include "io/byte_order.h"
@@ -15,35 +16,53 @@ namespace {
     throw io::Error(io::Fault::kBrokenHeader, "broken cabinet header: " + what);
 }
 
-// Reads the header area front to back, every read checked against the file's end.
+// Reads the header area front to back, every read checked against the file's end. The
+// records are small and a cabinet may list 65535 files: they are read a window at a time.
 class HeaderCursor {
   public:
     HeaderCursor(io::RandomInput& input, std::uint64_t at) : input_(input), at_(at) {}
 
     void Read(std::uint8_t* data, std::size_t n, const char* what) {
-        std::ptrdiff_t got = input_.read_at(at_, data, n);
-        if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the cabinet");
-        if (static_cast<std::size_t>(got) != n) Broken(std::string(what) + " cut short");
+        if (Available(n) != n) Broken(std::string(what) + " cut short");
+        std::memcpy(data, Here(), n);
         at_ += n;
     }
     void Skip(std::uint64_t n) { at_ += n; }
     // A NUL-terminated string of at most kMaxName bytes.
     std::string String(const char* what) {
-        std::uint8_t buffer[kMaxName + 1];
-        std::ptrdiff_t got = input_.read_at(at_, buffer, sizeof buffer);
-        if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the cabinet");
-        const std::uint8_t* end = std::find(buffer, buffer + got, 0);
-        if (end == buffer + got) Broken(std::string(what) + " without its end");
-        at_ += static_cast<std::uint64_t>(end - buffer) + 1;
-        return std::string(reinterpret_cast<const char*>(buffer),
-                           static_cast<std::size_t>(end - buffer));
+        const std::size_t got = Available(kMaxName + 1);
+        const std::uint8_t* begin = Here();
+        const std::uint8_t* end = std::find(begin, begin + got, 0);
+        if (end == begin + got) Broken(std::string(what) + " without its end");
+        at_ += static_cast<std::uint64_t>(end - begin) + 1;
+        return std::string(reinterpret_cast<const char*>(begin),
+                           static_cast<std::size_t>(end - begin));
     }
     std::uint64_t at() const { return at_; }
     void Seek(std::uint64_t at) { at_ = at; }
 
   private:
+    static constexpr std::size_t kWindow = 64 << 10;
+
+    // How many of the `n` bytes from the cursor on the window holds, fewer only at the file's
+    // end; reads the window there when it lacks them.
+    std::size_t Available(std::size_t n) {
+        if (at_ < window_at_ || at_ + n > window_at_ + window_.size()) {
+            window_.resize(std::max(n, kWindow));
+            std::ptrdiff_t got = input_.read_at(at_, window_.data(), window_.size());
+            if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the cabinet");
+            window_.resize(static_cast<std::size_t>(got));
+            window_at_ = at_;
+        }
+        return static_cast<std::size_t>(
+            std::min<std::uint64_t>(n, window_at_ + window_.size() - at_));
+    }
+    const std::uint8_t* Here() const { return window_.data() + (at_ - window_at_); }
+
     io::RandomInput& input_;
     std::uint64_t at_;
+    std::vector<std::uint8_t> window_;
+    std::uint64_t window_at_ = 0;
 };
 
 }  // namespace

@@ -54,11 +54,13 @@ FolderStream::Place FolderStream::Append(io::RandomInput& data, std::uint64_t si
             if (static_cast<std::size_t>(got) < want) break;  // the file ended early
         }
         *read = at;
+        saved_.reset();
         return place;
     } catch (...) {
         if (saved_) {
             pending_ = std::move(saved_->pending);
             dictionary_ = std::move(saved_->dictionary);
+            running_ = std::move(saved_->running);
         } else {
             pending_.resize(pending_at_call_);
         }
@@ -73,6 +75,7 @@ FolderStream::Place FolderStream::Append(io::RandomInput& data, std::uint64_t si
 
 void FolderStream::Finish(io::RandomOutput& out, std::uint64_t base) {
     pending_at_call_ = 0;
+    saved_.reset();
     if (folders_.empty()) StartFolder(out, base);
     Flush(out, true);
 }
@@ -88,46 +91,34 @@ void FolderStream::StartFolder(io::RandomOutput& out, std::uint64_t base) {
 void FolderStream::Flush(io::RandomOutput& out, bool last) {
     std::size_t count = pending_.size() / kMaxBlockData;
     if (last && pending_.size() % kMaxBlockData != 0) ++count;
-    if (count == 0) return;
-    if (!saved_)
-        saved_ = Saved{{pending_.begin(), pending_.begin() + pending_at_call_}, dictionary_};
-    auto block = [&](std::size_t i) {
-        std::size_t from = i * kMaxBlockData;
-        return std::span<const std::uint8_t>(pending_.data() + from,
-                                             std::min(kMaxBlockData, pending_.size() - from));
-    };
-    packed_.resize(count);
-    if (encoders_.empty()) {
-        for (std::size_t i = 0; i < count; ++i) packed_[i].assign(block(i).begin(), block(i).end());
-    } else {
-        // Block i depends only on its input and block i-1's: threads take every n-th block.
-        std::vector<std::exception_ptr> failures(encoders_.size());
-        auto work = [&](std::size_t t) {
-            try {
-                for (std::size_t i = t; i < count; i += encoders_.size())
-                    encoders_[t]->Encode(block(i), i == 0 ? dictionary_ : block(i - 1), packed_[i]);
-            } catch (...) {
-                failures[t] = std::current_exception();
-            }
-        };
-        std::vector<std::thread> threads;
-        for (std::size_t t = 1; t < std::min(encoders_.size(), count); ++t)
-            threads.emplace_back(work, t);
-        work(0);
-        for (std::thread& thread : threads) thread.join();
-        for (const std::exception_ptr& failure : failures)
-            if (failure) std::rethrow_exception(failure);
-    }
+    if (count == 0 && !running_) return;
     if (folders_.back().blocks + count > kMaxBlocks)
         throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 65535 blocks");
-    for (std::size_t i = 0; i < count; ++i) WriteDataBlock(packed_[i], block(i).size(), out);
-    folders_.back().blocks = static_cast<std::uint16_t>(folders_.back().blocks + count);
-    std::span<const std::uint8_t> previous = block(count - 1);
-    dictionary_.assign(previous.begin(), previous.end());
-    pending_.erase(pending_.begin(),
-                   pending_.begin() + static_cast<std::ptrdiff_t>(
-                                          std::min(pending_.size(), count * kMaxBlockData)));
+    std::unique_ptr<BlockBatch> written = std::move(running_);
+    BlockBatch* earlier = written.get();
+    // The first flush of a call writes earlier files' batch: a failure puts it back.
+    if (!saved_)
+        saved_ = Saved{{pending_.begin(), pending_.begin() + pending_at_call_},
+                       dictionary_,
+                       std::move(written)};
+    if (earlier != nullptr) earlier->Wait();
+    if (count != 0) {
+        const std::size_t taken = std::min(pending_.size(), count * kMaxBlockData);
+        std::vector<std::uint8_t> input(pending_.begin(), pending_.begin() + taken);
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
+        running_ = std::make_unique<BlockBatch>(std::move(input), dictionary_, encoders_);
+        std::span<const std::uint8_t> previous = running_->Block(count - 1);
+        dictionary_.assign(previous.begin(), previous.end());
+        folders_.back().blocks = static_cast<std::uint16_t>(folders_.back().blocks + count);
+    }
     pending_at_call_ = 0;
+    // The earlier batch goes out while this one is compressed.
+    if (earlier != nullptr) earlier->Write(out);
+    if (last && running_) {
+        running_->Wait();
+        running_->Write(out);
+        running_.reset();
+    }
 }
 
 }  // namespace quorvex6::backend::cab

@@ -37,15 +37,22 @@ class FailingInput final : public io::RandomInput {
 
 struct Source {
     std::string name, data;
-    bool fails = false;  // read fails after the first MiB
+    bool fails = false;  // read fails after `good` bytes of 3 MiB
+    std::uint64_t good = 1 << 20;
 };
 
-// A cabinet of `sources` through one stream; those that fail are left out.
-Bytes Pack(const std::vector<Source>& sources, std::uint16_t type, unsigned threads) {
+std::uint64_t RoomFor(const std::vector<Source>& sources) {
     std::vector<std::string> names;
     for (const Source& s : sources) names.push_back(s.name);
+    return HeaderRoom(names);
+}
+
+// A cabinet of `sources` through one stream, its data from `room` on (theirs by default);
+// those that fail are left out.
+Bytes Pack(const std::vector<Source>& sources, std::uint16_t type, unsigned threads,
+           std::uint64_t room = 0) {
     lha::test::MemoryOutput out;
-    const std::uint64_t room = HeaderRoom(names);
+    if (room == 0) room = RoomFor(sources);
     out.seek(room);
     FolderStream stream(type, 6, threads);
     std::vector<WrittenFile> files;
@@ -56,7 +63,7 @@ Bytes Pack(const std::vector<Source>& sources, std::uint16_t type, unsigned thre
         FolderStream::Place place;
         try {
             if (s.fails) {
-                FailingInput input(3 << 20, 1 << 20);
+                FailingInput input(3 << 20, s.good);
                 stream.Append(input, input.size(), entry, out.position(), &read);
                 ADD_FAILURE() << s.name << " did not fail";
             } else {
@@ -126,6 +133,31 @@ TEST(CabFolderStream, FilesShareBlocksAndReadBack) {
         if (c.type == kMethodMszip) {
             EXPECT_LT(cab.size(), 200000u);
         }
+    }
+}
+
+// Batches are compressed while the next file is read: a file failing at any point of that
+// leaves exactly the cabinet made without it.
+TEST(CabFolderStream, AFailedFileLeavesTheCabinetAsWithoutIt) {
+    const std::vector<Source> before = {
+        {"a", Text(700000, 1)}, {"b", Text(123, 2)}, {"c", Text(40000, 3)}};
+    const std::vector<Source> after = {{"d", Text(1500000, 4)}, {"e", Text(10, 5)}};
+    struct Case {
+        unsigned threads;
+        std::uint64_t good;
+    };
+    const Case cases[] = {{1, 0},       {1, 100000},  {1, 600000},  {1, 2 << 20},       {2, 0},
+                          {2, 1 << 20}, {2, 2 << 20}, {3, 1600000}, {3, (3 << 20) - 1}, {4, 50000}};
+    for (const Case& c : cases) {
+        std::vector<Source> without = before;
+        without.insert(without.end(), after.begin(), after.end());
+        std::vector<Source> with = before;
+        with.push_back({"fails", "", true, c.good});
+        with.insert(with.end(), after.begin(), after.end());
+        const std::uint64_t room = RoomFor(with);
+        EXPECT_EQ(Pack(with, kMethodMszip, c.threads, room),
+                  Pack(without, kMethodMszip, c.threads, room))
+            << c.threads << " " << c.good;
     }
 }
 

@@ -1,4 +1,6 @@
 // cab32 making cabinets that tools nobody here wrote read byte for byte.
+#include <algorithm>
+
 #include "backends/support/backend_library.h"
 #include "quorvex6/result_codes.h"
 
@@ -93,6 +95,51 @@ TEST_F(CabPack, QuantumCabinetsOfEveryLevelReadByteForByte) {
     if (RunTool("command -v cabextract") == 0) {
         EXPECT_EQ(RunTool("cabextract -q -t " + Quote(root_ / "q7.cab")), 0);
     }
+}
+
+// Each file comes out whole whichever way it goes: alone in its folder (decoded beside the
+// others), or sharing one, small enough to be made from memory or larger.
+TEST_F(CabPack, OurExtractionOfManyAndLargeFiles) {
+    std::string large;
+    for (int i = 0; large.size() < (5u << 20) / 4; ++i) large += std::to_string(i * 7919) + ",";
+    WriteAll(src() / "large/a.txt", large);
+    WriteAll(src() / "large/b.txt", large.substr(1000));
+    for (int i = 0; i < 300; ++i)
+        WriteAll(src() / "many" / (std::to_string(i) + ".txt"),
+                 std::string(static_cast<std::size_t>(i) * 37, static_cast<char>('a' + i % 26)));
+    for (const char* method : {"-mz", "-ms", "-ml:17", "-mq:1"}) {
+        std::string name = std::string("own") + (method + 2);
+        name.erase(std::remove(name.begin(), name.end(), ':'), name.end());
+        fs::path archive = root_ / (name + ".cab");
+        ASSERT_EQ(Pack(std::string("-r -i ") + method, archive), 0) << method << ": " << log_;
+        fs::path dest = root_ / (name + "-x");
+        EXPECT_EQ(cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(dest) + " *.*",
+                               &log_),
+                  0)
+            << method << ": " << log_;
+        EXPECT_EQ(ReadTree(dest), ReadTree(src())) << method;
+    }
+}
+
+// A block that fails its checksum costs only its own file, on whichever thread it is decoded.
+TEST_F(CabPack, ABadBlockCostsOnlyItsFile) {
+    for (int i = 0; i < 40; ++i)
+        WriteAll(src() / "many" / (std::to_string(i) + ".txt"), "file number " + std::to_string(i));
+    fs::path archive = root_ / "s.cab";
+    ASSERT_EQ(Pack("-r -i -ms", archive), 0) << log_;
+    std::string bytes = ReadAll(archive);
+    std::size_t at = bytes.find("file number 17");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'F';
+    WriteAll(archive, bytes);
+    fs::path dest = root_ / "x";
+    EXPECT_EQ(
+        cab_.Command("Cab", "-x -i " + Quote(archive) + " " + QuoteFolder(dest) + " *.*", &log_),
+        result::kCrcMismatch)
+        << log_;
+    auto expected = ReadTree(src());
+    expected.erase("many/17.txt");
+    EXPECT_EQ(ReadTree(dest), expected);
 }
 
 TEST_F(CabPack, CompressionHelpsAndDoesNotHurt) {
