@@ -9,9 +9,7 @@
 # extraction, ours and the peers', is checked against the corpus manifest. WIM stores each
 # content once, CAB every file: where a corpus repeats files, one more row compares the sizes
 # on a copy that holds each content once.
-# Quantum has no other writer at all: its rows give our pack time, size and peak memory per
-# level on the text corpus beside our MSZIP, each cabinet checked by extracting it with
-# cabextract.
+# Quantum is benchmarked by cab_quantum.sh.
 # Usage: bench/peer/cab.sh BUILD [CORPUS] [RUNS]   (CORPUS is made when missing)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -94,22 +92,3 @@ for c in text many binary; do
     printf '| %s | extract LZX:21: ours vs %s | %.2f | %.2f | %.2f | | | | %s |\n' "$c" "$bestname" "$o" "$best" \
         "$(echo "$o / $best" | bc -l)" "$peak"
 done
-
-printf '\n| corpus | job | ours s | MB/s | ours MB | size vs MSZIP | peak MiB |\n|---|---|---|---|---|---|---|\n'
-c=text
-mbin=$(du -sb "$corpus/$c" | awk '{print $1 / 1000000}')
-pack_method() { rm -f "$work/$1.cab"; "$qv" pack "$work/$1.cab" --base "$corpus/$c" --method "$1" ${2:+--level "$2"} --quiet; }
-rm -f "$work"/*.times
-for ((i = 0; i < runs; i++)); do time_one mszip pack_method mszip; done
-zs=$(mb "$work/mszip.cab")
-for level in 1 2 3 4 5 6 7; do
-    for ((i = 0; i < runs; i++)); do time_one "q$level" pack_method quantum "$level"; done
-    peak=$(peak_mib "$qv" pack "$work/peak.cab" --base "$corpus/$c" --method quantum --level "$level" --quiet)
-    rm -f "$work/peak.cab"
-    fresh; cabextract -q -d "$work/x" "$work/quantum.cab" >/dev/null; verify "$c"
-    o=$(median < "$work/q$level.times"); qs=$(mb "$work/quantum.cab")
-    printf '| %s | pack Quantum level %s | %.2f | %.1f | %.2f | %.4f | %s |\n' "$c" "$level" "$o" \
-        "$(echo "$mbin / $o" | bc -l)" "$qs" "$(echo "$qs / $zs" | bc -l)" "$peak"
-done
-printf '| %s | pack MSZIP | %.2f | %.1f | %.2f | 1 | |\n' "$c" "$(median < "$work/mszip.times")" \
-    "$(echo "$mbin / $(median < "$work/mszip.times")" | bc -l)" "$zs"

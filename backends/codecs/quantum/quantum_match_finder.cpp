@@ -21,7 +21,7 @@ std::size_t BufferLimit(unsigned window_bits) {
 SearchEffort EffortOf(unsigned level) {
     static constexpr SearchEffort kEfforts[] = {
         {4, 16, false, false}, {8, 32, false, false}, {16, 64, false, false}, {16, 64, true, false},
-        {32, 128, true, true}, {64, 128, true, true}, {256, 259, true, true},
+        {16, 96, true, true},  {32, 128, true, true}, {64, 259, true, true},
     };
     return kEfforts[std::clamp(level, 1u, 7u) - 1];
 }

@@ -5,6 +5,10 @@
 
 namespace quorvex6::backend::codecs::quantum {
 
+namespace {
+constexpr unsigned kEveryLength = 32;
+}  // namespace
+
 void PricedParser::Parse(MatchFinder& finder, std::span<const std::uint8_t> frame,
                          std::size_t start, std::size_t end, const Prices& prices, unsigned nice,
                          std::vector<Match>& steps) {
@@ -23,7 +27,9 @@ void PricedParser::Parse(MatchFinder& finder, std::span<const std::uint8_t> fram
         for (const Match& match : matches_) {
             unsigned slot = PositionSlot(match.offset - 1);
             unsigned longest = static_cast<unsigned>(std::min<std::size_t>(match.length, n - i));
+            // Past kEveryLength, only the whole match: where a long one ends matters little.
             for (unsigned length = shorter + 1; length <= longest; ++length) {
+                if (length > kEveryLength && length < longest) length = longest;
                 std::uint32_t cost = here + MatchPrice(prices, length, slot);
                 Arrival& there = arrivals_[i + length];
                 if (cost < there.cost) there = {cost, {length, match.offset}};
