@@ -13,6 +13,7 @@
 #include "common/system.h"
 #include "formats/cab/cab_folder_stream.h"
 #include "formats/cab/cab_format.h"
+#include "formats/cab/cab_quantum_stream.h"
 #include "formats/cab/cab_writer.h"
 #include "io/fault.h"
 #include "io/memory.h"
@@ -59,12 +60,12 @@ class CabEncoder final : public jobs::EntryEncoder {
     cab::FolderEncoder encoder_;
 };
 
-// All files in one folder, on the writing thread: the folder's blocks are compressed side by
-// side instead.
+// Files running on through a folder, on the writing thread: the stream compresses side by side
+// instead (MSZIP's blocks, Quantum's folders).
+template <class Stream>
 class StreamEncoder final : public jobs::EntryEncoder {
   public:
-    StreamEncoder(cab::FolderStream& stream, io::RandomOutput& archive)
-        : stream_(stream), archive_(archive) {}
+    StreamEncoder(Stream& stream, io::RandomOutput& archive) : stream_(stream), archive_(archive) {}
 
     uint64_t Encode(const SourceItem& item, io::RandomInput* data, io::RandomOutput& out,
                     std::unique_ptr<jobs::EncodedEntry>& encoded) override {
@@ -73,7 +74,7 @@ class StreamEncoder final : public jobs::EntryEncoder {
         io::MemoryInput nothing({});
         uint64_t read = 0;
         // Entries are written straight into the archive: `out` starts at its position.
-        cab::FolderStream::Place place = stream_.Append(
+        typename Stream::Place place = stream_.Append(
             data ? *data : nothing, data ? item.stat.size : 0, out, archive_.position(), &read);
         entry->file.folder = place.folder;
         entry->file.folder_offset = place.offset;
@@ -83,7 +84,7 @@ class StreamEncoder final : public jobs::EntryEncoder {
     }
 
   private:
-    cab::FolderStream& stream_;
+    Stream& stream_;
     io::RandomOutput& archive_;
 };
 
@@ -95,18 +96,21 @@ class CabPackWriter final : public jobs::PackWriter {
         // A set is cut from a cabinet whose files are folders of their own.
         if ((options.type & cab::kMethodMask) == cab::kMethodMszip && options.volume_limit == 0)
             stream_.emplace(options.type, options.level, ProcessorCount());
+        if ((options.type & cab::kMethodMask) == cab::kMethodQuantum && options.volume_limit == 0)
+            quantum_.emplace(options.type, ProcessorCount(), cab::QuantumStream::Limits{});
     }
 
     std::unique_ptr<jobs::EntryEncoder> MakeEncoder() override {
-        if (stream_) return std::make_unique<StreamEncoder>(*stream_, out_);
+        if (stream_) return std::make_unique<StreamEncoder<cab::FolderStream>>(*stream_, out_);
+        if (quantum_) return std::make_unique<StreamEncoder<cab::QuantumStream>>(*quantum_, out_);
         return std::make_unique<CabEncoder>(options_);
     }
-    unsigned MaxWorkers() const override { return stream_ ? 0 : jobs::kEveryProcessor; }
+    unsigned MaxWorkers() const override { return stream_ || quantum_ ? 0 : jobs::kEveryProcessor; }
     io::RandomOutput& Archive() override { return out_; }
     bool Rewinds() const override { return true; }
     void Placed(std::unique_ptr<jobs::EncodedEntry> encoded, uint64_t offset) override {
         auto& entry = static_cast<CabEncoded&>(*encoded);
-        if (stream_) {
+        if (stream_ || quantum_) {
             files_.push_back(std::move(entry.file));
             return;
         }
@@ -126,6 +130,10 @@ class CabPackWriter final : public jobs::PackWriter {
             stream_->Finish(out_, 0);
             folders_ = stream_->folders();
         }
+        if (quantum_) {
+            quantum_->Finish(out_, 0);
+            folders_ = quantum_->folders();
+        }
         // Readers refuse a cabinet without folders, even when its files are all empty.
         if (folders_.empty()) folders_.push_back({out_.position(), 0, options_.type});
         uint64_t size = out_.position();
@@ -142,6 +150,7 @@ class CabPackWriter final : public jobs::PackWriter {
     PackOptions options_;
     uint64_t header_room_;
     std::optional<cab::FolderStream> stream_;
+    std::optional<cab::QuantumStream> quantum_;
     std::vector<cab::WrittenFolder> folders_;
     std::vector<cab::WrittenFile> files_;
 };

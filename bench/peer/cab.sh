@@ -9,15 +9,13 @@
 # extraction, ours and the peers', is checked against the corpus manifest. WIM stores each
 # content once, CAB every file: where a corpus repeats files, one more row compares the sizes
 # on a copy that holds each content once.
-# Quantum has no other writer at all: its rows give our pack time, size and peak memory per
-# level on the text corpus beside our MSZIP, each cabinet checked by extracting it with
-# cabextract.
+# Quantum packing is benchmarked by cab_quantum.sh.
 # MSZIP packing is timed against `gcab -c -z` (time and size). Every method's cabinet, packed
 # by us, is extracted by us and by each peer that reads it (a peer whose extraction fails or
 # differs from the manifest is left out of that row); with BASELINE=BUILD2 an older build of
 # ours is timed too, alternating, with its ratio against the same peer.
 # SECTIONS picks the tables: lzx (LZX packing against wimlib), methods (MSZIP packing and every
-# method's extraction), quantum; all by default.
+# method's extraction); both by default.
 # Usage: [BASELINE=BUILD2] [SECTIONS="methods ..."] bench/peer/cab.sh BUILD [CORPUS] [RUNS]
 #   (CORPUS is made when missing)
 set -euo pipefail
@@ -56,7 +54,7 @@ mb() { echo "$(stat -c %s "$1") / 1000000" | bc -l; }
 # The files whose content an earlier file of the corpus already has.
 repeated() { awk '{ if (seen[$2]++) print $1 }' "$corpus/MANIFEST-$1.txt"; }
 
-sections=" ${SECTIONS:-lzx methods quantum} "
+sections=" ${SECTIONS:-lzx methods} "
 printf '| corpus | job | ours s | peer s | ratio | ours MB | peer MB | size ratio | ours peak MiB |\n|---|---|---|---|---|---|---|---|---|\n'
 [[ $sections == *" lzx "* ]] && for c in text many binary; do
     rm -f "$work"/*.times
@@ -147,23 +145,4 @@ extract_rows() {
     extract_rows "$c" lzx 21
     extract_rows "$c" quantum 4
 done
-
-[[ $sections == *" quantum "* ]] || exit 0
-printf '\n| corpus | job | ours s | MB/s | ours MB | size vs MSZIP | peak MiB |\n|---|---|---|---|---|---|---|\n'
-c=text
-mbin=$(du -sb "$corpus/$c" | awk '{print $1 / 1000000}')
-pack_method() { rm -f "$work/$1.cab"; "$qv" pack "$work/$1.cab" --base "$corpus/$c" --method "$1" ${2:+--level "$2"} --quiet; }
-rm -f "$work"/*.times
-for ((i = 0; i < runs; i++)); do time_one mszip pack_method mszip; done
-zs=$(mb "$work/mszip.cab")
-for level in 1 2 3 4 5 6 7; do
-    for ((i = 0; i < runs; i++)); do time_one "q$level" pack_method quantum "$level"; done
-    peak=$(peak_mib "$qv" pack "$work/peak.cab" --base "$corpus/$c" --method quantum --level "$level" --quiet)
-    rm -f "$work/peak.cab"
-    fresh; cabextract -q -d "$work/x" "$work/quantum.cab" >/dev/null; verify "$c"
-    o=$(median < "$work/q$level.times"); qs=$(mb "$work/quantum.cab")
-    printf '| %s | pack Quantum level %s | %.2f | %.1f | %.2f | %.4f | %s |\n' "$c" "$level" "$o" \
-        "$(echo "$mbin / $o" | bc -l)" "$qs" "$(echo "$qs / $zs" | bc -l)" "$peak"
-done
-printf '| %s | pack MSZIP | %.2f | %.1f | %.2f | 1 | |\n' "$c" "$(median < "$work/mszip.times")" \
-    "$(echo "$mbin / $(median < "$work/mszip.times")" | bc -l)" "$zs"
+true

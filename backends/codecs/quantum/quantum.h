@@ -10,6 +10,7 @@
 #include "codecs/codec.h"
 #include "codecs/quantum/quantum_match_finder.h"
 #include "codecs/quantum/quantum_model.h"
+#include "codecs/quantum/quantum_parse.h"
 
 namespace quorvex6::backend::codecs::quantum {
 
@@ -38,6 +39,8 @@ class FrameDecoder {
     ModelSet models_;
 };
 
+class FrameWriter;
+
 // Encodes the frames of one folder in order; Reset before the next folder. Each frame's bytes
 // are one CFDATA payload and decode with exactly the bits written, so no reader looks past it.
 class FrameEncoder {
@@ -46,16 +49,24 @@ class FrameEncoder {
     // matches are searched.
     FrameEncoder(unsigned window_bits, unsigned level);
 
+    // Bytes an encoder of `window_bits` holds.
+    static std::uint64_t Footprint(unsigned window_bits);
+
     void Reset();
     // `in` holds kFrameLimit bytes for every frame but a folder's last, and at least one.
     // Replaces `out` with the frame's bytes.
     void Encode(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& out);
 
   private:
+    void EncodeGreedy(std::span<const std::uint8_t> frame, FrameWriter& writer);
+    void EncodePriced(std::span<const std::uint8_t> frame, FrameWriter& writer);
+
     ModelSet models_;
     unsigned window_bits_;
-    bool lazy_;
+    SearchEffort effort_;
     MatchFinder finder_;
+    PricedParser parser_;
+    std::vector<Match> steps_;
 };
 
 }  // namespace quorvex6::backend::codecs::quantum

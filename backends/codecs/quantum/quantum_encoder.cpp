@@ -1,5 +1,7 @@
 #include "codecs/quantum/quantum.h"
 #include "codecs/quantum/quantum_frame_writer.h"
+#include "codecs/quantum/quantum_parse.h"
+#include "codecs/quantum/quantum_prices.h"
 #include "codecs/quantum/quantum_slots.h"
 
 namespace quorvex6::backend::codecs::quantum {
@@ -7,6 +9,8 @@ namespace quorvex6::backend::codecs::quantum {
 namespace {
 
 constexpr unsigned kSelectorShort = 4, kSelectorMiddle = 5, kSelectorLong = 6;
+// Stretches priced at once: short enough that the models' prices do not drift far.
+constexpr std::size_t kPricedStretch = 4096;
 
 void PutLiteral(FrameWriter& writer, ModelSet& models, std::uint8_t byte) {
     unsigned group = byte >> 6;
@@ -39,8 +43,12 @@ void PutMatch(FrameWriter& writer, ModelSet& models, Match match) {
 FrameEncoder::FrameEncoder(unsigned window_bits, unsigned level)
     : models_(window_bits),
       window_bits_(window_bits),
-      lazy_(EffortOf(level).lazy),
-      finder_(window_bits, EffortOf(level)) {}
+      effort_(EffortOf(level)),
+      finder_(window_bits, effort_) {}
+
+std::uint64_t FrameEncoder::Footprint(unsigned window_bits) {
+    return MatchFinder::Footprint(window_bits) + sizeof(ModelSet) + (std::uint64_t{1} << 12);
+}
 
 void FrameEncoder::Reset() {
     models_ = ModelSet(window_bits_);
@@ -52,6 +60,31 @@ void FrameEncoder::Encode(std::span<const std::uint8_t> in, std::vector<std::uin
     finder_.Append(in);
     std::span<const std::uint8_t> frame = finder_.Frame();
     FrameWriter writer(out);
+    if (effort_.priced) {
+        EncodePriced(frame, writer);
+    } else {
+        EncodeGreedy(frame, writer);
+    }
+    writer.Finish();
+}
+
+void FrameEncoder::EncodePriced(std::span<const std::uint8_t> frame, FrameWriter& writer) {
+    for (std::size_t start = 0; start < frame.size(); start += kPricedStretch) {
+        std::size_t end = std::min(frame.size(), start + kPricedStretch);
+        parser_.Parse(finder_, frame, start, end, PricesOf(models_), effort_.nice, steps_);
+        std::size_t at = start;
+        for (const Match& step : steps_) {
+            if (step.length == 0) {
+                PutLiteral(writer, models_, frame[at++]);
+            } else {
+                PutMatch(writer, models_, step);
+                at += step.length;
+            }
+        }
+    }
+}
+
+void FrameEncoder::EncodeGreedy(std::span<const std::uint8_t> frame, FrameWriter& writer) {
     std::size_t at = 0;
     Match match = finder_.Find(0);
     while (at < frame.size()) {
@@ -60,7 +93,7 @@ void FrameEncoder::Encode(std::span<const std::uint8_t> in, std::vector<std::uin
             if (++at < frame.size()) match = finder_.Find(at);
             continue;
         }
-        if (lazy_ && at + 1 < frame.size()) {
+        if (effort_.lazy && at + 1 < frame.size()) {
             Match next = finder_.Find(at + 1);
             if (next.length > match.length) {
                 PutLiteral(writer, models_, frame[at]);
@@ -73,7 +106,6 @@ void FrameEncoder::Encode(std::span<const std::uint8_t> in, std::vector<std::uin
         at += match.length;
         if (at < frame.size()) match = finder_.Find(at);
     }
-    writer.Finish();
 }
 
 }  // namespace quorvex6::backend::codecs::quantum

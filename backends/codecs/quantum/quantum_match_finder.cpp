@@ -10,12 +10,18 @@ namespace {
 constexpr unsigned kHashBits = 16;
 // The buffer slides once it holds this much beyond the window, so that it moves rarely.
 constexpr std::size_t kSlack = std::size_t{1} << 20;
+constexpr std::size_t kFrame = 32768;
+
+// The window, the slack and the frame being appended.
+std::size_t BufferLimit(unsigned window_bits) {
+    return (std::size_t{1} << window_bits) + kSlack + kFrame;
+}
 }  // namespace
 
 SearchEffort EffortOf(unsigned level) {
     static constexpr SearchEffort kEfforts[] = {
-        {4, 16, false},  {8, 32, false},  {16, 64, false},  {16, 64, true},
-        {32, 128, true}, {96, 259, true}, {512, 259, true},
+        {4, 16, false, false}, {8, 32, false, false}, {16, 64, false, false}, {16, 64, true, false},
+        {16, 96, true, true},  {32, 128, true, true}, {64, 259, true, true},
     };
     return kEfforts[std::clamp(level, 1u, 7u) - 1];
 }
@@ -24,7 +30,14 @@ MatchFinder::MatchFinder(unsigned window_bits, SearchEffort effort)
     : window_bits_(window_bits),
       effort_(effort),
       head_(std::size_t{1} << kHashBits),
-      chain_(std::size_t{1} << window_bits) {}
+      chain_(std::size_t{1} << window_bits) {
+    buffer_.reserve(BufferLimit(window_bits));
+}
+
+std::uint64_t MatchFinder::Footprint(unsigned window_bits) {
+    return BufferLimit(window_bits) + sizeof(std::uint32_t) * ((std::uint64_t{1} << kHashBits) +
+                                                               (std::uint64_t{1} << window_bits));
+}
 
 void MatchFinder::Reset() {
     buffer_.clear();
@@ -74,37 +87,56 @@ bool MatchFinder::Codable(unsigned length, std::uint32_t offset) const {
     return slot < slots;
 }
 
-Match MatchFinder::Find(std::size_t at) {
+template <class Take>
+void MatchFinder::Walk(std::size_t at, Take take) {
     std::size_t index = frame_at_ + at;
     std::uint64_t position = buffer_start_ + index;
     InsertUpTo(position);
-    Match best;
     auto limit = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, buffer_.size() - index));
-    if (limit < kMinMatch) return best;
-    std::uint64_t window = std::uint64_t{1} << window_bits_;
-    std::uint32_t mask = static_cast<std::uint32_t>(window) - 1;
-    const std::uint8_t* here = &buffer_[index];
-    std::uint32_t candidate = head_[Hash(index)];
-    for (unsigned tries = effort_.chain; candidate != 0 && tries != 0; --tries) {
-        std::uint64_t from = candidate - 1;
-        std::uint64_t offset = position - from;
-        if (from >= position || offset > window) break;
-        const std::uint8_t* there = &buffer_[static_cast<std::size_t>(from - buffer_start_)];
-        if (there[best.length] == here[best.length]) {
-            unsigned length = 0;
-            while (length < limit && there[length] == here[length]) ++length;
-            if (length >= kMinMatch && length > best.length &&
-                Codable(length, static_cast<std::uint32_t>(offset))) {
-                best = {length, static_cast<std::uint32_t>(offset)};
-                if (length >= effort_.nice || length == limit) break;
+    if (limit >= kMinMatch) {
+        std::uint64_t window = std::uint64_t{1} << window_bits_;
+        std::uint32_t mask = static_cast<std::uint32_t>(window) - 1;
+        const std::uint8_t* here = &buffer_[index];
+        std::uint32_t candidate = head_[Hash(index)];
+        unsigned longest = 0;
+        for (unsigned tries = effort_.chain; candidate != 0 && tries != 0; --tries) {
+            std::uint64_t from = candidate - 1;
+            std::uint64_t offset = position - from;
+            if (from >= position || offset > window) break;
+            const std::uint8_t* there = &buffer_[static_cast<std::size_t>(from - buffer_start_)];
+            if (there[longest] == here[longest]) {
+                unsigned length = 0;
+                while (length < limit && there[length] == here[length]) ++length;
+                if (length >= kMinMatch && length > longest &&
+                    take(length, static_cast<std::uint32_t>(offset))) {
+                    longest = length;
+                    if (length >= effort_.nice || length == limit) break;
+                }
             }
+            std::uint32_t next = chain_[static_cast<std::uint32_t>(from) & mask];
+            if (next >= candidate) break;  // the slot was reused by a later position
+            candidate = next;
         }
-        std::uint32_t next = chain_[static_cast<std::uint32_t>(from) & mask];
-        if (next >= candidate) break;  // the slot was reused by a later position
-        candidate = next;
     }
     InsertUpTo(position + 1);
+}
+
+Match MatchFinder::Find(std::size_t at) {
+    Match best;
+    Walk(at, [&](unsigned length, std::uint32_t offset) {
+        if (!Codable(length, offset)) return false;
+        best = {length, offset};
+        return true;
+    });
     return best;
+}
+
+void MatchFinder::FindAll(std::size_t at, std::vector<Match>& matches) {
+    matches.clear();
+    Walk(at, [&](unsigned length, std::uint32_t offset) {
+        matches.push_back({length, offset});
+        return true;
+    });
 }
 
 }  // namespace quorvex6::backend::codecs::quantum

@@ -142,6 +142,21 @@ TEST_F(CabPack, ABadBlockCostsOnlyItsFile) {
     EXPECT_EQ(ReadTree(dest), expected);
 }
 
+// A folder whose files are all empty has no blocks; readers still take its files.
+TEST_F(CabPack, QuantumFolderOfEmptyFilesReads) {
+    for (const char* gone : {"readme.txt", "nested", "\xE6\x97\xA5\xE6\x9C\xAC"})
+        fs::remove_all(src() / gone);
+    WriteAll(src() / "empty2.txt", "");
+    const Reader readers[] = {
+        {"cabextract", "cabextract -q -d %D %A"},
+        {"7zz", "7zz x -o%D %A"},
+    };
+    fs::path archive = root_ / "e.cab";
+    ASSERT_EQ(Pack("-i -mq:7", archive), 0) << log_;
+    ExpectReadersExtract(readers, archive, "e");
+    EXPECT_EQ(cab_.Get<QvCheckArchiveFn>("CabCheckArchive")(archive.c_str(), 2), 1);
+}
+
 TEST_F(CabPack, CompressionHelpsAndDoesNotHurt) {
     ASSERT_EQ(Pack("-r -i -mz", root_ / "z.cab", "*.bin nested\\numbers.txt"), 0) << log_;
     ASSERT_EQ(Pack("-r -i -ms", root_ / "s.cab", "*.bin nested\\numbers.txt"), 0) << log_;
@@ -212,7 +227,7 @@ TEST_F(CabPack, ANamePastTheLimitIsSkippedAndTheRestPacked) {
 // -v:N makes cabinets of at most N KiB that readers of sets follow; ours follows names in
 // any case and, without a cabinet, still extracts what lies before it.
 TEST_F(CabPack, SetsOfCabinets) {
-    for (const char* method : {"-mz", "-ms", "-ml:16"}) {
+    for (const char* method : {"-mz", "-ms", "-ml:16", "-mq:4"}) {
         fs::path set = root_ / method;
         fs::create_directories(set);
         ASSERT_EQ(Pack(std::string("-r -i -v:16 ") + method, set / "t.cab"), 0) << log_;
