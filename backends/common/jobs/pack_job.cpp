@@ -46,6 +46,7 @@ void RunFormatWork(const PackWriter& writer, Work&& work) {
 
 // What one thread encodes with; the file opener keeps the folder of its last file open.
 struct EncodingTools {
+    explicit EncodingTools(std::unique_ptr<EntryEncoder> made) : encoder(std::move(made)) {}
     std::unique_ptr<EntryEncoder> encoder;
     InputOpener opener;
 };
