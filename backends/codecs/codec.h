@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "io/fault.h"
@@ -79,7 +80,19 @@ struct Method {
     std::unique_ptr<Encoder> (*make_encoder)();
 };
 
-// The row for `id`, or nullptr when no codec here knows it.
+// A part of the method table (method_tables.h): the rows of the codecs one group of containers
+// uses, each method in exactly one part.
+using MethodTable = std::span<const Method>;
+
+// The row for `id` in `table`, or nullptr when that part has none.
+inline const Method* FindMethod(MethodTable table, std::string_view id) {
+    for (const Method& m : table) {
+        if (m.id == id) return &m;
+    }
+    return nullptr;
+}
+
+// The row for `id` in any part, or nullptr when no codec here knows it.
 const Method* FindMethod(std::string_view id);
 
 }  // namespace quorvex6::backend::codecs

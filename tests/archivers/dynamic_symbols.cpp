@@ -26,6 +26,10 @@ constexpr size_t kSizeField = 32;
 constexpr size_t kLinkField = 40;
 constexpr size_t kEntrySizeField = 56;
 constexpr uint32_t kDynamicSymbols = 11;
+constexpr uint32_t kDynamicSection = 6;
+constexpr uint64_t kDynamicEntrySize = 16;
+constexpr uint64_t kTagNull = 0;
+constexpr uint64_t kTagNeeded = 1;
 constexpr size_t kSymbolInfo = 4;
 constexpr size_t kSymbolOther = 5;
 constexpr size_t kSymbolSection = 6;
@@ -72,6 +76,15 @@ class Image {
 
     uint32_t SectionCount() const { return Le16(At(0, 0x40) + kSectionCount); }
 
+    // The NUL-ended string at `offset` in the string table `strings`.
+    std::string StringAt(const Section& strings, uint64_t offset) const {
+        if (offset >= strings.size) throw std::runtime_error("ELF string out of range");
+        const std::string_view rest(
+            reinterpret_cast<const char*>(At(strings.offset + offset, strings.size - offset)),
+            strings.size - offset);
+        return std::string(rest.substr(0, rest.find('\0')));
+    }
+
   private:
     std::vector<uint8_t> bytes_;
 };
@@ -96,16 +109,29 @@ std::set<std::string> ExportedNames(const std::string& path) {
             const bool visible =
                 visibility == kVisibilityDefault || visibility == kVisibilityProtected;
             if (!defined || !global || !visible) continue;
-            const uint32_t name = Le32(symbol);
-            if (name >= strings.size) throw std::runtime_error("ELF symbol name out of range");
-            const std::string_view rest(
-                reinterpret_cast<const char*>(image.At(strings.offset + name, strings.size - name)),
-                strings.size - name);
-            names.emplace(rest.substr(0, rest.find('\0')));
+            names.insert(image.StringAt(strings, Le32(symbol)));
         }
         return names;
     }
     throw std::runtime_error(path + ": no dynamic symbol table");
+}
+
+std::set<std::string> NeededLibraries(const std::string& path) {
+    const Image image(path);
+    for (uint32_t i = 0; i < image.SectionCount(); ++i) {
+        const Section dynamic = image.SectionAt(i);
+        if (dynamic.type != kDynamicSection) continue;
+        const Section strings = image.SectionAt(dynamic.link);
+        std::set<std::string> needed;
+        for (uint64_t at = 0; at + kDynamicEntrySize <= dynamic.size; at += kDynamicEntrySize) {
+            const uint8_t* entry = image.At(dynamic.offset + at, kDynamicEntrySize);
+            const uint64_t tag = Le64(entry);
+            if (tag == kTagNull) break;
+            if (tag == kTagNeeded) needed.insert(image.StringAt(strings, Le64(entry + 8)));
+        }
+        return needed;
+    }
+    throw std::runtime_error(path + ": no dynamic section");
 }
 
 }  // namespace quorvex6::testing

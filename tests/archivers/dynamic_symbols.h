@@ -1,5 +1,5 @@
-// The names a shared library exports, read from its ELF dynamic symbol table: what any program
-// that loads it can bind, whatever it is called.
+// What a shared library offers and needs, read from its ELF dynamic sections: the names any
+// program that loads it can bind, and the shared libraries the loader brings in with it.
 #pragma once
 #include <set>
 #include <string>
@@ -9,5 +9,9 @@ namespace quorvex6::testing {
 // Defined, global or weak, default or protected visibility. Throws std::runtime_error when the
 // file is not a little-endian 64-bit ELF object with a dynamic symbol table.
 std::set<std::string> ExportedNames(const std::string& path);
+
+// The file names of its DT_NEEDED entries ("libc.so.6"). Throws as ExportedNames does, or when
+// the object has no dynamic section.
+std::set<std::string> NeededLibraries(const std::string& path);
 
 }  // namespace quorvex6::testing

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 #include "common/code_page.h"
 #include "common/dos_time.h"
 #include "formats/arj/header_reader.h"
@@ -116,7 +116,7 @@ void Reader::Decode(io::RandomInput& in, const Entry& entry, io::Sink& out) {
         throw io::Error(io::Fault::kEncrypted, entry.name + " is garbled with a password");
     const codecs::Method* method = nullptr;
     if (entry.method <= kHighestMethod)
-        method = codecs::FindMethod("arj" + std::to_string(entry.method));
+        method = codecs::FindMethod(codecs::LhMethods(), "arj" + std::to_string(entry.method));
     if (method == nullptr)
         throw io::Error(io::Fault::kUnknownMethod,
                         "unknown method " + std::to_string(entry.method) + " of " + entry.name);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 #include "io/crc32.h"
 #include "io/fault.h"
 #include "io/memory.h"
@@ -44,7 +44,7 @@ class SummedSource final : public io::Source {
 };
 
 const codecs::Method& Packer() {
-    const codecs::Method* m = codecs::FindMethod("arj1");
+    const codecs::Method* m = codecs::FindMethod(codecs::LhMethods(), "arj1");
     if (m == nullptr || m->make_encoder == nullptr)
         throw io::Error(io::Fault::kUnknownMethod, "no encoder for ARJ method 1");
     return *m;

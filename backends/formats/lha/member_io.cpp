@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 #include "formats/lha/crc16.h"
 #include "formats/lha/header_writer.h"
 #include "formats/lha/lha_format.h"
@@ -93,7 +93,7 @@ class ArchiveSink final : public io::Sink {
 
 bool CanDecode(const Entry& e) {
     if (!e.has_data()) return true;
-    const codecs::Method* m = codecs::FindMethod(e.method);
+    const codecs::Method* m = codecs::FindMethod(codecs::LhMethods(), e.method);
     return m != nullptr && m->make_decoder != nullptr;
 }
 
@@ -106,7 +106,7 @@ bool DeclaredSizePossible(const Entry& e) {
 
 void DecodeMember(io::RandomInput& archive, const Entry& e, io::Sink& out) {
     if (!e.has_data()) return;
-    const codecs::Method* m = codecs::FindMethod(e.method);
+    const codecs::Method* m = codecs::FindMethod(codecs::LhMethods(), e.method);
     if (m == nullptr || m->make_decoder == nullptr)
         throw io::Error(io::Fault::kUnknownMethod, e.name + ": unknown method -" + e.method + "-");
     RangeSource src(archive, e.data_offset, e.data_offset + e.packed_size);
@@ -128,7 +128,7 @@ void PackMember(io::RandomOutput& out, Entry& e, io::RandomInput* data, const st
     std::uint16_t crc = 0;
     if (!e.folder && data != nullptr) {
         for (const std::string& attempt : {e.method, std::string("lh0")}) {
-            const codecs::Method* m = codecs::FindMethod(attempt);
+            const codecs::Method* m = codecs::FindMethod(codecs::LhMethods(), attempt);
             if (m == nullptr || m->make_encoder == nullptr)
                 throw io::Error(io::Fault::kUnknownMethod, "no encoder for -" + attempt + "-");
             out.seek(data_at);

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 
 namespace quorvex6::backend::rar {
 
@@ -11,12 +11,15 @@ namespace quorvex6::backend::rar {
 inline const ::quorvex6::backend::codecs::Method* Rar4Codec(std::uint8_t version) {
     switch (version) {
         case 15:
-            return ::quorvex6::backend::codecs::FindMethod("rar15");
+            return ::quorvex6::backend::codecs::FindMethod(
+                ::quorvex6::backend::codecs::RarMethods(), "rar15");
         case 20:
         case 26:
-            return ::quorvex6::backend::codecs::FindMethod("rar20");
+            return ::quorvex6::backend::codecs::FindMethod(
+                ::quorvex6::backend::codecs::RarMethods(), "rar20");
         case 29:
-            return ::quorvex6::backend::codecs::FindMethod("rar29");
+            return ::quorvex6::backend::codecs::FindMethod(
+                ::quorvex6::backend::codecs::RarMethods(), "rar29");
         default:
             return nullptr;
     }

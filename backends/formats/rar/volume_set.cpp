@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 #include "formats/rar/rar4_codec.h"
 #include "formats/rar/reader.h"
 #include "formats/rar/volume_names.h"
@@ -79,7 +79,8 @@ class PiecesSource final : public io::Source {
 const ::quorvex6::backend::codecs::Method* CodecOf(const Entry& e) {
     if (e.generation == Generation::kRar4) return Rar4Codec(e.version);
     if (e.version != 0) return nullptr;
-    return ::quorvex6::backend::codecs::FindMethod("rar5");
+    return ::quorvex6::backend::codecs::FindMethod(::quorvex6::backend::codecs::RarMethods(),
+                                                   "rar5");
 }
 
 void CopyStored(io::RandomInput& in, const Entry& piece, io::Sink& out) {

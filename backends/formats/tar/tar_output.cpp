@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 #include "common/byte_pipe.h"
 #include "formats/tar/tar_format.h"
 #include "io/fault.h"
@@ -160,7 +160,9 @@ TarOutput::TarOutput(io::Sink& sink, Compression compression)
     : pad_records_(compression == Compression::kNone || compression == Compression::kGzip) {
     const CompressionRow& row = RowOf(compression);
     const quorvex6::backend::codecs::Method* method =
-        row.codec.empty() ? nullptr : quorvex6::backend::codecs::FindMethod(row.codec);
+        row.codec.empty() ? nullptr
+                          : quorvex6::backend::codecs::FindMethod(
+                                quorvex6::backend::codecs::StreamMethods(), row.codec);
     if (compression == Compression::kNone)
         stream_ = std::make_unique<PlainStream>(sink);
     else if (method != nullptr && method->make_encoder != nullptr)

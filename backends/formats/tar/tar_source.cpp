@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "codecs/codec.h"
+#include "codecs/method_tables.h"
 #include "common/byte_pipe.h"
 #include "formats/tar/tar_compression.h"
 #include "formats/tar/tar_header.h"
@@ -76,8 +76,8 @@ class StreamDecode {
 class CodecDecode final : public StreamDecode {
   public:
     CodecDecode(io::RandomInput& input, std::string_view codec) : input_(input) {
-        const quorvex6::backend::codecs::Method* method =
-            quorvex6::backend::codecs::FindMethod(codec);
+        const quorvex6::backend::codecs::Method* method = quorvex6::backend::codecs::FindMethod(
+            quorvex6::backend::codecs::StreamMethods(), codec);
         if (method == nullptr || method->make_decoder == nullptr)
             throw io::Error(io::Fault::kUnknownMethod, "no " + std::string(codec) + " decoder");
         decoder_ = method->make_decoder();

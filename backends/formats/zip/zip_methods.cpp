@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "codecs/method_tables.h"
 #include "io/fault.h"
 
 namespace quorvex6::backend::zip {
@@ -35,8 +36,8 @@ std::string MethodText(uint16_t number) {
 std::unique_ptr<quorvex6::backend::codecs::Decoder> MakeDecoder(uint16_t number) {
     const MethodRow* row = FindMethod(number);
     if (row == nullptr || row->codec.empty()) return nullptr;
-    const quorvex6::backend::codecs::Method* method =
-        quorvex6::backend::codecs::FindMethod(row->codec);
+    const quorvex6::backend::codecs::Method* method = quorvex6::backend::codecs::FindMethod(
+        quorvex6::backend::codecs::StreamMethods(), row->codec);
     return method && method->make_decoder ? method->make_decoder() : nullptr;
 }
 
@@ -47,8 +48,11 @@ std::unique_ptr<quorvex6::backend::codecs::Encoder> MakeEncoder(uint16_t number,
         // The codec table names a codec's levels by a digit after its id.
         std::string id(row->codec);
         id += static_cast<char>('0' + std::clamp(level, 1, 9));
-        method = quorvex6::backend::codecs::FindMethod(id);
-        if (method == nullptr) method = quorvex6::backend::codecs::FindMethod(row->codec);
+        method =
+            quorvex6::backend::codecs::FindMethod(quorvex6::backend::codecs::StreamMethods(), id);
+        if (method == nullptr)
+            method = quorvex6::backend::codecs::FindMethod(
+                quorvex6::backend::codecs::StreamMethods(), row->codec);
     }
     if (method == nullptr || method->make_encoder == nullptr)
         throw io::Error(io::Fault::kUnknownMethod, "no encoder for method " + MethodText(number));

@@ -1,6 +1,6 @@
 // The ZIP methods we know: the only list of them. Reader, writer, listings and the libraries
 // all look a method up here; a new method is one row in zip_methods.cpp (and its codec's row in
-// codecs/registry.cpp).
+// codecs/stream_methods.cpp).
 #pragma once
 #include <cstdint>
 #include <memory>
