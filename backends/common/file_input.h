@@ -4,8 +4,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "common/archive_input.h"
 #include "io/random_access.h"
@@ -23,7 +23,9 @@ class FileInput final : public io::RandomInput {
     static constexpr std::size_t kAhead = 64 * 1024;
 
     ArchiveInput file_;
-    std::vector<std::uint8_t> ahead_;
+    // Made at the first read and never zeroed: only what a read filled is ever copied out.
+    std::unique_ptr<std::uint8_t[]> ahead_;
+    std::size_t ahead_size_ = 0;  // bytes of ahead_ the last read filled
     std::uint64_t ahead_at_ = 0;  // offset of ahead_[0]
 };
 

@@ -1,6 +1,6 @@
 #include "formats/arj/arj_format.h"
 
-#include <vector>
+#include <memory>
 
 #include "formats/arj/header_reader.h"
 #include "io/fault.h"
@@ -23,13 +23,15 @@ bool MainHeaderAt(io::RandomInput& in, std::uint64_t offset) {
 }  // namespace
 
 std::optional<std::uint64_t> FindArchiveStart(io::RandomInput& in, std::uint64_t limit) {
+    // Most archives start at once: no search block to fill for them.
+    if (limit > 0 && MainHeaderAt(in, 0)) return 0;
     constexpr std::size_t kBlock = 64 * 1024;
-    std::vector<std::uint8_t> block(kBlock + 1);
+    const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kBlock + 1);
     for (std::uint64_t base = 0; base < limit; base += kBlock) {
-        std::ptrdiff_t got = in.read_at(base, block.data(), block.size());
+        std::ptrdiff_t got = in.read_at(base, block.get(), kBlock + 1);
         if (got < 2) break;
         auto end = static_cast<std::size_t>(got) - 1;
-        for (std::size_t i = 0; i < end && i < kBlock && base + i < limit; ++i) {
+        for (std::size_t i = base == 0 ? 1 : 0; i < end && i < kBlock && base + i < limit; ++i) {
             if (block[i] == kMark[0] && block[i + 1] == kMark[1] && MainHeaderAt(in, base + i))
                 return base + i;
         }
