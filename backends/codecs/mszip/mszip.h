@@ -17,6 +17,9 @@ inline constexpr std::size_t kBlockLimit = 32768;
 inline constexpr std::uint8_t kSignature[2] = {'C', 'K'};
 // What a block may take: larger compressed blocks are stored instead, as readers expect.
 inline constexpr std::size_t kPackedLimit = kBlockLimit + 12;
+// Asks the encoder for its own match search, between zlib's levels 5 and 6: with the previous
+// block as dictionary, level 6 walks long chains for little gain.
+inline constexpr int kDefaultLevel = -1;
 
 // Decodes the blocks of one folder in order; Reset before the next folder.
 class BlockDecoder {
@@ -40,7 +43,7 @@ class BlockDecoder {
 // on nothing else, so they may be encoded on separate threads.
 class BlockEncoder {
   public:
-    explicit BlockEncoder(int level);  // zlib's 1..9
+    explicit BlockEncoder(int level);  // zlib's 1..9, or kDefaultLevel
     ~BlockEncoder();
     BlockEncoder(const BlockEncoder&) = delete;
     BlockEncoder& operator=(const BlockEncoder&) = delete;
@@ -51,6 +54,7 @@ class BlockEncoder {
 
   private:
     z_stream_s* stream_;
+    bool tuned_;
 };
 
 }  // namespace quorvex6::backend::codecs::mszip
