@@ -4,11 +4,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "codecs/codec.h"
 
+struct isal_zstream;
 struct z_stream_s;
 
 namespace quorvex6::backend::codecs::mszip {
@@ -53,8 +55,18 @@ class BlockEncoder {
                 std::vector<std::uint8_t>& out);
 
   private:
+    // Each false when the block would outgrow kPackedLimit.
+    bool Deflate(std::span<const std::uint8_t> in, std::span<const std::uint8_t> dictionary,
+                 std::vector<std::uint8_t>& out);
+    bool DeflateFast(std::span<const std::uint8_t> in, std::span<const std::uint8_t> dictionary,
+                     std::vector<std::uint8_t>& out);
+
     z_stream_s* stream_;
     bool tuned_;
+    // For blocks that look random, where zlib's search finds next to nothing in six times
+    // ISA-L's time.
+    std::unique_ptr<isal_zstream> fast_;
+    std::vector<std::uint8_t> fast_memory_;  // what its level works in
 };
 
 }  // namespace quorvex6::backend::codecs::mszip
