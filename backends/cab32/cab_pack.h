@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/mszip/mszip.h"
 #include "common/output_log.h"
 #include "common/pack_sources.h"
 #include "common/progress.h"
@@ -14,8 +15,8 @@
 namespace quorvex6::backend::cab32 {
 
 struct PackOptions {
-    std::uint16_t type = 0;          // typeCompress
-    int level = 6;                   // zlib's, for MSZIP
+    std::uint16_t type = 0;                                         // typeCompress
+    int level = ::quorvex6::backend::codecs::mszip::kDefaultLevel;  // as BlockEncoder takes it
     std::uint64_t volume_limit = 0;  // bytes of each cabinet of a set; 0: one cabinet
 };
 

@@ -4,11 +4,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "codecs/codec.h"
 
+struct isal_zstream;
 struct z_stream_s;
 
 namespace quorvex6::backend::codecs::mszip {
@@ -17,6 +19,9 @@ inline constexpr std::size_t kBlockLimit = 32768;
 inline constexpr std::uint8_t kSignature[2] = {'C', 'K'};
 // What a block may take: larger compressed blocks are stored instead, as readers expect.
 inline constexpr std::size_t kPackedLimit = kBlockLimit + 12;
+// Asks the encoder for its own match search, between zlib's levels 5 and 6: with the previous
+// block as dictionary, level 6 walks long chains for little gain.
+inline constexpr int kDefaultLevel = -1;
 
 // Decodes the blocks of one folder in order; Reset before the next folder.
 class BlockDecoder {
@@ -40,7 +45,7 @@ class BlockDecoder {
 // on nothing else, so they may be encoded on separate threads.
 class BlockEncoder {
   public:
-    explicit BlockEncoder(int level);  // zlib's 1..9
+    explicit BlockEncoder(int level);  // zlib's 1..9, or kDefaultLevel
     ~BlockEncoder();
     BlockEncoder(const BlockEncoder&) = delete;
     BlockEncoder& operator=(const BlockEncoder&) = delete;
@@ -50,7 +55,18 @@ class BlockEncoder {
                 std::vector<std::uint8_t>& out);
 
   private:
+    // Each false when the block would outgrow kPackedLimit.
+    bool Deflate(std::span<const std::uint8_t> in, std::span<const std::uint8_t> dictionary,
+                 std::vector<std::uint8_t>& out);
+    bool DeflateFast(std::span<const std::uint8_t> in, std::span<const std::uint8_t> dictionary,
+                     std::vector<std::uint8_t>& out);
+
     z_stream_s* stream_;
+    bool tuned_;
+    // For blocks that look random, where zlib's search finds next to nothing in six times
+    // ISA-L's time.
+    std::unique_ptr<isal_zstream> fast_;
+    std::vector<std::uint8_t> fast_memory_;  // what its level works in
 };
 
 }  // namespace quorvex6::backend::codecs::mszip

@@ -16,7 +16,7 @@ namespace quorvex6::backend::cab {
 
 class FolderStream {
   public:
-    // `type` kMethodStore or kMethodMszip; `level` zlib's.
+    // `type` kMethodStore or kMethodMszip; `level` as BlockEncoder takes it.
     FolderStream(std::uint16_t type, int level, unsigned threads);
 
     struct Place {

@@ -57,7 +57,7 @@ void WriteDataBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
 class FolderEncoder {
   public:
     // `type` kMethodStore, kMethodMszip, or kMethodQuantum or kMethodLzx with their window
-    // (and Quantum's level); `level` zlib's, for MSZIP.
+    // (and Quantum's level); `level` as mszip::BlockEncoder takes it.
     FolderEncoder(std::uint16_t type, int level);
 
     // Reads `size` bytes of `data` (fewer when it ends first) and writes the folder's CFDATA

@@ -13,6 +13,7 @@
 #include "codecs/lzx/lzx_encoder.h"
 #include "codecs/lzx/lzx_huffman_decoder.h"
 #include "codecs/lzx/lzx_huffman_encoder.h"
+#include "noise_bytes.h"
 
 namespace quorvex6::backend::codecs::lzx {
 namespace {
@@ -20,14 +21,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Frames = std::vector<Bytes>;
 
-Bytes Noise(std::size_t size, std::uint32_t seed) {
-    Bytes out(size);
-    for (auto& b : out) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>(seed >> 24);
-    }
-    return out;
-}
+using test::Noise;
 
 Bytes Text(std::size_t size) {
     std::string s;

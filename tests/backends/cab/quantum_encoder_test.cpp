@@ -9,20 +9,14 @@
 
 #include "codecs/quantum/quantum.h"
 #include "codecs/quantum/quantum_slots.h"
+#include "noise_bytes.h"
 
 namespace quorvex6::backend::codecs::quantum {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Noise(std::size_t size, std::uint32_t seed) {
-    Bytes out(size);
-    for (auto& b : out) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>(seed >> 24);
-    }
-    return out;
-}
+using test::Noise;
 
 Bytes Text(std::size_t size) {
     std::string s;
