@@ -45,18 +45,26 @@ ExtractTarget::~ExtractTarget() {
 bool ExtractTarget::IsVerified(const std::string& relative) {
     std::lock_guard lock(mutex_);
     size_t slash = relative.rfind('/');
-    return slash == std::string::npos || verified_.count(relative.substr(0, slash)) > 0;
+    return slash == std::string::npos ||
+           verified_.contains(std::string_view(relative).substr(0, slash));
 }
 
-void ExtractTarget::MakeFolders(const std::string& folder) {
+void ExtractTarget::MakeFolders(std::string_view folder) {
     std::lock_guard lock(mutex_);
-    if (verified_.count(folder)) return;
-    MakeFoldersBelow(Root(), folder);
+    // Files come folder by folder: the last one asked for is the likely one.
+    if (folder == last_made_) return;
+    if (verified_.contains(folder)) {
+        last_made_ = folder;
+        return;
+    }
+    MakeFoldersBelow(Root(), std::string(folder));
+    last_made_ = folder;
     // Every component is now a real folder; one of ours cannot turn into a link later, as
     // making a link never replaces a folder.
-    for (size_t pos = folder.find('/'); pos != std::string::npos; pos = folder.find('/', pos + 1))
-        verified_.insert(folder.substr(0, pos));
-    verified_.insert(folder);
+    for (size_t pos = folder.find('/'); pos != std::string_view::npos;
+         pos = folder.find('/', pos + 1))
+        verified_.emplace(folder.substr(0, pos));
+    verified_.emplace(folder);
 }
 
 uint32_t ExtractTarget::ModeFor(std::optional<uint32_t> mode) const {
@@ -135,6 +143,11 @@ std::optional<std::string> ExtractTarget::Place(const std::string& stored, int64
 }
 
 std::shared_ptr<const OpenFolder> ExtractTarget::FolderForFiles(const std::string& folder) {
+    {
+        // The folder open now was made when it was opened, and stays a folder.
+        std::lock_guard lock(mutex_);
+        if (open_folder_ && open_folder_name_ == folder) return open_folder_;
+    }
     if (!folder.empty()) MakeFolders(folder);
     std::lock_guard lock(mutex_);
     if (!open_folder_ || open_folder_name_ != folder) {
@@ -181,7 +194,7 @@ PendingFile ExtractTarget::BeginFile(const std::string& relative, std::optional<
 
 void ExtractTarget::MakeFolderOf(const std::string& relative) {
     size_t slash = relative.rfind('/');
-    if (slash != std::string::npos) MakeFolders(relative.substr(0, slash));
+    if (slash != std::string::npos) MakeFolders(std::string_view(relative).substr(0, slash));
 }
 
 void ExtractTarget::MakeFolder(const std::string& relative, int64_t mtime,

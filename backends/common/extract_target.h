@@ -8,10 +8,12 @@
 // too).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -120,7 +122,7 @@ class ExtractTarget {
     // The permissions a file is to end with: its own when given and restored, else the default.
     uint32_t ModeFor(std::optional<uint32_t> mode) const;
     bool IsVerified(const std::string& relative);  // its folder was made or checked here
-    void MakeFolders(const std::string& folder);
+    void MakeFolders(std::string_view folder);
     std::string Full(const std::string& relative) const;
     // The folder (relative; "" is the destination) made and open for new files in it.
     std::shared_ptr<const OpenFolder> FolderForFiles(const std::string& folder);
@@ -136,7 +138,16 @@ class ExtractTarget {
     bool unnamed_files_;  // files can be made without a name, and named when committed
     std::mutex mutex_;    // guards the log, the result, the folder lists
     std::vector<FolderFinish> folder_finish_;
-    std::unordered_set<std::string> verified_;
+    // Looked up by views: every file asks for its folder, and a copy of the name per ask cost
+    // more than the lookup.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>()(name);
+        }
+    };
+    std::unordered_set<std::string, NameHash, std::equal_to<>> verified_;
+    std::string last_made_;  // the folder MakeFolders was last asked for
     struct FileIdHash {
         size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
             return std::hash<uint64_t>()(id.second * 31 + id.first);

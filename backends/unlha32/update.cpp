@@ -1,5 +1,6 @@
 #include "unlha32/update.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -73,6 +74,7 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
     backend::ReplacementFile replacement(cmd.archive);  // before the old archive is read
     std::unique_ptr<Archive> old = OpenExisting(cmd.archive);
     std::vector<backend::jobs::NewItem> items;
+    std::deque<std::string> item_names;  // a deque never moves them, so items may view them
     for (const backend::SourceItem& item : sources) {
         if (item.stat.kind == backend::FileKind::kOther) {
             log.Line("skipped " + item.stored + ": not a regular file, folder or link");
@@ -85,7 +87,7 @@ int32_t Update(const backend::ParsedCommand& cmd, const Options& options, backen
             keeper.Note(result::kUnknownType);
             continue;
         }
-        items.push_back({entry.name, &item});
+        items.push_back({item_names.emplace_back(entry.name), &item});
     }
     backend::jobs::PlanRules rules;
     rules.only_newer = cmd.command != "a" && options.check_time;

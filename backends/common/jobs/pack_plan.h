@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/jobs/pack_format.h"
@@ -14,9 +15,9 @@ namespace quorvex6::backend::jobs {
 
 inline constexpr size_t kNoOldEntry = std::numeric_limits<size_t>::max();
 
-// A source item under the name it gets in the archive.
+// A source item under the name it gets in the archive; the name outlives the plan's making.
 struct NewItem {
-    std::string name;
+    std::string_view name;
     const SourceItem* source = nullptr;
 };
 

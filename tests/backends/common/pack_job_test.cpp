@@ -99,6 +99,28 @@ TEST(PackPlan, DecidesKeepReplaceAndAdd) {
     }
 }
 
+// Enough names that many share a hash slot: the first of each name still counts, wherever
+// its twins come, in the old archive or among the items.
+TEST(PackPlan, ManyNamesEachPlannedOnce) {
+    std::vector<OldEntry> old;
+    for (int i = 0; i < 700; ++i) old.push_back({"n" + std::to_string(i % 500), 100});
+    std::vector<SourceItem> sources;
+    for (int i = 0; i < 3000; ++i) sources.push_back(Item("n" + std::to_string(i % 1000), 200));
+    std::vector<NewItem> items;
+    for (const SourceItem& s : sources) items.push_back({s.stored, &s});
+    Plan plan = PlanUpdate(old, items, {});
+    ASSERT_EQ(plan.entries.size(), 700u + 500u);
+    for (size_t i = 0; i < 500; ++i) {
+        EXPECT_EQ(plan.entries[i].source, &sources[i]) << i;  // replaced in place
+    }
+    for (size_t i = 500; i < 700; ++i) {
+        EXPECT_EQ(plan.entries[i].old, i) << i;  // a twin in the old archive: kept as it was
+    }
+    for (size_t i = 700; i < plan.entries.size(); ++i) {
+        EXPECT_EQ(plan.entries[i].source, &sources[i - 200]) << i;  // n500..n999, first ones
+    }
+}
+
 TEST(PackPlan, DeletionKeepsTheRestInOrder) {
     Plan plan = PlanDeletion({{"a", 0}, {"b", 0}, {"c", 0}}, {false, true, false});
     ASSERT_EQ(plan.entries.size(), 2u);
