@@ -230,7 +230,7 @@ std::uint32_t ModelH::CreateSuccessors(bool skip) {
     Context* c = min_context_;
     const std::uint32_t up_branch = Successor(found_state_);
     const std::uint8_t symbol = found_state_->symbol;
-    std::array<State*, kMaxOrder + 1> chain{};
+    std::array<State*, kMaxOrder + 1> chain;  // filled up to depth only
     unsigned depth = 0;
     if (!skip) chain[depth++] = found_state_;
 
@@ -461,14 +461,20 @@ int ModelH::Decode(Coder& rc) {
         const unsigned num = min_context_->num_stats - masked;
         std::uint32_t hi_cnt = 0;
         unsigned n = 0;
-        State* stats = Stats(min_context_);
-        for (unsigned k = 0; n != num && k < min_context_->num_stats; ++k) {
-            if (offered[stats[k].symbol] != 0) {
-                hi_cnt += stats[k].freq;
-                candidates[n++] = stats + k;
-            }
+        State* const stats = Stats(min_context_);
+        const State* const end = stats + min_context_->num_stats;
+        // One pass without branches (whether a symbol is still offered is as good as random);
+        // only the first `num` offered count, as the encoder counted them, should a child
+        // keep a symbol that a rescale took from its suffix.
+#pragma GCC unroll 4
+        for (State* s = stats; s != end; ++s) {
+            const unsigned keep = offered[s->symbol];
+            hi_cnt += s->freq & keep;
+            candidates[n] = s;
+            n += keep & 1;
         }
-        if (n != num) return -1;
+        if (n < num) return -1;
+        while (n != num) hi_cnt -= candidates[--n]->freq;
         std::uint32_t freq_sum = 0;
         See* see = EscapeEstimator(masked, freq_sum);
         freq_sum += hi_cnt;
