@@ -448,7 +448,6 @@ int ModelH::Decode(Coder& rc) {
         prev_success_ = 0;
     }
 
-    std::array<State*, 256> candidates;
     for (;;) {
         const unsigned masked = min_context_->num_stats;
         do {
@@ -458,32 +457,43 @@ int ModelH::Decode(Coder& rc) {
         } while (min_context_->num_stats == masked);
         if (rc.broken() || min_context_->num_stats < masked) return -1;
 
+        // Only the first `num` symbols still offered count, as the encoder counted them, should
+        // a child keep a symbol that a rescale took from its suffix.
         const unsigned num = min_context_->num_stats - masked;
-        std::uint32_t hi_cnt = 0;
-        unsigned n = 0;
         State* const stats = Stats(min_context_);
         const State* const end = stats + min_context_->num_stats;
-        // One pass without branches (whether a symbol is still offered is as good as random);
-        // only the first `num` offered count, as the encoder counted them, should a child
-        // keep a symbol that a rescale took from its suffix.
+        std::uint32_t hi_cnt = 0;
+        unsigned n = 0;
+        // Without branches: whether a symbol is still offered is as good as random.
 #pragma GCC unroll 4
-        for (State* s = stats; s != end; ++s) {
+        for (const State* s = stats; s != end; ++s) {
             const unsigned keep = offered[s->symbol];
             hi_cnt += s->freq & keep;
-            candidates[n] = s;
             n += keep & 1;
         }
         if (n < num) return -1;
-        while (n != num) hi_cnt -= candidates[--n]->freq;
+        if (n != num) {
+            hi_cnt = 0;
+            n = 0;
+            for (const State* s = stats; n != num; ++s) {
+                const unsigned keep = offered[s->symbol];
+                hi_cnt += s->freq & keep;
+                n += keep & 1;
+            }
+        }
         std::uint32_t freq_sum = 0;
         See* see = EscapeEstimator(masked, freq_sum);
         freq_sum += hi_cnt;
         const std::uint32_t count = rc.Threshold(freq_sum);
         if (count < hi_cnt) {
-            State** pick = candidates.data();
+            // A symbol ruled out weighs 0, so the search never stops at one.
+            State* s = stats;
             std::uint32_t low = 0;
-            while (low + (*pick)->freq <= count) low += (*pick++)->freq;
-            State* s = *pick;
+            for (;; ++s) {
+                const std::uint32_t weight = s->freq & offered[s->symbol];
+                if (low + weight > count) break;
+                low += weight;
+            }
             rc.Decode(low, s->freq);
             UpdateSee(see);
             found_state_ = s;
@@ -494,7 +504,10 @@ int ModelH::Decode(Coder& rc) {
         if (count >= freq_sum) return -1;
         rc.Decode(hi_cnt, freq_sum - hi_cnt);
         see->summ = static_cast<std::uint16_t>(see->summ + freq_sum);
-        for (unsigned k = 0; k < n; ++k) offered[candidates[k]->symbol] = 0;
+        for (const State* s = stats; n != 0; ++s) {
+            n -= offered[s->symbol] & 1;
+            offered[s->symbol] = 0;
+        }
     }
 }
 
