@@ -403,7 +403,8 @@ void ModelH::UpdateModel() {
 template <class Coder>
 int ModelH::Decode(Coder& rc) {
     if (!ready()) return -1;
-    std::array<std::uint8_t, 256> offered;  // 0 for symbols an escape has ruled out
+    // All ones for a symbol still offered, 0 for one an escape has ruled out.
+    std::array<std::uint32_t, 256> offered;
     if (min_context_->num_stats != 1) {
         State* s = Stats(min_context_);
         const std::uint32_t count = rc.Threshold(min_context_->summ_freq);
@@ -429,7 +430,7 @@ int ModelH::Decode(Coder& rc) {
         if (count >= min_context_->summ_freq) return -1;
         hi_bits_flag_ = HighBitsFlag(found_state_->symbol);
         rc.Decode(hi_cnt, min_context_->summ_freq - hi_cnt);
-        offered.fill(0xFF);
+        offered.fill(~0u);
         const State* stats = Stats(min_context_);
         for (unsigned k = 0; k < min_context_->num_stats; ++k) offered[stats[k].symbol] = 0;
     } else {
@@ -443,7 +444,7 @@ int ModelH::Decode(Coder& rc) {
         }
         prob = static_cast<std::uint16_t>(prob - Mean(prob));
         init_esc_ = kExpEscape[prob >> 10];
-        offered.fill(0xFF);
+        offered.fill(~0u);
         offered[OneState(min_context_)->symbol] = 0;
         prev_success_ = 0;
     }
@@ -462,24 +463,22 @@ int ModelH::Decode(Coder& rc) {
         const unsigned num = min_context_->num_stats - masked;
         State* const stats = Stats(min_context_);
         const State* const end = stats + min_context_->num_stats;
-        std::uint32_t hi_cnt = 0;
-        unsigned n = 0;
-        // Without branches: whether a symbol is still offered is as good as random.
+        // Without branches (whether a symbol is still offered is as good as random), summing
+        // frequencies in the low half and offered symbols in the high half: 256 frequencies
+        // of a byte each never reach the high half.
+        std::uint32_t sums = 0;
 #pragma GCC unroll 4
-        for (const State* s = stats; s != end; ++s) {
-            const unsigned keep = offered[s->symbol];
-            hi_cnt += s->freq & keep;
-            n += keep & 1;
-        }
+        for (const State* s = stats; s != end; ++s)
+            sums += (s->freq | 0x10000u) & offered[s->symbol];
+        std::uint32_t hi_cnt = sums & 0xFFFF;
+        unsigned n = sums >> 16;
         if (n < num) return -1;
         if (n != num) {
-            hi_cnt = 0;
-            n = 0;
-            for (const State* s = stats; n != num; ++s) {
-                const unsigned keep = offered[s->symbol];
-                hi_cnt += s->freq & keep;
-                n += keep & 1;
-            }
+            sums = 0;
+            for (const State* s = stats; (sums >> 16) != num; ++s)
+                sums += (s->freq | 0x10000u) & offered[s->symbol];
+            hi_cnt = sums & 0xFFFF;
+            n = num;
         }
         std::uint32_t freq_sum = 0;
         See* see = EscapeEstimator(masked, freq_sum);
