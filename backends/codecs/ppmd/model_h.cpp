@@ -230,7 +230,7 @@ std::uint32_t ModelH::CreateSuccessors(bool skip) {
     Context* c = min_context_;
     const std::uint32_t up_branch = Successor(found_state_);
     const std::uint8_t symbol = found_state_->symbol;
-    std::array<State*, kMaxOrder + 1> chain{};
+    std::array<State*, kMaxOrder + 1> chain;  // filled up to depth only
     unsigned depth = 0;
     if (!skip) chain[depth++] = found_state_;
 
@@ -403,7 +403,8 @@ void ModelH::UpdateModel() {
 template <class Coder>
 int ModelH::Decode(Coder& rc) {
     if (!ready()) return -1;
-    std::array<std::uint8_t, 256> offered;  // 0 for symbols an escape has ruled out
+    // All ones for a symbol still offered, 0 for one an escape has ruled out.
+    std::array<std::uint32_t, 256> offered;
     if (min_context_->num_stats != 1) {
         State* s = Stats(min_context_);
         const std::uint32_t count = rc.Threshold(min_context_->summ_freq);
@@ -429,7 +430,7 @@ int ModelH::Decode(Coder& rc) {
         if (count >= min_context_->summ_freq) return -1;
         hi_bits_flag_ = HighBitsFlag(found_state_->symbol);
         rc.Decode(hi_cnt, min_context_->summ_freq - hi_cnt);
-        offered.fill(0xFF);
+        offered.fill(~0u);
         const State* stats = Stats(min_context_);
         for (unsigned k = 0; k < min_context_->num_stats; ++k) offered[stats[k].symbol] = 0;
     } else {
@@ -443,12 +444,11 @@ int ModelH::Decode(Coder& rc) {
         }
         prob = static_cast<std::uint16_t>(prob - Mean(prob));
         init_esc_ = kExpEscape[prob >> 10];
-        offered.fill(0xFF);
+        offered.fill(~0u);
         offered[OneState(min_context_)->symbol] = 0;
         prev_success_ = 0;
     }
 
-    std::array<State*, 256> candidates;
     for (;;) {
         const unsigned masked = min_context_->num_stats;
         do {
@@ -458,26 +458,41 @@ int ModelH::Decode(Coder& rc) {
         } while (min_context_->num_stats == masked);
         if (rc.broken() || min_context_->num_stats < masked) return -1;
 
+        // Only the first `num` symbols still offered count, as the encoder counted them, should
+        // a child keep a symbol that a rescale took from its suffix.
         const unsigned num = min_context_->num_stats - masked;
-        std::uint32_t hi_cnt = 0;
-        unsigned n = 0;
-        State* stats = Stats(min_context_);
-        for (unsigned k = 0; n != num && k < min_context_->num_stats; ++k) {
-            if (offered[stats[k].symbol] != 0) {
-                hi_cnt += stats[k].freq;
-                candidates[n++] = stats + k;
-            }
+        State* const stats = Stats(min_context_);
+        const State* const end = stats + min_context_->num_stats;
+        // Without branches (whether a symbol is still offered is as good as random), summing
+        // frequencies in the low half and offered symbols in the high half: 256 frequencies
+        // of a byte each never reach the high half.
+        std::uint32_t sums = 0;
+#pragma GCC unroll 4
+        for (const State* s = stats; s != end; ++s)
+            sums += (s->freq | 0x10000u) & offered[s->symbol];
+        std::uint32_t hi_cnt = sums & 0xFFFF;
+        unsigned n = sums >> 16;
+        if (n < num) return -1;
+        if (n != num) {
+            sums = 0;
+            for (const State* s = stats; (sums >> 16) != num; ++s)
+                sums += (s->freq | 0x10000u) & offered[s->symbol];
+            hi_cnt = sums & 0xFFFF;
+            n = num;
         }
-        if (n != num) return -1;
         std::uint32_t freq_sum = 0;
         See* see = EscapeEstimator(masked, freq_sum);
         freq_sum += hi_cnt;
         const std::uint32_t count = rc.Threshold(freq_sum);
         if (count < hi_cnt) {
-            State** pick = candidates.data();
+            // A symbol ruled out weighs 0, so the search never stops at one.
+            State* s = stats;
             std::uint32_t low = 0;
-            while (low + (*pick)->freq <= count) low += (*pick++)->freq;
-            State* s = *pick;
+            for (;; ++s) {
+                const std::uint32_t weight = s->freq & offered[s->symbol];
+                if (low + weight > count) break;
+                low += weight;
+            }
             rc.Decode(low, s->freq);
             UpdateSee(see);
             found_state_ = s;
@@ -488,7 +503,10 @@ int ModelH::Decode(Coder& rc) {
         if (count >= freq_sum) return -1;
         rc.Decode(hi_cnt, freq_sum - hi_cnt);
         see->summ = static_cast<std::uint16_t>(see->summ + freq_sum);
-        for (unsigned k = 0; k < n; ++k) offered[candidates[k]->symbol] = 0;
+        for (const State* s = stats; n != 0; ++s) {
+            n -= offered[s->symbol] & 1;
+            offered[s->symbol] = 0;
+        }
     }
 }
 

@@ -23,12 +23,7 @@ class RarRangeDecoder {
 
     // Where the coded value falls in 0..total-1; a value of total or more means damage.
     std::uint32_t Threshold(std::uint32_t total) {
-        range_ /= total;
-        if (range_ == 0) {
-            // Only crafted input gets here; a range of 1 keeps the arithmetic defined.
-            range_ = 1;
-            broken_ = true;
-        }
+        Divide(total);
         return (code_ - low_) / range_;
     }
 
@@ -39,12 +34,19 @@ class RarRangeDecoder {
         Normalize();
     }
 
+    // Threshold then Decode, but comparing the code with the bound instead of dividing it by
+    // the range: one division less on the model's most frequent step.
     int DecodeBit(std::uint32_t size0, std::uint32_t total) {
-        if (Threshold(total) < size0) {
-            Decode(0, size0);
+        Divide(total);
+        const std::uint32_t bound = range_ * size0;
+        if (code_ - low_ < bound) {
+            range_ = bound;
+            Normalize();
             return 0;
         }
-        Decode(size0, total - size0);
+        low_ += bound;
+        range_ *= total - size0;
+        Normalize();
         return 1;
     }
 
@@ -54,6 +56,15 @@ class RarRangeDecoder {
 
   private:
     static constexpr std::uint32_t kTop = 1u << 24, kBottom = 1u << 15;
+
+    void Divide(std::uint32_t total) {
+        range_ /= total;
+        if (range_ == 0) {
+            // Only crafted input gets here; a range of 1 keeps the arithmetic defined.
+            range_ = 1;
+            broken_ = true;
+        }
+    }
 
     void Normalize() {
         for (;;) {

@@ -60,7 +60,7 @@ struct Volume {
     Generation generation = Generation::kRar4;
     std::uint64_t start = 0;  // of the signature
     std::vector<Entry> entries;
-    std::string comment;  // a CMT block stored uncompressed, or an old block that passed its check
+    std::string comment;  // a CMT block or an old comment block that passed its check
     bool is_volume = false;
     bool first_volume = true;   // RAR 5 knows; RAR 4 from 3.0 on says so
     bool new_numbering = true;  // volumes named name.partN.rar (RAR 5 always)

@@ -8,25 +8,12 @@
 #include "formats/rar/rar_format.h"
 #include "io/byte_order.h"
 #include "io/crc32.h"
-#include "io/memory.h"
 
 namespace quorvex6::backend::rar {
 
 namespace {
 
 constexpr std::size_t kFieldUnpackedSize = 7, kFieldVersion = 9, kFieldMethod = 10, kFieldCrc = 11;
-
-bool Expand(std::span<const std::uint8_t> packed, std::uint8_t version, std::size_t size,
-            std::vector<std::uint8_t>& text) {
-    const ::quorvex6::backend::codecs::Method* codec = Rar4Codec(version);
-    if (codec == nullptr) return false;
-    auto decoder = codec->make_decoder();
-    io::MemorySource in(packed);
-    io::VectorSink out(text);
-    return decoder->decode(in, packed.size(), size, out) ==
-               ::quorvex6::backend::codecs::Status::kOk &&
-           text.size() == size;
-}
 
 }  // namespace
 
@@ -40,7 +27,7 @@ std::string ReadOldComment(std::span<const std::uint8_t> block) {
     std::vector<std::uint8_t> text;
     if (block[kFieldMethod] == kMethodBase) {
         text.assign(stored.begin(), stored.end());
-    } else if (!Expand(stored, block[kFieldVersion], text_size, text)) {
+    } else if (!UnpackRar4(stored, block[kFieldVersion], text_size, text)) {
         return {};
     }
     if ((io::Crc32(0, text.data(), text.size()) & 0xFFFF) != io::Le16(block.data() + kFieldCrc))

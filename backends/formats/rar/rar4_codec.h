@@ -1,7 +1,10 @@
 // The decoder of a RAR 1.5-4.x member by the version its header names: file data and the old
-// comment blocks alike.
+// comment blocks and the newer CMT blocks alike.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "codecs/method_tables.h"
 
@@ -24,5 +27,10 @@ inline const ::quorvex6::backend::codecs::Method* Rar4Codec(std::uint8_t version
             return nullptr;
     }
 }
+
+// Decodes a small member held whole in memory (a comment) into `out`; false when no codec
+// decodes the version, the stream is damaged or it gives other than `size` bytes.
+bool UnpackRar4(std::span<const std::uint8_t> packed, std::uint8_t version, std::size_t size,
+                std::vector<std::uint8_t>& out);
 
 }  // namespace quorvex6::backend::rar

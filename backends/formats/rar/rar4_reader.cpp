@@ -10,6 +10,7 @@
 #include "formats/rar/header_input.h"
 #include "formats/rar/old_comment.h"
 #include "formats/rar/rar4_names.h"
+#include "formats/rar/service_comment.h"
 #include "io/byte_order.h"
 #include "io/crc32.h"
 
@@ -160,12 +161,6 @@ Entry EntryOf(const Block& b) {
     return e;
 }
 
-std::string StoredText(io::RandomInput& in, std::uint64_t offset, std::uint64_t size) {
-    if (size > kMaxCommentSize) return {};
-    std::vector<std::uint8_t> bytes = ReadHeaderBytes(in, offset, static_cast<std::size_t>(size));
-    return DecodeLegacyName(std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0)));
-}
-
 void ReadMain(const Block& main, Volume& v) {
     if (main.type != kBlockMain)
         throw io::Error(io::Fault::kBrokenHeader, "no main header after the signature");
@@ -213,8 +208,8 @@ Volume ReadRar4Volume(io::RandomInput& in, std::uint64_t start) {
                 v.entries.push_back(EntryOf(b));
             } else if (b.type == kBlockNewSub) {
                 Entry sub = EntryOf(b);
-                if (sub.name == "CMT" && sub.method == 0 && !sub.encrypted)
-                    v.comment = StoredText(in, sub.data_offset, sub.packed_size);
+                // A CMT after a file is that file's comment, not the archive's.
+                if (sub.name == "CMT" && v.entries.empty()) v.comment = ReadServiceComment(in, sub);
             } else if (b.type == kBlockOldComment) {
                 v.comment = ReadOldComment(b.header);
             }
