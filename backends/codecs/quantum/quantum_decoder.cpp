@@ -70,7 +70,8 @@ class Coder {
             unsigned n = std::countl_zero(static_cast<std::uint16_t>(low_ ^ high_));
             if (n == 0) {
                 // Both halves of the middle: widen around the centre.
-                if (!(low_ & 0x4000) || (high_ & 0x4000)) return;
+                // One test of both: two would be merged into a load that stalls on the stores.
+                if (((low_ & ~high_) & 0x4000) == 0) return;
                 code_ ^= 0x4000;
                 low_ &= 0x3FFF;
                 high_ |= 0x4000;

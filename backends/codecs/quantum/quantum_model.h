@@ -20,8 +20,9 @@ class Model {
     // The entry whose range holds `target`, a value below Total(). Inline, as Update: both run
     // for every symbol decoded.
     unsigned Find(unsigned target) const {
+        // The terminating zero ends the search: no count is below it.
         unsigned k = 1;
-        while (k < Size() && entries_[k].cumulative > target) ++k;
+        while (entries_[k].cumulative > target) ++k;
         return k - 1;
     }
     // The entry that holds `symbol`, one of the model's.
