@@ -16,7 +16,10 @@ constexpr uint64_t kBufferedFileLimit = 1 << 20;
 }  // namespace
 
 CabExtractFormat::CabExtractFormat(const cab::CabReader& reader)
-    : reader_(reader), decoder_(reader) {
+    : reader_(reader),
+      decoder_(reader),
+      // Two: each thread holds a folder of up to 8 MiB ahead, within what extraction may take.
+      prefetch_(reader, {.threads = std::min<unsigned>(ProcessorCount(), 2)}) {
     std::vector<std::size_t> files(reader.set().folders.size());
     for (const cab::CabEntry& entry : reader.entries())
         if (entry.file.size != 0 && entry.folder < files.size()) ++files[entry.folder];
@@ -50,6 +53,8 @@ void CabExtractFormat::Decode(const jobs::ExtractItem& item, io::Sink& sink) {
         if (alone_[item.index]) {
             // A decoder of its own: this runs on any thread, and the folder is read once.
             cab::EntryDecoder(reader_).Extract(entry, sink);
+        } else if (prefetch_.Covers(entry)) {
+            prefetch_.Extract(entry, sink);
         } else {
             decoder_.Extract(entry, sink);
         }

@@ -15,8 +15,10 @@
 # differs from the manifest is left out of that row); with BASELINE=BUILD2 an older build of
 # ours is timed too, alternating, with its ratio against the same peer.
 # SECTIONS picks the tables: lzx (LZX packing against wimlib), methods (MSZIP packing and every
-# method's extraction); both by default.
-# Usage: [BASELINE=BUILD2] [SECTIONS="methods ..."] bench/peer/cab.sh BUILD [CORPUS] [RUNS]
+# method's extraction), extract (every method's extraction alone); lzx and methods by default.
+# CORPORA picks the corpora of methods and extract (text many binary by default).
+# Usage: [BASELINE=BUILD2] [SECTIONS="methods ..."] [CORPORA="text ..."]
+#        bench/peer/cab.sh BUILD [CORPUS] [RUNS]
 #   (CORPUS is made when missing)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -120,26 +122,28 @@ extract_rows() {
         "$(echo "$o / $best" | bc -l)" "$peak"
 }
 
-[[ $sections == *" methods "* ]] && for c in text many binary; do
+[[ $sections == *" methods "* || $sections == *" extract "* ]] && for c in ${CORPORA:-text many binary}; do
     rm -f "$work"/*.times
-    pack_mszip "$qv" ours "$c"; pack_gcab "$c"
-    for ((i = 0; i < runs; i++)); do
-        time_one ours pack_mszip "$qv" ours "$c"
-        [ -z "$base" ] || time_one base pack_mszip "$base" base "$c"
-        time_one peer pack_gcab "$c"
-    done
-    peak=$(peak_mib "$qv" pack "$work/peak.cab" --base "$corpus/$c" --method mszip --quiet); rm -f "$work/peak.cab"
-    fresh; x_ours; verify "$c"
-    o=$(median < "$work/ours.times"); p=$(median < "$work/peer.times")
-    os=$(mb "$work/ours.cab"); gs=$(mb "$work/g.cab")
-    if [ -n "$base" ]; then
-        v=$(median < "$work/base.times")
-        printf '| %s | pack MSZIP: baseline vs gcab | %.2f | %.2f | %.2f | %.2f | %.2f | %.4f | |\n' "$c" "$v" "$p" \
-            "$(echo "$v / $p" | bc -l)" "$(mb "$work/base.cab")" "$gs" "$(echo "$(mb "$work/base.cab") / $gs" | bc -l)"
+    if [[ $sections == *" methods "* ]]; then
+        pack_mszip "$qv" ours "$c"; pack_gcab "$c"
+        for ((i = 0; i < runs; i++)); do
+            time_one ours pack_mszip "$qv" ours "$c"
+            [ -z "$base" ] || time_one base pack_mszip "$base" base "$c"
+            time_one peer pack_gcab "$c"
+        done
+        peak=$(peak_mib "$qv" pack "$work/peak.cab" --base "$corpus/$c" --method mszip --quiet); rm -f "$work/peak.cab"
+        fresh; x_ours; verify "$c"
+        o=$(median < "$work/ours.times"); p=$(median < "$work/peer.times")
+        os=$(mb "$work/ours.cab"); gs=$(mb "$work/g.cab")
+        if [ -n "$base" ]; then
+            v=$(median < "$work/base.times")
+            printf '| %s | pack MSZIP: baseline vs gcab | %.2f | %.2f | %.2f | %.2f | %.2f | %.4f | |\n' "$c" "$v" "$p" \
+                "$(echo "$v / $p" | bc -l)" "$(mb "$work/base.cab")" "$gs" "$(echo "$(mb "$work/base.cab") / $gs" | bc -l)"
     fi
     printf '| %s | pack MSZIP vs gcab | %.2f | %.2f | %.2f | %.2f | %.2f | %.4f | %s |\n' "$c" "$o" "$p" \
         "$(echo "$o / $p" | bc -l)" "$os" "$gs" "$(echo "$os / $gs" | bc -l)" "$peak"
     rm -f "$work/base.cab" "$work/g.cab"
+    fi
     extract_rows "$c" store
     extract_rows "$c" mszip
     extract_rows "$c" lzx 21

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 
 #include "codecs/quantum/quantum.h"
 #include "codecs/quantum/quantum_slots.h"
@@ -16,17 +17,15 @@ class BitReader {
   public:
     explicit BitReader(std::span<const std::uint8_t> in) : in_(in) {}
 
+    // `n` up to 24. Bytes are taken only as their bits are needed, so that running past the
+    // frame is noticed at the same bit as one bit at a time would.
     std::uint32_t Read(unsigned n) {
-        std::uint32_t v = 0;
-        while (n-- != 0) {
-            if (bit_ == 0) {
-                byte_ = NextByte();
-                bit_ = 8;
-            }
-            --bit_;
-            v = v << 1 | ((byte_ >> bit_) & 1u);
+        while (count_ < n) {
+            held_ = held_ << 8 | NextByte();
+            count_ += 8;
         }
-        return v;
+        count_ -= n;
+        return static_cast<std::uint32_t>(held_ >> count_) & ((std::uint32_t{1} << n) - 1);
     }
     bool overrun() const { return overrun_; }
 
@@ -41,8 +40,8 @@ class BitReader {
 
     std::span<const std::uint8_t> in_;
     std::size_t at_ = 0;
-    std::uint8_t byte_ = 0;
-    unsigned bit_ = 0;
+    std::uint64_t held_ = 0;  // the low `count_` bits are unread
+    unsigned count_ = 0;
     bool overrun_ = false;
 };
 
@@ -67,16 +66,20 @@ class Coder {
   private:
     void Normalise() {
         for (;;) {
-            if ((low_ ^ high_) & 0x8000) {
+            // Leading bits that low and high share are settled: shifted out all at once.
+            unsigned n = std::countl_zero(static_cast<std::uint16_t>(low_ ^ high_));
+            if (n == 0) {
                 // Both halves of the middle: widen around the centre.
-                if (!(low_ & 0x4000) || (high_ & 0x4000)) return;
+                // One test of both: two would be merged into a load that stalls on the stores.
+                if (((low_ & ~high_) & 0x4000) == 0) return;
                 code_ ^= 0x4000;
                 low_ &= 0x3FFF;
                 high_ |= 0x4000;
+                n = 1;
             }
-            low_ = (low_ << 1) & 0xFFFF;
-            high_ = ((high_ << 1) | 1) & 0xFFFF;
-            code_ = ((code_ << 1) | bits_.Read(1)) & 0xFFFF;
+            low_ = (low_ << n) & 0xFFFF;
+            high_ = ((high_ << n) | ((1u << n) - 1)) & 0xFFFF;
+            code_ = ((code_ << n) | bits_.Read(n)) & 0xFFFF;
         }
     }
 
@@ -87,9 +90,7 @@ class Coder {
 }  // namespace
 
 FrameDecoder::FrameDecoder(unsigned window_bits)
-    : window_bits_(window_bits), window_(std::size_t{1} << window_bits), models_(window_bits) {
-    Reset();
-}
+    : window_bits_(window_bits), window_(std::size_t{1} << window_bits), models_(window_bits) {}
 
 void FrameDecoder::Reset() {
     std::fill(window_.begin(), window_.end(), std::uint8_t{0});
@@ -101,17 +102,22 @@ Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
     if (out.size() > kFrameLimit) return Status::kCorrupt;
     BitReader bits(in);
     Coder coder(bits);
-    std::size_t mask = window_.size() - 1;
+    // Locals, not members: byte stores may alias members, which would then be reloaded for
+    // every byte.
+    std::uint8_t* const window = window_.data();
+    const std::size_t mask = window_.size() - 1;
+    std::size_t at = window_at_;
+    std::uint8_t* const to = out.data();
+    const std::size_t size = out.size();
     std::size_t done = 0;
-    auto put = [&](std::uint8_t b) {
-        window_[window_at_] = b;
-        window_at_ = (window_at_ + 1) & mask;
-        out[done++] = b;
-    };
-    while (done < out.size()) {
+    Status status = Status::kOk;
+    while (done < size) {
         unsigned selector = coder.Decode(models_.selector);
         if (selector < 4) {
-            put(static_cast<std::uint8_t>(coder.Decode(models_.literals[selector])));
+            const auto b = static_cast<std::uint8_t>(coder.Decode(models_.literals[selector]));
+            window[at] = b;
+            at = (at + 1) & mask;
+            to[done++] = b;
         } else {
             std::size_t length = 0, slot = 0;
             if (selector == 4) {
@@ -128,13 +134,24 @@ Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
             std::size_t offset =
                 kSlots.position_base[slot] + bits.Read(kSlots.position_extra[slot]) + 1;
             // Matches never cross a frame's end; one reaching beyond the window is invalid.
-            if (length > out.size() - done || offset > window_.size()) return Status::kCorrupt;
-            std::size_t from = window_at_ - offset;
-            for (std::size_t i = 0; i < length; ++i) put(window_[(from + i) & mask]);
+            if (length > size - done || offset > mask + 1) {
+                status = Status::kCorrupt;
+                break;
+            }
+            for (std::size_t from = at - offset, i = 0; i < length; ++i) {
+                const std::uint8_t b = window[(from + i) & mask];
+                window[at] = b;
+                at = (at + 1) & mask;
+                to[done++] = b;
+            }
         }
-        if (bits.overrun()) return Status::kTruncated;
+        if (bits.overrun()) {
+            status = Status::kTruncated;
+            break;
+        }
     }
-    return Status::kOk;
+    window_at_ = at;
+    return status;
 }
 
 }  // namespace quorvex6::backend::codecs::quantum

@@ -8,8 +8,6 @@
 namespace quorvex6::backend::codecs::quantum {
 
 namespace {
-constexpr unsigned kIncrement = 8;
-constexpr unsigned kTotalLimit = 3800;
 constexpr unsigned kHalvingsBetweenSorts = 50;
 }  // namespace
 
@@ -19,21 +17,10 @@ Model::Model(unsigned first, unsigned count) : entries_(count + 1) {
                        static_cast<std::uint16_t>(count - i)};
 }
 
-unsigned Model::Find(unsigned target) const {
-    unsigned k = 1;
-    while (k < Size() && entries_[k].cumulative > target) ++k;
-    return k - 1;
-}
-
 unsigned Model::IndexOf(unsigned symbol) const {
     unsigned k = 0;
     while (entries_[k].symbol != symbol) ++k;
     return k;
-}
-
-void Model::Update(unsigned k) {
-    for (unsigned i = 0; i <= k; ++i) entries_[i].cumulative += kIncrement;
-    if (Total() > kTotalLimit) Rescale();
 }
 
 void Model::Rescale() {

@@ -17,14 +17,25 @@ class Model {
     unsigned Cumulative(unsigned k) const { return entries_[k].cumulative; }
     unsigned Size() const { return static_cast<unsigned>(entries_.size()) - 1; }
     unsigned SymbolAt(unsigned k) const { return entries_[k].symbol; }
-    // The entry whose range holds `target`, a value below Total().
-    unsigned Find(unsigned target) const;
+    // The entry whose range holds `target`, a value below Total(). Inline, as Update: both run
+    // for every symbol decoded.
+    unsigned Find(unsigned target) const {
+        // The terminating zero ends the search: no count is below it.
+        unsigned k = 1;
+        while (entries_[k].cumulative > target) ++k;
+        return k - 1;
+    }
     // The entry that holds `symbol`, one of the model's.
     unsigned IndexOf(unsigned symbol) const;
     // Counts the entry just decoded.
-    void Update(unsigned k);
+    void Update(unsigned k) {
+        for (unsigned i = 0; i <= k; ++i) entries_[i].cumulative += kIncrement;
+        if (Total() > kTotalLimit) Rescale();
+    }
 
   private:
+    static constexpr unsigned kIncrement = 8;
+    static constexpr unsigned kTotalLimit = 3800;
     struct Entry {
         std::uint16_t symbol;
         std::uint16_t cumulative;

@@ -1,7 +1,6 @@
 #include "formats/cab/cab_folder_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "formats/cab/cab_format.h"
 #include "io/byte_order.h"
@@ -115,7 +114,7 @@ void FolderReader::Decode(std::uint16_t unpacked) {
     }
     if (!mszip_) {
         if (packed_.size() != unpacked) BrokenData("stored block of the wrong size");
-        std::memcpy(block_.data(), packed_.data(), unpacked);
+        block_.swap(packed_);  // a stored block is its own data: no copy
         return;
     }
     if (mszip_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)

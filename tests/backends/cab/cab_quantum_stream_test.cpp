@@ -1,15 +1,19 @@
 // Quantum folders across files: files of every size and failure read back through our reader,
-// folders cut where the limits say, and the lanes kept within the memory budget.
+// folders cut where the limits say, and the lanes kept within the memory budget; such folders
+// decoded ahead on threads give what the plain decoder gives, damage and all.
 #include "formats/cab/cab_quantum_stream.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "backends/cab/cabinet_maker.h"
 #include "backends/lha/memory_bytes.h"
 #include "codecs/quantum/quantum.h"
+#include "formats/cab/cab_folder_prefetch.h"
 #include "formats/cab/cab_format.h"
 #include "formats/cab/cab_reader.h"
 #include "io/fault.h"
@@ -186,6 +190,105 @@ TEST(CabQuantumStream, LanesStayWithinTheBudget) {
             stream.lanes() * QuantumLaneBytes(21, limits.folder_input) + 2 * limits.folder_input;
         EXPECT_LE(held, limits.budget) << processors;
         EXPECT_GE(stream.lanes(), std::min(processors, 2u)) << processors;
+    }
+}
+
+// Each entry's bytes, or its fault.
+struct Outcome {
+    std::string bytes;
+    std::optional<io::Fault> fault;
+    bool operator==(const Outcome&) const = default;
+};
+
+template <class Extract>
+Outcome OutcomeOf(Extract&& extract) {
+    Bytes out;
+    io::VectorSink sink(out);
+    Outcome outcome;
+    outcome.fault = lha::test::FaultOf([&] { extract(sink); });
+    if (!outcome.fault) outcome.bytes.assign(out.begin(), out.end());
+    return outcome;
+}
+
+TEST(CabFolderPrefetch, GivesWhatThePlainDecoderGives) {
+    std::vector<File> files;
+    for (unsigned i = 0; i < 120; ++i)
+        files.push_back({"f" + std::to_string(i), Prose(i % 7 == 0 ? 0 : 500 + i * 53 % 3000, i)});
+    QuantumStream stream(kQuantum1Small, 2, {16384, std::uint64_t{64} << 20});
+    const Bytes intact = PackThrough(stream, files).cabinet;
+    // A byte of the third folder's first block changed.
+    Bytes damaged = intact;
+    {
+        CabReader reader(std::make_unique<lha::test::MemoryInput>(intact));
+        ASSERT_GT(reader.set().folders.size(), 4u);
+        damaged[reader.set().folders[2].pieces.front().folder.data_offset + kDataSize + 5] ^= 0x20;
+    }
+    struct Case {
+        std::string label;
+        const Bytes& cabinet;
+        std::uint64_t folder_bytes;
+        unsigned threads;
+        unsigned every;  // entries asked for: every n-th
+        bool covers_some;
+    };
+    const Case cases[] = {
+        {"one thread", intact, 1 << 20, 1, 1, true},
+        {"two threads", intact, 1 << 20, 2, 1, true},
+        {"four threads, every third entry", intact, 1 << 20, 4, 3, true},
+        {"every eleventh entry, folders passed over", intact, 1 << 20, 2, 11, true},
+        {"damaged", damaged, 1 << 20, 2, 1, true},
+        {"damaged, every other entry", damaged, 1 << 20, 1, 2, true},
+        {"folders too large to hold", intact, 1000, 2, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CabReader reader(std::make_unique<lha::test::MemoryInput>(c.cabinet));
+        FolderPrefetch prefetch(reader, {c.folder_bytes, c.threads});
+        EntryDecoder decoder(reader);
+        bool covered = false, failed = false;
+        for (std::size_t k = 0; k < reader.entries().size(); k += c.every) {
+            const CabEntry& entry = reader.entries()[k];
+            Outcome plain = OutcomeOf([&](io::Sink& sink) { decoder.Extract(entry, sink); });
+            if (!prefetch.Covers(entry)) continue;
+            covered = true;
+            failed = failed || plain.fault.has_value();
+            EXPECT_EQ(OutcomeOf([&](io::Sink& sink) { prefetch.Extract(entry, sink); }), plain)
+                << entry.name;
+        }
+        EXPECT_EQ(covered, c.covers_some);
+        EXPECT_EQ(failed, &c.cabinet == &damaged && c.covers_some);
+    }
+}
+
+TEST(CabFolderPrefetch, OnlyFoldersReadOnceFrontToBack) {
+    using testing::MadeFile;
+    // One stored folder: the files are its pieces in their order.
+    auto shared = [](const std::vector<MadeFile>& files, std::uint64_t limit) {
+        const std::string cabinet = testing::MakeCabinet(files);
+        CabReader reader(
+            std::make_unique<lha::test::MemoryInput>(Bytes(cabinet.begin(), cabinet.end())));
+        return SharedSmallFolders(reader, limit);
+    };
+    struct Case {
+        std::string label;
+        std::vector<MadeFile> files;
+        std::uint64_t limit;
+        std::size_t folders;
+        std::uint64_t extent;
+    };
+    const Case cases[] = {
+        {"two files", {{"a", "xyz"}, {"b", "pq"}}, 100, 1, 5},
+        {"at the limit", {{"a", "xyz"}, {"b", "pq"}}, 5, 1, 5},
+        {"past the limit", {{"a", "xyz"}, {"b", "pq"}}, 4, 0, 0},
+        {"one file with data", {{"a", "xyz"}, {"b", ""}}, 100, 0, 0},
+        {"empty files only", {{"a", ""}, {"b", ""}}, 100, 0, 0},
+    };
+    for (const Case& c : cases) {
+        auto folders = shared(c.files, c.limit);
+        ASSERT_EQ(folders.size(), c.folders) << c.label;
+        if (!folders.empty()) {
+            EXPECT_EQ(folders[0].extent, c.extent) << c.label;
+        }
     }
 }
 
