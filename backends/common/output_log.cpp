@@ -5,14 +5,15 @@
 
 namespace quorvex6::backend {
 
-void OutputLog::Line(std::string_view text) {
+void OutputLog::Line(std::string_view head, std::string_view tail) {
     if (full_) return;
-    if (text_.size() + text.size() + 1 > kMaxBytes) {
+    if (text_.size() + head.size() + tail.size() + 1 > kMaxBytes) {
         text_ += "...\n";
         full_ = true;
         return;
     }
-    text_.append(text);
+    text_.append(head);
+    text_.append(tail);
     text_ += '\n';
 }
 

@@ -11,7 +11,9 @@ class OutputLog {
   public:
     static constexpr size_t kMaxBytes = 1 << 20;
 
-    void Line(std::string_view text);
+    void Line(std::string_view text) { Line(text, {}); }
+    // One line of two parts, without joining them first (a line per entry of a large archive).
+    void Line(std::string_view head, std::string_view tail);
     const std::string& text() const { return text_; }
     // Cut to `size` bytes, always NUL-terminated; nothing is written when size is 0.
     void CopyTo(char* out, uint32_t size) const;

@@ -24,19 +24,21 @@ class Collector {
             std::string relative = folder + item.name;
             if (item.stat.kind == FileKind::kFolder) {
                 if (!whole_tree && !options_.recursive) continue;
-                if (whole_tree || every) found |= Add(relative + "/", item.stat);
-                found |= Walk(relative + "/", name_pattern, whole_tree);
+                relative += '/';
+                if (whole_tree || every) found |= Add(relative, item.stat);
+                found |= Walk(relative, name_pattern, whole_tree);
             } else if (whole_tree || MatchWildcard(name_pattern, item.name)) {
-                found |= Add(relative, item.stat);
+                found |= Add(std::move(relative), item.stat);
             }
         }
         return found;
     }
 
-    bool Add(const std::string& relative, const FileStat& stat) {
+    // Per file of a large tree: the name is moved, not copied, into the item.
+    bool Add(std::string relative, const FileStat& stat) {
         if (stat.kind == FileKind::kOther && !options_.keep_others) return false;
         if (stat.kind == FileKind::kFolder && !options_.folder_entries) return true;
-        std::string stored = relative;
+        std::string_view stored = relative;
         if (options_.junk_paths) {
             if (stat.kind == FileKind::kFolder) return true;
             size_t slash = stored.rfind('/');
@@ -52,9 +54,9 @@ class Collector {
             }
         }
         SourceItem item;
-        item.stored = stored;
         item.disk_path = options_.base + relative;
         if (!item.disk_path.empty() && item.disk_path.back() == '/') item.disk_path.pop_back();
+        item.stored = stored.size() == relative.size() ? std::move(relative) : std::string(stored);
         item.stat = stat;
         if (stat.kind == FileKind::kLink) item.link_target = ReadLink(item.disk_path);
         out_.push_back(std::move(item));

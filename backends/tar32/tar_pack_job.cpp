@@ -16,6 +16,7 @@ void PackTar(const std::string& archive_path, const std::vector<SourceItem>& sou
     auto existing = StatPath(archive_path);
     ReplacementFile target(archive_path);
     std::vector<jobs::NewItem> items;
+    items.reserve(sources.size());
     for (const SourceItem& item : sources) {
         if (!existing || item.stat.device != existing->device || item.stat.inode != existing->inode)
             items.push_back({item.stored, &item});

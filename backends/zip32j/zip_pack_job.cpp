@@ -21,6 +21,7 @@ void PackZip(const std::string& archive, const std::vector<SourceItem>& sources,
         old.emplace(std::make_unique<ArchiveInput>(archive));
 
     std::vector<jobs::NewItem> items;
+    items.reserve(sources.size());
     for (const SourceItem& item : sources) {
         // Never pack the archive into itself.
         if (existing && item.stat.device == existing->device && item.stat.inode == existing->inode)

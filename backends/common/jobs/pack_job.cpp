@@ -1,6 +1,7 @@
 #include "common/jobs/pack_job.h"
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 #include "common/archive_input.h"
@@ -68,23 +69,26 @@ class PackRun {
           log_(log),
           result_(result),
           progress_(progress),
-          entries_(NewEntries(plan)),
-          at_once_(WorkersFor(writer, entries_.size()) == 0),
+          last_new_(LastNewEntry(plan)),
+          at_once_(WorkersFor(writer, NewEntryCount(plan)) == 0),
           tools_([&writer] { return MakeTools(writer); }),
-          pool_({.bytes = kAheadBytes, .threads = WorkersFor(writer, entries_.size())},
+          pool_({.bytes = kAheadBytes, .threads = WorkersFor(writer, NewEntryCount(plan))},
                 [this](const std::string&, const Failure*) { WriteNext(); }) {}
 
     void Run() {
         // Without workers nothing could overlap with an entry: each is encoded as it comes, with
         // the command thread's own tools.
         std::unique_ptr<EncodingTools> own = at_once_ ? MakeTools(writer_) : nullptr;
-        auto entry = entries_.begin();
-        for (const PlannedEntry& planned : plan_.entries) {
+        for (size_t i = 0; i < plan_.entries.size(); ++i) {
+            const PlannedEntry& planned = plan_.entries[i];
             if (planned.source == nullptr) {
                 pool_.Done({});
                 continue;
             }
-            SpooledEntry& e = *entry++;
+            SpooledEntry& e = in_flight_.emplace_back();
+            e.item = planned.source;
+            e.number = i;
+            e.last = i == last_new_;
             if (own) {
                 Encode(e, *own);
                 pool_.Done({});
@@ -98,16 +102,16 @@ class PackRun {
     }
 
   private:
-    static std::vector<SpooledEntry> NewEntries(const Plan& plan) {
-        std::vector<SpooledEntry> entries;
-        for (size_t i = 0; i < plan.entries.size(); ++i) {
-            if (plan.entries[i].source == nullptr) continue;
-            SpooledEntry& entry = entries.emplace_back();
-            entry.item = plan.entries[i].source;
-            entry.number = i;
-        }
-        if (!entries.empty()) entries.back().last = true;
-        return entries;
+    static size_t NewEntryCount(const Plan& plan) {
+        return static_cast<size_t>(
+            std::count_if(plan.entries.begin(), plan.entries.end(),
+                          [](const PlannedEntry& e) { return e.source != nullptr; }));
+    }
+
+    static size_t LastNewEntry(const Plan& plan) {
+        for (size_t i = plan.entries.size(); i-- > 0;)
+            if (plan.entries[i].source != nullptr) return i;
+        return plan.entries.size();
     }
 
     static std::unique_ptr<EncodingTools> MakeTools(PackWriter& writer) {
@@ -139,10 +143,10 @@ class PackRun {
             RunFormatWork(writer_, [&] { writer_.CopyRaw(planned.old); });
             return;
         }
-        SpooledEntry& entry = entries_[written_new_++];
+        SpooledEntry& entry = in_flight_.front();
         progress_.Entry(wording_.progress, entry.item->stored, written_, plan_.entries.size());
         Write(entry);
-        std::vector<uint8_t>().swap(entry.spool);
+        in_flight_.pop_front();
     }
 
     void Write(SpooledEntry& entry) {
@@ -169,7 +173,7 @@ class PackRun {
             throw io::Error(io::Fault::kWrite, "cannot write the archive");
         }
         writer_.Placed(std::move(entry.encoded), offset);
-        log_.Line(wording_.added + name);
+        log_.Line(wording_.added, name);
     }
 
     PackWriter& writer_;
@@ -178,10 +182,11 @@ class PackRun {
     OutputLog& log_;
     ResultKeeper& result_;
     Progress& progress_;
-    std::vector<SpooledEntry> entries_;
+    // Entries handed over and not yet written, in plan order: a large tree holds only those.
+    std::deque<SpooledEntry> in_flight_;
+    const size_t last_new_;
     const bool at_once_;
     size_t written_ = 0;
-    size_t written_new_ = 0;
     HandlePool<EncodingTools> tools_;
     OrderedPool pool_;  // last: its work uses the members above until it ends
 };

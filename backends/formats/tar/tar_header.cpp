@@ -81,13 +81,14 @@ void FillCommon(BlockSpan block, uint32_t mode, uint64_t size, int64_t mtime, ch
 
 void AppendHeader(const HeaderFields& f, std::vector<uint8_t>& out) {
     std::string records;
+    const bool ascii_name = io::IsAscii(f.name);
+    const bool ascii_link = io::IsAscii(f.link);
     // Names are bytes on POSIX: those that are not UTF-8 are marked so, not taken for UTF-8.
-    if (!io::IsValidUtf8(f.name) || !io::IsValidUtf8(f.link))
+    if ((!ascii_name && !io::IsValidUtf8(f.name)) || (!ascii_link && !io::IsValidUtf8(f.link)))
         AddRecord(records, "hdrcharset", "BINARY");
-    size_t split = io::IsAscii(f.name) ? UstarSplit(f.name) : std::string_view::npos;
+    size_t split = ascii_name ? UstarSplit(f.name) : std::string_view::npos;
     if (split == std::string_view::npos) AddRecord(records, "path", f.name);
-    if (f.link.size() > kLink.length || !io::IsAscii(f.link))
-        AddRecord(records, "linkpath", f.link);
+    if (f.link.size() > kLink.length || !ascii_link) AddRecord(records, "linkpath", f.link);
     if (f.size > kMaxOctal11) AddRecord(records, "size", std::to_string(f.size));
     if (f.mtime < 0 || static_cast<uint64_t>(f.mtime) > kMaxOctal11)
         AddRecord(records, "mtime", std::to_string(f.mtime));

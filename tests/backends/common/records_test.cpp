@@ -90,6 +90,18 @@ TEST_F(RecordsTest, LogIsCutAndAlwaysTerminated) {
     EXPECT_LE(big.text().size(), OutputLog::kMaxBytes + 8);
 }
 
+TEST_F(RecordsTest, TwoPartLinesAreWholeLinesAndCountBothParts) {
+    OutputLog log;
+    log.Line("added ", "a/b.txt");
+    log.Line("", "");
+    EXPECT_EQ(log.text(), "added a/b.txt\n\n");
+    // The tail alone fits under the bound; with its head it does not.
+    OutputLog near_full;
+    near_full.Line(std::string(OutputLog::kMaxBytes - 10, 'z'));
+    near_full.Line(std::string(6, 'h'), std::string(6, 't'));
+    EXPECT_TRUE(near_full.text().ends_with("z\n...\n"));
+}
+
 TEST_F(RecordsTest, GateRunningFlagAndCodes) {
     CommandGate gate;
     char out[64] = {};
