@@ -75,7 +75,7 @@ bool LzParser::fill(Source& in) {
     return true;
 }
 
-int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
+int LzParser::longest(std::int32_t pos, std::uint32_t first, int best, std::int32_t& dist) const {
     const std::uint8_t* base = buf_.data();
     const std::uint8_t* here = base + pos;
     const int limit = std::min<int>(p_.max_match, end_ - pos);
@@ -84,18 +84,18 @@ int LzParser::longest(std::int32_t pos, int best, std::int32_t& dist) const {
     // reload of each one every step.
     const std::int32_t* prev = prev_.get();
     const std::int32_t slot_mask = slot_mask_;
-    const std::int32_t reach = reach_;
     const int nice_length = std::min(p_.nice_length, limit);
     int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
     int found = 0;
     std::int32_t found_at = 0;
-    const std::uint32_t first = load(pos);
     std::int32_t cur = limit > kMinMatch ? head_[hash4(first, hash_shift_)] : kNil;
     // A candidate must agree on its first four bytes (the chains' key) and on the four ending
     // one past the best length so far: one compare each rejects most of them.
     std::int32_t tail_at = std::max(best - 3, 0);
     std::uint32_t tail = load(pos + tail_at);
-    while (cur >= 0 && pos - cur < reach && chain-- > 0) {
+    // Past the window or the chain's end (kNil) alike.
+    const std::int32_t low = std::max(pos - reach_, kNil);
+    while (cur > low && chain-- > 0) {
         if (load(cur + tail_at) == tail && load(cur) == first) {
             const int len = common_prefix(here, base + cur, limit);
             if (len > best) {

@@ -73,19 +73,22 @@ class LzParser {
         std::int32_t slot_mask;
 
         void insert(std::int32_t pos) const {
-            const std::uint32_t v = insert_long(pos);
+            std::uint32_t v;
+            std::memcpy(&v, buf + pos, 4);
+            insert(pos, v);
+        }
+        // `v`: the position's first four bytes, when the caller has them already.
+        void insert(std::int32_t pos, std::uint32_t v) const {
+            insert_long(pos, v);
             const std::uint32_t h3 = hash3(v, hash_shift);
             prev3[pos & kNearMask] = head3[h3];
             head3[h3] = pos;
         }
-        // Into the long chains only; returns the position's first four bytes.
-        std::uint32_t insert_long(std::int32_t pos) const {
-            std::uint32_t v;
-            std::memcpy(&v, buf + pos, 4);
+        // Into the long chains only.
+        void insert_long(std::int32_t pos, std::uint32_t v) const {
             const std::uint32_t h = hash4(v, hash_shift);
             prev[pos & slot_mask] = head[h];
             head[h] = pos;
-            return v;
         }
     };
     Chains chains() {
@@ -93,7 +96,8 @@ class LzParser {
                 prev3_.data(), hash_shift_,  slot_mask_};
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
-    int longest(std::int32_t pos, int best, std::int32_t& dist) const;
+    // `first`: the four bytes at pos.
+    int longest(std::int32_t pos, std::uint32_t first, int best, std::int32_t& dist) const;
     // Moves the buffer down and tops it up; false on a read error.
     bool fill(Source& in);
 
@@ -128,47 +132,58 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     for (history = std::min(history, end_); pos_ < history; ++pos_) {
         if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
     }
-    while (pos_ < end_) {
-        if (end_ - pos_ < lookahead && !eof_) {
+    // The position and end in locals between refills: stores into the chains could alias the
+    // members and force a reload of each on every byte.
+    std::int32_t pos = pos_;
+    std::int32_t end = end_;
+    const std::uint8_t* const buf = buf_.data();
+    while (pos < end) {
+        if (end - pos < lookahead && !eof_) {
+            pos_ = pos;
             if (!fill(in)) return Status::kReadFailed;
+            pos = pos_;
+            end = end_;
         }
-        const std::int32_t avail = end_ - pos_;
         int len = 0;
         std::int32_t dist = 0;
-        if (avail >= kMinMatch) {
+        if (end - pos >= kMinMatch) {
+            std::uint32_t v;
+            std::memcpy(&v, buf + pos, 4);
             if (skip > 0) {
                 // Skipped over: only long repeats of such data are worth finding later.
                 --skip;
-                chains.insert_long(pos_);
+                chains.insert_long(pos, v);
             } else {
                 if (prev_len < p_.lazy_length) {
-                    len = longest(pos_, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
+                    len =
+                        longest(pos, v, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
                     if (len == kMinMatch && dist > p_.far_three) len = 0;
                     barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
                     skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
                 }
-                chains.insert(pos_);
+                chains.insert(pos, v);
             }
         }
         if (prev_len >= kMinMatch && len <= prev_len) {
             out.match(prev_len, prev_dist);
-            // pos_ - 1 started the match and pos_ is already in the chains.
-            std::int32_t stop = pos_ - 1 + prev_len;
-            for (++pos_; pos_ < stop; ++pos_) {
-                if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
-            }
+            // pos - 1 started the match and pos is already in the chains.
+            const std::int32_t stop = pos - 1 + prev_len;
+            const std::int32_t last_key = std::min(stop, end - kMinMatch + 1);
+            for (++pos; pos < last_key; ++pos) chains.insert(pos);
+            pos = stop;
             prev_len = 0;
             pending = false;
         } else {
-            if (pending) out.literal(buf_[static_cast<std::size_t>(pos_ - 1)]);
+            if (pending) out.literal(buf[pos - 1]);
             pending = true;
             prev_len = len;
             prev_dist = dist;
-            ++pos_;
+            ++pos;
         }
         if (out.failed()) return Status::kWriteFailed;
     }
-    if (pending) out.literal(buf_[static_cast<std::size_t>(pos_ - 1)]);
+    pos_ = pos;
+    if (pending) out.literal(buf[pos - 1]);
     // Input beyond input_bound would otherwise be dropped without a word.
     return eof_ ? Status::kOk : Status::kReadFailed;
 }
