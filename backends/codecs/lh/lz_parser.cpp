@@ -38,7 +38,8 @@ LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
     const int bits = std::min(span_bits - 1, kMaxTableBits);
     hash_shift_ = 32 - bits;
     slot_mask_ = (std::int32_t{1} << std::min(span_bits, p.dict_bits)) - 1;
-    buf_.assign(span + static_cast<std::size_t>(p.max_match + kPad), 0);
+    buf_size_ = static_cast<std::int32_t>(span) + p.max_match + kPad;
+    buf_ = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(buf_size_));
     head_.assign(std::size_t{1} << bits, kNil);
     prev_ =
         std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(slot_mask_) + 1);
@@ -50,7 +51,7 @@ bool LzParser::fill(Source& in) {
     if (pos_ > window_) {
         std::int32_t shift = (pos_ - window_) & ~mask_;
         if (shift > 0) {
-            std::memmove(buf_.data(), buf_.data() + shift, static_cast<std::size_t>(end_ - shift));
+            std::memmove(buf_.get(), buf_.get() + shift, static_cast<std::size_t>(end_ - shift));
             pos_ -= shift;
             end_ -= shift;
             auto rebase = [shift](std::int32_t& v) { v = v >= shift ? v - shift : kNil; };
@@ -60,9 +61,9 @@ bool LzParser::fill(Source& in) {
             std::for_each(prev3_.begin(), prev3_.end(), rebase);
         }
     }
-    const std::int32_t cap = static_cast<std::int32_t>(buf_.size()) - kPad;
+    const std::int32_t cap = buf_size_ - kPad;
     while (!eof_ && end_ < cap) {
-        std::ptrdiff_t got = in.read(buf_.data() + end_, static_cast<std::size_t>(cap - end_));
+        std::ptrdiff_t got = in.read(buf_.get() + end_, static_cast<std::size_t>(cap - end_));
         if (got < 0) return false;
         if (got == 0) {
             eof_ = true;
@@ -71,12 +72,12 @@ bool LzParser::fill(Source& in) {
         end_ += static_cast<std::int32_t>(got);
     }
     // Hashing and comparing read a few bytes past the end: keep them defined and unmatched.
-    std::memset(buf_.data() + end_, 0, static_cast<std::size_t>(kPad));
+    std::memset(buf_.get() + end_, 0, static_cast<std::size_t>(kPad));
     return true;
 }
 
 int LzParser::longest(std::int32_t pos, std::uint32_t first, int best, std::int32_t& dist) const {
-    const std::uint8_t* base = buf_.data();
+    const std::uint8_t* base = buf_.get();
     const std::uint8_t* here = base + pos;
     const int limit = std::min<int>(p_.max_match, end_ - pos);
     if (best >= limit) return 0;

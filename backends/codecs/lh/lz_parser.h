@@ -54,7 +54,7 @@ class LzParser {
 
     std::uint32_t load(std::int32_t pos) const {
         std::uint32_t v;
-        std::memcpy(&v, buf_.data() + pos, 4);
+        std::memcpy(&v, buf_.get() + pos, 4);
         return v;
     }
     static std::uint32_t hash4(std::uint32_t v, int shift) { return (v * 0x9E3779B1u) >> shift; }
@@ -92,7 +92,7 @@ class LzParser {
         }
     };
     Chains chains() {
-        return {buf_.data(),   head_.data(), prev_.get(), head3_.data(),
+        return {buf_.get(),    head_.data(), prev_.get(), head3_.data(),
                 prev3_.data(), hash_shift_,  slot_mask_};
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
@@ -107,7 +107,9 @@ class LzParser {
     std::int32_t mask_;
     std::int32_t slot_mask_;  // chain slots: the window, or less when the input is shorter
     int hash_shift_;
-    std::vector<std::uint8_t> buf_;
+    // Left unfilled as well: only bytes read in, and the padding after them, are ever looked at.
+    std::unique_ptr<std::uint8_t[]> buf_;
+    std::int32_t buf_size_;
     std::vector<std::int32_t> head_;
     // Left unfilled: a slot is read only through a chain, after its position wrote it; by the
     // first move of the buffer every slot has been written.
@@ -136,7 +138,7 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     // members and force a reload of each on every byte.
     std::int32_t pos = pos_;
     std::int32_t end = end_;
-    const std::uint8_t* const buf = buf_.data();
+    const std::uint8_t* const buf = buf_.get();
     while (pos < end) {
         if (end - pos < lookahead && !eof_) {
             pos_ = pos;
