@@ -37,7 +37,11 @@ LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
     // Half as many heads as positions: the chains sort out the few extra collisions.
     const int bits = std::min(span_bits - 1, kMaxTableBits);
     hash_shift_ = 32 - bits;
-    slot_mask_ = (std::int32_t{1} << std::min(span_bits, p.dict_bits)) - 1;
+    // Links are followed only within reach: a slot may be taken over once its position is out
+    // of it, so ARJ's shorter reach halves the links and more of them stay in the L1 cache.
+    int reach_bits = 0;
+    while ((std::int32_t{1} << reach_bits) < reach_) ++reach_bits;
+    slot_mask_ = (std::int32_t{1} << std::min(span_bits, reach_bits)) - 1;
     buf_size_ = static_cast<std::int32_t>(span) + p.max_match + kPad;
     buf_ = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(buf_size_));
     head_.assign(std::size_t{1} << bits, kNil);
