@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -56,6 +57,24 @@ class LzParser {
         std::uint32_t v;
         std::memcpy(&v, buf_.get() + pos, 4);
         return v;
+    }
+    // Bytes in common from the start, up to limit; eight at a time.
+    static int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
+        int len = 0;
+        while (len + 8 <= limit) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + len, 8);
+            std::memcpy(&y, b + len, 8);
+            if (x != y) {
+                const std::uint64_t d = x ^ y;
+                const int bits = std::endian::native == std::endian::little ? std::countr_zero(d)
+                                                                            : std::countl_zero(d);
+                return len + bits / 8;
+            }
+            len += 8;
+        }
+        while (len < limit && a[len] == b[len]) ++len;
+        return len;
     }
     static std::uint32_t hash4(std::uint32_t v, int shift) { return (v * 0x9E3779B1u) >> shift; }
     static std::uint32_t hash3(std::uint32_t v, int shift) {
@@ -120,6 +139,61 @@ class LzParser {
     std::int32_t end_ = 0;
     bool eof_ = false;
 };
+
+// In the header: the parse loop calls it for nearly every position, and the call's setup cost
+// as much as a short walk.
+inline int LzParser::longest(std::int32_t pos, std::uint32_t first, int best,
+                             std::int32_t& dist) const {
+    const std::uint8_t* base = buf_.get();
+    const std::uint8_t* here = base + pos;
+    const int limit = std::min<int>(p_.max_match, end_ - pos);
+    if (best >= limit) return 0;
+    // Locals, not members, in the walk: the store to `dist` could alias a member and force a
+    // reload of each one every step.
+    const std::int32_t* prev = prev_.get();
+    const std::int32_t slot_mask = slot_mask_;
+    const int nice_length = std::min(p_.nice_length, limit);
+    int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
+    int found = 0;
+    std::int32_t found_at = 0;
+    std::int32_t cur = limit > kMinMatch ? head_[hash4(first, hash_shift_)] : kNil;
+    // A candidate must agree on its first four bytes (the chains' key) and on the four ending
+    // one past the best length so far: one compare each rejects most of them.
+    std::int32_t tail_at = std::max(best - 3, 0);
+    std::uint32_t tail = load(pos + tail_at);
+    // Past the window or the chain's end (kNil) alike.
+    const std::int32_t low = std::max(pos - reach_, kNil);
+    while (cur > low && chain-- > 0) {
+        if (load(cur + tail_at) == tail && load(cur) == first) {
+            const int len = common_prefix(here, base + cur, limit);
+            if (len > best) {
+                best = len;
+                found = len;
+                found_at = cur;
+                if (len >= nice_length) break;
+                tail_at = best - 3;
+                tail = load(pos + tail_at);
+            }
+        }
+        cur = prev[static_cast<std::size_t>(cur & slot_mask)];
+    }
+    if (found > 0) {
+        dist = pos - found_at;
+        return found;
+    }
+    if (best < kMinMatch) {
+        const std::int32_t near_reach = std::min(p_.far_three, kNearMask + 1);
+        cur = head3_[hash3(first, hash_shift_)];
+        for (int left = kNearChain; cur >= 0 && pos - cur <= near_reach && left > 0; --left) {
+            if (((load(cur) ^ first) & 0xffffffu) == 0) {
+                dist = pos - cur;
+                return common_prefix(here, base + cur, limit);
+            }
+            cur = prev3_[static_cast<std::size_t>(cur & kNearMask)];
+        }
+    }
+    return 0;
+}
 
 template <class Out>
 Status LzParser::run(Source& in, Out& out, std::int32_t history) {
