@@ -2,6 +2,7 @@
 // give up once its output passes the caller's limit.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,15 +36,46 @@ class BitWriter {
     void append(const std::uint8_t* data, std::uint64_t bits);
     bool failed() const { return failed_; }
 
+    // A run of puts with the pending bits in registers: the writer's own members would be
+    // reloaded and stored around every code, as any byte stored to the buffer may alias them.
+    // The writer takes the bits back when the burst ends; nothing else may put meanwhile.
+    class Burst {
+      public:
+        explicit Burst(BitWriter& w) : w_(w), bits_(w.bits_), count_(w.count_) {}
+        ~Burst() {
+            w_.bits_ = bits_;
+            w_.count_ = count_;
+        }
+        Burst(const Burst&) = delete;
+        Burst& operator=(const Burst&) = delete;
+
+        // n <= 32, as for BitWriter::put; no test for n == 0, whose value is 0 as well.
+        void put(int n, std::uint32_t value) {
+            // Two shifts, as 64 - count_ - n may be 64.
+            bits_ |= static_cast<std::uint64_t>(value) << (63 - count_ - n) << 1;
+            count_ += n;
+            if (count_ >= 32) {
+                w_.bits_ = bits_;
+                w_.count_ = count_;
+                w_.spill_word();
+                bits_ = w_.bits_;
+                count_ = w_.count_;
+            }
+        }
+
+      private:
+        BitWriter& w_;
+        std::uint64_t bits_;
+        int count_;
+    };
+
   private:
     // The top 32 bits out in one store: a byte at a time cost a loop per code.
     void spill_word() {
-        const auto word = static_cast<std::uint32_t>(bits_ >> 32);
-        const std::uint8_t bytes[4] = {
-            static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-        std::memcpy(buffer_.get() + pos_, bytes, sizeof bytes);
-        pos_ += sizeof bytes;
+        auto word = static_cast<std::uint32_t>(bits_ >> 32);
+        if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap32(word);
+        std::memcpy(buffer_.get() + pos_, &word, sizeof word);
+        pos_ += sizeof word;
         bits_ <<= 32;
         count_ -= 32;
         if (pos_ >= kBufferSize - 8) flush();

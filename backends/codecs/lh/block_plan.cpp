@@ -209,14 +209,18 @@ void BlockPlan::write(BitWriter& out) const {
     AssignCodes(plen_.data(), params_.offset_codes, pcode.data());
     AssignCodes(lengths_.len.data(), kLengthCodes, tcode.data());
     put_tables(out, lengths_, tcode.data());
+    BitWriter::Burst burst(out);
     for (std::size_t i = 0; i < count_; ++i) {
         const std::uint16_t c = symbols_[i].code;
-        out.put(clen_[c], ccode[c]);
+        burst.put(clen_[c], ccode[c]);
         if (c < kLiteralCodes) continue;
+        // The offset's class and its low bits in one put: at most 16 + 15 bits.
         const std::uint32_t d = symbols_[i].dist;
         const int p = BitLength(d);
-        out.put(plen_[static_cast<std::size_t>(p)], pcode[static_cast<std::size_t>(p)]);
-        if (p > 1) out.put(p - 1, d & ((1u << (p - 1)) - 1));
+        const int low = p > 1 ? p - 1 : 0;
+        burst.put(
+            plen_[static_cast<std::size_t>(p)] + low,
+            std::uint32_t{pcode[static_cast<std::size_t>(p)]} << low | (d & ((1u << low) - 1)));
     }
 }
 

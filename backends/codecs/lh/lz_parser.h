@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -54,8 +55,26 @@ class LzParser {
 
     std::uint32_t load(std::int32_t pos) const {
         std::uint32_t v;
-        std::memcpy(&v, buf_.data() + pos, 4);
+        std::memcpy(&v, buf_.get() + pos, 4);
         return v;
+    }
+    // Bytes in common from the start, up to limit; eight at a time.
+    static int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
+        int len = 0;
+        while (len + 8 <= limit) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + len, 8);
+            std::memcpy(&y, b + len, 8);
+            if (x != y) {
+                const std::uint64_t d = x ^ y;
+                const int bits = std::endian::native == std::endian::little ? std::countr_zero(d)
+                                                                            : std::countl_zero(d);
+                return len + bits / 8;
+            }
+            len += 8;
+        }
+        while (len < limit && a[len] == b[len]) ++len;
+        return len;
     }
     static std::uint32_t hash4(std::uint32_t v, int shift) { return (v * 0x9E3779B1u) >> shift; }
     static std::uint32_t hash3(std::uint32_t v, int shift) {
@@ -73,27 +92,31 @@ class LzParser {
         std::int32_t slot_mask;
 
         void insert(std::int32_t pos) const {
-            const std::uint32_t v = insert_long(pos);
+            std::uint32_t v;
+            std::memcpy(&v, buf + pos, 4);
+            insert(pos, v);
+        }
+        // `v`: the position's first four bytes, when the caller has them already.
+        void insert(std::int32_t pos, std::uint32_t v) const {
+            insert_long(pos, v);
             const std::uint32_t h3 = hash3(v, hash_shift);
             prev3[pos & kNearMask] = head3[h3];
             head3[h3] = pos;
         }
-        // Into the long chains only; returns the position's first four bytes.
-        std::uint32_t insert_long(std::int32_t pos) const {
-            std::uint32_t v;
-            std::memcpy(&v, buf + pos, 4);
+        // Into the long chains only.
+        void insert_long(std::int32_t pos, std::uint32_t v) const {
             const std::uint32_t h = hash4(v, hash_shift);
             prev[pos & slot_mask] = head[h];
             head[h] = pos;
-            return v;
         }
     };
     Chains chains() {
-        return {buf_.data(),   head_.data(), prev_.get(), head3_.data(),
+        return {buf_.get(),    head_.data(), prev_.get(), head3_.data(),
                 prev3_.data(), hash_shift_,  slot_mask_};
     }
     // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
-    int longest(std::int32_t pos, int best, std::int32_t& dist) const;
+    // `first`: the four bytes at pos.
+    int longest(std::int32_t pos, std::uint32_t first, int best, std::int32_t& dist) const;
     // Moves the buffer down and tops it up; false on a read error.
     bool fill(Source& in);
 
@@ -103,7 +126,9 @@ class LzParser {
     std::int32_t mask_;
     std::int32_t slot_mask_;  // chain slots: the window, or less when the input is shorter
     int hash_shift_;
-    std::vector<std::uint8_t> buf_;
+    // Left unfilled as well: only bytes read in, and the padding after them, are ever looked at.
+    std::unique_ptr<std::uint8_t[]> buf_;
+    std::int32_t buf_size_;
     std::vector<std::int32_t> head_;
     // Left unfilled: a slot is read only through a chain, after its position wrote it; by the
     // first move of the buffer every slot has been written.
@@ -114,6 +139,61 @@ class LzParser {
     std::int32_t end_ = 0;
     bool eof_ = false;
 };
+
+// In the header: the parse loop calls it for nearly every position, and the call's setup cost
+// as much as a short walk.
+inline int LzParser::longest(std::int32_t pos, std::uint32_t first, int best,
+                             std::int32_t& dist) const {
+    const std::uint8_t* base = buf_.get();
+    const std::uint8_t* here = base + pos;
+    const int limit = std::min<int>(p_.max_match, end_ - pos);
+    if (best >= limit) return 0;
+    // Locals, not members, in the walk: the store to `dist` could alias a member and force a
+    // reload of each one every step.
+    const std::int32_t* prev = prev_.get();
+    const std::int32_t slot_mask = slot_mask_;
+    const int nice_length = std::min(p_.nice_length, limit);
+    int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
+    int found = 0;
+    std::int32_t found_at = 0;
+    std::int32_t cur = limit > kMinMatch ? head_[hash4(first, hash_shift_)] : kNil;
+    // A candidate must agree on its first four bytes (the chains' key) and on the four ending
+    // one past the best length so far: one compare each rejects most of them.
+    std::int32_t tail_at = std::max(best - 3, 0);
+    std::uint32_t tail = load(pos + tail_at);
+    // Past the window or the chain's end (kNil) alike.
+    const std::int32_t low = std::max(pos - reach_, kNil);
+    while (cur > low && chain-- > 0) {
+        if (load(cur + tail_at) == tail && load(cur) == first) {
+            const int len = common_prefix(here, base + cur, limit);
+            if (len > best) {
+                best = len;
+                found = len;
+                found_at = cur;
+                if (len >= nice_length) break;
+                tail_at = best - 3;
+                tail = load(pos + tail_at);
+            }
+        }
+        cur = prev[static_cast<std::size_t>(cur & slot_mask)];
+    }
+    if (found > 0) {
+        dist = pos - found_at;
+        return found;
+    }
+    if (best < kMinMatch) {
+        const std::int32_t near_reach = std::min(p_.far_three, kNearMask + 1);
+        cur = head3_[hash3(first, hash_shift_)];
+        for (int left = kNearChain; cur >= 0 && pos - cur <= near_reach && left > 0; --left) {
+            if (((load(cur) ^ first) & 0xffffffu) == 0) {
+                dist = pos - cur;
+                return common_prefix(here, base + cur, limit);
+            }
+            cur = prev3_[static_cast<std::size_t>(cur & kNearMask)];
+        }
+    }
+    return 0;
+}
 
 template <class Out>
 Status LzParser::run(Source& in, Out& out, std::int32_t history) {
@@ -128,47 +208,58 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     for (history = std::min(history, end_); pos_ < history; ++pos_) {
         if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
     }
-    while (pos_ < end_) {
-        if (end_ - pos_ < lookahead && !eof_) {
+    // The position and end in locals between refills: stores into the chains could alias the
+    // members and force a reload of each on every byte.
+    std::int32_t pos = pos_;
+    std::int32_t end = end_;
+    const std::uint8_t* const buf = buf_.get();
+    while (pos < end) {
+        if (end - pos < lookahead && !eof_) {
+            pos_ = pos;
             if (!fill(in)) return Status::kReadFailed;
+            pos = pos_;
+            end = end_;
         }
-        const std::int32_t avail = end_ - pos_;
         int len = 0;
         std::int32_t dist = 0;
-        if (avail >= kMinMatch) {
+        if (end - pos >= kMinMatch) {
+            std::uint32_t v;
+            std::memcpy(&v, buf + pos, 4);
             if (skip > 0) {
                 // Skipped over: only long repeats of such data are worth finding later.
                 --skip;
-                chains.insert_long(pos_);
+                chains.insert_long(pos, v);
             } else {
                 if (prev_len < p_.lazy_length) {
-                    len = longest(pos_, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
+                    len =
+                        longest(pos, v, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
                     if (len == kMinMatch && dist > p_.far_three) len = 0;
                     barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
                     skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
                 }
-                chains.insert(pos_);
+                chains.insert(pos, v);
             }
         }
         if (prev_len >= kMinMatch && len <= prev_len) {
             out.match(prev_len, prev_dist);
-            // pos_ - 1 started the match and pos_ is already in the chains.
-            std::int32_t stop = pos_ - 1 + prev_len;
-            for (++pos_; pos_ < stop; ++pos_) {
-                if (end_ - pos_ >= kMinMatch) chains.insert(pos_);
-            }
+            // pos - 1 started the match and pos is already in the chains.
+            const std::int32_t stop = pos - 1 + prev_len;
+            const std::int32_t last_key = std::min(stop, end - kMinMatch + 1);
+            for (++pos; pos < last_key; ++pos) chains.insert(pos);
+            pos = stop;
             prev_len = 0;
             pending = false;
         } else {
-            if (pending) out.literal(buf_[static_cast<std::size_t>(pos_ - 1)]);
+            if (pending) out.literal(buf[pos - 1]);
             pending = true;
             prev_len = len;
             prev_dist = dist;
-            ++pos_;
+            ++pos;
         }
         if (out.failed()) return Status::kWriteFailed;
     }
-    if (pending) out.literal(buf_[static_cast<std::size_t>(pos_ - 1)]);
+    pos_ = pos;
+    if (pending) out.literal(buf[pos - 1]);
     // Input beyond input_bound would otherwise be dropped without a word.
     return eof_ ? Status::kOk : Status::kReadFailed;
 }

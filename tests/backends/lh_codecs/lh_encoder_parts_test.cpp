@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "backends/lh_codecs/memory_streams.h"
@@ -97,25 +100,41 @@ TEST(BitWriter, PutsEveryWidthInOrderAcrossWordsAndBuffers) {
         {"mixed widths", 0, 32, 20000},
         {"code widths", 1, 16, 50000},
     };
+    // Through the writer, through bursts, and both in turn: a burst must pick up the bits the
+    // writer holds and hand back its own.
+    enum class Way { kWriter, kBursts, kTurns };
     for (const WidthCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::mt19937 rng(static_cast<unsigned>(c.puts));
-        MemorySink sink;
-        std::vector<bool> expected;
-        {
-            lh::BitWriter writer(sink);
-            for (int k = 0; k < c.puts; ++k) {
-                const int n =
-                    c.min_width + static_cast<int>(rng() % (c.max_width - c.min_width + 1));
-                const std::uint32_t value = n == 0 ? 0 : rng() >> (32 - n);
-                writer.put(n, value);
-                for (int b = n - 1; b >= 0; --b) expected.push_back(((value >> b) & 1) != 0);
+        for (Way way : {Way::kWriter, Way::kBursts, Way::kTurns}) {
+            SCOPED_TRACE(std::string(c.name) + " way " + std::to_string(static_cast<int>(way)));
+            std::mt19937 rng(static_cast<unsigned>(c.puts));
+            MemorySink sink;
+            std::vector<bool> expected;
+            {
+                lh::BitWriter writer(sink);
+                std::optional<lh::BitWriter::Burst> burst;
+                for (int k = 0; k < c.puts; ++k) {
+                    const int n =
+                        c.min_width + static_cast<int>(rng() % (c.max_width - c.min_width + 1));
+                    const std::uint32_t value = n == 0 ? 0 : rng() >> (32 - n);
+                    // Runs of up to 40 puts one way, then the other.
+                    const bool in_burst =
+                        way == Way::kBursts || (way == Way::kTurns && (k / 40) % 2 == 1);
+                    if (in_burst && !burst) burst.emplace(writer);
+                    if (!in_burst) burst.reset();
+                    if (burst) {
+                        burst->put(n, value);
+                    } else {
+                        writer.put(n, value);
+                    }
+                    for (int b = n - 1; b >= 0; --b) expected.push_back(((value >> b) & 1) != 0);
+                }
+                burst.reset();
+                EXPECT_EQ(writer.bit_count(), expected.size());
+                ASSERT_TRUE(writer.finish());
             }
-            EXPECT_EQ(writer.bit_count(), expected.size());
-            ASSERT_TRUE(writer.finish());
+            ASSERT_EQ(sink.bytes.size(), (expected.size() + 7) / 8);
+            EXPECT_EQ(BitsOf(sink.bytes, expected.size()), expected);
         }
-        ASSERT_EQ(sink.bytes.size(), (expected.size() + 7) / 8);
-        EXPECT_EQ(BitsOf(sink.bytes, expected.size()), expected);
     }
 }
 
@@ -169,6 +188,59 @@ TEST(Encoders, OutputDependsOnTheInputAloneWhateverTheHeapHeld) {
                       Status::kOk);
             EXPECT_EQ(sink.bytes, in);
         }
+    }
+}
+
+Bytes Noise(std::size_t size, std::mt19937& rng) {
+    Bytes out(size);
+    for (std::uint8_t& b : out) b = static_cast<std::uint8_t>(rng());
+    return out;
+}
+
+// A run of noise repeated `distance` bytes later, after enough noise before it that chain slots
+// are reused and the window moves: the repeat is found exactly as far as the method reaches.
+// Two copies of the run, each with every 16th byte changed (at different places), follow it
+// closely: every key of the repeat is then met first in them, and the run is reached only
+// through the chains' links, which the copies alone would shorten to matches of under 32 bytes.
+TEST(Encoders, FindRepeatsAsFarAsTheirReaderReachesAndNoFarther) {
+    struct ReachCase {
+        const char* id;
+        std::size_t distance;
+        bool found;
+    };
+    const ReachCase cases[] = {
+        {"arj1", 20000, true},  {"arj1", 26623, true},  {"arj1", 26624, false},
+        {"arj1", 32768, false}, {"arj1", 40000, false}, {"lh7", 40000, true},
+        {"lh7", 65535, true},   {"lh5", 8191, true},    {"lh5", 8192, false},
+    };
+    constexpr std::size_t kRun = 2000;
+    for (const ReachCase& c : cases) {
+        SCOPED_TRACE(std::string(c.id) + " " + std::to_string(c.distance));
+        std::mt19937 rng(static_cast<unsigned>(c.distance));
+        Bytes in = Noise(300000, rng);
+        const Bytes run = Noise(kRun, rng);
+        in.insert(in.end(), run.begin(), run.end());
+        Bytes gap = Noise(c.distance - kRun, rng);
+        for (std::size_t copy = 0; copy < 2; ++copy) {
+            const std::size_t at = 50 + copy * (kRun + 50);
+            for (std::size_t i = 0; i < kRun; ++i)
+                gap[at + i] = i % 32 == copy * 16 ? static_cast<std::uint8_t>(~run[i]) : run[i];
+        }
+        in.insert(in.end(), gap.begin(), gap.end());
+        // The same input with fresh noise where the repeat would be, to compare sizes with.
+        Bytes unrepeated = in;
+        const Bytes other = Noise(kRun, rng);
+        unrepeated.insert(unrepeated.end(), other.begin(), other.end());
+        in.insert(in.end(), run.begin(), run.end());
+
+        const Bytes packed = Encode(c.id, in);
+        const std::size_t baseline = Encode(c.id, unrepeated).size();
+        EXPECT_EQ(packed.size() + kRun * 9 / 10 < baseline, c.found);
+        MemorySource source(packed);
+        MemorySink sink;
+        ASSERT_EQ(FindMethod(c.id)->make_decoder()->decode(source, packed.size(), in.size(), sink),
+                  Status::kOk);
+        EXPECT_EQ(sink.bytes, in);
     }
 }
 
