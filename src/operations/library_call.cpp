@@ -17,7 +17,13 @@ int32_t CallLibrary(archivers::Library library, std::string_view entry,
     const auto call = archivers::Bind<Shape::Command>(library, std::string(entry));
     const int32_t code =
         archivers::CallCommand(call, Module().OwnerWindow, commandLine, kOutputBufferSize, &output);
-    output.resize(std::min(output.find(u'\0'), output.size()));
+    const size_t end = output.find(u'\0');
+    // A library copies as much of its log as fits, so a full buffer ends inside a line, which a
+    // host would take for a line of its own.
+    const bool filled = end == std::u16string::npos || end + 1 == output.size();
+    output.resize(std::min(end, output.size()));
+    const size_t last_line_end = output.rfind(u'\n');
+    if (filled && last_line_end != std::u16string::npos) output.resize(last_line_end + 1);
     return code;
 }
 

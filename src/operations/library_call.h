@@ -12,7 +12,8 @@ namespace quorvex6::operations {
 inline constexpr uint32_t kOutputBufferSize = 20800;
 
 // Binds entry of library (a failure to bind throws TrappedFailure) and calls it; output gets
-// the text the library wrote, up to its terminating NUL.
+// the text the library wrote, up to its terminating NUL, without a line cut short where a full
+// buffer ended.
 int32_t CallLibrary(archivers::Library library, std::string_view entry,
                     const std::u16string& commandLine, std::u16string& output);
 // ish32 takes no output buffer.

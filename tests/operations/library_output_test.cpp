@@ -1,4 +1,5 @@
 // The text a library leaves in its output buffer, which the control keeps for its host.
+#include "operations/library_call.h"
 #include "operations/operation_fixture.h"
 
 namespace quorvex6::testing {
@@ -50,6 +51,31 @@ TEST_F(LibraryOutput, IsKeptUntilTheNextOperation) {
     control_->OpenFile();
     EXPECT_EQ(control_->get_Error(), 0);
     EXPECT_EQ(control_->LibraryOutput(), u"");
+}
+
+TEST_F(LibraryOutput, EndsAtALineWhenTheBufferIsFull) {
+    const size_t size = operations::kOutputBufferSize;
+    const std::string line = "extracted dir/file.txt\n";
+    std::string log;
+    while (log.size() < 2 * size) log += line;
+    // The whole lines before byte n.
+    const auto lines_before = [&](size_t n) { return log.substr(0, n - n % line.size()); };
+    struct Case {
+        std::string printed;
+        std::string kept;
+    };
+    const Case cases[] = {
+        {log, lines_before(size)},  // the library filled every byte
+        {log.substr(0, size - 1) + std::string(1, '\0'), lines_before(size - 1)},
+        {lines_before(size - 2), lines_before(size - 2)},  // room to spare
+        {"one message without a line end", "one message without a line end"},
+        {std::string(2 * size, 'x'), std::string(size, 'x')},  // no line to end at
+    };
+    for (const Case& c : cases) {
+        fake_.Print("Unlha", c.printed);
+        control_->Extract();
+        EXPECT_EQ(U8(control_->LibraryOutput()), c.kept) << c.printed.size();
+    }
 }
 
 }  // namespace

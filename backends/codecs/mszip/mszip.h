@@ -1,5 +1,5 @@
 // MSZIP: a folder's data as blocks of at most 32 KiB, each "CK" and one complete raw deflate
-// stream that may reach back into the previous block's output (zlib's preset dictionary, which
+// stream that may reach back into the previous block's output (a preset dictionary, which
 // libdeflate lacks).
 #pragma once
 #include <cstddef>
@@ -10,6 +10,7 @@
 
 #include "codecs/codec.h"
 
+struct inflate_state;
 struct isal_zstream;
 struct z_stream_s;
 
@@ -37,7 +38,8 @@ class BlockDecoder {
     Status Decode(std::span<const std::uint8_t> in, std::span<std::uint8_t> out);
 
   private:
-    z_stream_s* stream_;
+    // ISA-L's inflate: about three times zlib's speed, with the same dictionary.
+    std::unique_ptr<inflate_state> state_;
     std::vector<std::uint8_t> history_;  // the last kBlockLimit bytes decoded
 };
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "codecs/quantum/quantum.h"
 #include "codecs/quantum/quantum_slots.h"
@@ -9,6 +10,9 @@ namespace quorvex6::backend::codecs::quantum {
 using ::quorvex6::backend::codecs::Status;
 
 namespace {
+
+// Shorter matches cost less a byte at a time than a call to memcpy.
+constexpr std::size_t kCopiedWhole = 16;
 
 // MSB-first bits of one frame. Past the end it yields the 0xFF byte readers place after every
 // frame and then two zero bytes, the look-ahead a well-formed frame may still hold; asking for
@@ -138,11 +142,21 @@ Status FrameDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
                 status = Status::kCorrupt;
                 break;
             }
-            for (std::size_t from = at - offset, i = 0; i < length; ++i) {
-                const std::uint8_t b = window[(from + i) & mask];
-                window[at] = b;
-                at = (at + 1) & mask;
-                to[done++] = b;
+            const std::size_t from = (at - offset) & mask;
+            if (length >= kCopiedWhole && offset >= length && mask + 1 - offset >= length &&
+                std::max(from, at) + length <= mask + 1) {
+                // Apart either way round the window, and unwrapped: copied whole.
+                std::memcpy(window + at, window + from, length);
+                std::memcpy(to + done, window + at, length);
+                at = (at + length) & mask;
+                done += length;
+            } else {
+                for (std::size_t i = 0; i < length; ++i) {
+                    const std::uint8_t b = window[(from + i) & mask];
+                    window[at] = b;
+                    at = (at + 1) & mask;
+                    to[done++] = b;
+                }
             }
         }
         if (bits.overrun()) {

@@ -42,6 +42,31 @@ Bytes Block(const Bytes& data, const Bytes& dictionary) {
     return out;
 }
 
+// "CK" and a raw deflate stream of `parts`, each ended by a sync flush, then an empty final
+// block; at `level` 0 the parts are stored blocks.
+Bytes FlushedParts(const std::vector<Bytes>& parts, int level = 9) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    Bytes out(2 + 2 * kBlockLimit);
+    out[0] = 'C';
+    out[1] = 'K';
+    z.next_out = out.data() + 2;
+    z.avail_out = static_cast<uInt>(out.size() - 2);
+    for (const Bytes& part : parts) {
+        z.next_in = const_cast<Bytef*>(part.data());
+        z.avail_in = static_cast<uInt>(part.size());
+        EXPECT_EQ(deflate(&z, Z_SYNC_FLUSH), Z_OK);
+    }
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(2 + z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+Bytes Cut(const Bytes& packed, std::size_t size) {
+    return Bytes(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(size));
+}
+
 TEST(MszipBlocks, HistoryCarriesAcrossBlocksOfAFolder) {
     Bytes first = Pattern(kBlockLimit, 1);
     // All of it matches in the first block (zlib reaches back a little less than 32 KiB).
@@ -108,6 +133,48 @@ TEST(MszipBlocks, DamagedBlocksAreRefused) {
     Bytes out(data.size());
     EXPECT_EQ(decoder.Decode(trailing, out), Status::kOk);
     EXPECT_EQ(out, data);
+}
+
+// Where an inflater may stop early or late: output full before the stream's end, input ending
+// inside a block or at a block boundary, a distance beyond the history, an invalid block type.
+TEST(MszipBlocks, StreamEdgesGiveTheirStatus) {
+    const Bytes data = Pattern(5000, 5), more = Pattern(100, 6);
+    const Bytes history = Pattern(100, 7);
+    // Matches about 30000 bytes back, where the decoder's history of 100 bytes does not reach.
+    const Bytes window = Pattern(kBlockLimit, 8);
+    const Bytes far(window.begin() + 2000, window.begin() + 3000);
+    const Bytes flushed = FlushedParts({data});
+    Bytes bad_type = Block(data, {});
+    bad_type[2] |= 0x06;  // block type 3 does not exist
+    struct Case {
+        const char* name;
+        Bytes packed;
+        std::size_t out_size;
+        Status status;
+    };
+    const Case cases[] = {
+        {"output full, then an empty final block", flushed, data.size(), Status::kOk},
+        {"output full, then another block", FlushedParts({data, more}), data.size(),
+         Status::kCorrupt},
+        {"output full, then the input ends", Cut(flushed, flushed.size() - 2), data.size(),
+         Status::kCorrupt},
+        {"input ends at a block boundary", Cut(flushed, flushed.size() - 2), data.size() + 1,
+         Status::kTruncated},
+        {"input ends inside a stored block", Cut(FlushedParts({data}, 0), 2000), data.size(),
+         Status::kTruncated},
+        {"input ends inside a coded block", Cut(Block(data, {}), 1000), data.size(),
+         Status::kTruncated},
+        {"a distance beyond the history", Block(far, window), far.size(), Status::kCorrupt},
+        {"an invalid block type", bad_type, data.size(), Status::kCorrupt},
+        {"an empty block", Bytes{'C', 'K', 0x03, 0x00}, 0, Status::kOk},
+    };
+    for (const Case& c : cases) {
+        BlockDecoder decoder;
+        Bytes out(history.size());
+        ASSERT_EQ(decoder.Decode(Block(history, {}), out), Status::kOk);
+        out.assign(c.out_size, 0);
+        EXPECT_EQ(decoder.Decode(c.packed, out), c.status) << c.name;
+    }
 }
 
 }  // namespace

@@ -98,6 +98,36 @@ TEST(QuantumEncoder, RoundTripsAtEveryLevelAndWindow) {
     }
 }
 
+// Noise repeated every `period` bytes: matches at that distance, as long as the encoder takes.
+Bytes Periodic(std::size_t size, std::size_t period) {
+    Bytes out = Noise(size, 7);
+    for (std::size_t at = period; at < size; ++at) out[at] = out[at - period];
+    return out;
+}
+
+// A match is copied whole only when its source and its place neither overlap nor wrap round
+// the window; every other case goes a byte at a time and must give the same bytes.
+TEST(QuantumEncoder, MatchesOverlappingOrWrappingTheWindowRoundTrip) {
+    struct Case {
+        std::size_t period;
+        unsigned window_bits;
+    };
+    const Case cases[] = {
+        {1, 10},    {3, 10},    {15, 10},   {16, 10},   {17, 10},  {100, 10},
+        {1000, 10}, {1023, 10}, {1024, 10}, {4096, 12}, {300, 21}, {5000, 21},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("period " + std::to_string(c.period) + " window 2^" +
+                     std::to_string(c.window_bits));
+        const Bytes data = Periodic(3 * kFrameLimit + 123, c.period);
+        for (unsigned level : {kMinLevel, 4u}) {
+            Encoded encoded = Encode(data, c.window_bits, level);
+            EXPECT_LT(encoded.packed, data.size() / 4) << "level " << level;
+            EXPECT_EQ(Decode(encoded, data.size(), c.window_bits), data) << "level " << level;
+        }
+    }
+}
+
 TEST(QuantumEncoder, HarderLevelsPackSmallerAndMatchesReachIntoEarlierFrames) {
     Bytes data = Repeats(400000);
     std::size_t fast = Encode(data, 21, 1).packed, best = Encode(data, 21, 7).packed;
