@@ -2,6 +2,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "common/system.h"
@@ -28,10 +29,40 @@ std::optional<uint64_t> FreeBytes(const std::string& folder) {
     return static_cast<uint64_t>(fs.f_bavail) * static_cast<uint64_t>(fs.f_frsize);
 }
 
+namespace {
+
+struct ZoneRule {
+    int64_t offset;  // seconds east of UTC
+    bool daylight;
+};
+
+ZoneRule ZoneRuleAt(int64_t instant) {
+    std::time_t t = static_cast<std::time_t>(instant);
+    std::tm local{};
+    localtime_r(&t, &local);
+    const bool daylight = local.tm_isdst > 0;  // timegm resets it
+    return {static_cast<int64_t>(timegm(&local)) - instant, daylight};
+}
+
+}  // namespace
+
+// mktime reads the zone file's status on every call, a system call per entry of a large
+// archive; localtime_r does not, so the instant is solved for with it. The choices are
+// mktime's with tm_isdst -1: a local time that occurs twice is the earlier instant, and one in
+// a gap is read with the offset of the side that is not daylight time.
 int64_t FromLocalTime(const std::tm& tm) {
+    constexpr int64_t kDay = 86400;  // zone changes are further apart than this
     std::tm copy = tm;
-    copy.tm_isdst = -1;
-    return static_cast<int64_t>(mktime(&copy));
+    const auto as_utc = static_cast<int64_t>(timegm(&copy));
+    if (as_utc == -1) return -1;
+    const ZoneRule before = ZoneRuleAt(as_utc - kDay), after = ZoneRuleAt(as_utc + kDay);
+    const int64_t early = as_utc - before.offset, late = as_utc - after.offset;
+    const bool early_holds = ZoneRuleAt(early).offset == before.offset;
+    const bool late_holds = ZoneRuleAt(late).offset == after.offset;
+    if (early_holds && late_holds) return std::min(early, late);
+    if (early_holds) return early;
+    if (late_holds) return late;
+    return before.daylight && !after.daylight ? late : early;
 }
 
 void IgnoreFileSizeSignal() {
