@@ -113,8 +113,7 @@ std::unique_ptr<FrameDecoder> quantum_decoder(const FrameSetup& setup) {
     return std::make_unique<QuantumDecoder>(setup.window_bits);
 }
 std::unique_ptr<FrameEncoder> quantum_encoder(const FrameSetup& setup) {
-    return std::make_unique<QuantumEncoder>(setup.window_bits,
-                                            static_cast<unsigned>(setup.level));
+    return std::make_unique<QuantumEncoder>(setup.window_bits, static_cast<unsigned>(setup.level));
 }
 std::uint64_t quantum_footprint(const FrameSetup& setup) {
     return quantum::FrameEncoder::Footprint(setup.window_bits);

@@ -144,7 +144,8 @@ void QuantumStream::WriteJob(Job& job, io::RandomOutput& out, std::uint64_t base
     if (job.failure) std::rethrow_exception(job.failure);
     WrittenFolder& folder = folders_[job.folder];
     folder.offset = base + out.position();
-    for (const codecs::PackedFrame& block : job.blocks) WriteDataBlock(block.bytes, block.size, out);
+    for (const codecs::PackedFrame& block : job.blocks)
+        WriteDataBlock(block.bytes, block.size, out);
     folder.blocks = static_cast<std::uint16_t>(job.blocks.size());
     job.written = true;
 }

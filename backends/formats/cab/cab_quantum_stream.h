@@ -84,8 +84,8 @@ class QuantumStream {
     unsigned lanes_ = 0;
     std::vector<std::unique_ptr<codecs::FrameEncoder>> encoders_;  // free ones
     std::deque<Job> jobs_;                                         // in folder order
-    std::vector<std::uint8_t> gathering_;  // the open folder's input
-    bool open_ = false;                    // whether the last folder still takes files
+    std::vector<std::uint8_t> gathering_;                          // the open folder's input
+    bool open_ = false;  // whether the last folder still takes files
     std::vector<std::uint8_t> scratch_;
     std::vector<codecs::PackedFrame> frames_;
     std::vector<WrittenFolder> folders_;

@@ -105,8 +105,7 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
 }
 
 std::uint16_t FolderEncoder::WriteFrames(io::RandomOutput& out) {
-    for (const codecs::PackedFrame& frame : frames_)
-        WriteDataBlock(frame.bytes, frame.size, out);
+    for (const codecs::PackedFrame& frame : frames_) WriteDataBlock(frame.bytes, frame.size, out);
     auto written = static_cast<std::uint16_t>(frames_.size());
     frames_.clear();
     return written;

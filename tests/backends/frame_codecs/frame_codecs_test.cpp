@@ -81,9 +81,15 @@ TEST(FrameCodecs, EveryRowRoundTripsEveryShapeOfStream) {
         const char* id;
         FrameSetup setup;
     } cases[] = {
-        {"mszip", {15, mszip::kDefaultLevel}}, {"mszip", {15, 1}}, {"mszip", {15, 9}},
-        {"lzx", {15, 0}},                      {"lzx", {17, 0}},   {"lzx", {21, 0}},
-        {"quantum", {10, 1}},                  {"quantum", {16, 4}}, {"quantum", {21, 7}},
+        {"mszip", {15, mszip::kDefaultLevel}},
+        {"mszip", {15, 1}},
+        {"mszip", {15, 9}},
+        {"lzx", {15, 0}},
+        {"lzx", {17, 0}},
+        {"lzx", {21, 0}},
+        {"quantum", {10, 1}},
+        {"quantum", {16, 4}},
+        {"quantum", {21, 7}},
     };
     const std::vector<Input> inputs = Inputs();
     for (const auto& c : cases) {
