@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "codecs/method_tables.h"
 #include "codecs/mszip/mszip.h"
 
 using namespace quorvex6::backend::codecs;
@@ -54,7 +55,7 @@ class ZlibBlocks {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    mszip::BlockDecoder ours;
+    auto ours = FindFrameMethod(FrameMethods(), "mszip")->make_decoder({15});
     ZlibBlocks zlib;
     std::vector<uint8_t> out, expected;
     while (size >= 4) {
@@ -65,11 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         packed = std::min(packed, size);
         out.assign(unpacked, 0);
         expected.assign(unpacked, 0);
-        const bool ok = ours.Decode(std::span(data, packed), out) == Status::kOk;
+        const bool ok = ours->Decode(std::span(data, packed), out) == Status::kOk;
         if (ok != (zlib.Decode(std::span(data, packed), expected) == Status::kOk)) std::abort();
         if (ok && out != expected) std::abort();
         if (!ok) {
-            ours.Reset();
+            ours->Reset();
             zlib.Reset();
         }
         data += packed;

@@ -1,24 +1,26 @@
-// MSZIP blocks are untrusted: a run of blocks, each with the previous ones as history.
+// MSZIP blocks are untrusted: a run of blocks, each with the previous ones as history, through
+// the "mszip" row of the frame codec table.
 // Input: per block a 16-bit decoded size, a 16-bit packed size, then the packed bytes.
 #include <cstdint>
 #include <span>
 #include <vector>
 
-#include "codecs/mszip/mszip.h"
+#include "codecs/method_tables.h"
 
 using namespace quorvex6::backend::codecs;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    mszip::BlockDecoder decoder;
+    const FrameMethod& row = *FindFrameMethod(FrameMethods(), "mszip");
+    auto decoder = row.make_decoder({row.min_window_bits});
     std::vector<uint8_t> out;
     while (size >= 4) {
-        size_t unpacked = (data[0] | data[1] << 8) % (mszip::kBlockLimit + 2);
+        size_t unpacked = (data[0] | data[1] << 8) % (kFrameLimit + 2);
         size_t packed = data[2] | data[3] << 8;
         data += 4;
         size -= 4;
         if (packed > size) packed = size;
         out.resize(unpacked);
-        if (decoder.Decode(std::span(data, packed), out) != Status::kOk) decoder.Reset();
+        if (decoder->Decode(std::span(data, packed), out) != Status::kOk) decoder->Reset();
         data += packed;
         size -= packed;
     }

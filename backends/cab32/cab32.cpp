@@ -3,12 +3,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cab32/cab_pack.h"
 #include "cab32/cab_test_entries.h"
 #include "cab32/extract_adapter.h"
 #include "cab32/set_opener.h"
-#include "codecs/quantum/quantum.h"
+#include "codecs/method_tables.h"
 #include "common/archive_input.h"
 #include "common/command_line.h"
 #include "common/enumeration.h"
@@ -58,12 +59,16 @@ int32_t Extract(const ParsedCommand& cmd, OutputLog& log) {
     return result.code();
 }
 
-// The window bits of "-ml:N", or -1 when N is not 15..21.
+const codecs::FrameMethod& FrameRow(std::string_view id) {
+    return *codecs::FindFrameMethod(codecs::FrameMethods(), id);
+}
+
+// The window bits of "-ml:N", or -1 when the LZX row does not take N (15..21).
 int ParseWindowBits(const std::string& text) {
     if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9')
         return -1;
     int bits = (text[0] - '0') * 10 + (text[1] - '0');
-    return bits >= 15 && bits <= 21 ? bits : -1;
+    return FrameRow("lzx").AcceptsWindow(static_cast<unsigned>(bits)) ? bits : -1;
 }
 
 cab32::PackOptions PackMethod(const ParsedCommand& cmd) {
@@ -74,9 +79,8 @@ cab32::PackOptions PackMethod(const ParsedCommand& cmd) {
             throw Failure(result::kBadCommand, "-mq: takes a level of 1 to 7");
         // The level is the search effort; the window is the largest, which packs best.
         unsigned level = static_cast<unsigned>((*quantum)[0] - '0');
-        options.type = static_cast<std::uint16_t>(
-            cab::kMethodQuantum | level << 4 |
-            ::quorvex6::backend::codecs::quantum::kDefaultWindowBits << 8);
+        options.type = static_cast<std::uint16_t>(cab::kMethodQuantum | level << 4 |
+                                                  FrameRow("quantum").max_window_bits << 8);
     }
     if (std::optional<std::string> lzx = cmd.Value("-ml:")) {
         int bits = ParseWindowBits(*lzx);

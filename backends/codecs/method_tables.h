@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codecs/codec.h"
+#include "codecs/frame_codec.h"
 
 namespace quorvex6::backend::codecs {
 
@@ -16,5 +17,8 @@ MethodTable RarMethods();
 // The general-purpose streams of ZIP and of compressed TAR: deflate, gzip, bzip2, LZMA and
 // zstd (qv_codecs_stream).
 MethodTable StreamMethods();
+
+// CAB's frame codecs: MSZIP, LZX and Quantum (qv_codecs_frame).
+FrameMethodTable FrameMethods();
 
 }  // namespace quorvex6::backend::codecs

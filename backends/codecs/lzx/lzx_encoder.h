@@ -9,16 +9,14 @@
 #include <span>
 #include <vector>
 
+#include "codecs/frame_codec.h"
 #include "codecs/lzx/lzx_block_plan.h"
 #include "codecs/lzx/lzx_constants.h"
 #include "codecs/lzx/lzx_matcher.h"
 
 namespace quorvex6::backend::codecs::lzx {
 
-struct PackedFrame {
-    std::vector<std::uint8_t> bytes;
-    std::uint32_t size = 0;  // decoded
-};
+using PackedFrame = codecs::PackedFrame;
 
 class Encoder {
   public:

@@ -16,8 +16,6 @@ namespace quorvex6::backend::codecs::quantum {
 
 inline constexpr std::size_t kFrameLimit = 32768;
 inline constexpr unsigned kMinWindowBits = 10, kMaxWindowBits = 21;
-// The window our cabinets use: the largest, as the format carries no level-to-window rule.
-inline constexpr unsigned kDefaultWindowBits = 21;
 inline constexpr unsigned kMinLevel = 1, kMaxLevel = 7;
 
 // Decodes the frames of one folder in order; Reset before the next folder.

@@ -7,6 +7,13 @@
 
 namespace quorvex6::backend::cab {
 
+BlockBatch::Encoders BlockBatch::MakeEncoders(int level, unsigned count) {
+    Encoders encoders;
+    for (unsigned i = 0; i < count; ++i)
+        encoders.push_back(std::make_unique<codecs::mszip::BlockEncoder>(level));
+    return encoders;
+}
+
 BlockBatch::BlockBatch(std::vector<std::uint8_t> input, std::span<const std::uint8_t> dictionary,
                        Encoders& encoders)
     : input_(std::move(input)), dictionary_(dictionary.begin(), dictionary.end()) {

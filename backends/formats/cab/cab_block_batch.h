@@ -1,5 +1,8 @@
 // Whole blocks of a folder compressed on threads of their own, so that the caller reads the
 // next files meanwhile; the blocks are written once the caller has waited for them.
+// MSZIP only, and through its own encoder rather than the frame codec table's row: that a block
+// needs only the previous block's input, not its encoded state, is MSZIP's alone, and it is
+// what lets blocks be encoded side by side.
 #pragma once
 #include <cstdint>
 #include <exception>
@@ -16,6 +19,8 @@ namespace quorvex6::backend::cab {
 class BlockBatch {
   public:
     using Encoders = std::vector<std::unique_ptr<codecs::mszip::BlockEncoder>>;
+    // `count` encoders of `level`, as the MSZIP row takes it.
+    static Encoders MakeEncoders(int level, unsigned count);
 
     // Starts on `input` (blocks of 32 KiB, the last one possibly shorter), `dictionary` before
     // its first block. Each encoder serves one thread until Wait returns; without encoders

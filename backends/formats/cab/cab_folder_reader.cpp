@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/cab/cab_format.h"
+#include "formats/cab/cab_methods.h"
 #include "io/byte_order.h"
 #include "io/fault.h"
 
@@ -23,31 +24,9 @@ void ReadExactly(io::RandomInput& input, std::uint64_t at, std::uint8_t* data, s
 }  // namespace
 
 FolderReader::FolderReader(const SetFolder& folder)
-    : folder_(folder), next_offset_(folder.pieces.front().folder.data_offset) {
-    switch (folder.type & kMethodMask) {
-        case kMethodStore:
-            break;
-        case kMethodMszip:
-            mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockDecoder>();
-            break;
-        case kMethodLzx:
-            if (WindowBitsOf(folder_.type) < codecs::lzx::kMinWindowBits ||
-                WindowBitsOf(folder_.type) > codecs::lzx::kMaxWindowBits)
-                throw io::Error(io::Fault::kUnknownMethod,
-                                "cannot decode method " + MethodText(folder_.type));
-            lzx_ = std::make_unique<codecs::lzx::Decoder>(WindowBitsOf(folder_.type));
-            break;
-        case kMethodQuantum: {
-            unsigned bits = WindowBitsOf(folder_.type);
-            if (bits < codecs::quantum::kMinWindowBits || bits > codecs::quantum::kMaxWindowBits)
-                BrokenData("Quantum window out of range");
-            quantum_ = std::make_unique<codecs::quantum::FrameDecoder>(bits);
-            break;
-        }
-        default:
-            throw io::Error(io::Fault::kUnknownMethod,
-                            "cannot decode method " + MethodText(folder_.type));
-    }
+    : folder_(folder),
+      next_offset_(folder.pieces.front().folder.data_offset),
+      decoder_(MakeFrameDecoder(folder.type)) {
     packed_.reserve(kMaxBlockPacked);
     block_.reserve(kMaxBlockData);
 }
@@ -103,22 +82,13 @@ std::uint16_t FolderReader::ReadPiece() {
 void FolderReader::Decode(std::uint16_t unpacked) {
     block_.resize(unpacked);
     block_at_ = 0;
-    if (lzx_) {
-        if (lzx_->DecodeFrame(packed_, block_) != codecs::lzx::Status::kOk) BrokenData("LZX block");
-        return;
-    }
-    if (quantum_) {
-        if (quantum_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)
-            BrokenData("Quantum block");
-        return;
-    }
-    if (!mszip_) {
+    if (!decoder_) {
         if (packed_.size() != unpacked) BrokenData("stored block of the wrong size");
         block_.swap(packed_);  // a stored block is its own data: no copy
         return;
     }
-    if (mszip_->Decode(packed_, block_) != ::quorvex6::backend::codecs::Status::kOk)
-        BrokenData("MSZIP block");
+    if (decoder_->Decode(packed_, block_) != codecs::Status::kOk)
+        BrokenData(MethodText(folder_.type) + " block");
 }
 
 }  // namespace quorvex6::backend::cab

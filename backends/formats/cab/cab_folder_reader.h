@@ -6,9 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/lzx/lzx_decoder.h"
-#include "codecs/mszip/mszip.h"
-#include "codecs/quantum/quantum.h"
+#include "codecs/frame_codec.h"
 #include "formats/cab/cab_set.h"
 #include "io/random_access.h"
 #include "io/stream.h"
@@ -40,9 +38,7 @@ class FolderReader {
     std::vector<std::uint8_t> packed_;
     std::vector<std::uint8_t> block_;
     std::size_t block_at_ = 0;
-    std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockDecoder> mszip_;
-    std::unique_ptr<codecs::lzx::Decoder> lzx_;
-    std::unique_ptr<codecs::quantum::FrameDecoder> quantum_;
+    std::unique_ptr<codecs::FrameDecoder> decoder_;  // none for stored blocks
 };
 
 }  // namespace quorvex6::backend::cab

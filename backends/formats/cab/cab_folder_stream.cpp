@@ -17,10 +17,8 @@ constexpr std::size_t kBlocksPerThread = 16;  // of a flush: enough to keep thre
 }  // namespace
 
 FolderStream::FolderStream(std::uint16_t type, int level, unsigned threads) : type_(type) {
-    threads = std::max(1u, threads);
     if ((type & kMethodMask) == kMethodMszip)
-        for (unsigned i = 0; i < threads; ++i)
-            encoders_.push_back(std::make_unique<codecs::mszip::BlockEncoder>(level));
+        encoders_ = BlockBatch::MakeEncoders(level, std::max(1u, threads));
 }
 
 FolderStream::Place FolderStream::Append(io::RandomInput& data, std::uint64_t size,

@@ -4,12 +4,14 @@
 #include <span>
 
 #include "formats/cab/cab_format.h"
+#include "formats/cab/cab_methods.h"
 #include "io/fault.h"
 
 namespace quorvex6::backend::cab {
 
 std::uint64_t QuantumLaneBytes(unsigned window_bits, std::uint64_t folder_input) {
-    return codecs::quantum::FrameEncoder::Footprint(window_bits) + 2 * folder_input;
+    return EncoderFootprint(static_cast<std::uint16_t>(kMethodQuantum | window_bits << 8)) +
+           2 * folder_input;
 }
 
 unsigned LanesWithin(unsigned processors, std::uint64_t lane_bytes, std::uint64_t budget) {
@@ -25,9 +27,7 @@ QuantumStream::QuantumStream(std::uint16_t type, unsigned processors, Limits lim
     unsigned lanes =
         LanesWithin(processors, QuantumLaneBytes(WindowBitsOf(type), limits.folder_input),
                     limits.budget > held ? limits.budget - held : 0);
-    for (unsigned i = 0; i < lanes; ++i)
-        encoders_.push_back(std::make_unique<codecs::quantum::FrameEncoder>(WindowBitsOf(type),
-                                                                            QuantumLevelOf(type)));
+    for (unsigned i = 0; i < lanes; ++i) encoders_.push_back(MakeFrameEncoder(type, 0));
     lanes_ = lanes;
 }
 
@@ -94,7 +94,7 @@ std::uint16_t QuantumStream::OpenFolder() {
 void QuantumStream::Launch() {
     if (!open_) return;
     open_ = false;
-    std::unique_ptr<codecs::quantum::FrameEncoder> encoder;
+    std::unique_ptr<codecs::FrameEncoder> encoder;
     if (!gathering_.empty()) encoder = TakeEncoder();
     Job& job = jobs_.emplace_back();
     job.folder = static_cast<std::uint16_t>(folders_.size() - 1);
@@ -106,13 +106,10 @@ void QuantumStream::Launch() {
         try {
             job.encoder->Reset();
             std::span<const std::uint8_t> input(job.input);
-            for (std::size_t at = 0; at < input.size(); at += kMaxBlockData) {
-                Block& block = job.blocks.emplace_back();
-                std::span<const std::uint8_t> frame =
-                    input.subspan(at, std::min(kMaxBlockData, input.size() - at));
-                job.encoder->Encode(frame, block.packed);
-                block.size = frame.size();
-            }
+            for (std::size_t at = 0; at < input.size(); at += kMaxBlockData)
+                job.encoder->Encode(input.subspan(at, std::min(kMaxBlockData, input.size() - at)),
+                                    job.blocks);
+            job.encoder->Finish(job.blocks);
         } catch (...) {
             job.failure = std::current_exception();
         }
@@ -126,7 +123,7 @@ void QuantumStream::Join(Job& job) {
     if (job.encoder) encoders_.push_back(std::move(job.encoder));
 }
 
-std::unique_ptr<codecs::quantum::FrameEncoder> QuantumStream::TakeEncoder() {
+std::unique_ptr<codecs::FrameEncoder> QuantumStream::TakeEncoder() {
     // Every lane busy: the oldest folder is the first due, so it is the one waited for.
     for (auto job = jobs_.begin(); encoders_.empty() && job != jobs_.end(); ++job) Join(*job);
     auto encoder = std::move(encoders_.back());
@@ -147,13 +144,20 @@ void QuantumStream::WriteJob(Job& job, io::RandomOutput& out, std::uint64_t base
     if (job.failure) std::rethrow_exception(job.failure);
     WrittenFolder& folder = folders_[job.folder];
     folder.offset = base + out.position();
-    for (const Block& block : job.blocks) WriteDataBlock(block.packed, block.size, out);
+    for (const codecs::PackedFrame& block : job.blocks)
+        WriteDataBlock(block.bytes, block.size, out);
     folder.blocks = static_cast<std::uint16_t>(job.blocks.size());
     job.written = true;
 }
 
 void QuantumStream::DropWritten() {
     while (!jobs_.empty() && jobs_.front().written) jobs_.pop_front();
+}
+
+void QuantumStream::WriteFrames(WrittenFolder& folder, io::RandomOutput& out) {
+    for (const codecs::PackedFrame& frame : frames_) WriteDataBlock(frame.bytes, frame.size, out);
+    folder.blocks = static_cast<std::uint16_t>(folder.blocks + frames_.size());
+    frames_.clear();
 }
 
 std::uint64_t QuantumStream::EncodeAlone(io::RandomInput& data, std::uint64_t size,
@@ -165,13 +169,14 @@ std::uint64_t QuantumStream::EncodeAlone(io::RandomInput& data, std::uint64_t si
     auto encoder = TakeEncoder();
     struct Return {
         QuantumStream& stream;
-        std::unique_ptr<codecs::quantum::FrameEncoder>& encoder;
+        std::unique_ptr<codecs::FrameEncoder>& encoder;
         ~Return() { stream.encoders_.push_back(std::move(encoder)); }
     } give_back{*this, encoder};
     WrittenFolder& folder = folders_[OpenFolder()];
     open_ = false;
     folder.offset = base + out.position();
     encoder->Reset();
+    frames_.clear();  // left by a file that failed
     scratch_.resize(kMaxBlockData);
     std::uint64_t at = 0;
     while (at < size) {
@@ -180,12 +185,13 @@ std::uint64_t QuantumStream::EncodeAlone(io::RandomInput& data, std::uint64_t si
         if (got < 0) throw io::Error(io::Fault::kRead, "cannot read the file");
         if (got == 0) break;
         std::span<const std::uint8_t> frame(scratch_.data(), static_cast<std::size_t>(got));
-        encoder->Encode(frame, packed_);
-        WriteDataBlock(packed_, frame.size(), out);
-        ++folder.blocks;
+        encoder->Encode(frame, frames_);
+        WriteFrames(folder, out);
         at += frame.size();
         if (frame.size() < want) break;  // only a folder's last frame may be short
     }
+    encoder->Finish(frames_);
+    WriteFrames(folder, out);
     return at;
 }
 

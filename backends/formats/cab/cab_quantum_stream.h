@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "codecs/quantum/quantum.h"
+#include "codecs/frame_codec.h"
 #include "formats/cab/cab_writer.h"
 #include "io/random_access.h"
 
@@ -54,16 +54,12 @@ class QuantumStream {
     unsigned lanes() const { return lanes_; }
 
   private:
-    struct Block {
-        std::vector<std::uint8_t> packed;
-        std::size_t size = 0;
-    };
     // A folder of gathered files, encoded on a thread of its own.
     struct Job {
         std::uint16_t folder = 0;
         std::vector<std::uint8_t> input;
-        std::unique_ptr<codecs::quantum::FrameEncoder> encoder;
-        std::vector<Block> blocks;
+        std::unique_ptr<codecs::FrameEncoder> encoder;
+        std::vector<codecs::PackedFrame> blocks;
         std::exception_ptr failure;
         std::thread thread;
         std::atomic<bool> finished = false;  // by its thread
@@ -72,23 +68,26 @@ class QuantumStream {
 
     void Launch();  // the gathered folder, to an encoder of its own
     void Join(Job& job);
-    std::unique_ptr<codecs::quantum::FrameEncoder> TakeEncoder();
+    std::unique_ptr<codecs::FrameEncoder> TakeEncoder();
     void WriteDone(io::RandomOutput& out, std::uint64_t base, bool wait);
     void WriteJob(Job& job, io::RandomOutput& out, std::uint64_t base);
     // A file too large to gather: a folder of its own, encoded here as it is read.
     std::uint64_t EncodeAlone(io::RandomInput& data, std::uint64_t size, io::RandomOutput& out,
                               std::uint64_t base);
+    // The frames handed out so far, as `folder`'s next blocks.
+    void WriteFrames(WrittenFolder& folder, io::RandomOutput& out);
     std::uint16_t OpenFolder();
     void DropWritten();
 
     std::uint16_t type_;
     Limits limits_;
     unsigned lanes_ = 0;
-    std::vector<std::unique_ptr<codecs::quantum::FrameEncoder>> encoders_;  // free ones
-    std::deque<Job> jobs_;                                                  // in folder order
-    std::vector<std::uint8_t> gathering_;  // the open folder's input
-    bool open_ = false;                    // whether the last folder still takes files
-    std::vector<std::uint8_t> scratch_, packed_;
+    std::vector<std::unique_ptr<codecs::FrameEncoder>> encoders_;  // free ones
+    std::deque<Job> jobs_;                                         // in folder order
+    std::vector<std::uint8_t> gathering_;                          // the open folder's input
+    bool open_ = false;  // whether the last folder still takes files
+    std::vector<std::uint8_t> scratch_;
+    std::vector<codecs::PackedFrame> frames_;
     std::vector<WrittenFolder> folders_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/cab/cab_format.h"
+#include "formats/cab/cab_methods.h"
 #include "io/byte_order.h"
 #include "io/fault.h"
 #include "io/text.h"
@@ -64,14 +65,8 @@ std::string CabinetHeader(std::uint64_t cabinet_size, const std::vector<WrittenF
     return h;
 }
 
-FolderEncoder::FolderEncoder(std::uint16_t type, int level) {
-    if ((type & kMethodMask) == kMethodMszip)
-        mszip_ = std::make_unique<::quorvex6::backend::codecs::mszip::BlockEncoder>(level);
-    if ((type & kMethodMask) == kMethodLzx)
-        lzx_ = std::make_unique<codecs::lzx::Encoder>(WindowBitsOf(type));
-    if ((type & kMethodMask) == kMethodQuantum)
-        quantum_ = std::make_unique<codecs::quantum::FrameEncoder>(WindowBitsOf(type),
-                                                                   QuantumLevelOf(type));
+FolderEncoder::FolderEncoder(std::uint16_t type, int level)
+    : encoder_(MakeFrameEncoder(type, level)) {
     current_.resize(kMaxBlockData);
 }
 
@@ -79,9 +74,8 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
                                     io::RandomOutput& out, std::uint64_t* read) {
     if (size > kMaxFolderData)
         throw io::Error(io::Fault::kBrokenData, "a cabinet's folder holds at most 2 GiB");
-    previous_.clear();
-    if (lzx_) lzx_->Reset();
-    if (quantum_) quantum_->Reset();
+    if (encoder_) encoder_->Reset();
+    frames_.clear();  // left by a call that failed
     std::uint16_t blocks = 0;
     std::uint64_t at = 0;
     while (at < size) {
@@ -92,26 +86,18 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
         if (got == 0) break;
         std::span<const std::uint8_t> block(current_.data(), static_cast<std::size_t>(got));
         at += block.size();
-        if (lzx_) {
-            // Frames come out once their LZX block is settled, which may be some frames on.
-            lzx_->EncodeFrame(block, frames_);
+        if (encoder_) {
+            // LZX hands frames out once their block is settled, which may be some frames on.
+            encoder_->Encode(block, frames_);
             blocks += WriteFrames(out);
-            if (block.size() < want) break;  // only the last frame may be short
-            continue;
-        }
-        if (quantum_) {
-            quantum_->Encode(block, packed_);
-        } else if (mszip_) {
-            mszip_->Encode(block, previous_, packed_);
-            previous_.assign(block.begin(), block.end());
         } else {
-            packed_.assign(block.begin(), block.end());
+            WriteDataBlock(block, block.size(), out);
+            ++blocks;
         }
-        WriteDataBlock(packed_, block.size(), out);
-        ++blocks;
+        if (block.size() < want) break;  // the file ended: only the last frame may be short
     }
-    if (lzx_) {
-        lzx_->Finish(frames_);
+    if (encoder_) {
+        encoder_->Finish(frames_);
         blocks += WriteFrames(out);
     }
     *read = at;
@@ -119,8 +105,7 @@ std::uint16_t FolderEncoder::Encode(io::RandomInput& data, std::uint64_t size,
 }
 
 std::uint16_t FolderEncoder::WriteFrames(io::RandomOutput& out) {
-    for (const codecs::lzx::PackedFrame& frame : frames_)
-        WriteDataBlock(frame.bytes, frame.size, out);
+    for (const codecs::PackedFrame& frame : frames_) WriteDataBlock(frame.bytes, frame.size, out);
     auto written = static_cast<std::uint16_t>(frames_.size());
     frames_.clear();
     return written;

@@ -9,9 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "codecs/lzx/lzx_encoder.h"
-#include "codecs/mszip/mszip.h"
-#include "codecs/quantum/quantum.h"
+#include "codecs/frame_codec.h"
 #include "io/random_access.h"
 
 namespace quorvex6::backend::cab {
@@ -57,7 +55,8 @@ void WriteDataBlock(std::span<const std::uint8_t> packed, std::size_t unpacked,
 class FolderEncoder {
   public:
     // `type` kMethodStore, kMethodMszip, or kMethodQuantum or kMethodLzx with their window
-    // (and Quantum's level); `level` as mszip::BlockEncoder takes it.
+    // (and Quantum's level); `level` as the MSZIP row takes it. Throws
+    // io::Error(kUnknownMethod) for a type no row takes.
     FolderEncoder(std::uint16_t type, int level);
 
     // Reads `size` bytes of `data` (fewer when it ends first) and writes the folder's CFDATA
@@ -67,13 +66,11 @@ class FolderEncoder {
                          std::uint64_t* read);
 
   private:
-    std::unique_ptr<::quorvex6::backend::codecs::mszip::BlockEncoder> mszip_;
-    std::unique_ptr<codecs::lzx::Encoder> lzx_;
-    std::unique_ptr<codecs::quantum::FrameEncoder> quantum_;
-    std::uint16_t WriteFrames(io::RandomOutput& out);  // the LZX frames settled so far
+    std::uint16_t WriteFrames(io::RandomOutput& out);  // the frames handed out so far
 
-    std::vector<std::uint8_t> previous_, current_, packed_;
-    std::vector<codecs::lzx::PackedFrame> frames_;
+    std::unique_ptr<codecs::FrameEncoder> encoder_;  // none for stored blocks
+    std::vector<std::uint8_t> current_;
+    std::vector<codecs::PackedFrame> frames_;
 };
 
 }  // namespace quorvex6::backend::cab
