@@ -61,8 +61,8 @@ class Coder {
         std::uint32_t target = ((((code_ - low_ + 1) & 0xFFFF) * total - 1) / range) & 0xFFFF;
         unsigned k = model.Find(target);
         unsigned symbol = model.SymbolAt(k);
-        high_ = (low_ + DivideByTotal(model.Cumulative(k) * range, total) - 1) & 0xFFFF;
-        low_ = (low_ + DivideByTotal(model.Cumulative(k + 1) * range, total)) & 0xFFFF;
+        high_ = (low_ + ScaleByTotal(model.Cumulative(k), range, total) - 1) & 0xFFFF;
+        low_ = (low_ + ScaleByTotal(model.Cumulative(k + 1), range, total)) & 0xFFFF;
         model.Update(k);
         Normalise();
         return symbol;

@@ -25,9 +25,12 @@ inline constexpr auto kTotalReciprocals = [] {
     return r;
 }();
 
-// floor(n / total) for n below 2^kDividendBits and total in 1..Model::kTotalLimit.
-inline std::uint32_t DivideByTotal(std::uint32_t n, unsigned total) {
-    return static_cast<std::uint32_t>(n * kTotalReciprocals[total] >> kReciprocalShift);
+// floor(count * range / total) for count at most total, total in 1..Model::kTotalLimit and range
+// at most 65536. Grouped as count * (range * reciprocal): the same product, below 2^57, but
+// the second factor is ready before the decoder knows the count.
+inline std::uint32_t ScaleByTotal(std::uint32_t count, std::uint32_t range, unsigned total) {
+    return static_cast<std::uint32_t>(count * (range * kTotalReciprocals[total]) >>
+                                      kReciprocalShift);
 }
 
 }  // namespace quorvex6::backend::codecs::quantum

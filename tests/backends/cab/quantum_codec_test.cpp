@@ -88,19 +88,14 @@ TEST(QuantumModel, FindAgreesWithASearchInEveryState) {
     }
 }
 
-TEST(QuantumTotalDivision, ExactForEveryTotalAndDividend) {
-    // Exactness fails first just below a multiple of the divisor and at the largest dividends.
-    auto check = [](std::uint64_t n, unsigned t) {
-        if (n >= std::uint64_t{1} << kDividendBits) return;
-        ASSERT_EQ(DivideByTotal(static_cast<std::uint32_t>(n), t), n / t) << n << " / " << t;
-    };
-    for (unsigned t = 1; t <= Model::kTotalLimit; ++t) {
-        check((std::uint64_t{1} << kDividendBits) - 1, t);
-        for (std::uint64_t q = 0; q <= 65536; q += q < 256 || q > 65280 ? 1 : 97) {
-            check(q * t, t);
-            check(q * t + t - 1, t);
-        }
-    }
+TEST(QuantumTotalDivision, ExactForEveryTotalAndCount) {
+    // The largest ranges give the largest products, where a reciprocal's error shows first;
+    // 0x4002 is the smallest range a decoder divides.
+    for (std::uint32_t range : {1u, 0x4002u, 0xFFFFu, 0x10000u})
+        for (unsigned total = 1; total <= Model::kTotalLimit; ++total)
+            for (std::uint32_t count = 0; count <= total; ++count)
+                ASSERT_EQ(ScaleByTotal(count, range, total), std::uint64_t{count} * range / total)
+                    << count << " * " << range << " / " << total;
 }
 
 TEST(QuantumFrames, DamageIsRefusedCleanly) {
