@@ -10,7 +10,8 @@ namespace quorvex6::backend::codecs::quantum {
 
 class Model {
   public:
-    // The largest model, the literals', and the most its total reaches before a rescale.
+    // The literal models are the largest. A total above the limit is rescaled at once, so
+    // decoders never divide by more.
     static constexpr unsigned kMaxSymbols = 64;
     static constexpr unsigned kTotalLimit = 3800;
 
