@@ -4,6 +4,7 @@
 
 #include "codecs/quantum/quantum.h"
 #include "codecs/quantum/quantum_slots.h"
+#include "codecs/quantum/quantum_total_division.h"
 
 namespace quorvex6::backend::codecs::quantum {
 
@@ -60,31 +61,30 @@ class Coder {
         std::uint32_t target = ((((code_ - low_ + 1) & 0xFFFF) * total - 1) / range) & 0xFFFF;
         unsigned k = model.Find(target);
         unsigned symbol = model.SymbolAt(k);
-        high_ = (low_ + model.Cumulative(k) * range / total - 1) & 0xFFFF;
-        low_ = (low_ + model.Cumulative(k + 1) * range / total) & 0xFFFF;
+        high_ = (low_ + ScaleByTotal(model.Cumulative(k), range, total) - 1) & 0xFFFF;
+        low_ = (low_ + ScaleByTotal(model.Cumulative(k + 1), range, total)) & 0xFFFF;
         model.Update(k);
         Normalise();
         return symbol;
     }
 
   private:
+    // Shifts out the leading bits that low and high share, then widens around the centre while
+    // low is in the second quarter and high in the third. Each shift doubles the range, which
+    // a decode leaves at 4 or more, so at most 14 bits are read. Without a loop: how far each
+    // step goes is as random as the data, and a branch on it was mispredicted.
     void Normalise() {
-        for (;;) {
-            // Leading bits that low and high share are settled: shifted out all at once.
-            unsigned n = std::countl_zero(static_cast<std::uint16_t>(low_ ^ high_));
-            if (n == 0) {
-                // Both halves of the middle: widen around the centre.
-                // One test of both: two would be merged into a load that stalls on the stores.
-                if (((low_ & ~high_) & 0x4000) == 0) return;
-                code_ ^= 0x4000;
-                low_ &= 0x3FFF;
-                high_ |= 0x4000;
-                n = 1;
-            }
-            low_ = (low_ << n) & 0xFFFF;
-            high_ = ((high_ << n) | ((1u << n) - 1)) & 0xFFFF;
-            code_ = ((code_ << n) | bits_.Read(n)) & 0xFFFF;
-        }
+        const unsigned settled = std::countl_zero(static_cast<std::uint16_t>(low_ ^ high_));
+        const std::uint32_t low = low_ << settled;
+        const std::uint32_t high = high_ << settled | ((1u << settled) - 1);
+        // Now low's top bit is 0 and high's 1. Every widening step takes a 1 at bit 14 of low
+        // and a 0 in high, drops both and keeps the top bits; in the code it flips the bit that
+        // ends up at the top.
+        const unsigned widened = std::countl_one(static_cast<std::uint16_t>((low & ~high) << 1));
+        const unsigned n = settled + widened;
+        low_ = (low << widened) & 0x7FFF;
+        high_ = ((high << widened) | ((1u << widened) - 1) | 0x8000) & 0xFFFF;
+        code_ = (((code_ << n) | bits_.Read(n)) ^ (widened != 0 ? 0x8000 : 0)) & 0xFFFF;
     }
 
     BitReader& bits_;

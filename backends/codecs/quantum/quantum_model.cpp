@@ -11,15 +11,16 @@ namespace {
 constexpr unsigned kHalvingsBetweenSorts = 50;
 }  // namespace
 
-Model::Model(unsigned first, unsigned count) : entries_(count + 1) {
-    for (unsigned i = 0; i <= count; ++i)
-        entries_[i] = {static_cast<std::uint16_t>(first + i),
-                       static_cast<std::uint16_t>(count - i)};
+Model::Model(unsigned first, unsigned count) : size_(count), blocks_((count + kLane - 1) / kLane) {
+    for (unsigned i = 0; i < count; ++i) {
+        symbols_[i] = static_cast<std::uint16_t>(first + i);
+        cumulative_[i] = static_cast<std::uint16_t>(count - i);
+    }
 }
 
 unsigned Model::IndexOf(unsigned symbol) const {
     unsigned k = 0;
-    while (entries_[k].symbol != symbol) ++k;
+    while (symbols_[k] != symbol) ++k;
     return k;
 }
 
@@ -28,22 +29,23 @@ void Model::Rescale() {
     if (--halvings_left_ != 0) {
         // Halving from the end keeps every entry's range non-empty.
         for (unsigned i = n; i-- > 0;) {
-            entries_[i].cumulative >>= 1;
-            if (entries_[i].cumulative <= entries_[i + 1].cumulative)
-                entries_[i].cumulative = entries_[i + 1].cumulative + 1;
+            cumulative_[i] >>= 1;
+            if (cumulative_[i] <= cumulative_[i + 1])
+                cumulative_[i] = static_cast<std::uint16_t>(cumulative_[i + 1] + 1);
         }
         return;
     }
     halvings_left_ = kHalvingsBetweenSorts;
     for (unsigned i = 0; i < n; ++i)
-        entries_[i].cumulative = static_cast<std::uint16_t>(
-            (entries_[i].cumulative - entries_[i + 1].cumulative + 1) >> 1);
+        cumulative_[i] = static_cast<std::uint16_t>((cumulative_[i] - cumulative_[i + 1] + 1) >> 1);
     // Encoders sort with exactly these exchanges; ties must end in the same order.
     for (unsigned i = 0; i + 1 < n; ++i)
         for (unsigned j = i + 1; j < n; ++j)
-            if (entries_[i].cumulative < entries_[j].cumulative)
-                std::swap(entries_[i], entries_[j]);
-    for (unsigned i = n; i-- > 0;) entries_[i].cumulative += entries_[i + 1].cumulative;
+            if (cumulative_[i] < cumulative_[j]) {
+                std::swap(cumulative_[i], cumulative_[j]);
+                std::swap(symbols_[i], symbols_[j]);
+            }
+    for (unsigned i = n; i-- > 0;) cumulative_[i] += cumulative_[i + 1];
 }
 
 ModelSet::ModelSet(unsigned window_bits)

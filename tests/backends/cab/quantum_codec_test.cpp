@@ -11,6 +11,7 @@
 
 #include "backends/lha/memory_bytes.h"
 #include "codecs/quantum/quantum.h"
+#include "codecs/quantum/quantum_total_division.h"
 #include "formats/cab/cab_reader.h"
 #include "io/fault.h"
 #include "io/memory.h"
@@ -65,6 +66,36 @@ TEST(QuantumModel, HalvesThreeTimesThenSortsKeepingTies) {
     EXPECT_EQ(order_before_sort, (std::vector<unsigned>{0, 1, 2, 3}));
     EXPECT_EQ(Order(m), (std::vector<unsigned>{2, 1, 0, 3}));
     for (unsigned k = 0; k < m.Size(); ++k) EXPECT_GT(m.Cumulative(k), m.Cumulative(k + 1)) << k;
+}
+
+TEST(QuantumModel, FindAgreesWithASearchInEveryState) {
+    // Sizes on both sides of a vector's eight counts; updates drive every model through many
+    // halvings and sorts.
+    for (unsigned size : {1u, 7u, 8u, 9u, 27u, 42u, 64u}) {
+        Model m(0, size);
+        std::uint32_t x = size;
+        for (int step = 0; step < 3000; ++step) {
+            for (unsigned target = 0; target < m.Total() + 3; ++target) {
+                unsigned k = 0;
+                while (k + 1 < m.Size() && m.Cumulative(k + 1) > target) ++k;
+                ASSERT_EQ(m.Find(target), k) << size << " " << step << " " << target;
+            }
+            x = x * 1103515245 + 12345;
+            // Skewed towards the first entries, so that the model sorts.
+            unsigned k = (x >> 16) % size;
+            m.Update(k * k / size);
+        }
+    }
+}
+
+TEST(QuantumTotalDivision, ExactForEveryTotalAndCount) {
+    // The largest ranges give the largest products, where a reciprocal's error shows first;
+    // 0x4002 is the smallest range a decoder divides.
+    for (std::uint32_t range : {1u, 0x4002u, 0xFFFFu, 0x10000u})
+        for (unsigned total = 1; total <= Model::kTotalLimit; ++total)
+            for (std::uint32_t count = 0; count <= total; ++count)
+                ASSERT_EQ(ScaleByTotal(count, range, total), std::uint64_t{count} * range / total)
+                    << count << " * " << range << " / " << total;
 }
 
 TEST(QuantumFrames, DamageIsRefusedCleanly) {
