@@ -5,20 +5,12 @@
 // block's symbols, as an inflater would, without writing anything out.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
+#include "codecs/deflate/deflate_blocks.h"
+
 namespace quorvex6::backend::codecs::deflate {
-
-struct StreamEnd {
-    std::size_t last_block_bit = 0;  // where the final block's header starts
-    std::size_t end_bit = 0;         // just after its end-of-block code
-};
-
-// nullopt when `data` is not one complete deflate stream.
-std::optional<StreamEnd> FindStreamEnd(const std::uint8_t* data, std::size_t size);
 
 // Makes a complete stream continuable in place; false when it is not a complete stream.
 bool MakeContinuable(std::vector<std::uint8_t>& stream);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codecs/deflate/deflate_blocks.h"
 #include "codecs/mszip/mszip.h"
 
 namespace quorvex6::backend::codecs::mszip {
@@ -17,6 +18,10 @@ Status BlockDecoder::Decode(std::span<const std::uint8_t> in, std::span<std::uin
     if (in.size() < sizeof kSignature || std::memcmp(in.data(), kSignature, sizeof kSignature) != 0)
         return Status::kCorrupt;
     if (out.size() > kBlockLimit) return Status::kCorrupt;
+    // ISA-L decodes with codes that zlib and the CAB readers refuse, so a crafted block would
+    // read differently here than elsewhere.
+    if (!deflate::CodeSetsAccepted(in.data() + sizeof kSignature, in.size() - sizeof kSignature))
+        return Status::kCorrupt;
     inflate_state& state = *state_;
     isal_inflate_reset(&state);
     if (!history_.empty() &&

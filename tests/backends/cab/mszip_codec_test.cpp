@@ -116,6 +116,11 @@ TEST(MszipBlocks, DamagedBlocksAreRefused) {
     Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
     Bytes trailing = good;  // bytes after the final block are tolerated
     trailing.insert(trailing.end(), {0, 0, 0});
+    // A code with a gap, which zlib and the CAB readers refuse and ISA-L reads as an empty block.
+    Bytes gap = {'C',  'K',  0xe5, 0xc1, 0x01, 0x01, 0x00, 0x00, 0x00, 0x80,
+                 0x90, 0xfe, 0xaf, 0xee, 0x08, 0x02, 0x00, 0x00, 0x00, 0xa2};
+    gap.resize(47, 0);
+    gap.push_back(0x1a);
     const Case cases[] = {
         {"no signature", no_signature, data.size()},
         {"cut short", cut, data.size()},
@@ -123,6 +128,7 @@ TEST(MszipBlocks, DamagedBlocksAreRefused) {
         {"more data than the block holds", good, data.size() - 1},
         {"less data than the block holds", good, data.size() + 1},
         {"block larger than 32 KiB", good, kBlockLimit + 1},
+        {"an incomplete literal/length code", gap, 0},
     };
     for (const Case& c : cases) {
         BlockDecoder decoder;
