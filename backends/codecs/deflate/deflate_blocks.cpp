@@ -71,7 +71,8 @@ struct Huffman {
 // no code at all (a block without matches). ISA-L allows any.
 enum class Gaps { kNone, kLoneCode };
 
-bool build(Huffman& h, const std::uint8_t* lengths, int n, Gaps gaps) {
+// Counts the lengths; false for a set zlib would not build.
+bool count(Huffman& h, const std::uint8_t* lengths, int n, Gaps gaps) {
     h.count.fill(0);
     for (int s = 0; s < n; ++s) ++h.count[lengths[s]];
     h.count[0] = 0;
@@ -81,7 +82,11 @@ bool build(Huffman& h, const std::uint8_t* lengths, int n, Gaps gaps) {
         if (left < 0) return false;  // more codes than the lengths allow
         if (h.count[len] != 0) longest = len;
     }
-    if (left > 0 && (gaps == Gaps::kNone || longest > 1)) return false;
+    return left == 0 || (gaps == Gaps::kLoneCode && longest <= 1);
+}
+
+// The symbols and the table, from counted lengths: what decoding needs.
+void index(Huffman& h, const std::uint8_t* lengths, int n) {
     std::array<std::uint16_t, kMaxBits + 1> offset{};
     for (int len = 1; len < kMaxBits; ++len) offset[len + 1] = offset[len] + h.count[len];
     for (int s = 0; s < n; ++s)
@@ -96,20 +101,29 @@ bool build(Huffman& h, const std::uint8_t* lengths, int n, Gaps gaps) {
                 h.fast[fill] = static_cast<std::uint16_t>(h.symbol[index] << 4 | len);
         }
     }
+}
+
+bool build(Huffman& h, const std::uint8_t* lengths, int n, Gaps gaps) {
+    if (!count(h, lengths, n, gaps)) return false;
+    index(h, lengths, n);
     return true;
 }
 
 int decode(BitReader& in, const Huffman& h) {
-    std::uint16_t entry = h.fast[in.peek(kTableBits)];
+    std::uint32_t bits = in.peek(kMaxBits);
+    std::uint16_t entry = h.fast[bits & ((1u << kTableBits) - 1)];
     if (entry != 0) {
         in.consume(entry & 15);
         return in.failed() ? -1 : entry >> 4;
     }
-    int code = 0, first = 0, index = 0;  // a longer code: bit by bit
+    int code = 0, first = 0, index = 0;  // a longer code, canonically
     for (int len = 1; len <= kMaxBits; ++len) {
-        code |= static_cast<int>(in.bits(1));
+        code |= static_cast<int>((bits >> (len - 1)) & 1);
         int count = h.count[len];
-        if (code - count < first) return in.failed() ? -1 : h.symbol[index + (code - first)];
+        if (code - count < first) {
+            in.consume(len);
+            return in.failed() ? -1 : h.symbol[index + (code - first)];
+        }
         index += count;
         first = (first + count) << 1;
         code <<= 1;
@@ -151,7 +165,8 @@ void fixed_codes(Huffman& lit, Huffman& dist) {
 // data running out), which an inflater finds for itself.
 enum class Walk { kDone, kRefusedCode, kBroken };
 
-Walk dynamic_codes(BitReader& in, Huffman& lit, Huffman& dist) {
+// With `tables` false only the header is checked, nothing made to decode the block with.
+Walk dynamic_codes(BitReader& in, Huffman& lit, Huffman& dist, bool tables) {
     static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                 11, 4,  12, 3, 13, 2, 14, 1, 15};
     int nlen = static_cast<int>(in.bits(5)) + 257, ndist = static_cast<int>(in.bits(5)) + 1;
@@ -185,10 +200,14 @@ Walk dynamic_codes(BitReader& in, Huffman& lit, Huffman& dist) {
         while (repeat-- > 0) lengths[i++] = value;
     }
     if (in.failed()) return Walk::kBroken;
-    return lengths[256] != 0 && build(lit, lengths, nlen, Gaps::kLoneCode) &&
-                   build(dist, lengths + nlen, ndist, Gaps::kLoneCode)
-               ? Walk::kDone
-               : Walk::kRefusedCode;
+    if (lengths[256] == 0 || !count(lit, lengths, nlen, Gaps::kLoneCode) ||
+        !count(dist, lengths + nlen, ndist, Gaps::kLoneCode))
+        return Walk::kRefusedCode;
+    if (tables) {
+        index(lit, lengths, nlen);
+        index(dist, lengths + nlen, ndist);
+    }
+    return Walk::kDone;
 }
 
 // Reads blocks up to the final one; with `final_symbols` false the final block's header is the
@@ -213,7 +232,8 @@ Walk walk_blocks(const std::uint8_t* data, std::size_t size, bool final_symbols,
                 if (walk && !walk_symbols(in, lit, dist)) return Walk::kBroken;
                 break;
             case 2:
-                if (Walk codes = dynamic_codes(in, lit, dist); codes != Walk::kDone) return codes;
+                if (Walk codes = dynamic_codes(in, lit, dist, walk); codes != Walk::kDone)
+                    return codes;
                 if (walk && !walk_symbols(in, lit, dist)) return Walk::kBroken;
                 break;
             default:

