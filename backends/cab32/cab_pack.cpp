@@ -119,7 +119,9 @@ class CabPackWriter final : public jobs::PackWriter {
             entry.folder.offset = offset;
             folders_.push_back(entry.folder);
         }
-        entry.file.folder = static_cast<uint16_t>(folders_.empty() ? 0 : folders_.size() - 1);
+        // A set may hold more folders than a 16-bit index tells apart: its cabinets count anew.
+        folder_of_.push_back(folders_.empty() ? 0 : folders_.size() - 1);
+        entry.file.folder = static_cast<uint16_t>(folder_of_.back());
         files_.push_back(std::move(entry.file));
     }
     void CopyRaw(size_t) override {
@@ -137,13 +139,32 @@ class CabPackWriter final : public jobs::PackWriter {
         // Readers refuse a cabinet without folders, even when its files are all empty.
         if (folders_.empty()) folders_.push_back({out_.position(), 0, options_.type});
         uint64_t size = out_.position();
+        // What is too much for one cabinet of a set is cut into several, from this work file.
+        cut_ = options_.volume_limit != 0 &&
+               (size > options_.volume_limit || files_.size() > cab::kMaxFiles ||
+                folders_.size() > cab::kMaxFolders);
+        if (cut_) return;
         if (size > 0x7FFFFFFF) throw io::Error(io::Fault::kWrite, "a cabinet holds at most 2 GiB");
+        if (folders_.size() > cab::kMaxFolders)
+            throw Failure(result::kTooManyFiles, "a cabinet holds at most 65533 files with data");
         std::string header = cab::CabinetHeader(size, folders_, files_);
         if (header.size() > header_room_ || !out_.write_at(0, header.data(), header.size()) ||
             !out_.CutHere())
             throw io::Error(io::Fault::kWrite, "cannot write the cabinet");
     }
     void CheckArchive() const override { out_.Rethrow(); }
+
+    // Whether Finish left a work file to cut into a set rather than a cabinet.
+    bool cut() const { return cut_; }
+    cab::SetContents TakeSet() {
+        cab::SetContents set;
+        set.id_seed = out_.position();  // the size the cabinet would have had
+        set.files.resize(folders_.size());
+        for (size_t i = 0; i < files_.size(); ++i)
+            set.files[folder_of_[i]].push_back(std::move(files_[i]));
+        set.folders = std::move(folders_);
+        return set;
+    }
 
   private:
     FileOutput<OutputFile> out_;
@@ -153,6 +174,8 @@ class CabPackWriter final : public jobs::PackWriter {
     std::optional<cab::QuantumStream> quantum_;
     std::vector<cab::WrittenFolder> folders_;
     std::vector<cab::WrittenFile> files_;
+    std::vector<size_t> folder_of_;  // of each file
+    bool cut_ = false;
 };
 
 }  // namespace
@@ -178,7 +201,7 @@ void PackCabinet(const std::string& archive, const std::vector<SourceItem>& sour
                             ? cab::StoredName(item.stored, &attributes)
                             : std::string());
     }
-    if (items.size() > 0xFFFF)
+    if (items.size() > cab::kMaxFiles && options.volume_limit == 0)
         throw Failure(result::kTooManyFiles, "a cabinet holds at most 65535 files");
     jobs::Plan plan = jobs::PlanUpdate({}, items, {});
     if (plan.entries.empty()) throw Failure(result::kFileNotFound, "nothing to pack");
@@ -188,8 +211,17 @@ void PackCabinet(const std::string& archive, const std::vector<SourceItem>& sour
         CheckSetLimit(archive, options.volume_limit, longest);
     }
     CabPackWriter writer(target.file(), options, cab::HeaderRoom(names));
-    jobs::RunPack(target, writer, plan, jobs::PackWording{}, log, result, progress);
-    if (options.volume_limit != 0) SplitIntoSet(archive, options.volume_limit);
+    if (options.volume_limit == 0) {
+        jobs::RunPack(target, writer, plan, jobs::PackWording{}, log, result, progress);
+        return;
+    }
+    jobs::WritePack(writer, plan, jobs::PackWording{}, log, result, progress);
+    if (!writer.cut()) {
+        target.Commit();
+        return;
+    }
+    // The work file goes when `target` does, never committed.
+    WriteSet(archive, target.file(), writer.TakeSet(), options.volume_limit);
 }
 
 }  // namespace quorvex6::backend::cab32

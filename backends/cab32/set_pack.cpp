@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "cab32/cab_failure.h"
-#include "common/archive_input.h"
 #include "common/file_sink.h"
 #include "common/replacement_file.h"
+#include "common/result.h"
 #include "formats/cab/cab_format.h"
 #include "formats/cab/cab_set_writer.h"
 
@@ -24,6 +24,23 @@ std::string FolderOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
+
+// The pack job's work file, read back.
+class WorkInput final : public io::RandomInput {
+  public:
+    explicit WorkInput(const OutputFile& file) : file_(file) {}
+    std::uint64_t size() const override { return file_.position(); }
+    std::ptrdiff_t read_at(std::uint64_t offset, void* data, std::size_t n) override {
+        try {
+            return static_cast<std::ptrdiff_t>(file_.ReadAt(offset, data, n));
+        } catch (const Failure&) {
+            return -1;
+        }
+    }
+
+  private:
+    const OutputFile& file_;
+};
 
 // One cabinet of the set being written, in place only on Commit.
 struct SetOutput {
@@ -50,9 +67,9 @@ void CheckSetLimit(const std::string& archive, std::uint64_t limit, std::size_t 
         throw Failure(result::kBadCommand, "-v: is too small for the cabinets' headers");
 }
 
-void SplitIntoSet(const std::string& archive, std::uint64_t limit) {
-    ArchiveInput single(archive);
-    if (single.size() <= limit) return;
+void WriteSet(const std::string& archive, const OutputFile& work, const cab::SetContents& contents,
+              std::uint64_t limit) {
+    WorkInput data(work);
     const std::string folder = FolderOf(archive), first = BaseName(archive);
     std::vector<std::unique_ptr<SetOutput>> outputs;
     cab::SetNaming naming;
@@ -62,14 +79,16 @@ void SplitIntoSet(const std::string& archive, std::uint64_t limit) {
         return outputs.back()->out;
     };
     try {
-        cab::WriteCabinetSet(single, limit, naming);
+        cab::WriteCabinetSet(data, contents, limit, naming);
+    } catch (const cab::SetTooLarge& error) {
+        throw Failure(result::kTooManyFiles, error.what());
     } catch (const io::Error& error) {
         // A write that failed says why (a full disk) better than the format's fault.
         for (const auto& output : outputs) output->out.Rethrow();
         throw AsFailure(error);
     }
     for (const auto& output : outputs) output->out.Rethrow();
-    // The first last: until then the whole cabinet stays where it was.
+    // The first last: until then an old archive of that name stays where it was.
     for (std::size_t k = outputs.size(); k-- > 0;) outputs[k]->target.Commit();
 }
 

@@ -1,10 +1,13 @@
-// Cabinet sets as `-v:N` makes them: the cabinet first made whole, then written again as
-// cabinets of at most N KiB, the first under the archive's name and the others numbered from
-// 2 before its suffix (`disk.cab`, `disk2.cab`, `disk3.cab`, ...).
+// Cabinet sets as `-v:N` makes them: the files' folders first written to a work file, then cut
+// into cabinets of at most N KiB, the first under the archive's name and the others numbered
+// from 2 before its suffix (`disk.cab`, `disk2.cab`, `disk3.cab`, ...).
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "common/file_system.h"
+#include "formats/cab/cab_set_writer.h"
 
 namespace quorvex6::backend::cab32 {
 
@@ -15,8 +18,10 @@ std::string SetCabinetName(const std::string& first, std::size_t index);
 // `longest_name` bytes long.
 void CheckSetLimit(const std::string& archive, std::uint64_t limit, std::size_t longest_name);
 
-// Writes the cabinet at `archive` again as a set of cabinets of at most `limit` bytes, when it
-// is larger; each takes its place only when all are complete. Throws Failure.
-void SplitIntoSet(const std::string& archive, std::uint64_t limit);
+// Writes `contents`, whose blocks lie in `work`, as a set of cabinets of at most `limit` bytes
+// named after `archive`; each takes its place only when all are complete. Throws Failure:
+// 0x8011 past the counts a set holds (65535 cabinets, 65535 files in each).
+void WriteSet(const std::string& archive, const OutputFile& work, const cab::SetContents& contents,
+              std::uint64_t limit);
 
 }  // namespace quorvex6::backend::cab32

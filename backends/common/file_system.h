@@ -131,6 +131,8 @@ class OutputFile {
 
     void Write(const void* data, size_t n);  // throws 0x8005 on a full disk, else 0x8013
     void WriteAt(uint64_t offset, const void* data, size_t n);
+    // Reads back a file from CreateUnnamedIn or CreateBeside, as InputFile::ReadAt reads.
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n) const;
     uint64_t position() const { return position_; }
     void SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode);
     void SetMode(uint32_t mode);

@@ -219,10 +219,12 @@ uint64_t InputFile::Size() const {
     return static_cast<uint64_t>(st.st_size);
 }
 
-size_t InputFile::ReadAt(uint64_t offset, void* buffer, size_t n) const {
+namespace {
+
+size_t ReadAllAt(int fd, uint64_t offset, void* buffer, size_t n) {
     size_t done = 0;
     while (done < n) {
-        ssize_t got = pread(fd_, static_cast<char*>(buffer) + done, n - done,
+        ssize_t got = pread(fd, static_cast<char*>(buffer) + done, n - done,
                             static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0)
@@ -231,6 +233,12 @@ size_t InputFile::ReadAt(uint64_t offset, void* buffer, size_t n) const {
         done += static_cast<size_t>(got);
     }
     return done;
+}
+
+}  // namespace
+
+size_t InputFile::ReadAt(uint64_t offset, void* buffer, size_t n) const {
+    return ReadAllAt(fd_, offset, buffer, n);
 }
 
 size_t InputFile::Read(void* buffer, size_t n) {
@@ -305,7 +313,7 @@ std::optional<OutputFile> OutputFile::CreateUnnamedIn(const OpenFolder& folder,
                                                       const std::string& path, uint32_t mode,
                                                       int32_t denied) {
     OutputFile file;
-    file.fd_ = openat(folder.fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 0777);
+    file.fd_ = openat(folder.fd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode & 0777);
     if (file.fd_ >= 0) {
         file.path_ = path;
         file.unnamed_ = true;
@@ -390,6 +398,10 @@ void OutputFile::WriteAt(uint64_t offset, const void* data, size_t n) {
         n -= static_cast<size_t>(put);
         offset += static_cast<uint64_t>(put);
     }
+}
+
+size_t OutputFile::ReadAt(uint64_t offset, void* buffer, size_t n) const {
+    return ReadAllAt(fd_, offset, buffer, n);
 }
 
 void OutputFile::SetTimeAndMode(int64_t mtime, std::optional<uint32_t> mode) {

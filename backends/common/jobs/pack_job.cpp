@@ -193,8 +193,8 @@ class PackRun {
 
 }  // namespace
 
-void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
-             const PackWording& wording, OutputLog& log, ResultKeeper& result, Progress& progress) {
+void WritePack(PackWriter& writer, const Plan& plan, const PackWording& wording, OutputLog& log,
+               ResultKeeper& result, Progress& progress) {
     if (wording.logs_kept_not_newer) {
         for (const std::string& name : plan.kept_not_newer)
             log.Line("kept " + name + ": not newer");
@@ -202,6 +202,11 @@ void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
     for (const std::string& name : plan.deleted) log.Line("deleted " + name);
     PackRun(writer, plan, wording, log, result, progress).Run();
     RunFormatWork(writer, [&] { writer.Finish(); });
+}
+
+void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
+             const PackWording& wording, OutputLog& log, ResultKeeper& result, Progress& progress) {
+    WritePack(writer, plan, wording, log, result, progress);
     target.Commit();
 }
 

@@ -30,4 +30,9 @@ struct PackWording {
 void RunPack(ReplacementFile& target, PackWriter& writer, const Plan& plan,
              const PackWording& wording, OutputLog& log, ResultKeeper& result, Progress& progress);
 
+// The same without the commit, for a writer whose output is not yet the archive (a cabinet set
+// is cut from what it wrote).
+void WritePack(PackWriter& writer, const Plan& plan, const PackWording& wording, OutputLog& log,
+               ResultKeeper& result, Progress& progress);
+
 }  // namespace quorvex6::backend::jobs

@@ -56,6 +56,10 @@ inline constexpr std::size_t kMaxBlockPacked = 32768 + 6144;
 inline constexpr std::uint32_t kMaxBlocks = 0xFFFF;
 inline constexpr std::uint64_t kMaxFolderData = std::uint64_t{kMaxBlocks} * kMaxBlockData;
 inline constexpr std::size_t kMaxName = 255;
+inline constexpr std::size_t kMaxFiles = 0xFFFF;  // in one cabinet
+// In one cabinet: folder indices from there on mark continued files.
+inline constexpr std::size_t kMaxFolders = kContinuedFromPrevious;
+inline constexpr std::size_t kMaxCabinets = 0xFFFF;  // in a set
 inline constexpr std::size_t kMaxHeaderReserve = 60000;
 
 // A cabinet behind a self-extractor's program is looked for this far into the file.

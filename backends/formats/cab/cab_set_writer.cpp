@@ -1,10 +1,9 @@
 #include "formats/cab/cab_set_writer.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "formats/cab/cab_cabinet.h"
 #include "formats/cab/cab_format.h"
-#include "formats/cab/cab_writer.h"
 #include "io/byte_order.h"
 #include "io/fault.h"
 
@@ -13,7 +12,7 @@ namespace quorvex6::backend::cab {
 namespace {
 
 struct Block {
-    std::uint64_t offset = 0;  // of its data in the single cabinet
+    std::uint64_t offset = 0;  // of its data in the data file
     std::uint16_t packed = 0, unpacked = 0;
 };
 
@@ -36,14 +35,15 @@ using PlannedCabinet = std::vector<FolderPart>;
     throw io::Error(io::Fault::kWrite, "the cabinets of a set are too small for their headers");
 }
 
-std::vector<std::vector<Block>> ReadBlocks(io::RandomInput& single, const Cabinet& cab) {
-    std::vector<std::vector<Block>> blocks(cab.folders.size());
-    for (std::size_t f = 0; f < cab.folders.size(); ++f) {
-        std::uint64_t at = cab.folders[f].data_offset;
-        for (std::uint16_t b = 0; b < cab.folders[f].blocks; ++b) {
+std::vector<std::vector<Block>> ReadBlocks(io::RandomInput& data,
+                                           const std::vector<WrittenFolder>& folders) {
+    std::vector<std::vector<Block>> blocks(folders.size());
+    for (std::size_t f = 0; f < folders.size(); ++f) {
+        std::uint64_t at = folders[f].offset;
+        for (std::uint16_t b = 0; b < folders[f].blocks; ++b) {
             std::uint8_t h[kDataSize];
-            if (single.read_at(at, h, sizeof h) != static_cast<std::ptrdiff_t>(sizeof h))
-                throw io::Error(io::Fault::kRead, "cannot read the cabinet");
+            if (data.read_at(at, h, sizeof h) != static_cast<std::ptrdiff_t>(sizeof h))
+                throw io::Error(io::Fault::kRead, "cannot read the folders' data");
             Block block{at + kDataSize, io::Le16(h + 4), io::Le16(h + 6)};
             blocks[f].push_back(block);
             at = block.offset + block.packed;
@@ -52,16 +52,23 @@ std::vector<std::vector<Block>> ReadBlocks(io::RandomInput& single, const Cabine
     return blocks;
 }
 
+// How many of `files` a cabinet lists in a folder's part: one that runs on from the previous
+// cabinet lists only the files with data, the empty ones being listed where it starts.
+std::size_t Listed(const std::vector<WrittenFile>& files, bool from_previous) {
+    if (!from_previous) return files.size();
+    return static_cast<std::size_t>(std::count_if(
+        files.begin(), files.end(), [](const WrittenFile& file) { return file.size != 0; }));
+}
+
 class Planner {
   public:
-    Planner(std::uint64_t limit, const SetNaming& naming, const Cabinet& cab)
-        : limit_(limit), naming_(naming), files_of_(cab.folders.size()) {
-        for (std::size_t i = 0; i < cab.files.size(); ++i)
-            if (cab.files[i].folder < cab.folders.size())
-                files_of_[cab.files[i].folder].push_back(i);
-        for (std::size_t f = 0; f < cab.folders.size(); ++f) {
+    Planner(std::uint64_t limit, const SetNaming& naming, const SetContents& contents)
+        : limit_(limit), naming_(naming), files_(contents.files) {
+        for (const std::vector<WrittenFile>& files : files_) {
+            if (files.size() > kMaxFiles)
+                throw SetTooLarge("a folder has more files than a cabinet lists (65535)");
             std::uint64_t room = kFolderSize;
-            for (std::size_t i : files_of_[f]) room += kFileSize + cab.files[i].raw_name.size() + 1;
+            for (const WrittenFile& file : files) room += kFileSize + file.name.size() + 1;
             folder_room_.push_back(room);
         }
         NewCabinet();
@@ -69,7 +76,9 @@ class Planner {
 
     std::vector<PlannedCabinet> Plan(const std::vector<std::vector<Block>>& blocks) {
         for (std::size_t f = 0; f < blocks.size(); ++f) {
-            if (Free() < folder_room_[f] + kDataSize + 1) NewCabinet();
+            if (Free() < folder_room_[f] + kDataSize + 1 ||
+                listed_ + files_[f].size() > kMaxFiles || plan_.back().size() == kMaxFolders)
+                NewCabinet();
             OpenPart(f, false);
             for (std::size_t b = 0; b < blocks[f].size(); ++b) {
                 std::uint32_t from = 0;
@@ -92,23 +101,24 @@ class Planner {
         }
         return std::move(plan_);
     }
-    const std::vector<std::vector<std::size_t>>& files_of() const { return files_of_; }
 
   private:
     std::uint64_t Free() const { return limit_ - used_; }
     void NewCabinet() {
         std::size_t k = plan_.size();
-        if (k == 0xFFFF) throw io::Error(io::Fault::kWrite, "a set holds at most 65535 cabinets");
+        if (k == kMaxCabinets) throw SetTooLarge("a set holds at most 65535 cabinets");
         plan_.emplace_back();
         if (naming_.name_of(k + 1).size() > kMaxName)
             throw io::Error(io::Fault::kNameTooLong, "the cabinets' names are too long for a set");
         // Room for both names even in the last cabinet, which is known only at the end.
         used_ = kHeaderSize + naming_.name_of(k + 1).size() + 2;
+        listed_ = 0;
         if (k > 0) used_ += naming_.name_of(k - 1).size() + 2;
         if (used_ + kDataSize + 1 > limit_) TooSmall();
     }
     void OpenPart(std::size_t folder, bool from_previous) {
         used_ += folder_room_[folder];
+        listed_ += Listed(files_[folder], from_previous);
         if (used_ + kDataSize + 1 > limit_) TooSmall();
         plan_.back().push_back({folder, from_previous, false, {}});
     }
@@ -119,16 +129,12 @@ class Planner {
 
     std::uint64_t limit_;
     const SetNaming& naming_;
-    std::vector<std::vector<std::size_t>> files_of_;
+    const std::vector<std::vector<WrittenFile>>& files_;
     std::vector<std::uint64_t> folder_room_;
     std::vector<PlannedCabinet> plan_;
     std::uint64_t used_ = 0;
+    std::size_t listed_ = 0;  // files in the cabinet
 };
-
-WrittenFile Listed(const CabFile& file, std::uint16_t folder) {
-    return {file.raw_name, file.size, file.folder_offset, folder,
-            file.date,     file.time, file.attributes};
-}
 
 }  // namespace
 
@@ -137,14 +143,14 @@ std::uint64_t SmallestSetCabinet(std::size_t longest_name, std::size_t longest_l
            kDataSize + 1;
 }
 
-std::size_t WriteCabinetSet(io::RandomInput& single, std::uint64_t limit, const SetNaming& naming) {
-    Cabinet cab = ReadCabinet(single, 0);
-    if (cab.flags != 0) throw io::Error(io::Fault::kBrokenHeader, "not a cabinet made here");
-    std::vector<std::vector<Block>> blocks = ReadBlocks(single, cab);
-    Planner planner(limit, naming, cab);
-    std::vector<PlannedCabinet> plan = planner.Plan(blocks);
+std::size_t WriteCabinetSet(io::RandomInput& data, const SetContents& contents, std::uint64_t limit,
+                            const SetNaming& naming) {
+    if (limit > kMaxSetCabinet)
+        throw io::Error(io::Fault::kWrite, "the cabinets of a set hold at most 2 GiB each");
+    std::vector<std::vector<Block>> blocks = ReadBlocks(data, contents.folders);
+    std::vector<PlannedCabinet> plan = Planner(limit, naming, contents).Plan(blocks);
     // Set IDs tell sets apart; one taken from the contents keeps cabinets reproducible.
-    auto set_id = static_cast<std::uint16_t>((single.size() * 2654435761u) >> 16);
+    auto set_id = static_cast<std::uint16_t>((contents.id_seed * 2654435761u) >> 16);
     std::vector<std::uint8_t> bytes;
     for (std::size_t k = 0; k < plan.size(); ++k) {
         SetLinks links{set_id, static_cast<std::uint16_t>(k), k > 0 ? naming.name_of(k - 1) : "",
@@ -153,17 +159,17 @@ std::size_t WriteCabinetSet(io::RandomInput& single, std::uint64_t limit, const 
         std::vector<WrittenFile> files;
         for (std::size_t p = 0; p < plan[k].size(); ++p) {
             const FolderPart& part = plan[k][p];
-            folders.push_back(
-                {0, static_cast<std::uint16_t>(part.pieces.size()), cab.folders[part.folder].type});
-            for (std::size_t i : planner.files_of()[part.folder]) {
-                const CabFile& file = cab.files[i];
+            folders.push_back({0, static_cast<std::uint16_t>(part.pieces.size()),
+                               contents.folders[part.folder].type});
+            for (const WrittenFile& file : contents.files[part.folder]) {
                 if (file.size == 0 && part.from_previous) continue;  // listed where it starts
                 std::uint16_t index = static_cast<std::uint16_t>(p);
                 if (file.size != 0 && part.from_previous)
                     index = part.to_next ? kContinuedBoth : kContinuedFromPrevious;
                 else if (file.size != 0 && part.to_next)
                     index = kContinuedToNext;
-                files.push_back(Listed(file, index));
+                files.push_back(file);
+                files.back().folder = index;
             }
         }
         std::uint64_t at = CabinetHeader(0, folders, files, links).size();
@@ -179,9 +185,9 @@ std::size_t WriteCabinetSet(io::RandomInput& single, std::uint64_t limit, const 
             for (const Piece& piece : part.pieces) {
                 const Block& block = blocks[part.folder][piece.block];
                 bytes.resize(kDataSize + piece.size);
-                if (single.read_at(block.offset + piece.from, bytes.data() + kDataSize,
-                                   piece.size) != static_cast<std::ptrdiff_t>(piece.size))
-                    throw io::Error(io::Fault::kRead, "cannot read the cabinet");
+                if (data.read_at(block.offset + piece.from, bytes.data() + kDataSize, piece.size) !=
+                    static_cast<std::ptrdiff_t>(piece.size))
+                    throw io::Error(io::Fault::kRead, "cannot read the folders' data");
                 const auto unpacked = static_cast<std::uint16_t>(piece.last ? block.unpacked : 0);
                 const auto packed = static_cast<std::uint16_t>(piece.size);
                 io::StoreLe32(bytes.data(), BlockChecksum(bytes.data() + kDataSize, piece.size,
