@@ -86,8 +86,11 @@ SymbolCounts::SymbolCounts(const ParsedSymbol* symbols, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const ParsedSymbol s = symbols[i];
         ++codes[s.code];
-        const auto bits = static_cast<std::size_t>(std::bit_width(s.dist));
-        ++classes[s.code >= kLiteralCodes ? bits : kLiteralClass];
+        // Arithmetic, not a choice, and the width of a number never 0: the compiler would
+        // branch on either.
+        const std::size_t match = s.code >= kLiteralCodes;
+        const auto bits = static_cast<std::size_t>(std::bit_width(2 * s.dist + 1) - 1);
+        ++classes[match * bits + (1 - match) * kLiteralClass];
     }
     std::copy_n(classes.begin(), kLiteralClass, offsets.begin());
 }
