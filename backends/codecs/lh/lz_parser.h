@@ -227,6 +227,9 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     const int far_three = p_.far_three;
     while (pos < end) {
         if (end - pos < lookahead && !eof_) {
+            // A failed sink is looked for here and at the end, not at every byte: that load
+            // cost more than a percent, and a refill comes at least every 256 KiB.
+            if (out.failed()) return Status::kWriteFailed;
             pos_ = pos;
             if (!fill(in)) return Status::kReadFailed;
             pos = pos_;
@@ -268,10 +271,10 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
             prev_dist = dist;
             ++pos;
         }
-        if (out.failed()) return Status::kWriteFailed;
     }
     pos_ = pos;
     if (pending) out.literal(buf[pos - 1]);
+    if (out.failed()) return Status::kWriteFailed;
     // Input beyond input_bound would otherwise be dropped without a word.
     return eof_ ? Status::kOk : Status::kReadFailed;
 }
