@@ -8,7 +8,7 @@ namespace {
 // Fresh bytes per refill; a multiple of every window so that positions keep their chain slots.
 constexpr std::int32_t kBlock = 1 << 18;
 constexpr std::int32_t kPad = 8;
-// Hash tables: 64 Ki heads for a window's worth of input, fewer for a small file.
+// Hash tables: 64 Ki heads for a long input, fewer for a small file.
 constexpr int kMinTableBits = 11;
 constexpr int kMaxTableBits = 16;
 
@@ -22,8 +22,9 @@ LzParser::LzParser(const ParseParams& p, std::size_t input_bound)
     const std::size_t span = std::min(input_bound, static_cast<std::size_t>(window_ + kBlock));
     int span_bits = kMinTableBits;
     while ((std::size_t{1} << span_bits) < span) ++span_bits;
-    // Half as many heads as positions: the chains sort out the few extra collisions.
-    const int bits = std::min(span_bits - 1, kMaxTableBits);
+    // As many heads as positions: with half as many, a small file's searches spent a good part
+    // of their steps on other keys sharing a chain, which cost more than clearing the table.
+    const int bits = std::min(span_bits, kMaxTableBits);
     hash_shift_ = 32 - bits;
     // Links are followed only within reach: a slot may be taken over once its position is out
     // of it, so ARJ's shorter reach halves the links and more of them stay in the L1 cache.

@@ -53,11 +53,6 @@ class LzParser {
     static constexpr int kBarrenShift = 7;
     static constexpr int kMaxStride = 32;
 
-    std::uint32_t load(std::int32_t pos) const {
-        std::uint32_t v;
-        std::memcpy(&v, buf_.get() + pos, 4);
-        return v;
-    }
     // Bytes in common from the start, up to limit; eight at a time.
     static int common_prefix(const std::uint8_t* a, const std::uint8_t* b, int limit) {
         int len = 0;
@@ -80,8 +75,9 @@ class LzParser {
     static std::uint32_t hash3(std::uint32_t v, int shift) {
         return ((v & 0xffffffu) * 0x9E3779B1u) >> shift;
     }
-    // The chains' arrays and keys, copied into the parse loop: stores into the chains cannot
-    // then alias them, and the compiler keeps them in registers.
+    // The chains' arrays, keys and search limits, copied into the parse loop: stores into the
+    // chains cannot then alias them, and the compiler keeps them in registers instead of
+    // loading each member again after every store.
     struct Chains {
         const std::uint8_t* buf;
         std::int32_t* head;
@@ -90,12 +86,24 @@ class LzParser {
         std::int32_t* prev3;
         int hash_shift;
         std::int32_t slot_mask;
+        std::int32_t reach;
+        int max_match;
+        int max_chain;
+        int nice_length;
+        int good_length;
+        std::int32_t near_reach;
 
-        void insert(std::int32_t pos) const {
+        std::uint32_t load(std::int32_t pos) const {
             std::uint32_t v;
             std::memcpy(&v, buf + pos, 4);
-            insert(pos, v);
+            return v;
         }
+        // Longest match at pos, before `end`, that beats `best`; returns its length (0 when
+        // none), distance in dist. `first`: the four bytes at pos.
+        int longest(std::int32_t pos, std::int32_t end, std::uint32_t first, int best,
+                    std::int32_t& dist) const;
+
+        void insert(std::int32_t pos) const { insert(pos, load(pos)); }
         // `v`: the position's first four bytes, when the caller has them already.
         void insert(std::int32_t pos, std::uint32_t v) const {
             insert_long(pos, v);
@@ -111,12 +119,20 @@ class LzParser {
         }
     };
     Chains chains() {
-        return {buf_.get(),    head_.data(), prev_.get(), head3_.data(),
-                prev3_.data(), hash_shift_,  slot_mask_};
+        return {buf_.get(),
+                head_.data(),
+                prev_.get(),
+                head3_.data(),
+                prev3_.data(),
+                hash_shift_,
+                slot_mask_,
+                reach_,
+                p_.max_match,
+                p_.max_chain,
+                p_.nice_length,
+                p_.good_length,
+                std::min(p_.far_three, kNearMask + 1)};
     }
-    // Longest match at pos that beats `best`; returns its length (0 when none), distance in dist.
-    // `first`: the four bytes at pos.
-    int longest(std::int32_t pos, std::uint32_t first, int best, std::int32_t& dist) const;
     // Moves the buffer down and tops it up; false on a read error.
     bool fill(Source& in);
 
@@ -142,35 +158,30 @@ class LzParser {
 
 // In the header: the parse loop calls it for nearly every position, and the call's setup cost
 // as much as a short walk.
-inline int LzParser::longest(std::int32_t pos, std::uint32_t first, int best,
-                             std::int32_t& dist) const {
-    const std::uint8_t* base = buf_.get();
-    const std::uint8_t* here = base + pos;
-    const int limit = std::min<int>(p_.max_match, end_ - pos);
+inline int LzParser::Chains::longest(std::int32_t pos, std::int32_t end, std::uint32_t first,
+                                     int best, std::int32_t& dist) const {
+    const std::uint8_t* here = buf + pos;
+    const int limit = std::min<int>(max_match, end - pos);
     if (best >= limit) return 0;
-    // Locals, not members, in the walk: the store to `dist` could alias a member and force a
-    // reload of each one every step.
-    const std::int32_t* prev = prev_.get();
-    const std::int32_t slot_mask = slot_mask_;
-    const int nice_length = std::min(p_.nice_length, limit);
-    int chain = best >= p_.good_length ? p_.max_chain >> 2 : p_.max_chain;
+    const int nice = std::min(nice_length, limit);
+    int chain = best >= good_length ? max_chain >> 2 : max_chain;
     int found = 0;
     std::int32_t found_at = 0;
-    std::int32_t cur = limit > kMinMatch ? head_[hash4(first, hash_shift_)] : kNil;
+    std::int32_t cur = limit > kMinMatch ? head[hash4(first, hash_shift)] : kNil;
     // A candidate must agree on its first four bytes (the chains' key) and on the four ending
     // one past the best length so far: one compare each rejects most of them.
     std::int32_t tail_at = std::max(best - 3, 0);
     std::uint32_t tail = load(pos + tail_at);
     // Past the window or the chain's end (kNil) alike.
-    const std::int32_t low = std::max(pos - reach_, kNil);
+    const std::int32_t low = std::max(pos - reach, kNil);
     while (cur > low && chain-- > 0) {
         if (load(cur + tail_at) == tail && load(cur) == first) {
-            const int len = common_prefix(here, base + cur, limit);
+            const int len = common_prefix(here, buf + cur, limit);
             if (len > best) {
                 best = len;
                 found = len;
                 found_at = cur;
-                if (len >= nice_length) break;
+                if (len >= nice) break;
                 tail_at = best - 3;
                 tail = load(pos + tail_at);
             }
@@ -182,14 +193,13 @@ inline int LzParser::longest(std::int32_t pos, std::uint32_t first, int best,
         return found;
     }
     if (best < kMinMatch) {
-        const std::int32_t near_reach = std::min(p_.far_three, kNearMask + 1);
-        cur = head3_[hash3(first, hash_shift_)];
+        cur = head3[hash3(first, hash_shift)];
         for (int left = kNearChain; cur >= 0 && pos - cur <= near_reach && left > 0; --left) {
             if (((load(cur) ^ first) & 0xffffffu) == 0) {
                 dist = pos - cur;
-                return common_prefix(here, base + cur, limit);
+                return common_prefix(here, buf + cur, limit);
             }
-            cur = prev3_[static_cast<std::size_t>(cur & kNearMask)];
+            cur = prev3[static_cast<std::size_t>(cur & kNearMask)];
         }
     }
     return 0;
@@ -213,8 +223,13 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
     std::int32_t pos = pos_;
     std::int32_t end = end_;
     const std::uint8_t* const buf = buf_.get();
+    const int lazy_length = p_.lazy_length;
+    const int far_three = p_.far_three;
     while (pos < end) {
         if (end - pos < lookahead && !eof_) {
+            // A failed sink is looked for here and at the end, not at every byte: that load
+            // cost more than a percent, and a refill comes at least every 256 KiB.
+            if (out.failed()) return Status::kWriteFailed;
             pos_ = pos;
             if (!fill(in)) return Status::kReadFailed;
             pos = pos_;
@@ -230,10 +245,10 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
                 --skip;
                 chains.insert_long(pos, v);
             } else {
-                if (prev_len < p_.lazy_length) {
-                    len =
-                        longest(pos, v, prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
-                    if (len == kMinMatch && dist > p_.far_three) len = 0;
+                if (prev_len < lazy_length) {
+                    len = chains.longest(pos, end, v,
+                                         prev_len > kMinMatch - 1 ? prev_len : kMinMatch - 1, dist);
+                    if (len == kMinMatch && dist > far_three) len = 0;
                     barren = len == 0 && prev_len == 0 ? barren + 1 : 0;
                     skip = std::min(barren >> kBarrenShift, kMaxStride - 1);
                 }
@@ -256,10 +271,10 @@ Status LzParser::run(Source& in, Out& out, std::int32_t history) {
             prev_dist = dist;
             ++pos;
         }
-        if (out.failed()) return Status::kWriteFailed;
     }
     pos_ = pos;
     if (pending) out.literal(buf[pos - 1]);
+    if (out.failed()) return Status::kWriteFailed;
     // Input beyond input_bound would otherwise be dropped without a word.
     return eof_ ? Status::kOk : Status::kReadFailed;
 }

@@ -28,8 +28,11 @@ class SummedSource final : public io::Source {
   public:
     explicit SummedSource(io::RandomInput& data) : data_(data) {}
     std::ptrdiff_t read(std::uint8_t* out, std::size_t size) override {
+        // A short read was the end: asking again would cost a file read per file for nothing.
+        if (ended_) return 0;
         const std::ptrdiff_t n = data_.read_at(bytes_, out, size);
         if (n <= 0) return n;
+        ended_ = static_cast<std::size_t>(n) < size;
         crc_ = io::Crc32(crc_, out, static_cast<std::size_t>(n));
         bytes_ += static_cast<std::uint64_t>(n);
         return n;
@@ -41,6 +44,7 @@ class SummedSource final : public io::Source {
     io::RandomInput& data_;
     std::uint32_t crc_ = 0;
     std::uint64_t bytes_ = 0;
+    bool ended_ = false;
 };
 
 const codecs::Method& Packer() {

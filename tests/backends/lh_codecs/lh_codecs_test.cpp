@@ -373,6 +373,46 @@ TEST(Encoders, ReportAReadErrorInALongInput) {
     }
 }
 
+// A sink that fails is reported whether it fails at its first write or late, on a short input
+// coded in one piece or a long one coded in segments.
+TEST(Encoders, ReportASinkThatFails) {
+    class Failing final : public Sink {
+      public:
+        explicit Failing(std::size_t room) : room_(room) {}
+        bool write(const std::uint8_t*, std::size_t size) override {
+            if (size > room_) return false;
+            room_ -= size;
+            return true;
+        }
+
+      private:
+        std::size_t room_;
+    };
+    std::vector<std::uint8_t> text;
+    for (int i = 0; text.size() < 3000000; ++i) {
+        const std::string line = "line " + std::to_string(i * 7919 % 100003) + " of the input\n";
+        text.insert(text.end(), line.begin(), line.end());
+    }
+    const std::vector<std::uint8_t> short_text(text.begin(), text.begin() + 600000);
+    struct Case {
+        const char* id;
+        const std::vector<std::uint8_t>* input;
+        std::size_t room;
+    };
+    const Case cases[] = {
+        {"lh5", &short_text, 0}, {"lh5", &short_text, 20000}, {"lh7", &text, 0},
+        {"lh7", &text, 300000},  {"arj1", &short_text, 0},    {"arj1", &text, 300000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.id) + " " + std::to_string(c.input->size()) + " " +
+                     std::to_string(c.room));
+        MemorySource src(*c.input);
+        Failing sink(c.room);
+        EXPECT_EQ(FindMethod(c.id)->make_encoder()->encode(src, sink, UINT64_MAX),
+                  Status::kWriteFailed);
+    }
+}
+
 // A stream that ends on a byte boundary right after a code of no bits (here a copy from
 // distance 1 in a block whose offsets all have one code) must still be read to its end by
 // Debian's lha, which drops a last code it finds no bits for. Members whose copy runs vary in

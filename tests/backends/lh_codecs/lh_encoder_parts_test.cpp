@@ -46,6 +46,13 @@ TEST(HuffmanLengths, AreOptimalPrefixCodesWithinTheirLimit) {
         {"two symbols", {3, 0, 9}, 16, {1, 0, 1}},
         {"skewed", {1, 1, 2, 4}, 16, {3, 3, 2, 1}},
         {"even", std::vector<std::uint32_t>(8, 5), 16, std::vector<std::uint8_t>(8, 3)},
+        // Equal weights merge in symbol order, so the last of three is the one left alone.
+        {"ties", {5, 5, 5}, 16, {2, 2, 1}},
+        // Weights that differ only in their top byte, or only in a lower one, order alike.
+        {"weights of every byte width",
+         {0x3000000, 0x10000, 0x100, 1, 0x1000000},
+         16,
+         {1, 3, 4, 4, 2}},
         // Unlimited, the rarest would need 29 bits: the limit has to lengthen and give back.
         {"fibonacci past 16 bits", Fibonacci(30), 16, {}},
         {"fibonacci past 7 bits", Fibonacci(19), 7, {}},
