@@ -285,6 +285,11 @@ TEST_F(CabPack, ASetOfMoreCabinetsThanOpenFiles) {
     EXPECT_TRUE(fs::exists(root_ / "t200.cab"));
     EXPECT_EQ(extracted, 0);
     EXPECT_TRUE(ReadTree(ours) == ReadTree(src()));
+    if (RunTool("command -v cabextract") == 0) {
+        fs::path theirs = root_ / "theirs";
+        EXPECT_EQ(RunTool("cabextract -q -d " + Quote(theirs) + " " + Quote(root_ / "t.cab")), 0);
+        EXPECT_TRUE(ReadTree(theirs) == ReadTree(src()));
+    }
 }
 
 }  // namespace
