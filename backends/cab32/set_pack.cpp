@@ -75,6 +75,11 @@ void WriteSet(const std::string& archive, const OutputFile& work, const cab::Set
     cab::SetNaming naming;
     naming.name_of = [&](std::size_t index) { return SetCabinetName(first, index); };
     naming.output_of = [&](std::size_t index) -> io::RandomOutput& {
+        // Cabinets are written one after the other: the one before is whole.
+        if (!outputs.empty()) {
+            outputs.back()->out.Rethrow();
+            outputs.back()->target.Park();
+        }
         outputs.push_back(std::make_unique<SetOutput>(folder + SetCabinetName(first, index)));
         return outputs.back()->out;
     };

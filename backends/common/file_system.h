@@ -149,6 +149,11 @@ class OutputFile {
     // never: 0x8010); without, false when something is there.
     bool Publish(const OpenFolder& folder, const std::string& name, const std::string& path,
                  bool replace);
+    // Closes the file, leaving it pending under a work name beside `name` in `folder` (where
+    // it is to be published), so that many files can wait for Publish without holding a
+    // descriptor each. Sync and set its mode first: a parked file can only be published or
+    // discarded.
+    void Park(const OpenFolder& folder, const std::string& name);
     // Closes a file that is not to be published, removing its name if it has one.
     void Discard() noexcept;
     // Where it is, or is to be once published.
@@ -157,6 +162,10 @@ class OutputFile {
   private:
     // Gives the unnamed file a name in `folder`; errno, or 0 when done.
     int LinkAs(const OpenFolder& folder, const std::string& name) const;
+    // Gives the unnamed file a registered work name for `name` in `folder` (whose path is
+    // `folder_path`), unique beside it; errno, or 0 with `work` and `pending` set.
+    int LinkAsWork(const OpenFolder& folder, const std::string& name,
+                   const std::string& folder_path, std::string* work, PendingName* pending) const;
 
     int fd_ = -1;
     uint64_t position_ = 0;

@@ -72,6 +72,11 @@ std::string WorkName(const std::string& name, uint64_t inode, unsigned attempt) 
     return name.substr(0, 200) + suffix;
 }
 
+// The folder part of `path`, which ends with `name`.
+std::string FolderPart(const std::string& path, const std::string& name) {
+    return path.substr(0, path.size() - std::min(path.size(), name.size()));
+}
+
 }  // namespace
 
 std::optional<FileStat> StatPath(const std::string& path) {
@@ -445,6 +450,35 @@ int OutputFile::LinkAs(const OpenFolder& folder, const std::string& name) const 
     return done == 0 ? 0 : errno;
 }
 
+int OutputFile::LinkAsWork(const OpenFolder& folder, const std::string& name,
+                           const std::string& folder_path, std::string* work,
+                           PendingName* pending) const {
+    struct stat st;
+    uint64_t inode = fstat(fd_, &st) == 0 ? st.st_ino : 0;
+    int err = EEXIST;
+    for (unsigned attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
+        *work = WorkName(name, inode, attempt);
+        *pending = PendingName(folder_path + *work);
+        err = LinkAs(folder, *work);
+    }
+    return err;
+}
+
+void OutputFile::Park(const OpenFolder& folder, const std::string& name) {
+    if (unnamed_) {
+        std::string work;
+        PendingName pending;
+        std::string folder_path = FolderPart(path_, name);
+        if (int err = LinkAsWork(folder, name, folder_path, &work, &pending); err != 0)
+            ThrowWrite(err, path_);
+        pending_ = std::move(pending);
+        pending_name_ = true;
+        unnamed_ = false;
+        path_ = folder_path + work;
+    }
+    Close();
+}
+
 bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, const std::string& path,
                          bool replace) {
     auto fail = [&](int err) {
@@ -459,20 +493,13 @@ bool OutputFile::Publish(const OpenFolder& folder, const std::string& name, cons
         if (err == EEXIST && replace) {
             // Only a rename replaces (a link at the name included, never followed): under a
             // work name first, which stays registered for the moment it exists.
-            struct stat st;
-            uint64_t inode = fstat(fd_, &st) == 0 ? st.st_ino : 0;
-            std::string folder_path =
-                path.substr(0, path.size() - std::min(path.size(), name.size()));
-            for (unsigned attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
-                std::string work = WorkName(name, inode, attempt);
-                PendingName pending(folder_path + work);
-                err = LinkAs(folder, work);
-                if (err != 0) continue;
-                if (renameat(folder.fd_, work.c_str(), folder.fd_, name.c_str()) != 0) {
-                    err = errno;
-                    unlinkat(folder.fd_, work.c_str(), 0);
-                    fail(err);
-                }
+            std::string work;
+            PendingName pending;
+            err = LinkAsWork(folder, name, FolderPart(path, name), &work, &pending);
+            if (err == 0 && renameat(folder.fd_, work.c_str(), folder.fd_, name.c_str()) != 0) {
+                err = errno;
+                unlinkat(folder.fd_, work.c_str(), 0);
+                fail(err);
             }
         }
         if (err == EEXIST && !replace) return false;

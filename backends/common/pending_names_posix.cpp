@@ -14,7 +14,8 @@ namespace quorvex6::backend {
 
 namespace {
 
-constexpr int kSlots = 256;
+// Each finished cabinet of a set waiting for its commit holds one.
+constexpr int kSlots = 4096;
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 

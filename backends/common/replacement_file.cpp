@@ -46,11 +46,25 @@ ReplacementFile::ReplacementFile(std::string target)
 
 ReplacementFile::~ReplacementFile() { file_.Discard(); }
 
-void ReplacementFile::Commit() {
+void ReplacementFile::Finish() {
     uint32_t mode = DefaultFileMode();
     if (original_ && original_->kind == FileKind::kRegular) mode = original_->mode;
     file_.SetMode(mode);
     file_.Sync();
+}
+
+void ReplacementFile::Park() {
+    Finish();
+    file_.Park(folder_, name_);
+    folder_ = OpenFolder();
+    parked_ = true;
+}
+
+void ReplacementFile::Commit() {
+    if (parked_)
+        folder_ = FolderOf(target_);
+    else
+        Finish();
     const Failure changed(result::kCannotWriteBack,
                           target_ +
                               " was changed by another writer meanwhile; not replaced, so as not "
@@ -61,6 +75,7 @@ void ReplacementFile::Commit() {
     if (!SameFile(original_, StatPath(target_))) throw changed;
     if (!file_.Publish(folder_, name_, target_, original_.has_value())) throw changed;
     file_.Close();
+    folder_ = OpenFolder();  // a set's cabinets are committed before any is destroyed
 }
 
 }  // namespace quorvex6::backend

@@ -24,13 +24,20 @@ class ReplacementFile {
     // 0x802C, changing nothing, when another writer replaced, changed or made the archive
     // meanwhile (its work would be lost).
     void Commit();
+    // Finishes the file and lets go of its descriptors until Commit (which this makes cheap),
+    // so that the many cabinets of a set wait for their commit without running out of them.
+    // The file may not be written after.
+    void Park();
 
   private:
+    void Finish();  // the mode it is to have, and on disk
+
     std::string target_;
     std::optional<FileStat> original_;  // what was at the target when begun
     OpenFolder folder_;
     std::string name_;  // in that folder
     OutputFile file_;
+    bool parked_ = false;
 };
 
 }  // namespace quorvex6::backend

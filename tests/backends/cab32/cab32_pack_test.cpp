@@ -1,4 +1,6 @@
 // cab32 making cabinets that tools nobody here wrote read byte for byte.
+#include <sys/resource.h>
+
 #include <algorithm>
 
 #include "backends/support/backend_library.h"
@@ -266,6 +268,28 @@ TEST_F(CabPack, SetsOfCabinets) {
     }
     EXPECT_EQ(Pack("-i -v:0", root_ / "one.cab"), 0);  // one cabinet
     EXPECT_FALSE(fs::exists(root_ / "one2.cab"));
+}
+
+// A set of more cabinets than the process may have files open is written and read whole.
+TEST_F(CabPack, ASetOfMoreCabinetsThanOpenFiles) {
+    struct rlimit old_limit;
+    getrlimit(RLIMIT_NOFILE, &old_limit);
+    struct rlimit small = {64, old_limit.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &small);
+    fs::path ours = root_ / "ours";
+    int32_t packed = Pack("-r -i -ms -v:1", root_ / "t.cab");
+    int32_t extracted =
+        cab_.Command("Cab", "-x -i " + Quote(root_ / "t.cab") + " " + QuoteFolder(ours) + " *.*");
+    setrlimit(RLIMIT_NOFILE, &old_limit);
+    ASSERT_EQ(packed, 0) << log_;
+    EXPECT_TRUE(fs::exists(root_ / "t200.cab"));
+    EXPECT_EQ(extracted, 0);
+    EXPECT_TRUE(ReadTree(ours) == ReadTree(src()));
+    if (RunTool("command -v cabextract") == 0) {
+        fs::path theirs = root_ / "theirs";
+        EXPECT_EQ(RunTool("cabextract -q -d " + Quote(theirs) + " " + Quote(root_ / "t.cab")), 0);
+        EXPECT_TRUE(ReadTree(theirs) == ReadTree(src()));
+    }
 }
 
 }  // namespace
