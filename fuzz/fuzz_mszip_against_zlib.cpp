@@ -33,7 +33,9 @@ class ZlibBlocks {
             inflateSetDictionary(&stream_, history_.data(), static_cast<uInt>(history_.size()));
         stream_.next_in = const_cast<Bytef*>(in.data() + 2);
         stream_.avail_in = static_cast<uInt>(in.size() - 2);
-        stream_.next_out = out.data();
+        // zlib refuses a null output even when nothing is to be written, as an empty block's is.
+        std::uint8_t none[1];
+        stream_.next_out = out.empty() ? none : out.data();
         stream_.avail_out = static_cast<uInt>(out.size());
         const int rc = inflate(&stream_, Z_FINISH);
         if (rc != Z_STREAM_END)
